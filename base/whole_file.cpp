@@ -1,0 +1,64 @@
+#include "base/whole_file.h"
+
+#include "platform/file.h"
+
+namespace qs {
+namespace {
+
+// Moves one piece of at most kWholeFilePiece bytes and reports it to the hook; false when
+// the hook asks to stop. The cancel flag is looked at before the count grows.
+bool ReportPiece(ProgressHook* hook, std::uint32_t piece) {
+  if (hook == nullptr) return true;
+  if (hook->cancelRequested()) return false;
+  hook->add(static_cast<std::int32_t>(piece));
+  return true;
+}
+
+}  // namespace
+
+bool ReadWholeFile(ByteStream& stream, const std::string& path) {
+  std::optional<platform::File> file = platform::File::openRead(path);
+  if (!file) return false;
+  const std::optional<std::uint64_t> fileSize = file->size();
+  if (!fileSize) return false;
+
+  // Missing prefix bytes count as zero, so an empty file holds empty content.
+  std::uint8_t prefix[4] = {0, 0, 0, 0};
+  const std::uint64_t prefixBytes = *fileSize < 4 ? *fileSize : 4;
+  if (!file->readFull(prefix, static_cast<std::size_t>(prefixBytes))) return false;
+  const std::uint32_t length = static_cast<std::uint32_t>(prefix[0]) | (static_cast<std::uint32_t>(prefix[1]) << 8) |
+                               (static_cast<std::uint32_t>(prefix[2]) << 16) |
+                               (static_cast<std::uint32_t>(prefix[3]) << 24);
+  // A damaged prefix must not make us allocate what the file cannot hold.
+  if (length > kMaxWholeFileContent || length > *fileSize - prefixBytes) return false;
+
+  ByteBuffer content = ByteBuffer::zeros(length);
+  for (std::uint32_t done = 0; done < length;) {
+    const std::uint32_t piece = length - done < kWholeFilePiece ? length - done : kWholeFilePiece;
+    if (!file->readFull(content.data() + done, piece)) return false;
+    if (!ReportPiece(stream.progress, piece)) return false;
+    done += piece;
+  }
+  stream.bytes = std::move(content);
+  stream.cursor = 0;
+  return true;
+}
+
+bool WriteWholeFile(const ByteStream& stream, const std::string& path) {
+  std::optional<platform::AtomicFileWriter> writer = platform::AtomicFileWriter::begin(path);
+  if (!writer) return false;
+  const ByteBuffer& content = stream.bytes;
+  ByteBuffer prefix;
+  prefix.appendU32(content.length());
+  if (!writer->file().write(prefix.data(), prefix.length())) return false;
+  for (std::uint32_t done = 0; done < content.length();) {
+    const std::uint32_t left = content.length() - done;
+    const std::uint32_t piece = left < kWholeFilePiece ? left : kWholeFilePiece;
+    if (!writer->file().write(content.data() + done, piece)) return false;
+    if (!ReportPiece(stream.progress, piece)) return false;
+    done += piece;
+  }
+  return writer->commit();
+}
+
+}  // namespace qs

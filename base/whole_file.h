@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+
+#include "base/byte_stream.h"
+
+namespace qs {
+
+// The container of key, certificate, signature and working-folder files: a u32 content
+// length N, then N bytes. Bytes after the content are ignored.
+
+inline constexpr std::uint32_t kMaxWholeFileContent = 1u << 30;
+inline constexpr std::uint32_t kWholeFilePiece = 102400;
+
+// Reads the content into stream.bytes (cursor 0). Fails, leaving the stream as it was, when
+// the file cannot be read, claims more than 2^30 bytes or more than it holds, or the hook
+// cancels. Progress and cancel are checked after every piece, cancel first.
+bool ReadWholeFile(ByteStream& stream, const std::string& path);
+
+// Writes stream.bytes as the content through a temporary file that replaces the target
+// only when complete; on failure or cancel an older target is left as it was.
+bool WriteWholeFile(const ByteStream& stream, const std::string& path);
+
+}  // namespace qs

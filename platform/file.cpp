@@ -1,0 +1,98 @@
+#include "platform/file.h"
+
+#include <atomic>
+#include <chrono>
+
+#include "platform/file_os.h"
+
+namespace qs::platform {
+
+std::optional<File> File::openRead(const std::string& path) {
+  const std::intptr_t h = os::OpenRead(path);
+  if (h == os::kNoHandle) return std::nullopt;
+  return File(h);
+}
+
+std::optional<File> File::create(const std::string& path) {
+  const std::intptr_t h = os::Create(path, false);
+  if (h == os::kNoHandle) return std::nullopt;
+  return File(h);
+}
+
+File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = os::kNoHandle; }
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    close();
+    handle_ = other.handle_;
+    other.handle_ = os::kNoHandle;
+  }
+  return *this;
+}
+
+File::~File() { close(); }
+
+bool File::readFull(std::uint8_t* out, std::size_t n) {
+  std::size_t done = 0;
+  while (done < n) {
+    const std::optional<std::size_t> got = read(out + done, n - done);
+    if (!got || *got == 0) return false;
+    done += *got;
+  }
+  return true;
+}
+
+namespace {
+
+// A name no other writer picks: process id, time and a counter.
+std::string TemporaryNameFor(const std::string& target) {
+  static std::atomic<std::uint32_t> counter{0};
+  const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+  return target + ".qs-tmp-" + std::to_string(os::ProcessId()) + "-" +
+         std::to_string(static_cast<std::uint64_t>(ticks) & 0xFFFFFF) + "-" +
+         std::to_string(counter.fetch_add(1));
+}
+
+}  // namespace
+
+std::optional<AtomicFileWriter> AtomicFileWriter::begin(const std::string& target) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    std::string temporary = TemporaryNameFor(target);
+    const std::intptr_t h = os::Create(temporary, true);
+    if (h != os::kNoHandle) return AtomicFileWriter(target, std::move(temporary), File(h));
+  }
+  return std::nullopt;
+}
+
+AtomicFileWriter::AtomicFileWriter(std::string target, std::string temporary, File file)
+    : target_(std::move(target)), temporary_(std::move(temporary)), file_(std::move(file)) {}
+
+AtomicFileWriter::AtomicFileWriter(AtomicFileWriter&& other) noexcept
+    : target_(std::move(other.target_)),
+      temporary_(std::move(other.temporary_)),
+      file_(std::move(other.file_)),
+      done_(other.done_) {
+  other.done_ = true;
+}
+
+AtomicFileWriter::~AtomicFileWriter() { abandon(); }
+
+void AtomicFileWriter::abandon() {
+  if (done_) return;
+  done_ = true;
+  if (file_) file_->close();
+  RemoveFile(temporary_);
+}
+
+bool AtomicFileWriter::commit() {
+  if (done_) return false;
+  const bool written = file_->flush() && file_->close();
+  if (!written || !os::Replace(temporary_, target_)) {
+    abandon();
+    return false;
+  }
+  done_ = true;
+  return true;
+}
+
+}  // namespace qs::platform

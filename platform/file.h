@@ -1,0 +1,72 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace qs::platform {
+
+// A file handle with a UTF-8 path, opened with the wide API on Windows so any name works.
+// Binary, unbuffered, closed on destruction. Moves only.
+class File {
+ public:
+  static std::optional<File> openRead(const std::string& path);
+  // Creates or truncates the file, for reading and writing.
+  static std::optional<File> create(const std::string& path);
+
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  ~File();
+
+  // Reads up to n bytes; the count read, 0 at the end, nullopt on an error.
+  std::optional<std::size_t> read(std::uint8_t* out, std::size_t n);
+  // Reads exactly n bytes, or false.
+  bool readFull(std::uint8_t* out, std::size_t n);
+  bool write(const std::uint8_t* data, std::size_t n);
+  bool seek(std::uint64_t offset);
+  std::optional<std::uint64_t> size() const;
+  // Forces the written bytes to the disk.
+  bool flush();
+  bool close();
+
+ private:
+  friend class AtomicFileWriter;
+  explicit File(std::intptr_t handle) : handle_(handle) {}
+  std::intptr_t handle_;
+};
+
+bool FileExists(const std::string& path);
+bool RemoveFile(const std::string& path);
+bool CreateFolder(const std::string& path);  // true when it exists afterwards
+// True only when both name one existing file, however they are spelt.
+bool SameFile(const std::string& a, const std::string& b);
+
+// Writes a new file beside the target and puts it in the target's place only on commit, so
+// a failure or a cancel leaves an older target as it was and no partial file behind.
+class AtomicFileWriter {
+ public:
+  static std::optional<AtomicFileWriter> begin(const std::string& target);
+
+  AtomicFileWriter(AtomicFileWriter&& other) noexcept;
+  AtomicFileWriter& operator=(AtomicFileWriter&&) = delete;
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  ~AtomicFileWriter();  // removes the temporary file unless committed
+
+  File& file() { return *file_; }
+  const std::string& temporaryPath() const { return temporary_; }
+  // Flushes, closes and replaces the target; false leaves the target untouched.
+  bool commit();
+
+ private:
+  AtomicFileWriter(std::string target, std::string temporary, File file);
+  void abandon();
+
+  std::string target_;
+  std::string temporary_;
+  std::optional<File> file_;
+  bool done_ = false;
+};
+
+}  // namespace qs::platform

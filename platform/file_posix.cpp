@@ -1,0 +1,114 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/file.h"
+#include "platform/file_os.h"
+
+namespace qs::platform {
+namespace {
+
+int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+namespace os {
+
+std::intptr_t OpenRead(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return kNoHandle;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return kNoHandle;
+  }
+  return fd;
+}
+
+std::intptr_t Create(const std::string& path, bool exclusive) {
+  const int flags = O_RDWR | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
+  const int fd = ::open(path.c_str(), flags, 0644);
+  return fd < 0 ? kNoHandle : fd;
+}
+
+bool Replace(const std::string& source, const std::string& target) {
+  if (::rename(source.c_str(), target.c_str()) != 0) return false;
+  // The rename is durable only once the folder entry is on the disk.
+  const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return true;
+  ::fsync(dir);
+  ::close(dir);
+  return true;
+}
+
+std::uint64_t ProcessId() { return static_cast<std::uint64_t>(::getpid()); }
+
+}  // namespace os
+
+std::optional<std::size_t> File::read(std::uint8_t* out, std::size_t n) {
+  for (;;) {
+    const ssize_t got = ::read(Fd(handle_), out, n);
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR) return std::nullopt;
+  }
+}
+
+bool File::write(const std::uint8_t* data, std::size_t n) {
+  while (n > 0) {
+    const ssize_t put = ::write(Fd(handle_), data, n);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    data += put;
+    n -= static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+bool File::seek(std::uint64_t offset) {
+  return ::lseek(Fd(handle_), static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
+std::optional<std::uint64_t> File::size() const {
+  struct stat st;
+  if (::fstat(Fd(handle_), &st) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool File::flush() { return ::fsync(Fd(handle_)) == 0; }
+
+bool File::close() {
+  if (handle_ == os::kNoHandle) return true;
+  const int result = ::close(Fd(handle_));
+  handle_ = os::kNoHandle;
+  return result == 0;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool CreateFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0700) == 0) return true;
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa;
+  struct stat sb;
+  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+}  // namespace qs::platform

@@ -1,0 +1,112 @@
+#include <windows.h>
+
+#include "platform/file.h"
+#include "platform/file_os.h"
+#include "platform/widen_win32.h"
+
+namespace qs::platform {
+namespace {
+
+HANDLE Handle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+std::intptr_t FromHandle(HANDLE h) {
+  return h == INVALID_HANDLE_VALUE ? os::kNoHandle : reinterpret_cast<std::intptr_t>(h);
+}
+
+// Chunks of at most 1 GiB keep every count inside a DWORD.
+constexpr std::size_t kMaxIo = 1u << 30;
+
+}  // namespace
+
+namespace os {
+
+std::intptr_t OpenRead(const std::string& path) {
+  return FromHandle(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+std::intptr_t Create(const std::string& path, bool exclusive) {
+  return FromHandle(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                exclusive ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool Replace(const std::string& source, const std::string& target) {
+  return MoveFileExW(Widen(source).c_str(), Widen(target).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+std::uint64_t ProcessId() { return GetCurrentProcessId(); }
+
+}  // namespace os
+
+std::optional<std::size_t> File::read(std::uint8_t* out, std::size_t n) {
+  DWORD got = 0;
+  if (!ReadFile(Handle(handle_), out, static_cast<DWORD>(n < kMaxIo ? n : kMaxIo), &got, nullptr)) {
+    return std::nullopt;
+  }
+  return got;
+}
+
+bool File::write(const std::uint8_t* data, std::size_t n) {
+  while (n > 0) {
+    DWORD put = 0;
+    if (!WriteFile(Handle(handle_), data, static_cast<DWORD>(n < kMaxIo ? n : kMaxIo), &put, nullptr) ||
+        put == 0) {
+      return false;
+    }
+    data += put;
+    n -= put;
+  }
+  return true;
+}
+
+bool File::seek(std::uint64_t offset) {
+  LARGE_INTEGER to;
+  to.QuadPart = static_cast<LONGLONG>(offset);
+  return SetFilePointerEx(Handle(handle_), to, nullptr, FILE_BEGIN) != 0;
+}
+
+std::optional<std::uint64_t> File::size() const {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(Handle(handle_), &size)) return std::nullopt;
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+bool File::flush() { return FlushFileBuffers(Handle(handle_)) != 0; }
+
+bool File::close() {
+  if (handle_ == os::kNoHandle) return true;
+  const BOOL ok = CloseHandle(Handle(handle_));
+  handle_ = os::kNoHandle;
+  return ok != 0;
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+
+bool CreateFolder(const std::string& path) {
+  if (CreateDirectoryW(Widen(path).c_str(), nullptr)) return true;
+  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  const auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    const HANDLE h = CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const BOOL ok = GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return ok != 0;
+  };
+  BY_HANDLE_FILE_INFORMATION ia;
+  BY_HANDLE_FILE_INFORMATION ib;
+  if (!identify(a, ia) || !identify(b, ib)) return false;
+  return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+         ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+}  // namespace qs::platform

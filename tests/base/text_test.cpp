@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "base/text_string.h"
+#include "base/timestamp.h"
+#include "base/wide_text.h"
+#include "tests/support/hex.h"
+
+namespace qs {
+namespace {
+
+using test::FromHex;
+using test::ToHex;
+
+TEST(TextString, NormalisesControlBytesAndAddsTheTerminator) {
+  const TextString t(FromHex("61 09 62"));
+  EXPECT_EQ(ToHex(t.bytes()), "61206200");
+  EXPECT_EQ(t.characterCount(), 3u);
+  EXPECT_EQ(ToHex(TextString(ByteBuffer()).bytes()), "00");
+  EXPECT_EQ(ToHex(TextString(FromHex("7f 41 00")).bytes()), "204100");
+  EXPECT_STREQ(TextString("abc").view(), "abc");
+}
+
+TEST(TextString, Operations) {
+  TextString t("Hello");
+  t.concatenate(TextString(" world"));
+  EXPECT_EQ(t.str(), "Hello world");
+  EXPECT_EQ(t.find(TextString("world")), 6);
+  EXPECT_EQ(t.find(TextString("Hello")), 0);
+  EXPECT_EQ(t.find(TextString("xyz")), -1);
+  EXPECT_EQ(t.find(TextString("a much longer needle")), -1);
+  EXPECT_EQ(t.characterAt(4), 'o');
+  t.dropLast(6);
+  EXPECT_EQ(t.str(), "Hello");
+  t.dropLast(5);
+  EXPECT_EQ(ToHex(t.bytes()), "00");
+  t.dropLast(3);
+  EXPECT_EQ(ToHex(t.bytes()), "00");
+  EXPECT_EQ(TextString::decimal(0).str(), "0");
+  EXPECT_EQ(TextString::decimal(4294967295u).str(), "4294967295");
+}
+
+TEST(WideText, ConversionsFollowTheRecordRules) {
+  const WideText fromText = WideText::fromTextString(TextString(FromHex("41 e4")));
+  EXPECT_EQ(fromText.units(), std::u16string(u"A\u00e4"));
+  EXPECT_EQ(ToHex(fromText.toRecordBytes()), "004100e4");
+  // Units beyond one byte become 0xFF; control units become spaces.
+  EXPECT_EQ(ToHex(WideText(u"\u0100\u0009z").toTextString().bytes()), "ff207a00");
+  // An odd final byte is ignored.
+  EXPECT_EQ(WideText::fromRecordBytes(FromHex("0041 00e4 01")).units(), std::u16string(u"A\u00e4"));
+  EXPECT_EQ(WideText::fromTextString(TextString()).count(), 0u);
+}
+
+class UtcZone : public ::testing::Test {
+ protected:
+  void SetUp() override { SetZone("UTC0"); }
+  void TearDown() override { SetZone(nullptr); }
+  static void SetZone(const char* zone) {
+#ifdef _WIN32
+    _putenv_s("TZ", zone ? zone : "");
+    _tzset();
+#else
+    if (zone) setenv("TZ", zone, 1); else unsetenv("TZ");
+    tzset();
+#endif
+  }
+};
+
+TEST_F(UtcZone, FormatTimestampPadsEveryField) {
+  EXPECT_EQ(FormatTimestamp(0).str(), "1970-01-01 00:00");
+  EXPECT_EQ(FormatTimestamp(1709456700).str(), "2024-03-03 09:05");  // 09:05:00 UTC
+  EXPECT_EQ(FormatTimestamp(4294967295u).str(), "2106-02-07 06:28");
+}
+
+}  // namespace
+}  // namespace qs

@@ -1,0 +1,98 @@
+#include "base/whole_file.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/hex.h"
+#include "tests/support/temp_folder.h"
+
+namespace qs {
+namespace {
+
+using test::ReadRaw;
+using test::TempFolder;
+using test::WriteRaw;
+
+ByteBuffer Pattern(std::uint32_t n) {
+  ByteBuffer b = ByteBuffer::zeros(n);
+  for (std::uint32_t i = 0; i < n; ++i) b.data()[i] = static_cast<std::uint8_t>(i * 7 + 1);
+  return b;
+}
+
+TEST(WholeFile, RoundTripsAcrossPieceBoundaries) {
+  TempFolder dir;
+  for (std::uint32_t n : {0u, 1u, kWholeFilePiece - 1, kWholeFilePiece, kWholeFilePiece + 1, 3 * kWholeFilePiece}) {
+    ByteStream out(Pattern(n));
+    ProgressHook hook;
+    out.progress = &hook;
+    ASSERT_TRUE(WriteWholeFile(out, dir.file("f.bin")));
+    EXPECT_EQ(hook.count.load(), static_cast<std::int32_t>(n));
+    EXPECT_EQ(ReadRaw(dir.file("f.bin")).size(), n + 4u);
+
+    ByteStream in;
+    in.cursor = 9;
+    ProgressHook readHook;
+    in.progress = &readHook;
+    ASSERT_TRUE(ReadWholeFile(in, dir.file("f.bin")));
+    EXPECT_TRUE(in.bytes.equals(Pattern(n))) << n;
+    EXPECT_EQ(in.cursor, 0u);
+    EXPECT_EQ(readHook.count.load(), static_cast<std::int32_t>(n));
+  }
+  EXPECT_EQ(test::ListFolder(dir.path()), "f.bin\n");
+}
+
+TEST(WholeFile, EmptyOrShortPrefixFilesAndTrailingBytes) {
+  TempFolder dir;
+  ByteStream s;
+  WriteRaw(dir.file("empty"), "");
+  ASSERT_TRUE(ReadWholeFile(s, dir.file("empty")));
+  EXPECT_TRUE(s.bytes.empty());
+  WriteRaw(dir.file("zero"), std::string(2, '\0'));
+  EXPECT_TRUE(ReadWholeFile(s, dir.file("zero")));
+  WriteRaw(dir.file("trailing"), std::string("\x02\0\0\0" "abXYZ", 9));
+  ASSERT_TRUE(ReadWholeFile(s, dir.file("trailing")));
+  EXPECT_EQ(test::ToHex(s.bytes), "6162");
+}
+
+TEST(WholeFile, DamagedFilesFailAndKeepThePreviousContent) {
+  TempFolder dir;
+  ByteStream s(test::FromHex("cafe"));
+  // Claims 2^30 + 1 bytes; claims a gigabyte in an 8-byte file; claims one byte more.
+  WriteRaw(dir.file("huge"), std::string("\x01\0\0\x40", 4));
+  WriteRaw(dir.file("liar"), std::string("\0\0\0\x40" "abcd", 8));
+  WriteRaw(dir.file("short"), std::string("\x05\0\0\0" "abcd", 8));
+  WriteRaw(dir.file("two"), std::string("\x05\0", 2));
+  for (const char* name : {"huge", "liar", "short", "two", "missing"}) {
+    EXPECT_FALSE(ReadWholeFile(s, dir.file(name))) << name;
+    EXPECT_EQ(test::ToHex(s.bytes), "cafe") << name;
+  }
+  EXPECT_FALSE(ReadWholeFile(s, dir.path()));  // a folder is no file
+}
+
+TEST(WholeFile, CancelStopsReadingAndWritingWithoutTouchingTheTarget) {
+  TempFolder dir;
+  const std::string target = dir.file("t.bin");
+  WriteRaw(target, "older");
+  ProgressHook hook;
+  hook.cancel = 1;
+  ByteStream out(Pattern(kWholeFilePiece * 2));
+  out.progress = &hook;
+  EXPECT_FALSE(WriteWholeFile(out, target));
+  EXPECT_EQ(ReadRaw(target), "older");
+  EXPECT_EQ(hook.count.load(), 0);  // the flag is seen before the count grows
+  EXPECT_EQ(test::ListFolder(dir.path()), "t.bin\n");
+
+  out.progress = nullptr;
+  ASSERT_TRUE(WriteWholeFile(out, target));
+  ByteStream in;
+  in.progress = &hook;
+  EXPECT_FALSE(ReadWholeFile(in, target));
+  EXPECT_TRUE(in.bytes.empty());
+}
+
+TEST(WholeFile, WriteIntoAMissingFolderFails) {
+  TempFolder dir;
+  EXPECT_FALSE(WriteWholeFile(ByteStream(Pattern(3)), dir.file("no/such/folder.bin")));
+}
+
+}  // namespace
+}  // namespace qs

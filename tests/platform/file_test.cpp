@@ -1,0 +1,86 @@
+#include "platform/file.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_folder.h"
+
+namespace qs::platform {
+namespace {
+
+using test::ListFolder;
+using test::ReadRaw;
+using test::TempFolder;
+using test::WriteRaw;
+
+TEST(AtomicFileWriter, ReplacesTheTargetOnlyOnCommit) {
+  TempFolder dir;
+  const std::string target = dir.file("target");
+  WriteRaw(target, "old");
+  {
+    auto writer = AtomicFileWriter::begin(target);
+    ASSERT_TRUE(writer);
+    ASSERT_TRUE(writer->file().write(reinterpret_cast<const std::uint8_t*>("new!"), 4));
+    EXPECT_EQ(ReadRaw(target), "old");
+    EXPECT_EQ(ListFolder(dir.path()).find("target\n"), 0u);
+    ASSERT_TRUE(writer->commit());
+    EXPECT_FALSE(writer->commit());
+  }
+  EXPECT_EQ(ReadRaw(target), "new!");
+  EXPECT_EQ(ListFolder(dir.path()), "target\n");
+}
+
+TEST(AtomicFileWriter, AbandonedWriteLeavesNoTraceAndTheTargetAlone) {
+  TempFolder dir;
+  const std::string target = dir.file("target");
+  WriteRaw(target, "old");
+  {
+    auto writer = AtomicFileWriter::begin(target);
+    ASSERT_TRUE(writer);
+    ASSERT_TRUE(writer->file().write(reinterpret_cast<const std::uint8_t*>("partial"), 7));
+  }
+  EXPECT_EQ(ReadRaw(target), "old");
+  EXPECT_EQ(ListFolder(dir.path()), "target\n");
+}
+
+TEST(File, UnicodeNamesSeekAndSize) {
+  TempFolder dir;
+  const std::string name = dir.file("r\xC3\xA4ksm\xC3\xB6rg\xC3\xA5s \xE2\x82\xAC.bin");  // räksmörgås €
+  auto file = File::create(name);
+  ASSERT_TRUE(file);
+  ASSERT_TRUE(file->write(reinterpret_cast<const std::uint8_t*>("abcdef"), 6));
+  ASSERT_TRUE(file->seek(2));
+  ASSERT_TRUE(file->write(reinterpret_cast<const std::uint8_t*>("XY"), 2));
+  EXPECT_EQ(file->size().value_or(0), 6u);
+  ASSERT_TRUE(file->close());
+  auto in = File::openRead(name);
+  ASSERT_TRUE(in);
+  std::uint8_t buf[8] = {};
+  EXPECT_TRUE(in->readFull(buf, 6));
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buf), 6), "abXYef");
+  EXPECT_FALSE(in->readFull(buf, 1));
+  in.reset();  // Windows refuses to delete an open file
+  EXPECT_TRUE(FileExists(name));
+  EXPECT_TRUE(RemoveFile(name));
+  EXPECT_FALSE(FileExists(name));
+  EXPECT_FALSE(File::openRead(name));
+}
+
+TEST(File, SameFileComparesIdentityNotSpelling) {
+  TempFolder dir;
+  WriteRaw(dir.file("a"), "x");
+  WriteRaw(dir.file("b"), "x");
+  EXPECT_TRUE(SameFile(dir.file("a"), dir.path() + "/./a"));
+  EXPECT_TRUE(SameFile(dir.file("a"), dir.path() + "/../" + dir.path().substr(dir.path().find_last_of('/') + 1) + "/a"));
+  EXPECT_FALSE(SameFile(dir.file("a"), dir.file("b")));
+  EXPECT_FALSE(SameFile(dir.file("a"), dir.file("missing")));
+}
+
+TEST(File, CreateFolderIsIdempotent) {
+  TempFolder dir;
+  EXPECT_TRUE(CreateFolder(dir.file("sub")));
+  EXPECT_TRUE(CreateFolder(dir.file("sub")));
+  EXPECT_FALSE(CreateFolder(dir.file("no/such/sub")));
+}
+
+}  // namespace
+}  // namespace qs::platform
