@@ -35,17 +35,16 @@ void Rounds(const std::uint32_t* k, std::uint32_t rounds, const RoundTables& t, 
     k += 4;
     std::array<std::uint32_t, 4> next;
     for (int c = 0; c < 4; ++c) {
-      next[c] = t[0][Byte(s[c], 0)] ^ t[1][Byte(s[(c + kStep) % 4], 1)] ^ t[2][Byte(s[(c + 2 * kStep) % 4], 2)] ^
-                t[3][Byte(s[(c + 3 * kStep) % 4], 3)] ^ k[c];
+      next[c] = t[0][Byte(s[c], 0)] ^ t[1][Byte(s[(c + kStep) % 4], 1)] ^
+                t[2][Byte(s[(c + 2 * kStep) % 4], 2)] ^ t[3][Byte(s[(c + 3 * kStep) % 4], 3)] ^ k[c];
     }
     s = next;
   }
   k += 4;
   for (int c = 0; c < 4; ++c) {
-    const std::uint32_t w = (std::uint32_t{box[Byte(s[c], 0)]} << 24) |
-                            (std::uint32_t{box[Byte(s[(c + kStep) % 4], 1)]} << 16) |
-                            (std::uint32_t{box[Byte(s[(c + 2 * kStep) % 4], 2)]} << 8) |
-                            box[Byte(s[(c + 3 * kStep) % 4], 3)];
+    const std::uint32_t w =
+        (std::uint32_t{box[Byte(s[c], 0)]} << 24) | (std::uint32_t{box[Byte(s[(c + kStep) % 4], 1)]} << 16) |
+        (std::uint32_t{box[Byte(s[(c + 2 * kStep) % 4], 2)]} << 8) | box[Byte(s[(c + 3 * kStep) % 4], 3)];
     StoreWord(&block[4 * c], w ^ k[c]);
   }
 }

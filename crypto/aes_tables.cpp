@@ -40,8 +40,9 @@ constexpr AesTables BuildTables() {
   }
   for (int v = 0; v < 256; ++v) {
     const std::uint8_t inverse = v == 0 ? 0 : power[(255 - logarithm[v]) % 255];
-    const std::uint8_t s = static_cast<std::uint8_t>(inverse ^ RotateLeft(inverse, 1) ^ RotateLeft(inverse, 2) ^
-                                                     RotateLeft(inverse, 3) ^ RotateLeft(inverse, 4) ^ 0x63);
+    const std::uint8_t s =
+        static_cast<std::uint8_t>(inverse ^ RotateLeft(inverse, 1) ^ RotateLeft(inverse, 2) ^
+                                  RotateLeft(inverse, 3) ^ RotateLeft(inverse, 4) ^ 0x63);
     t.sbox[v] = s;
     t.inverseSbox[s] = static_cast<std::uint8_t>(v);
   }

@@ -14,7 +14,9 @@ void XorInto(Block target, std::span<const std::uint8_t, kAesBlockBytes> source)
   for (std::size_t i = 0; i < kAesBlockBytes; ++i) target[i] ^= source[i];
 }
 
-bool BlockDone(ProgressHook* hook) { return AdvanceAndContinue(hook, static_cast<std::int32_t>(kAesBlockBytes)); }
+bool BlockDone(ProgressHook* hook) {
+  return AdvanceAndContinue(hook, static_cast<std::int32_t>(kAesBlockBytes));
+}
 
 }  // namespace
 
@@ -99,7 +101,8 @@ std::optional<ByteBuffer> CipherContext::keystream(std::uint32_t length) {
   SecretBytes<kBlockBytes> block;
   std::uint32_t counter = 0;
   for (std::uint64_t offset = 0; offset < length; offset += kBlockBytes, ++counter) {
-    for (std::uint32_t i = 0; i < kBlockBytes; ++i) block[i] = static_cast<std::uint8_t>(counter >> (8 * (i % 4)));
+    for (std::uint32_t i = 0; i < kBlockBytes; ++i)
+      block[i] = static_cast<std::uint8_t>(counter >> (8 * (i % 4)));
     AesEncryptBlock(schedule_, block.span());
     std::memcpy(out.data() + offset, block.data(), std::min<std::uint64_t>(kBlockBytes, length - offset));
     if (!BlockDone(hook_)) return std::nullopt;

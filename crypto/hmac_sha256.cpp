@@ -33,7 +33,8 @@ ByteBuffer HmacSha256Context::compute(std::span<const std::uint8_t> message) con
   return mac;
 }
 
-bool HmacSha256Context::verify(std::span<const std::uint8_t> message, std::span<const std::uint8_t> expected) const {
+bool HmacSha256Context::verify(std::span<const std::uint8_t> message,
+                               std::span<const std::uint8_t> expected) const {
   if (failed_) return false;
   const ByteBuffer mac = compute(message);
   if (mac.empty() || expected.size() != mac.length()) return false;

@@ -61,7 +61,8 @@ void Sha256Context::finish() {
     block_.wipe();
   }
   const std::uint64_t bits = count_ * 8;
-  for (std::size_t i = 0; i < 8; ++i) block_[kSha256BlockBytes - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
+  for (std::size_t i = 0; i < 8; ++i)
+    block_[kSha256BlockBytes - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
   Sha256Compress(state_, block_.span());
   block_.wipe();
   finished_ = true;

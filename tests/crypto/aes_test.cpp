@@ -48,7 +48,8 @@ TEST(Aes, KeyOfAnyOtherLengthLeavesTheContextNotReady) {
     EXPECT_TRUE(data.empty());
 
     ByteBuffer pool = ByteBuffer::zeros(CipherContext::kPoolBytes);
-    EXPECT_FALSE(context.encryptPool(std::span<std::uint8_t, CipherContext::kPoolBytes>(pool.data(), pool.length())));
+    EXPECT_FALSE(
+        context.encryptPool(std::span<std::uint8_t, CipherContext::kPoolBytes>(pool.data(), pool.length())));
     EXPECT_TRUE(pool.equals(ByteBuffer::zeros(CipherContext::kPoolBytes)));
     EXPECT_FALSE(context.keystream(16).has_value());
     EXPECT_FALSE(context.keystream(0).has_value());
