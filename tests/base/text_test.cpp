@@ -5,6 +5,7 @@
 #include "base/text_string.h"
 #include "base/timestamp.h"
 #include "base/wide_text.h"
+#include "base/windows1252.h"
 #include "tests/support/hex.h"
 
 namespace qs {
@@ -50,6 +51,30 @@ TEST(WideText, ConversionsFollowTheRecordRules) {
   // An odd final byte is ignored.
   EXPECT_EQ(WideText::fromRecordBytes(FromHex("0041 00e4 01")).units(), std::u16string(u"A\u00e4"));
   EXPECT_EQ(WideText::fromTextString(TextString()).count(), 0u);
+}
+
+TEST(Windows1252, SwedishLettersAndTheEuroSurviveEitherFrontEnd) {
+  const std::string utf8 = "\xC3\xA5\xC3\xA4\xC3\xB6 \xC3\x85\xC3\x84\xC3\x96 \xE2\x82\xAC";  // åäö ÅÄÖ €
+  const ByteBuffer fromUtf8 = Utf8ToWindows1252(utf8);
+  EXPECT_EQ(ToHex(fromUtf8), "e5e4f620c5c4d62080");
+  EXPECT_EQ(ToHex(Utf16ToWindows1252(u"\u00e5\u00e4\u00f6 \u00c5\u00c4\u00d6 \u20ac")), ToHex(fromUtf8));
+  EXPECT_EQ(Windows1252ToUtf8(fromUtf8), utf8);
+  EXPECT_EQ(Windows1252ToUtf16(fromUtf8), u"\u00e5\u00e4\u00f6 \u00c5\u00c4\u00d6 \u20ac");
+  // Stored in a record, "ä" is the unit 00 E4.
+  EXPECT_EQ(ToHex(WideText::fromTextString(TextString(Utf8ToWindows1252("\xC3\xA4"))).toRecordBytes()), "00e4");
+}
+
+TEST(Windows1252, UnrepresentableAndMalformedInputBecomesQuestionMarks) {
+  EXPECT_EQ(ToHex(Utf8ToWindows1252("\xE6\x97\xA5" "x")), "3f78");       // CJK
+  EXPECT_EQ(ToHex(Utf8ToWindows1252("\xF0\x9F\x98\x80")), "3f");      // emoji
+  EXPECT_EQ(ToHex(Utf8ToWindows1252("\xC3")), "3f");                  // truncated
+  EXPECT_EQ(ToHex(Utf8ToWindows1252("\xFF" "a")), "3f61");               // invalid lead
+  EXPECT_EQ(ToHex(Utf16ToWindows1252(u"\U0001F600a")), "3f61");        // surrogate pair
+  // Every byte converts to Unicode and back unchanged.
+  ByteBuffer all;
+  for (int b = 0; b < 256; ++b) all.appendU8(static_cast<std::uint8_t>(b));
+  EXPECT_TRUE(Utf8ToWindows1252(Windows1252ToUtf8(all)).equals(all));
+  EXPECT_TRUE(Utf16ToWindows1252(Windows1252ToUtf16(all)).equals(all));
 }
 
 class UtcZone : public ::testing::Test {

@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace qs {
+
+// The user's choices kept in config.bin: the file format for encryption and whether to
+// compress before encrypting (native format only).
+struct Settings {
+  enum FileFormat : std::uint8_t { kQuillseal = 0, kOki = 1 };
+  std::uint8_t fileFormat = kQuillseal;
+  std::uint8_t compression = 0;  // 1 = on
+};
+
+inline constexpr char kSettingsFileName[] = "config.bin";
+
+// Reads config.bin from the working folder. Lenient: a non-zero byte counts as 1, a missing
+// byte as 0, extra bytes are ignored; an unreadable or damaged file gives the defaults.
+Settings ReadSettings(const std::string& workingFolder);
+
+// Writes the two bytes atomically; false when the file could not be written, in which case
+// any older config.bin is left as it was.
+bool WriteSettings(const std::string& workingFolder, const Settings& settings);
+
+}  // namespace qs
