@@ -1,0 +1,97 @@
+#include "crypto/sha256.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/secure_wipe.h"
+
+namespace qs {
+namespace {
+
+constexpr Sha256State kInitialState = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                                       0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+
+}  // namespace
+
+void Sha256Context::reset() {
+  restart();
+  hook_ = nullptr;
+}
+
+void Sha256Context::restart() noexcept {
+  state_ = kInitialState;
+  count_ = 0;
+  block_.wipe();
+  finished_ = false;
+}
+
+bool Sha256Context::update(std::span<const std::uint8_t> bytes) {
+  if (finished_) restart();
+  std::size_t used = count_ % kSha256BlockBytes;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    if (used == 0 && bytes.size() - i >= kSha256BlockBytes) {
+      // Whole blocks are compressed straight from the input.
+      Sha256Compress(state_, bytes.subspan(i).first<kSha256BlockBytes>());
+      i += kSha256BlockBytes;
+    } else {
+      const std::size_t take = std::min(kSha256BlockBytes - used, bytes.size() - i);
+      std::memcpy(block_.data() + used, bytes.data() + i, take);
+      used += take;
+      i += take;
+      if (used < kSha256BlockBytes) break;
+      Sha256Compress(state_, block_.span());
+      block_.wipe();
+      used = 0;
+    }
+    if (!AdvanceAndContinue(hook_, static_cast<std::int32_t>(kSha256BlockBytes))) {
+      restart();
+      return false;
+    }
+  }
+  count_ += bytes.size();
+  return true;
+}
+
+void Sha256Context::finish() {
+  const std::size_t used = count_ % kSha256BlockBytes;
+  block_[used] = 0x80;
+  if (used >= kSha256BlockBytes - 8) {
+    Sha256Compress(state_, block_.span());
+    block_.wipe();
+  }
+  const std::uint64_t bits = count_ * 8;
+  for (std::size_t i = 0; i < 8; ++i)
+    block_[kSha256BlockBytes - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
+  Sha256Compress(state_, block_.span());
+  block_.wipe();
+  finished_ = true;
+}
+
+void Sha256Context::digest(std::span<std::uint8_t, kSha256DigestBytes> out) {
+  if (!finished_) finish();
+  for (std::size_t w = 0; w < state_.size(); ++w) {
+    for (std::size_t i = 0; i < 4; ++i) out[4 * w + i] = static_cast<std::uint8_t>(state_[w] >> (8 * i));
+  }
+}
+
+void Sha256Context::digest(ByteBuffer& out) {
+  out.allocate(kSha256DigestBytes);
+  digest(std::span<std::uint8_t, kSha256DigestBytes>(out.data(), kSha256DigestBytes));
+}
+
+void Sha256Context::wipe() noexcept {
+  SecureWipe(state_.data(), sizeof(state_));
+  SecureWipe(&count_, sizeof(count_));
+  restart();
+}
+
+ByteBuffer Sha256(std::span<const std::uint8_t> bytes) {
+  Sha256Context context;
+  context.update(bytes);
+  ByteBuffer out;
+  context.digest(out);
+  return out;
+}
+
+}  // namespace qs
