@@ -160,7 +160,8 @@ BigInt BigInt::fromBytes(std::span<const std::uint8_t> bytes) {
     const std::uint32_t m = n - start < 4 ? n - start : 4;
     // A short group sits in the top bytes, as if zero bytes stood before it.
     std::uint32_t w = 0;
-    for (std::uint32_t i = 0; i < m; ++i) w |= static_cast<std::uint32_t>(bytes[start + i]) << (8 * (4 - m + i));
+    for (std::uint32_t i = 0; i < m; ++i)
+      w |= static_cast<std::uint32_t>(bytes[start + i]) << (8 * (4 - m + i));
     v.words_[j] = w;
   }
   v.setUsedWords(groups == 0 ? 1 : groups);
@@ -171,7 +172,8 @@ ByteBuffer BigInt::toBytes(std::uint32_t minLength) const {
   const std::uint32_t natural = 4 * count_;
   ByteBuffer out = ByteBuffer::zeros(minLength > natural ? minLength : natural);
   for (std::uint32_t j = 0; j < count_; ++j) {
-    for (std::uint32_t i = 0; i < 4; ++i) out.data()[4 * j + i] = static_cast<std::uint8_t>(words_[j] >> (8 * i));
+    for (std::uint32_t i = 0; i < 4; ++i)
+      out.data()[4 * j + i] = static_cast<std::uint8_t>(words_[j] >> (8 * i));
   }
   return out;
 }

@@ -38,8 +38,10 @@ void ModExp(const BigInt& b, const BigInt& x, const BigInt& n, bool uniform, Big
   }
   BigInt exponent = x;
   if (exponent.negative()) exponent.negate();
-  BigInt base;
-  Mod(b, modulus, base);  // also brings a negative base into range
+  // Montgomery form reduces any base without dividing by the (possibly secret) modulus; only
+  // a negative base is brought into range here.
+  BigInt base = b;
+  if (base.negative() || !modulus.isOdd()) Mod(b, modulus, base);
   if (!modulus.isOdd()) {
     ModExpEven(base, exponent, modulus, uniform, r);
   } else if (uniform) {

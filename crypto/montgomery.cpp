@@ -50,9 +50,7 @@ class Modulus {
     one[0] = 1;
     multiply(one, r2_, one_);  // R mod m, the form of 1
   }
-  ~Modulus() {
-    SecureWipe(&m0inv_, sizeof m0inv_);
-  }
+  ~Modulus() { SecureWipe(&m0inv_, sizeof m0inv_); }
   Modulus(const Modulus&) = delete;
   Modulus& operator=(const Modulus&) = delete;
 
@@ -133,7 +131,7 @@ class Modulus {
     out = Limbs{};
     for (std::uint32_t c = chunks; c-- > 0;) {
       for (std::uint32_t i = 0; i < n_; ++i) chunk[i] = LimbOf(x, c * n_ + i);
-      multiply(out, r2_, out);      // shift what is there up by one chunk
+      multiply(out, r2_, out);     // shift what is there up by one chunk
       multiply(chunk, r2_, part);  // chunk·R mod m
       add(out, part, out);
     }
@@ -179,7 +177,8 @@ class Modulus {
 };
 
 // Table entry index, read by scanning every entry so the access pattern shows nothing.
-void SelectEntry(const std::array<Limbs, kTableSize>& table, std::uint32_t index, std::uint32_t n, Limbs& out) {
+void SelectEntry(const std::array<Limbs, kTableSize>& table, std::uint32_t index, std::uint32_t n,
+                 Limbs& out) {
   for (std::uint32_t i = 0; i < n; ++i) out[i] = 0;
   for (std::uint32_t e = 0; e < kTableSize; ++e) {
     const std::uint64_t mask = ZeroMask(e ^ index);
@@ -246,8 +245,8 @@ void MontgomeryModSubMul(const BigInt& a, const BigInt& b, const BigInt& c, cons
   mod.toMontgomery(a, am);
   mod.toMontgomery(b, bm);
   mod.toMontgomery(c, cm);
-  mod.subtract(am, bm, am);   // (a − b)·R
-  mod.multiply(am, cm, am);   // (a − b)·c·R
+  mod.subtract(am, bm, am);  // (a − b)·R
+  mod.multiply(am, cm, am);  // (a − b)·c·R
   mod.fromMontgomery(am, r);
 }
 

@@ -35,7 +35,8 @@ std::mt19937_64& WitnessSource() {
     platform::SystemRandom(bytes);
     std::array<std::uint32_t, 10> words{};
     for (std::size_t i = 0; i < 8; ++i) {
-      words[i] = static_cast<std::uint32_t>(bytes[4 * i]) | (static_cast<std::uint32_t>(bytes[4 * i + 1]) << 8) |
+      words[i] = static_cast<std::uint32_t>(bytes[4 * i]) |
+                 (static_cast<std::uint32_t>(bytes[4 * i + 1]) << 8) |
                  (static_cast<std::uint32_t>(bytes[4 * i + 2]) << 16) |
                  (static_cast<std::uint32_t>(bytes[4 * i + 3]) << 24);
     }
@@ -59,7 +60,8 @@ BigInt DrawBase(const BigInt& m, const BigInt& mMinus3) {
 }
 
 // One strong-probable-prime round for odd m = d·2^s + 1.
-bool PassesRound(const BigInt& m, const BigInt& mMinus1, const BigInt& d, std::uint32_t s, const BigInt& base) {
+bool PassesRound(const BigInt& m, const BigInt& mMinus1, const BigInt& d, std::uint32_t s,
+                 const BigInt& base) {
   BigInt x;
   ModExp(base, d, m, false, x);
   if (x == BigInt(1) || x == mMinus1) return true;

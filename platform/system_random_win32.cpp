@@ -10,8 +10,8 @@ namespace qs::platform {
 
 bool SystemRandom(std::span<std::uint8_t, 32> out) {
   // The system-preferred generator needs no algorithm handle.
-  const NTSTATUS status = BCryptGenRandom(nullptr, out.data(), static_cast<ULONG>(out.size()),
-                                          BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+  const NTSTATUS status =
+      BCryptGenRandom(nullptr, out.data(), static_cast<ULONG>(out.size()), BCRYPT_USE_SYSTEM_PREFERRED_RNG);
   if (status >= 0) return true;
   std::memset(out.data(), 0, out.size());
   return false;

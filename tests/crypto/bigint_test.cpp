@@ -46,7 +46,7 @@ TEST(BigInt, ZeroAndMinimumLengths) {
   EXPECT_EQ(small.usedWords(), 1u);
   EXPECT_EQ(ToHex(small.toBytes(0)), "78563412");
   EXPECT_EQ(ToHex(small.toBytes(8)), "7856341200000000");
-  EXPECT_EQ(ToHex(small.toBytes(2)), "78563412");  // never shorter than the used words
+  EXPECT_EQ(ToHex(small.toBytes(2)), "78563412");          // never shorter than the used words
   EXPECT_EQ(ToHex(BigInt(0x100).toBytes(0)), "00010000");  // zero bytes of the top word stay
 }
 
@@ -68,7 +68,7 @@ TEST(BigInt, AdditionOverflowsOnlyPast257Words) {
   EXPECT_EQ(r.bitLength(), 8193u);
   const BigInt before = r;
   EXPECT_THROW(Add(AllOnes(257), BigInt(1), r), BigIntOverflow);
-  EXPECT_EQ(r, before);  // left unchanged
+  EXPECT_EQ(r, before);             // left unchanged
   Add(AllOnes(257), BigInt(0), r);  // 257 words, no carry
   EXPECT_EQ(r.usedWords(), 257u);
 }
@@ -100,7 +100,7 @@ TEST(BigInt, SignedSubtractionAndComparison) {
   EXPECT_EQ(NumberText(r), "-5");
   Add(r, BigInt(5), r);
   EXPECT_TRUE(r.isZero());
-  EXPECT_FALSE(r.negative());  // no negative zero
+  EXPECT_FALSE(r.negative());                   // no negative zero
   Subtract(Number("100000000"), BigInt(1), r);  // borrow across a word
   EXPECT_EQ(NumberText(r), "ffffffff");
   EXPECT_EQ(r.usedWords(), 1u);
@@ -158,7 +158,7 @@ TEST(BigInt, DivisionSignsAndSmallDivisors) {
   Mod(minusSeven, BigInt(2), r);  // the residue is never negative
   EXPECT_EQ(r, BigInt(1));
   EXPECT_THROW(Divide(BigInt(1), BigInt(0), q, r), BigIntOverflow);
-  EXPECT_EQ(ModSmall(Number("10000000000000005"), 7), 0u);  // 2^64 ≡ 2 (mod 7)
+  EXPECT_EQ(ModSmall(Number("10000000000000005"), 7), 0u);     // 2^64 ≡ 2 (mod 7)
   EXPECT_EQ(ModSmall(Number("ffffffffffffffff"), 65537), 0u);  // 2^16 ≡ −1 (mod 65537)
   EXPECT_EQ(ModSmall(Number("100000000"), 3), 1u);
 }
