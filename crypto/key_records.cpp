@@ -1,0 +1,42 @@
+#include "crypto/key_records.h"
+
+#include "base/byte_stream.h"
+#include "base/record.h"
+
+namespace qs {
+
+std::optional<std::uint32_t> KeyTypeBits(KeyType type) {
+  switch (type) {
+    case 0:
+      return 2048;
+    case 1:
+      return 3072;
+    case 2:
+      return 4096;
+    default:
+      return std::nullopt;
+  }
+}
+
+ByteBuffer BuildKeyRecord(const char* tag, const KeyRecord& content) {
+  ByteBuffer record;
+  AppendRecordHeader(record, tag);
+  record.appendU16(content.encryptionKeyType);
+  record.appendU16(content.signingKeyType);
+  record.appendField(content.encryptionKey);
+  record.appendField(content.signingKey);
+  return record;
+}
+
+std::optional<KeyRecord> ReadKeyRecord(const ByteBuffer& record, const char* tag) {
+  ByteStream in(record);
+  if (!ReadRecordHeader(in, tag)) return std::nullopt;
+  KeyRecord content;
+  content.encryptionKeyType = in.readU16();
+  content.signingKeyType = in.readU16();
+  content.encryptionKey = in.readField();
+  content.signingKey = in.readField();
+  return content;
+}
+
+}  // namespace qs

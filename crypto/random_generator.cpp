@@ -1,0 +1,133 @@
+#include "crypto/random_generator.h"
+
+#include <thread>
+
+#include "base/byte_stream.h"
+#include "base/secure_wipe.h"
+#include "base/whole_file.h"
+#include "crypto/cipher_context.h"
+#include "crypto/sha256.h"
+#include "platform/clock.h"
+#include "platform/system_random.h"
+
+namespace qs {
+namespace {
+
+std::uint32_t LowCalendarSeconds() { return static_cast<std::uint32_t>(platform::CalendarSeconds()); }
+
+// Wipes a 32-byte key when the scope ends.
+struct KeyBytes {
+  std::array<std::uint8_t, 32> bytes{};
+  ~KeyBytes() { SecureWipe(bytes.data(), bytes.size()); }
+};
+
+}  // namespace
+
+RandomGenerator::RandomGenerator() {
+  // The portable rand() of the C standard, seed 1: a fixed start that carries no credit and
+  // leaves the runtime's own generator alone.
+  std::uint32_t next = 1;
+  for (std::uint8_t& b : pool_) {
+    next = next * 1103515245u + 12345u;
+    b = static_cast<std::uint8_t>((next / 65536u) % 32768u);
+  }
+}
+
+RandomGenerator::~RandomGenerator() { SecureWipe(pool_.data(), pool_.size()); }
+
+bool RandomGenerator::tryHold(State as) {
+  std::uint8_t idle = kIdle;
+  return state_.compare_exchange_strong(idle, as, std::memory_order_acquire, std::memory_order_relaxed);
+}
+
+void RandomGenerator::hold(State as) {
+  // The other side holds the pool for at most one stir or one output.
+  while (!tryHold(as)) std::this_thread::yield();
+}
+
+void RandomGenerator::encryptPoolUnderItsHash(std::array<std::uint8_t, 32>& key) {
+  Sha256Context hash;
+  hash.update(pool_);
+  hash.digest(std::span<std::uint8_t, 32>(key));
+  CipherContext cipher(key);
+  cipher.encryptPool(pool_);
+}
+
+void RandomGenerator::stir() {
+  KeyBytes key;
+  encryptPoolUnderItsHash(key.bytes);
+  position_ = 0;
+}
+
+void RandomGenerator::mixByte(std::uint8_t v) {
+  pool_[position_] ^= v;
+  if (++position_ == kPoolBytes) stir();
+}
+
+void RandomGenerator::mixEvent(std::uint16_t a, std::uint16_t b, std::uint32_t c) {
+  if (!tryHold(kMixing)) return;  // output is running: the event is dropped
+  mixByte(static_cast<std::uint8_t>(a));
+  mixByte(static_cast<std::uint8_t>(b));
+  mixByte(static_cast<std::uint8_t>(a >> 8));
+  mixByte(static_cast<std::uint8_t>(b >> 8));
+  for (int i = 0; i < 4; ++i) mixByte(static_cast<std::uint8_t>(c >> (8 * i)));
+  release();
+}
+
+void RandomGenerator::mouseEvent(std::uint16_t x, std::uint16_t y) {
+  if (x == lastX_ && y == lastY_) return;
+  mixEvent(x, y, LowCalendarSeconds() ^ platform::ProcessClockTicks());
+  credit_.fetch_add(1, std::memory_order_acq_rel);
+  lastX_ = x;
+  lastY_ = y;
+}
+
+bool RandomGenerator::addSeed(std::span<const std::uint8_t> bytes, std::uint32_t extra, bool credit) {
+  if (bytes.size() < kMinimumSeedBytes) return false;
+  hold(kMixing);  // a seed is never dropped
+  for (const std::uint8_t b : bytes) mixByte(b);
+  for (int i = 0; i < 4; ++i) mixByte(static_cast<std::uint8_t>(extra >> (8 * i)));
+  release();
+  if (credit) credit_.fetch_add(kRequiredCredit, std::memory_order_acq_rel);
+  return true;
+}
+
+ByteBuffer RandomGenerator::output(std::uint32_t length) {
+  if (credit() < kRequiredCredit || length == 0) return {};
+  hold(kProducing);
+  KeyBytes key;
+  encryptPoolUnderItsHash(key.bytes);
+  CipherContext cipher(key.bytes);
+  std::optional<ByteBuffer> stream = cipher.keystream(length);
+  release();
+  if (!stream || stream->length() != length) return {};
+  return std::move(*stream);
+}
+
+bool RandomGenerator::startUp(const std::string& seedPath) {
+  ByteStream file;
+  bool seeded = false;
+  if (ReadWholeFile(file, seedPath)) {
+    const ByteBuffer seed = file.readField();
+    seeded = addSeed(seed.span(), LowCalendarSeconds(), true);
+  }
+  const std::uint32_t t = LowCalendarSeconds();
+  mixEvent(static_cast<std::uint16_t>(t), static_cast<std::uint16_t>(t >> 16), 0);
+  const std::uint32_t k = platform::ProcessClockTicks();
+  mixEvent(static_cast<std::uint16_t>(k), static_cast<std::uint16_t>(k >> 16), 0);
+
+  KeyBytes system;
+  if (!platform::SystemRandom(system.bytes)) return false;
+  addSeed(system.bytes, LowCalendarSeconds(), false);
+  return !seeded || writeSeedFile(seedPath);
+}
+
+bool RandomGenerator::writeSeedFile(const std::string& seedPath) {
+  const ByteBuffer seed = output(kSeedFileBytes);
+  if (seed.empty()) return false;
+  ByteStream content;
+  content.bytes.appendField(seed);
+  return WriteWholeFile(content, seedPath);
+}
+
+}  // namespace qs
