@@ -1,5 +1,7 @@
 #include "crypto/symmetric_context.h"
 
+#include <algorithm>
+
 #include "crypto/random_generator.h"
 #include "crypto/secret_bytes.h"
 

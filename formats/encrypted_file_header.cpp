@@ -44,19 +44,22 @@ std::optional<AcceptedHeader> ReadFileHeader(RandomGenerator* generator, const B
     code = ResultCode::kOtherMethod;
     return std::nullopt;
   }
-  const ByteBuffer wrappedKey = in.readField();
-  const ByteBuffer signature = in.readField();
+  // The fields must fill the record exactly: the signature covers only the wrapped key, so
+  // the layout itself is checked strictly.
+  const std::optional<ByteBuffer> wrappedKey = in.readCompleteField();
+  const std::optional<ByteBuffer> signature = in.readCompleteField();
+  if (!wrappedKey || !signature || in.remaining() != 0) return std::nullopt;
 
   code = ResultCode::kKeys;
   SigningContext checker(generator);
-  if (!checker.setLabel(TextString(kEncryptedFileLabel)) || !checker.addData(wrappedKey.span())) {
+  if (!checker.setLabel(TextString(kEncryptedFileLabel)) || !checker.addData(wrappedKey->span())) {
     return std::nullopt;
   }
   std::uint32_t timestamp = 0;
   WideText message;
-  if (!checker.verify(signature, peerPublic, timestamp, message)) return std::nullopt;
+  if (!checker.verify(*signature, peerPublic, timestamp, message)) return std::nullopt;
   AcceptedHeader header;
-  header.sessionKey = UnwrapKey(ownPrivate, wrappedKey);
+  header.sessionKey = UnwrapKey(ownPrivate, *wrappedKey);
   if (header.sessionKey.empty()) return std::nullopt;
   header.compressed = compressed == 1;
   return header;

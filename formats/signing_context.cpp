@@ -66,16 +66,17 @@ bool SigningContext::verify(const ByteBuffer& record, const ByteBuffer& signerPu
   ByteStream in(record);
   const bool header = ReadRecordHeader(in, tag::kSignature);
   const bool reserved = in.readU16() == 0;
-  const ByteBuffer block = in.readField();
-  const ByteBuffer signature = in.readField();
-  if (!header || !reserved) return false;
+  // Strict layout: field lengths are outside what the signature covers.
+  const std::optional<ByteBuffer> block = in.readCompleteField();
+  const std::optional<ByteBuffer> signature = in.readCompleteField();
+  if (!header || !reserved || !block || !signature || in.remaining() != 0) return false;
 
-  const ByteBuffer digest = FinishDigest(digest_, block);
-  ByteStream info(block);
+  const ByteBuffer digest = FinishDigest(digest_, *block);
+  ByteStream info(*block);
   info.skipField();
   timestamp = info.readU32();
   message = WideText::fromRecordBytes(info.readField());
-  return VerifyDigest(signerPublic, digest, signature);
+  return VerifyDigest(signerPublic, digest, *signature);
 }
 
 }  // namespace qs
