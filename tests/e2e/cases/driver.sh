@@ -35,5 +35,5 @@ case_absent_window_and_running_program_are_reported() {
   drv "exit 100" running
   drv "kill" ok
   drv "exit 1000" "exit 255"
-  drv "wait 300 Probe" "no window appeared"
+  expect_no_dialog Probe 300
 }
