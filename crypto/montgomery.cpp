@@ -16,7 +16,7 @@ constexpr std::uint32_t kTableSize = 1u << kWindowBits;
 
 // One number of limbs, least significant first; wiped when it goes.
 struct Limbs {
-  std::array<std::uint64_t, kMaxLimbs + 2> v{};
+  std::array<std::uint64_t, kMaxLimbs + 1> v{};
   ~Limbs() { SecureWipe(v.data(), sizeof v); }
   std::uint64_t& operator[](std::uint32_t i) { return v[i]; }
   std::uint64_t operator[](std::uint32_t i) const { return v[i]; }
@@ -32,10 +32,10 @@ std::uint64_t LimbOf(const BigInt& x, std::uint32_t i) {
 std::uint64_t ZeroMask(std::uint64_t value) { return 0 - ((value - 1) >> 63); }
 
 // t = a·b·R⁻¹ (below 2m, n + 1 limbs) with multiplication and reduction fused in one pass
-// per limb of b, so the two carry chains can overlap; t has n + 2 limbs.
+// per limb of b, so the two carry chains can overlap; t has n + 1 limbs.
 void MontgomeryProduct(std::uint32_t n, const std::uint64_t* a, const std::uint64_t* b,
                        const std::uint64_t* m, std::uint64_t m0inv, std::uint64_t* t) {
-  for (std::uint32_t i = 0; i < n + 2; ++i) t[i] = 0;
+  for (std::uint32_t i = 0; i <= n; ++i) t[i] = 0;
   for (std::uint32_t i = 0; i < n; ++i) {
     // t = (t + a·b[i] + mu·m) / 2^64 in one pass, mu chosen so that the low limb vanishes.
     const std::uint64_t bi = b[i];
@@ -53,8 +53,7 @@ void MontgomeryProduct(std::uint32_t n, const std::uint64_t* a, const std::uint6
     }
     s = static_cast<U128>(t[n]) + carry + reduceCarry;
     t[n - 1] = static_cast<std::uint64_t>(s);
-    t[n] = t[n + 1] + static_cast<std::uint64_t>(s >> 64);
-    t[n + 1] = 0;
+    t[n] = static_cast<std::uint64_t>(s >> 64);
   }
 }
 
