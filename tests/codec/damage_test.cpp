@@ -89,6 +89,9 @@ TEST_F(Damage, SampledBytesOfAFullChunk) {
   // the whole pipeline, so only a few places: the mode, the header and tree at the front,
   // places spread over the codes, the last byte.
   const ByteBuffer chunk = Compressed(Sample::kText, kMaxChunkBytes, kChunkBlockSorted);
+  ByteBuffer intact(chunk);
+  ASSERT_TRUE(DecompressChunk(intact));
+  ASSERT_TRUE(intact.equals(MakeSample(Sample::kText, kMaxChunkBytes)));
   const std::uint32_t n = chunk.length();
   for (std::uint32_t at : {0u, 1u, 3u, 40u, n / 3, 2 * n / 3, n - 1}) change(chunk, at, {0x10});
   for (std::uint32_t at : {2u, n / 2}) drop(chunk, at);
