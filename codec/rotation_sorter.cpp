@@ -13,7 +13,8 @@ namespace {
 constexpr std::uint32_t kExchangeSortRange = 4;
 constexpr std::uint64_t kBudgetPerByte = 40;
 constexpr std::uint64_t kMinBudget = 1000;
-// Comparisons read up to 4 * words + 3 bytes past a rotation's start, in 8-byte loads.
+// Comparisons read up to 4 * words + 3 < n + 7 bytes past a rotation's start (in 8-byte
+// loads), so the doubled block needs a few bytes more.
 constexpr std::uint32_t kTextSlack = 8;
 
 std::uint32_t LoadWord(const std::uint8_t* p) {
@@ -43,7 +44,6 @@ bool RotationSorter::Transform(const std::uint8_t* block, std::uint32_t n, std::
   std::memcpy(text, block, n);
   for (std::uint32_t i = n; i < 2 * n + kTextSlack; ++i) text[i] = text[i - n];
   for (std::uint32_t i = 0; i < n; ++i) rotations_[i] = {LoadWord(text + i), LoadWord(text + i + 4), i};
-  n_ = n;
   words_ = (n + 3) / 4;
   budget_ = std::max(kBudgetPerByte * n, kMinBudget);
   exhausted_ = false;
