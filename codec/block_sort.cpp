@@ -1,0 +1,102 @@
+#include "codec/block_sort.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/secure_wipe.h"
+#include "codec/limits.h"
+#include "codec/rotation_sorter.h"
+#include "codec/work_array.h"
+
+namespace qs {
+namespace {
+
+constexpr std::uint32_t kCountBytes = 2;
+constexpr std::uint32_t kIndexBytes = 3;
+constexpr std::uint32_t kLinkMask = 0xFFFFFF;
+
+std::uint32_t BlockLength(std::uint32_t total, std::uint32_t block) {
+  return std::min(total - block * kBlockSortBlockBytes, kBlockSortBlockBytes);
+}
+
+// Walks the transformed block L back to its input: with C[v] the number of bytes smaller than v
+// and rank[j] the number of earlier places holding L[j], the byte before L[j] in the input is at
+// place C[L[j]] + rank[j]. Each link keeps that place (below 2^24) with L[j] in its top byte.
+void InverseTransform(const std::uint8_t* last, std::uint32_t n, std::uint32_t primary,
+                      std::uint32_t* links, std::uint8_t* out) {
+  std::uint32_t next[256] = {};
+  for (std::uint32_t j = 0; j < n; ++j) ++next[last[j]];
+  std::uint32_t smaller = 0;
+  for (std::uint32_t& count : next) {
+    const std::uint32_t c = count;
+    count = smaller;
+    smaller += c;
+  }
+  for (std::uint32_t j = 0; j < n; ++j) links[j] = std::uint32_t{last[j]} << 24 | next[last[j]]++;
+  SecureWipe(next, sizeof next);
+  std::uint32_t j = primary;
+  for (std::uint32_t pos = n; pos-- > 0;) {
+    const std::uint32_t link = links[j];
+    out[pos] = static_cast<std::uint8_t>(link >> 24);
+    j = link & kLinkMask;
+  }
+}
+
+}  // namespace
+
+bool BlockSortEncode(ByteBuffer& buffer) {
+  const std::uint32_t length = buffer.length();
+  // A 32-bit length forms at most 2048 blocks, so the count always fits its two bytes.
+  const std::uint32_t blocks = BlockSortBlockCount(length);
+  const std::uint32_t header = kCountBytes + kIndexBytes * blocks;
+  ByteBuffer out = ByteBuffer::zeros(header);
+  out.appendZeros(length);
+  std::uint8_t* o = out.data();
+  o[0] = static_cast<std::uint8_t>(blocks);
+  o[1] = static_cast<std::uint8_t>(blocks >> 8);
+
+  RotationSorter sorter(std::min(length, kBlockSortBlockBytes));
+  for (std::uint32_t k = 0; k < blocks; ++k) {
+    const std::uint32_t offset = k * kBlockSortBlockBytes;
+    std::uint32_t primary = 0;
+    if (!sorter.Transform(buffer.data() + offset, BlockLength(length, k), o + header + offset, primary)) {
+      return false;
+    }
+    std::uint8_t* index = o + kCountBytes + kIndexBytes * k;
+    index[0] = static_cast<std::uint8_t>(primary);
+    index[1] = static_cast<std::uint8_t>(primary >> 8);
+    index[2] = static_cast<std::uint8_t>(primary >> 16);
+  }
+  buffer = std::move(out);
+  return true;
+}
+
+bool BlockSortDecode(ByteBuffer& buffer, std::uint32_t maxOutput) {
+  const std::uint8_t* in = buffer.data();
+  const std::uint32_t length = buffer.length();
+  if (length < kCountBytes) return false;
+  const std::uint32_t blocks = std::uint32_t{in[0]} | std::uint32_t{in[1]} << 8;
+  const std::uint32_t header = kCountBytes + kIndexBytes * blocks;
+  if (length < header) return false;
+  const std::uint32_t dataLength = length - header;
+  if (dataLength > maxOutput || BlockSortBlockCount(dataLength) != blocks) return false;
+
+  ByteBuffer out = ByteBuffer::zeros(dataLength);
+  WorkArray<std::uint32_t> links(std::min(dataLength, kBlockSortBlockBytes));
+  for (std::uint32_t k = 0; k < blocks; ++k) {
+    const std::uint8_t* index = in + kCountBytes + kIndexBytes * k;
+    const std::uint32_t primary = std::uint32_t{index[0]} | std::uint32_t{index[1]} << 8 | std::uint32_t{index[2]} << 16;
+    const std::uint32_t n = BlockLength(dataLength, k);
+    if (primary >= n) return false;
+    const std::uint32_t offset = k * kBlockSortBlockBytes;
+    if (n < kMinSortedBlockBytes) {
+      std::memcpy(out.data() + offset, in + header + offset, n);
+    } else {
+      InverseTransform(in + header + offset, n, primary, links.data(), out.data() + offset);
+    }
+  }
+  buffer = std::move(out);
+  return true;
+}
+
+}  // namespace qs
