@@ -43,6 +43,15 @@ ByteBuffer ByteStream::readField() {
   return field;
 }
 
+std::optional<ByteBuffer> ByteStream::readCompleteField() {
+  const bool prefixComplete = remaining() >= 4;
+  const std::uint32_t length = readU32();
+  if (!prefixComplete || length > remaining()) return std::nullopt;
+  ByteBuffer field = bytes.slice(length, cursor);
+  advance(length);
+  return field;
+}
+
 void ByteStream::skipField() { advance(readU32()); }
 
 }  // namespace qs

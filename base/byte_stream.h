@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 
 #include "base/byte_buffer.h"
 #include "base/progress_hook.h"
@@ -22,6 +23,8 @@ struct ByteStream {
   std::uint16_t readU16();
   std::uint32_t readU32();
   ByteBuffer readField();
+  // Like readField, but nothing when the field claims more bytes than remain.
+  std::optional<ByteBuffer> readCompleteField();
   void skipField();
 
   std::uint32_t remaining() const { return cursor < bytes.length() ? bytes.length() - cursor : 0; }

@@ -53,6 +53,16 @@ TEST(ByteStream, SkipFieldMovesPastItAndSaturatesAtTheTop) {
   EXPECT_EQ(far.cursor, 0xFFFFFFFFu);
 }
 
+TEST(ByteStream, CompleteFieldRefusesWhatTheBufferDoesNotHold) {
+  ByteStream s(FromHex("02000000 aabb 03000000 cc"));
+  EXPECT_EQ(ToHex(*s.readCompleteField()), "aabb");
+  EXPECT_FALSE(s.readCompleteField());
+  ByteStream shortPrefix(FromHex("0000"));
+  EXPECT_FALSE(shortPrefix.readCompleteField());
+  ByteStream empty(FromHex("00000000"));
+  EXPECT_TRUE(empty.readCompleteField()->empty());
+}
+
 TEST(Record, HeaderRoundTripAndRejection) {
   ByteBuffer b;
   AppendRecordHeader(b, tag::kPublicKey);

@@ -1,0 +1,60 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "base/byte_buffer.h"
+#include "base/progress_hook.h"
+#include "crypto/cipher_context.h"
+#include "crypto/hmac_sha256.h"
+
+namespace qs {
+
+class RandomGenerator;
+
+// Encrypt-then-MAC with keys derived from one 32-byte master key (the key RSA-KEM carries):
+// the first 64 bytes of the master key's AES counter keystream are the AES-256-CBC key and
+// the HMAC-SHA256 key. A protected buffer is
+//
+//   IV (16, from the generator) | CBC ciphertext with padding (16 * (L / 16 + 1)) | MAC (32)
+//
+// where the MAC covers the IV and the ciphertext: L plaintext bytes become
+// 16 * (L / 16) + 64 bytes. Once a call has failed for a reason other than a bad buffer the
+// context stays failed.
+class SymmetricContext {
+ public:
+  static constexpr std::uint32_t kMasterKeyBytes = 32;
+  static constexpr std::uint32_t kIvBytes = CipherContext::kBlockBytes;
+  static constexpr std::uint32_t kMacBytes = HmacSha256Context::kMacBytes;
+
+  // Failed at once for a key that is not 32 bytes or is all zeros. The generator supplies
+  // the IVs; it is not owned and may be null for a context that only decrypts.
+  SymmetricContext(std::span<const std::uint8_t> masterKey, RandomGenerator* generator);
+  SymmetricContext(const SymmetricContext&) = delete;
+  SymmetricContext& operator=(const SymmetricContext&) = delete;
+
+  bool failed() const { return failed_; }
+
+  // Not owned; counts the cipher's and the authenticator's blocks and carries the cancel.
+  void setHook(ProgressHook* hook);
+
+  // The plaintext becomes the protected buffer. On failure the buffer is wiped and emptied,
+  // except when the generator's credit is below 1024: the data is then left untouched and
+  // the context fails for good.
+  bool encrypt(ByteBuffer& data);
+
+  // The protected buffer becomes the plaintext; nothing is decrypted before the MAC has been
+  // verified. On failure the buffer is wiped and emptied.
+  bool decrypt(ByteBuffer& data);
+
+  // Sealed size of a plaintext of length bytes.
+  static constexpr std::uint64_t SealedSize(std::uint64_t length) { return 16 * (length / 16) + 64; }
+
+ private:
+  bool failed_ = true;
+  RandomGenerator* generator_;
+  std::optional<CipherContext> cipher_;
+  std::optional<HmacSha256Context> authenticator_;
+};
+
+}  // namespace qs

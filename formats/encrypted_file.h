@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+
+#include "base/byte_buffer.h"
+#include "formats/progress.h"
+
+namespace qs {
+
+class RandomGenerator;
+
+struct PipelineParams {
+  RandomGenerator* generator = nullptr;
+  bool compress = false;              // encryption only; decryption follows the header
+  ChunkProgress* progress = nullptr;  // current = chunk just done, count = chunks; optional
+};
+
+// Encrypts source for the holder of peerPublic ("PublicKey" record), signed with
+// ownPrivate ("PrivateKey" record), into the native format. Decrypts a file sent by the
+// holder of peerPublic with ownPrivate.
+//
+// Both refuse a target that is the source itself (kTarget) before touching anything, write
+// through a temporary file beside the target, and put it in place only when complete: on
+// failure or cancel nothing is left behind and an older file at the target name stays as it
+// was, so callers delete nothing. On failure code says why.
+bool EncryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, const ByteBuffer& peerPublic,
+                 const std::string& source, const std::string& target, ResultCode& code);
+
+bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, const ByteBuffer& peerPublic,
+                 const std::string& source, const std::string& target, ResultCode& code);
+
+}  // namespace qs

@@ -1,0 +1,68 @@
+#include "formats/encrypted_file_header.h"
+
+#include "base/byte_stream.h"
+#include "base/record.h"
+#include "crypto/key_wrap.h"
+#include "formats/signing_context.h"
+#include "platform/clock.h"
+
+namespace qs {
+
+std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress, const ByteBuffer& ownPrivate,
+                                             const ByteBuffer& peerPublic, ResultCode& code) {
+  code = ResultCode::kKeys;
+  std::optional<WrappedKey> wrapped = WrapKey(generator, peerPublic);
+  if (!wrapped) return std::nullopt;
+  SigningContext signer(&generator);
+  if (!signer.setLabel(TextString(kEncryptedFileLabel)) || !signer.addData(wrapped->encryptedKeyRecord.span())) {
+    return std::nullopt;
+  }
+  const auto now = static_cast<std::uint32_t>(platform::CalendarSeconds());
+  const std::optional<ByteBuffer> signature = signer.sign(ownPrivate, now, WideText());
+  if (!signature) return std::nullopt;
+
+  WrittenHeader header;
+  AppendRecordHeader(header.record, tag::kEncryptedFile);
+  header.record.appendU8(0);
+  header.record.appendU8(compress ? 1 : 0);
+  header.record.appendU8(kEncryptionMethod);
+  header.record.appendField(wrapped->encryptedKeyRecord);
+  header.record.appendField(*signature);
+  header.sessionKey = std::move(wrapped->key);
+  return header;
+}
+
+std::optional<AcceptedHeader> ReadFileHeader(RandomGenerator* generator, const ByteBuffer& ownPrivate,
+                                             const ByteBuffer& peerPublic, const ByteBuffer& record,
+                                             ResultCode& code) {
+  ByteStream in(record);
+  code = ResultCode::kSource;
+  if (!ReadRecordHeader(in, tag::kEncryptedFile) || in.readU8() != 0) return std::nullopt;
+  const std::uint8_t compressed = in.readU8();
+  if (compressed > 1) return std::nullopt;
+  if (in.readU8() != kEncryptionMethod) {
+    code = ResultCode::kOtherMethod;
+    return std::nullopt;
+  }
+  // The fields must fill the record exactly: the signature covers only the wrapped key, so
+  // the layout itself is checked strictly.
+  const std::optional<ByteBuffer> wrappedKey = in.readCompleteField();
+  const std::optional<ByteBuffer> signature = in.readCompleteField();
+  if (!wrappedKey || !signature || in.remaining() != 0) return std::nullopt;
+
+  code = ResultCode::kKeys;
+  SigningContext checker(generator);
+  if (!checker.setLabel(TextString(kEncryptedFileLabel)) || !checker.addData(wrappedKey->span())) {
+    return std::nullopt;
+  }
+  std::uint32_t timestamp = 0;
+  WideText message;
+  if (!checker.verify(*signature, peerPublic, timestamp, message)) return std::nullopt;
+  AcceptedHeader header;
+  header.sessionKey = UnwrapKey(ownPrivate, *wrappedKey);
+  if (header.sessionKey.empty()) return std::nullopt;
+  header.compressed = compressed == 1;
+  return header;
+}
+
+}  // namespace qs

@@ -1,0 +1,84 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/byte_buffer.h"
+#include "crypto/symmetric_context.h"
+#include "platform/file.h"
+
+namespace qs {
+
+class RandomGenerator;
+
+// Layout of a native encrypted file (little-endian unless said otherwise):
+//
+//   u32  H, then the header record (H bytes, at most 10,240)
+//   u32  T, then the sealed chunk table (T bytes)
+//   sealed chunk 0, sealed chunk 1, ... back to back
+//
+// The table before sealing is u32 n followed by n u32 sealed chunk sizes; T is reserved as
+// zeros when the header is written and overwritten with the sealed table after the last
+// chunk. A chunk before sealing is its index as a big-endian u32 followed by its payload.
+// Every sealed unit comes from one SymmetricContext under the session key.
+inline constexpr std::uint32_t kChunkBytes = 2097152;
+
+// Size of the sealed table of n chunks.
+constexpr std::uint64_t SealedTableSize(std::uint64_t n) { return SymmetricContext::SealedSize(4 + 4 * n); }
+
+// Writes a native encrypted file to a temporary file beside the target, which replaces the
+// target only at commit; a writer dropped before commit leaves nothing behind.
+class EncryptedFileWriter {
+ public:
+  EncryptedFileWriter(const std::string& target, std::span<const std::uint8_t> sessionKey,
+                      RandomGenerator* generator);
+  bool opened() const { return file_.has_value() && !cipher_.failed(); }
+  void setHook(ProgressHook* hook) { cipher_.setHook(hook); }
+
+  // Writes H, the header, T and T zero bytes for a table of count chunks; once only.
+  bool begin(const ByteBuffer& header, std::uint32_t count);
+  // Seals index || payload and appends it; after the last chunk the table is written.
+  bool writeChunk(ByteBuffer& payload);
+  // Flushes and puts the file in the target's place; only after the table is written.
+  bool commit();
+
+ private:
+  bool writeTable();
+
+  std::optional<platform::AtomicFileWriter> file_;
+  SymmetricContext cipher_;
+  bool begun_ = false;
+  bool tableWritten_ = false;
+  std::uint64_t tableOffset_ = 0;
+  std::uint32_t count_ = 0;
+  std::vector<std::uint32_t> lengths_;
+};
+
+// Reads a native encrypted file in order: header, table, chunks. Every length read from the
+// file is checked against the bytes the file still holds before anything is allocated.
+class EncryptedFileReader {
+ public:
+  explicit EncryptedFileReader(const std::string& source);
+  bool opened() const { return file_.has_value(); }
+
+  // The header record; nothing when H is above 10,240 or the file is too short.
+  std::optional<ByteBuffer> readHeader();
+  // Unseals the table with the session key; false for any damage.
+  bool readTable(std::span<const std::uint8_t> sessionKey);
+  std::uint32_t count() const { return static_cast<std::uint32_t>(lengths_.size()); }
+  // The next chunk's payload, after its MAC and its index have been checked.
+  std::optional<ByteBuffer> readChunk();
+
+ private:
+  std::optional<ByteBuffer> readBytes(std::uint64_t n);
+
+  std::optional<platform::File> file_;
+  std::uint64_t left_ = 0;  // bytes of the file not read yet
+  std::optional<SymmetricContext> cipher_;
+  std::vector<std::uint32_t> lengths_;
+  std::uint32_t index_ = 0;
+};
+
+}  // namespace qs

@@ -1,0 +1,83 @@
+#include "formats/oki_file.h"
+
+#include "base/byte_stream.h"
+#include "base/record.h"
+#include "crypto/encrypted_data.h"
+#include "platform/file.h"
+
+namespace qs {
+namespace {
+
+// The whole of a file's first n bytes, or nothing.
+std::optional<ByteBuffer> ReadExactly(platform::File& file, std::uint32_t n) {
+  ByteBuffer bytes = ByteBuffer::zeros(n);
+  if (!file.readFull(bytes.data(), n)) return std::nullopt;
+  return bytes;
+}
+
+bool WriteAtomically(const std::string& target, const ByteBuffer& bytes) {
+  std::optional<platform::AtomicFileWriter> out = platform::AtomicFileWriter::begin(target);
+  return out && out->file().write(bytes.data(), bytes.length()) && out->commit();
+}
+
+}  // namespace
+
+bool DetectOkiFile(const std::string& source, bool& isOki) {
+  std::optional<platform::File> file = platform::File::openRead(source);
+  if (!file) return false;
+  const std::optional<ByteBuffer> head = ReadExactly(*file, kOkiDetectionBytes);
+  if (!head) return false;
+  ByteStream in(*head);
+  in.cursor = 4;  // past the length prefix of either format
+  isOki = in.readField().equals(ByteBuffer::fromText(tag::kEncryptedData));
+  return true;
+}
+
+bool EncryptOkiFile(OkiParams& params, const std::string& source, const std::string& target,
+                    const ByteBuffer& recipientPublic, const ByteBuffer& ownPrivate, bool& tooLarge) {
+  tooLarge = false;
+  if (params.generator == nullptr || platform::SameFile(source, target)) return false;
+  std::optional<platform::File> in = platform::File::openRead(source);
+  if (!in) return false;
+  const std::optional<std::uint64_t> size = in->size();
+  if (!size || *size > kMaxOkiPlainBytes) {
+    tooLarge = true;
+    return false;
+  }
+  const std::optional<ByteBuffer> plain = ReadExactly(*in, static_cast<std::uint32_t>(*size));
+  in.reset();
+  if (!plain) return false;
+  params.totalBytes = plain->length();
+
+  std::optional<ByteBuffer> record = EncryptMessage(*params.generator, recipientPublic, ownPrivate, *plain,
+                                                    params.progress);
+  if (!record) return false;
+  record->prependZeros(4);
+  ByteBuffer length;
+  length.appendU32(record->length() - 4);
+  length.copyInto(*record);
+  return WriteAtomically(target, *record);
+}
+
+bool DecryptOkiFile(OkiParams& params, const std::string& source, const std::string& target,
+                    const ByteBuffer& senderPublic, const ByteBuffer& ownPrivate) {
+  if (platform::SameFile(source, target)) return false;
+  std::optional<platform::File> in = platform::File::openRead(source);
+  const std::optional<std::uint64_t> size = in ? in->size() : std::nullopt;
+  if (!size) return false;
+  // Missing prefix bytes count as zero.
+  ByteBuffer prefix = ByteBuffer::zeros(4);
+  if (!in->readFull(prefix.data(), static_cast<std::uint32_t>(*size < 4 ? *size : 4))) return false;
+  const std::uint32_t length = ByteStream(prefix).readU32();
+  // Checked against the limit and the file before anything is allocated.
+  if (length > kMaxOkiRecordBytes || length > *size - (*size < 4 ? *size : 4)) return false;
+  const std::optional<ByteBuffer> record = ReadExactly(*in, length);
+  in.reset();
+  if (!record) return false;
+  params.totalBytes = length;
+
+  const std::optional<ByteBuffer> plain = DecryptMessage(ownPrivate, senderPublic, *record, params.progress);
+  return plain && WriteAtomically(target, *plain);
+}
+
+}  // namespace qs

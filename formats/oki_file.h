@@ -1,0 +1,38 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "base/byte_buffer.h"
+#include "base/progress_hook.h"
+
+namespace qs {
+
+class RandomGenerator;
+
+// The OKI-format: u32 L, then one "EncryptedData" record of L bytes holding the whole file;
+// bytes after it are ignored. Everything happens in memory, hence the limits.
+inline constexpr std::uint32_t kMaxOkiPlainBytes = 262144000;   // 250 MiB
+inline constexpr std::uint32_t kMaxOkiRecordBytes = 288358400;  // 275 MiB
+inline constexpr std::uint32_t kOkiDetectionBytes = 100;
+
+// isOki tells whether the first field after the length prefix is "EncryptedData". False
+// when the file cannot be read or holds fewer than 100 bytes.
+bool DetectOkiFile(const std::string& source, bool& isOki);
+
+struct OkiParams {
+  RandomGenerator* generator = nullptr;
+  ProgressHook* progress = nullptr;  // counts cipher and MAC blocks; carries the cancel
+  std::uint32_t totalBytes = 0;      // out: bytes being processed, for the progress display
+};
+
+// Both refuse a target that is the source itself, and put the target in place only when it
+// is complete: on failure or cancel nothing is left behind and an older file at the target
+// name stays as it was. tooLarge is set only for a source above 250 MiB, which is then not
+// read at all.
+bool EncryptOkiFile(OkiParams& params, const std::string& source, const std::string& target,
+                    const ByteBuffer& recipientPublic, const ByteBuffer& ownPrivate, bool& tooLarge);
+
+bool DecryptOkiFile(OkiParams& params, const std::string& source, const std::string& target,
+                    const ByteBuffer& senderPublic, const ByteBuffer& ownPrivate);
+
+}  // namespace qs

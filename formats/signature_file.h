@@ -1,0 +1,41 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "base/byte_buffer.h"
+#include "base/text_string.h"
+#include "formats/progress.h"
+
+namespace qs {
+
+class RandomGenerator;
+class SigningContext;
+
+inline constexpr std::uint32_t kSignatureHashBlock = 20480;
+
+// What the sign and verify pipelines share with their caller.
+struct SignatureRequest {
+  RandomGenerator* generator = nullptr;
+  TextString label{"SignedFile"};
+  ChunkProgress* progress = nullptr;  // counts 20,480-byte blocks; optional
+  TextString message;                 // sign: embedded; verify: what was embedded
+  std::uint32_t timestamp = 0;        // sign: embedded; verify: what was embedded
+};
+
+// Streams the data file through the context's digest in 20,480-byte blocks, after setting
+// the request's label. Progress count = ceil(size / 20,480); current grows after every full
+// block, and cancel is checked right after.
+bool HashDataFile(const std::string& source, SignatureRequest& request, SigningContext& context);
+
+// Signs the source into a signature file (whole-file container holding one "Signature"
+// record). The target is written only when the signature is complete: a failure or a
+// cancel leaves an older file at the target name as it was and no partial file.
+bool SignFile(SignatureRequest& request, const ByteBuffer& ownPrivate, const std::string& source,
+              const std::string& target);
+
+// True when the signature file signs the source with signerPublic's signing key; the request
+// then holds the embedded message (as 8-bit text) and timestamp.
+bool VerifyFile(SignatureRequest& request, const std::string& source, const ByteBuffer& signerPublic,
+                const std::string& signatureFile);
+
+}  // namespace qs

@@ -1,0 +1,82 @@
+#include "formats/signing_context.h"
+
+#include "base/byte_stream.h"
+#include "base/record.h"
+#include "crypto/key_wrap.h"
+
+namespace qs {
+namespace {
+
+ByteBuffer FinishDigest(Sha256Context& digest, const ByteBuffer& block) {
+  ByteBuffer out;
+  digest.setHook(nullptr);  // the block is not the user's data
+  digest.update(block.span());
+  digest.digest(out);
+  return out;
+}
+
+}  // namespace
+
+bool SigningContext::endRound() {
+  const bool ready = state_ == State::kDataAdded;
+  state_ = State::kNoLabel;
+  // A round that ends without its digest must not leave data for the next one.
+  if (!ready) digest_.reset();
+  return ready;
+}
+
+bool SigningContext::setLabel(const TextString& label) {
+  if (label.bytes().length() < 2) return false;
+  label_ = label;
+  state_ = State::kLabelSet;
+  return true;
+}
+
+bool SigningContext::addData(std::span<const std::uint8_t> bytes) {
+  if (state_ == State::kNoLabel) return false;
+  digest_.setHook(hook_);
+  if (!digest_.update(bytes)) return false;
+  state_ = State::kDataAdded;
+  return true;
+}
+
+std::optional<ByteBuffer> SigningContext::sign(const ByteBuffer& ownPrivate, std::uint32_t timestamp,
+                                               const WideText& message) {
+  if (!endRound() || generator_ == nullptr) return std::nullopt;
+
+  ByteBuffer block;
+  block.appendField(label_.bytes());
+  block.appendU32(timestamp);
+  block.appendField(message.toRecordBytes());
+  const ByteBuffer signature = SignDigest(*generator_, ownPrivate, FinishDigest(digest_, block));
+  if (signature.empty()) return std::nullopt;
+
+  ByteBuffer record;
+  AppendRecordHeader(record, tag::kSignature);
+  record.appendU16(0);
+  record.appendField(block);
+  record.appendField(signature);
+  return record;
+}
+
+bool SigningContext::verify(const ByteBuffer& record, const ByteBuffer& signerPublic, std::uint32_t& timestamp,
+                            WideText& message) {
+  if (!endRound()) return false;
+
+  ByteStream in(record);
+  const bool header = ReadRecordHeader(in, tag::kSignature);
+  const bool reserved = in.readU16() == 0;
+  // Strict layout: field lengths are outside what the signature covers.
+  const std::optional<ByteBuffer> block = in.readCompleteField();
+  const std::optional<ByteBuffer> signature = in.readCompleteField();
+  if (!header || !reserved || !block || !signature || in.remaining() != 0) return false;
+
+  const ByteBuffer digest = FinishDigest(digest_, *block);
+  ByteStream info(*block);
+  info.skipField();
+  timestamp = info.readU32();
+  message = WideText::fromRecordBytes(info.readField());
+  return VerifyDigest(signerPublic, digest, *signature);
+}
+
+}  // namespace qs

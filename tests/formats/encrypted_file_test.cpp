@@ -1,0 +1,150 @@
+#include "formats/encrypted_file.h"
+
+#include "formats/encrypted_file_header.h"
+#include "formats/encrypted_file_stream.h"
+#include "tests/formats/pipeline_fixture.h"
+
+namespace qs {
+namespace {
+
+using test::ReadRaw;
+
+class EncryptedFileTest : public test::PipelineTest {
+ protected:
+  // Encrypts from sender to recipient; returns the code (kCancelled's absence: success).
+  bool encrypt(const test::TestKeyPair& sender, const test::TestKeyPair& recipient, const std::string& source,
+               const std::string& target, bool compress, ResultCode& code, ChunkProgress* progress = nullptr) {
+    PipelineParams params{generator_.get(), compress, progress};
+    return EncryptFile(params, sender.privateRecord, recipient.publicRecord, source, target, code);
+  }
+  bool decrypt(const test::TestKeyPair& recipient, const test::TestKeyPair& sender, const std::string& source,
+               const std::string& target, ResultCode& code, ChunkProgress* progress = nullptr) {
+    PipelineParams params{generator_.get(), false, progress};
+    return DecryptFile(params, recipient.privateRecord, sender.publicRecord, source, target, code);
+  }
+};
+
+TEST_F(EncryptedFileTest, RoundTripsAtChunkBoundariesBothWaysAndCompressed) {
+  const std::size_t sizes[] = {0, 1, kChunkBytes - 1, kChunkBytes, kChunkBytes + 1, 2 * kChunkBytes + 3};
+  for (bool compress : {false, true}) {
+    for (std::size_t size : sizes) {
+      const bool aliceToBob = size % 2 == 0;
+      const auto& sender = aliceToBob ? alice_ : bob_;
+      const auto& recipient = aliceToBob ? bob_ : alice_;
+      const std::string plain = makePlain("plain", size);
+      ResultCode code = ResultCode::kCancelled;
+      ChunkProgress progress;
+      ASSERT_TRUE(encrypt(sender, recipient, plain, path("enc"), compress, code, &progress)) << size;
+      const std::uint32_t chunks = static_cast<std::uint32_t>((size + kChunkBytes - 1) / kChunkBytes);
+      EXPECT_EQ(progress.count.load(), chunks);
+      ASSERT_TRUE(decrypt(recipient, sender, path("enc"), path("dec"), code)) << size << " " << static_cast<int>(code);
+      EXPECT_EQ(ReadRaw(path("dec")), ReadRaw(plain)) << size << (compress ? " compressed" : "");
+      EXPECT_EQ(listing(), "dec\nenc\nplain\n");
+    }
+  }
+}
+
+TEST_F(EncryptedFileTest, HeaderAndEmptyFileSizes) {
+  const std::string empty = makePlain("empty", 0);
+  ResultCode code;
+  ASSERT_TRUE(encrypt(bob_, alice_, empty, path("small"), false, code));  // 2048 and 2048
+  EXPECT_EQ(ReadRaw(path("small")).size(), 4u + 615 + 4 + 64);
+  ASSERT_TRUE(encrypt(alice_, bob_, empty, path("large"), false, code));  // 4096 and 4096
+  EXPECT_EQ(ReadRaw(path("large")).size(), 4u + 1127 + 4 + 64);
+  ASSERT_TRUE(decrypt(bob_, alice_, path("large"), path("out"), code));
+  EXPECT_EQ(ReadRaw(path("out")), "");
+  EXPECT_EQ(SealedTableSize(3), 80u);
+  EXPECT_EQ(SealedTableSize(4), 80u);
+  EXPECT_EQ(SealedTableSize(7), 96u);
+}
+
+TEST_F(EncryptedFileTest, ChunkLayoutOfAThreeChunkFile) {
+  const std::string plain = makePlain("plain", 2 * kChunkBytes + 10);
+  ResultCode code;
+  ASSERT_TRUE(encrypt(bob_, alice_, plain, path("enc"), false, code));
+  // Header 615, table of 3 chunks 80, two full chunks (4 + 2 MiB sealed) and one of 14 bytes.
+  EXPECT_EQ(ReadRaw(path("enc")).size(),
+            8u + 615 + 80 + 2 * SymmetricContext::SealedSize(4 + kChunkBytes) + SymmetricContext::SealedSize(14));
+}
+
+TEST_F(EncryptedFileTest, WrongKeysFailWithTheKeyCode) {
+  const std::string plain = makePlain("plain", 1000);
+  ResultCode code;
+  ASSERT_TRUE(encrypt(alice_, bob_, plain, path("enc"), false, code));
+  // The sender named wrongly: the signature fails before bob's private key is used.
+  EXPECT_FALSE(decrypt(bob_, carol_, path("enc"), path("out"), code));
+  EXPECT_EQ(code, ResultCode::kKeys);
+  // Encrypted for bob, opened by carol.
+  EXPECT_FALSE(decrypt(carol_, alice_, path("enc"), path("out"), code));
+  EXPECT_EQ(code, ResultCode::kKeys);
+  // A public record where a private one belongs.
+  EXPECT_FALSE(encrypt(test::TestKeyPair{alice_.publicRecord, alice_.publicRecord}, bob_, plain, path("x"), false, code));
+  EXPECT_EQ(code, ResultCode::kKeys);
+  EXPECT_EQ(listing(), "enc\nplain\n");
+}
+
+TEST_F(EncryptedFileTest, NoCreditFailsAtKeyWrapping) {
+  const std::string plain = makePlain("plain", 10);
+  RandomGenerator poor;
+  PipelineParams params{&poor, false, nullptr};
+  ResultCode code;
+  EXPECT_FALSE(EncryptFile(params, alice_.privateRecord, bob_.publicRecord, plain, path("enc"), code));
+  EXPECT_EQ(code, ResultCode::kKeys);
+  EXPECT_EQ(listing(), "plain\n");
+}
+
+TEST_F(EncryptedFileTest, TargetThatIsTheSourceIsRefusedUntouched) {
+  const std::string plain = makePlain("plain", 5000);
+  const std::string before = ReadRaw(plain);
+  ResultCode code;
+  EXPECT_FALSE(encrypt(alice_, bob_, plain, path("./plain"), false, code));
+  EXPECT_EQ(code, ResultCode::kTarget);
+  ASSERT_TRUE(encrypt(alice_, bob_, plain, path("enc"), false, code));
+  const std::string encrypted = ReadRaw(path("enc"));
+  EXPECT_FALSE(decrypt(bob_, alice_, path("enc"), path("./enc"), code));
+  EXPECT_EQ(code, ResultCode::kTarget);
+  EXPECT_EQ(ReadRaw(plain), before);
+  EXPECT_EQ(ReadRaw(path("enc")), encrypted);
+}
+
+TEST_F(EncryptedFileTest, CancelLeavesNothingAndKeepsAnOlderTarget) {
+  const std::string plain = makePlain("plain", kChunkBytes + 5);
+  test::WriteRaw(path("target"), "older");
+  ChunkProgress progress;
+  progress.cancel = 1;
+  ResultCode code;
+  EXPECT_FALSE(encrypt(alice_, bob_, plain, path("target"), false, code, &progress));
+  EXPECT_EQ(code, ResultCode::kCancelled);
+  EXPECT_EQ(progress.current.load(), 0u);
+  EXPECT_EQ(ReadRaw(path("target")), "older");
+
+  ASSERT_TRUE(encrypt(alice_, bob_, plain, path("enc"), false, code));
+  EXPECT_FALSE(decrypt(bob_, alice_, path("enc"), path("target"), code, &progress));
+  EXPECT_EQ(code, ResultCode::kCancelled);
+  EXPECT_EQ(ReadRaw(path("target")), "older");
+
+  // Cancelled after the last chunk: still a cancel, still nothing written.
+  const std::string one = makePlain("one", 100);
+  EXPECT_FALSE(encrypt(alice_, bob_, one, path("target"), false, code, &progress));
+  EXPECT_EQ(code, ResultCode::kCancelled);
+  EXPECT_EQ(listing(), "enc\none\nplain\ntarget\n");
+}
+
+TEST_F(EncryptedFileTest, UnreadableSourceAndUnwritableTarget) {
+  ResultCode code;
+  EXPECT_FALSE(encrypt(alice_, bob_, path("missing"), path("enc"), false, code));
+  EXPECT_EQ(code, ResultCode::kSource);
+  EXPECT_FALSE(decrypt(bob_, alice_, path("missing"), path("out"), code));
+  EXPECT_EQ(code, ResultCode::kSource);
+  const std::string plain = makePlain("plain", 10);
+  EXPECT_FALSE(encrypt(alice_, bob_, plain, path("no/folder/enc"), false, code));
+  EXPECT_EQ(code, ResultCode::kTarget);
+  // Even a file without chunks fails when its target cannot be written.
+  const std::string empty = makePlain("empty", 0);
+  ASSERT_TRUE(encrypt(alice_, bob_, empty, path("enc"), false, code));
+  EXPECT_FALSE(decrypt(bob_, alice_, path("enc"), path("no/folder/out"), code));
+  EXPECT_EQ(code, ResultCode::kTarget);
+}
+
+}  // namespace
+}  // namespace qs
