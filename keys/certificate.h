@@ -54,7 +54,7 @@ struct CertificationResult {
 using CertificationResults = std::vector<CertificationResult>;
 
 // Checks every certification whose authority is trusted and lists them all in order. Fails
-// for a wrong tag or version, a failed lookup, a trusted key of a bad type, and any
+// for a wrong tag or version, a certification cut short, a failed lookup, a trusted key of a bad type, and any
 // signature of a trusted authority that does not verify: one forged certification makes the
 // whole certificate unusable. Certifications of untrusted authorities are listed unchecked.
 std::optional<CertificationResults> VerifyCertificate(const ByteBuffer& certificate,
