@@ -4,6 +4,8 @@
 #include <istream>
 #include <ostream>
 
+#include "keys/approval.h"
+
 namespace qs::cli {
 namespace {
 
@@ -12,7 +14,7 @@ std::string Upper(std::string text) {
   return text;
 }
 
-// The common decision after the details have been printed.
+// The common decision once the details have been printed.
 bool Decide(Session& session, const std::string& fingerprint, const char* question, const char* declined) {
   Io& io = session.io();
   const GlobalOptions& options = session.options();
@@ -37,15 +39,17 @@ bool Decide(Session& session, const std::string& fingerprint, const char* questi
 
 }  // namespace
 
-bool ApproveCertificate(Session& session, const std::vector<ApprovalRow>& rows, const std::string& fingerprint) {
+bool ApproveCertificate(Session& session, const CertificationResults& results, const std::string& fingerprint) {
   std::ostream& out = session.io().out;
   out << "Certifieringar:\n";
-  if (rows.empty()) out << "  (inga)\n";
-  for (const ApprovalRow& row : rows) {
+  if (results.empty()) out << "  (inga)\n";
+  for (const CertificationResult& result : results) {
+    const ApprovalRow row = DescribeCertification(result);
     out << "  Organisation: " << row.organisation << "\n  Nyckel-ID:    " << row.keyId
-        << "\n  Status:       " << (row.trusted ? "Hittade nyckel" : "Ingen betrodd nyckel hittades")
-        << "\n  Tidstämpel:   " << (row.trusted ? row.timestamp : "--") << '\n';
-    for (const auto& [name, value] : row.fields) out << "    " << name << ": " << value << '\n';
+        << "\n  Status:       " << row.status << "\n  Tidstämpel:   " << row.timestamp << '\n';
+    if (const std::optional<VerifiedIdentity> identity = VerifiedIdentityOf(result)) {
+      for (const auto& [name, value] : identity->fields) out << "    " << name << ": " << value << '\n';
+    }
   }
   out << "Fingerprint: " << fingerprint << '\n';
   return Decide(session, fingerprint, "Är det här certifikatet pålitligt?",

@@ -6,14 +6,8 @@ namespace qs::cli {
 
 inline constexpr char kEncryptedSuffix[] = ".encrypted";
 
-// True when text ends with suffix (a true suffix test: "x.encrypted.encrypted" ends with
-// ".encrypted").
-bool EndsWith(const std::string& text, const std::string& suffix);
-
-// Every space replaced by an underscore, as in all suggested file names.
-std::string Underscored(std::string name);
-
-// "doc.pdf.encrypted" -> "doc.pdf"; nothing for a name without the suffix.
+// "doc.pdf.encrypted" -> "doc.pdf"; nothing for a name without that suffix (a true suffix
+// test: "x.encrypted.encrypted" gives "x.encrypted").
 std::optional<std::string> DecryptedFileName(const std::string& encrypted);
 
 // "plan.txt" signed with the key pair "work key" -> "plan.txt_work_key.signature".
