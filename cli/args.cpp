@@ -27,6 +27,12 @@ std::optional<std::string> ParsedArgs::value(const std::string& name) const {
   return it->second.back();
 }
 
+std::string ParsedArgs::required(const std::string& name) const {
+  const std::optional<std::string> v = value(name);
+  if (!v) throw UsageError("--" + name + " måste anges");
+  return *v;
+}
+
 const std::vector<std::string>& ParsedArgs::values(const std::string& name) const {
   static const std::vector<std::string> kNone;
   const auto it = options_.find(name);
