@@ -29,17 +29,12 @@ int RunCaCreate(Session& session, const ParsedArgs& args) {
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
 
-  ProgressHook hook;
-  std::optional<CertKeyPairRecords> records;
-  ProgressDisplay display(session.io(), session.options().quiet);
-  display.run({nullptr, nullptr, [&hook] { hook.cancel = 1; }}, [&] {
-    records = CreateCertificationKeyPair(*generator, RecordText(organisation), keyType, &hook);
-    return records.has_value();
-  });
-  if (display.interrupted()) {
-    session.io().err << "Avbrutet.\n";
-    return kInterrupted;
-  }
+  bool interrupted = false;
+  const std::optional<CertKeyPairRecords> records = RunKeyGeneration<CertKeyPairRecords>(
+      session.io(), session.options().quiet, interrupted, [&](ProgressHook* hook) {
+        return CreateCertificationKeyPair(*generator, RecordText(organisation), keyType, hook);
+      });
+  if (interrupted) return session.interrupted();
   if (!records) return session.fail(MessageText(KeyOutcome::kCertKeysNotCreated));
   const KeyResult<std::string> suggested = SuggestedCertKeyName(records->publicRecord);
   if (!suggested.ok()) return Outcome(session, suggested.outcome);

@@ -56,10 +56,7 @@ ProgressSource ByteSource(ProgressHook& hook, const OkiParams& params) {
 
 // Ends a command whose operation failed: 130 after Ctrl-C, else the message.
 int Finish(Session& session, const ProgressDisplay& display, bool ok, const char* failure) {
-  if (display.interrupted()) {
-    session.io().err << "Avbrutet.\n";
-    return kInterrupted;
-  }
+  if (display.interrupted()) return session.interrupted();
   return ok ? kSuccess : session.fail(failure);
 }
 

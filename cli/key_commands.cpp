@@ -29,17 +29,11 @@ int RunKeygen(Session& session, const ParsedArgs& args) {
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
 
-  ProgressHook hook;
-  std::optional<KeyPairRecords> records;
-  ProgressDisplay display(session.io(), session.options().quiet);
-  display.run({nullptr, nullptr, [&hook] { hook.cancel = 1; }}, [&] {
-    records = GenerateKeyPair(encryption, signing, *generator, &hook);
-    return records.has_value();
-  });
-  if (display.interrupted()) {
-    session.io().err << "Avbrutet.\n";
-    return kInterrupted;
-  }
+  bool interrupted = false;
+  std::optional<KeyPairRecords> records = RunKeyGeneration<KeyPairRecords>(
+      session.io(), session.options().quiet, interrupted,
+      [&](ProgressHook* hook) { return GenerateKeyPair(encryption, signing, *generator, hook); });
+  if (interrupted) return session.interrupted();
   if (!records) return session.fail("Fel: Kunde inte skapa krypteringsnyckel.");
   const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord), KeyNameText(name)};
   if (!WriteStoredKeyPair(*folder, pair)) return session.fail("Fel: Kunde inte spara ned krypteringsnyckeln.");

@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 
+#include "base/progress_hook.h"
 #include "cli/io.h"
 
 namespace qs::cli {
@@ -29,5 +31,21 @@ class ProgressDisplay {
   bool draw_;
   bool interrupted_ = false;
 };
+
+// Runs a key generation under a spinner; Ctrl-C sets the hook's cancel flag, and
+// interrupted tells afterwards whether that happened.
+template <typename Result>
+std::optional<Result> RunKeyGeneration(Io& io, bool quiet, bool& interrupted,
+                                       const std::function<std::optional<Result>(ProgressHook*)>& generate) {
+  ProgressHook hook;
+  std::optional<Result> result;
+  ProgressDisplay display(io, quiet);
+  display.run({nullptr, nullptr, [&hook] { hook.cancel = 1; }}, [&] {
+    result = generate(&hook);
+    return result.has_value();
+  });
+  interrupted = display.interrupted();
+  return result;
+}
 
 }  // namespace qs::cli

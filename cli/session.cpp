@@ -53,6 +53,11 @@ RandomGenerator* Session::generator() {
   return generator_.get();
 }
 
+int Session::interrupted() {
+  io_.err << "Avbrutet.\n";
+  return kInterrupted;
+}
+
 int Session::fail(const std::string& text) {
   io_.err << "quillseal-cli: " << text << '\n';
   return kFailure;
