@@ -28,6 +28,6 @@ std::vector<Command> KeyCommands();
 std::vector<Command> CertificationCommands();
 std::vector<Command> FileCommands();
 std::vector<Command> OtherCommands();
-std::vector<Command> InspectCommands();
+std::vector<Command> FileReportCommands();
 
 }  // namespace qs::cli

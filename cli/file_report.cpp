@@ -76,7 +76,7 @@ void PrintSignature(std::ostream& out, const ByteBuffer& record, const char* ind
       << indent << "Signeringsnyckel: RSA " << Bits(signature.length()) << '\n';
 }
 
-bool InspectNative(std::ostream& out, const std::string& path) {
+bool ReportNative(std::ostream& out, const std::string& path) {
   EncryptedFileReader reader(path);
   const std::optional<ByteBuffer> header = reader.readHeader();
   if (!header || TagOf(*header) != tag::kEncryptedFile) return false;
@@ -120,7 +120,7 @@ bool InspectNative(std::ostream& out, const std::string& path) {
   return true;
 }
 
-bool InspectOki(std::ostream& out, const std::string& path) {
+bool ReportOki(std::ostream& out, const std::string& path) {
   bool isOki = false;
   if (!DetectOkiFile(path, isOki) || !isOki) return false;
   std::optional<platform::File> file = platform::File::openRead(path);
@@ -146,7 +146,7 @@ bool InspectOki(std::ostream& out, const std::string& path) {
   return true;
 }
 
-void InspectCertificate(std::ostream& out, const ByteBuffer& record) {
+void ReportCertificate(std::ostream& out, const ByteBuffer& record) {
   ByteStream in(record);
   in.skipField();
   in.readU16();
@@ -166,7 +166,7 @@ void InspectCertificate(std::ostream& out, const ByteBuffer& record) {
 }
 
 // Files in the whole-file container, told apart by their first record's tag.
-bool InspectContainer(std::ostream& out, const std::string& path) {
+bool ReportContainer(std::ostream& out, const std::string& path) {
   ByteStream file;
   if (!ReadWholeFile(file, path) || file.bytes.empty()) return false;
   const ByteBuffer& content = file.bytes;
@@ -189,7 +189,7 @@ bool InspectContainer(std::ostream& out, const std::string& path) {
         << "\nCertifierad nyckels fingerprint: " << HexString(c->keyFingerprint) << '\n';
     PrintDataFields(out, c->dataFields, "");
   } else if (tag == tag::kCertificate) {
-    InspectCertificate(out, content);
+    ReportCertificate(out, content);
   } else if (TagOf(ByteStream(content).readField()) == tag::kPrivateKey) {
     const StoredKeyPair pair = DecodeStoredKeyPair(content);
     out << "Nyckelpar (priv_key.bin eller säkerhetskopia), posterna \"PrivateKey\" och \"PublicKey\"\n"
@@ -212,20 +212,20 @@ bool InspectContainer(std::ostream& out, const std::string& path) {
   return true;
 }
 
-int RunInspect(Session& session, const ParsedArgs& args) {
+int RunFileReport(Session& session, const ParsedArgs& args) {
   const std::string path = args.positionals()[0];
   std::ostream& out = session.io().out;
   if (!platform::File::openRead(path)) return session.fail("Kunde inte läsa filen: " + path);
-  if (InspectNative(out, path) || InspectOki(out, path) || InspectContainer(out, path)) return kSuccess;
+  if (ReportNative(out, path) || ReportOki(out, path) || ReportContainer(out, path)) return kSuccess;
   return session.fail("Okänd filtyp: " + path + " är ingen fil som Quillseal skriver.");
 }
 
 }  // namespace
 
-std::vector<Command> InspectCommands() {
+std::vector<Command> FileReportCommands() {
   return {
       {{"inspect"}, {}, 1, 1, "FIL", "visa vad en fil från Quillseal innehåller (utan att dekryptera)", "",
-       RunInspect},
+       RunFileReport},
   };
 }
 
