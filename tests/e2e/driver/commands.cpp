@@ -1,0 +1,109 @@
+#include "tests/e2e/driver/commands.h"
+
+#include <cwchar>
+
+#include "tests/e2e/driver/dialogs.h"
+
+namespace qs::e2e {
+namespace {
+
+constexpr DWORD kCloseTimeout = 5000;
+
+// Splits "word rest" at the first space; rest keeps every further space.
+std::pair<std::wstring, std::wstring> Split(const std::wstring& line) {
+  const std::size_t space = line.find(L' ');
+  if (space == std::wstring::npos) return {line, L""};
+  return {line.substr(0, space), line.substr(space + 1)};
+}
+
+bool ParseNumber(const std::wstring& text, unsigned long& value) {
+  if (text.empty()) return false;
+  wchar_t* end = nullptr;
+  value = std::wcstoul(text.c_str(), &end, 0);
+  return *end == L'\0';
+}
+
+std::wstring OneLine(std::wstring text) {
+  std::wstring out;
+  for (wchar_t c : text) {
+    if (c == L'\r') continue;
+    out += c == L'\n' ? std::wstring(L"\\n") : std::wstring(1, c);
+  }
+  return out;
+}
+
+int ButtonId(const std::wstring& name) {
+  if (name == L"yes") return IDYES;
+  if (name == L"no") return IDNO;
+  if (name == L"ok") return IDOK;
+  if (name == L"cancel") return IDCANCEL;
+  return 0;
+}
+
+}  // namespace
+
+std::wstring Session::run(const std::wstring& line) {
+  const auto [word, rest] = Split(line);
+  unsigned long number = 0;
+  if (word == L"start") {
+    dialog_ = nullptr;
+    const auto error = program_.start(rest);
+    return error ? L"error start " + std::to_wstring(*error) : L"started";
+  }
+  if (word == L"wait") return wait(rest);
+  if (word == L"exit") {
+    if (!ParseNumber(rest, number)) return L"error exit needs a time in ms";
+    const auto code = program_.waitForExit(number);
+    return code ? L"exit " + std::to_wstring(*code) : L"running";
+  }
+  if (word == L"kill") {
+    program_.kill();
+    return L"ok";
+  }
+  if (dialog_ == nullptr || !IsWindow(dialog_)) return L"error no dialog";
+  if (word == L"text") {
+    if (rest.empty())
+      number = kMessageBoxText;
+    else if (!ParseNumber(rest, number))
+      return L"error bad id";
+    return L"text " + OneLine(ControlText(dialog_, static_cast<int>(number)));
+  }
+  if (word == L"window") return Placement(dialog_);
+  if (word == L"answer") return answer(rest);
+  if (word == L"click") {
+    if (!ParseNumber(rest, number)) return L"error bad id";
+    return Command(dialog_, static_cast<int>(number)) ? L"ok" : L"error click";
+  }
+  if (word == L"settext") {
+    const auto [id, text] = Split(rest);
+    if (!ParseNumber(id, number)) return L"error bad id";
+    return SetControlText(dialog_, static_cast<int>(number), text) ? L"ok" : L"error settext";
+  }
+  if (word == L"filename") {
+    if (!AnswerFileDialog(dialog_, rest)) return L"error filename";
+    return WaitUntilGone(dialog_, kCloseTimeout) ? L"ok" : L"error still open";
+  }
+  if (word == L"mouse") {
+    if (!ParseNumber(rest, number)) return L"error bad count";
+    MoveMouse(dialog_, static_cast<int>(number));
+    return L"ok";
+  }
+  return L"error unknown command " + word;
+}
+
+std::wstring Session::wait(const std::wstring& args) {
+  const auto [time, title] = Split(args);
+  unsigned long milliseconds = 0;
+  if (!ParseNumber(time, milliseconds)) return L"error wait needs a time in ms";
+  dialog_ = WaitForDialog(title, milliseconds);
+  return dialog_ != nullptr ? L"dialog " + title : L"no window appeared";
+}
+
+std::wstring Session::answer(const std::wstring& button) {
+  const int id = ButtonId(button);
+  if (id == 0) return L"error unknown button " + button;
+  if (!Command(dialog_, id)) return L"error answer";
+  return WaitUntilGone(dialog_, kCloseTimeout) ? L"ok" : L"error still open";
+}
+
+}  // namespace qs::e2e

@@ -1,0 +1,36 @@
+#pragma once
+// The driver's command language, one command a line, one reply line each:
+//   start <command line>      start the program under test -> "started" | "error start <code>"
+//   wait <ms> <title>         wait for a dialog, making it current -> "dialog <title>" | "no window appeared"
+//   text [id]                 a control's text, the message box text by default -> "text <text>"
+//   window                    -> "owner=none|<title> topmost=yes|no"
+//   answer yes|no|ok|cancel   press that button and wait until the dialog is gone -> "ok"
+//   click <id>                WM_COMMAND from a control -> "ok"
+//   settext <id> <text>       -> "ok"
+//   filename <name>           answer a common open/save dialog -> "ok"
+//   mouse <count>             mouse-move messages to the dialog -> "ok"
+//   exit <ms>                 wait for the program to end -> "exit <code>" | "running"
+//   kill                      end the program (exit code 255) -> "ok"
+// Failures answer "error <what>". Ids are decimal or 0x-hexadecimal. Line breaks in texts are
+// shown as "\n".
+#include <windows.h>
+
+#include <string>
+
+#include "tests/e2e/driver/started_program.h"
+
+namespace qs::e2e {
+
+class Session {
+ public:
+  std::wstring run(const std::wstring& line);
+
+ private:
+  std::wstring wait(const std::wstring& args);
+  std::wstring answer(const std::wstring& button);
+
+  StartedProgram program_;
+  HWND dialog_ = nullptr;
+};
+
+}  // namespace qs::e2e

@@ -1,0 +1,97 @@
+#include "tests/e2e/driver/dialogs.h"
+
+#include <vector>
+
+namespace qs::e2e {
+namespace {
+
+constexpr DWORD kPoll = 50;
+constexpr UINT kSendTimeout = 5000;
+
+bool Send(HWND window, UINT message, WPARAM w, LPARAM l, DWORD_PTR* result = nullptr) {
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(window, message, w, l, SMTO_ABORTIFHUNG, kSendTimeout,
+                             result ? result : &ignored) != 0;
+}
+
+}  // namespace
+
+HWND WaitForDialog(const std::wstring& title, DWORD milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  for (;;) {
+    const HWND dialog = FindWindowW(L"#32770", title.c_str());
+    if (dialog != nullptr && IsWindowVisible(dialog)) {
+      // Once a sent message came back the dialog runs its message loop; the pause lets it
+      // paint before anyone takes a picture of the screen.
+      Send(dialog, WM_NULL, 0, 0);
+      Sleep(200);
+      return dialog;
+    }
+    if (GetTickCount64() >= end) return nullptr;
+    Sleep(kPoll);
+  }
+}
+
+bool WaitUntilGone(HWND window, DWORD milliseconds) {
+  const ULONGLONG end = GetTickCount64() + milliseconds;
+  while (IsWindow(window)) {
+    if (GetTickCount64() >= end) return false;
+    Sleep(kPoll);
+  }
+  return true;
+}
+
+std::wstring ControlText(HWND dialog, int id) {
+  const HWND control = GetDlgItem(dialog, id);
+  if (control == nullptr) return {};
+  DWORD_PTR length = 0;
+  if (!Send(control, WM_GETTEXTLENGTH, 0, 0, &length)) return {};
+  std::vector<wchar_t> text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!Send(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), &copied)) return {};
+  return std::wstring(text.data(), copied);
+}
+
+bool SetControlText(HWND dialog, int id, const std::wstring& text) {
+  const HWND control = GetDlgItem(dialog, id);
+  return control != nullptr && Send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool Command(HWND dialog, int id) {
+  const HWND control = GetDlgItem(dialog, id);
+  return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control)) != 0;
+}
+
+bool AnswerFileDialog(HWND dialog, const std::wstring& name) {
+  const int box = GetDlgItem(dialog, kFileNameCombo) != nullptr ? kFileNameCombo : kFileNameEdit;
+  return SetControlText(dialog, box, name) && Command(dialog, IDOK);
+}
+
+void MoveMouse(HWND dialog, int count) {
+  RECT client = {};
+  GetClientRect(dialog, &client);
+  const int width = client.right > 1 ? client.right : 2;
+  const int height = client.bottom > 1 ? client.bottom : 2;
+  for (int i = 0; i < count; ++i) {
+    // Steps coprime to the sides keep consecutive positions apart.
+    const int x = (i * 7) % width;
+    const int y = (i * 13) % height;
+    Send(dialog, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+  }
+}
+
+std::wstring Placement(HWND dialog) {
+  const HWND owner = GetWindow(dialog, GW_OWNER);
+  std::wstring text = L"owner=";
+  if (owner == nullptr) {
+    text += L"none";
+  } else {
+    wchar_t title[256] = {};
+    GetWindowTextW(owner, title, 256);
+    text += title;
+  }
+  const bool topmost = (GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  return text + (topmost ? L" topmost=yes" : L" topmost=no");
+}
+
+}  // namespace qs::e2e
