@@ -12,8 +12,45 @@ std::string OwnerTag(const ui::View* owner) {
 
 }  // namespace
 
+std::string FakeView::text(int control) const { return get(control).text; }
+void FakeView::setText(int control, const std::string& text) { get(control).text = text; }
+bool FakeView::isEnabled(int control) const { return get(control).enabled; }
+void FakeView::enable(int control, bool on) { get(control).enabled = on; }
+bool FakeView::isChecked(int control) const { return get(control).checked; }
+void FakeView::check(int control, bool on) { get(control).checked = on; }
+void FakeView::selectComboItem(int control, int index) { get(control).selectedItem = index; }
+void FakeView::selectRow(int control, int row) { get(control).selectedRow = row; }
+std::optional<int> FakeView::selectedRow(int control) const { return get(control).selectedRow; }
+void FakeView::setProgressPosition(int control, int position) { get(control).position = position; }
+void FakeView::setProgressMarquee(int control, bool on) { get(control).marquee = on; }
+
+void FakeView::centreOnScreen() {
+  ui_.expectUiThread("centreOnScreen");
+  placement_ = "screen";
+}
+
+void FakeView::setProgramIcon() {
+  ui_.expectUiThread("setProgramIcon");
+  hasIcon_ = true;
+}
+
+void FakeView::acceptDroppedFiles() {
+  ui_.expectUiThread("acceptDroppedFiles");
+  acceptsFiles_ = true;
+}
+
+void FakeView::startTimer(unsigned milliseconds) {
+  ui_.expectUiThread("startTimer");
+  timer_ = milliseconds;
+}
+
+void FakeView::stopTimer() {
+  ui_.expectUiThread("stopTimer");
+  timer_ = 0;
+}
+
 void FakeView::addComboItem(int control, const std::string& text, int value) {
-  controls_[control].items.emplace_back(text, value);
+  get(control).items.emplace_back(text, value);
 }
 
 std::optional<int> FakeView::selectedComboValue(int control) const {
@@ -25,31 +62,33 @@ std::optional<int> FakeView::selectedComboValue(int control) const {
 }
 
 void FakeView::setColumns(int control, const std::vector<ui::Column>& columns, const std::vector<int>& icons) {
-  controls_[control].columns = columns;
-  controls_[control].icons = icons;
+  get(control).columns = columns;
+  get(control).icons = icons;
 }
 
 void FakeView::clearRows(int control) {
-  controls_[control].rows.clear();
-  controls_[control].selectedRow.reset();
+  get(control).rows.clear();
+  get(control).selectedRow.reset();
 }
 
 void FakeView::addRow(int control, const std::vector<std::string>& cells, int icon) {
-  FakeControl& c = controls_[control];
+  FakeControl& c = get(control);
   EXPECT_EQ(cells.size(), c.columns.size()) << "row of list " << control;
   c.rows.push_back(FakeRow{cells, icon});
 }
 
 void FakeView::setProgressRange(int control, int low, int high) {
-  controls_[control].low = low;
-  controls_[control].high = high;
+  get(control).low = low;
+  get(control).high = high;
 }
 
 void FakeView::centreOn(const View& other) {
+  ui_.expectUiThread("centreOn");
   placement_ = "centred on " + std::to_string(dynamic_cast<const FakeView&>(other).resource());
 }
 
 void FakeView::endDialog(int result) {
+  ui_.expectUiThread("endDialog");
   EXPECT_FALSE(ended_) << "dialog " << resource_ << " ended twice";
   ended_ = true;
   result_ = result;
@@ -82,7 +121,7 @@ void FakeView::chooseItem(int control, int index) {
 }
 
 void FakeView::chooseRow(int control, std::optional<int> row) {
-  controls_[control].selectedRow = row;
+  get(control).selectedRow = row;
   controller_.onSelectionChanged(*this, control);
 }
 
@@ -94,7 +133,10 @@ void FakeView::mouseMoves(int count) {
 
 void FakeView::runWorkers() { ui_.runWorkers(); }
 
-const FakeControl& FakeView::get(int control) const { return controls_[control]; }
+FakeControl& FakeView::get(int control) const {
+  ui_.expectUiThread("a control");
+  return controls_[control];
+}
 
 FakeUi::~FakeUi() {
   for (const auto& [resource, scripts] : scripts_) {
@@ -119,7 +161,12 @@ std::vector<std::string> FakeUi::logOf(const std::string& prefix) const {
   return entries;
 }
 
+void FakeUi::expectUiThread(const char* what) const {
+  EXPECT_FALSE(inWorker_) << "a worker used " << what;
+}
+
 int FakeUi::runDialog(int resource, ui::Controller& controller, ui::View* parent) {
+  expectUiThread("runDialog");
   log_.push_back("dialog " + std::to_string(resource) + OwnerTag(parent));
   FakeView view(*this, resource, controller);
   open_.push_back(&view);
@@ -144,6 +191,7 @@ int FakeUi::runDialog(int resource, ui::Controller& controller, ui::View* parent
 }
 
 ui::Answer FakeUi::messageBox(ui::View* owner, const std::string& text, ui::Buttons buttons, ui::Icon icon) {
+  expectUiThread("messageBox");
   const char* kind = buttons == ui::Buttons::kYesNo ? "ask" : icon == ui::Icon::kWarning ? "warn" : "box";
   log_.push_back(kind + OwnerTag(owner) + ": " + text);
   if (buttons == ui::Buttons::kOk) return ui::Answer::kOk;
@@ -165,6 +213,7 @@ std::optional<std::string> FakeUi::saveFile(ui::View* owner, const ui::FileDialo
 }
 
 std::optional<std::string> FakeUi::fileDialog(const char* kind, ui::View* owner, const ui::FileDialog& dialog) {
+  expectUiThread("a file dialog");
   std::string entry = kind + OwnerTag(owner) + ": " + dialog.title + " |";
   for (const ui::FileFilter& filter : dialog.filters) entry += " " + filter.description + "|" + filter.pattern;
   entry += " | " + dialog.defaultExtension + " | " + dialog.suggestedName;
@@ -188,7 +237,9 @@ void FakeUi::runWorkers() {
     if (!workers_.empty()) {
       std::function<void()> work = std::move(workers_.front());
       workers_.pop_front();
+      inWorker_ = true;
       work();
+      inWorker_ = false;
       continue;
     }
     auto [view, task] = std::move(posted_.front());

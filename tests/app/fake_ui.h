@@ -48,30 +48,30 @@ class FakeView : public ui::View {
  public:
   FakeView(FakeUi& ui, int resource, ui::Controller& controller) : ui_(ui), resource_(resource), controller_(controller) {}
 
-  // ui::View
-  std::string text(int control) const override { return get(control).text; }
-  void setText(int control, const std::string& text) override { controls_[control].text = text; }
-  bool isEnabled(int control) const override { return get(control).enabled; }
-  void enable(int control, bool on) override { controls_[control].enabled = on; }
-  bool isChecked(int control) const override { return get(control).checked; }
-  void check(int control, bool on) override { controls_[control].checked = on; }
+  // ui::View. Each fails the test when a worker calls it: workers post to the dialog instead.
+  std::string text(int control) const override;
+  void setText(int control, const std::string& text) override;
+  bool isEnabled(int control) const override;
+  void enable(int control, bool on) override;
+  bool isChecked(int control) const override;
+  void check(int control, bool on) override;
   void addComboItem(int control, const std::string& text, int value) override;
-  void selectComboItem(int control, int index) override { controls_[control].selectedItem = index; }
+  void selectComboItem(int control, int index) override;
   std::optional<int> selectedComboValue(int control) const override;
   void setColumns(int control, const std::vector<ui::Column>& columns, const std::vector<int>& icons) override;
   void clearRows(int control) override;
   void addRow(int control, const std::vector<std::string>& cells, int icon) override;
-  void selectRow(int control, int row) override { controls_[control].selectedRow = row; }
-  std::optional<int> selectedRow(int control) const override { return get(control).selectedRow; }
+  void selectRow(int control, int row) override;
+  std::optional<int> selectedRow(int control) const override;
   void setProgressRange(int control, int low, int high) override;
-  void setProgressPosition(int control, int position) override { controls_[control].position = position; }
-  void setProgressMarquee(int control, bool on) override { controls_[control].marquee = on; }
-  void centreOnScreen() override { placement_ = "screen"; }
+  void setProgressPosition(int control, int position) override;
+  void setProgressMarquee(int control, bool on) override;
+  void centreOnScreen() override;
   void centreOn(const View& other) override;
-  void setProgramIcon() override { hasIcon_ = true; }
-  void acceptDroppedFiles() override { acceptsFiles_ = true; }
-  void startTimer(unsigned milliseconds) override { timer_ = milliseconds; }
-  void stopTimer() override { timer_ = 0; }
+  void setProgramIcon() override;
+  void acceptDroppedFiles() override;
+  void startTimer(unsigned milliseconds) override;
+  void stopTimer() override;
   void endDialog(int result) override;
 
   // What a user does. Each checks that the control is enabled, as a real click would.
@@ -102,7 +102,8 @@ class FakeView : public ui::View {
   unsigned timer() const { return timer_; }
 
  private:
-  const FakeControl& get(int control) const;
+  // The control, after checking that the caller is not a worker.
+  FakeControl& get(int control) const;
 
   FakeUi& ui_;
   int resource_;
@@ -150,6 +151,8 @@ class FakeUi : public ui::Ui {
 
   void runWorkers();
   void record(std::string entry) { log_.push_back(std::move(entry)); }
+  // Fails the test when called while a worker runs.
+  void expectUiThread(const char* what) const;
 
  private:
   std::optional<std::string> fileDialog(const char* kind, ui::View* owner, const ui::FileDialog& dialog);
@@ -161,6 +164,7 @@ class FakeUi : public ui::Ui {
   std::deque<std::pair<FakeView*, std::function<void()>>> posted_;
   std::vector<FakeView*> open_;
   std::vector<std::string> log_;
+  bool inWorker_ = false;
 };
 
 }  // namespace qs::test
