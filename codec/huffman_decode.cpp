@@ -1,8 +1,9 @@
+#include "codec/huffman.h"
+
 #include <cstring>
 
 #include "base/secure_wipe.h"
 #include "codec/bit_stream.h"
-#include "codec/huffman.h"
 #include "codec/huffman_tree.h"
 
 namespace qs {
@@ -99,7 +100,7 @@ bool HuffmanDecode(ByteBuffer& buffer, std::uint32_t maxOutput) {
   BitReader in(buffer.data(), buffer.length());
   std::uint64_t n = 0;
   in.seek(2);
-  in.read(8 * (c + 1), n);
+  in.read(8 * (c + 1), n);  // within the c + 2 bytes checked above
   if (n > maxOutput) return false;
   in.seek(TreeStart(n));
 
@@ -108,8 +109,9 @@ bool HuffmanDecode(ByteBuffer& buffer, std::uint32_t maxOutput) {
   if (t.tree.root < 0) return false;
 
   ByteBuffer out = ByteBuffer::zeros(static_cast<std::uint32_t>(n));
-  if (t.tree.nodes[t.tree.root].isLeaf()) {
-    std::memset(out.data(), t.tree.nodes[t.tree.root].value, out.length());
+  const HuffmanNode& root = t.tree.nodes[t.tree.root];
+  if (root.isLeaf()) {
+    if (n != 0) std::memset(out.data(), root.value, out.length());  // every code is empty
   } else {
     FillTable(t);
     if (!DecodeSymbols(t, in, out.data(), out.length())) return false;

@@ -1,6 +1,7 @@
+#include "codec/huffman.h"
+
 #include "base/secure_wipe.h"
 #include "codec/bit_stream.h"
-#include "codec/huffman.h"
 #include "codec/huffman_tree.h"
 
 namespace qs {
@@ -44,19 +45,16 @@ bool HuffmanEncode(ByteBuffer& buffer) {
   if (n == 0) return true;
   const std::uint8_t* in = buffer.data();
   EncoderTables t;
-  auto& counts = t.counts;
-  auto& codes = t.codes;
-  for (std::uint32_t i = 0; i < n; ++i) ++counts[in[i]];
-  t.tree = BuildHuffmanTree(counts);
-  const HuffmanTree& tree = t.tree;
-  if (!BuildHuffmanCodes(tree, codes)) return false;
+  for (std::uint32_t i = 0; i < n; ++i) ++t.counts[in[i]];
+  t.tree = BuildHuffmanTree(t.counts);
+  if (!BuildHuffmanCodes(t.tree, t.codes)) return false;
 
   // The length is known before writing, so the room is checked once instead of per bit.
   const int c = SizeClass(n);
   const int sizeBits = 8 * (c + 1);
   std::uint64_t bits = kClassBits + sizeBits;
-  bits += std::uint64_t{kTreeLeafBits} * tree.leaves + std::uint64_t{kTreeInternalBits} * (tree.leaves - 1);
-  for (int v = 0; v < 256; ++v) bits += counts[v] * codes[v].length;
+  bits += std::uint64_t{kTreeLeafBits} * t.tree.leaves + std::uint64_t{kTreeInternalBits} * (t.tree.leaves - 1);
+  for (int v = 0; v < 256; ++v) bits += t.counts[v] * static_cast<std::uint64_t>(t.codes[v].length);
   const std::uint64_t room = std::uint64_t{n} + n / 4 + 500;
   if (bits > 8 * room) return false;
 
@@ -64,9 +62,9 @@ bool HuffmanEncode(ByteBuffer& buffer) {
   BitWriter writer(out.data());
   writer.write(static_cast<std::uint64_t>(c), kClassBits);
   writer.write(n, sizeBits);
-  WriteTree(tree, tree.root, writer);
+  WriteTree(t.tree, t.tree.root, writer);
   for (std::uint32_t i = 0; i < n; ++i) {
-    const HuffmanCode& code = codes[in[i]];
+    const HuffmanCode& code = t.codes[in[i]];
     writer.write(code.bits, code.length);
   }
   writer.finish();

@@ -13,7 +13,8 @@ namespace {
 constexpr std::uint32_t kExchangeSortRange = 4;
 constexpr std::uint64_t kBudgetPerByte = 40;
 constexpr std::uint64_t kMinBudget = 1000;
-// Comparisons read up to 4 * words + 3 bytes past a rotation's start, in 8-byte loads.
+// Comparisons read up to 4 * words + 3 < n + 7 bytes past a rotation's start (in 8-byte
+// loads), so the doubled block needs a few bytes more.
 constexpr std::uint32_t kTextSlack = 8;
 
 std::uint32_t LoadWord(const std::uint8_t* p) {
@@ -43,7 +44,6 @@ bool RotationSorter::Transform(const std::uint8_t* block, std::uint32_t n, std::
   std::memcpy(text, block, n);
   for (std::uint32_t i = n; i < 2 * n + kTextSlack; ++i) text[i] = text[i - n];
   for (std::uint32_t i = 0; i < n; ++i) rotations_[i] = {LoadWord(text + i), LoadWord(text + i + 4), i};
-  n_ = n;
   words_ = (n + 3) / 4;
   budget_ = std::max(kBudgetPerByte * n, kMinBudget);
   exhausted_ = false;
@@ -83,12 +83,21 @@ bool RotationSorter::Merge(std::uint32_t lo, std::uint32_t mid, std::uint32_t hi
   std::uint32_t out = lo;
   // The output never overtakes the right run: out = lo + l + (right - mid - 1) < right.
   while (l < leftCount && right <= hi) {
-    const bool takeRight = Less(r[right], left[l]);
-    if (exhausted_) return false;
-    // Chosen without a branch: the outcome is unpredictable, the copy is not.
-    r[out++] = *(takeRight ? r + right : left + l);
+    const Rotation* a = r + right;
+    const Rotation* b = left + l;
+    std::uint32_t takeRight;
+    if (a->word0 != b->word0) {
+      takeRight = a->word0 < b->word0;
+    } else {
+      takeRight = LessFromSecondWord(*a, *b);
+      if (exhausted_) return false;
+    }
+    // The outcome is unpredictable, so the entry is chosen by arithmetic rather than a branch.
+    const auto pa = reinterpret_cast<std::uintptr_t>(a);
+    const auto pb = reinterpret_cast<std::uintptr_t>(b);
+    r[out++] = *reinterpret_cast<const Rotation*>(pb ^ ((pa ^ pb) & (0 - std::uintptr_t{takeRight})));
     right += takeRight;
-    l += !takeRight;
+    l += 1 - takeRight;
   }
   // A rest of the right run is already in place.
   std::memcpy(r + out, left + l, (leftCount - l) * sizeof(Rotation));

@@ -27,8 +27,11 @@ inline constexpr std::uint32_t kBigIntMaxBytes = 4 * kBigIntMaxUsedWords;
 // sign that only subtraction and the inverse's coefficients ever set. No heap storage; the
 // destructor wipes every word, so a temporary never outlives its scope with key material.
 //
-// Timing: everything here except the uniform exponentiation (see ModExp) runs in time that
-// depends on the used-word counts, and division, gcd and inverse also on the values.
+// Timing, per operation: conversions, bit access, shifts and multiplication take time that
+// depends on the used-word counts only; comparisons stop at the highest differing word, and
+// addition and subtraction compare magnitudes when the signs differ; Divide, Mod and
+// ModSmall also depend on the values (quotient corrections, hardware division). Secret
+// exponentiation goes through crypto/montgomery.h.
 class BigInt {
  public:
   BigInt() = default;

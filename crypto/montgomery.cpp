@@ -16,7 +16,7 @@ constexpr std::uint32_t kTableSize = 1u << kWindowBits;
 
 // One number of limbs, least significant first; wiped when it goes.
 struct Limbs {
-  std::array<std::uint64_t, kMaxLimbs + 2> v{};
+  std::array<std::uint64_t, kMaxLimbs + 1> v{};
   ~Limbs() { SecureWipe(v.data(), sizeof v); }
   std::uint64_t& operator[](std::uint32_t i) { return v[i]; }
   std::uint64_t operator[](std::uint32_t i) const { return v[i]; }
@@ -31,6 +31,32 @@ std::uint64_t LimbOf(const BigInt& x, std::uint32_t i) {
 // All ones when the value is zero, else zero; for small values (below 2^63).
 std::uint64_t ZeroMask(std::uint64_t value) { return 0 - ((value - 1) >> 63); }
 
+// t = a·b·R⁻¹ (below 2m, n + 1 limbs) with multiplication and reduction fused in one pass
+// per limb of b, so the two carry chains can overlap; t has n + 1 limbs.
+void MontgomeryProduct(std::uint32_t n, const std::uint64_t* a, const std::uint64_t* b,
+                       const std::uint64_t* m, std::uint64_t m0inv, std::uint64_t* t) {
+  for (std::uint32_t i = 0; i <= n; ++i) t[i] = 0;
+  for (std::uint32_t i = 0; i < n; ++i) {
+    // t = (t + a·b[i] + mu·m) / 2^64 in one pass, mu chosen so that the low limb vanishes.
+    const std::uint64_t bi = b[i];
+    U128 s = static_cast<U128>(a[0]) * bi + t[0];
+    std::uint64_t carry = static_cast<std::uint64_t>(s >> 64);
+    const std::uint64_t mu = static_cast<std::uint64_t>(s) * m0inv;
+    U128 r = static_cast<U128>(mu) * m[0] + static_cast<std::uint64_t>(s);
+    std::uint64_t reduceCarry = static_cast<std::uint64_t>(r >> 64);
+    for (std::uint32_t j = 1; j < n; ++j) {
+      s = static_cast<U128>(a[j]) * bi + t[j] + carry;
+      carry = static_cast<std::uint64_t>(s >> 64);
+      r = static_cast<U128>(mu) * m[j] + static_cast<std::uint64_t>(s) + reduceCarry;
+      reduceCarry = static_cast<std::uint64_t>(r >> 64);
+      t[j - 1] = static_cast<std::uint64_t>(r);
+    }
+    s = static_cast<U128>(t[n]) + carry + reduceCarry;
+    t[n - 1] = static_cast<std::uint64_t>(s);
+    t[n] = static_cast<std::uint64_t>(s >> 64);
+  }
+}
+
 class Modulus {
  public:
   // m must be odd and above 1.
@@ -40,15 +66,23 @@ class Modulus {
     std::uint64_t inverse = m_[0];
     for (int i = 0; i < 5; ++i) inverse *= 2 - m_[0] * inverse;
     m0inv_ = 0 - inverse;
-    // R² mod m by doubling 1 and reducing each time: slow but free of value-dependent
-    // steps, which matters when m is a secret prime.
+    // R mod m by doubling 2^(b−1) < m up to 2^(64n); then R² as the Montgomery form of R:
+    // with 64n = s·2^j (s odd), double s more times to get the form of 2^s and square it j
+    // times. Only the sizes of m steer this, which matters when m is a secret prime.
+    const std::uint32_t top = m.bitLength() - 1;
     Limbs x;
-    x[0] = 1;
-    for (std::uint32_t i = 0; i < 128 * n_; ++i) add(x, x, x);
+    x[top / 64] = std::uint64_t{1} << (top % 64);
+    for (std::uint32_t i = top; i < 64 * n_; ++i) add(x, x, x);
+    one_ = x;  // the form of 1
+    std::uint32_t odd = 64 * n_;
+    std::uint32_t squarings = 0;
+    while (odd % 2 == 0) {
+      odd /= 2;
+      ++squarings;
+    }
+    for (std::uint32_t i = 0; i < odd; ++i) add(x, x, x);
+    for (std::uint32_t i = 0; i < squarings; ++i) multiply(x, x, x);
     r2_ = x;
-    Limbs one;
-    one[0] = 1;
-    multiply(one, r2_, one_);  // R mod m, the form of 1
   }
   ~Modulus() { SecureWipe(&m0inv_, sizeof m0inv_); }
   Modulus(const Modulus&) = delete;
@@ -59,37 +93,10 @@ class Modulus {
 
   // out = a·b·R⁻¹ mod m for a < R and b < m (CIOS); out may alias a or b.
   void multiply(const Limbs& a, const Limbs& b, Limbs& out) const {
-    const std::uint32_t n = n_;
-    const std::uint64_t* ap = a.v.data();
-    const std::uint64_t* mp = m_.v.data();
     std::uint64_t* t = scratch_.v.data();
-    for (std::uint32_t i = 0; i < n + 2; ++i) t[i] = 0;
-    for (std::uint32_t i = 0; i < n; ++i) {
-      std::uint64_t carry = 0;
-      const std::uint64_t bi = b[i];
-      for (std::uint32_t j = 0; j < n; ++j) {
-        const U128 s = static_cast<U128>(ap[j]) * bi + t[j] + carry;
-        t[j] = static_cast<std::uint64_t>(s);
-        carry = static_cast<std::uint64_t>(s >> 64);
-      }
-      U128 s = static_cast<U128>(t[n]) + carry;
-      t[n] = static_cast<std::uint64_t>(s);
-      t[n + 1] = static_cast<std::uint64_t>(s >> 64);
-
-      const std::uint64_t mu = t[0] * m0inv_;
-      s = static_cast<U128>(mu) * mp[0] + t[0];
-      carry = static_cast<std::uint64_t>(s >> 64);
-      for (std::uint32_t j = 1; j < n; ++j) {
-        s = static_cast<U128>(mu) * mp[j] + t[j] + carry;
-        t[j - 1] = static_cast<std::uint64_t>(s);
-        carry = static_cast<std::uint64_t>(s >> 64);
-      }
-      s = static_cast<U128>(t[n]) + carry;
-      t[n - 1] = static_cast<std::uint64_t>(s);
-      t[n] = t[n + 1] + static_cast<std::uint64_t>(s >> 64);
-    }
+    MontgomeryProduct(n_, a.v.data(), b.v.data(), m_.v.data(), m0inv_, t);
     // t < 2m: subtract m once, keeping t when that borrows.
-    subtractModulusFrom(scratch_, t[n], out);
+    subtractModulusFrom(scratch_, t[n_], out);
   }
 
   // out = a + b mod m for a, b < m; out may alias either.
@@ -186,28 +193,33 @@ void SelectEntry(const std::array<Limbs, kTableSize>& table, std::uint32_t index
   }
 }
 
-std::uint32_t WindowAt(const BigInt& x, std::uint32_t lowBit) {
+std::uint32_t WindowAt(const BigInt& x, std::uint32_t lowBit, std::uint32_t bits) {
   std::uint32_t w = 0;
-  for (std::uint32_t i = kWindowBits; i-- > 0;) w = (w << 1) | (x.bit(lowBit + i) ? 1u : 0u);
+  for (std::uint32_t i = bits; i-- > 0;) w = (w << 1) | (x.bit(lowBit + i) ? 1u : 0u);
   return w;
 }
 
-// The table of b^0 .. b^15 in Montgomery form.
-void BuildTable(const Modulus& mod, const BigInt& b, std::array<Limbs, kTableSize>& table) {
+// The table of b^0 .. b^(2^bits − 1) in Montgomery form.
+void BuildTable(const Modulus& mod, const BigInt& b, std::uint32_t bits,
+                std::array<Limbs, kTableSize>& table) {
   table[0] = mod.one();
   mod.toMontgomery(b, table[1]);
-  for (std::uint32_t e = 2; e < kTableSize; ++e) mod.multiply(table[e - 1], table[1], table[e]);
+  for (std::uint32_t e = 2; e < (1u << bits); ++e) mod.multiply(table[e - 1], table[1], table[e]);
 }
 
-// Raises to the bits of x from the top of a bitCount-bit window grid.
-void Exponentiate(const Modulus& mod, const std::array<Limbs, kTableSize>& table, const BigInt& x,
-                  std::uint32_t bitCount, bool uniform, Limbs& acc) {
-  const std::uint32_t windows = (bitCount + kWindowBits - 1) / kWindowBits;
+void ModExpWith(const BigInt& b, const BigInt& x, const BigInt& m, bool uniform, BigInt& r) {
+  const Modulus mod(m);
+  // Short public exponents (65537) go bit by bit: a table would cost more than it saves.
+  const std::uint32_t windowBits = uniform || x.bitLength() > 64 ? kWindowBits : 1;
+  std::array<Limbs, kTableSize> table;
+  BuildTable(mod, b, windowBits, table);
+  const std::uint32_t bits = uniform && m.bitLength() > x.bitLength() ? m.bitLength() : x.bitLength();
+  const std::uint32_t windows = (bits + windowBits - 1) / windowBits;
   Limbs factor;
-  acc = mod.one();
+  Limbs acc = mod.one();
   for (std::uint32_t w = windows; w-- > 0;) {
-    for (std::uint32_t i = 0; i < kWindowBits; ++i) mod.multiply(acc, acc, acc);
-    const std::uint32_t value = WindowAt(x, w * kWindowBits);
+    for (std::uint32_t i = 0; i < windowBits; ++i) mod.multiply(acc, acc, acc);
+    const std::uint32_t value = WindowAt(x, w * windowBits, windowBits);
     if (uniform) {
       SelectEntry(table, value, mod.limbs(), factor);
       mod.multiply(acc, factor, acc);
@@ -215,15 +227,6 @@ void Exponentiate(const Modulus& mod, const std::array<Limbs, kTableSize>& table
       mod.multiply(acc, table[value], acc);
     }
   }
-}
-
-void ModExpWith(const BigInt& b, const BigInt& x, const BigInt& m, bool uniform, BigInt& r) {
-  const Modulus mod(m);
-  std::array<Limbs, kTableSize> table;
-  BuildTable(mod, b, table);
-  Limbs acc;
-  const std::uint32_t bits = uniform && m.bitLength() > x.bitLength() ? m.bitLength() : x.bitLength();
-  Exponentiate(mod, table, x, bits, uniform, acc);
   mod.fromMontgomery(acc, r);
 }
 

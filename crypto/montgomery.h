@@ -3,9 +3,9 @@
 
 namespace qs {
 
-// Arithmetic modulo an odd modulus m > 1 in Montgomery form with 64-bit limbs, for the
-// exponentiations of RSA and the primality test. Operands may have any size up to the
-// BigInt capacity; they are reduced first.
+// Arithmetic modulo an odd modulus m > 1 (every function requires it) in Montgomery form
+// with 64-bit limbs, for the exponentiations of RSA and the primality test. Operands are
+// non-negative and may have any size up to the BigInt capacity; they are reduced first.
 //
 // Timing: the multiplications, additions and table look-ups here run in time that depends
 // only on the limb counts of m and of the operands, never on their values (assuming the

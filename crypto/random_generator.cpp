@@ -6,6 +6,7 @@
 #include "base/secure_wipe.h"
 #include "base/whole_file.h"
 #include "crypto/cipher_context.h"
+#include "crypto/secret_bytes.h"
 #include "crypto/sha256.h"
 #include "platform/clock.h"
 #include "platform/system_random.h"
@@ -15,11 +16,7 @@ namespace {
 
 std::uint32_t LowCalendarSeconds() { return static_cast<std::uint32_t>(platform::CalendarSeconds()); }
 
-// Wipes a 32-byte key when the scope ends.
-struct KeyBytes {
-  std::array<std::uint8_t, 32> bytes{};
-  ~KeyBytes() { SecureWipe(bytes.data(), bytes.size()); }
-};
+using Key = SecretBytes<kSha256DigestBytes>;
 
 }  // namespace
 
@@ -45,17 +42,17 @@ void RandomGenerator::hold(State as) {
   while (!tryHold(as)) std::this_thread::yield();
 }
 
-void RandomGenerator::encryptPoolUnderItsHash(std::array<std::uint8_t, 32>& key) {
+void RandomGenerator::encryptPoolUnderItsHash(std::span<std::uint8_t, 32> key) {
   Sha256Context hash;
   hash.update(pool_);
-  hash.digest(std::span<std::uint8_t, 32>(key));
+  hash.digest(key);
   CipherContext cipher(key);
   cipher.encryptPool(pool_);
 }
 
 void RandomGenerator::stir() {
-  KeyBytes key;
-  encryptPoolUnderItsHash(key.bytes);
+  Key key;
+  encryptPoolUnderItsHash(key.span());
   position_ = 0;
 }
 
@@ -95,9 +92,9 @@ bool RandomGenerator::addSeed(std::span<const std::uint8_t> bytes, std::uint32_t
 ByteBuffer RandomGenerator::output(std::uint32_t length) {
   if (credit() < kRequiredCredit || length == 0) return {};
   hold(kProducing);
-  KeyBytes key;
-  encryptPoolUnderItsHash(key.bytes);
-  CipherContext cipher(key.bytes);
+  Key key;
+  encryptPoolUnderItsHash(key.span());
+  CipherContext cipher(key.span());
   std::optional<ByteBuffer> stream = cipher.keystream(length);
   release();
   if (!stream || stream->length() != length) return {};
@@ -116,9 +113,9 @@ bool RandomGenerator::startUp(const std::string& seedPath) {
   const std::uint32_t k = platform::ProcessClockTicks();
   mixEvent(static_cast<std::uint16_t>(k), static_cast<std::uint16_t>(k >> 16), 0);
 
-  KeyBytes system;
-  if (!platform::SystemRandom(system.bytes)) return false;
-  addSeed(system.bytes, LowCalendarSeconds(), false);
+  SecretBytes<32> system;
+  if (!platform::SystemRandom(system.span())) return false;
+  addSeed(system.span(), LowCalendarSeconds(), false);
   return !seeded || writeSeedFile(seedPath);
 }
 

@@ -70,7 +70,7 @@ class RandomGenerator {
 
   void mixByte(std::uint8_t v);  // with the pool held
   void stir();
-  void encryptPoolUnderItsHash(std::array<std::uint8_t, 32>& key);  // leaves the key in key
+  void encryptPoolUnderItsHash(std::span<std::uint8_t, 32> key);  // leaves the key in key
   void release() { state_.store(kIdle, std::memory_order_release); }
   bool tryHold(State as);
   void hold(State as);

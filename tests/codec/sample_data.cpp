@@ -53,7 +53,7 @@ void FillText(std::uint8_t* out, std::uint32_t n, Random& random) {
       lineStart = text.size();
     }
   }
-  std::memcpy(out, text.data(), n);
+  if (n != 0) std::memcpy(out, text.data(), n);
 }
 
 void FillBinary(std::uint8_t* out, std::uint32_t n, Random& random) {
