@@ -27,15 +27,15 @@ enum class OperationCode : std::int32_t { kEncrypt = 1, kDecrypt = 2, kSign = 3,
 // the progress counters and totalBytes.
 struct OperationRequest {
   OperationCode code = OperationCode::kEncrypt;
-  std::uint8_t compression = 0;  // encrypt only
-  std::uint8_t okiFormat = 0;    // encrypt only; decryption follows the file
-  std::string sourceName;        // paths are UTF-8
-  std::string targetName;        // verify: the signature file
-  ByteBuffer ownPrivateKey;      // "PrivateKey" record
-  ByteBuffer peerPublicKey;      // "PublicKey" record; empty for sign
-  TextString signMessage;        // Windows-1252, empty when none
-  ChunkProgress chunkProgress;   // native and signature pipelines
-  ProgressHook byteProgress;     // OKI-format pipelines
+  std::uint8_t compression = 0;              // encrypt only
+  std::uint8_t okiFormat = 0;                // encrypt only; decryption follows the file
+  std::string sourceName;                    // paths are UTF-8
+  std::string targetName;                    // verify: the signature file
+  ByteBuffer ownPrivateKey;                  // "PrivateKey" record
+  ByteBuffer peerPublicKey;                  // "PublicKey" record; empty for sign
+  TextString signMessage;                    // Windows-1252, empty when none
+  ChunkProgress chunkProgress;               // native and signature pipelines
+  ProgressHook byteProgress;                 // OKI-format pipelines
   std::atomic<std::uint32_t> totalBytes{0};  // OKI-format: the size being processed
 };
 
@@ -54,7 +54,7 @@ struct AppState {
   AppState(RandomGenerator& generatorRef, std::string folder)
       : workingFolder(std::move(folder)), generator(generatorRef) {}
 
-  std::string workingFolder;  // where priv_key.bin, config.bin and the rest live
+  std::string workingFolder;       // where priv_key.bin, config.bin and the rest live
   ui::View* mainWindow = nullptr;  // set while the main dialog is open
   RandomGenerator& generator;
   std::optional<SigningContext> signingContext;  // from start-up until the main dialog closes

@@ -96,7 +96,8 @@ void DecryptCommand(ui::Ui& ui, AppState& state) {
   const std::optional<std::string> source = ReadSourceName(ui, state);
   if (!source) return;
   std::string suggestion = FileNamePart(*source);
-  if (EndsWith(suggestion, kEncryptedSuffix)) suggestion.resize(suggestion.size() - (sizeof kEncryptedSuffix - 1));
+  if (EndsWith(suggestion, kEncryptedSuffix))
+    suggestion.resize(suggestion.size() - (sizeof kEncryptedSuffix - 1));
   SelectedKeys keys;
   if (!Select(ui, state, true, text::kSenderCertificateTitle, keys)) return;
   const std::optional<std::string> target = ui.saveFile(state.mainWindow, DecryptTargetDialog(suggestion));

@@ -12,7 +12,9 @@ const ui::FileFilter kSignatureFile{"Signaturfil (*.signature)", "*.signature"};
 ui::FileDialog ChooseSourceDialog() { return {"Välj fil...", {kAllFiles, kEncryptedFiles}, "*", ""}; }
 
 ui::FileDialog EncryptTargetDialog(const std::string& suggestion) {
-  return {"Välj plats för den krypterade filen...", {{"Krypterad fil (*.encrypted)", "*.encrypted"}}, "encrypted",
+  return {"Välj plats för den krypterade filen...",
+          {{"Krypterad fil (*.encrypted)", "*.encrypted"}},
+          "encrypted",
           suggestion};
 }
 
@@ -27,8 +29,10 @@ ui::FileDialog SignTargetDialog(const std::string& suggestion) {
 ui::FileDialog SignatureFileDialog() { return {"Välj signaturfil...", {kSignatureFile}, "signature", ""}; }
 
 ui::FileDialog CertificateDialog(const std::string& title) {
-  return {title.empty() ? "Välj certifikat..." : title, {{"Certifikat (*.certificate)", "*.certificate"}},
-          "certificate", ""};
+  return {title.empty() ? "Välj certifikat..." : title,
+          {{"Certifikat (*.certificate)", "*.certificate"}},
+          "certificate",
+          ""};
 }
 
 ui::FileDialog PrivateCertKeyDialog(const std::string& suggestion) {

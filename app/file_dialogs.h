@@ -7,11 +7,11 @@ namespace qs {
 
 // The program's file dialogs: titles, filters and default extensions.
 
-ui::FileDialog ChooseSourceDialog();                                 // open
-ui::FileDialog EncryptTargetDialog(const std::string& suggestion);   // save
-ui::FileDialog DecryptTargetDialog(const std::string& suggestion);   // save
-ui::FileDialog SignTargetDialog(const std::string& suggestion);      // save
-ui::FileDialog SignatureFileDialog();                                // open
+ui::FileDialog ChooseSourceDialog();                                // open
+ui::FileDialog EncryptTargetDialog(const std::string& suggestion);  // save
+ui::FileDialog DecryptTargetDialog(const std::string& suggestion);  // save
+ui::FileDialog SignTargetDialog(const std::string& suggestion);     // save
+ui::FileDialog SignatureFileDialog();                               // open
 // An empty title gives "Välj certifikat...".
 ui::FileDialog CertificateDialog(const std::string& title);          // open
 ui::FileDialog PrivateCertKeyDialog(const std::string& suggestion);  // save

@@ -27,14 +27,16 @@ void EndFailed(ui::Ui& ui, ui::View& dialog, const char* text, bool cancelled) {
 // Worker thread: the user's key pair, written to priv_key.bin here.
 void GenerateUserKeyPair(ui::Ui& ui, AppState& state, ui::View& dialog) {
   KeyGenRequest& request = state.keyGen;
-  std::optional<KeyPairRecords> records = GenerateKeyPair(request.encryptionAlgorithm, request.signatureAlgorithm,
-                                                          state.generator, &request.progress);
+  std::optional<KeyPairRecords> records = GenerateKeyPair(
+      request.encryptionAlgorithm, request.signatureAlgorithm, state.generator, &request.progress);
   if (!records) {
     const bool cancelled = request.progress.cancelRequested();
-    ui.post(dialog, [&ui, &dialog, cancelled] { EndFailed(ui, dialog, text::kKeyGenerationFailed, cancelled); });
+    ui.post(dialog,
+            [&ui, &dialog, cancelled] { EndFailed(ui, dialog, text::kKeyGenerationFailed, cancelled); });
     return;
   }
-  const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord), request.keyName};
+  const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord),
+                           request.keyName};
   if (!WriteStoredKeyPair(state.workingFolder, pair)) {
     ui.post(dialog, [&ui, &dialog] { EndFailed(ui, dialog, text::kKeyPairNotSaved, false); });
     return;
@@ -54,7 +56,8 @@ int ChooseFilesAndSave(ui::Ui& ui, AppState& state, ui::View& dialog, const Cert
   if (!privatePath) return 0;
   const std::optional<std::string> publicPath = ui.saveFile(&dialog, PublicCertKeyDialog(suggestion.value));
   if (!publicPath) return 0;
-  const KeyOutcome saved = SaveCertificationKeyPair(records, CutAtControl(*privatePath), CutAtControl(*publicPath));
+  const KeyOutcome saved =
+      SaveCertificationKeyPair(records, CutAtControl(*privatePath), CutAtControl(*publicPath));
   if (saved != KeyOutcome::kOk) {
     Tell(ui, dialog, MessageText(saved));
     return 0;
@@ -70,8 +73,9 @@ int ChooseFilesAndSave(ui::Ui& ui, AppState& state, ui::View& dialog, const Cert
 // Worker thread: a certification key pair; saving it needs the user, so it is posted.
 void GenerateCertificationKeyPair(ui::Ui& ui, AppState& state, ui::View& dialog) {
   KeyGenRequest& request = state.keyGen;
-  std::optional<CertKeyPairRecords> records = CreateCertificationKeyPair(
-      state.generator, WideText::fromTextString(request.keyName), request.signatureAlgorithm, &request.progress);
+  std::optional<CertKeyPairRecords> records =
+      CreateCertificationKeyPair(state.generator, WideText::fromTextString(request.keyName),
+                                 request.signatureAlgorithm, &request.progress);
   if (!records) {
     const bool cancelled = request.progress.cancelRequested();
     ui.post(dialog, [&ui, &dialog, cancelled] {

@@ -73,9 +73,12 @@ void KeyPairDialog::create(ui::View& view) {
   }
   KeyGenRequest& request = state_.keyGen;
   request.keyName = KeyNameText(name);
-  if (request.keyName.characterCount() > kMaxName) request.keyName.dropLast(request.keyName.characterCount() - kMaxName);
-  request.encryptionAlgorithm = static_cast<KeyType>(view.selectedComboValue(IDC_KEY_PAIR_ENCRYPTION).value_or(0));
-  request.signatureAlgorithm = static_cast<KeyType>(view.selectedComboValue(IDC_KEY_PAIR_SIGNING).value_or(0));
+  if (request.keyName.characterCount() > kMaxName)
+    request.keyName.dropLast(request.keyName.characterCount() - kMaxName);
+  request.encryptionAlgorithm =
+      static_cast<KeyType>(view.selectedComboValue(IDC_KEY_PAIR_ENCRYPTION).value_or(0));
+  request.signatureAlgorithm =
+      static_cast<KeyType>(view.selectedComboValue(IDC_KEY_PAIR_SIGNING).value_or(0));
   view.enable(IDC_KEY_PAIR_CREATE, false);
   view.enable(IDC_KEY_PAIR_NAME, false);
   view.enable(IDC_KEY_PAIR_ENCRYPTION, false);

@@ -16,7 +16,8 @@ class KeyPairDialog : public MouseFeedingController {
   // Characters kept of the name.
   static constexpr std::uint32_t kMaxName = 2047;
 
-  KeyPairDialog(ui::Ui& ui, AppState& state) : MouseFeedingController(state.generator), ui_(ui), state_(state) {}
+  KeyPairDialog(ui::Ui& ui, AppState& state)
+      : MouseFeedingController(state.generator), ui_(ui), state_(state) {}
 
   void onInit(ui::View& view) override;
   void onCommand(ui::View& view, int control) override;

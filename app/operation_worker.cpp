@@ -11,7 +11,9 @@ namespace qs {
 namespace {
 
 OperationOutcome Succeeded() { return OperationOutcome{true, true, {}, 0, {}}; }
-OperationOutcome Failed(std::string message) { return OperationOutcome{false, true, std::move(message), 0, {}}; }
+OperationOutcome Failed(std::string message) {
+  return OperationOutcome{false, true, std::move(message), 0, {}};
+}
 OperationOutcome CancelledSilently() { return OperationOutcome{false, false, {}, 0, {}}; }
 
 // What the OKI-format bar measures against; the pipelines work on the whole file at once.
@@ -26,8 +28,8 @@ OperationOutcome EncryptOki(OperationRequest& request, RandomGenerator& generato
   OkiParams params{&generator, &request.byteProgress, 0};
   request.totalBytes = SizeForProgress(request.sourceName);
   bool tooLarge = false;
-  if (EncryptOkiFile(params, request.sourceName, request.targetName, request.peerPublicKey, request.ownPrivateKey,
-                     tooLarge)) {
+  if (EncryptOkiFile(params, request.sourceName, request.targetName, request.peerPublicKey,
+                     request.ownPrivateKey, tooLarge)) {
     return Succeeded();
   }
   if (tooLarge) return Failed(text::kOkiTooLarge);
@@ -38,10 +40,10 @@ OperationOutcome EncryptOki(OperationRequest& request, RandomGenerator& generato
 OperationOutcome RunNative(bool encrypt, OperationRequest& request, RandomGenerator& generator) {
   const PipelineParams params{&generator, encrypt && request.compression == 1, &request.chunkProgress};
   ResultCode code = ResultCode::kSource;
-  const bool done = encrypt ? EncryptFile(params, request.ownPrivateKey, request.peerPublicKey, request.sourceName,
-                                          request.targetName, code)
-                            : DecryptFile(params, request.ownPrivateKey, request.peerPublicKey, request.sourceName,
-                                          request.targetName, code);
+  const bool done = encrypt ? EncryptFile(params, request.ownPrivateKey, request.peerPublicKey,
+                                          request.sourceName, request.targetName, code)
+                            : DecryptFile(params, request.ownPrivateKey, request.peerPublicKey,
+                                          request.sourceName, request.targetName, code);
   if (done) return Succeeded();
   return Failed(ResultCodeMessage(code, request.chunkProgress.cancelRequested()));
 }
@@ -52,7 +54,8 @@ OperationOutcome Decrypt(OperationRequest& request, RandomGenerator& generator) 
   if (!isOki) return RunNative(false, request, generator);
   OkiParams params{&generator, &request.byteProgress, 0};
   request.totalBytes = SizeForProgress(request.sourceName);
-  if (DecryptOkiFile(params, request.sourceName, request.targetName, request.peerPublicKey, request.ownPrivateKey)) {
+  if (DecryptOkiFile(params, request.sourceName, request.targetName, request.peerPublicKey,
+                     request.ownPrivateKey)) {
     return Succeeded();
   }
   if (request.byteProgress.cancelRequested()) return CancelledSilently();

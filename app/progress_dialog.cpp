@@ -15,7 +15,7 @@ const char* StatusText(const OperationRequest& request) {
   switch (request.code) {
     case OperationCode::kEncrypt:
       return request.compression == 1 && request.okiFormat == 0 ? text::kCompressingAndEncrypting
-                                                                 : text::kEncrypting;
+                                                                : text::kEncrypting;
     case OperationCode::kDecrypt:
       return text::kDecrypting;
     case OperationCode::kSign:

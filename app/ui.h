@@ -43,7 +43,6 @@ class View {
 
   virtual std::string text(int control) const = 0;
   virtual void setText(int control, const std::string& text) = 0;
-  virtual bool isEnabled(int control) const = 0;
   virtual void enable(int control, bool on) = 0;
   virtual bool isChecked(int control) const = 0;
   virtual void check(int control, bool on) = 0;

@@ -13,7 +13,9 @@
 namespace qs::win32 {
 namespace {
 
-DialogHost* HostOf(HWND window) { return reinterpret_cast<DialogHost*>(GetWindowLongPtrW(window, DWLP_USER)); }
+DialogHost* HostOf(HWND window) {
+  return reinterpret_cast<DialogHost*>(GetWindowLongPtrW(window, DWLP_USER));
+}
 
 std::vector<std::string> DroppedFiles(HDROP drop) {
   std::vector<std::string> paths;

@@ -1,15 +1,14 @@
 // quillseal.exe: the Windows program. Everything but the window system lives in app/.
-#include <windows.h>
-
 #include <commctrl.h>
+#include <windows.h>
 
 #include "app/program.h"
 #include "app/win32/win32_ui.h"
 #include "platform/working_folder.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS |
-                                                                  ICC_LISTVIEW_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   // The one generator of the process; it wipes its pool when the process ends.
   static qs::RandomGenerator generator;

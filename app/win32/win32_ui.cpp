@@ -15,8 +15,8 @@ HWND WindowOf(const ui::View* view) {
 
 int Win32Ui::runDialog(int resource, ui::Controller& controller, ui::View* parent) {
   DialogHost host(instance_, controller);
-  const INT_PTR result = DialogBoxParamW(instance_, MAKEINTRESOURCEW(resource), WindowOf(parent), DialogProcedure,
-                                         reinterpret_cast<LPARAM>(&host));
+  const INT_PTR result = DialogBoxParamW(instance_, MAKEINTRESOURCEW(resource), WindowOf(parent),
+                                         DialogProcedure, reinterpret_cast<LPARAM>(&host));
   return result < 0 ? 0 : static_cast<int>(result);
 }
 

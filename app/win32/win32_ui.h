@@ -13,7 +13,8 @@ class Win32Ui : public ui::Ui {
   explicit Win32Ui(HINSTANCE instance) : instance_(instance) {}
 
   int runDialog(int resource, ui::Controller& controller, ui::View* parent) override;
-  ui::Answer messageBox(ui::View* owner, const std::string& text, ui::Buttons buttons, ui::Icon icon) override;
+  ui::Answer messageBox(ui::View* owner, const std::string& text, ui::Buttons buttons,
+                        ui::Icon icon) override;
   std::optional<std::string> openFile(ui::View* owner, const ui::FileDialog& dialog) override;
   std::optional<std::string> saveFile(ui::View* owner, const ui::FileDialog& dialog) override;
   void startWorker(std::function<void()> work) override;

@@ -15,7 +15,8 @@ constexpr UINT kMarqueeStepMilliseconds = 30;
 HICON LoadIconOfSize(HINSTANCE instance, int resource, int sizeMetric) {
   const int size = GetSystemMetrics(sizeMetric);
   // Shared icons belong to the system's cache; nobody destroys them.
-  return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(resource), IMAGE_ICON, size, size, LR_SHARED));
+  return static_cast<HICON>(
+      LoadImageW(instance, MAKEINTRESOURCEW(resource), IMAGE_ICON, size, size, LR_SHARED));
 }
 
 }  // namespace
@@ -34,17 +35,18 @@ void Win32View::setText(int control, const std::string& text) {
   SetDlgItemTextW(window_, control, platform::Widen(text).c_str());
 }
 
-bool Win32View::isEnabled(int control) const { return IsWindowEnabled(item(control)) != FALSE; }
-
 void Win32View::enable(int control, bool on) { EnableWindow(item(control), on ? TRUE : FALSE); }
 
 bool Win32View::isChecked(int control) const { return IsDlgButtonChecked(window_, control) == BST_CHECKED; }
 
-void Win32View::check(int control, bool on) { CheckDlgButton(window_, control, on ? BST_CHECKED : BST_UNCHECKED); }
+void Win32View::check(int control, bool on) {
+  CheckDlgButton(window_, control, on ? BST_CHECKED : BST_UNCHECKED);
+}
 
 void Win32View::addComboItem(int control, const std::string& text, int value) {
   const std::wstring wide = platform::Widen(text);
-  const LRESULT index = SendDlgItemMessageW(window_, control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+  const LRESULT index =
+      SendDlgItemMessageW(window_, control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
   if (index >= 0) SendDlgItemMessageW(window_, control, CB_SETITEMDATA, static_cast<WPARAM>(index), value);
 }
 
@@ -55,10 +57,12 @@ void Win32View::selectComboItem(int control, int index) {
 std::optional<int> Win32View::selectedComboValue(int control) const {
   const LRESULT index = SendDlgItemMessageW(window_, control, CB_GETCURSEL, 0, 0);
   if (index == CB_ERR) return std::nullopt;
-  return static_cast<int>(SendDlgItemMessageW(window_, control, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
+  return static_cast<int>(
+      SendDlgItemMessageW(window_, control, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
 }
 
-void Win32View::setColumns(int control, const std::vector<ui::Column>& columns, const std::vector<int>& icons) {
+void Win32View::setColumns(int control, const std::vector<ui::Column>& columns,
+                           const std::vector<int>& icons) {
   const HWND list = item(control);
   ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
   for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -120,7 +124,8 @@ void Win32View::setProgressPosition(int control, int position) {
 void Win32View::setProgressMarquee(int control, bool on) {
   const HWND bar = item(control);
   const LONG_PTR style = GetWindowLongPtrW(bar, GWL_STYLE);
-  SetWindowLongPtrW(bar, GWL_STYLE, on ? (style | PBS_MARQUEE) : (style & ~static_cast<LONG_PTR>(PBS_MARQUEE)));
+  SetWindowLongPtrW(bar, GWL_STYLE,
+                    on ? (style | PBS_MARQUEE) : (style & ~static_cast<LONG_PTR>(PBS_MARQUEE)));
   SendMessageW(bar, PBM_SETMARQUEE, on ? TRUE : FALSE, kMarqueeStepMilliseconds);
 }
 
@@ -148,7 +153,8 @@ void Win32View::centreOn(const View& other) {
 }
 
 void Win32View::setProgramIcon() {
-  SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconOfSize(instance_, IDI_PROGRAM, SM_CXICON)));
+  SendMessageW(window_, WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(LoadIconOfSize(instance_, IDI_PROGRAM, SM_CXICON)));
   SendMessageW(window_, WM_SETICON, ICON_SMALL,
                reinterpret_cast<LPARAM>(LoadIconOfSize(instance_, IDI_PROGRAM, SM_CXSMICON)));
 }

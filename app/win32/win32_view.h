@@ -15,14 +15,14 @@ class Win32View : public ui::View {
 
   std::string text(int control) const override;
   void setText(int control, const std::string& text) override;
-  bool isEnabled(int control) const override;
   void enable(int control, bool on) override;
   bool isChecked(int control) const override;
   void check(int control, bool on) override;
   void addComboItem(int control, const std::string& text, int value) override;
   void selectComboItem(int control, int index) override;
   std::optional<int> selectedComboValue(int control) const override;
-  void setColumns(int control, const std::vector<ui::Column>& columns, const std::vector<int>& icons) override;
+  void setColumns(int control, const std::vector<ui::Column>& columns,
+                  const std::vector<int>& icons) override;
   void clearRows(int control) override;
   void addRow(int control, const std::vector<std::string>& cells, int icon) override;
   void selectRow(int control, int row) override;

@@ -20,7 +20,8 @@ constexpr std::uint32_t kCertifiedAt = 1700000000;
 
 KeyRecord CarolSigningKey(bool priv) {
   const TestKeyPair& carol = KeyPairOf("carol");
-  return *ReadKeyRecord(priv ? carol.privateRecord : carol.publicRecord, priv ? tag::kPrivateKey : tag::kPublicKey);
+  return *ReadKeyRecord(priv ? carol.privateRecord : carol.publicRecord,
+                        priv ? tag::kPrivateKey : tag::kPublicKey);
 }
 
 ByteBuffer CertKey(const std::string& authority, bool priv) {
@@ -48,7 +49,9 @@ ByteBuffer PublicCertKeyOf(const std::string& authority) { return CertKey(author
 ByteBuffer PrivateCertKeyOf(const std::string& authority) { return CertKey(authority, true); }
 
 AppTest::AppTest(bool credited)
-    : generator_(credited ? SeededGenerator() : std::make_unique<RandomGenerator>()), state_(*generator_, dir_.path()), mainController_(ui_, state_) {
+    : generator_(credited ? SeededGenerator() : std::make_unique<RandomGenerator>()),
+      state_(*generator_, dir_.path()),
+      mainController_(ui_, state_) {
   mainView_ = std::make_unique<FakeView>(ui_, IDD_MAIN, mainController_);
   mainController_.onInit(*mainView_);
 }
@@ -62,10 +65,9 @@ std::string AppTest::writeFile(const std::string& name, const std::string& conte
 
 void AppTest::storeKeyPair(const std::string& owner, const std::string& keyName) {
   const TestKeyPair& pair = KeyPairOf(owner);
-  ASSERT_TRUE(WriteStoredKeyPair(dir_.path(), StoredKeyPair{pair.privateRecord, pair.publicRecord,
-                                                            KeyNameText(keyName)}));
+  ASSERT_TRUE(WriteStoredKeyPair(dir_.path(),
+                                 StoredKeyPair{pair.privateRecord, pair.publicRecord, KeyNameText(keyName)}));
 }
-
 
 std::string AppTest::writeCertificate(const std::string& file, const std::string& owner,
                                       const std::vector<std::string>& authorities) {
@@ -91,7 +93,8 @@ void AppTest::trustAuthority(const std::string& authority) {
 
 void AppTest::approveCertificate(const std::string& certificate, bool approve) {
   ui_.chooseFile(certificate);
-  ui_.onDialog(IDD_APPROVAL, [approve](FakeView& v) { v.click(approve ? IDC_APPROVAL_YES : IDC_APPROVAL_NO); });
+  ui_.onDialog(IDD_APPROVAL,
+               [approve](FakeView& v) { v.click(approve ? IDC_APPROVAL_YES : IDC_APPROVAL_NO); });
 }
 
 }  // namespace qs::test

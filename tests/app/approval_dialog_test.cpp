@@ -1,8 +1,9 @@
 // The approval of a certificate: what each certification shows, the identity a verified one
 // vouches for, and the answers.
+#include "app/approval_dialog.h"
+
 #include <gtest/gtest.h>
 
-#include "app/approval_dialog.h"
 #include "app/resource_ids.h"
 #include "base/timestamp.h"
 #include "keys/record_text.h"
@@ -47,11 +48,10 @@ TEST_F(ApprovalDialogTest, ListsEveryCertificationAndTheVerifiedIdentity) {
                    EXPECT_EQ(list.columns[2].title, "Status");
                    EXPECT_EQ(list.columns[2].width, 160);
                    EXPECT_EQ(list.icons, (std::vector<int>{IDI_KEY_FOUND, IDI_KEY_MISSING}));
-                   EXPECT_EQ(CellsOf(list),
-                             (Rows{{"Acme", HexString(test::AuthorityKeyId("Acme")), "Hittade nyckel",
-                                    FormatTimestamp(1700000000).str()},
-                                   {"Beta", HexString(test::AuthorityKeyId("Beta")),
-                                    "Ingen betrodd nyckel hittades", "--"}}));
+                   EXPECT_EQ(CellsOf(list), (Rows{{"Acme", HexString(test::AuthorityKeyId("Acme")),
+                                                   "Hittade nyckel", FormatTimestamp(1700000000).str()},
+                                                  {"Beta", HexString(test::AuthorityKeyId("Beta")),
+                                                   "Ingen betrodd nyckel hittades", "--"}}));
                    EXPECT_EQ(list.rows[0].icon, 0);
                    EXPECT_EQ(list.rows[1].icon, 1);
                    EXPECT_EQ(list.selectedRow, 0);
@@ -94,8 +94,8 @@ TEST_F(ApprovalDialogTest, ACertificateWithoutCertificationsShowsOnlyItsFingerpr
 TEST_F(ApprovalDialogTest, NoWarnsBeforeRefusing) {
   const std::string certificate = writeCertificate("bob.certificate", "bob", {"Beta"});
   EXPECT_EQ(open(certificate, [](test::FakeView& v) { v.click(IDC_APPROVAL_NO); }), 0);
-  EXPECT_EQ(ui_.log(),
-            (Log{"dialog 115@101", "warn@115: Du bör bara använda certifikat som är pålitliga.", "end 115: 0"}));
+  EXPECT_EQ(ui_.log(), (Log{"dialog 115@101", "warn@115: Du bör bara använda certifikat som är pålitliga.",
+                            "end 115: 0"}));
 }
 
 TEST_F(ApprovalDialogTest, OneForgedCertificationMakesTheCertificateUnusable) {

@@ -61,7 +61,8 @@ std::optional<int> FakeView::selectedComboValue(int control) const {
   return c.items[static_cast<std::size_t>(*c.selectedItem)].second;
 }
 
-void FakeView::setColumns(int control, const std::vector<ui::Column>& columns, const std::vector<int>& icons) {
+void FakeView::setColumns(int control, const std::vector<ui::Column>& columns,
+                          const std::vector<int>& icons) {
   get(control).columns = columns;
   get(control).icons = icons;
 }
@@ -127,7 +128,8 @@ void FakeView::chooseRow(int control, std::optional<int> row) {
 
 void FakeView::mouseMoves(int count) {
   for (int i = 0; i < count; ++i, ++nextMove_) {
-    mouseMove(static_cast<std::uint16_t>(1 + nextMove_ % 400), static_cast<std::uint16_t>(1 + nextMove_ / 400));
+    mouseMove(static_cast<std::uint16_t>(1 + nextMove_ % 400),
+              static_cast<std::uint16_t>(1 + nextMove_ / 400));
   }
 }
 
@@ -161,9 +163,7 @@ std::vector<std::string> FakeUi::logOf(const std::string& prefix) const {
   return entries;
 }
 
-void FakeUi::expectUiThread(const char* what) const {
-  EXPECT_FALSE(inWorker_) << "a worker used " << what;
-}
+void FakeUi::expectUiThread(const char* what) const { EXPECT_FALSE(inWorker_) << "a worker used " << what; }
 
 int FakeUi::runDialog(int resource, ui::Controller& controller, ui::View* parent) {
   expectUiThread("runDialog");
@@ -212,13 +212,14 @@ std::optional<std::string> FakeUi::saveFile(ui::View* owner, const ui::FileDialo
   return fileDialog("save", owner, dialog);
 }
 
-std::optional<std::string> FakeUi::fileDialog(const char* kind, ui::View* owner, const ui::FileDialog& dialog) {
+std::optional<std::string> FakeUi::fileDialog(const char* kind, ui::View* owner,
+                                              const ui::FileDialog& dialog) {
   expectUiThread("a file dialog");
   std::string entry = kind + OwnerTag(owner) + ": " + dialog.title + " |";
-  for (const ui::FileFilter& filter : dialog.filters) entry += " " + filter.description + "|" + filter.pattern;
+  for (const ui::FileFilter& filter : dialog.filters)
+    entry += " " + filter.description + "|" + filter.pattern;
   entry += " | " + dialog.defaultExtension + " | " + dialog.suggestedName;
   log_.push_back(entry);
-  fileDialogs.push_back(dialog);
   if (files_.empty()) {
     ADD_FAILURE() << "no file name queued for: " << dialog.title;
     return std::nullopt;

@@ -46,19 +46,20 @@ struct FakeControl {
 
 class FakeView : public ui::View {
  public:
-  FakeView(FakeUi& ui, int resource, ui::Controller& controller) : ui_(ui), resource_(resource), controller_(controller) {}
+  FakeView(FakeUi& ui, int resource, ui::Controller& controller)
+      : ui_(ui), resource_(resource), controller_(controller) {}
 
   // ui::View. Each fails the test when a worker calls it: workers post to the dialog instead.
   std::string text(int control) const override;
   void setText(int control, const std::string& text) override;
-  bool isEnabled(int control) const override;
   void enable(int control, bool on) override;
   bool isChecked(int control) const override;
   void check(int control, bool on) override;
   void addComboItem(int control, const std::string& text, int value) override;
   void selectComboItem(int control, int index) override;
   std::optional<int> selectedComboValue(int control) const override;
-  void setColumns(int control, const std::vector<ui::Column>& columns, const std::vector<int>& icons) override;
+  void setColumns(int control, const std::vector<ui::Column>& columns,
+                  const std::vector<int>& icons) override;
   void clearRows(int control) override;
   void addRow(int control, const std::vector<std::string>& cells, int icon) override;
   void selectRow(int control, int row) override;
@@ -92,6 +93,7 @@ class FakeView : public ui::View {
   void runWorkers();
 
   // What the test looks at.
+  bool isEnabled(int control) const;
   const FakeControl& control(int id) const { return get(id); }
   int resource() const { return resource_; }
   bool ended() const { return ended_; }
@@ -137,12 +139,11 @@ class FakeUi : public ui::Ui {
   void clearLog() { log_.clear(); }
   // Entries of the log that start with the prefix.
   std::vector<std::string> logOf(const std::string& prefix) const;
-  // Every file dialog shown, in full.
-  std::vector<ui::FileDialog> fileDialogs;
 
   // ui::Ui
   int runDialog(int resource, ui::Controller& controller, ui::View* parent) override;
-  ui::Answer messageBox(ui::View* owner, const std::string& text, ui::Buttons buttons, ui::Icon icon) override;
+  ui::Answer messageBox(ui::View* owner, const std::string& text, ui::Buttons buttons,
+                        ui::Icon icon) override;
   std::optional<std::string> openFile(ui::View* owner, const ui::FileDialog& dialog) override;
   std::optional<std::string> saveFile(ui::View* owner, const ui::FileDialog& dialog) override;
   void startWorker(std::function<void()> work) override { workers_.push_back(std::move(work)); }

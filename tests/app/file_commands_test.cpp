@@ -19,7 +19,8 @@ constexpr char kSenderDialog[] =
     "open@101: Välj sändarens certifikat... | Certifikat (*.certificate)|*.certificate | certificate | ";
 
 std::string EncryptSave(const std::string& suggestion) {
-  return "save@101: Välj plats för den krypterade filen... | Krypterad fil (*.encrypted)|*.encrypted | encrypted | " +
+  return "save@101: Välj plats för den krypterade filen... | Krypterad fil (*.encrypted)|*.encrypted | "
+         "encrypted | " +
          suggestion;
 }
 
@@ -63,15 +64,15 @@ class FileCommands : public test::AppTest {
 TEST_F(FileCommands, EncryptThenDecryptRunsEveryStepInOrderAndClearsTheName) {
   const std::string content(5000, 'q');
   encryptForBob(writeFile("doc.pdf", content), path("doc.pdf.encrypted"));
-  EXPECT_EQ(ui_.log(), (Log{kRecipientDialog, "dialog 115@101", "end 115: 1", EncryptSave("doc.pdf.encrypted"),
-                            "dialog 113@101", "pause 1000", "end 113: 1"}));
+  EXPECT_EQ(ui_.log(), (Log{kRecipientDialog, "dialog 115@101", "end 115: 1",
+                            EncryptSave("doc.pdf.encrypted"), "dialog 113@101", "pause 1000", "end 113: 1"}));
   EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), "");
   EXPECT_TRUE(state_.operation.ownPrivateKey.empty()) << "keys outlive the operation";
 
   ui_.clearLog();
   decryptFromAlice(path("doc.pdf.encrypted"), path("copy.pdf"));
-  EXPECT_EQ(ui_.log(), (Log{kSenderDialog, "dialog 115@101", "end 115: 1", DecryptSave("doc.pdf"), "dialog 113@101",
-                            "pause 1000", "end 113: 1"}));
+  EXPECT_EQ(ui_.log(), (Log{kSenderDialog, "dialog 115@101", "end 115: 1", DecryptSave("doc.pdf"),
+                            "dialog 113@101", "pause 1000", "end 113: 1"}));
   EXPECT_EQ(test::ReadRaw(path("copy.pdf")), content);
 }
 
@@ -108,7 +109,8 @@ TEST_F(FileCommands, EncryptingAnEncryptedFileAgainNeedsAYes) {
   ui_.clearLog();
   decryptFromAlice(path("x.encrypted.encrypted.encrypted"), path("back.encrypted.encrypted"));
   EXPECT_EQ(ui_.log()[3], DecryptSave("x.encrypted.encrypted"));
-  EXPECT_TRUE(test::ReadRaw(path("back.encrypted.encrypted")) == test::ReadRaw(path("x.encrypted.encrypted")));
+  EXPECT_TRUE(test::ReadRaw(path("back.encrypted.encrypted")) ==
+              test::ReadRaw(path("x.encrypted.encrypted")));
 
   ui_.clearLog();
   approveCertificate(writeCertificate("bob.certificate", "bob"));
@@ -119,9 +121,10 @@ TEST_F(FileCommands, EncryptingAnEncryptedFileAgainNeedsAYes) {
 
 TEST_F(FileCommands, DecryptSuggestsTheNameWithoutItsSuffix) {
   const std::string certificate = writeCertificate("alice.certificate", "alice");
-  for (const auto& [source, suggestion] : {std::pair<std::string, std::string>{"C:\\x\\doc.pdf.encrypted", "doc.pdf"},
-                                           {"doc.bin", "doc.bin"},
-                                           {"/tmp/x.encrypted.encrypted", "x.encrypted"}}) {
+  for (const auto& [source, suggestion] :
+       {std::pair<std::string, std::string>{"C:\\x\\doc.pdf.encrypted", "doc.pdf"},
+        {"doc.bin", "doc.bin"},
+        {"/tmp/x.encrypted.encrypted", "x.encrypted"}}) {
     ui_.clearLog();
     approveCertificate(certificate);
     ui_.chooseFile(std::nullopt);  // cancelling the save dialog ends the command
@@ -170,10 +173,11 @@ TEST_F(FileCommands, SignThenVerifyShowsTheMessageAndTimestamp) {
   ui_.chooseFile(path("plan.sig"));
   expectProgress();
   run(IDC_MAIN_SIGN, source);
-  EXPECT_EQ(ui_.log(), (Log{"dialog 117@101", "end 117: 1",
-                            "save@101: Välj plats för signaturfilen... | Signaturfil (*.signature)|*.signature | "
-                            "signature | plan.txt_work_key.signature",
-                            "dialog 113@101", "pause 1000", "end 113: 1"}));
+  EXPECT_EQ(ui_.log(),
+            (Log{"dialog 117@101", "end 117: 1",
+                 "save@101: Välj plats för signaturfilen... | Signaturfil (*.signature)|*.signature | "
+                 "signature | plan.txt_work_key.signature",
+                 "dialog 113@101", "pause 1000", "end 113: 1"}));
   EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), "");
 
   ui_.clearLog();
@@ -187,9 +191,10 @@ TEST_F(FileCommands, SignThenVerifyShowsTheMessageAndTimestamp) {
     v.click(IDC_RESULT_OK);
   });
   run(IDC_MAIN_VERIFY, source);
-  EXPECT_EQ(ui_.log(), (Log{kSenderDialog, "dialog 115@101", "end 115: 1",
-                            "open@101: Välj signaturfil... | Signaturfil (*.signature)|*.signature | signature | ",
-                            "dialog 113@101", "pause 1000", "dialog 118@113", "end 118: 1", "end 113: 1"}));
+  EXPECT_EQ(ui_.log(),
+            (Log{kSenderDialog, "dialog 115@101", "end 115: 1",
+                 "open@101: Välj signaturfil... | Signaturfil (*.signature)|*.signature | signature | ",
+                 "dialog 113@101", "pause 1000", "dialog 118@113", "end 118: 1", "end 113: 1"}));
   EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), "");
 }
 
@@ -199,16 +204,18 @@ TEST_F(FileCommands, SigningOrVerifyingASignatureFileNeedsAYes) {
   run(IDC_MAIN_SIGN, signature);
   ui_.answer(ui::Answer::kNo);
   run(IDC_MAIN_VERIFY, signature);
-  EXPECT_EQ(ui_.log(), (Log{"ask@101: Vill du signera den digitala signaturen?",
-                            "ask@101: Källfilen är en signaturfil, antagligen vill du välja den andra filen som "
-                            "datakälla istället. Vill du verkligen verifiera en signatur över en signaturfil? "}));
+  EXPECT_EQ(ui_.log(),
+            (Log{"ask@101: Vill du signera den digitala signaturen?",
+                 "ask@101: Källfilen är en signaturfil, antagligen vill du välja den andra filen som "
+                 "datakälla istället. Vill du verkligen verifiera en signatur över en signaturfil? "}));
 
   // Yes goes on; cancelling the signing message ends the command.
   ui_.clearLog();
   ui_.answer(ui::Answer::kYes);
   ui_.onDialog(IDD_SIGNING_MESSAGE, [](test::FakeView& v) { v.click(IDC_SIGNING_CANCEL); });
   run(IDC_MAIN_SIGN, signature);
-  EXPECT_EQ(ui_.log(), (Log{"ask@101: Vill du signera den digitala signaturen?", "dialog 117@101", "end 117: 0"}));
+  EXPECT_EQ(ui_.log(),
+            (Log{"ask@101: Vill du signera den digitala signaturen?", "dialog 117@101", "end 117: 0"}));
 }
 
 TEST_F(FileCommands, KeySelectionFailuresAndRefusals) {

@@ -1,8 +1,9 @@
 // The key-pair creation dialog in both modes: its opening, the mouse count, creation on the
 // worker, cancelling, and the saving of a certification key pair.
+#include "app/key_pair_dialog.h"
+
 #include <gtest/gtest.h>
 
-#include "app/key_pair_dialog.h"
 #include "app/resource_ids.h"
 #include "base/whole_file.h"
 #include "keys/cert_keys.h"
@@ -163,7 +164,8 @@ TEST_F(KeyPairDialogTest, CancelWhileGeneratingEndsSilentlyOnceTheWorkerStops) {
 TEST_F(KeyPairDialogTest, AnUnwritableKeyFileIsReported) {
   state_.workingFolder = path("missing-folder");
   open(false, [](test::FakeView& v) { create(v, "x"); });
-  EXPECT_EQ(ui_.log(), (Log{"dialog 109@101", "box@109: Fel: Kunde inte spara ned krypteringsnyckeln.", "end 109: 0"}));
+  EXPECT_EQ(ui_.log(),
+            (Log{"dialog 109@101", "box@109: Fel: Kunde inte spara ned krypteringsnyckeln.", "end 109: 0"}));
 }
 
 class KeyPairDialogWithoutEntropy : public KeyPairDialogTest {
@@ -205,9 +207,11 @@ TEST_F(KeyPairDialogTest, CertificationKeyPairIsSavedWhereTheUserSaysAndMayBeTru
   EXPECT_EQ(ui_.log(),
             (Log{"dialog 109@101",
                  "save@109: Välj plats för den privata certifieringsnyckeln... | Privat certifieringsnyckel "
-                 "(*.private_cert_key)|*.private_cert_key | private_cert_key | " + suggestion,
+                 "(*.private_cert_key)|*.private_cert_key | private_cert_key | " +
+                     suggestion,
                  "save@109: Välj plats för den publika certifieringsnyckeln... | Publik certifieringsnyckel "
-                 "(*.public_cert_key)|*.public_cert_key | public_cert_key | " + suggestion,
+                 "(*.public_cert_key)|*.public_cert_key | public_cert_key | " +
+                     suggestion,
                  "ask@109: Vill du lägga till den nya publika certifieringsnyckeln som en betrodd nyckel i "
                  "programmet?",
                  "end 109: 1"}));

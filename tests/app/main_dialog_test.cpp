@@ -33,8 +33,10 @@ TEST_F(MainDialogTest, ChooseFileSetsTheNameOnlyWhenChosen) {
   ui_.chooseFile(std::nullopt);
   main().click(IDC_MAIN_CHOOSE_FILE);
   EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), "C:\\data\\отчёт.txt");
-  EXPECT_EQ(ui_.log(), (Log(2, "open@101: Välj fil... | Alla filer (*.*)|*.* Krypterade filer (*.encrypted)|*.encrypted "
-                               "| * | ")));
+  EXPECT_EQ(ui_.log(),
+            (Log(2,
+                 "open@101: Välj fil... | Alla filer (*.*)|*.* Krypterade filer (*.encrypted)|*.encrypted "
+                 "| * | ")));
 }
 
 TEST_F(MainDialogTest, TheCaMenuCreatesACertificationKeyPair) {
@@ -58,7 +60,8 @@ TEST_P(MainDialogQuit, EndsWithOneWhicheverWay) {
   EXPECT_EQ(ui_.log(), (Log{"end 101: 1"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(ButtonMenuAndCloseBox, MainDialogQuit, ::testing::Values(IDC_MAIN_QUIT, IDM_QUIT, 0));
+INSTANTIATE_TEST_SUITE_P(ButtonMenuAndCloseBox, MainDialogQuit,
+                         ::testing::Values(IDC_MAIN_QUIT, IDM_QUIT, 0));
 
 }  // namespace
 }  // namespace qs

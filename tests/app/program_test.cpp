@@ -1,9 +1,10 @@
 // Start-up: the working folder, the first-run questions and the entropy dialog, up to the
 // main window.
+#include "app/program.h"
+
 #include <gtest/gtest.h>
 
 #include "app/entropy_dialog.h"
-#include "app/program.h"
 #include "app/resource_ids.h"
 #include "keys/key_store.h"
 #include "keys/record_text.h"
@@ -18,7 +19,8 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-constexpr char kOffer[] = "ask@-: Det finns inget nyckelpar lagrat i programmet. Vill du skapa ett nytt nyckelpar?";
+constexpr char kOffer[] =
+    "ask@-: Det finns inget nyckelpar lagrat i programmet. Vill du skapa ett nytt nyckelpar?";
 
 class ProgramTest : public ::testing::Test {
  protected:

@@ -1,10 +1,11 @@
 // The progress dialog and the operation worker: status texts, the bar, cancelling, and what
 // the user is told after each kind of failure.
+#include "app/progress_dialog.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "app/progress_dialog.h"
 #include "app/resource_ids.h"
 #include "formats/oki_file.h"
 #include "platform/file.h"
@@ -146,13 +147,16 @@ TEST_F(ProgressTest, NativeFailuresShowTheirMessageEvenAfterCancel) {
   encrypted("sealed");
   // 2: a sender whose key did not sign it.
   request(OperationCode::kDecrypt, path("sealed"), path("opened"), "bob", "carol");
-  EXPECT_EQ(run(), failed("Krypteringsfel, kontrollera format på fil eller om rätt sändande certifikat har använts."));
+  EXPECT_EQ(
+      run(),
+      failed("Krypteringsfel, kontrollera format på fil eller om rätt sändande certifikat har använts."));
   // 3: another encryption method.
   std::string bytes = test::ReadRaw(path("sealed"));
   bytes[25] ^= 0x01;  // the method byte of the header record
   test::WriteRaw(path("other"), bytes);
   request(OperationCode::kDecrypt, path("other"), path("opened"), "bob", "alice");
-  EXPECT_EQ(run(true), failed("Felaktigt format på filen, filen är krypterad med en annan krypteringsmetod."));
+  EXPECT_EQ(run(true),
+            failed("Felaktigt format på filen, filen är krypterad med en annan krypteringsmetod."));
   EXPECT_FALSE(platform::FileExists(path("opened")));
 
   // The right keys open it; the name field is cleared only then.

@@ -1,8 +1,9 @@
 // The settings dialog over config.bin.
+#include "app/settings_dialog.h"
+
 #include <gtest/gtest.h>
 
 #include "app/resource_ids.h"
-#include "app/settings_dialog.h"
 #include "platform/file.h"
 #include "tests/app/app_fixture.h"
 
@@ -20,7 +21,8 @@ class SettingsDialogTest : public test::AppTest {
   }
 
   void writeConfig(const std::string& content) {
-    test::WriteRaw(path("config.bin"), std::string(1, static_cast<char>(content.size())) + std::string(3, '\0') + content);
+    test::WriteRaw(path("config.bin"),
+                   std::string(1, static_cast<char>(content.size())) + std::string(3, '\0') + content);
   }
 
   std::string config() const { return test::ReadRaw(path("config.bin")); }

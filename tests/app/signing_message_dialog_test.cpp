@@ -1,9 +1,10 @@
 // The signing-message dialog and the signature result dialog.
+#include "app/signing_message_dialog.h"
+
 #include <gtest/gtest.h>
 
 #include "app/resource_ids.h"
 #include "app/signature_result_dialog.h"
-#include "app/signing_message_dialog.h"
 #include "base/timestamp.h"
 #include "tests/app/app_fixture.h"
 

@@ -21,14 +21,16 @@ struct Search {
 };
 
 bool IsMessageBox(HWND window) {
-  return GetMenu(window) == nullptr && (GetDlgItem(window, IDOK) != nullptr || GetDlgItem(window, IDYES) != nullptr);
+  return GetMenu(window) == nullptr &&
+         (GetDlgItem(window, IDOK) != nullptr || GetDlgItem(window, IDYES) != nullptr);
 }
 
 BOOL CALLBACK Visit(HWND window, LPARAM lParam) {
   auto& search = *reinterpret_cast<Search*>(lParam);
   wchar_t className[16] = {};
   GetClassNameW(window, className, 16);
-  if (std::wstring(className) != L"#32770" || !IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
+  if (std::wstring(className) != L"#32770" || !IsWindowVisible(window) || !IsWindowEnabled(window))
+    return TRUE;
   std::vector<wchar_t> title(search.title.size() + 2, L'\0');
   GetWindowTextW(window, title.data(), static_cast<int>(title.size()));
   if (search.title != title.data()) return TRUE;
