@@ -1,6 +1,7 @@
 // quillseal.exe: the Windows program. Everything but the window system lives in app/.
-#include <commctrl.h>
 #include <windows.h>
+// windows.h first: commctrl.h needs its types.
+#include <commctrl.h>
 
 #include "app/program.h"
 #include "app/win32/win32_ui.h"

@@ -148,7 +148,7 @@ TEST_F(ProgressTest, NativeFailuresShowTheirMessageEvenAfterCancel) {
   // 2: a sender whose key did not sign it.
   request(OperationCode::kDecrypt, path("sealed"), path("opened"), "bob", "carol");
   EXPECT_EQ(
-      run(),
+      run(true),
       failed("Krypteringsfel, kontrollera format på fil eller om rätt sändande certifikat har använts."));
   // 3: another encryption method.
   std::string bytes = test::ReadRaw(path("sealed"));

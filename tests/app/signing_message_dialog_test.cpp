@@ -1,9 +1,10 @@
-// The signing-message dialog and the signature result dialog.
+// The signing-message dialog and the signature result dialog, and what all small dialogs share.
 #include "app/signing_message_dialog.h"
 
 #include <gtest/gtest.h>
 
 #include "app/resource_ids.h"
+#include "app/settings_dialog.h"
 #include "app/signature_result_dialog.h"
 #include "base/timestamp.h"
 #include "tests/app/app_fixture.h"
@@ -78,6 +79,24 @@ TEST_F(SigningMessageTest, TheResultShowsTheVerifiedSignature) {
     v.close();
   });
   EXPECT_EQ(ui_.runDialog(IDD_SIGNATURE_RESULT, dialog, &main()), 0);
+}
+
+// Every dialog but the progress dialog feeds pointer movement to the generator.
+TEST_F(SigningMessageTest, DialogsFeedMouseMovesToTheGenerator) {
+  SettingsDialog settings(state_);
+  SigningMessageDialog message(state_);
+  SignatureResultDialog result(state_);
+  const std::vector<std::pair<int, ui::Controller*>> dialogs{
+      {IDD_SETTINGS, &settings}, {IDD_SIGNING_MESSAGE, &message}, {IDD_SIGNATURE_RESULT, &result}};
+  for (const auto& [resource, controller] : dialogs) {
+    const std::uint32_t before = state_.generator.credit();
+    ui_.onDialog(resource, [](test::FakeView& v) {
+      v.mouseMoves(3);
+      v.close();
+    });
+    ui_.runDialog(resource, *controller, &main());
+    EXPECT_EQ(state_.generator.credit(), before + 3) << resource;
+  }
 }
 
 }  // namespace
