@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+
+#include "base/byte_buffer.h"
+#include "keys/key_result.h"
+
+namespace qs {
+
+// A ".key_backup" file is priv_key.bin byte for byte: the key pair with its private keys in
+// plain, which the user is warned about (key_text::kBackupWarning) before choosing where.
+
+struct KeyPairBackup {
+  ByteBuffer content;         // priv_key.bin's content
+  std::string suggestedName;  // the fingerprint in hex, so backups of different pairs differ
+};
+
+// kNothingToBackUp without a readable priv_key.bin, kBackupNoFingerprint when its public
+// record gives none.
+KeyResult<KeyPairBackup> PrepareBackup(const std::string& workingFolder);
+
+// Writes the content unchanged; kKeyPairNotSaved when it cannot, or when path names
+// priv_key.bin. On kOk the user is told key_text::kBackupSaved.
+KeyOutcome WriteBackup(const std::string& workingFolder, const std::string& path, const ByteBuffer& content);
+
+// Replaces priv_key.bin with a backup's content, unchanged, after checking that it holds a
+// key pair (see HoldsKeyPair): kBackupUnreadable when the file cannot be read or holds
+// anything else, kKeyPairNotSaved when priv_key.bin cannot be written or is the chosen file.
+// On every failure the stored key pair stays as it was.
+KeyOutcome RestoreKeyPair(const std::string& workingFolder, const std::string& backupPath);
+
+}  // namespace qs

@@ -1,0 +1,107 @@
+#include "keys/certificate.h"
+
+#include "base/byte_stream.h"
+#include "base/record.h"
+#include "crypto/rsa_key.h"
+#include "crypto/rsa_signature.h"
+#include "crypto/sha256.h"
+#include "keys/certification.h"
+
+namespace qs {
+
+std::optional<ByteBuffer> CreateCertificate(const ByteBuffer& publicKeyRecord,
+                                            const std::vector<ByteBuffer>& certifications) {
+  ByteStream key(publicKeyRecord);
+  if (!key.readField().equals(ByteBuffer::fromText(tag::kPublicKey))) return std::nullopt;
+  if (certifications.size() > 0xFFFF) return std::nullopt;
+  const ByteBuffer fingerprint = Sha256(publicKeyRecord.span());
+
+  ByteBuffer certificate;
+  AppendRecordHeader(certificate, tag::kCertificate);
+  certificate.appendField(publicKeyRecord);
+  certificate.appendU16(static_cast<std::uint16_t>(certifications.size()));
+  for (const ByteBuffer& entry : certifications) {
+    const std::optional<CertificationRecord> certification = ReadCertification(entry);
+    if (!certification || !certification->keyFingerprint.equals(fingerprint)) return std::nullopt;
+    certificate.appendField(certification->keyId);
+    certificate.appendField(certification->organisation);
+    certificate.appendField(certification->dataFields);
+    certificate.appendField(certification->signature);
+  }
+  return certificate;
+}
+
+std::optional<ByteBuffer> ExtractCertificateKey(const ByteBuffer& certificate) {
+  ByteStream in(certificate);
+  if (!ReadRecordHeader(in, tag::kCertificate)) return std::nullopt;
+  return in.readField();
+}
+
+bool FindTrustedKey(const ByteBuffer& keyId, const std::vector<ByteBuffer>& trusted, std::optional<TrustedKey>& found) {
+  found.reset();
+  for (const ByteBuffer& entry : trusted) {
+    ByteStream in(entry);
+    if (!ReadRecordHeader(in, tag::kPublicCertKey)) return false;
+    TrustedKey key;
+    key.keyType = in.readU16();
+    const ByteBuffer entryKeyId = in.readField();
+    key.organisation = WideText::fromRecordBytes(in.readField());
+    key.publicBlob = in.readField();
+    if (entryKeyId.equals(keyId)) {
+      found = std::move(key);
+      return true;
+    }
+  }
+  return true;
+}
+
+namespace {
+
+// Checks one certification of a trusted authority; false when the key type is bad or the
+// signature does not cover this key and these data fields.
+bool VerifyCertification(const TrustedKey& authority, const ByteBuffer& publicKeyRecord, const ByteBuffer& dataFields,
+                         const ByteBuffer& signature) {
+  const std::optional<std::uint32_t> bits = KeyTypeBits(authority.keyType);
+  if (!bits) return false;
+  const RsaKey key = LoadRsaKey(*bits, authority.publicBlob, false, KeyUsage::kSigning, nullptr);
+  return Verify(key, CertificationDigest(publicKeyRecord, dataFields), signature);
+}
+
+}  // namespace
+
+std::optional<CertificationResults> VerifyCertificate(const ByteBuffer& certificate,
+                                                      const std::vector<ByteBuffer>& trusted) {
+  ByteStream in(certificate);
+  if (!ReadRecordHeader(in, tag::kCertificate)) return std::nullopt;
+  const ByteBuffer publicKeyRecord = in.readField();
+  const std::uint16_t count = in.readU16();
+
+  CertificationResults results;
+  for (std::uint16_t i = 0; i < count; ++i) {
+    // A certificate cut short is damaged, not a list of empty certifications to show.
+    std::optional<ByteBuffer> keyId = in.readCompleteField();
+    const std::optional<ByteBuffer> organisation = in.readCompleteField();
+    const std::optional<ByteBuffer> dataFields = in.readCompleteField();
+    const std::optional<ByteBuffer> signature = in.readCompleteField();
+    if (!keyId || !organisation || !dataFields || !signature) return std::nullopt;
+    CertificationResult result;
+    result.keyId = std::move(*keyId);
+    result.organisation = WideText::fromRecordBytes(*organisation);
+
+    std::optional<TrustedKey> authority;
+    if (!FindTrustedKey(result.keyId, trusted, authority)) return std::nullopt;
+    if (authority) {
+      if (!VerifyCertification(*authority, publicKeyRecord, *dataFields, *signature)) return std::nullopt;
+      DecodedDataFields decoded = DecodeDataFields(*dataFields);
+      result.organisation = authority->organisation;
+      result.status = CertificationStatus::kVerified;
+      result.timestamp = decoded.timestamp;
+      result.fields = std::move(decoded.fields);
+    }
+    results.push_back(std::move(result));
+  }
+  return results;
+}
+
+}  // namespace qs
+

@@ -1,0 +1,63 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "base/byte_buffer.h"
+#include "base/wide_text.h"
+#include "crypto/key_records.h"
+#include "keys/data_fields.h"
+
+namespace qs {
+
+// The "Certificate" record, the whole content of a ".certificate" file (a field is a u32
+// length and its bytes):
+//   field  tag "Certificate"
+//   u16    version, 0
+//   field  the owner's "PublicKey" record
+//   u16    count (0 allowed)
+//   count × (field keyId, field organisation, field "DataFields" record, field signature),
+//           copied byte for byte from the certifications
+
+// Fails when the public record's tag is not "PublicKey", or any certification is not a
+// "Certification" record of version 0 or was made for another key (its fingerprint differs).
+std::optional<ByteBuffer> CreateCertificate(const ByteBuffer& publicKeyRecord,
+                                            const std::vector<ByteBuffer>& certifications);
+
+// The owner's "PublicKey" record, not examined; nothing unless the tag is "Certificate" and
+// the version 0.
+std::optional<ByteBuffer> ExtractCertificateKey(const ByteBuffer& certificate);
+
+struct TrustedKey {
+  KeyType keyType = 0;
+  ByteBuffer publicBlob;
+  WideText organisation;
+};
+
+// The first entry of the trusted list (complete "PublicCertKey" records in file order) whose
+// keyId has the same length and bytes. False when an entry before the match is not a
+// "PublicCertKey" record of version 0, which fails the whole lookup; otherwise true, with
+// found unset when no entry matches.
+bool FindTrustedKey(const ByteBuffer& keyId, const std::vector<ByteBuffer>& trusted, std::optional<TrustedKey>& found);
+
+enum class CertificationStatus : std::uint8_t { kNoTrustedKey = 0, kVerified = 1 };
+
+// The outcome for one certification of a certificate.
+struct CertificationResult {
+  ByteBuffer keyId;
+  WideText organisation;  // the trusted key's when one was found, else the certification's
+  CertificationStatus status = CertificationStatus::kNoTrustedKey;
+  std::uint32_t timestamp = 0;    // set when verified
+  std::vector<DataField> fields;  // set when verified
+};
+
+using CertificationResults = std::vector<CertificationResult>;
+
+// Checks every certification whose authority is trusted and lists them all in order. Fails
+// for a wrong tag or version, a certification cut short, a failed lookup, a trusted key of a bad type, and any
+// signature of a trusted authority that does not verify: one forged certification makes the
+// whole certificate unusable. Certifications of untrusted authorities are listed unchecked.
+std::optional<CertificationResults> VerifyCertificate(const ByteBuffer& certificate,
+                                                      const std::vector<ByteBuffer>& trusted);
+
+}  // namespace qs

@@ -1,0 +1,55 @@
+#include "keys/certify.h"
+
+#include "keys/cert_keys.h"
+#include "keys/certification.h"
+#include "keys/key_files.h"
+#include "keys/key_store.h"
+#include "keys/record_text.h"
+
+namespace qs {
+
+KeyResult<CertificationInputs> ReadCertificationInputs(const std::string& publicKeyPath,
+                                                       const std::string& privateCertKeyPath,
+                                                       const std::vector<DataField>& fields) {
+  CertificationInputs inputs;
+  std::optional<ByteBuffer> publicKey = ReadKeyFile(publicKeyPath);
+  if (!publicKey) return Failed<CertificationInputs>(KeyOutcome::kPublicKeyFileUnreadable);
+  std::optional<ByteBuffer> privateCertKey = ReadKeyFile(privateCertKeyPath);
+  if (!privateCertKey) return Failed<CertificationInputs>(KeyOutcome::kPrivateCertKeyUnreadable);
+  if (fields.empty()) return Failed<CertificationInputs>(KeyOutcome::kNoDataFields);
+  std::optional<ByteBuffer> fingerprint = ComputeFingerprint(*publicKey);
+  if (!fingerprint) return Failed<CertificationInputs>(KeyOutcome::kPublicKeyNoFingerprint);
+  inputs.publicKey = std::move(*publicKey);
+  inputs.privateCertKey = std::move(*privateCertKey);
+  inputs.fingerprint = std::move(*fingerprint);
+  return {KeyOutcome::kOk, std::move(inputs)};
+}
+
+KeyResult<NewCertification> MakeCertification(RandomGenerator& generator, const CertificationInputs& inputs,
+                                              const std::vector<DataField>& fields, std::uint32_t timestamp,
+                                              const std::string& publicKeyPath) {
+  std::optional<ByteBuffer> record = Certify(generator, fields, inputs.privateCertKey, inputs.publicKey, timestamp);
+  if (!record) return Failed<NewCertification>(KeyOutcome::kCertificationNotCreated);
+  const std::optional<CertKeyHeader> header = ReadCertKeyHeader(inputs.privateCertKey);
+  if (!header) return Failed<NewCertification>(KeyOutcome::kCertificationHeaderUnreadable);
+  NewCertification made;
+  made.record = std::move(*record);
+  made.suggestedName = SuggestedCertificationName(publicKeyPath, header->organisation, header->keyId);
+  return {KeyOutcome::kOk, std::move(made)};
+}
+
+std::string SuggestedCertificationName(const std::string& publicKeyPath, const WideText& organisation,
+                                       const ByteBuffer& keyId) {
+  const std::size_t separator = publicKeyPath.find_last_of("\\/");
+  std::string name = separator == std::string::npos ? publicKeyPath : publicKeyPath.substr(separator + 1);
+  name = name.substr(0, name.find('.'));
+  return UnderscoreName(name + "_" + DisplayText(organisation) + "_" + HexString(keyId));
+}
+
+KeyOutcome WriteCertification(const std::string& path, const ByteBuffer& record, const std::string& publicKeyPath,
+                              const std::string& privateCertKeyPath) {
+  if (!WriteKeyFile(path, record, {publicKeyPath, privateCertKeyPath})) return KeyOutcome::kCertificationNotWritten;
+  return KeyOutcome::kOk;
+}
+
+}  // namespace qs

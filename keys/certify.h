@@ -1,0 +1,52 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/byte_buffer.h"
+#include "base/wide_text.h"
+#include "keys/data_fields.h"
+#include "keys/key_result.h"
+
+namespace qs {
+
+class RandomGenerator;
+
+// Certifying a user's ".public_key" file with a ".private_cert_key" file, in the steps a
+// front end runs around its own questions: read the inputs, show the fingerprint and the
+// timestamp for confirmation, make the certification, choose a file, write it.
+
+struct CertificationInputs {
+  ByteBuffer publicKey;       // the ".public_key" file's content
+  ByteBuffer privateCertKey;  // the ".private_cert_key" file's content
+  ByteBuffer fingerprint;     // of publicKey, for the confirmation
+};
+
+// Reads both files and fingerprints the public key: kPublicKeyFileUnreadable,
+// kPrivateCertKeyUnreadable, kNoDataFields (checked after both reads), kPublicKeyNoFingerprint.
+KeyResult<CertificationInputs> ReadCertificationInputs(const std::string& publicKeyPath,
+                                                       const std::string& privateCertKeyPath,
+                                                       const std::vector<DataField>& fields);
+
+struct NewCertification {
+  ByteBuffer record;  // "Certification"
+  std::string suggestedName;
+};
+
+// Certifies with the timestamp that was shown: kCertificationNotCreated when Certify fails,
+// kCertificationHeaderUnreadable when the certification key's header cannot be read.
+KeyResult<NewCertification> MakeCertification(RandomGenerator& generator, const CertificationInputs& inputs,
+                                              const std::vector<DataField>& fields, std::uint32_t timestamp,
+                                              const std::string& publicKeyPath);
+
+// The public key file's name (after the last separator, cut before its first dot), "_",
+// the organisation, "_", the keyId in hex, every space an underscore: C:\keys\user
+// key.public_key, Test Org and 0123456789ABCDEF give user_key_Test_Org_0123456789ABCDEF.
+std::string SuggestedCertificationName(const std::string& publicKeyPath, const WideText& organisation,
+                                       const ByteBuffer& keyId);
+
+// kCertificationNotWritten when the file cannot be written or names one of the two inputs.
+KeyOutcome WriteCertification(const std::string& path, const ByteBuffer& record, const std::string& publicKeyPath,
+                              const std::string& privateCertKeyPath);
+
+}  // namespace qs

@@ -1,0 +1,19 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/byte_buffer.h"
+
+namespace qs {
+
+// The content of a key, certification, certificate or backup file (whole-file container);
+// nothing when it cannot be read.
+std::optional<ByteBuffer> ReadKeyFile(const std::string& path);
+
+// Writes content in the whole-file container, atomically. Refused, with nothing touched,
+// when the path names one of the operation's sources (however spelt), so that a save dialog
+// pointed at an input never destroys it.
+bool WriteKeyFile(const std::string& path, const ByteBuffer& content, const std::vector<std::string>& sources);
+
+}  // namespace qs

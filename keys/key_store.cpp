@@ -1,0 +1,101 @@
+#include "keys/key_store.h"
+
+#include "base/byte_stream.h"
+#include "base/record.h"
+#include "base/whole_file.h"
+#include "crypto/rsa_key.h"
+#include "crypto/sha256.h"
+#include "keys/messages.h"
+#include "platform/working_folder.h"
+
+namespace qs {
+namespace {
+
+std::string KeyPairPath(const std::string& workingFolder) {
+  return platform::JoinPath(workingFolder, kKeyPairFileName);
+}
+
+bool TagIs(const ByteBuffer& tagField, const char* tag) { return tagField.equals(ByteBuffer::fromText(tag)); }
+
+// A private blob ends with the k-byte modulus, after five values of k/2 bytes.
+bool SameModulus(KeyType type, const ByteBuffer& privateBlob, const ByteBuffer& publicBlob) {
+  const std::optional<std::uint32_t> bits = KeyTypeBits(type);
+  if (!bits) return false;
+  const std::uint32_t k = ModulusBytes(*bits);
+  const std::uint32_t privateLength = k / 2 * 7;
+  if (privateBlob.length() != privateLength || publicBlob.length() != k) return false;
+  return privateBlob.slice(k, privateLength - k).equals(publicBlob);
+}
+
+}  // namespace
+
+ByteBuffer EncodeStoredKeyPair(const StoredKeyPair& pair) {
+  ByteBuffer content;
+  content.appendField(pair.privateRecord);
+  content.appendField(pair.publicRecord);
+  content.appendField(pair.keyName.bytes());
+  return content;
+}
+
+StoredKeyPair DecodeStoredKeyPair(const ByteBuffer& content) {
+  ByteStream in(content);
+  StoredKeyPair pair;
+  pair.privateRecord = in.readField();
+  pair.publicRecord = in.readField();
+  pair.keyName = TextString(in.readField());
+  return pair;
+}
+
+bool HoldsKeyPair(const StoredKeyPair& pair) {
+  const std::optional<KeyRecord> secret = ReadKeyRecord(pair.privateRecord, tag::kPrivateKey);
+  const std::optional<KeyRecord> known = ReadKeyRecord(pair.publicRecord, tag::kPublicKey);
+  if (!secret || !known) return false;
+  if (secret->encryptionKeyType != known->encryptionKeyType || secret->signingKeyType != known->signingKeyType) {
+    return false;
+  }
+  return SameModulus(known->encryptionKeyType, secret->encryptionKey, known->encryptionKey) &&
+         SameModulus(known->signingKeyType, secret->signingKey, known->signingKey);
+}
+
+std::optional<StoredKeyPair> ReadStoredKeyPair(const std::string& workingFolder) {
+  ByteStream stream;
+  if (!ReadWholeFile(stream, KeyPairPath(workingFolder))) return std::nullopt;
+  return DecodeStoredKeyPair(stream.bytes);
+}
+
+bool WriteStoredKeyPair(const std::string& workingFolder, const StoredKeyPair& pair) {
+  return WriteWholeFile(ByteStream(EncodeStoredKeyPair(pair)), KeyPairPath(workingFolder));
+}
+
+bool KeyPairStored(const std::string& workingFolder) {
+  ByteStream stream;
+  return ReadWholeFile(stream, KeyPairPath(workingFolder));
+}
+
+std::optional<ByteBuffer> ComputeFingerprint(const ByteBuffer& record) {
+  ByteStream in(record);
+  const ByteBuffer tagField = in.readField();
+  if (!TagIs(tagField, tag::kPublicKey) && !TagIs(tagField, tag::kPublicCertKey)) return std::nullopt;
+  return Sha256(record.span());
+}
+
+std::optional<KeyTypes> ReadKeyTypes(const ByteBuffer& record) {
+  ByteStream in(record);
+  const ByteBuffer tagField = in.readField();
+  if (!TagIs(tagField, tag::kPublicKey) && !TagIs(tagField, tag::kPrivateKey)) return std::nullopt;
+  if (in.readU16() != kRecordVersion) return std::nullopt;
+  KeyTypes types;
+  types.encryption = in.readU16();
+  types.signing = in.readU16();
+  return types;
+}
+
+std::optional<std::string> KnownKeyTypeName(KeyType type) {
+  const std::optional<std::uint32_t> bits = KeyTypeBits(type);
+  if (!bits) return std::nullopt;
+  return "RSA " + std::to_string(*bits) + "bit";
+}
+
+std::string KeyTypeName(KeyType type) { return KnownKeyTypeName(type).value_or(key_text::kUnknownKeyType); }
+
+}  // namespace qs

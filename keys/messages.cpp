@@ -1,0 +1,78 @@
+#include "keys/messages.h"
+
+namespace qs {
+
+const char* MessageText(KeyOutcome outcome) {
+  switch (outcome) {
+    case KeyOutcome::kOk:
+      return "";
+    case KeyOutcome::kNoPublicKey:
+      return "Hittade ingen publik nyckel!";
+    case KeyOutcome::kPublicKeyNotSaved:
+      return "Kunde inte spara nyckeln!";
+    case KeyOutcome::kKeysUnavailable:
+      return "Fel: Kunde inte hämta krypteringsnycklar!";
+    case KeyOutcome::kKeyPairNotSaved:
+      return "Fel: Kunde spara krypteringsnyckeln.";
+    case KeyOutcome::kCertKeysNotCreated:
+      return "Fel: Kunde inte skapa krypteringsnycklar.";
+    case KeyOutcome::kNewCertKeysUnreadable:
+      return "Fel: Kunde inte läsa nya krypteringsnycklar.";
+    case KeyOutcome::kPrivateCertKeyNotWritten:
+      return "Fel: Kunde inte skriva den privata nyckel till fil.";
+    case KeyOutcome::kPublicCertKeyNotWritten:
+      return "Fel: Kunde inte skriva den publika nyckel till fil.";
+    case KeyOutcome::kPublicKeyFileUnreadable:
+      return "Kunde inte läsa publika nyckelfilen!";
+    case KeyOutcome::kPrivateCertKeyUnreadable:
+      return "Kunde inte läsa privata certifieringsnyckeln!";
+    case KeyOutcome::kNoDataFields:
+      return "Du måste ange minst ett datafält i certifieringen!";
+    case KeyOutcome::kPublicKeyNoFingerprint:
+      return "Kunde inte läsa från den publika nyckeln!";
+    case KeyOutcome::kCertificationNotCreated:
+      return "Kunde int skapa certifiering!";
+    case KeyOutcome::kCertificationHeaderUnreadable:
+      return "Fel vid certifiering!";
+    case KeyOutcome::kCertificationNotWritten:
+      return "Kunde inte skriva certifiering till fil!";
+    case KeyOutcome::kCertificationFileUnreadable:
+      return "Kunde inte läsa certifiering från fil!";
+    case KeyOutcome::kNoCertificationSelected:
+      return "Ingen certifiering är vald i listan.";
+    case KeyOutcome::kCertificateNotCreated:
+      return "Kunde inte skapa certifikatet. Kontrollera att certifieringarna gäller för den publika "
+             "nyckeln tillhörande den lagrade privata nyckeln och ingen annan nyckel.";
+    case KeyOutcome::kCertificateNotWritten:
+      return "Kunde inte skriva till fil!";
+    case KeyOutcome::kCertKeyBadFormat:
+      return "Felaktigt format på certifieringsnyckeln!";
+    case KeyOutcome::kTrustedKeyDuplicate:
+      return "Denna nyckel finns redan i listan av betrodda nycklar!";
+    case KeyOutcome::kTrustedKeyNotSaved:
+      return "Kunde inte spara certifieringsnyckeln!";
+    case KeyOutcome::kKeyFileUnreadable:
+      return "Kunde inte läsa nyckelfilen!";
+    case KeyOutcome::kKeyUnreadable:
+      return "Kunde inte läsa nyckeln!";
+    case KeyOutcome::kFingerprintUnreadable:
+      return "Kunde inte läsa fingerprint!";
+    case KeyOutcome::kNoTrustedKeySelected:
+      return "Ingen nyckel är vald i listan!";
+    case KeyOutcome::kTrustedListUnreadable:
+      return "Kunde inte läsa in listan.";
+    case KeyOutcome::kTrustedListNotWritten:
+      return "Kunde inte skriva uppdaterade listan av nycklar.";
+    case KeyOutcome::kStoredTrustedKeyUnreadable:
+      return "Kunde läsa lagrad nyckel!";
+    case KeyOutcome::kNothingToBackUp:
+      return "Det finns ingen privat nyckel att säkerhetskopiera.";
+    case KeyOutcome::kBackupNoFingerprint:
+      return "Fel: Kunde inte läsa fingerprint.";
+    case KeyOutcome::kBackupUnreadable:
+      return "Fel: Kunde läsa säkerhetskopian.";
+  }
+  return "";
+}
+
+}  // namespace qs

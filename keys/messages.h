@@ -1,0 +1,77 @@
+#pragma once
+#include <cstdint>
+
+namespace qs {
+
+// What a key, certification, certificate, trusted-list or backup operation came to. Every
+// failure that the user is told about has its own value, so the GUI and the command line
+// show the same words; MessageText gives them.
+enum class KeyOutcome : std::uint8_t {
+  kOk,
+  // The stored key pair and its export.
+  kNoPublicKey,         // no readable priv_key.bin to export from
+  kPublicKeyNotSaved,   // the ".public_key" file could not be written
+  kKeysUnavailable,     // the keys for a file command could not be gathered
+  kKeyPairNotSaved,     // priv_key.bin (restore) or a backup could not be written
+  // Certification key pairs.
+  kCertKeysNotCreated,
+  kNewCertKeysUnreadable,
+  kPrivateCertKeyNotWritten,
+  kPublicCertKeyNotWritten,
+  // Certifying a public key.
+  kPublicKeyFileUnreadable,
+  kPrivateCertKeyUnreadable,
+  kNoDataFields,
+  kPublicKeyNoFingerprint,
+  kCertificationNotCreated,
+  kCertificationHeaderUnreadable,
+  kCertificationNotWritten,
+  // Assembling a certificate.
+  kCertificationFileUnreadable,
+  kNoCertificationSelected,
+  kCertificateNotCreated,
+  kCertificateNotWritten,
+  // Trusted certification keys.
+  kCertKeyBadFormat,
+  kTrustedKeyDuplicate,
+  kTrustedKeyNotSaved,
+  kKeyFileUnreadable,
+  kKeyUnreadable,
+  kFingerprintUnreadable,
+  kNoTrustedKeySelected,
+  kTrustedListUnreadable,
+  kTrustedListNotWritten,
+  kStoredTrustedKeyUnreadable,
+  // Backup and restore.
+  kNothingToBackUp,
+  kBackupNoFingerprint,
+  kBackupUnreadable,
+};
+
+// The Swedish message of an outcome, UTF-8; empty for kOk.
+const char* MessageText(KeyOutcome outcome);
+
+// Texts of this area that are not the outcome of an operation: questions, warnings, notices
+// and what the information lists show. UTF-8.
+namespace key_text {
+inline constexpr char kOverwriteKeyPairQuestion[] =
+    "Det finns redan ett lagrat nyckelpar. Vill du skriva över det nyckelparet?";
+inline constexpr char kKeyMissing[] = "Nyckel saknas";
+inline constexpr char kUnknownKeyType[] = "Okänd typ";
+inline constexpr char kBackupWarning[] =
+    "VARNING! Nyckelparet innehåller den privata nyckel som måste hållas hemlig, lagra det "
+    "exporterade nyckelparet på en säker plats!";
+inline constexpr char kBackupSaved[] = "Nyckelparet har säkerhetskopierats!";
+inline constexpr char kAddNewCertKeyQuestion[] =
+    "Vill du lägga till den nya publika certifieringsnyckeln som en betrodd nyckel i programmet?";
+inline constexpr char kConfirmCertificationQuestion[] = "Stämmer tiden och fingerprint för användaren?";
+inline constexpr char kTrustKeyQuestion[] = "Godkänner du detta som en pålitlig nyckel?";
+inline constexpr char kRemoveTrustedKeyQuestion[] = "Är du säker på att du vill ta bort certifieringsnyckeln?";
+inline constexpr char kApproveCertificateQuestion[] = "Är det här certifikatet pålitligt?";
+inline constexpr char kUntrustedCertificateWarning[] = "Du bör bara använda certifikat som är pålitliga.";
+inline constexpr char kTrustedKeyFound[] = "Hittade nyckel";
+inline constexpr char kNoTrustedKeyFound[] = "Ingen betrodd nyckel hittades";
+inline constexpr char kNoTimestamp[] = "--";
+}  // namespace key_text
+
+}  // namespace qs

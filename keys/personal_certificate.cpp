@@ -1,0 +1,56 @@
+#include "keys/personal_certificate.h"
+
+#include "keys/cert_keys.h"
+#include "keys/certificate.h"
+#include "keys/certification.h"
+#include "keys/key_files.h"
+#include "keys/record_text.h"
+#include "platform/working_folder.h"
+
+namespace qs {
+
+KeyOutcome PendingCertifications::add(const std::string& path) {
+  std::optional<ByteBuffer> content = ReadKeyFile(path);
+  if (!content || !ReadCertificationHeader(*content)) return KeyOutcome::kCertificationFileUnreadable;
+  contents_.push_back(std::move(*content));
+  paths_.push_back(path);
+  return KeyOutcome::kOk;
+}
+
+KeyOutcome PendingCertifications::remove(std::optional<std::size_t> row) {
+  if (!row || *row >= contents_.size()) return KeyOutcome::kNoCertificationSelected;
+  contents_.erase(contents_.begin() + static_cast<std::ptrdiff_t>(*row));
+  paths_.erase(paths_.begin() + static_cast<std::ptrdiff_t>(*row));
+  return KeyOutcome::kOk;
+}
+
+void PendingCertifications::clear() {
+  contents_.clear();
+  paths_.clear();
+}
+
+std::vector<PendingCertifications::Row> PendingCertifications::rows() const {
+  std::vector<Row> rows;
+  for (const ByteBuffer& content : contents_) {
+    // add took only contents that have this header.
+    const std::optional<CertificationHeader> header = ReadCertificationHeader(content);
+    rows.push_back(Row{DisplayText(header->organisation), HexString(header->keyId)});
+  }
+  return rows;
+}
+
+KeyResult<PersonalCertificate> MakePersonalCertificate(const StoredKeyPair& own,
+                                                       const PendingCertifications& pending) {
+  std::optional<ByteBuffer> record = CreateCertificate(own.publicRecord, pending.contents());
+  if (!record) return Failed<PersonalCertificate>(KeyOutcome::kCertificateNotCreated);
+  return {KeyOutcome::kOk, PersonalCertificate{std::move(*record), UnderscoreName(DisplayText(own.keyName))}};
+}
+
+KeyOutcome WritePersonalCertificate(const std::string& workingFolder, const std::string& path,
+                                    const ByteBuffer& record, const PendingCertifications& pending) {
+  std::vector<std::string> sources = pending.paths();
+  sources.push_back(platform::JoinPath(workingFolder, kKeyPairFileName));
+  return WriteKeyFile(path, record, sources) ? KeyOutcome::kOk : KeyOutcome::kCertificateNotWritten;
+}
+
+}  // namespace qs

@@ -1,0 +1,26 @@
+#include "keys/public_key_export.h"
+
+#include "keys/cert_keys.h"
+#include "keys/key_files.h"
+#include "keys/key_store.h"
+#include "keys/record_text.h"
+#include "platform/working_folder.h"
+
+namespace qs {
+
+KeyResult<std::string> SuggestedPublicKeyName(const std::string& workingFolder) {
+  const std::optional<StoredKeyPair> pair = ReadStoredKeyPair(workingFolder);
+  if (!pair) return Failed<std::string>(KeyOutcome::kNoPublicKey);
+  return {KeyOutcome::kOk, UnderscoreName(DisplayText(pair->keyName))};
+}
+
+KeyOutcome ExportPublicKey(const std::string& workingFolder, const std::string& path) {
+  const std::optional<StoredKeyPair> pair = ReadStoredKeyPair(workingFolder);
+  if (!pair) return KeyOutcome::kNoPublicKey;
+  if (!WriteKeyFile(path, pair->publicRecord, {platform::JoinPath(workingFolder, kKeyPairFileName)})) {
+    return KeyOutcome::kPublicKeyNotSaved;
+  }
+  return KeyOutcome::kOk;
+}
+
+}  // namespace qs

@@ -1,0 +1,105 @@
+#include "keys/trusted_keys.h"
+
+#include "base/byte_stream.h"
+#include "base/record.h"
+#include "keys/key_files.h"
+#include "keys/key_store.h"
+#include "keys/record_text.h"
+#include "platform/working_folder.h"
+
+namespace qs {
+namespace {
+
+std::string ListPath(const std::string& workingFolder) {
+  return platform::JoinPath(workingFolder, kTrustedKeysFileName);
+}
+
+bool WriteList(const std::string& workingFolder, const std::vector<ByteBuffer>& entries) {
+  return WriteKeyFile(ListPath(workingFolder), EncodeTrustedKeyList(entries), {});
+}
+
+bool IsPublicCertKey(const ByteBuffer& record) {
+  ByteStream in(record);
+  return ReadRecordHeader(in, tag::kPublicCertKey);
+}
+
+}  // namespace
+
+ByteBuffer EncodeTrustedKeyList(const std::vector<ByteBuffer>& entries) {
+  ByteBuffer content;
+  content.appendU16(static_cast<std::uint16_t>(entries.size()));
+  for (const ByteBuffer& entry : entries) content.appendField(entry);
+  return content;
+}
+
+std::vector<ByteBuffer> DecodeTrustedKeyList(const ByteBuffer& content) {
+  ByteStream in(content);
+  const std::uint16_t count = in.readU16();
+  std::vector<ByteBuffer> entries;
+  for (std::uint16_t i = 0; i < count && in.remaining() > 0; ++i) entries.push_back(in.readField());
+  return entries;
+}
+
+std::optional<std::vector<ByteBuffer>> ReadTrustedKeyList(const std::string& workingFolder) {
+  const std::optional<ByteBuffer> content = ReadKeyFile(ListPath(workingFolder));
+  if (!content) return std::nullopt;
+  return DecodeTrustedKeyList(*content);
+}
+
+std::vector<ByteBuffer> ReadTrustedKeys(const std::string& workingFolder) {
+  return ReadTrustedKeyList(workingFolder).value_or(std::vector<ByteBuffer>{});
+}
+
+KeyOutcome AddTrustedKey(const std::string& workingFolder, const ByteBuffer& publicCertKeyRecord) {
+  const std::optional<CertKeyHeader> header = ReadCertKeyHeader(publicCertKeyRecord);
+  if (!header || !IsPublicCertKey(publicCertKeyRecord)) return KeyOutcome::kCertKeyBadFormat;
+  std::vector<ByteBuffer> entries = ReadTrustedKeys(workingFolder);
+  for (const ByteBuffer& entry : entries) {
+    const std::optional<CertKeyHeader> existing = ReadCertKeyHeader(entry);
+    if (existing && existing->keyId.equals(header->keyId)) return KeyOutcome::kTrustedKeyDuplicate;
+  }
+  if (entries.size() >= kMaxTrustedKeys) return KeyOutcome::kTrustedKeyNotSaved;
+  entries.push_back(publicCertKeyRecord);
+  return WriteList(workingFolder, entries) ? KeyOutcome::kOk : KeyOutcome::kTrustedKeyNotSaved;
+}
+
+KeyOutcome RemoveTrustedKey(const std::string& workingFolder, std::optional<std::size_t> entry) {
+  if (!entry) return KeyOutcome::kNoTrustedKeySelected;
+  std::optional<std::vector<ByteBuffer>> entries = ReadTrustedKeyList(workingFolder);
+  if (!entries) return KeyOutcome::kTrustedListUnreadable;
+  if (entries->empty()) return KeyOutcome::kOk;
+  if (*entry >= entries->size()) return KeyOutcome::kNoTrustedKeySelected;
+  entries->erase(entries->begin() + static_cast<std::ptrdiff_t>(*entry));
+  return WriteList(workingFolder, *entries) ? KeyOutcome::kOk : KeyOutcome::kTrustedListNotWritten;
+}
+
+KeyResult<TrustedKeyCandidate> ReadTrustedKeyCandidate(const std::string& path) {
+  std::optional<ByteBuffer> record = ReadKeyFile(path);
+  if (!record) return Failed<TrustedKeyCandidate>(KeyOutcome::kKeyFileUnreadable);
+  std::optional<CertKeyHeader> header = ReadCertKeyHeader(*record);
+  if (!header) return Failed<TrustedKeyCandidate>(KeyOutcome::kKeyUnreadable);
+  std::optional<ByteBuffer> fingerprint = ComputeFingerprint(*record);
+  if (!fingerprint) return Failed<TrustedKeyCandidate>(KeyOutcome::kFingerprintUnreadable);
+  return {KeyOutcome::kOk, TrustedKeyCandidate{std::move(*record), std::move(*header), std::move(*fingerprint)}};
+}
+
+TrustedKeyListing ListTrustedKeys(const std::string& workingFolder) {
+  TrustedKeyListing listing;
+  const std::optional<std::vector<ByteBuffer>> entries = ReadTrustedKeyList(workingFolder);
+  if (!entries) return listing;
+  listing.readable = true;
+  listing.canRemove = !entries->empty();
+  for (std::size_t i = 0; i < entries->size(); ++i) {
+    const std::optional<CertKeyHeader> header = ReadCertKeyHeader((*entries)[i]);
+    const std::optional<ByteBuffer> fingerprint = ComputeFingerprint((*entries)[i]);
+    if (!header || !fingerprint) {
+      listing.unreadable.push_back(i);
+      continue;
+    }
+    listing.rows.push_back(TrustedKeyRow{i, DisplayText(header->organisation), KeyTypeName(header->keyType),
+                                         HexString(header->keyId), HexString(*fingerprint)});
+  }
+  return listing;
+}
+
+}  // namespace qs

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include "base/record.h"
+#include "keys/certificate.h"
+#include "keys/key_files.h"
+#include "keys/key_store.h"
+#include "keys/personal_certificate.h"
+#include "keys/record_text.h"
+#include "keys/select_keys.h"
+#include "keys/trusted_keys.h"
+#include "tests/keys/key_fixtures.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_keys.h"
+
+namespace qs {
+namespace {
+
+using test::KeyPairOf;
+
+class CertificateStepsTest : public ::testing::Test {
+ protected:
+  test::TempFolder dir;
+  const CertKeyPairRecords authority = test::CertKeyFrom("bob", "Bob CA", "0101010101010101");
+
+  std::string Save(const std::string& name, const ByteBuffer& content) {
+    test::WriteContent(dir.file(name), content);
+    return dir.file(name);
+  }
+};
+
+TEST_F(CertificateStepsTest, PendingListTakesOnlyCertificationsSoRowsAreEntries) {
+  PendingCertifications pending;
+  const std::string first = Save("a.certification", test::CertificationOf(KeyPairOf("alice").publicRecord, authority));
+  const std::string other = Save("b.certification", test::CertificationOf(KeyPairOf("bob").publicRecord, authority));
+  EXPECT_EQ(pending.add(dir.file("none")), KeyOutcome::kCertificationFileUnreadable);
+  EXPECT_EQ(pending.add(Save("k.public_key", KeyPairOf("alice").publicRecord)),
+            KeyOutcome::kCertificationFileUnreadable);
+  ASSERT_EQ(pending.add(first), KeyOutcome::kOk);
+  ASSERT_EQ(pending.add(other), KeyOutcome::kOk);  // made for another key: listed, refused later
+  ASSERT_EQ(pending.add(first), KeyOutcome::kOk);
+  const std::vector<PendingCertifications::Row> rows = pending.rows();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].organisation, "Bob CA");
+  EXPECT_EQ(rows[0].keyId, "0101010101010101");
+
+  StoredKeyPair alice{KeyPairOf("alice").privateRecord, KeyPairOf("alice").publicRecord, KeyNameText("Alice A")};
+  EXPECT_EQ(MakePersonalCertificate(alice, pending).outcome, KeyOutcome::kCertificateNotCreated);
+  EXPECT_EQ(pending.remove(std::nullopt), KeyOutcome::kNoCertificationSelected);
+  EXPECT_EQ(pending.remove(3), KeyOutcome::kNoCertificationSelected);
+  ASSERT_EQ(pending.remove(1), KeyOutcome::kOk);
+  EXPECT_EQ(pending.paths(), (std::vector<std::string>{first, first}));
+
+  const KeyResult<PersonalCertificate> made = MakePersonalCertificate(alice, pending);
+  ASSERT_TRUE(made.ok());
+  EXPECT_EQ(made.value.suggestedName, "Alice_A");
+  EXPECT_TRUE(made.value.record.equals(*CreateCertificate(alice.publicRecord, pending.contents())));
+
+  // Never over an input: a gathered certification or the key pair.
+  EXPECT_EQ(WritePersonalCertificate(dir.path(), first, made.value.record, pending), KeyOutcome::kCertificateNotWritten);
+  test::StoreTestKeyPair(dir.path(), "alice", "Alice A");
+  EXPECT_EQ(WritePersonalCertificate(dir.path(), dir.file(kKeyPairFileName), made.value.record, pending),
+            KeyOutcome::kCertificateNotWritten);
+  ASSERT_EQ(WritePersonalCertificate(dir.path(), dir.file("a.certificate"), made.value.record, pending),
+            KeyOutcome::kOk);
+  EXPECT_TRUE(ReadKeyFile(dir.file("a.certificate"))->equals(made.value.record));
+
+  pending.clear();
+  EXPECT_TRUE(pending.empty());
+  EXPECT_TRUE(MakePersonalCertificate(alice, pending).ok());
+}
+
+TEST_F(CertificateStepsTest, PeerCertificateIsCheckedAgainstTheTrustedList) {
+  const ByteBuffer& alicePublic = KeyPairOf("alice").publicRecord;
+  const std::string path =
+      Save("a.certificate", *CreateCertificate(alicePublic, {test::CertificationOf(alicePublic, authority)}));
+
+  // Without a trusted list the certification is shown, unchecked.
+  std::optional<PeerCertificate> peer = CheckPeerCertificate(path, dir.path());
+  ASSERT_TRUE(peer);
+  EXPECT_TRUE(peer->publicRecord.equals(alicePublic));
+  EXPECT_TRUE(peer->fingerprint.equals(*ComputeFingerprint(alicePublic)));
+  ASSERT_EQ(peer->results.size(), 1u);
+  EXPECT_EQ(peer->results[0].status, CertificationStatus::kNoTrustedKey);
+
+  ASSERT_EQ(AddTrustedKey(dir.path(), authority.publicRecord), KeyOutcome::kOk);
+  peer = CheckPeerCertificate(path, dir.path());
+  ASSERT_TRUE(peer);
+  EXPECT_EQ(peer->results[0].status, CertificationStatus::kVerified);
+
+  EXPECT_FALSE(CheckPeerCertificate(dir.file("none"), dir.path()));
+  EXPECT_FALSE(CheckPeerCertificate(Save("x", alicePublic), dir.path()));
+  // A certificate whose key is not a public record has no fingerprint.
+  ByteBuffer privateInside;
+  AppendRecordHeader(privateInside, tag::kCertificate);
+  privateInside.appendField(KeyPairOf("alice").privateRecord);
+  privateInside.appendU16(0);
+  EXPECT_FALSE(CheckPeerCertificate(Save("p.certificate", privateInside), dir.path()));
+  // A damaged trusted list fails every check.
+  test::WriteContent(dir.file(kTrustedKeysFileName), EncodeTrustedKeyList({alicePublic}));
+  EXPECT_FALSE(CheckPeerCertificate(path, dir.path()));
+}
+
+TEST_F(CertificateStepsTest, OwnKeysComeFromTheStoredPair) {
+  EXPECT_FALSE(ReadOwnKeys(dir.path()));
+  test::StoreTestKeyPair(dir.path(), "carol", "Carol C");
+  const std::optional<OwnKeys> own = ReadOwnKeys(dir.path());
+  ASSERT_TRUE(own);
+  EXPECT_TRUE(own->privateRecord.equals(KeyPairOf("carol").privateRecord));
+  EXPECT_EQ(own->keyName.str(), "Carol C");
+}
+
+}  // namespace
+}  // namespace qs

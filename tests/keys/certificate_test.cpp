@@ -1,0 +1,170 @@
+#include "keys/certificate.h"
+
+#include <gtest/gtest.h>
+
+#include "base/byte_stream.h"
+#include "base/record.h"
+#include "keys/approval.h"
+#include "keys/certification.h"
+#include "keys/key_store.h"
+#include "keys/record_text.h"
+#include "tests/keys/key_fixtures.h"
+#include "tests/support/hex.h"
+#include "tests/support/test_keys.h"
+
+namespace qs {
+namespace {
+
+using test::FromHex;
+using test::KeyPairOf;
+using test::ToHex;
+
+class CertificateTest : public ::testing::Test {
+ protected:
+  const ByteBuffer& alicePublic = KeyPairOf("alice").publicRecord;
+  const CertKeyPairRecords bobAuthority = test::CertKeyFrom("bob", "Bob CA", "0101010101010101");
+  const CertKeyPairRecords carolAuthority = test::CertKeyFrom("carol", "Carol CA", "0202020202020202");
+  const ByteBuffer byBob = test::CertificationOf(alicePublic, bobAuthority, 1700000000);
+  const ByteBuffer byCarol = test::CertificationOf(alicePublic, carolAuthority, 1700000100);
+
+  ByteBuffer CertificateOf(const std::vector<ByteBuffer>& certifications) {
+    return CreateCertificate(alicePublic, certifications).value_or(ByteBuffer());
+  }
+};
+
+TEST_F(CertificateTest, CopiesFourFieldsOfEachCertification) {
+  const std::optional<ByteBuffer> certificate = CreateCertificate(alicePublic, {byBob});
+  ASSERT_TRUE(certificate);
+  const CertificationRecord certification = *ReadCertification(byBob);
+  ByteBuffer expected;
+  AppendRecordHeader(expected, tag::kCertificate);
+  expected.appendField(alicePublic);
+  expected.appendU16(1);
+  expected.appendField(certification.keyId);
+  expected.appendField(certification.organisation);
+  expected.appendField(certification.dataFields);
+  expected.appendField(certification.signature);
+  EXPECT_EQ(ToHex(*certificate), ToHex(expected));
+  EXPECT_TRUE(ExtractCertificateKey(*certificate)->equals(alicePublic));
+
+  const std::optional<ByteBuffer> empty = CreateCertificate(alicePublic, {});
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(empty->length(), 4 + 11 + 2 + 4 + alicePublic.length() + 2);
+}
+
+TEST_F(CertificateTest, RefusesCertificationsOfAnotherKeyAndOtherRecords) {
+  const ByteBuffer forBob = test::CertificationOf(KeyPairOf("bob").publicRecord, bobAuthority);
+  EXPECT_FALSE(CreateCertificate(alicePublic, {byBob, forBob}));
+  EXPECT_FALSE(CreateCertificate(alicePublic, {byBob, alicePublic}));
+  EXPECT_FALSE(CreateCertificate(KeyPairOf("alice").privateRecord, {}));
+  EXPECT_FALSE(ExtractCertificateKey(byBob));
+}
+
+TEST_F(CertificateTest, TrustedKeyLookupTakesTheFirstMatch) {
+  const CertKeyPairRecords sameIdOtherKey = test::CertKeyFrom("carol", "Other CA", "0101010101010101");
+  std::optional<TrustedKey> found;
+  ASSERT_TRUE(FindTrustedKey(FromHex("0101010101010101"), {}, found));
+  EXPECT_FALSE(found);
+  ASSERT_TRUE(FindTrustedKey(FromHex("0101010101010101"),
+                             {carolAuthority.publicRecord, bobAuthority.publicRecord, sameIdOtherKey.publicRecord},
+                             found));
+  ASSERT_TRUE(found);
+  EXPECT_EQ(DisplayText(found->organisation), "Bob CA");
+  EXPECT_EQ(found->publicBlob.length(), 256u);
+  // The keyId must match in length too.
+  ASSERT_TRUE(FindTrustedKey(FromHex("01010101"), {bobAuthority.publicRecord}, found));
+  EXPECT_FALSE(found);
+  // A malformed entry before the match fails the lookup; one after it is never read.
+  EXPECT_FALSE(FindTrustedKey(FromHex("0101010101010101"), {bobAuthority.privateRecord, bobAuthority.publicRecord},
+                              found));
+  EXPECT_TRUE(FindTrustedKey(FromHex("0101010101010101"), {bobAuthority.publicRecord, ByteBuffer()}, found));
+
+  // With two trusted entries of one keyId, the first decides the verification.
+  EXPECT_TRUE(VerifyCertificate(CertificateOf({byBob}), {bobAuthority.publicRecord, sameIdOtherKey.publicRecord}));
+  EXPECT_FALSE(VerifyCertificate(CertificateOf({byBob}), {sameIdOtherKey.publicRecord, bobAuthority.publicRecord}));
+}
+
+TEST_F(CertificateTest, ResultsForTrustedAndUntrustedAuthorities) {
+  const std::optional<CertificationResults> results =
+      VerifyCertificate(CertificateOf({byBob, byCarol}), {test::CertKeyFrom("bob", "Bob CA renamed",
+                                                                            "0101010101010101").publicRecord});
+  ASSERT_TRUE(results);
+  ASSERT_EQ(results->size(), 2u);
+  const CertificationResult& trusted = (*results)[0];
+  EXPECT_EQ(trusted.status, CertificationStatus::kVerified);
+  EXPECT_EQ(DisplayText(trusted.organisation), "Bob CA renamed");  // the trusted key's name
+  EXPECT_EQ(trusted.timestamp, 1700000000u);
+  ASSERT_EQ(trusted.fields.size(), 1u);
+  EXPECT_EQ(DisplayText(trusted.fields[0].value), "Alice Andersson");
+  const CertificationResult& untrusted = (*results)[1];
+  EXPECT_EQ(untrusted.status, CertificationStatus::kNoTrustedKey);
+  EXPECT_EQ(DisplayText(untrusted.organisation), "Carol CA");
+  EXPECT_EQ(ToHex(untrusted.keyId), "0202020202020202");
+  EXPECT_EQ(untrusted.timestamp, 0u);
+  EXPECT_TRUE(untrusted.fields.empty());
+
+  const ApprovalRow untrustedRow = DescribeCertification(untrusted);
+  EXPECT_EQ(untrustedRow.status, "Ingen betrodd nyckel hittades");
+  EXPECT_EQ(untrustedRow.timestamp, "--");
+  EXPECT_FALSE(untrustedRow.verified);
+  EXPECT_FALSE(VerifiedIdentityOf(untrusted));
+  const ApprovalRow trustedRow = DescribeCertification(trusted);
+  EXPECT_EQ(trustedRow.status, "Hittade nyckel");
+  EXPECT_EQ(trustedRow.keyId, "0101010101010101");
+  EXPECT_EQ(trustedRow.timestamp.size(), 16u);  // YYYY-MM-DD HH:MM in local time
+  const std::optional<VerifiedIdentity> identity = VerifiedIdentityOf(trusted);
+  ASSERT_TRUE(identity);
+  EXPECT_EQ(identity->organisation, "Bob CA renamed");
+  ASSERT_EQ(identity->fields.size(), 1u);
+  EXPECT_EQ(identity->fields[0].first, "Namn");
+
+  const std::optional<CertificationResults> none = VerifyCertificate(CertificateOf({}), {bobAuthority.publicRecord});
+  ASSERT_TRUE(none);
+  EXPECT_TRUE(none->empty());
+}
+
+TEST_F(CertificateTest, OneForgedCertificationOfATrustedAuthorityFailsTheWhole) {
+  const std::vector<ByteBuffer> trusted = {bobAuthority.publicRecord, carolAuthority.publicRecord};
+  ASSERT_TRUE(VerifyCertificate(CertificateOf({byBob, byCarol}), trusted));
+
+  // Carol's data fields altered after signing: the timestamp's lowest byte.
+  CertificationRecord forged = *ReadCertification(byCarol);
+  forged.dataFields.at(0) ^= 1;
+  EXPECT_FALSE(VerifyCertificate(CertificateOf({byBob, BuildCertification(forged)}), trusted));
+  // Carol's signature presented under Bob's keyId.
+  forged = *ReadCertification(byCarol);
+  forged.keyId = FromHex("0101010101010101");
+  EXPECT_FALSE(VerifyCertificate(CertificateOf({BuildCertification(forged), byCarol}), trusted));
+  // The same forgery passes unchecked when neither authority is trusted.
+  EXPECT_TRUE(VerifyCertificate(CertificateOf({byBob, BuildCertification(forged)}), {}));
+
+  // A certificate carrying another public key than the one certified.
+  ByteBuffer swapped;
+  AppendRecordHeader(swapped, tag::kCertificate);
+  swapped.appendField(KeyPairOf("bob").publicRecord);
+  ByteBuffer rest = CertificateOf({byBob});
+  ByteStream in(rest);
+  in.skipField();
+  in.readU16();
+  in.skipField();
+  swapped.append(rest.slice(rest.length(), in.cursor));
+  EXPECT_FALSE(VerifyCertificate(swapped, trusted));
+}
+
+TEST_F(CertificateTest, DamagedCertificatesAndTrustedListsFail) {
+  const ByteBuffer certificate = CertificateOf({byBob});
+  EXPECT_FALSE(VerifyCertificate(certificate.slice(certificate.length() - 1, 0), {}));
+  ByteBuffer otherVersion = certificate;
+  otherVersion.at(4 + 11) = 1;
+  EXPECT_FALSE(VerifyCertificate(otherVersion, {}));
+  EXPECT_FALSE(ExtractCertificateKey(otherVersion));
+  EXPECT_FALSE(VerifyCertificate(certificate, {alicePublic}));
+
+  CertKeyHeader badType = *ReadCertKeyHeader(bobAuthority.publicRecord);
+  badType.keyType = 5;
+  const ByteBuffer blob = ReadKeyRecord(KeyPairOf("bob").publicRecord, tag::kPublicKey)->signingKey;
+  EXPECT_FALSE(VerifyCertificate(certificate, {BuildCertKeyRecord(tag::kPublicCertKey, badType, blob)}));
+}
+
+}  // namespace
+}  // namespace qs

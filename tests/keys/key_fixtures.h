@@ -1,0 +1,33 @@
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/byte_buffer.h"
+#include "keys/cert_keys.h"
+#include "keys/data_fields.h"
+
+namespace qs::test {
+
+// A certification key pair built from the signing key of a fixed test key pair ("bob" or
+// "carol", 2048 bits), so tests need not generate one.
+CertKeyPairRecords CertKeyFrom(const std::string& pairName, const std::string& organisation,
+                               const std::string& keyIdHex);
+
+// One certification key pair of 2048 bits for the organisation "Test Org", generated once
+// per run: generation is slow, so every test that needs a real one shares it.
+const CertKeyPairRecords& GeneratedCertKeyPair();
+
+std::vector<DataField> Fields(const std::vector<std::pair<std::string, std::string>>& namesAndValues);
+
+// Stores a fixed test key pair as priv_key.bin of the folder.
+void StoreTestKeyPair(const std::string& folder, const std::string& pairName, const std::string& keyName);
+
+// A certification of a public key record with fixed fields and timestamp.
+ByteBuffer CertificationOf(const ByteBuffer& publicRecord, const CertKeyPairRecords& authority,
+                           std::uint32_t timestamp = 1700000000);
+
+// Writes content in the whole-file container.
+void WriteContent(const std::string& path, const ByteBuffer& content);
+
+}  // namespace qs::test

@@ -1,0 +1,26 @@
+#include "keys/messages.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace qs {
+namespace {
+
+TEST(KeyMessages, EveryFailureHasItsOwnText) {
+  EXPECT_STREQ(MessageText(KeyOutcome::kOk), "");
+  std::set<std::string> texts;
+  const auto last = static_cast<int>(KeyOutcome::kBackupUnreadable);
+  for (int i = 1; i <= last; ++i) {
+    const std::string text = MessageText(static_cast<KeyOutcome>(i));
+    EXPECT_FALSE(text.empty()) << i;
+    texts.insert(text);
+  }
+  EXPECT_EQ(texts.size(), static_cast<std::size_t>(last));
+  EXPECT_STREQ(MessageText(KeyOutcome::kBackupUnreadable), "Fel: Kunde läsa säkerhetskopian.");
+  EXPECT_STREQ(MessageText(KeyOutcome::kTrustedKeyNotSaved), "Kunde inte spara certifieringsnyckeln!");
+}
+
+}  // namespace
+}  // namespace qs

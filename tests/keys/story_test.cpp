@@ -1,0 +1,103 @@
+// The whole way of a certificate: an authority's key pair, its public key trusted by a
+// peer, a user's public key exported and certified with three data fields, the user's
+// certificate assembled, and the peer checking it before using the key inside.
+#include <gtest/gtest.h>
+
+#include "crypto/key_wrap.h"
+#include "keys/approval.h"
+#include "keys/cert_keys.h"
+#include "keys/certify.h"
+#include "keys/key_pair_info.h"
+#include "keys/key_store.h"
+#include "keys/personal_certificate.h"
+#include "keys/public_key_export.h"
+#include "keys/record_text.h"
+#include "keys/select_keys.h"
+#include "keys/trusted_keys.h"
+#include "tests/keys/key_fixtures.h"
+#include "tests/support/seeded_generator.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_keys.h"
+
+namespace qs {
+namespace {
+
+using test::TempFolder;
+
+TEST(KeyStory, CertifiedPublicKeyReachesAPeerThatTrustsTheAuthority) {
+  TempFolder user, authority, peer;
+  const auto generator = test::SeededGenerator();
+  test::StoreTestKeyPair(user.path(), "alice", "Alice Andersson");
+  test::StoreTestKeyPair(peer.path(), "bob", "Bob");
+
+  // The authority saves its new key pair under the suggested name.
+  const CertKeyPairRecords& caKeys = test::GeneratedCertKeyPair();
+  const KeyResult<std::string> caName = SuggestedCertKeyName(caKeys.publicRecord);
+  ASSERT_TRUE(caName.ok());
+  const std::string keyIdHex = HexString(ReadCertKeyHeader(caKeys.publicRecord)->keyId);
+  EXPECT_EQ(caName.value, "Test_Org_" + keyIdHex);
+  const std::string caPrivate = authority.file(caName.value + ".private_cert_key");
+  const std::string caPublic = authority.file(caName.value + ".public_cert_key");
+  ASSERT_EQ(SaveCertificationKeyPair(caKeys, caPrivate, caPublic), KeyOutcome::kOk);
+
+  // The peer installs the authority's public key as trusted.
+  const KeyResult<TrustedKeyCandidate> candidate = ReadTrustedKeyCandidate(caPublic);
+  ASSERT_TRUE(candidate.ok());
+  ASSERT_EQ(AddTrustedKey(peer.path(), candidate.value.record), KeyOutcome::kOk);
+  EXPECT_EQ(ListTrustedKeys(peer.path()).rows.at(0).organisation, "Test Org");
+
+  // The user exports the public key and the authority certifies it.
+  const KeyResult<std::string> exportName = SuggestedPublicKeyName(user.path());
+  ASSERT_EQ(exportName.value, "Alice_Andersson");
+  const std::string exported = authority.file(exportName.value + ".public_key");
+  ASSERT_EQ(ExportPublicKey(user.path(), exported), KeyOutcome::kOk);
+  const std::vector<DataField> fields =
+      test::Fields({{"Namn", "Alice Andersson"}, {"Ort", "Luleå"}, {"E-post", "alice@example.se"}});
+  const KeyResult<CertificationInputs> inputs = ReadCertificationInputs(exported, caPrivate, fields);
+  ASSERT_TRUE(inputs.ok());
+  EXPECT_EQ(HexString(inputs.value.fingerprint), DescribeStoredKeyPair(user.path()).fingerprint);
+  const KeyResult<NewCertification> certification =
+      MakeCertification(*generator, inputs.value, fields, 1718000000, exported);
+  ASSERT_TRUE(certification.ok());
+  EXPECT_EQ(certification.value.suggestedName, "Alice_Andersson_Test_Org_" + keyIdHex);
+  const std::string certificationPath = user.file(certification.value.suggestedName + ".certification");
+  ASSERT_EQ(WriteCertification(certificationPath, certification.value.record, exported, caPrivate), KeyOutcome::kOk);
+
+  // The user assembles the certificate.
+  const std::optional<StoredKeyPair> own = ReadStoredKeyPair(user.path());
+  ASSERT_TRUE(own);
+  PendingCertifications pending;
+  ASSERT_EQ(pending.add(certificationPath), KeyOutcome::kOk);
+  const KeyResult<PersonalCertificate> certificate = MakePersonalCertificate(*own, pending);
+  ASSERT_TRUE(certificate.ok());
+  const std::string certificatePath = peer.file(certificate.value.suggestedName + ".certificate");
+  ASSERT_EQ(WritePersonalCertificate(user.path(), certificatePath, certificate.value.record, pending), KeyOutcome::kOk);
+
+  // The peer checks it and sees who the authority vouches for.
+  const std::optional<PeerCertificate> checked = CheckPeerCertificate(certificatePath, peer.path());
+  ASSERT_TRUE(checked);
+  EXPECT_EQ(HexString(checked->fingerprint), DescribeStoredKeyPair(user.path()).fingerprint);
+  ASSERT_EQ(checked->results.size(), 1u);
+  const ApprovalRow row = DescribeCertification(checked->results[0]);
+  EXPECT_EQ(row.organisation, "Test Org");
+  EXPECT_EQ(row.keyId, keyIdHex);
+  EXPECT_EQ(row.status, "Hittade nyckel");
+  const std::optional<VerifiedIdentity> identity = VerifiedIdentityOf(checked->results[0]);
+  ASSERT_TRUE(identity);
+  EXPECT_EQ(checked->results[0].timestamp, 1718000000u);
+  ASSERT_EQ(identity->fields.size(), 3u);
+  EXPECT_EQ(identity->fields[1], (std::pair<std::string, std::string>{"Ort", "Luleå"}));
+  EXPECT_EQ(identity->fields[2].second, "alice@example.se");
+
+  // After approval the peer's command gets its own keys, and the key from the certificate
+  // reaches the user's private key.
+  const std::optional<OwnKeys> peerKeys = ReadOwnKeys(peer.path());
+  ASSERT_TRUE(peerKeys);
+  EXPECT_TRUE(peerKeys->privateRecord.equals(test::KeyPairOf("bob").privateRecord));
+  const std::optional<WrappedKey> wrapped = WrapKey(*generator, checked->publicRecord);
+  ASSERT_TRUE(wrapped);
+  EXPECT_TRUE(UnwrapKey(own->privateRecord, wrapped->encryptedKeyRecord).equals(wrapped->key));
+}
+
+}  // namespace
+}  // namespace qs

@@ -1,0 +1,153 @@
+#include "keys/trusted_keys.h"
+
+#include <gtest/gtest.h>
+
+#include "base/record.h"
+#include "keys/key_store.h"
+#include "keys/record_text.h"
+#include "tests/keys/key_fixtures.h"
+#include "tests/support/hex.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_keys.h"
+
+namespace qs {
+namespace {
+
+using test::TempFolder;
+using test::ToHex;
+
+class TrustedKeysTest : public ::testing::Test {
+ protected:
+  TempFolder dir;
+  const CertKeyPairRecords first = test::CertKeyFrom("bob", "Första CA", "0101010101010101");
+  const CertKeyPairRecords second = test::CertKeyFrom("carol", "Andra CA", "0202020202020202");
+  const CertKeyPairRecords third = test::CertKeyFrom("carol", "Tredje CA", "0303030303030303");
+
+  std::string ListFile() const { return dir.file(kTrustedKeysFileName); }
+
+  std::vector<std::string> Organisations() {
+    std::vector<std::string> names;
+    for (const ByteBuffer& entry : ReadTrustedKeys(dir.path())) {
+      names.push_back(DisplayText(ReadCertKeyHeader(entry)->organisation));
+    }
+    return names;
+  }
+
+  void AddAll() {
+    for (const CertKeyPairRecords* key : {&first, &second, &third}) {
+      ASSERT_EQ(AddTrustedKey(dir.path(), key->publicRecord), KeyOutcome::kOk);
+    }
+  }
+};
+
+TEST_F(TrustedKeysTest, FileIsACountAndTheRecordsAsAdded) {
+  EXPECT_FALSE(ReadTrustedKeyList(dir.path()));
+  EXPECT_TRUE(ReadTrustedKeys(dir.path()).empty());
+  ASSERT_EQ(AddTrustedKey(dir.path(), first.publicRecord), KeyOutcome::kOk);
+  ASSERT_EQ(AddTrustedKey(dir.path(), second.publicRecord), KeyOutcome::kOk);
+  ByteBuffer content;
+  content.appendU16(2);
+  content.appendField(first.publicRecord);
+  content.appendField(second.publicRecord);
+  ByteBuffer file;
+  file.appendField(content);
+  EXPECT_EQ(ToHex(test::FromString(test::ReadRaw(ListFile()))), ToHex(file));
+}
+
+TEST_F(TrustedKeysTest, RefusesDuplicatesAndAnythingButAPublicCertificationKey) {
+  ASSERT_EQ(AddTrustedKey(dir.path(), first.publicRecord), KeyOutcome::kOk);
+  EXPECT_EQ(AddTrustedKey(dir.path(), first.publicRecord), KeyOutcome::kTrustedKeyDuplicate);
+  // Another key with the same keyId is a duplicate too.
+  EXPECT_EQ(AddTrustedKey(dir.path(), test::CertKeyFrom("carol", "X", "0101010101010101").publicRecord),
+            KeyOutcome::kTrustedKeyDuplicate);
+  EXPECT_EQ(AddTrustedKey(dir.path(), first.privateRecord), KeyOutcome::kCertKeyBadFormat);
+  EXPECT_EQ(AddTrustedKey(dir.path(), test::KeyPairOf("alice").publicRecord), KeyOutcome::kCertKeyBadFormat);
+  EXPECT_EQ(ReadTrustedKeys(dir.path()).size(), 1u);
+  EXPECT_EQ(AddTrustedKey(dir.file("missing"), second.publicRecord), KeyOutcome::kTrustedKeyNotSaved);
+}
+
+TEST_F(TrustedKeysTest, AFullListRefusesTheNextKeyAndStaysAsItWas) {
+  ByteBuffer content;
+  content.appendU16(0xFFFF);
+  for (std::uint32_t i = 0; i < 0xFFFF; ++i) content.appendU32(0);  // empty entries never match
+  test::WriteContent(ListFile(), content);
+  const std::string before = test::ReadRaw(ListFile());
+  EXPECT_EQ(AddTrustedKey(dir.path(), first.publicRecord), KeyOutcome::kTrustedKeyNotSaved);
+  EXPECT_EQ(test::ReadRaw(ListFile()), before);
+}
+
+TEST_F(TrustedKeysTest, DamagedListsAreReadAsFarAsTheyGo) {
+  test::WriteContent(ListFile(), ByteBuffer());  // no count at all
+  ASSERT_EQ(AddTrustedKey(dir.path(), first.publicRecord), KeyOutcome::kOk);
+  EXPECT_EQ(Organisations(), std::vector<std::string>{"Första CA"});
+
+  ByteBuffer content;
+  content.appendU16(5);  // claims more than it holds
+  content.appendField(first.publicRecord);
+  test::WriteContent(ListFile(), content);
+  ASSERT_EQ(AddTrustedKey(dir.path(), second.publicRecord), KeyOutcome::kOk);
+  EXPECT_EQ(Organisations(), (std::vector<std::string>{"Första CA", "Andra CA"}));
+}
+
+TEST_F(TrustedKeysTest, RemovesTheEntryAtItsPlace) {
+  EXPECT_EQ(RemoveTrustedKey(dir.path(), 0), KeyOutcome::kTrustedListUnreadable);
+  AddAll();
+  EXPECT_EQ(RemoveTrustedKey(dir.path(), std::nullopt), KeyOutcome::kNoTrustedKeySelected);
+  EXPECT_EQ(RemoveTrustedKey(dir.path(), 3), KeyOutcome::kNoTrustedKeySelected);
+  ASSERT_EQ(RemoveTrustedKey(dir.path(), 1), KeyOutcome::kOk);
+  EXPECT_EQ(Organisations(), (std::vector<std::string>{"Första CA", "Tredje CA"}));
+  ASSERT_EQ(RemoveTrustedKey(dir.path(), 0), KeyOutcome::kOk);
+  ASSERT_EQ(RemoveTrustedKey(dir.path(), 0), KeyOutcome::kOk);
+  EXPECT_EQ(test::ReadRaw(ListFile()), std::string("\x02\0\0\0\0\0", 6));
+  EXPECT_EQ(RemoveTrustedKey(dir.path(), 0), KeyOutcome::kOk);  // nothing left to remove
+  EXPECT_FALSE(ListTrustedKeys(dir.path()).canRemove);
+}
+
+TEST_F(TrustedKeysTest, RowsKeepTheirEntryPastAnUnreadableEntry) {
+  TrustedKeyListing listing = ListTrustedKeys(dir.path());
+  EXPECT_FALSE(listing.readable || listing.canRemove);
+
+  CertKeyHeader unknownType = *ReadCertKeyHeader(third.publicRecord);
+  unknownType.keyType = 7;
+  ByteBuffer content;
+  content.appendU16(3);
+  content.appendField(first.publicRecord);
+  content.appendField(first.privateRecord);  // has a header but no fingerprint
+  content.appendField(BuildCertKeyRecord(tag::kPublicCertKey, unknownType, test::FromHex("00")));
+  test::WriteContent(ListFile(), content);
+
+  listing = ListTrustedKeys(dir.path());
+  EXPECT_TRUE(listing.readable && listing.canRemove);
+  EXPECT_EQ(listing.unreadable, std::vector<std::size_t>{1});
+  ASSERT_EQ(listing.rows.size(), 2u);
+  EXPECT_EQ(listing.rows[0].entry, 0u);
+  EXPECT_EQ(listing.rows[0].organisation, "Första CA");
+  EXPECT_EQ(listing.rows[0].keyType, "RSA 2048bit");
+  EXPECT_EQ(listing.rows[0].keyId, "0101010101010101");
+  EXPECT_EQ(listing.rows[0].fingerprint, HexString(*ComputeFingerprint(first.publicRecord)));
+  EXPECT_EQ(listing.rows[1].entry, 2u);
+  EXPECT_EQ(listing.rows[1].keyType, "Okänd typ");
+
+  // Removing the second row removes the third entry, not the unreadable second one.
+  ASSERT_EQ(RemoveTrustedKey(dir.path(), listing.rows[1].entry), KeyOutcome::kOk);
+  const std::vector<ByteBuffer> left = ReadTrustedKeys(dir.path());
+  ASSERT_EQ(left.size(), 2u);
+  EXPECT_TRUE(left[1].equals(first.privateRecord));
+}
+
+TEST_F(TrustedKeysTest, CandidateFileOutcomes) {
+  EXPECT_EQ(ReadTrustedKeyCandidate(dir.file("none")).outcome, KeyOutcome::kKeyFileUnreadable);
+  test::WriteContent(dir.file("a.public_key"), test::KeyPairOf("alice").publicRecord);
+  EXPECT_EQ(ReadTrustedKeyCandidate(dir.file("a.public_key")).outcome, KeyOutcome::kKeyUnreadable);
+  test::WriteContent(dir.file("k.private_cert_key"), first.privateRecord);
+  EXPECT_EQ(ReadTrustedKeyCandidate(dir.file("k.private_cert_key")).outcome, KeyOutcome::kFingerprintUnreadable);
+  test::WriteContent(dir.file("k.public_cert_key"), first.publicRecord);
+  const KeyResult<TrustedKeyCandidate> candidate = ReadTrustedKeyCandidate(dir.file("k.public_cert_key"));
+  ASSERT_TRUE(candidate.ok());
+  EXPECT_TRUE(candidate.value.record.equals(first.publicRecord));
+  EXPECT_EQ(DisplayText(candidate.value.header.organisation), "Första CA");
+  EXPECT_TRUE(candidate.value.fingerprint.equals(*ComputeFingerprint(first.publicRecord)));
+}
+
+}  // namespace
+}  // namespace qs
