@@ -27,6 +27,12 @@ std::optional<std::string> ParsedArgs::value(const std::string& name) const {
   return it->second.back();
 }
 
+std::string ParsedArgs::required(const std::string& name) const {
+  const std::optional<std::string> v = value(name);
+  if (!v) throw UsageError("--" + name + " måste anges");
+  return *v;
+}
+
 const std::vector<std::string>& ParsedArgs::values(const std::string& name) const {
   static const std::vector<std::string> kNone;
   const auto it = options_.find(name);
@@ -49,7 +55,7 @@ ParsedArgs ParsedArgs::parseWords(std::span<const std::string> words, std::span<
       optionsEnded = true;
       continue;
     }
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* option = nullptr;
     std::optional<std::string> inlineValue;
     std::string shown = w;
     if (w.rfind("--", 0) == 0) {
@@ -59,14 +65,14 @@ ParsedArgs ParsedArgs::parseWords(std::span<const std::string> words, std::span<
         name = name.substr(0, eq);
         shown = "--" + name;
       }
-      spec = FindLong(specs, name);
+      option = FindLong(specs, name);
     } else if (w.size() == 2) {
-      spec = FindShort(specs, w[1]);
+      option = FindShort(specs, w[1]);
     }
-    if (spec == nullptr) throw UsageError("okänd flagga: " + shown);
-    std::vector<std::string>& slot = parsed.options_[spec->name];
-    if (!slot.empty() && !spec->repeatable) throw UsageError("flaggan " + shown + " får bara anges en gång");
-    if (!spec->takesValue) {
+    if (option == nullptr) throw UsageError("okänd flagga: " + shown);
+    std::vector<std::string>& slot = parsed.options_[option->name];
+    if (!slot.empty() && !option->repeatable) throw UsageError("flaggan " + shown + " får bara anges en gång");
+    if (!option->takesValue) {
       if (inlineValue) throw UsageError("flaggan " + shown + " tar inget värde");
       slot.emplace_back();
       continue;

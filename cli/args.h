@@ -28,6 +28,8 @@ class ParsedArgs {
   bool has(const std::string& name) const { return options_.count(name) != 0; }
   std::optional<std::string> value(const std::string& name) const;
   const std::vector<std::string>& values(const std::string& name) const;
+  // The value of an option the command cannot do without; a usage error when it is missing.
+  std::string required(const std::string& name) const;
   const std::vector<std::string>& positionals() const { return positionals_; }
 
   // Parses every word; unknown options are usage errors.

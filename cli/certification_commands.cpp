@@ -1,0 +1,198 @@
+#include <cctype>
+#include <ostream>
+
+#include "cli/approval.h"
+#include "cli/command.h"
+#include "cli/key_type_option.h"
+#include "cli/output_file.h"
+#include "cli/progress_display.h"
+#include "keys/cert_keys.h"
+#include "keys/certify.h"
+#include "keys/key_store.h"
+#include "keys/messages.h"
+#include "keys/personal_certificate.h"
+#include "keys/record_text.h"
+#include "keys/trusted_keys.h"
+#include "platform/clock.h"
+
+namespace qs::cli {
+namespace {
+
+int Outcome(Session& session, KeyOutcome outcome) {
+  return outcome == KeyOutcome::kOk ? kSuccess : session.fail(MessageText(outcome));
+}
+
+int RunCaCreate(Session& session, const ParsedArgs& args) {
+  const std::string organisation = args.required("organisation");
+  if (organisation.empty()) return session.fail("Du måste skriva in ett namn på organisationen.");
+  const KeyType keyType = KeyTypeOption(args, "bits");
+  RandomGenerator* generator = session.generator();
+  if (generator == nullptr) return kFailure;
+
+  bool interrupted = false;
+  const std::optional<CertKeyPairRecords> records = RunKeyGeneration<CertKeyPairRecords>(
+      session.io(), session.options().quiet, interrupted, [&](ProgressHook* hook) {
+        return CreateCertificationKeyPair(*generator, RecordText(organisation), keyType, hook);
+      });
+  if (interrupted) return session.interrupted();
+  if (!records) return session.fail(MessageText(KeyOutcome::kCertKeysNotCreated));
+  const KeyResult<std::string> suggested = SuggestedCertKeyName(records->publicRecord);
+  if (!suggested.ok()) return Outcome(session, suggested.outcome);
+
+  const std::string prefix = args.value("output").value_or(suggested.value);
+  const std::string privatePath = prefix + ".private_cert_key";
+  const std::string publicPath = prefix + ".public_cert_key";
+  if (!MayWrite(session, privatePath, args.has("force")) || !MayWrite(session, publicPath, args.has("force"))) {
+    return kFailure;
+  }
+  if (const int status = Outcome(session, SaveCertificationKeyPair(*records, privatePath, publicPath)); status) {
+    return status;
+  }
+  session.io().out << privatePath << '\n' << publicPath << '\n';
+  if (!args.has("trust")) return kSuccess;
+  const std::optional<std::string> folder = session.workingFolder();
+  return folder ? Outcome(session, AddTrustedKey(*folder, records->publicRecord)) : kFailure;
+}
+
+// "--field NAME=VALUE": the name is what stands before the first '='.
+std::vector<DataField> FieldsOf(const ParsedArgs& args) {
+  std::vector<DataField> fields;
+  for (const std::string& field : args.values("field")) {
+    const std::size_t eq = field.find('=');
+    if (eq == std::string::npos || eq == 0) throw UsageError("--field tar NAMN=VÄRDE");
+    fields.push_back({RecordText(field.substr(0, eq)), RecordText(field.substr(eq + 1))});
+  }
+  return fields;
+}
+
+int RunCaCertify(Session& session, const ParsedArgs& args) {
+  const std::string publicKeyPath = args.required("public-key");
+  const std::string caKeyPath = args.required("ca-key");
+  const std::vector<DataField> fields = FieldsOf(args);
+  const KeyResult<CertificationInputs> inputs = ReadCertificationInputs(publicKeyPath, caKeyPath, fields);
+  if (!inputs.ok()) return Outcome(session, inputs.outcome);
+  RandomGenerator* generator = session.generator();
+  if (generator == nullptr) return kFailure;
+
+  const auto timestamp = static_cast<std::uint32_t>(platform::CalendarSeconds());
+  const KeyResult<NewCertification> certification =
+      MakeCertification(*generator, inputs.value, fields, timestamp, publicKeyPath);
+  if (!certification.ok()) return Outcome(session, certification.outcome);
+  const std::string target = args.value("output").value_or(certification.value.suggestedName + ".certification");
+  if (!MayWrite(session, target, args.has("force"))) return kFailure;
+  if (const int status =
+          Outcome(session, WriteCertification(target, certification.value.record, publicKeyPath, caKeyPath));
+      status) {
+    return status;
+  }
+  session.io().out << "Fingerprint: " << HexString(inputs.value.fingerprint) << '\n' << target << '\n';
+  return kSuccess;
+}
+
+int RunCertificateCreate(Session& session, const ParsedArgs& args) {
+  const std::optional<std::string> folder = session.workingFolder();
+  if (!folder) return kFailure;
+  const std::optional<StoredKeyPair> own = ReadStoredKeyPair(*folder);
+  if (!own) return Outcome(session, KeyOutcome::kNoPublicKey);
+  PendingCertifications pending;
+  for (const std::string& path : args.positionals()) {
+    if (const int status = Outcome(session, pending.add(path)); status) return status;
+  }
+  const KeyResult<PersonalCertificate> certificate = MakePersonalCertificate(*own, pending);
+  if (!certificate.ok()) return Outcome(session, certificate.outcome);
+  const std::string target = args.value("output").value_or(certificate.value.suggestedName + ".certificate");
+  if (!MayWrite(session, target, args.has("force"))) return kFailure;
+  if (const int status =
+          Outcome(session, WritePersonalCertificate(*folder, target, certificate.value.record, pending));
+      status) {
+    return status;
+  }
+  session.io().out << target << '\n';
+  return kSuccess;
+}
+
+int RunTrustList(Session& session, const ParsedArgs&) {
+  const std::optional<std::string> folder = session.workingFolder();
+  if (!folder) return kFailure;
+  const TrustedKeyListing listing = ListTrustedKeys(*folder);
+  for (std::size_t i = 0; i < listing.unreadable.size(); ++i) {
+    session.io().err << MessageText(KeyOutcome::kStoredTrustedKeyUnreadable) << '\n';
+  }
+  std::ostream& out = session.io().out;
+  if (listing.rows.empty()) out << "Inga betrodda certifieringsnycklar.\n";
+  for (const TrustedKeyRow& row : listing.rows) {
+    out << "Organisation: " << row.organisation << "\n  Typ:         " << row.keyType
+        << "\n  Key-ID:      " << row.keyId << "\n  Fingerprint: " << row.fingerprint << '\n';
+  }
+  return kSuccess;
+}
+
+int RunTrustAdd(Session& session, const ParsedArgs& args) {
+  const std::optional<std::string> folder = session.workingFolder();
+  if (!folder) return kFailure;
+  const KeyResult<TrustedKeyCandidate> candidate = ReadTrustedKeyCandidate(args.positionals()[0]);
+  if (!candidate.ok()) return Outcome(session, candidate.outcome);
+  const CertKeyHeader& header = candidate.value.header;
+  if (!ApproveTrustedKey(session, DisplayText(header.organisation), HexString(header.keyId),
+                         HexString(candidate.value.fingerprint))) {
+    return kFailure;
+  }
+  return Outcome(session, AddTrustedKey(*folder, candidate.value.record));
+}
+
+int RunTrustRemove(Session& session, const ParsedArgs& args) {
+  const std::optional<std::string> folder = session.workingFolder();
+  if (!folder) return kFailure;
+  std::string keyId = args.positionals()[0];
+  for (char& c : keyId) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (const TrustedKeyRow& row : ListTrustedKeys(*folder).rows) {
+    if (row.keyId == keyId) return Outcome(session, RemoveTrustedKey(*folder, row.entry));
+  }
+  return session.fail(MessageText(KeyOutcome::kNoTrustedKeySelected));
+}
+
+}  // namespace
+
+std::vector<Command> CertificationCommands() {
+  const OptionSpec output{"output", 'o', true};
+  const OptionSpec force{"force"};
+  return {
+      {{"ca", "create"},
+       {{"organisation", 0, true}, {"bits", 0, true}, output, {"trust"}, force},
+       0,
+       0,
+       "--organisation ORG [--bits 2048|3072|4096] [-o PREFIX] [--trust] [--force]",
+       "skapa ett certifieringsnyckelpar",
+       "Skriver PREFIX.private_cert_key och PREFIX.public_cert_key (utan -o: organisationen och\n"
+       "Nyckel-ID). --trust lägger till den publika nyckeln som betrodd i arbetsmappen.\n",
+       RunCaCreate},
+      {{"ca", "certify"},
+       {{"public-key", 0, true}, {"ca-key", 0, true}, {"field", 0, true, true}, output, force},
+       0,
+       0,
+       "--public-key FIL --ca-key FIL --field NAMN=VÄRDE [--field ...] [-o FIL.certification] [--force]",
+       "certifiera en användares publika nyckel med datafält",
+       "Högst 20 fält; namn högst 20 och värden högst 150 tecken.\n",
+       RunCaCertify},
+      {{"certificate", "create"},
+       {output, force},
+       0,
+       1000,
+       "[FIL.certification ...] [-o FIL.certificate] [--force]",
+       "skapa ett personligt certifikat av certifieringarna",
+       "Certifieringarna måste gälla det lagrade nyckelparets publika nyckel.\n",
+       RunCertificateCreate},
+      {{"trust", "list"}, {}, 0, 0, "", "visa de betrodda certifieringsnycklarna", "", RunTrustList},
+      {{"trust", "add"},
+       {},
+       1,
+       1,
+       "FIL.public_cert_key",
+       "lägg till en betrodd certifieringsnyckel efter godkännande",
+       "",
+       RunTrustAdd},
+      {{"trust", "remove"}, {}, 1, 1, "NYCKEL-ID", "ta bort en betrodd certifieringsnyckel", "", RunTrustRemove},
+  };
+}
+
+}  // namespace qs::cli

@@ -1,0 +1,140 @@
+#include "cli/cli.h"
+
+#include <ostream>
+
+#include "cli/command.h"
+
+namespace qs::cli {
+namespace {
+
+const OptionSpec kGlobalOptions[] = {
+    {"workdir", 0, true}, {"yes"}, {"expect-fingerprint", 0, true}, {"quiet"}, {"help", 'h'},
+};
+
+constexpr char kProgramHelp[] =
+    "Användning: quillseal-cli [--workdir MAPP] [--yes] [--expect-fingerprint HEX] [--quiet] KOMMANDO ...\n"
+    "\n"
+    "Skyddar filer med publik nyckel-kryptering: samma filer, format och arbetsmapp som Quillseal.\n"
+    "\n"
+    "Globala flaggor:\n"
+    "  --workdir MAPP              arbetsmappen (annars programmets vanliga arbetsmapp QS_wd)\n"
+    "  --yes                       godkänn certifikat och nycklar utan att fråga\n"
+    "  --expect-fingerprint HEX    godkänn bara ett certifikat eller en nyckel med detta fingerprint\n"
+    "  --quiet                     visa ingen förloppsindikator\n"
+    "  --help                      visa hjälp (fungerar på varje nivå)\n"
+    "\n"
+    "Slumptal: utan fröfil (rand.bin) hämtar kommandoraden 64 byte från operativsystemets\n"
+    "slumptalskälla och sparar rand.bin, eftersom den inte kan samla musrörelser.\n"
+    "\n"
+    "Slutstatus: 0 lyckades, 1 misslyckades, 2 felaktig användning, 130 avbruten.\n"
+    "\n"
+    "Kommandon:\n";
+
+std::string Joined(const std::vector<std::string>& words, std::size_t count) {
+  std::string out;
+  for (std::size_t i = 0; i < count && i < words.size(); ++i) out += (i ? " " : "") + words[i];
+  return out;
+}
+
+void PrintCommandList(std::ostream& out, const std::vector<std::string>& prefix) {
+  for (const Command& c : AllCommands()) {
+    if (!std::equal(prefix.begin(), prefix.end(), c.words.begin(), c.words.begin() + std::min(prefix.size(), c.words.size()))) continue;
+    std::string line = "  " + Joined(c.words, c.words.size());
+    line.resize(std::max<std::size_t>(line.size() + 2, 24), ' ');
+    out << line << c.summary << '\n';
+  }
+}
+
+void PrintCommandHelp(std::ostream& out, const Command& c) {
+  out << "Användning: quillseal-cli " << Joined(c.words, c.words.size()) << ' ' << c.synopsis << "\n\n"
+      << c.summary << '\n';
+  if (c.details[0] != '\0') out << '\n' << c.details;
+}
+
+// The command whose words start the given words, longest first; sets how many it used.
+const Command* FindCommand(const std::vector<std::string>& words, std::size_t& used) {
+  const Command* best = nullptr;
+  for (const Command& c : AllCommands()) {
+    if (c.words.size() <= words.size() && std::equal(c.words.begin(), c.words.end(), words.begin()) &&
+        (best == nullptr || c.words.size() > best->words.size())) {
+      best = &c;
+    }
+  }
+  used = best ? best->words.size() : 0;
+  return best;
+}
+
+// True when some command starts with these words (a group such as "key").
+bool IsGroup(const std::vector<std::string>& words) {
+  for (const Command& c : AllCommands()) {
+    if (c.words.size() > words.size() && std::equal(words.begin(), words.end(), c.words.begin())) return true;
+  }
+  return false;
+}
+
+int UsageFailure(Io& io, const std::string& text, const std::string& helpFor) {
+  io.err << "quillseal-cli: " << text << "\nSe 'quillseal-cli " << helpFor << (helpFor.empty() ? "" : " ")
+         << "--help'.\n";
+  return kUsage;
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& words, Io& io) {
+  try {
+    std::size_t consumed = 0;
+    const ParsedArgs global = ParsedArgs::parseLeading(words, kGlobalOptions, consumed);
+    const std::vector<std::string> rest(words.begin() + static_cast<std::ptrdiff_t>(consumed), words.end());
+    if (rest.empty()) {
+      if (global.has("help")) {
+        io.out << kProgramHelp;
+        PrintCommandList(io.out, {});
+        return kSuccess;
+      }
+      return UsageFailure(io, "inget kommando angavs", "");
+    }
+
+    std::size_t used = 0;
+    const Command* command = FindCommand(rest, used);
+    if (command == nullptr) {
+      // A group word alone, or with --help: list its commands.
+      std::vector<std::string> group;
+      for (const std::string& w : rest) {
+        if (w.rfind("-", 0) == 0) break;
+        group.push_back(w);
+      }
+      if (!group.empty() && IsGroup(group)) {
+        const bool help = rest.size() > group.size() && (rest[group.size()] == "--help" || rest[group.size()] == "-h");
+        (help ? io.out : io.err) << "Användning: quillseal-cli " << Joined(group, group.size()) << " KOMMANDO ...\n\n";
+        PrintCommandList(help ? io.out : io.err, group);
+        return help ? kSuccess : kUsage;
+      }
+      return UsageFailure(io, "okänt kommando: " + rest[0], "");
+    }
+
+    std::vector<OptionSpec> specs = command->options;
+    specs.push_back({"help", 'h'});
+    const std::vector<std::string> operands(rest.begin() + static_cast<std::ptrdiff_t>(used), rest.end());
+    const std::string name = Joined(command->words, command->words.size());
+    const ParsedArgs args = ParsedArgs::parse(operands, specs);
+    if (args.has("help")) {
+      PrintCommandHelp(io.out, *command);
+      return kSuccess;
+    }
+    const std::size_t count = args.positionals().size();
+    if (count < command->minPositionals) return UsageFailure(io, "för få argument till " + name, name);
+    if (count > command->maxPositionals) return UsageFailure(io, "för många argument till " + name, name);
+
+    GlobalOptions options;
+    options.workdir = global.value("workdir");
+    options.yes = global.has("yes");
+    options.expectFingerprint = global.value("expect-fingerprint");
+    options.quiet = global.has("quiet");
+    Session session(io, options);
+    return command->run(session, args);
+  } catch (const UsageError& e) {
+    return UsageFailure(io, e.what(), "");
+  }
+}
+
+}  // namespace qs::cli

@@ -1,0 +1,33 @@
+#pragma once
+#include <span>
+#include <string>
+#include <vector>
+
+#include "cli/args.h"
+#include "cli/session.h"
+
+namespace qs::cli {
+
+// One leaf of the command tree, for example "key show".
+struct Command {
+  std::vector<std::string> words;
+  std::vector<OptionSpec> options;
+  std::size_t minPositionals = 0;
+  std::size_t maxPositionals = 0;
+  const char* synopsis;  // options and operands, as the help shows them
+  const char* summary;   // one line of Swedish
+  const char* details;   // more help text, or ""
+  int (*run)(Session& session, const ParsedArgs& args);
+};
+
+// Every command of the program, grouped by their first word in help order.
+std::span<const Command> AllCommands();
+
+// The commands of each area, defined beside their code.
+std::vector<Command> KeyCommands();
+std::vector<Command> CertificationCommands();
+std::vector<Command> FileCommands();
+std::vector<Command> OtherCommands();
+std::vector<Command> InspectCommands();
+
+}  // namespace qs::cli

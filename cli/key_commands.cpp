@@ -1,0 +1,139 @@
+#include <ostream>
+
+#include "cli/command.h"
+#include "cli/key_type_option.h"
+#include "cli/output_file.h"
+#include "cli/progress_display.h"
+#include "crypto/key_pair.h"
+#include "keys/backup.h"
+#include "keys/key_pair_info.h"
+#include "keys/key_store.h"
+#include "keys/messages.h"
+#include "keys/public_key_export.h"
+#include "keys/record_text.h"
+
+namespace qs::cli {
+namespace {
+
+constexpr char kOverwriteRefused[] =
+    "Det finns redan ett lagrat nyckelpar. Använd --force för att skriva över det nyckelparet.";
+
+int RunKeygen(Session& session, const ParsedArgs& args) {
+  const std::string name = args.required("name");
+  if (name.empty()) return session.fail("Du måste skriva in ett namn på nyckeln.");
+  const KeyType encryption = KeyTypeOption(args, "encryption-bits");
+  const KeyType signing = KeyTypeOption(args, "signing-bits");
+  const std::optional<std::string> folder = session.workingFolder();
+  if (!folder) return kFailure;
+  if (KeyPairStored(*folder) && !args.has("force")) return session.fail(kOverwriteRefused);
+  RandomGenerator* generator = session.generator();
+  if (generator == nullptr) return kFailure;
+
+  bool interrupted = false;
+  std::optional<KeyPairRecords> records = RunKeyGeneration<KeyPairRecords>(
+      session.io(), session.options().quiet, interrupted,
+      [&](ProgressHook* hook) { return GenerateKeyPair(encryption, signing, *generator, hook); });
+  if (interrupted) return session.interrupted();
+  if (!records) return session.fail("Fel: Kunde inte skapa krypteringsnyckel.");
+  const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord), KeyNameText(name)};
+  if (!WriteStoredKeyPair(*folder, pair)) return session.fail("Fel: Kunde inte spara ned krypteringsnyckeln.");
+  session.io().out << "Nyckelparet har skapats.\nFingerprint: "
+                   << HexString(ComputeFingerprint(pair.publicRecord).value_or(ByteBuffer())) << '\n';
+  return kSuccess;
+}
+
+int RunKeyShow(Session& session, const ParsedArgs&) {
+  const std::optional<std::string> folder = session.workingFolder();
+  if (!folder) return kFailure;
+  const KeyPairInfo info = DescribeStoredKeyPair(*folder);
+  std::ostream& out = session.io().out;
+  if (!info.name) {
+    out << "Nyckel saknas\n";
+    return kFailure;
+  }
+  out << "Nyckelns namn: " << *info.name << "\nAlgoritm för kryptering: " << info.encryptionAlgorithm.value_or("")
+      << "\nAlgoritm för signering: " << info.signingAlgorithm.value_or("")
+      << "\nFingerprint: " << info.fingerprint.value_or("") << '\n';
+  return kSuccess;
+}
+
+int RunKeyExport(Session& session, const ParsedArgs& args) {
+  const std::optional<std::string> folder = session.workingFolder();
+  if (!folder) return kFailure;
+  const KeyResult<std::string> suggested = SuggestedPublicKeyName(*folder);
+  if (!suggested.ok()) return session.fail(MessageText(suggested.outcome));
+  const std::string target = args.value("output").value_or(suggested.value + ".public_key");
+  if (!MayWrite(session, target, args.has("force"))) return kFailure;
+  const KeyOutcome outcome = ExportPublicKey(*folder, target);
+  if (outcome != KeyOutcome::kOk) return session.fail(MessageText(outcome));
+  session.io().out << target << '\n';
+  return kSuccess;
+}
+
+int RunKeyBackup(Session& session, const ParsedArgs& args) {
+  const std::optional<std::string> folder = session.workingFolder();
+  if (!folder) return kFailure;
+  const KeyResult<KeyPairBackup> backup = PrepareBackup(*folder);
+  if (!backup.ok()) return session.fail(MessageText(backup.outcome));
+  const std::string target = args.value("output").value_or(backup.value.suggestedName + ".key_backup");
+  if (!MayWrite(session, target, args.has("force"))) return kFailure;
+  session.io().err << key_text::kBackupWarning << '\n';
+  const KeyOutcome outcome = WriteBackup(*folder, target, backup.value.content);
+  if (outcome != KeyOutcome::kOk) return session.fail(MessageText(outcome));
+  session.io().out << key_text::kBackupSaved << '\n' << target << '\n';
+  return kSuccess;
+}
+
+int RunKeyRestore(Session& session, const ParsedArgs& args) {
+  const std::optional<std::string> folder = session.workingFolder();
+  if (!folder) return kFailure;
+  if (KeyPairStored(*folder) && !args.has("force")) return session.fail(kOverwriteRefused);
+  const KeyOutcome outcome = RestoreKeyPair(*folder, args.positionals()[0]);
+  if (outcome != KeyOutcome::kOk) return session.fail(MessageText(outcome));
+  return RunKeyShow(session, args);
+}
+
+}  // namespace
+
+std::vector<Command> KeyCommands() {
+  const OptionSpec output{"output", 'o', true};
+  const OptionSpec force{"force"};
+  return {
+      {{"keygen"},
+       {{"name", 0, true}, {"encryption-bits", 0, true}, {"signing-bits", 0, true}, force},
+       0,
+       0,
+       "--name NAMN [--encryption-bits 2048|3072|4096] [--signing-bits 2048|3072|4096] [--force]",
+       "skapa ett nytt nyckelpar (krypterings- och signeringsnyckel)",
+       "Nyckelparet sparas i arbetsmappen (priv_key.bin). Ett lagrat nyckelpar skrivs bara över med --force.\n",
+       RunKeygen},
+      {{"key", "show"}, {}, 0, 0, "", "visa det lagrade nyckelparets namn, algoritmer och fingerprint", "",
+       RunKeyShow},
+      {{"key", "export"},
+       {output, force},
+       0,
+       0,
+       "[-o FIL.public_key] [--force]",
+       "spara den publika nyckeln för certifiering",
+       "Utan -o sparas filen i aktuell mapp under nyckelparets namn.\n",
+       RunKeyExport},
+      {{"key", "backup"},
+       {output, force},
+       0,
+       0,
+       "[-o FIL.key_backup] [--force]",
+       "säkerhetskopiera nyckelparet (den privata nyckeln lagras okrypterad!)",
+       "Utan -o sparas filen i aktuell mapp under nyckelns fingerprint.\n",
+       RunKeyBackup},
+      {{"key", "restore"},
+       {force},
+       1,
+       1,
+       "FIL.key_backup [--force]",
+       "återställ nyckelparet från en säkerhetskopia",
+       "Filen måste innehålla ett nyckelpar. Ett lagrat nyckelpar skrivs bara över med --force.\n",
+       RunKeyRestore},
+  };
+}
+
+}  // namespace qs::cli

@@ -1,0 +1,47 @@
+#include <ostream>
+
+#include "app/settings.h"
+#include "cli/command.h"
+
+namespace qs::cli {
+namespace {
+
+int RunSettings(Session& session, const ParsedArgs& args) {
+  const std::optional<std::string> folder = session.workingFolder();
+  if (!folder) return kFailure;
+  Settings settings = ReadSettings(*folder);
+  const std::optional<std::string> format = args.value("format");
+  const std::optional<std::string> compression = args.value("compression");
+  if (format) {
+    if (*format != "quillseal" && *format != "oki") throw UsageError("--format tar quillseal eller oki");
+    settings.fileFormat = *format == "oki" ? Settings::kOki : Settings::kQuillseal;
+  }
+  if (compression) {
+    if (*compression != "on" && *compression != "off") throw UsageError("--compression tar on eller off");
+    settings.compression = *compression == "on" ? 1 : 0;
+  }
+  if ((format || compression) && !WriteSettings(*folder, settings)) {
+    return session.fail("Kunde inte spara inställningarna.");
+  }
+  session.io().out << "Filformat: "
+                   << (settings.fileFormat == Settings::kOki ? "Open Key Infrastructure (OKI-format)" : "Quillseal-format")
+                   << "\nKompression: " << (settings.compression == 1 ? "på" : "av") << '\n';
+  return kSuccess;
+}
+
+}  // namespace
+
+std::vector<Command> OtherCommands() {
+  return {
+      {{"settings"},
+       {{"format", 0, true}, {"compression", 0, true}},
+       0,
+       0,
+       "[--format quillseal|oki] [--compression on|off]",
+       "visa eller ändra inställningarna för kryptering",
+       "Utan flaggor visas inställningarna i config.bin. Kompression gäller bara Quillseal-formatet.\n",
+       RunSettings},
+  };
+}
+
+}  // namespace qs::cli

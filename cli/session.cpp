@@ -1,0 +1,66 @@
+#include "cli/session.h"
+
+#include <array>
+#include <ostream>
+
+#include "base/secure_wipe.h"
+#include "platform/file.h"
+#include "platform/system_random.h"
+#include "platform/working_folder.h"
+
+namespace qs::cli {
+
+std::optional<std::string> Session::workingFolder() {
+  if (folder_) return folder_;
+  const std::optional<std::string>& chosen = options_.workdir;
+  const std::optional<std::string> folder =
+      chosen ? (platform::CreateFolder(*chosen) ? chosen : std::nullopt) : platform::ChooseWorkingFolder();
+  if (!folder) {
+    fail("Fel: Kunde inte välja arbetsmapp!");
+    return std::nullopt;
+  }
+  folder_ = folder;
+  return folder_;
+}
+
+std::optional<std::string> Session::workingFile(const char* name) {
+  const std::optional<std::string> folder = workingFolder();
+  if (!folder) return std::nullopt;
+  return platform::JoinPath(*folder, name);
+}
+
+RandomGenerator* Session::generator() {
+  if (generator_) return generator_.get();
+  const std::optional<std::string> seedFile = workingFile(kSeedFileName);
+  if (!seedFile) return nullptr;
+  auto generator = std::make_unique<RandomGenerator>();
+  if (!generator->startUp(*seedFile)) {
+    fail("Fel: Kunde inte initiera slumptalsgenerator!");
+    return nullptr;
+  }
+  if (generator->credit() < RandomGenerator::kRequiredCredit) {
+    std::array<std::uint8_t, 64> seed{};
+    const bool gathered = platform::SystemRandom(std::span(seed).first<32>()) &&
+                          platform::SystemRandom(std::span(seed).last<32>());
+    const bool seeded = gathered && generator->addSeed(seed, 0, true) && generator->writeSeedFile(*seedFile);
+    SecureWipe(seed.data(), seed.size());
+    if (!seeded) {
+      fail("Fel: Kunde inte initiera slumptalsgenerator!");
+      return nullptr;
+    }
+  }
+  generator_ = std::move(generator);
+  return generator_.get();
+}
+
+int Session::interrupted() {
+  io_.err << "Avbrutet.\n";
+  return kInterrupted;
+}
+
+int Session::fail(const std::string& text) {
+  io_.err << "quillseal-cli: " << text << '\n';
+  return kFailure;
+}
+
+}  // namespace qs::cli

@@ -1,0 +1,50 @@
+#pragma once
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/io.h"
+#include "crypto/random_generator.h"
+
+namespace qs::cli {
+
+struct GlobalOptions {
+  std::optional<std::string> workdir;
+  bool yes = false;
+  std::optional<std::string> expectFingerprint;
+  bool quiet = false;
+};
+
+// What every command shares: the streams, the global options, the working folder and the
+// random generator, both made on first use.
+class Session {
+ public:
+  Session(Io& io, GlobalOptions options) : io_(io), options_(std::move(options)) {}
+
+  Io& io() { return io_; }
+  const GlobalOptions& options() const { return options_; }
+
+  // The working folder (--workdir, else the GUI's), created when missing; nothing when it
+  // cannot be made, after a message.
+  std::optional<std::string> workingFolder();
+  // A file of the working folder by its bare name.
+  std::optional<std::string> workingFile(const char* name);
+
+  // The started generator. With no usable seed file the command line, which has no mouse,
+  // takes 64 bytes from the operating system with full credit and writes rand.bin. Nothing,
+  // after a message, when the generator cannot be started.
+  RandomGenerator* generator();
+
+  // Prints "quillseal-cli: text" on stderr and gives kFailure.
+  int fail(const std::string& text);
+  // Tells that the user stopped the command and gives kInterrupted.
+  int interrupted();
+
+ private:
+  Io& io_;
+  GlobalOptions options_;
+  std::optional<std::string> folder_;
+  std::unique_ptr<RandomGenerator> generator_;
+};
+
+}  // namespace qs::cli

@@ -1,0 +1,184 @@
+# quillseal-cli as a user runs it: the whole story of two users and one authority, natively
+# and as quillseal-cli.exe under Wine, files crossing between the two builds, approvals,
+# overwrites, usage errors and an interrupted encryption. Every case works in a fresh folder.
+
+native=${E2E_NATIVE_CLI:?the native quillseal-cli is needed}
+exe=$E2E_BIN/cli/quillseal-cli.exe
+
+setup_each() {
+  work=$(mktemp -d "${TMPDIR:-/tmp}/qs-cli.XXXXXX")
+  cd "$work" || fail "no folder"
+  trap 'rm -rf "$work"' EXIT
+}
+
+# The program under test: "native" or "windows".
+use() { flavour=$1; }
+qs() {
+  if [[ $flavour == native ]]; then "$native" --quiet "$@"; else "$E2E_WINE" "$exe" --quiet "$@"; fi
+}
+
+# expect_status N COMMAND...: runs a command of the program with no terminal, keeps its
+# output in $out (stdout and stderr), and checks the exit status.
+expect_status() {
+  local want=$1
+  shift
+  # A file, not a pipe: Wine's services inherit the output and would keep a pipe open.
+  qs "$@" </dev/null >"$work/.out" 2>&1
+  local got=$?
+  out=$(tr -d '\r' <"$work/.out")
+  [[ $got == "$want" ]] || fail "qs $*: exit $got, expected $want; output:
+$out"
+}
+expect_output() { [[ $out == *"$1"* ]] || fail "output lacks '$1':
+$out"; }
+
+# Keys for alice and bob, an authority that both trust and that certifies both.
+make_people() {
+  expect_status 0 --workdir ca ca create --organisation "Test CA" -o ca
+  for who in alice bob; do
+    expect_status 0 --workdir "$who" keygen --name "$who key"
+    expect_status 0 --workdir "$who" key export -o "$who.public_key"
+    expect_status 0 --workdir "$who" --yes trust add ca.public_cert_key
+    expect_status 0 --workdir ca ca certify --public-key "$who.public_key" --ca-key ca.private_cert_key \
+      --field "Namn=$who Åström" --field "E-post=$who@example.se" --field "Land=Sverige" -o "$who.certification"
+    expect_status 0 --workdir "$who" certificate create "$who.certification" -o "$who.certificate"
+  done
+}
+
+# Everything a user does with the keys of make_people; $1 and $2 pick the builds that
+# write and read the files.
+story() {
+  local writer=$1 reader=$2
+  rm -f ./*.encrypted ./*.oki ./*.out ./*.signature
+  head -c 3000000 /dev/urandom >data.bin
+  printf 'Rapport om räksmörgåsar\n%.0s' $(seq 2000) >report.txt
+  use "$writer"
+  expect_status 0 --workdir alice --yes encrypt --to bob.certificate data.bin
+  expect_status 0 --workdir alice --yes encrypt --to bob.certificate --compress report.txt -o report.z.encrypted
+  expect_status 0 --workdir alice --yes encrypt --to bob.certificate --format oki report.txt -o report.oki
+  expect_status 0 --workdir alice sign report.txt --message "Hälsningar från Åsa"
+  use "$reader"
+  expect_status 0 --workdir bob --yes decrypt --from alice.certificate data.bin.encrypted -o data.out
+  cmp data.bin data.out || fail "data.bin changed on the way"
+  expect_status 0 --workdir bob --yes decrypt --from alice.certificate report.z.encrypted -o report.z.out
+  cmp report.txt report.z.out || fail "compressed report changed"
+  expect_status 0 --workdir bob --yes decrypt --from alice.certificate report.oki -o report.oki.out
+  cmp report.txt report.oki.out || fail "OKI report changed"
+  expect_status 0 --workdir bob --yes verify --from alice.certificate report.txt report.txt_alice_key.signature
+  expect_output "Signaturen OK."
+  expect_output "Meddelande: Hälsningar från Åsa"
+  expect_output "Namn: alice Åström"
+  # Tampering is caught and leaves nothing behind.
+  printf 'X' | dd of=data.bin.encrypted bs=1 seek=2000000 conv=notrunc 2>/dev/null
+  expect_status 1 --workdir bob --yes decrypt --from alice.certificate data.bin.encrypted -o tampered.out
+  expect_output "Fel vid läsning av källfilen."
+  [[ ! -e tampered.out ]] || fail "a tampered file left output"
+  echo "ändrad" >>report.txt
+  expect_status 1 --workdir bob --yes verify --from alice.certificate report.txt report.txt_alice_key.signature
+  expect_output "Signaturen stämmer ej mot den valda filen."
+  # The wrong sender is refused.
+  expect_status 1 --workdir bob --yes decrypt --from bob.certificate report.oki -o wrong.out
+  expect_output "Fel vid dekryptering av fil, kontrollera sändarens certifikat."
+  [[ -z $(ls -A | grep -E 'qs-tmp') ]] || fail "temporary files left: $(ls -A)"
+}
+
+case_native_story() {
+  use native
+  make_people
+  story native native
+  expect_status 0 --workdir alice key backup -o alice.key_backup
+  expect_status 0 --workdir alice key show
+  local before=$out
+  expect_status 0 --workdir alice keygen --name other --force
+  expect_status 0 --workdir alice key restore alice.key_backup --force
+  expect_status 0 --workdir alice key show
+  expect_eq "$out" "$before" "key pair after restore"
+  expect_status 1 --workdir alice key restore report.txt_alice_key.signature --force
+  expect_output "Fel: Kunde läsa säkerhetskopian."
+}
+
+case_windows_story() {
+  use windows
+  make_people
+  story windows windows
+}
+
+case_files_cross_between_the_builds() {
+  use native
+  make_people
+  story native windows
+  story windows native
+}
+
+case_approval_needs_a_terminal_yes_or_the_right_fingerprint() {
+  use native
+  make_people
+  echo hej >f.txt
+  expect_status 1 --workdir alice encrypt --to bob.certificate f.txt
+  expect_output "Godkännande krävs"
+  [[ ! -e f.txt.encrypted ]] || fail "encrypted without approval"
+  expect_status 0 --workdir bob key show
+  local fingerprint=${out##*Fingerprint: }
+  expect_status 1 --workdir alice --expect-fingerprint 00 encrypt --to bob.certificate f.txt
+  expect_output "stämmer inte"
+  expect_status 0 --workdir alice --expect-fingerprint "${fingerprint,,}" encrypt --to bob.certificate f.txt
+  [[ -s f.txt.encrypted ]] || fail "no encrypted file"
+}
+
+case_outputs_are_not_overwritten_without_force() {
+  use native
+  make_people
+  echo hej >f.txt
+  echo old >f.txt.encrypted
+  expect_status 1 --workdir alice --yes encrypt --to bob.certificate f.txt
+  expect_output "--force"
+  expect_eq "$(cat f.txt.encrypted)" old "existing file"
+  expect_status 0 --workdir alice --yes encrypt --to bob.certificate f.txt --force
+  expect_status 1 --workdir alice keygen --name again
+  expect_output "Det finns redan ett lagrat nyckelpar."
+}
+
+case_usage_errors_exit_2() {
+  use native
+  expect_status 2 frobnicate
+  expect_status 2
+  expect_status 2 encrypt
+  expect_status 2 encrypt --to x.certificate a b
+  expect_status 2 keygen --name x --signing-bits 1024
+  expect_status 2 settings --format zip
+  expect_status 2 key
+  expect_status 0 key --help
+  expect_output "key show"
+  expect_status 0 encrypt --help
+  expect_output "--to FIL.certificate"
+  expect_status 0 --help
+  expect_output "64 byte från operativsystemets"
+}
+
+case_interrupted_encryption_leaves_nothing_behind() {
+  use native
+  make_people
+  head -c 400000000 /dev/zero >big.bin
+  "$native" --quiet --workdir alice --yes encrypt --to bob.certificate big.bin </dev/null >/dev/null 2>&1 &
+  local pid=$!
+  sleep 1.5
+  kill -INT "$pid"
+  wait "$pid"
+  expect_eq "$?" 130 "exit status after Ctrl-C"
+  [[ -z $(ls -A | grep -E 'big.bin.encrypted|qs-tmp') ]] || fail "left behind: $(ls -A)"
+}
+
+case_inspect_names_every_kind_of_file() {
+  use native
+  make_people
+  echo hej >f.txt
+  expect_status 0 --workdir alice --yes encrypt --to bob.certificate f.txt
+  expect_status 0 inspect f.txt.encrypted
+  expect_output "Krypterad fil (Quillseal-format)"
+  expect_status 0 inspect bob.certificate
+  expect_output "Namn: bob Åström"
+  expect_status 0 inspect ca.private_cert_key
+  expect_output "Organisation: Test CA"
+  expect_status 1 inspect f.txt
+  expect_output "Okänd filtyp"
+}
