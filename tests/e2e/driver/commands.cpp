@@ -50,7 +50,14 @@ std::wstring Session::run(const std::wstring& line) {
     const auto error = program_.start(rest);
     return error ? L"error start " + std::to_wstring(*error) : L"started";
   }
-  if (word == L"wait") return wait(rest);
+  if (word == L"wait") return wait(rest, {});
+  if (word == L"waitbox") return wait(rest, {true, 0});
+  if (word == L"waitwith") {
+    const auto [time, idAndTitle] = Split(rest);
+    const auto [id, title] = Split(idAndTitle);
+    if (!ParseNumber(id, number)) return L"error bad id";
+    return wait(time + L" " + title, {false, static_cast<int>(number)});
+  }
   if (word == L"exit") {
     if (!ParseNumber(rest, number)) return L"error exit needs a time in ms";
     const auto code = program_.waitForExit(number);
@@ -59,6 +66,11 @@ std::wstring Session::run(const std::wstring& line) {
   if (word == L"kill") {
     program_.kill();
     return L"ok";
+  }
+  if (word == L"gone") {
+    if (!ParseNumber(rest, number)) return L"error gone needs a time in ms";
+    if (dialog_ == nullptr) return L"error no dialog";
+    return WaitUntilGone(dialog_, number) ? L"gone" : L"still open";
   }
   if (dialog_ == nullptr || !IsWindow(dialog_)) return L"error no dialog";
   if (word == L"text") {
@@ -73,6 +85,18 @@ std::wstring Session::run(const std::wstring& line) {
   if (word == L"click") {
     if (!ParseNumber(rest, number)) return L"error bad id";
     return Command(dialog_, static_cast<int>(number)) ? L"ok" : L"error click";
+  }
+  if (word == L"press") {
+    if (!ParseNumber(rest, number)) return L"error bad id";
+    return Press(dialog_, static_cast<int>(number)) ? L"ok" : L"error press";
+  }
+  if (word == L"enabled" || word == L"checked") {
+    if (!ParseNumber(rest, number)) return L"error bad id";
+    const HWND control = GetDlgItem(dialog_, static_cast<int>(number));
+    if (control == nullptr) return L"error no control";
+    const bool on = word == L"enabled" ? IsWindowEnabled(control) != FALSE
+                                       : SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return word + (on ? L" yes" : L" no");
   }
   if (word == L"settext") {
     const auto [id, text] = Split(rest);
@@ -91,12 +115,13 @@ std::wstring Session::run(const std::wstring& line) {
   return L"error unknown command " + word;
 }
 
-std::wstring Session::wait(const std::wstring& args) {
+std::wstring Session::wait(const std::wstring& args, DialogFilter filter) {
   const auto [time, title] = Split(args);
   unsigned long milliseconds = 0;
   if (!ParseNumber(time, milliseconds)) return L"error wait needs a time in ms";
-  dialog_ = WaitForDialog(title, milliseconds);
-  return dialog_ != nullptr ? L"dialog " + title : L"no window appeared";
+  dialog_ = WaitForDialog(title, milliseconds, filter);
+  if (dialog_ == nullptr) return L"no window appeared";
+  return (filter.messageBoxOnly ? L"box " : L"dialog ") + title;
 }
 
 std::wstring Session::answer(const std::wstring& button) {

@@ -1,11 +1,18 @@
 #pragma once
 // The driver's command language, one command a line, one reply line each:
 //   start <command line>      start the program under test -> "started" | "error start <code>"
-//   wait <ms> <title>         wait for a dialog, making it current -> "dialog <title>" | "no window appeared"
+//   wait <ms> <title>         wait for an enabled dialog, making it current -> "dialog <title>"
+//                             | "no window appeared"
+//   waitbox <ms> <title>      the same for a message box only -> "box <title>" | ...
+//   waitwith <ms> <id> <title>  the same for a dialog holding that control -> "dialog <title>" | ...
+//   gone <ms>                 wait until the current dialog has gone -> "gone" | "still open"
 //   text [id]                 a control's text, the message box text by default -> "text <text>"
 //   window                    -> "owner=none|<title> topmost=yes|no"
 //   answer yes|no|ok|cancel   press that button and wait until the dialog is gone -> "ok"
 //   click <id>                WM_COMMAND from a control -> "ok"
+//   press <id>                a click on a check box or radio button itself (its mark changes)
+//   enabled <id>              -> "enabled yes|no"
+//   checked <id>              -> "checked yes|no"
 //   settext <id> <text>       -> "ok"
 //   filename <name>           answer a common open/save dialog -> "ok"
 //   mouse <count>             mouse-move messages to the dialog -> "ok"
@@ -17,6 +24,7 @@
 
 #include <string>
 
+#include "tests/e2e/driver/dialogs.h"
 #include "tests/e2e/driver/started_program.h"
 
 namespace qs::e2e {
@@ -26,7 +34,7 @@ class Session {
   std::wstring run(const std::wstring& line);
 
  private:
-  std::wstring wait(const std::wstring& args);
+  std::wstring wait(const std::wstring& args, DialogFilter filter);
   std::wstring answer(const std::wstring& button);
 
   StartedProgram program_;

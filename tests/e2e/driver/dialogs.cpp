@@ -14,13 +14,41 @@ bool Send(HWND window, UINT message, WPARAM w, LPARAM l, DWORD_PTR* result = nul
                              result ? result : &ignored) != 0;
 }
 
+struct Search {
+  const std::wstring& title;
+  DialogFilter filter;
+  HWND found = nullptr;
+};
+
+bool IsMessageBox(HWND window) {
+  return GetMenu(window) == nullptr &&
+         (GetDlgItem(window, IDOK) != nullptr || GetDlgItem(window, IDYES) != nullptr);
+}
+
+BOOL CALLBACK Visit(HWND window, LPARAM lParam) {
+  auto& search = *reinterpret_cast<Search*>(lParam);
+  wchar_t className[16] = {};
+  GetClassNameW(window, className, 16);
+  if (std::wstring(className) != L"#32770" || !IsWindowVisible(window) || !IsWindowEnabled(window))
+    return TRUE;
+  std::vector<wchar_t> title(search.title.size() + 2, L'\0');
+  GetWindowTextW(window, title.data(), static_cast<int>(title.size()));
+  if (search.title != title.data()) return TRUE;
+  if (search.filter.messageBoxOnly && !IsMessageBox(window)) return TRUE;
+  if (search.filter.control != 0 && GetDlgItem(window, search.filter.control) == nullptr) return TRUE;
+  search.found = window;
+  return FALSE;
+}
+
 }  // namespace
 
-HWND WaitForDialog(const std::wstring& title, DWORD milliseconds) {
+HWND WaitForDialog(const std::wstring& title, DWORD milliseconds, DialogFilter filter) {
   const ULONGLONG end = GetTickCount64() + milliseconds;
   for (;;) {
-    const HWND dialog = FindWindowW(L"#32770", title.c_str());
-    if (dialog != nullptr && IsWindowVisible(dialog)) {
+    Search search{title, filter};
+    EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
+    const HWND dialog = search.found;
+    if (dialog != nullptr) {
       // Once a sent message came back the dialog runs its message loop; the pause lets it
       // paint before anyone takes a picture of the screen.
       Send(dialog, WM_NULL, 0, 0);
@@ -60,6 +88,11 @@ bool SetControlText(HWND dialog, int id, const std::wstring& text) {
 bool Command(HWND dialog, int id) {
   const HWND control = GetDlgItem(dialog, id);
   return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control)) != 0;
+}
+
+bool Press(HWND dialog, int id) {
+  const HWND control = GetDlgItem(dialog, id);
+  return control != nullptr && Send(control, BM_CLICK, 0, 0);
 }
 
 bool AnswerFileDialog(HWND dialog, const std::wstring& name) {

@@ -13,9 +13,16 @@ constexpr int kMessageBoxText = 0xFFFF;
 constexpr int kFileNameCombo = 0x47C;
 constexpr int kFileNameEdit = 0x480;
 
-// The visible dialog with this title once it appears within the time, ready to be drawn on
-// the screen; nullptr otherwise.
-HWND WaitForDialog(const std::wstring& title, DWORD milliseconds);
+// The visible, enabled dialog with this title once it appears within the time, ready to be
+// drawn on the screen; nullptr otherwise. A window disabled under a modal dialog of its own
+// does not count. Dialogs that share a title are told apart by what they hold: with
+// messageBoxOnly only a message box counts (no menu, an OK or a Yes button), with a control id
+// only a dialog that has that control.
+struct DialogFilter {
+  bool messageBoxOnly = false;
+  int control = 0;  // 0: any
+};
+HWND WaitForDialog(const std::wstring& title, DWORD milliseconds, DialogFilter filter = {});
 // True once the window has gone within the time.
 bool WaitUntilGone(HWND window, DWORD milliseconds);
 
@@ -24,6 +31,9 @@ bool SetControlText(HWND dialog, int id, const std::wstring& text);
 // WM_COMMAND from the control as a button click sends it (also for IDOK, IDYES, ...). Posted,
 // so that a handler which opens a modal dialog does not hold up the driver.
 bool Command(HWND dialog, int id);
+// A click on a check box or radio button itself (BM_CLICK, sent, so it is done on return): it
+// changes its mark first, as under the mouse. Not for buttons that open a dialog.
+bool Press(HWND dialog, int id);
 // Puts the name into the file dialog's name box and presses its OK button.
 bool AnswerFileDialog(HWND dialog, const std::wstring& name);
 // Mouse-move messages with count distinct positions inside the dialog.

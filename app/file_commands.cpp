@@ -1,0 +1,138 @@
+#include "app/file_commands.h"
+
+#include <optional>
+#include <string>
+
+#include "app/file_dialogs.h"
+#include "app/file_names.h"
+#include "app/key_selection.h"
+#include "app/progress_dialog.h"
+#include "app/resource_ids.h"
+#include "app/signing_message_dialog.h"
+#include "app/texts.h"
+#include "crypto/random_generator.h"
+#include "keys/cert_keys.h"
+#include "keys/messages.h"
+#include "keys/record_text.h"
+
+namespace qs {
+namespace {
+
+constexpr char kEncryptedSuffix[] = ".encrypted";
+constexpr char kSignatureSuffix[] = ".signature";
+
+void Tell(ui::Ui& ui, AppState& state, const char* text) {
+  ui.messageBox(state.mainWindow, text, ui::Buttons::kOk, ui::Icon::kNone);
+}
+
+bool Ask(ui::Ui& ui, AppState& state, const char* question) {
+  return ui.messageBox(state.mainWindow, question, ui::Buttons::kYesNo, ui::Icon::kNone) == ui::Answer::kYes;
+}
+
+bool GeneratorReady(ui::Ui& ui, AppState& state) {
+  if (state.generator.credit() >= RandomGenerator::kRequiredCredit) return true;
+  Tell(ui, state, text::kGeneratorNotReady);
+  return false;
+}
+
+std::optional<std::string> ReadSourceName(ui::Ui& ui, AppState& state) {
+  std::string source = CutAtControl(state.mainWindow->text(IDC_MAIN_FILE_NAME));
+  if (source.empty()) {
+    Tell(ui, state, text::kNoSourceName);
+    return std::nullopt;
+  }
+  return source;
+}
+
+// Runs the key selection and reports its failure; true with the keys selected.
+bool Select(ui::Ui& ui, AppState& state, bool needsCertificate, const char* title, SelectedKeys& keys) {
+  switch (SelectKeys(ui, state, needsCertificate, title, state.mainWindow, keys)) {
+    case KeySelection::kSelected:
+      return true;
+    case KeySelection::kFailed:
+      Tell(ui, state, MessageText(KeyOutcome::kKeysUnavailable));
+      return false;
+    case KeySelection::kCancelled:
+      return false;
+  }
+  return false;
+}
+
+// Starts a request: the fields every operation sets.
+void BeginRequest(AppState& state, OperationCode code, const std::string& source) {
+  state.operation.code = code;
+  state.operation.chunkProgress.cancel = 0;
+  state.operation.sourceName = source;
+}
+
+// Hands the keys and the target to the request and runs it.
+void Run(ui::Ui& ui, AppState& state, SelectedKeys& keys, const std::string& target) {
+  state.operation.targetName = CutAtControl(target);
+  state.operation.ownPrivateKey = std::move(keys.ownPrivateKey);
+  state.operation.peerPublicKey = std::move(keys.peerPublicKey);
+  RunOperationDialog(ui, state);
+}
+
+}  // namespace
+
+void EncryptCommand(ui::Ui& ui, AppState& state) {
+  if (!GeneratorReady(ui, state)) return;
+  const std::optional<std::string> source = ReadSourceName(ui, state);
+  if (!source) return;
+  if (EndsWith(*source, kEncryptedSuffix) && !Ask(ui, state, text::kEncryptAgain)) return;
+  state.settings = ReadSettings(state.workingFolder);
+  state.operation.compression = state.settings.compression;
+  state.operation.okiFormat = state.settings.fileFormat;
+  BeginRequest(state, OperationCode::kEncrypt, *source);
+  SelectedKeys keys;
+  if (!Select(ui, state, true, text::kRecipientCertificateTitle, keys)) return;
+  const std::optional<std::string> target =
+      ui.saveFile(state.mainWindow, EncryptTargetDialog(FileNamePart(*source) + kEncryptedSuffix));
+  if (!target) return;
+  Run(ui, state, keys, *target);
+}
+
+void DecryptCommand(ui::Ui& ui, AppState& state) {
+  const std::optional<std::string> source = ReadSourceName(ui, state);
+  if (!source) return;
+  std::string suggestion = FileNamePart(*source);
+  if (EndsWith(suggestion, kEncryptedSuffix))
+    suggestion.resize(suggestion.size() - (sizeof kEncryptedSuffix - 1));
+  SelectedKeys keys;
+  if (!Select(ui, state, true, text::kSenderCertificateTitle, keys)) return;
+  const std::optional<std::string> target = ui.saveFile(state.mainWindow, DecryptTargetDialog(suggestion));
+  if (!target) return;
+  BeginRequest(state, OperationCode::kDecrypt, *source);
+  Run(ui, state, keys, *target);
+}
+
+void SignCommand(ui::Ui& ui, AppState& state) {
+  if (!GeneratorReady(ui, state)) return;
+  const std::optional<std::string> source = ReadSourceName(ui, state);
+  if (!source) return;
+  if (EndsWith(*source, kSignatureSuffix) && !Ask(ui, state, text::kSignSignature)) return;
+  SigningMessageDialog message(state);
+  if (ui.runDialog(IDD_SIGNING_MESSAGE, message, state.mainWindow) == 0) return;
+  BeginRequest(state, OperationCode::kSign, *source);
+  SelectedKeys keys;
+  if (!Select(ui, state, false, "", keys)) return;
+  const std::string suggestion =
+      FileNamePart(*source) + "_" + UnderscoreName(DisplayText(keys.keyName)) + kSignatureSuffix;
+  const std::optional<std::string> target = ui.saveFile(state.mainWindow, SignTargetDialog(suggestion));
+  if (!target) return;
+  Run(ui, state, keys, *target);
+}
+
+void VerifyCommand(ui::Ui& ui, AppState& state) {
+  const std::optional<std::string> source = ReadSourceName(ui, state);
+  if (!source) return;
+  if (EndsWith(*source, kSignatureSuffix) && !Ask(ui, state, text::kVerifySignatureFile)) return;
+  BeginRequest(state, OperationCode::kVerify, *source);
+  SelectedKeys keys;
+  if (!Select(ui, state, true, text::kSenderCertificateTitle, keys)) return;
+  const std::optional<std::string> signature = ui.openFile(state.mainWindow, SignatureFileDialog());
+  if (!signature) return;
+  Run(ui, state, keys, *signature);
+}
+
+}  // namespace qs

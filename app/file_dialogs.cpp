@@ -1,0 +1,52 @@
+#include "app/file_dialogs.h"
+
+namespace qs {
+namespace {
+
+const ui::FileFilter kAllFiles{"Alla filer (*.*)", "*.*"};
+const ui::FileFilter kEncryptedFiles{"Krypterade filer (*.encrypted)", "*.encrypted"};
+const ui::FileFilter kSignatureFile{"Signaturfil (*.signature)", "*.signature"};
+
+}  // namespace
+
+ui::FileDialog ChooseSourceDialog() { return {"Välj fil...", {kAllFiles, kEncryptedFiles}, "*", ""}; }
+
+ui::FileDialog EncryptTargetDialog(const std::string& suggestion) {
+  return {"Välj plats för den krypterade filen...",
+          {{"Krypterad fil (*.encrypted)", "*.encrypted"}},
+          "encrypted",
+          suggestion};
+}
+
+ui::FileDialog DecryptTargetDialog(const std::string& suggestion) {
+  return {"Välj plats för filen...", {kAllFiles}, "", suggestion};
+}
+
+ui::FileDialog SignTargetDialog(const std::string& suggestion) {
+  return {"Välj plats för signaturfilen...", {kSignatureFile}, "signature", suggestion};
+}
+
+ui::FileDialog SignatureFileDialog() { return {"Välj signaturfil...", {kSignatureFile}, "signature", ""}; }
+
+ui::FileDialog CertificateDialog(const std::string& title) {
+  return {title.empty() ? "Välj certifikat..." : title,
+          {{"Certifikat (*.certificate)", "*.certificate"}},
+          "certificate",
+          ""};
+}
+
+ui::FileDialog PrivateCertKeyDialog(const std::string& suggestion) {
+  return {"Välj plats för den privata certifieringsnyckeln...",
+          {{"Privat certifieringsnyckel (*.private_cert_key)", "*.private_cert_key"}},
+          "private_cert_key",
+          suggestion};
+}
+
+ui::FileDialog PublicCertKeyDialog(const std::string& suggestion) {
+  return {"Välj plats för den publika certifieringsnyckeln...",
+          {{"Publik certifieringsnyckel (*.public_cert_key)", "*.public_cert_key"}},
+          "public_cert_key",
+          suggestion};
+}
+
+}  // namespace qs

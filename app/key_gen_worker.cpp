@@ -1,0 +1,103 @@
+#include "app/key_gen_worker.h"
+
+#include <optional>
+
+#include "app/file_dialogs.h"
+#include "app/file_names.h"
+#include "app/texts.h"
+#include "crypto/key_pair.h"
+#include "keys/cert_keys.h"
+#include "keys/key_store.h"
+#include "keys/messages.h"
+#include "keys/trusted_keys.h"
+
+namespace qs {
+namespace {
+
+void Tell(ui::Ui& ui, ui::View& dialog, const char* text) {
+  ui.messageBox(&dialog, text, ui::Buttons::kOk, ui::Icon::kNone);
+}
+
+// Ends the dialog with 0, after the message unless the user cancelled.
+void EndFailed(ui::Ui& ui, ui::View& dialog, const char* text, bool cancelled) {
+  if (!cancelled) Tell(ui, dialog, text);
+  dialog.endDialog(0);
+}
+
+// Worker thread: the user's key pair, written to priv_key.bin here.
+void GenerateUserKeyPair(ui::Ui& ui, AppState& state, ui::View& dialog) {
+  KeyGenRequest& request = state.keyGen;
+  std::optional<KeyPairRecords> records = GenerateKeyPair(
+      request.encryptionAlgorithm, request.signatureAlgorithm, state.generator, &request.progress);
+  if (!records) {
+    const bool cancelled = request.progress.cancelRequested();
+    ui.post(dialog,
+            [&ui, &dialog, cancelled] { EndFailed(ui, dialog, text::kKeyGenerationFailed, cancelled); });
+    return;
+  }
+  const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord),
+                           request.keyName};
+  if (!WriteStoredKeyPair(state.workingFolder, pair)) {
+    ui.post(dialog, [&ui, &dialog] { EndFailed(ui, dialog, text::kKeyPairNotSaved, false); });
+    return;
+  }
+  ui.post(dialog, [&dialog] { dialog.endDialog(1); });
+}
+
+// User-interface thread: where the new certification keys go, and whether they are trusted.
+// The dialog's result.
+int ChooseFilesAndSave(ui::Ui& ui, AppState& state, ui::View& dialog, const CertKeyPairRecords& records) {
+  const KeyResult<std::string> suggestion = SuggestedCertKeyName(records.publicRecord);
+  if (!suggestion.ok()) {
+    Tell(ui, dialog, MessageText(suggestion.outcome));
+    return 0;
+  }
+  const std::optional<std::string> privatePath = ui.saveFile(&dialog, PrivateCertKeyDialog(suggestion.value));
+  if (!privatePath) return 0;
+  const std::optional<std::string> publicPath = ui.saveFile(&dialog, PublicCertKeyDialog(suggestion.value));
+  if (!publicPath) return 0;
+  const KeyOutcome saved =
+      SaveCertificationKeyPair(records, CutAtControl(*privatePath), CutAtControl(*publicPath));
+  if (saved != KeyOutcome::kOk) {
+    Tell(ui, dialog, MessageText(saved));
+    return 0;
+  }
+  if (ui.messageBox(&dialog, key_text::kAddNewCertKeyQuestion, ui::Buttons::kYesNo, ui::Icon::kNone) ==
+      ui::Answer::kYes) {
+    const KeyOutcome added = AddTrustedKey(state.workingFolder, records.publicRecord);
+    if (added != KeyOutcome::kOk) Tell(ui, dialog, MessageText(added));
+  }
+  return 1;
+}
+
+// Worker thread: a certification key pair; saving it needs the user, so it is posted.
+void GenerateCertificationKeyPair(ui::Ui& ui, AppState& state, ui::View& dialog) {
+  KeyGenRequest& request = state.keyGen;
+  std::optional<CertKeyPairRecords> records =
+      CreateCertificationKeyPair(state.generator, WideText::fromTextString(request.keyName),
+                                 request.signatureAlgorithm, &request.progress);
+  if (!records) {
+    const bool cancelled = request.progress.cancelRequested();
+    ui.post(dialog, [&ui, &dialog, cancelled] {
+      EndFailed(ui, dialog, MessageText(KeyOutcome::kCertKeysNotCreated), cancelled);
+    });
+    return;
+  }
+  ui.post(dialog, [&ui, &state, &dialog, records = std::move(*records)] {
+    dialog.endDialog(ChooseFilesAndSave(ui, state, dialog, records));
+  });
+}
+
+}  // namespace
+
+void StartKeyGeneration(ui::Ui& ui, AppState& state, ui::View& dialog, bool certificationMode) {
+  ui.startWorker([&ui, &state, &dialog, certificationMode] {
+    if (certificationMode) {
+      GenerateCertificationKeyPair(ui, state, dialog);
+    } else {
+      GenerateUserKeyPair(ui, state, dialog);
+    }
+  });
+}
+
+}  // namespace qs

@@ -1,0 +1,26 @@
+#pragma once
+#include "app/app_state.h"
+#include "app/mouse_entropy.h"
+
+namespace qs {
+
+// The main window (101, menu 103): the data file's name, the four file commands and the
+// menu that opens every other dialog. Ends with 1, which ends the program.
+class MainDialog : public MouseFeedingController {
+ public:
+  MainDialog(ui::Ui& ui, AppState& state) : MouseFeedingController(state.generator), ui_(ui), state_(state) {}
+
+  void onInit(ui::View& view) override;
+  void onCommand(ui::View& view, int control) override;
+  void onClose(ui::View& view) override { view.endDialog(1); }
+  void onFilesDropped(ui::View& view, const std::vector<std::string>& paths) override;
+
+ private:
+  void chooseFile(ui::View& view);
+  void runMenuDialog(ui::View& view, int control);
+
+  ui::Ui& ui_;
+  AppState& state_;
+};
+
+}  // namespace qs

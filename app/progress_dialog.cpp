@@ -1,0 +1,108 @@
+#include "app/progress_dialog.h"
+
+#include "app/resource_ids.h"
+#include "app/signature_result_dialog.h"
+#include "app/texts.h"
+
+namespace qs {
+namespace {
+
+constexpr unsigned kTimerMilliseconds = 100;
+// The user sees the final state of the bar for this long before the dialog closes.
+constexpr unsigned kFinalPause = 1000;
+
+const char* StatusText(const OperationRequest& request) {
+  switch (request.code) {
+    case OperationCode::kEncrypt:
+      return request.compression == 1 && request.okiFormat == 0 ? text::kCompressingAndEncrypting
+                                                                : text::kEncrypting;
+    case OperationCode::kDecrypt:
+      return text::kDecrypting;
+    case OperationCode::kSign:
+      return text::kSigning;
+    case OperationCode::kVerify:
+      return text::kVerifying;
+  }
+  return "";
+}
+
+}  // namespace
+
+void ProgressDialog::onInit(ui::View& view) {
+  view.centreOn(*state_.mainWindow);
+  OperationRequest& request = state_.operation;
+  request.chunkProgress.cancel = 0;
+  request.chunkProgress.current = 0;
+  request.chunkProgress.count = 0;
+  request.byteProgress.cancel = 0;
+  request.byteProgress.count = 0;
+  request.totalBytes = 0;
+  view.setProgressPosition(IDC_PROGRESS_BAR, 0);
+  rangeSet_ = false;
+  message_.clear();
+  view.setText(IDC_PROGRESS_STATUS, StatusText(request));
+  ui::View* dialog = &view;
+  ui_.startWorker([this, dialog] {
+    OperationOutcome outcome = RunOperation(state_.operation, state_.generator);
+    if (outcome.pause) ui_.pause(kFinalPause);
+    // Nothing of this thread may run once the task is posted: the dialog, and with it this
+    // controller, may be gone by the time the thread ends.
+    ui_.post(*dialog, [this, dialog, outcome = std::move(outcome)] { finish(*dialog, outcome); });
+  });
+  view.startTimer(kTimerMilliseconds);
+}
+
+void ProgressDialog::onCommand(ui::View& view, int control) {
+  if (control == IDC_PROGRESS_CANCEL) cancel(view);
+}
+
+void ProgressDialog::onTimer(ui::View& view) {
+  const OperationRequest& request = state_.operation;
+  const std::uint32_t count = request.chunkProgress.count;
+  const std::uint32_t total = request.totalBytes;
+  if (count != 0) {
+    if (!rangeSet_) view.setProgressRange(IDC_PROGRESS_BAR, 0, static_cast<int>(count - 1));
+    rangeSet_ = true;
+    view.setProgressPosition(IDC_PROGRESS_BAR, static_cast<int>(request.chunkProgress.current));
+  } else if (total != 0) {
+    if (!rangeSet_) view.setProgressRange(IDC_PROGRESS_BAR, 0, static_cast<int>(total / 512));
+    rangeSet_ = true;
+    view.setProgressPosition(IDC_PROGRESS_BAR, request.byteProgress.count / 1024);
+  }
+}
+
+void ProgressDialog::cancel(ui::View& view) {
+  state_.operation.chunkProgress.cancel = 1;
+  state_.operation.byteProgress.cancel = 1;
+  view.setText(IDC_PROGRESS_STATUS, text::kCancelling);
+  view.enable(IDC_PROGRESS_CANCEL, false);
+}
+
+void ProgressDialog::finish(ui::View& view, const OperationOutcome& outcome) {
+  view.stopTimer();
+  if (!outcome.success) {
+    message_ = outcome.message;
+    view.endDialog(0);
+    return;
+  }
+  if (state_.operation.code == OperationCode::kVerify) {
+    state_.verifyTimestamp = outcome.signedTimestamp;
+    state_.verifyMessage = outcome.signedMessage;
+    SignatureResultDialog result(state_);
+    ui_.runDialog(IDD_SIGNATURE_RESULT, result, &view);
+  }
+  state_.mainWindow->setText(IDC_MAIN_FILE_NAME, "");
+  view.endDialog(1);
+}
+
+void RunOperationDialog(ui::Ui& ui, AppState& state) {
+  ProgressDialog progress(ui, state);
+  ui.runDialog(IDD_PROGRESS, progress, state.mainWindow);
+  state.operation.ownPrivateKey.clear();
+  state.operation.peerPublicKey.clear();
+  if (!progress.message().empty()) {
+    ui.messageBox(state.mainWindow, progress.message(), ui::Buttons::kOk, ui::Icon::kNone);
+  }
+}
+
+}  // namespace qs

@@ -1,0 +1,41 @@
+#pragma once
+#include <string>
+
+#include "app/app_state.h"
+#include "app/operation_worker.h"
+#include "app/ui.h"
+
+namespace qs {
+
+// The progress dialog (113): starts the operation worker for the request in AppState, shows
+// its progress every 100 ms and passes "Avbryt" on as the pipelines' cancel flags. Only the
+// worker's result ends it. Pointer movement over it feeds nothing: the worker may be drawing
+// from the generator.
+class ProgressDialog : public ui::Controller {
+ public:
+  ProgressDialog(ui::Ui& ui, AppState& state) : ui_(ui), state_(state) {}
+
+  void onInit(ui::View& view) override;
+  void onCommand(ui::View& view, int control) override;
+  void onClose(ui::View& view) override { cancel(view); }
+  void onTimer(ui::View& view) override;
+
+  // What to tell the user once the dialog has closed; empty: nothing.
+  const std::string& message() const { return message_; }
+
+ private:
+  void cancel(ui::View& view);
+  // Runs on the user-interface thread when the worker is done.
+  void finish(ui::View& view, const OperationOutcome& outcome);
+
+  ui::Ui& ui_;
+  AppState& state_;
+  bool rangeSet_ = false;
+  std::string message_;
+};
+
+// Runs the operation in AppState under the progress dialog, then shows its message with the
+// main window as owner and drops the keys from the request.
+void RunOperationDialog(ui::Ui& ui, AppState& state);
+
+}  // namespace qs

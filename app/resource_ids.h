@@ -1,0 +1,97 @@
+#pragma once
+// Numbers of the program's resources and controls, shared by the controllers and the .rc
+// file (hence plain defines). Names say the dialog, the kind of control and its meaning.
+
+// Dialogs
+#define IDD_MAIN 101
+#define IDD_KEY_PAIR_INFO 104
+#define IDD_CERTIFICATE 105
+#define IDD_CERTIFY 106
+#define IDD_TRUSTED_KEYS 108
+#define IDD_KEY_PAIR 109
+#define IDD_ABOUT 111
+#define IDD_PROGRESS 113
+#define IDD_ENCRYPTION_INFO 114
+#define IDD_APPROVAL 115
+#define IDD_SETTINGS 116
+#define IDD_SIGNING_MESSAGE 117
+#define IDD_SIGNATURE_RESULT 118
+#define IDD_ENTROPY 119
+
+// Pictures and the menu
+#define IDB_BANNER 102
+#define IDR_MAIN_MENU 103
+#define IDI_PROGRAM 110
+#define IDI_KEY_FOUND 120
+#define IDI_KEY_MISSING 121
+
+// Main dialog (101)
+#define IDC_MAIN_ENCRYPT 1001
+#define IDC_MAIN_DECRYPT 1002
+#define IDC_MAIN_SIGN 1003
+#define IDC_MAIN_VERIFY 1004
+#define IDC_MAIN_QUIT 1005
+#define IDC_MAIN_FILE_NAME 1006
+#define IDC_MAIN_CHOOSE_FILE 1009
+
+// Menu 103
+#define IDM_KEY_PAIR_INFO 40004
+#define IDM_QUIT 40006
+#define IDM_ABOUT 40008
+#define IDM_CREATE_CERTIFICATE 40013
+#define IDM_CERTIFY 40014
+#define IDM_EXPORT_PUBLIC_KEY 40017
+#define IDM_ENCRYPTION_INFO 40020
+#define IDM_TRUSTED_KEYS 40023
+#define IDM_CREATE_CERT_KEY_PAIR 40025
+#define IDM_BACKUP_KEY_PAIR 40027
+#define IDM_SETTINGS 40029
+
+// Key-pair creation dialog (109)
+#define IDC_KEY_PAIR_CANCEL 1037
+#define IDC_KEY_PAIR_CREATE 1038
+#define IDC_KEY_PAIR_BAR 1039
+#define IDC_KEY_PAIR_HINT 1043
+#define IDC_KEY_PAIR_WARNING 1044
+#define IDC_KEY_PAIR_NAME 1064
+#define IDC_KEY_PAIR_ENCRYPTION 1065
+#define IDC_KEY_PAIR_SIGNING 1066
+#define IDC_KEY_PAIR_NAME_LABEL 1067
+#define IDC_KEY_PAIR_COUNTER 1068
+
+// Progress dialog (113)
+#define IDC_PROGRESS_CANCEL 1045
+#define IDC_PROGRESS_BAR 1046
+#define IDC_PROGRESS_STATUS 1047
+
+// Approval dialog (115)
+#define IDC_APPROVAL_YES 1057
+#define IDC_APPROVAL_NO 1058
+#define IDC_APPROVAL_CERTIFICATIONS 1060
+#define IDC_APPROVAL_FIELDS 1062
+#define IDC_APPROVAL_FINGERPRINT 1063
+#define IDC_APPROVAL_KEY_ID 1086
+#define IDC_APPROVAL_ORGANISATION 1087
+
+// Settings dialog (116)
+#define IDC_SETTINGS_CANCEL 1073
+#define IDC_SETTINGS_OK 1074
+#define IDC_SETTINGS_NATIVE 1075
+#define IDC_SETTINGS_OKI 1076
+#define IDC_SETTINGS_COMPRESSION 1077
+
+// Signing-message dialog (117)
+#define IDC_SIGNING_CONTINUE 1078
+#define IDC_SIGNING_CANCEL 1079
+#define IDC_SIGNING_WITH_MESSAGE 1080
+#define IDC_SIGNING_MESSAGE 1081
+
+// Signature result dialog (118)
+#define IDC_RESULT_MESSAGE 1082
+#define IDC_RESULT_TIMESTAMP 1083
+#define IDC_RESULT_OK 1084
+
+// Entropy dialog (119)
+#define IDC_ENTROPY_START 1088
+#define IDC_ENTROPY_COUNTER 1089
+#define IDC_ENTROPY_QUIT 1090

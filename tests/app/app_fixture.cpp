@@ -1,0 +1,100 @@
+#include "tests/app/app_fixture.h"
+
+#include "app/resource_ids.h"
+#include "base/record.h"
+#include "base/whole_file.h"
+#include "crypto/key_records.h"
+#include "keys/cert_keys.h"
+#include "keys/certificate.h"
+#include "keys/certification.h"
+#include "keys/key_store.h"
+#include "keys/record_text.h"
+#include "keys/trusted_keys.h"
+#include "tests/support/seeded_generator.h"
+#include "tests/support/test_keys.h"
+
+namespace qs::test {
+namespace {
+
+constexpr std::uint32_t kCertifiedAt = 1700000000;
+
+KeyRecord CarolSigningKey(bool priv) {
+  const TestKeyPair& carol = KeyPairOf("carol");
+  return *ReadKeyRecord(priv ? carol.privateRecord : carol.publicRecord,
+                        priv ? tag::kPrivateKey : tag::kPublicKey);
+}
+
+ByteBuffer CertKey(const std::string& authority, bool priv) {
+  const KeyRecord carol = CarolSigningKey(priv);
+  CertKeyHeader header{carol.signingKeyType, AuthorityKeyId(authority), RecordText(authority)};
+  return BuildCertKeyRecord(priv ? tag::kPrivateCertKey : tag::kPublicCertKey, header, carol.signingKey);
+}
+
+void WriteContainer(const ByteBuffer& content, const std::string& path) {
+  ByteStream stream(content);
+  ASSERT_TRUE(WriteWholeFile(stream, path)) << path;
+}
+
+}  // namespace
+
+ByteBuffer AuthorityKeyId(const std::string& authority) {
+  ByteBuffer id = ByteBuffer::zeros(kKeyIdBytes);
+  for (std::size_t i = 0; i < authority.size(); ++i) {
+    id.at(static_cast<std::uint32_t>(i % kKeyIdBytes)) ^= static_cast<std::uint8_t>(authority[i] + i);
+  }
+  return id;
+}
+
+ByteBuffer PublicCertKeyOf(const std::string& authority) { return CertKey(authority, false); }
+ByteBuffer PrivateCertKeyOf(const std::string& authority) { return CertKey(authority, true); }
+
+AppTest::AppTest(bool credited)
+    : generator_(credited ? SeededGenerator() : std::make_unique<RandomGenerator>()),
+      state_(*generator_, dir_.path()),
+      mainController_(ui_, state_) {
+  mainView_ = std::make_unique<FakeView>(ui_, IDD_MAIN, mainController_);
+  mainController_.onInit(*mainView_);
+}
+
+AppTest::~AppTest() { state_.mainWindow = nullptr; }
+
+std::string AppTest::writeFile(const std::string& name, const std::string& content) {
+  WriteRaw(path(name), content);
+  return path(name);
+}
+
+void AppTest::storeKeyPair(const std::string& owner, const std::string& keyName) {
+  const TestKeyPair& pair = KeyPairOf(owner);
+  ASSERT_TRUE(WriteStoredKeyPair(dir_.path(),
+                                 StoredKeyPair{pair.privateRecord, pair.publicRecord, KeyNameText(keyName)}));
+}
+
+std::string AppTest::writeCertificate(const std::string& file, const std::string& owner,
+                                      const std::vector<std::string>& authorities) {
+  const ByteBuffer& publicRecord = KeyPairOf(owner).publicRecord;
+  std::vector<ByteBuffer> certifications;
+  for (const std::string& authority : authorities) {
+    const std::vector<DataField> fields{{RecordText("Namn"), RecordText(owner + " Åkesson")},
+                                        {RecordText("E-post"), RecordText(owner + "@example.se")}};
+    std::optional<ByteBuffer> certification =
+        Certify(*generator_, fields, PrivateCertKeyOf(authority), publicRecord, kCertifiedAt);
+    EXPECT_TRUE(certification);
+    if (certification) certifications.push_back(*certification);
+  }
+  const std::optional<ByteBuffer> certificate = CreateCertificate(publicRecord, certifications);
+  EXPECT_TRUE(certificate);
+  WriteContainer(certificate.value_or(ByteBuffer()), path(file));
+  return path(file);
+}
+
+void AppTest::trustAuthority(const std::string& authority) {
+  ASSERT_EQ(AddTrustedKey(dir_.path(), PublicCertKeyOf(authority)), KeyOutcome::kOk);
+}
+
+void AppTest::approveCertificate(const std::string& certificate, bool approve) {
+  ui_.chooseFile(certificate);
+  ui_.onDialog(IDD_APPROVAL,
+               [approve](FakeView& v) { v.click(approve ? IDC_APPROVAL_YES : IDC_APPROVAL_NO); });
+}
+
+}  // namespace qs::test

@@ -1,0 +1,275 @@
+// The four file commands of the main window, from the name field to the finished file.
+#include <gtest/gtest.h>
+
+#include "app/resource_ids.h"
+#include "formats/oki_file.h"
+#include "platform/file.h"
+#include "tests/app/app_fixture.h"
+
+namespace qs {
+namespace {
+
+using Log = std::vector<std::string>;
+
+constexpr char kNoSource[] = "box@101: Du måste ange ett filnamn på källfilen!";
+constexpr char kNoKeys[] = "box@101: Fel: Kunde inte hämta krypteringsnycklar!";
+constexpr char kRecipientDialog[] =
+    "open@101: Välj mottagarens certifikat... | Certifikat (*.certificate)|*.certificate | certificate | ";
+constexpr char kSenderDialog[] =
+    "open@101: Välj sändarens certifikat... | Certifikat (*.certificate)|*.certificate | certificate | ";
+
+std::string EncryptSave(const std::string& suggestion) {
+  return "save@101: Välj plats för den krypterade filen... | Krypterad fil (*.encrypted)|*.encrypted | "
+         "encrypted | " +
+         suggestion;
+}
+
+std::string DecryptSave(const std::string& suggestion) {
+  return "save@101: Välj plats för filen... | Alla filer (*.*)|*.* |  | " + suggestion;
+}
+
+class FileCommands : public test::AppTest {
+ protected:
+  void SetUp() override { storeKeyPair("alice", "work key"); }
+
+  // Runs a command on the name in the field; the progress dialog runs its worker unless a
+  // script is given.
+  void run(int command, const std::string& source) {
+    main().type(IDC_MAIN_FILE_NAME, source);
+    main().click(command);
+  }
+
+  void expectProgress() {
+    ui_.onDialog(IDD_PROGRESS, [](test::FakeView&) {});
+  }
+
+  // Alice encrypts source for bob into target, approving bob's certificate.
+  void encryptForBob(const std::string& source, const std::string& target) {
+    approveCertificate(writeCertificate("bob.certificate", "bob"));
+    ui_.chooseFile(target);
+    expectProgress();
+    run(IDC_MAIN_ENCRYPT, source);
+  }
+
+  // Bob, holding his key pair now, decrypts source from alice into target.
+  void decryptFromAlice(const std::string& source, const std::string& target) {
+    storeKeyPair("bob", "bob key");
+    approveCertificate(writeCertificate("alice.certificate", "alice"));
+    ui_.chooseFile(target);
+    expectProgress();
+    run(IDC_MAIN_DECRYPT, source);
+  }
+};
+
+TEST_F(FileCommands, EncryptThenDecryptRunsEveryStepInOrderAndClearsTheName) {
+  const std::string content(5000, 'q');
+  encryptForBob(writeFile("doc.pdf", content), path("doc.pdf.encrypted"));
+  EXPECT_EQ(ui_.log(), (Log{kRecipientDialog, "dialog 115@101", "end 115: 1",
+                            EncryptSave("doc.pdf.encrypted"), "dialog 113@101", "pause 1000", "end 113: 1"}));
+  EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), "");
+  EXPECT_TRUE(state_.operation.ownPrivateKey.empty()) << "keys outlive the operation";
+
+  ui_.clearLog();
+  decryptFromAlice(path("doc.pdf.encrypted"), path("copy.pdf"));
+  EXPECT_EQ(ui_.log(), (Log{kSenderDialog, "dialog 115@101", "end 115: 1", DecryptSave("doc.pdf"),
+                            "dialog 113@101", "pause 1000", "end 113: 1"}));
+  EXPECT_EQ(test::ReadRaw(path("copy.pdf")), content);
+}
+
+TEST_F(FileCommands, UnicodeFileNamesWorkLikeAnyOther) {
+  for (const std::string name : {"€-rapport.pdf", "отчёт.txt"}) {
+    storeKeyPair("alice", "work key");
+    ui_.clearLog();
+    encryptForBob(writeFile(name, "innehåll " + name), path(name + ".encrypted"));
+    EXPECT_EQ(ui_.log()[3], EncryptSave(name + ".encrypted"));
+    ui_.clearLog();
+    decryptFromAlice(path(name + ".encrypted"), path("ut-" + name));
+    EXPECT_EQ(ui_.log()[3], DecryptSave(name));
+    EXPECT_EQ(test::ReadRaw(path("ut-" + name)), "innehåll " + name);
+  }
+}
+
+TEST_F(FileCommands, EncryptingAnEncryptedFileAgainNeedsAYes) {
+  ui_.answer(ui::Answer::kNo);
+  run(IDC_MAIN_ENCRYPT, writeFile("report.encrypted", "x"));
+  EXPECT_EQ(ui_.log(), (Log{"ask@101: Vill du kryptera filen ytterligare en gång?"}));
+
+  // A true suffix test: the name may hold the suffix twice.
+  ui_.clearLog();
+  ui_.answer(ui::Answer::kYes);
+  encryptForBob(writeFile("x.encrypted", "data"), path("x.encrypted.encrypted"));
+  ASSERT_EQ(ui_.log().size(), 8u);
+  EXPECT_EQ(ui_.log()[0], "ask@101: Vill du kryptera filen ytterligare en gång?");
+  EXPECT_EQ(ui_.log()[4], EncryptSave("x.encrypted.encrypted"));
+  ui_.clearLog();
+  ui_.answer(ui::Answer::kYes);
+  encryptForBob(path("x.encrypted.encrypted"), path("x.encrypted.encrypted.encrypted"));
+  EXPECT_EQ(ui_.log()[0], "ask@101: Vill du kryptera filen ytterligare en gång?");
+
+  ui_.clearLog();
+  decryptFromAlice(path("x.encrypted.encrypted.encrypted"), path("back.encrypted.encrypted"));
+  EXPECT_EQ(ui_.log()[3], DecryptSave("x.encrypted.encrypted"));
+  EXPECT_TRUE(test::ReadRaw(path("back.encrypted.encrypted")) ==
+              test::ReadRaw(path("x.encrypted.encrypted")));
+
+  ui_.clearLog();
+  approveCertificate(writeCertificate("bob.certificate", "bob"));
+  ui_.chooseFile(std::nullopt);
+  run(IDC_MAIN_ENCRYPT, writeFile("a.encrypted.txt", "x"));  // no question
+  EXPECT_EQ(ui_.log().front(), kRecipientDialog);
+}
+
+TEST_F(FileCommands, DecryptSuggestsTheNameWithoutItsSuffix) {
+  const std::string certificate = writeCertificate("alice.certificate", "alice");
+  for (const auto& [source, suggestion] :
+       {std::pair<std::string, std::string>{"C:\\x\\doc.pdf.encrypted", "doc.pdf"},
+        {"doc.bin", "doc.bin"},
+        {"/tmp/x.encrypted.encrypted", "x.encrypted"}}) {
+    ui_.clearLog();
+    approveCertificate(certificate);
+    ui_.chooseFile(std::nullopt);  // cancelling the save dialog ends the command
+    run(IDC_MAIN_DECRYPT, source);
+    EXPECT_EQ(ui_.log(), (Log{kSenderDialog, "dialog 115@101", "end 115: 1", DecryptSave(suggestion)}));
+  }
+}
+
+TEST_F(FileCommands, EmptyNameFieldStopsEveryCommandWithOneMessage) {
+  for (int command : {IDC_MAIN_ENCRYPT, IDC_MAIN_DECRYPT, IDC_MAIN_SIGN, IDC_MAIN_VERIFY}) {
+    ui_.clearLog();
+    run(command, "");
+    EXPECT_EQ(ui_.log(), (Log{kNoSource})) << command;
+  }
+  // A name that is nothing but a control character counts as empty.
+  ui_.clearLog();
+  run(IDC_MAIN_VERIFY, "\t");
+  EXPECT_EQ(ui_.log(), (Log{kNoSource}));
+}
+
+class FileCommandsWithoutEntropy : public test::AppTest {
+ protected:
+  FileCommandsWithoutEntropy() : AppTest(false) {}
+};
+
+TEST_F(FileCommandsWithoutEntropy, EncryptAndSignFirstCheckTheGenerator) {
+  for (int command : {IDC_MAIN_ENCRYPT, IDC_MAIN_SIGN}) {
+    ui_.clearLog();
+    main().type(IDC_MAIN_FILE_NAME, "");
+    main().click(command);
+    EXPECT_EQ(ui_.log(), (Log{"box@101: Fel: Slumptalsgeneratorn är inte initierad!"}));
+  }
+  // Decrypt and Verify need no random bytes.
+  ui_.clearLog();
+  main().click(IDC_MAIN_DECRYPT);
+  EXPECT_EQ(ui_.log(), (Log{kNoSource}));
+}
+
+TEST_F(FileCommands, SignThenVerifyShowsTheMessageAndTimestamp) {
+  const std::string source = writeFile("plan.txt", std::string(30000, 'p'));
+  ui_.onDialog(IDD_SIGNING_MESSAGE, [](test::FakeView& v) {
+    v.clickCheckBox(IDC_SIGNING_WITH_MESSAGE);
+    v.type(IDC_SIGNING_MESSAGE, "Hej\r\nvärlden");
+    v.click(IDC_SIGNING_CONTINUE);
+  });
+  ui_.chooseFile(path("plan.sig"));
+  expectProgress();
+  run(IDC_MAIN_SIGN, source);
+  EXPECT_EQ(ui_.log(),
+            (Log{"dialog 117@101", "end 117: 1",
+                 "save@101: Välj plats för signaturfilen... | Signaturfil (*.signature)|*.signature | "
+                 "signature | plan.txt_work_key.signature",
+                 "dialog 113@101", "pause 1000", "end 113: 1"}));
+  EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), "");
+
+  ui_.clearLog();
+  approveCertificate(writeCertificate("alice.certificate", "alice"));
+  ui_.chooseFile(path("plan.sig"));
+  expectProgress();
+  ui_.onDialog(IDD_SIGNATURE_RESULT, [this](test::FakeView& v) {
+    EXPECT_EQ(v.text(IDC_RESULT_MESSAGE), "Hej  världen");
+    EXPECT_EQ(v.text(IDC_RESULT_TIMESTAMP).size(), 16u);  // YYYY-MM-DD HH:MM
+    EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), path("plan.txt")) << "cleared before the result was shown";
+    v.click(IDC_RESULT_OK);
+  });
+  run(IDC_MAIN_VERIFY, source);
+  EXPECT_EQ(ui_.log(),
+            (Log{kSenderDialog, "dialog 115@101", "end 115: 1",
+                 "open@101: Välj signaturfil... | Signaturfil (*.signature)|*.signature | signature | ",
+                 "dialog 113@101", "pause 1000", "dialog 118@113", "end 118: 1", "end 113: 1"}));
+  EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), "");
+}
+
+TEST_F(FileCommands, SigningOrVerifyingASignatureFileNeedsAYes) {
+  const std::string signature = writeFile("plan.signature", "x");
+  ui_.answer(ui::Answer::kNo);
+  run(IDC_MAIN_SIGN, signature);
+  ui_.answer(ui::Answer::kNo);
+  run(IDC_MAIN_VERIFY, signature);
+  EXPECT_EQ(ui_.log(),
+            (Log{"ask@101: Vill du signera den digitala signaturen?",
+                 "ask@101: Källfilen är en signaturfil, antagligen vill du välja den andra filen som "
+                 "datakälla istället. Vill du verkligen verifiera en signatur över en signaturfil? "}));
+
+  // Yes goes on; cancelling the signing message ends the command.
+  ui_.clearLog();
+  ui_.answer(ui::Answer::kYes);
+  ui_.onDialog(IDD_SIGNING_MESSAGE, [](test::FakeView& v) { v.click(IDC_SIGNING_CANCEL); });
+  run(IDC_MAIN_SIGN, signature);
+  EXPECT_EQ(ui_.log(),
+            (Log{"ask@101: Vill du signera den digitala signaturen?", "dialog 117@101", "end 117: 0"}));
+}
+
+TEST_F(FileCommands, KeySelectionFailuresAndRefusals) {
+  // An unreadable certificate.
+  ui_.chooseFile(path("missing.certificate"));
+  run(IDC_MAIN_ENCRYPT, writeFile("a.txt", "a"));
+  EXPECT_EQ(ui_.log(), (Log{kRecipientDialog, kNoKeys}));
+
+  // Cancelling the certificate dialog, or refusing the certificate, ends silently.
+  ui_.clearLog();
+  ui_.chooseFile(std::nullopt);
+  main().click(IDC_MAIN_DECRYPT);
+  approveCertificate(writeCertificate("bob.certificate", "bob"), false);
+  main().click(IDC_MAIN_VERIFY);
+  EXPECT_EQ(ui_.log(), (Log{kSenderDialog, kSenderDialog, "dialog 115@101",
+                            "warn@115: Du bör bara använda certifikat som är pålitliga.", "end 115: 0"}));
+
+  // Without a stored key pair the approval comes first, the failure after it.
+  platform::RemoveFile(path("priv_key.bin"));
+  ui_.clearLog();
+  approveCertificate(path("bob.certificate"));
+  main().click(IDC_MAIN_ENCRYPT);
+  ui_.onDialog(IDD_SIGNING_MESSAGE, [](test::FakeView& v) { v.click(IDC_SIGNING_CONTINUE); });
+  main().click(IDC_MAIN_SIGN);
+  EXPECT_EQ(ui_.log(), (Log{kRecipientDialog, "dialog 115@101", "end 115: 1", kNoKeys, "dialog 117@101",
+                            "end 117: 1", kNoKeys}));
+}
+
+TEST_F(FileCommands, EncryptionFollowsTheSettingsAndDecryptionTheFile) {
+  test::WriteRaw(path("config.bin"), std::string("\x02\0\0\0\x01\x01", 6));  // OKI-format, compression
+  std::string status;
+  approveCertificate(writeCertificate("bob.certificate", "bob"));
+  ui_.chooseFile(path("oki.encrypted"));
+  ui_.onDialog(IDD_PROGRESS, [&status](test::FakeView& v) { status = v.text(IDC_PROGRESS_STATUS); });
+  run(IDC_MAIN_ENCRYPT, writeFile("a.txt", "OKI-innehåll"));
+  EXPECT_EQ(status, "Krypterar...");
+  bool isOki = false;
+  ASSERT_TRUE(DetectOkiFile(path("oki.encrypted"), isOki));
+  EXPECT_TRUE(isOki);
+
+  decryptFromAlice(path("oki.encrypted"), path("a-igen.txt"));
+  EXPECT_EQ(test::ReadRaw(path("a-igen.txt")), "OKI-innehåll");
+
+  // The next encryption reads config.bin again.
+  test::WriteRaw(path("config.bin"), std::string("\x02\0\0\0\x00\x01", 6));
+  storeKeyPair("alice", "work key");
+  approveCertificate(path("bob.certificate"));
+  ui_.chooseFile(path("native.encrypted"));
+  ui_.onDialog(IDD_PROGRESS, [&status](test::FakeView& v) { status = v.text(IDC_PROGRESS_STATUS); });
+  run(IDC_MAIN_ENCRYPT, path("a.txt"));
+  EXPECT_EQ(status, "Komprimerar och krypterar...");
+  ASSERT_TRUE(DetectOkiFile(path("native.encrypted"), isOki));
+  EXPECT_FALSE(isOki);
+}
+
+}  // namespace
+}  // namespace qs

@@ -1,0 +1,101 @@
+// The settings dialog over config.bin.
+#include "app/settings_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include "app/resource_ids.h"
+#include "platform/file.h"
+#include "tests/app/app_fixture.h"
+
+namespace qs {
+namespace {
+
+const std::vector<int> kFormats{IDC_SETTINGS_NATIVE, IDC_SETTINGS_OKI};
+
+class SettingsDialogTest : public test::AppTest {
+ protected:
+  // Opens the dialog from the menu with the script.
+  void open(test::FakeUi::Script script) {
+    ui_.onDialog(IDD_SETTINGS, std::move(script));
+    main().click(IDM_SETTINGS);
+  }
+
+  void writeConfig(const std::string& content) {
+    test::WriteRaw(path("config.bin"),
+                   std::string(1, static_cast<char>(content.size())) + std::string(3, '\0') + content);
+  }
+
+  std::string config() const { return test::ReadRaw(path("config.bin")); }
+
+  // format checked: "native" or "oki"; compression: its mark and whether it can be changed.
+  static void expectShown(test::FakeView& v, bool oki, bool compressionChecked, bool compressionEnabled) {
+    EXPECT_EQ(v.isChecked(IDC_SETTINGS_OKI), oki);
+    EXPECT_EQ(v.isChecked(IDC_SETTINGS_NATIVE), !oki);
+    EXPECT_EQ(v.isChecked(IDC_SETTINGS_COMPRESSION), compressionChecked);
+    EXPECT_EQ(v.isEnabled(IDC_SETTINGS_COMPRESSION), compressionEnabled);
+  }
+};
+
+TEST_F(SettingsDialogTest, ShowsWhatConfigBinHolds) {
+  open([](test::FakeView& v) {
+    EXPECT_EQ(v.placement(), "centred on 101");
+    expectShown(v, false, false, true);
+    v.click(IDC_SETTINGS_CANCEL);
+  });
+  EXPECT_EQ(ui_.log(), (std::vector<std::string>{"dialog 116@101", "end 116: 0"}));
+  EXPECT_FALSE(platform::FileExists(path("config.bin"))) << "reading creates nothing";
+
+  writeConfig("\x01");  // OKI-format, no compression
+  open([](test::FakeView& v) {
+    expectShown(v, true, false, false);
+    v.close();
+  });
+
+  writeConfig("\x07\x02");  // both count as 1
+  open([](test::FakeView& v) {
+    expectShown(v, true, true, false);
+    v.click(IDC_SETTINGS_OK);
+  });
+  EXPECT_EQ(config(), std::string("\x02\0\0\0\x01\x01", 6));
+  EXPECT_EQ(state_.settings.fileFormat, Settings::kOki);
+}
+
+TEST_F(SettingsDialogTest, TheFormatDecidesWhetherCompressionCanChange) {
+  open([](test::FakeView& v) {
+    v.clickCheckBox(IDC_SETTINGS_COMPRESSION);
+    v.clickRadio(IDC_SETTINGS_OKI, kFormats);
+    expectShown(v, true, true, false);  // the mark stays
+    v.clickRadio(IDC_SETTINGS_NATIVE, kFormats);
+    expectShown(v, false, true, true);
+    v.clickRadio(IDC_SETTINGS_OKI, kFormats);
+    v.click(IDC_SETTINGS_OK);
+  });
+  // A mark kept under OKI-format is stored, and shown again next time.
+  EXPECT_EQ(config(), std::string("\x02\0\0\0\x01\x01", 6));
+  open([](test::FakeView& v) {
+    expectShown(v, true, true, false);
+    v.clickRadio(IDC_SETTINGS_NATIVE, kFormats);
+    v.clickCheckBox(IDC_SETTINGS_COMPRESSION);
+    v.click(IDC_SETTINGS_OK);
+  });
+  EXPECT_EQ(config(), std::string("\x02\0\0\0\x00\x00", 6));
+}
+
+TEST_F(SettingsDialogTest, CancelAndCloseWriteNothing) {
+  writeConfig(std::string("\x01\0", 2));
+  for (bool close : {false, true}) {
+    open([close](test::FakeView& v) {
+      v.clickRadio(IDC_SETTINGS_NATIVE, kFormats);
+      v.clickCheckBox(IDC_SETTINGS_COMPRESSION);
+      if (close) {
+        v.close();
+      } else {
+        v.click(IDC_SETTINGS_CANCEL);
+      }
+    });
+    EXPECT_EQ(config(), std::string("\x02\0\0\0\x01\x00", 6));
+  }
+}
+
+}  // namespace
+}  // namespace qs
