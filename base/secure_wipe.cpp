@@ -1,11 +1,13 @@
 #include "base/secure_wipe.h"
 
+#include <cstring>
+
 namespace qs {
 
 void SecureWipe(void* data, std::size_t n) noexcept {
-  volatile unsigned char* p = static_cast<volatile unsigned char*>(data);
-  for (std::size_t i = 0; i < n; ++i) p[i] = 0;
-  // The barrier tells the compiler the zeroed memory is observed.
+  if (n == 0) return;  // data may then be null, which memset does not allow
+  std::memset(data, 0, n);
+  // The barrier tells the compiler the zeroed memory is observed, so the memset stays.
   __asm__ __volatile__("" : : "r"(data) : "memory");
 }
 

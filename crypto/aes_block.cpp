@@ -1,6 +1,11 @@
 #include "crypto/aes_block.h"
 
+#include <cstring>
+
+#include "base/secure_wipe.h"
+#include "crypto/aes_hardware.h"
 #include "crypto/aes_tables.h"
+#include "crypto/cpu_features.h"
 
 namespace qs {
 namespace {
@@ -49,14 +54,63 @@ void Rounds(const std::uint32_t* k, std::uint32_t rounds, const RoundTables& t, 
   }
 }
 
-}  // namespace
+using Block = std::span<std::uint8_t, kAesBlockBytes>;
 
-void AesEncryptBlock(const AesKeySchedule& schedule, std::span<std::uint8_t, kAesBlockBytes> block) {
+void PortableEncrypt(const AesKeySchedule& schedule, Block block) {
   Rounds<1>(schedule.encryptionKeys(), schedule.rounds(), kAesTables.encrypt, kAesTables.sbox, block);
 }
 
-void AesDecryptBlock(const AesKeySchedule& schedule, std::span<std::uint8_t, kAesBlockBytes> block) {
+void PortableDecrypt(const AesKeySchedule& schedule, Block block) {
   Rounds<3>(schedule.decryptionKeys(), schedule.rounds(), kAesTables.decrypt, kAesTables.inverseSbox, block);
+}
+
+void XorInto(std::uint8_t* target, const std::uint8_t* source) {
+  for (std::size_t i = 0; i < kAesBlockBytes; ++i) target[i] ^= source[i];
+}
+
+std::size_t BlockCount(std::span<std::uint8_t> data) { return data.size() / kAesBlockBytes; }
+
+Block BlockAt(std::span<std::uint8_t> data, std::size_t i) { return Block(data.data() + kAesBlockBytes * i, kAesBlockBytes); }
+
+}  // namespace
+
+void AesEncryptBlock(const AesKeySchedule& schedule, Block block) {
+  if (HardwareAesEnabled()) return AesHardwareEncryptBlocks(schedule, block.data(), 1);
+  PortableEncrypt(schedule, block);
+}
+
+void AesDecryptBlock(const AesKeySchedule& schedule, Block block) {
+  if (HardwareAesEnabled()) return AesHardwareDecryptBlocks(schedule, block.data(), 1);
+  PortableDecrypt(schedule, block);
+}
+
+void AesEncryptBlocks(const AesKeySchedule& schedule, std::span<std::uint8_t> data) {
+  if (HardwareAesEnabled()) return AesHardwareEncryptBlocks(schedule, data.data(), BlockCount(data));
+  for (std::size_t i = 0; i < BlockCount(data); ++i) PortableEncrypt(schedule, BlockAt(data, i));
+}
+
+void AesEncryptCbc(const AesKeySchedule& schedule, Block chain, std::span<std::uint8_t> data) {
+  if (HardwareAesEnabled()) return AesHardwareEncryptCbc(schedule, chain.data(), data.data(), BlockCount(data));
+  // Each plaintext block is overwritten by its ciphertext, which is then the chaining value.
+  for (std::size_t i = 0; i < BlockCount(data); ++i) {
+    const Block block = BlockAt(data, i);
+    XorInto(block.data(), chain.data());
+    PortableEncrypt(schedule, block);
+    std::memcpy(chain.data(), block.data(), kAesBlockBytes);
+  }
+}
+
+void AesDecryptCbc(const AesKeySchedule& schedule, Block chain, std::span<std::uint8_t> data) {
+  if (HardwareAesEnabled()) return AesHardwareDecryptCbc(schedule, chain.data(), data.data(), BlockCount(data));
+  std::uint8_t ciphertext[kAesBlockBytes];
+  for (std::size_t i = 0; i < BlockCount(data); ++i) {
+    const Block block = BlockAt(data, i);
+    std::memcpy(ciphertext, block.data(), kAesBlockBytes);
+    PortableDecrypt(schedule, block);
+    XorInto(block.data(), chain.data());
+    std::memcpy(chain.data(), ciphertext, kAesBlockBytes);
+  }
+  SecureWipe(ciphertext, sizeof(ciphertext));
 }
 
 }  // namespace qs

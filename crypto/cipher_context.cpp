@@ -6,16 +6,33 @@
 namespace qs {
 namespace {
 
-using Block = std::span<std::uint8_t, kAesBlockBytes>;
-
-Block BlockAt(std::uint8_t* bytes, std::uint32_t offset) { return Block(bytes + offset, kAesBlockBytes); }
-
-void XorInto(Block target, std::span<const std::uint8_t, kAesBlockBytes> source) {
-  for (std::size_t i = 0; i < kAesBlockBytes; ++i) target[i] ^= source[i];
-}
+// Blocks handed to the AES functions at once: enough for the hardware path to keep several in
+// flight, few enough that a cancel is noticed at once.
+constexpr std::uint32_t kBatchBytes = 32 * kAesBlockBytes;
 
 bool BlockDone(ProgressHook* hook) {
   return AdvanceAndContinue(hook, static_cast<std::int32_t>(kAesBlockBytes));
+}
+
+// Counts each block of a finished batch; false as soon as a cancel is seen.
+bool BatchDone(ProgressHook* hook, std::uint32_t bytes) {
+  for (std::uint32_t done = 0; done < bytes; done += kAesBlockBytes) {
+    if (!BlockDone(hook)) return false;
+  }
+  return true;
+}
+
+// Runs work over data in batches, counting blocks; false when cancelled. A cancel that is
+// already asked for lets only one more block through, as block-by-block work would.
+template <typename Work>
+bool InBatches(std::uint8_t* data, std::uint32_t length, ProgressHook* hook, Work work) {
+  for (std::uint32_t offset = 0, bytes = 0; offset < length; offset += bytes) {
+    const std::uint32_t batch = hook != nullptr && hook->cancelRequested() ? kAesBlockBytes : kBatchBytes;
+    bytes = std::min(batch, length - offset);
+    work(std::span<std::uint8_t>(data + offset, bytes));
+    if (!BatchDone(hook, bytes)) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -36,21 +53,11 @@ bool CipherContext::encryptPadded(ByteBuffer& data) {
   data.appendZeros(pad);
   data.at(data.length() - 1) = static_cast<std::uint8_t>(pad);
 
-  // Each plaintext block is overwritten by its ciphertext, which is then the chaining value.
-  std::uint8_t* bytes = data.data();
-  for (std::uint32_t offset = 0; offset < data.length(); offset += kBlockBytes) {
-    const Block block = BlockAt(bytes, offset);
-    XorInto(block, chain_.span());
-    AesEncryptBlock(schedule_, block);
-    std::memcpy(chain_.data(), block.data(), kBlockBytes);
-    if (!BlockDone(hook_)) {
-      chain_.wipe();
-      data.clear();
-      return false;
-    }
-  }
+  const bool done = InBatches(data.data(), data.length(), hook_,
+                              [&](std::span<std::uint8_t> batch) { AesEncryptCbc(schedule_, chain_.span(), batch); });
   chain_.wipe();
-  return true;
+  if (!done) data.clear();
+  return done;
 }
 
 bool CipherContext::decryptPadded(ByteBuffer& data) {
@@ -60,20 +67,10 @@ bool CipherContext::decryptPadded(ByteBuffer& data) {
   }
   // A copy, so that every failure leaves the caller's ciphertext as it was.
   ByteBuffer work(data);
-  SecretBytes<kBlockBytes> ciphertext;
-  std::uint8_t* bytes = work.data();
-  for (std::uint32_t offset = 0; offset < work.length(); offset += kBlockBytes) {
-    const Block block = BlockAt(bytes, offset);
-    std::memcpy(ciphertext.data(), block.data(), kBlockBytes);
-    AesDecryptBlock(schedule_, block);
-    XorInto(block, chain_.span());
-    chain_ = ciphertext;
-    if (!BlockDone(hook_)) {
-      chain_.wipe();
-      return false;
-    }
-  }
+  const bool done = InBatches(work.data(), work.length(), hook_,
+                              [&](std::span<std::uint8_t> batch) { AesDecryptCbc(schedule_, chain_.span(), batch); });
   chain_.wipe();
+  if (!done) return false;
 
   // The ciphertext is authenticated before it is decrypted, so this check on the padding
   // byte tells an attacker nothing the MAC has not already settled.
@@ -86,11 +83,8 @@ bool CipherContext::decryptPadded(ByteBuffer& data) {
 
 bool CipherContext::encryptPool(std::span<std::uint8_t, kPoolBytes> pool) {
   if (!ready()) return false;
-  for (std::uint32_t offset = 0; offset < kPoolBytes; offset += kBlockBytes) {
-    AesEncryptBlock(schedule_, BlockAt(pool.data(), offset));
-    if (!BlockDone(hook_)) return false;
-  }
-  return true;
+  return InBatches(pool.data(), kPoolBytes, hook_,
+                   [&](std::span<std::uint8_t> batch) { AesEncryptBlocks(schedule_, batch); });
 }
 
 std::optional<ByteBuffer> CipherContext::keystream(std::uint32_t length) {

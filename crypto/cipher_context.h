@@ -28,7 +28,8 @@ class CipherContext {
   bool ready() const { return schedule_.ready(); }
 
   // Optional and not owned: every block of the padded, pool and keystream operations adds
-  // 16 to its count, and a cancel request stops the operation after the current block.
+  // 16 to its count, and a cancel request stops the operation after the current batch of at
+  // most 32 blocks (after one block when it was made before the batch began).
   void setHook(ProgressHook* hook) { hook_ = hook; }
 
   // The IV of the next padded operation. Every padded operation clears the chaining block

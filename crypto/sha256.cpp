@@ -11,6 +11,9 @@ namespace {
 constexpr Sha256State kInitialState = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                        0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
 
+// Whole input blocks compressed in one call; a cancel is noticed after each batch.
+constexpr std::size_t kBatchBytes = 64 * kSha256BlockBytes;
+
 }  // namespace
 
 void Sha256Context::reset() {
@@ -30,10 +33,12 @@ bool Sha256Context::update(std::span<const std::uint8_t> bytes) {
   std::size_t used = count_ % kSha256BlockBytes;
   std::size_t i = 0;
   while (i < bytes.size()) {
+    std::size_t compressed = kSha256BlockBytes;
     if (used == 0 && bytes.size() - i >= kSha256BlockBytes) {
-      // Whole blocks are compressed straight from the input.
-      Sha256Compress(state_, bytes.subspan(i).first<kSha256BlockBytes>());
-      i += kSha256BlockBytes;
+      // Whole blocks are compressed straight from the input, a batch at a time.
+      compressed = std::min(kBatchBytes, (bytes.size() - i) / kSha256BlockBytes * kSha256BlockBytes);
+      Sha256CompressBlocks(state_, bytes.subspan(i, compressed));
+      i += compressed;
     } else {
       const std::size_t take = std::min(kSha256BlockBytes - used, bytes.size() - i);
       std::memcpy(block_.data() + used, bytes.data() + i, take);
@@ -44,9 +49,11 @@ bool Sha256Context::update(std::span<const std::uint8_t> bytes) {
       block_.wipe();
       used = 0;
     }
-    if (!AdvanceAndContinue(hook_, static_cast<std::int32_t>(kSha256BlockBytes))) {
-      restart();
-      return false;
+    for (std::size_t done = 0; done < compressed; done += kSha256BlockBytes) {
+      if (!AdvanceAndContinue(hook_, static_cast<std::int32_t>(kSha256BlockBytes))) {
+        restart();
+        return false;
+      }
     }
   }
   count_ += bytes.size();
