@@ -37,6 +37,10 @@ inline constexpr std::uint8_t kFixedSessionKey[32] = {1,  2,  3,  4,  5,  6,  7,
 // The keyId of the one trusted authority of the certificate target (the fixed signing key).
 inline constexpr char kFixedAuthorityKeyId[] = "fuzzkey1";
 
+// The hex value of key ("Private" or "Public") of the named pair in the test key file, for
+// programs that run outside the unit tests.
+ByteBuffer KeyFromPairsFile(const std::string& path, const std::string& pair, const std::string& key);
+
 // Stops the program at once: the target found a difference or a broken promise.
 [[noreturn]] void Fail(const char* what);
 
