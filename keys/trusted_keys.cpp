@@ -5,6 +5,7 @@
 #include "keys/key_files.h"
 #include "keys/key_store.h"
 #include "keys/record_text.h"
+#include "platform/file.h"
 #include "platform/working_folder.h"
 
 namespace qs {
@@ -53,7 +54,11 @@ std::vector<ByteBuffer> ReadTrustedKeys(const std::string& workingFolder) {
 KeyOutcome AddTrustedKey(const std::string& workingFolder, const ByteBuffer& publicCertKeyRecord) {
   const std::optional<CertKeyHeader> header = ReadCertKeyHeader(publicCertKeyRecord);
   if (!header || !IsPublicCertKey(publicCertKeyRecord)) return KeyOutcome::kCertKeyBadFormat;
-  std::vector<ByteBuffer> entries = ReadTrustedKeys(workingFolder);
+  // A list that exists but cannot be read is not replaced: writing only the new entry would
+  // drop every key it holds.
+  std::optional<std::vector<ByteBuffer>> list = ReadTrustedKeyList(workingFolder);
+  if (!list && platform::FileExists(ListPath(workingFolder))) return KeyOutcome::kTrustedKeyNotSaved;
+  std::vector<ByteBuffer> entries = list.value_or(std::vector<ByteBuffer>{});
   for (const ByteBuffer& entry : entries) {
     const std::optional<CertKeyHeader> existing = ReadCertKeyHeader(entry);
     if (existing && existing->keyId.equals(header->keyId)) return KeyOutcome::kTrustedKeyDuplicate;

@@ -30,7 +30,8 @@ std::vector<ByteBuffer> ReadTrustedKeys(const std::string& workingFolder);
 
 // Appends a "PublicCertKey" record: kCertKeyBadFormat for any other record (a private
 // certification key never enters the list), kTrustedKeyDuplicate when an entry has the
-// same keyId, kTrustedKeyNotSaved when the list is full (65535) or cannot be written.
+// same keyId, kTrustedKeyNotSaved when the list is full (65535), exists but cannot be read,
+// or cannot be written.
 KeyOutcome AddTrustedKey(const std::string& workingFolder, const ByteBuffer& publicCertKeyRecord);
 
 // Removes the entry at this place in the file (TrustedKeyRow::entry):

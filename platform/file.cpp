@@ -3,17 +3,20 @@
 #include <atomic>
 #include <chrono>
 
+#include "platform/file_fault.h"
 #include "platform/file_os.h"
 
 namespace qs::platform {
 
 std::optional<File> File::openRead(const std::string& path) {
+  if (FileCallFails()) return std::nullopt;
   const std::intptr_t h = os::OpenRead(path);
   if (h == os::kNoHandle) return std::nullopt;
   return File(h);
 }
 
 std::optional<File> File::create(const std::string& path) {
+  if (FileCallFails()) return std::nullopt;
   const std::intptr_t h = os::Create(path, false);
   if (h == os::kNoHandle) return std::nullopt;
   return File(h);
@@ -56,6 +59,7 @@ std::string TemporaryNameFor(const std::string& target) {
 }  // namespace
 
 std::optional<AtomicFileWriter> AtomicFileWriter::begin(const std::string& target) {
+  if (FileCallFails()) return std::nullopt;
   for (int attempt = 0; attempt < 16; ++attempt) {
     std::string temporary = TemporaryNameFor(target);
     const std::intptr_t h = os::Create(temporary, true);
@@ -87,7 +91,7 @@ void AtomicFileWriter::abandon() {
 bool AtomicFileWriter::commit() {
   if (done_) return false;
   const bool written = file_->flush() && file_->close();
-  if (!written || !os::Replace(temporary_, target_)) {
+  if (!written || FileCallFails() || !os::Replace(temporary_, target_)) {
     abandon();
     return false;
   }

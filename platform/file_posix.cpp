@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "platform/file.h"
+#include "platform/file_fault.h"
 #include "platform/file_os.h"
 
 namespace qs::platform {
@@ -54,6 +55,7 @@ std::uint64_t ProcessId() { return static_cast<std::uint64_t>(::getpid()); }
 }  // namespace os
 
 std::optional<std::size_t> File::read(std::uint8_t* out, std::size_t n) {
+  if (FileCallFails()) return std::nullopt;
   for (;;) {
     const ssize_t got = ::read(Fd(handle_), out, n);
     if (got >= 0) return static_cast<std::size_t>(got);
@@ -62,6 +64,7 @@ std::optional<std::size_t> File::read(std::uint8_t* out, std::size_t n) {
 }
 
 bool File::write(const std::uint8_t* data, std::size_t n) {
+  if (FileCallFails()) return false;
   while (n > 0) {
     const ssize_t put = ::write(Fd(handle_), data, n);
     if (put < 0 && errno == EINTR) continue;
@@ -82,7 +85,7 @@ std::optional<std::uint64_t> File::size() const {
   return static_cast<std::uint64_t>(st.st_size);
 }
 
-bool File::flush() { return ::fsync(Fd(handle_)) == 0; }
+bool File::flush() { return !FileCallFails() && ::fsync(Fd(handle_)) == 0; }
 
 bool File::close() {
   if (handle_ == os::kNoHandle) return true;

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/file.h"
+#include "platform/file_fault.h"
 #include "platform/file_os.h"
 #include "platform/widen_win32.h"
 
@@ -40,6 +41,7 @@ std::uint64_t ProcessId() { return GetCurrentProcessId(); }
 }  // namespace os
 
 std::optional<std::size_t> File::read(std::uint8_t* out, std::size_t n) {
+  if (FileCallFails()) return std::nullopt;
   DWORD got = 0;
   if (!ReadFile(Handle(handle_), out, static_cast<DWORD>(n < kMaxIo ? n : kMaxIo), &got, nullptr)) {
     return std::nullopt;
@@ -48,6 +50,7 @@ std::optional<std::size_t> File::read(std::uint8_t* out, std::size_t n) {
 }
 
 bool File::write(const std::uint8_t* data, std::size_t n) {
+  if (FileCallFails()) return false;
   while (n > 0) {
     DWORD put = 0;
     if (!WriteFile(Handle(handle_), data, static_cast<DWORD>(n < kMaxIo ? n : kMaxIo), &put, nullptr) ||
@@ -72,7 +75,7 @@ std::optional<std::uint64_t> File::size() const {
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-bool File::flush() { return FlushFileBuffers(Handle(handle_)) != 0; }
+bool File::flush() { return !FileCallFails() && FlushFileBuffers(Handle(handle_)) != 0; }
 
 bool File::close() {
   if (handle_ == os::kNoHandle) return true;

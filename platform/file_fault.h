@@ -1,0 +1,18 @@
+#pragma once
+#include <cstdint>
+
+namespace qs::platform {
+
+// A switch for tests that makes one file call fail, the way a full disk, a pulled drive or a
+// crash before the rename would. Counted calls: opening (read or create), read, write, flush
+// and the final rename of an atomic write. Inert until a test arms it.
+
+// Arms the switch: the nth counted call from now on (1 = the next one) fails; 0 disarms it.
+void FailNthFileCall(std::uint64_t nth);
+// True when the armed call has failed since the last FailNthFileCall.
+bool InjectedFileFaultHit();
+
+// Counts one call; true when it is the one to fail.
+bool FileCallFails();
+
+}  // namespace qs::platform

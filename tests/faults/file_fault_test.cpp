@@ -1,0 +1,140 @@
+// Every file call an operation makes is failed in turn, as a full disk, a pulled drive or a
+// crash before the final rename would fail it. Each failing run must report failure and
+// leave the folder exactly as it was: same names, same bytes, no temporary file.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "app/settings.h"
+#include "base/windows1252.h"
+#include "formats/encrypted_file.h"
+#include "formats/oki_file.h"
+#include "formats/signature_file.h"
+#include "keys/key_store.h"
+#include "keys/record_text.h"
+#include "keys/trusted_keys.h"
+#include "platform/file_fault.h"
+#include "platform/working_folder.h"
+#include "tests/formats/pipeline_fixture.h"
+#include "tests/keys/key_fixtures.h"
+
+namespace qs {
+namespace {
+
+using test::ListFolder;
+using test::ReadRaw;
+using test::WriteRaw;
+
+// Every name in the folder with its bytes.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  std::istringstream names(ListFolder(folder));
+  for (std::string name; std::getline(names, name);) {
+    if (!name.empty()) files[name] = ReadRaw(folder + "/" + name);
+  }
+  return files;
+}
+
+class FileFaultTest : public test::PipelineTest {
+ protected:
+  ~FileFaultTest() override { platform::FailNthFileCall(0); }
+
+  // Runs op with call 1, 2, ... failing until a run meets no fault, which must succeed.
+  // Returns the number of calls that were failed.
+  int failEveryCall(const std::function<bool()>& op) {
+    const std::map<std::string, std::string> before = Snapshot(folder());
+    for (int n = 1; n < 10000; ++n) {
+      platform::FailNthFileCall(static_cast<std::uint64_t>(n));
+      const bool ok = op();
+      const bool hit = platform::InjectedFileFaultHit();
+      platform::FailNthFileCall(0);
+      if (!hit) {
+        EXPECT_TRUE(ok) << "without a fault";
+        return n - 1;
+      }
+      EXPECT_FALSE(ok) << "call " << n << " failed, yet the operation reported success";
+      EXPECT_EQ(Snapshot(folder()), before) << "call " << n << " failed and the folder changed";
+      if (::testing::Test::HasFailure()) return n;
+    }
+    ADD_FAILURE() << "the operation never ran out of file calls";
+    return 0;
+  }
+
+  std::string folder() const {
+    const std::string any = path("x");
+    return any.substr(0, any.size() - 2);
+  }
+};
+
+TEST_F(FileFaultTest, NativeEncryptionAndDecryption) {
+  const std::string plain = makePlain("plain", 3000);
+  WriteRaw(path("enc"), "an older file");
+  ResultCode code;
+  for (bool compress : {false, true}) {
+    PipelineParams params{generator_.get(), compress, nullptr};
+    EXPECT_GT(failEveryCall([&] {
+      return EncryptFile(params, carol_.privateRecord, carol_.publicRecord, plain, path("enc"), code);
+    }), 3);
+  }
+  WriteRaw(path("out"), "an older file");
+  PipelineParams params{generator_.get(), false, nullptr};
+  EXPECT_GT(failEveryCall([&] {
+    return DecryptFile(params, carol_.privateRecord, carol_.publicRecord, path("enc"), path("out"), code);
+  }), 3);
+  EXPECT_EQ(ReadRaw(path("out")), ReadRaw(plain));
+}
+
+TEST_F(FileFaultTest, OkiEncryptionAndDecryption) {
+  const std::string plain = makePlain("plain", 3000);
+  WriteRaw(path("enc"), "an older file");
+  bool tooLarge = false;
+  OkiParams params{generator_.get(), nullptr, 0};
+  EXPECT_GT(failEveryCall([&] {
+    return EncryptOkiFile(params, plain, path("enc"), carol_.publicRecord, carol_.privateRecord, tooLarge);
+  }), 3);
+  WriteRaw(path("out"), "an older file");
+  EXPECT_GT(failEveryCall([&] {
+    return DecryptOkiFile(params, path("enc"), path("out"), carol_.publicRecord, carol_.privateRecord);
+  }), 3);
+  EXPECT_EQ(ReadRaw(path("out")), ReadRaw(plain));
+}
+
+TEST_F(FileFaultTest, Signing) {
+  const std::string data = makePlain("data", 30000);
+  WriteRaw(path("data.sig"), "an older file");
+  SignatureRequest request;
+  request.generator = generator_.get();
+  request.message = TextString(Utf8ToWindows1252("hej"));
+  EXPECT_GT(failEveryCall([&] { return SignFile(request, carol_.privateRecord, data, path("data.sig")); }), 3);
+  SignatureRequest check;
+  check.generator = generator_.get();
+  EXPECT_TRUE(VerifyFile(check, data, carol_.publicRecord, path("data.sig")));
+}
+
+TEST_F(FileFaultTest, WorkingFolderFiles) {
+  const std::string dir = folder();
+  test::StoreTestKeyPair(dir, "bob", "Bob");
+  EXPECT_GT(failEveryCall([&] {
+    return WriteStoredKeyPair(dir, StoredKeyPair{carol_.privateRecord, carol_.publicRecord, KeyNameText("Carol")});
+  }), 3);
+
+  ASSERT_EQ(AddTrustedKey(dir, test::CertKeyFrom("bob", "Org B", "0102030405060708").publicRecord), KeyOutcome::kOk);
+  EXPECT_GT(failEveryCall([&] {
+    return AddTrustedKey(dir, test::CertKeyFrom("carol", "Org C", "1112131415161718").publicRecord) ==
+           KeyOutcome::kOk;
+  }), 3);
+  EXPECT_EQ(ReadTrustedKeys(dir).size(), 2u);
+
+  ASSERT_TRUE(WriteSettings(dir, Settings{Settings::kOki, 0}));
+  EXPECT_GT(failEveryCall([&] { return WriteSettings(dir, Settings{Settings::kQuillseal, 1}); }), 3);
+  EXPECT_EQ(ReadSettings(dir).compression, 1);
+
+  const std::string seed = platform::JoinPath(dir, kSeedFileName);
+  ASSERT_TRUE(generator_->writeSeedFile(seed));
+  EXPECT_GT(failEveryCall([&] { return generator_->writeSeedFile(seed); }), 3);
+}
+
+}  // namespace
+}  // namespace qs
