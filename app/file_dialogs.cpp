@@ -49,4 +49,44 @@ ui::FileDialog PublicCertKeyDialog(const std::string& suggestion) {
           suggestion};
 }
 
+ui::FileDialog TrustedKeyFileDialog() {
+  return {"Välj publik certifieringsnyckel...",
+          {{"Publik certifieringsnyckel (*.public_cert_key)", "*.public_cert_key"}},
+          "public_cert_key",
+          ""};
+}
+
+ui::FileDialog PublicKeyExportDialog(const std::string& suggestion) {
+  return {"Välj plats för den publika nyckeln...",
+          {{"Publik nyckel (*.public_key)", "*.public_key"}},
+          "public_key",
+          suggestion};
+}
+
+ui::FileDialog BackupSaveDialog(const std::string& suggestion) {
+  return {"Välj plats för säkerhetskopian...",
+          {{"Säkerhetskopia av privat nyckel (*.key_backup)", "*.key_backup"}},
+          "key_backup",
+          suggestion};
+}
+
+// The filter's wording differs from the save dialog's; users have seen it so.
+ui::FileDialog BackupOpenDialog() {
+  return {"Välj säkerhetskopia...",
+          {{"Säkerhetskopieras privat nyckel (*.key_backup)", "*.key_backup"}},
+          "key_backup",
+          ""};
+}
+
+ui::FileDialog CertificationOpenDialog() {
+  return {"Välj certifiering...", {{"Certifiering (*.certification)", "*.certification"}}, "certification", ""};
+}
+
+ui::FileDialog CertificateSaveDialog(const std::string& suggestion) {
+  return {"Välj plats för certifikatet...",
+          {{"Certifikat (*.certificate)", "*.certificate"}},
+          "certificate",
+          suggestion};
+}
+
 }  // namespace qs

@@ -16,5 +16,11 @@ ui::FileDialog SignatureFileDialog();                               // open
 ui::FileDialog CertificateDialog(const std::string& title);          // open
 ui::FileDialog PrivateCertKeyDialog(const std::string& suggestion);  // save
 ui::FileDialog PublicCertKeyDialog(const std::string& suggestion);   // save
+ui::FileDialog TrustedKeyFileDialog();                               // open
+ui::FileDialog PublicKeyExportDialog(const std::string& suggestion);  // save
+ui::FileDialog BackupSaveDialog(const std::string& suggestion);      // save
+ui::FileDialog BackupOpenDialog();                                   // open
+ui::FileDialog CertificationOpenDialog();                            // open
+ui::FileDialog CertificateSaveDialog(const std::string& suggestion);  // save
 
 }  // namespace qs
