@@ -82,6 +82,24 @@ ui::FileDialog CertificationOpenDialog() {
   return {"Välj certifiering...", {{"Certifiering (*.certification)", "*.certification"}}, "certification", ""};
 }
 
+ui::FileDialog CertificationSaveDialog(const std::string& suggestion) {
+  return {"Välj plats för certifieringen...",
+          {{"Certifiering (*.certification)", "*.certification"}},
+          "certification",
+          suggestion};
+}
+
+ui::FileDialog PublicKeyOpenDialog() {
+  return {"Välj publik nyckel...", {{"Publik nyckel (*.public_key)", "*.public_key"}}, "public_key", ""};
+}
+
+ui::FileDialog PrivateCertKeyOpenDialog() {
+  return {"Välj privat certifieringsnyckel...",
+          {{"Privat certifieringsnyckel (*.private_cert_key)", "*.private_cert_key"}},
+          "private_cert_key",
+          ""};
+}
+
 ui::FileDialog CertificateSaveDialog(const std::string& suggestion) {
   return {"Välj plats för certifikatet...",
           {{"Certifikat (*.certificate)", "*.certificate"}},

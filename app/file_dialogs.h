@@ -21,6 +21,9 @@ ui::FileDialog PublicKeyExportDialog(const std::string& suggestion);  // save
 ui::FileDialog BackupSaveDialog(const std::string& suggestion);      // save
 ui::FileDialog BackupOpenDialog();                                   // open
 ui::FileDialog CertificationOpenDialog();                            // open
+ui::FileDialog CertificationSaveDialog(const std::string& suggestion);  // save
+ui::FileDialog PublicKeyOpenDialog();                                // open
+ui::FileDialog PrivateCertKeyOpenDialog();                           // open
 ui::FileDialog CertificateSaveDialog(const std::string& suggestion);  // save
 
 }  // namespace qs

@@ -1,5 +1,6 @@
 #include "app/main_dialog.h"
 
+#include "app/certify_dialog.h"
 #include "app/file_commands.h"
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
@@ -56,7 +57,7 @@ void MainDialog::chooseFile(ui::View& view) {
   if (path) view.setText(IDC_MAIN_FILE_NAME, CutAtControl(*path));
 }
 
-// The menu's dialogs and commands. Certification joins this switch once it is built.
+// The menu's dialogs and commands.
 void MainDialog::runMenuDialog(ui::View& view, int control) {
   switch (control) {
     case IDM_SETTINGS: {
@@ -94,6 +95,11 @@ void MainDialog::runMenuDialog(ui::View& view, int control) {
     case IDM_CREATE_CERTIFICATE: {
       PersonalCertificateDialog certificate(ui_, state_);
       ui_.runDialog(IDD_CERTIFICATE, certificate, &view);
+      break;
+    }
+    case IDM_CERTIFY: {
+      CertifyDialog certify(ui_, state_);
+      ui_.runDialog(IDD_CERTIFY, certify, &view);
       break;
     }
     case IDM_TRUSTED_KEYS: {
