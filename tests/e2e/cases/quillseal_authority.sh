@@ -29,6 +29,17 @@ file_dialog() {
   drv "filename C:\\e2e\\$2" ok
 }
 
+# until_reply COMMAND EXPECTED: a click is posted, so what it changes shows a moment later.
+until_reply() {
+  local i
+  for i in $(seq 50); do
+    drv "$1"
+    [[ $reply == "$2" ]] && return 0
+    sleep 0.1
+  done
+  fail "'$1' never replied '$2'"
+}
+
 # create_keys NAME: the key-pair dialog that is open makes its keys under that name.
 create_keys() {
   expect_dialog "Skapa nytt nyckelpar"
@@ -89,7 +100,7 @@ case_authority_and_user_do_the_whole_story_in_the_program() {
   drv "settext 1055 Namn" ok
   drv "settext 1056 Alice Åström" ok
   drv "click 1027" ok
-  drv "enabled 1071" "enabled yes"
+  until_reply "enabled 1071" "enabled yes"
   drv "text 1055" "text "
   shot
   drv "click 1021" ok
@@ -112,7 +123,7 @@ case_authority_and_user_do_the_whole_story_in_the_program() {
   drv "click 1017" ok
   file_dialog "Välj certifiering..." alice.certification
   drv "wait $E2E_TIMEOUT Skapa personligt certifikat" "dialog Skapa personligt certifikat"
-  drv "enabled 1070" "enabled yes"
+  until_reply "enabled 1070" "enabled yes"
   shot
   drv "click 1018" ok
   expect_dialog "Välj plats för certifikatet..."
@@ -165,7 +176,7 @@ case_authority_and_user_do_the_whole_story_in_the_program() {
   drv "click 1012" ok
   file_dialog "Välj säkerhetskopia..." alice.key_backup
   drv "wait $E2E_TIMEOUT Nyckelpar" "dialog Nyckelpar"
-  drv "text 1014" "text $fingerprint"
+  until_reply "text 1014" "text $fingerprint"
   drv "text 1069" "text Alice nyckel"
   shot
   cmp "$wd/priv_key.bin" "$data/original.bin" || fail "the restored key pair differs"
