@@ -19,7 +19,8 @@ class CertifyDialog : public MouseFeedingController {
   // and refuse the certification.
   static constexpr std::uint32_t kMaxTyped = 999;
 
-  CertifyDialog(ui::Ui& ui, AppState& state) : MouseFeedingController(state.generator), ui_(ui), state_(state) {}
+  CertifyDialog(ui::Ui& ui, AppState& state)
+      : MouseFeedingController(state.generator), ui_(ui), state_(state) {}
 
   void onInit(ui::View& view) override;
   void onCommand(ui::View& view, int control) override;

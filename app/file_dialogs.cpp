@@ -79,7 +79,8 @@ ui::FileDialog BackupOpenDialog() {
 }
 
 ui::FileDialog CertificationOpenDialog() {
-  return {"Välj certifiering...", {{"Certifiering (*.certification)", "*.certification"}}, "certification", ""};
+  return {
+      "Välj certifiering...", {{"Certifiering (*.certification)", "*.certification"}}, "certification", ""};
 }
 
 ui::FileDialog CertificationSaveDialog(const std::string& suggestion) {

@@ -26,7 +26,8 @@ class InfoDialog : public MouseFeedingController {
 // a backup and creating a new pair, each after the question before overwriting. Ends with 1.
 class KeyPairInfoDialog : public MouseFeedingController {
  public:
-  KeyPairInfoDialog(ui::Ui& ui, AppState& state) : MouseFeedingController(state.generator), ui_(ui), state_(state) {}
+  KeyPairInfoDialog(ui::Ui& ui, AppState& state)
+      : MouseFeedingController(state.generator), ui_(ui), state_(state) {}
 
   void onInit(ui::View& view) override;
   void onCommand(ui::View& view, int control) override;

@@ -49,8 +49,8 @@ void BackUpKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner) {
 
 bool ConfirmOverwriteKeyPair(ui::Ui& ui, const AppState& state, ui::View& owner) {
   if (!KeyPairStored(state.workingFolder)) return true;
-  return ui.messageBox(&owner, key_text::kOverwriteKeyPairQuestion, ui::Buttons::kYesNo, ui::Icon::kWarning) ==
-         ui::Answer::kYes;
+  return ui.messageBox(&owner, key_text::kOverwriteKeyPairQuestion, ui::Buttons::kYesNo,
+                       ui::Icon::kWarning) == ui::Answer::kYes;
 }
 
 void RestoreKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner) {

@@ -12,7 +12,8 @@ namespace qs {
 // as on "Stäng".
 class PersonalCertificateDialog : public MouseFeedingController {
  public:
-  PersonalCertificateDialog(ui::Ui& ui, AppState& state) : MouseFeedingController(state.generator), ui_(ui), state_(state) {}
+  PersonalCertificateDialog(ui::Ui& ui, AppState& state)
+      : MouseFeedingController(state.generator), ui_(ui), state_(state) {}
 
   void onInit(ui::View& view) override;
   void onCommand(ui::View& view, int control) override;

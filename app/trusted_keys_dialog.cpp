@@ -9,8 +9,8 @@
 namespace qs {
 
 void TrustedKeysDialog::onInit(ui::View& view) {
-  view.setColumns(IDC_TRUSTED_LIST, {{"Organisation", 150}, {"Typ", 75}, {"Key-ID", 125}, {"Fingerprint", 425}},
-                  {});
+  view.setColumns(IDC_TRUSTED_LIST,
+                  {{"Organisation", 150}, {"Typ", 75}, {"Key-ID", 125}, {"Fingerprint", 425}}, {});
   fill(view);
 }
 
@@ -33,7 +33,8 @@ void TrustedKeysDialog::onCommand(ui::View& view, int control) {
 void TrustedKeysDialog::fill(ui::View& view) {
   view.clearRows(IDC_TRUSTED_LIST);
   TrustedKeyListing listing = ListTrustedKeys(state_.workingFolder);
-  for (std::size_t i = 0; i < listing.unreadable.size(); ++i) tell(view, KeyOutcome::kStoredTrustedKeyUnreadable);
+  for (std::size_t i = 0; i < listing.unreadable.size(); ++i)
+    tell(view, KeyOutcome::kStoredTrustedKeyUnreadable);
   for (const TrustedKeyRow& row : listing.rows) {
     view.addRow(IDC_TRUSTED_LIST, {row.organisation, row.keyType, row.keyId, row.fingerprint}, -1);
   }
@@ -66,7 +67,8 @@ void TrustedKeysDialog::remove(ui::View& view) {
   if (ui_.messageBox(&view, key_text::kRemoveTrustedKeyQuestion, ui::Buttons::kYesNo, ui::Icon::kNone) !=
       ui::Answer::kYes)
     return;
-  const KeyOutcome removed = RemoveTrustedKey(state_.workingFolder, rows_[static_cast<std::size_t>(*row)].entry);
+  const KeyOutcome removed =
+      RemoveTrustedKey(state_.workingFolder, rows_[static_cast<std::size_t>(*row)].entry);
   if (removed != KeyOutcome::kOk) {
     tell(view, removed);
     return;

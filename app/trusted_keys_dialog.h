@@ -11,7 +11,8 @@ namespace qs {
 // ".public_cert_key" file (after the confirmation dialog 126) and removing. Ends with 1.
 class TrustedKeysDialog : public MouseFeedingController {
  public:
-  TrustedKeysDialog(ui::Ui& ui, AppState& state) : MouseFeedingController(state.generator), ui_(ui), state_(state) {}
+  TrustedKeysDialog(ui::Ui& ui, AppState& state)
+      : MouseFeedingController(state.generator), ui_(ui), state_(state) {}
 
   void onInit(ui::View& view) override;
   void onCommand(ui::View& view, int control) override;

@@ -55,8 +55,10 @@ class CertifyDialogTest : public test::AppTest {
 
   void confirm(int button) {
     ui_.onDialog(IDD_CERTIFY_CONFIRM, [button](test::FakeView& v) {
-      if (button == 0) v.close();
-      else v.click(button);
+      if (button == 0)
+        v.close();
+      else
+        v.click(button);
     });
   }
 
@@ -83,13 +85,14 @@ TEST_F(CertifyDialogTest, ChoosingFilesFillsThePathFields) {
     EXPECT_EQ(v.text(IDC_CERTIFY_CERT_KEY), certKey_);
     v.click(IDC_CERTIFY_CLOSE);
   });
-  EXPECT_EQ(ui_.log(),
-            (Log{"dialog 106@101",
-                 "open@106: Välj publik nyckel... | Publik nyckel (*.public_key)|*.public_key | public_key | ",
-                 "open@106: Välj privat certifieringsnyckel... | Privat certifieringsnyckel "
-                 "(*.private_cert_key)|*.private_cert_key | private_cert_key | ",
-                 "open@106: Välj publik nyckel... | Publik nyckel (*.public_key)|*.public_key | public_key | ",
-                 "end 106: 1"}));
+  EXPECT_EQ(
+      ui_.log(),
+      (Log{"dialog 106@101",
+           "open@106: Välj publik nyckel... | Publik nyckel (*.public_key)|*.public_key | public_key | ",
+           "open@106: Välj privat certifieringsnyckel... | Privat certifieringsnyckel "
+           "(*.private_cert_key)|*.private_cert_key | private_cert_key | ",
+           "open@106: Välj publik nyckel... | Publik nyckel (*.public_key)|*.public_key | public_key | ",
+           "end 106: 1"}));
 }
 
 TEST_F(CertifyDialogTest, FieldsAreAddedAndRemovedByRow) {
@@ -135,10 +138,11 @@ TEST_F(CertifyDialogTest, TheConfirmedTimeIsTheSignedTime) {
     certify(v, publicKey_, certKey_);
   });
   EXPECT_EQ(ui_.log().back(), "end 106: 1");
-  EXPECT_EQ(ui_.logOf("save"),
-            (Log{"save@106: Välj plats för certifieringen... | Certifiering (*.certification)|*.certification | "
-                 "certification | alice_key_Acme_" +
-                 HexString(test::AuthorityKeyId("Acme"))}));
+  EXPECT_EQ(
+      ui_.logOf("save"),
+      (Log{"save@106: Välj plats för certifieringen... | Certifiering (*.certification)|*.certification | "
+           "certification | alice_key_Acme_" +
+           HexString(test::AuthorityKeyId("Acme"))}));
   const std::optional<ByteBuffer> written = ReadKeyFile(target);
   ASSERT_TRUE(written);
   const std::optional<CertificationRecord> record = ReadCertification(*written);
@@ -210,7 +214,8 @@ TEST_F(CertifyDialogTest, TheLimitsThemselvesAreCertified) {
   confirm(IDC_CERTIFY_CONFIRM_YES);
   ui_.chooseFile(path("full.certification"));
   open([this](test::FakeView& v) {
-    for (int i = 0; i < 20; ++i) AddField(v, std::string(20, static_cast<char>('a' + i)), std::string(150, 'v'));
+    for (int i = 0; i < 20; ++i)
+      AddField(v, std::string(20, static_cast<char>('a' + i)), std::string(150, 'v'));
     certify(v, publicKey_, certKey_);
   });
   EXPECT_EQ(ui_.log().back(), "end 106: 1");

@@ -15,9 +15,11 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-constexpr char kOverwrite[] = "ask@104: Det finns redan ett lagrat nyckelpar. Vill du skriva över det nyckelparet?";
+constexpr char kOverwrite[] =
+    "ask@104: Det finns redan ett lagrat nyckelpar. Vill du skriva över det nyckelparet?";
 constexpr char kRestoreDialog[] =
-    "open@104: Välj säkerhetskopia... | Säkerhetskopieras privat nyckel (*.key_backup)|*.key_backup | key_backup | ";
+    "open@104: Välj säkerhetskopia... | Säkerhetskopieras privat nyckel (*.key_backup)|*.key_backup | "
+    "key_backup | ";
 
 std::string FingerprintOf(const std::string& owner) {
   return HexString(*ComputeFingerprint(test::KeyPairOf(owner).publicRecord));
@@ -136,9 +138,9 @@ TEST_F(KeyPairInfoDialogTest, CreatingANewPairAsksFirstAndOpensOnTopOfTheDialog)
 }
 
 TEST_F(KeyPairInfoDialogTest, EncryptionInformationAndAboutCloseEitherWay) {
-  for (const auto& [menu, dialog, button] : {std::tuple{IDM_ENCRYPTION_INFO, IDD_ENCRYPTION_INFO,
-                                                        IDC_ENCRYPTION_INFO_CLOSE},
-                                             std::tuple{IDM_ABOUT, IDD_ABOUT, IDC_ABOUT_OK}}) {
+  for (const auto& [menu, dialog, button] :
+       {std::tuple{IDM_ENCRYPTION_INFO, IDD_ENCRYPTION_INFO, IDC_ENCRYPTION_INFO_CLOSE},
+        std::tuple{IDM_ABOUT, IDD_ABOUT, IDC_ABOUT_OK}}) {
     ui_.onDialog(dialog, [button](test::FakeView& v) {
       EXPECT_EQ(v.placement(), "centred on 101");
       v.click(button);

@@ -18,9 +18,11 @@ namespace {
 using Log = std::vector<std::string>;
 
 constexpr char kExportDialog[] =
-    "save@101: Välj plats för den publika nyckeln... | Publik nyckel (*.public_key)|*.public_key | public_key | ";
+    "save@101: Välj plats för den publika nyckeln... | Publik nyckel (*.public_key)|*.public_key | "
+    "public_key | ";
 constexpr char kBackupDialog[] =
-    "save@101: Välj plats för säkerhetskopian... | Säkerhetskopia av privat nyckel (*.key_backup)|*.key_backup | "
+    "save@101: Välj plats för säkerhetskopian... | Säkerhetskopia av privat nyckel "
+    "(*.key_backup)|*.key_backup | "
     "key_backup | ";
 constexpr char kBackupWarning[] =
     "warn@101: VARNING! Nyckelparet innehåller den privata nyckel som måste hållas hemlig, lagra det "
@@ -63,8 +65,8 @@ TEST_F(KeyPairCommandsTest, BackupWarnsThenCopiesTheKeyPairUnderItsFingerprint) 
   const std::string fingerprint = HexString(*ComputeFingerprint(test::KeyPairOf("alice").publicRecord));
   ui_.chooseFile(path("alice.key_backup"));
   main().click(IDM_BACKUP_KEY_PAIR);
-  EXPECT_EQ(ui_.log(),
-            (Log{kBackupWarning, kBackupDialog + fingerprint, "warn@101: Nyckelparet har säkerhetskopierats!"}));
+  EXPECT_EQ(ui_.log(), (Log{kBackupWarning, kBackupDialog + fingerprint,
+                            "warn@101: Nyckelparet har säkerhetskopierats!"}));
   EXPECT_EQ(fingerprint.size(), 64u);
   EXPECT_EQ(test::ReadRaw(path("alice.key_backup")), test::ReadRaw(path("priv_key.bin")));
 }

@@ -114,10 +114,12 @@ TEST_F(PersonalCertificateDialogTest, OnlyCertificationsOfTheOwnKeyAreAccepted) 
     v.click(IDC_CERTIFICATE_CREATE);
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("box"),
-            (Log{"box@105: Kunde inte läsa certifiering från fil!", "box@105: Kunde inte läsa certifiering från fil!",
-                 "box@105: Kunde inte skapa certifikatet. Kontrollera att certifieringarna gäller för den publika "
-                 "nyckeln tillhörande den lagrade privata nyckeln och ingen annan nyckel."}));
+  EXPECT_EQ(
+      ui_.logOf("box"),
+      (Log{"box@105: Kunde inte läsa certifiering från fil!",
+           "box@105: Kunde inte läsa certifiering från fil!",
+           "box@105: Kunde inte skapa certifikatet. Kontrollera att certifieringarna gäller för den publika "
+           "nyckeln tillhörande den lagrade privata nyckeln och ingen annan nyckel."}));
   EXPECT_TRUE(ui_.logOf("save").empty());
 }
 

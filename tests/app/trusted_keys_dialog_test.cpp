@@ -18,7 +18,8 @@ namespace {
 using Log = std::vector<std::string>;
 
 constexpr char kAddTitle[] =
-    "open@108: Välj publik certifieringsnyckel... | Publik certifieringsnyckel (*.public_cert_key)|*.public_cert_key "
+    "open@108: Välj publik certifieringsnyckel... | Publik certifieringsnyckel "
+    "(*.public_cert_key)|*.public_cert_key "
     "| public_cert_key | ";
 
 std::vector<std::string> Organisations(const test::FakeControl& list) {
@@ -52,8 +53,10 @@ class TrustedKeysDialogTest : public test::AppTest {
   void offer(const std::string& file, int button) {
     ui_.chooseFile(file);
     ui_.onDialog(IDD_TRUST_CONFIRM, [button](test::FakeView& v) {
-      if (button == 0) v.close();
-      else v.click(button);
+      if (button == 0)
+        v.close();
+      else
+        v.click(button);
     });
   }
 };
@@ -150,8 +153,9 @@ TEST_F(TrustedKeysDialogTest, FilesThatAreNoPublicCertificationKeyAreRefused) {
     v.click(IDC_TRUSTED_ADD);
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("box"), (Log{"box@108: Kunde inte läsa nyckelfilen!", "box@108: Kunde inte läsa nyckeln!",
-                                   "box@108: Kunde inte läsa fingerprint!"}));
+  EXPECT_EQ(ui_.logOf("box"),
+            (Log{"box@108: Kunde inte läsa nyckelfilen!", "box@108: Kunde inte läsa nyckeln!",
+                 "box@108: Kunde inte läsa fingerprint!"}));
   EXPECT_TRUE(ui_.logOf("dialog 126").empty());
   EXPECT_FALSE(ReadTrustedKeyList(dir_.path()));
 }
@@ -213,7 +217,8 @@ TEST_F(TrustedKeysDialogTest, RowsPastAnUnreadableEntryRemoveTheirOwn) {
     EXPECT_EQ(Organisations(v.control(IDC_TRUSTED_LIST)), (std::vector<std::string>{"Acme"}));
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("box"), (Log{"box@108: Kunde läsa lagrad nyckel!", "box@108: Kunde läsa lagrad nyckel!"}));
+  EXPECT_EQ(ui_.logOf("box"),
+            (Log{"box@108: Kunde läsa lagrad nyckel!", "box@108: Kunde läsa lagrad nyckel!"}));
   EXPECT_EQ(TrustedOrganisations(dir_.path()), (std::vector<std::string>{"Acme", "?"}));
 }
 
