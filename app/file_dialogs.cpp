@@ -49,4 +49,63 @@ ui::FileDialog PublicCertKeyDialog(const std::string& suggestion) {
           suggestion};
 }
 
+ui::FileDialog TrustedKeyFileDialog() {
+  return {"Välj publik certifieringsnyckel...",
+          {{"Publik certifieringsnyckel (*.public_cert_key)", "*.public_cert_key"}},
+          "public_cert_key",
+          ""};
+}
+
+ui::FileDialog PublicKeyExportDialog(const std::string& suggestion) {
+  return {"Välj plats för den publika nyckeln...",
+          {{"Publik nyckel (*.public_key)", "*.public_key"}},
+          "public_key",
+          suggestion};
+}
+
+ui::FileDialog BackupSaveDialog(const std::string& suggestion) {
+  return {"Välj plats för säkerhetskopian...",
+          {{"Säkerhetskopia av privat nyckel (*.key_backup)", "*.key_backup"}},
+          "key_backup",
+          suggestion};
+}
+
+// The filter's wording differs from the save dialog's; users have seen it so.
+ui::FileDialog BackupOpenDialog() {
+  return {"Välj säkerhetskopia...",
+          {{"Säkerhetskopieras privat nyckel (*.key_backup)", "*.key_backup"}},
+          "key_backup",
+          ""};
+}
+
+ui::FileDialog CertificationOpenDialog() {
+  return {
+      "Välj certifiering...", {{"Certifiering (*.certification)", "*.certification"}}, "certification", ""};
+}
+
+ui::FileDialog CertificationSaveDialog(const std::string& suggestion) {
+  return {"Välj plats för certifieringen...",
+          {{"Certifiering (*.certification)", "*.certification"}},
+          "certification",
+          suggestion};
+}
+
+ui::FileDialog PublicKeyOpenDialog() {
+  return {"Välj publik nyckel...", {{"Publik nyckel (*.public_key)", "*.public_key"}}, "public_key", ""};
+}
+
+ui::FileDialog PrivateCertKeyOpenDialog() {
+  return {"Välj privat certifieringsnyckel...",
+          {{"Privat certifieringsnyckel (*.private_cert_key)", "*.private_cert_key"}},
+          "private_cert_key",
+          ""};
+}
+
+ui::FileDialog CertificateSaveDialog(const std::string& suggestion) {
+  return {"Välj plats för certifikatet...",
+          {{"Certifikat (*.certificate)", "*.certificate"}},
+          "certificate",
+          suggestion};
+}
+
 }  // namespace qs

@@ -1,11 +1,16 @@
 #include "app/main_dialog.h"
 
+#include "app/certify_dialog.h"
 #include "app/file_commands.h"
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
+#include "app/info_dialogs.h"
+#include "app/key_pair_commands.h"
 #include "app/key_pair_dialog.h"
+#include "app/personal_certificate_dialog.h"
 #include "app/resource_ids.h"
 #include "app/settings_dialog.h"
+#include "app/trusted_keys_dialog.h"
 
 namespace qs {
 
@@ -52,9 +57,7 @@ void MainDialog::chooseFile(ui::View& view) {
   if (path) view.setText(IDC_MAIN_FILE_NAME, CutAtControl(*path));
 }
 
-// The menu's dialogs. Key-pair information, backup, the personal certificate, the public-key
-// export, trusted keys, certification, encryption information and About have their menu
-// entries already; their dialogs join this switch as they are built.
+// The menu's dialogs and commands.
 void MainDialog::runMenuDialog(ui::View& view, int control) {
   switch (control) {
     case IDM_SETTINGS: {
@@ -66,6 +69,42 @@ void MainDialog::runMenuDialog(ui::View& view, int control) {
       state_.keyGenCertificationMode = true;
       KeyPairDialog keyPair(ui_, state_);
       ui_.runDialog(IDD_KEY_PAIR, keyPair, &view);
+      break;
+    }
+    case IDM_ENCRYPTION_INFO: {
+      InfoDialog info(state_, IDC_ENCRYPTION_INFO_CLOSE);
+      ui_.runDialog(IDD_ENCRYPTION_INFO, info, &view);
+      break;
+    }
+    case IDM_ABOUT: {
+      InfoDialog about(state_, IDC_ABOUT_OK);
+      ui_.runDialog(IDD_ABOUT, about, &view);
+      break;
+    }
+    case IDM_KEY_PAIR_INFO: {
+      KeyPairInfoDialog keyPair(ui_, state_);
+      ui_.runDialog(IDD_KEY_PAIR_INFO, keyPair, &view);
+      break;
+    }
+    case IDM_EXPORT_PUBLIC_KEY:
+      ExportPublicKeyCommand(ui_, state_, view);
+      break;
+    case IDM_BACKUP_KEY_PAIR:
+      BackUpKeyPairCommand(ui_, state_, view);
+      break;
+    case IDM_CREATE_CERTIFICATE: {
+      PersonalCertificateDialog certificate(ui_, state_);
+      ui_.runDialog(IDD_CERTIFICATE, certificate, &view);
+      break;
+    }
+    case IDM_CERTIFY: {
+      CertifyDialog certify(ui_, state_);
+      ui_.runDialog(IDD_CERTIFY, certify, &view);
+      break;
+    }
+    case IDM_TRUSTED_KEYS: {
+      TrustedKeysDialog trusted(ui_, state_);
+      ui_.runDialog(IDD_TRUSTED_KEYS, trusted, &view);
       break;
     }
     default:

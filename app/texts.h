@@ -51,4 +51,8 @@ inline constexpr char kNeedOrganisation[] = "Du måste skriva in ett namn på or
 inline constexpr char kGenerating[] = "Vänta medan nyckelparet genereras. Detta kan ta flera minuter.";
 inline constexpr char kKeyGenerationFailed[] = "Fel: Kunde inte skapa krypteringsnyckel.";
 inline constexpr char kKeyPairNotSaved[] = "Fel: Kunde inte spara ned krypteringsnyckeln.";
+
+// Certification
+inline constexpr char kNeedFieldNameAndValue[] = "Du måste skriva in ett fältnamn och värde.";
+inline constexpr char kNoFieldSelected[] = "Inget datafält är valt i listan.";
 }  // namespace qs::text

@@ -87,6 +87,20 @@ std::string AppTest::writeCertificate(const std::string& file, const std::string
   return path(file);
 }
 
+std::string AppTest::writeCertification(const std::string& file, const std::string& owner,
+                                        const std::string& authority) {
+  const std::vector<DataField> fields{{RecordText("Namn"), RecordText(owner)}};
+  const std::optional<ByteBuffer> certification =
+      Certify(*generator_, fields, PrivateCertKeyOf(authority), KeyPairOf(owner).publicRecord, kCertifiedAt);
+  EXPECT_TRUE(certification);
+  return writeKeyFile(file, certification.value_or(ByteBuffer()));
+}
+
+std::string AppTest::writeKeyFile(const std::string& name, const ByteBuffer& content) {
+  WriteContainer(content, path(name));
+  return path(name);
+}
+
 void AppTest::trustAuthority(const std::string& authority) {
   ASSERT_EQ(AddTrustedKey(dir_.path(), PublicCertKeyOf(authority)), KeyOutcome::kOk);
 }

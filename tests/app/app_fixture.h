@@ -41,6 +41,11 @@ class AppTest : public ::testing::Test {
   // named (each made with carol's signing key under its own keyId and organisation).
   std::string writeCertificate(const std::string& file, const std::string& owner,
                                const std::vector<std::string>& authorities = {});
+  // A ".certification" file: the authority's certification of the named key pair.
+  std::string writeCertification(const std::string& file, const std::string& owner,
+                                 const std::string& authority);
+  // A key file (whole-file container) in the test area.
+  std::string writeKeyFile(const std::string& name, const ByteBuffer& content);
   // Adds the authority's "PublicCertKey" record to cert_key_list.bin.
   void trustAuthority(const std::string& authority);
 

@@ -1,0 +1,63 @@
+#include "app/key_pair_commands.h"
+
+#include <optional>
+
+#include "app/file_dialogs.h"
+#include "app/file_names.h"
+#include "keys/backup.h"
+#include "keys/key_store.h"
+#include "keys/messages.h"
+#include "keys/public_key_export.h"
+
+namespace qs {
+namespace {
+
+void Tell(ui::Ui& ui, ui::View& owner, KeyOutcome outcome) {
+  ui.messageBox(&owner, MessageText(outcome), ui::Buttons::kOk, ui::Icon::kNone);
+}
+
+}  // namespace
+
+void ExportPublicKeyCommand(ui::Ui& ui, const AppState& state, ui::View& owner) {
+  const KeyResult<std::string> suggestion = SuggestedPublicKeyName(state.workingFolder);
+  if (!suggestion.ok()) {
+    Tell(ui, owner, suggestion.outcome);
+    return;
+  }
+  const std::optional<std::string> path = ui.saveFile(&owner, PublicKeyExportDialog(suggestion.value));
+  if (!path) return;
+  const KeyOutcome exported = ExportPublicKey(state.workingFolder, CutAtControl(*path));
+  if (exported != KeyOutcome::kOk) Tell(ui, owner, exported);
+}
+
+void BackUpKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner) {
+  const KeyResult<KeyPairBackup> backup = PrepareBackup(state.workingFolder);
+  if (!backup.ok()) {
+    Tell(ui, owner, backup.outcome);
+    return;
+  }
+  ui.messageBox(&owner, key_text::kBackupWarning, ui::Buttons::kOk, ui::Icon::kWarning);
+  const std::optional<std::string> path = ui.saveFile(&owner, BackupSaveDialog(backup.value.suggestedName));
+  if (!path) return;
+  const KeyOutcome written = WriteBackup(state.workingFolder, CutAtControl(*path), backup.value.content);
+  if (written != KeyOutcome::kOk) {
+    Tell(ui, owner, written);
+    return;
+  }
+  ui.messageBox(&owner, key_text::kBackupSaved, ui::Buttons::kOk, ui::Icon::kWarning);
+}
+
+bool ConfirmOverwriteKeyPair(ui::Ui& ui, const AppState& state, ui::View& owner) {
+  if (!KeyPairStored(state.workingFolder)) return true;
+  return ui.messageBox(&owner, key_text::kOverwriteKeyPairQuestion, ui::Buttons::kYesNo,
+                       ui::Icon::kWarning) == ui::Answer::kYes;
+}
+
+void RestoreKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner) {
+  const std::optional<std::string> path = ui.openFile(&owner, BackupOpenDialog());
+  if (!path) return;
+  const KeyOutcome restored = RestoreKeyPair(state.workingFolder, CutAtControl(*path));
+  if (restored != KeyOutcome::kOk) Tell(ui, owner, restored);
+}
+
+}  // namespace qs

@@ -1,0 +1,25 @@
+#pragma once
+#include "app/app_state.h"
+#include "app/ui.h"
+
+namespace qs {
+
+// Menu commands on the stored key pair that need no dialog of their own. Every message is
+// owned by the window given.
+
+// "Spara publik nyckel för certifiering...": the stored "PublicKey" record to a
+// ".public_key" file, suggested under the key's name.
+void ExportPublicKeyCommand(ui::Ui& ui, const AppState& state, ui::View& owner);
+
+// "Säkerhetskopiera nyckelpar...": priv_key.bin to a ".key_backup" file named after the
+// fingerprint, after a warning that the copy holds the private keys in plain.
+void BackUpKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner);
+
+// Before the stored key pair is replaced: false when one can be read and the user does not
+// want it overwritten.
+bool ConfirmOverwriteKeyPair(ui::Ui& ui, const AppState& state, ui::View& owner);
+
+// Replaces priv_key.bin with a chosen ".key_backup" file once it proves to hold a key pair.
+void RestoreKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner);
+
+}  // namespace qs

@@ -1,0 +1,94 @@
+#include "app/trusted_keys_dialog.h"
+
+#include "app/file_dialogs.h"
+#include "app/file_names.h"
+#include "app/resource_ids.h"
+#include "keys/messages.h"
+#include "keys/record_text.h"
+
+namespace qs {
+
+void TrustedKeysDialog::onInit(ui::View& view) {
+  view.setColumns(IDC_TRUSTED_LIST,
+                  {{"Organisation", 150}, {"Typ", 75}, {"Key-ID", 125}, {"Fingerprint", 425}}, {});
+  fill(view);
+}
+
+void TrustedKeysDialog::onCommand(ui::View& view, int control) {
+  switch (control) {
+    case IDC_TRUSTED_ADD:
+      add(view);
+      break;
+    case IDC_TRUSTED_REMOVE:
+      remove(view);
+      break;
+    case IDC_TRUSTED_CLOSE:
+      view.endDialog(1);
+      break;
+    default:
+      break;
+  }
+}
+
+void TrustedKeysDialog::fill(ui::View& view) {
+  view.clearRows(IDC_TRUSTED_LIST);
+  TrustedKeyListing listing = ListTrustedKeys(state_.workingFolder);
+  for (std::size_t i = 0; i < listing.unreadable.size(); ++i)
+    tell(view, KeyOutcome::kStoredTrustedKeyUnreadable);
+  for (const TrustedKeyRow& row : listing.rows) {
+    view.addRow(IDC_TRUSTED_LIST, {row.organisation, row.keyType, row.keyId, row.fingerprint}, -1);
+  }
+  rows_ = std::move(listing.rows);
+  view.enable(IDC_TRUSTED_REMOVE, listing.canRemove);
+}
+
+void TrustedKeysDialog::add(ui::View& view) {
+  const std::optional<std::string> path = ui_.openFile(&view, TrustedKeyFileDialog());
+  if (!path) return;
+  const KeyResult<TrustedKeyCandidate> candidate = ReadTrustedKeyCandidate(CutAtControl(*path));
+  if (!candidate.ok()) {
+    tell(view, candidate.outcome);
+    return;
+  }
+  TrustConfirmDialog confirm(state_, candidate.value);
+  if (ui_.runDialog(IDD_TRUST_CONFIRM, confirm, &view) != 1) return;
+  const KeyOutcome added = AddTrustedKey(state_.workingFolder, candidate.value.record);
+  if (added != KeyOutcome::kOk) tell(view, added);
+  fill(view);
+}
+
+void TrustedKeysDialog::remove(ui::View& view) {
+  // A row names its entry, so a row after an unreadable entry still removes its own.
+  const std::optional<int> row = view.selectedRow(IDC_TRUSTED_LIST);
+  if (!row || *row < 0 || static_cast<std::size_t>(*row) >= rows_.size()) {
+    tell(view, KeyOutcome::kNoTrustedKeySelected);
+    return;
+  }
+  if (ui_.messageBox(&view, key_text::kRemoveTrustedKeyQuestion, ui::Buttons::kYesNo, ui::Icon::kNone) !=
+      ui::Answer::kYes)
+    return;
+  const KeyOutcome removed =
+      RemoveTrustedKey(state_.workingFolder, rows_[static_cast<std::size_t>(*row)].entry);
+  if (removed != KeyOutcome::kOk) {
+    tell(view, removed);
+    return;
+  }
+  fill(view);
+}
+
+void TrustedKeysDialog::tell(ui::View& view, KeyOutcome outcome) {
+  ui_.messageBox(&view, MessageText(outcome), ui::Buttons::kOk, ui::Icon::kNone);
+}
+
+void TrustConfirmDialog::onInit(ui::View& view) {
+  view.setText(IDC_TRUST_ORGANISATION, DisplayText(candidate_.header.organisation));
+  view.setText(IDC_TRUST_KEY_ID, HexString(candidate_.header.keyId));
+  view.setText(IDC_TRUST_FINGERPRINT, HexString(candidate_.fingerprint));
+}
+
+void TrustConfirmDialog::onCommand(ui::View& view, int control) {
+  if (control == IDC_TRUST_YES) view.endDialog(1);
+  if (control == IDC_TRUST_NO) view.endDialog(0);
+}
+
+}  // namespace qs

@@ -1,0 +1,238 @@
+// Certifying a public key: the data-field list, the confirmation of time and fingerprint
+// (the time shown is the time signed), the suggested name, and every refusal keeping the
+// dialog open as it was.
+#include "app/certify_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include "app/resource_ids.h"
+#include "base/timestamp.h"
+#include "keys/certification.h"
+#include "keys/data_fields.h"
+#include "keys/key_files.h"
+#include "keys/key_store.h"
+#include "keys/record_text.h"
+#include "tests/app/app_fixture.h"
+#include "tests/support/test_keys.h"
+
+namespace qs {
+namespace {
+
+using Log = std::vector<std::string>;
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows CellsOf(const test::FakeControl& list) {
+  Rows rows;
+  for (const test::FakeRow& row : list.rows) rows.push_back(row.cells);
+  return rows;
+}
+
+void AddField(test::FakeView& v, const std::string& name, const std::string& value) {
+  v.type(IDC_CERTIFY_FIELD_NAME, name);
+  v.type(IDC_CERTIFY_FIELD_VALUE, value);
+  v.click(IDC_CERTIFY_ADD_FIELD);
+}
+
+class CertifyDialogTest : public test::AppTest {
+ protected:
+  CertifyDialogTest() {
+    publicKey_ = writeKeyFile("alice key.v1.public_key", test::KeyPairOf("alice").publicRecord);
+    certKey_ = writeKeyFile("acme.private_cert_key", test::PrivateCertKeyOf("Acme"));
+  }
+
+  void open(test::FakeUi::Script script) {
+    ui_.onDialog(IDD_CERTIFY, std::move(script));
+    main().click(IDM_CERTIFY);
+  }
+
+  // Types both paths and one field, then asks for the certification.
+  void certify(test::FakeView& v, const std::string& publicKey, const std::string& certKey) {
+    v.type(IDC_CERTIFY_PUBLIC_KEY, publicKey);
+    v.type(IDC_CERTIFY_CERT_KEY, certKey);
+    if (v.control(IDC_CERTIFY_FIELDS).rows.empty()) AddField(v, "Namn", "Alice Åkesson");
+    v.click(IDC_CERTIFY_CREATE);
+  }
+
+  void confirm(int button) {
+    ui_.onDialog(IDD_CERTIFY_CONFIRM, [button](test::FakeView& v) {
+      if (button == 0)
+        v.close();
+      else
+        v.click(button);
+    });
+  }
+
+  std::string publicKey_;
+  std::string certKey_;
+};
+
+TEST_F(CertifyDialogTest, ChoosingFilesFillsThePathFields) {
+  ui_.chooseFile(publicKey_);
+  ui_.chooseFile(certKey_);
+  ui_.chooseFile(std::nullopt);
+  open([this](test::FakeView& v) {
+    const test::FakeControl& list = v.control(IDC_CERTIFY_FIELDS);
+    ASSERT_EQ(list.columns.size(), 2u);
+    EXPECT_EQ(list.columns[0].title, "Fältnamn");
+    EXPECT_EQ(list.columns[0].width, 100);
+    EXPECT_EQ(list.columns[1].title, "Värde");
+    EXPECT_EQ(list.columns[1].width, 350);
+    EXPECT_FALSE(v.isEnabled(IDC_CERTIFY_REMOVE_FIELD));
+    v.click(IDC_CERTIFY_CHOOSE_PUBLIC_KEY);
+    v.click(IDC_CERTIFY_CHOOSE_CERT_KEY);
+    v.click(IDC_CERTIFY_CHOOSE_PUBLIC_KEY);  // cancelled
+    EXPECT_EQ(v.text(IDC_CERTIFY_PUBLIC_KEY), publicKey_);
+    EXPECT_EQ(v.text(IDC_CERTIFY_CERT_KEY), certKey_);
+    v.click(IDC_CERTIFY_CLOSE);
+  });
+  EXPECT_EQ(
+      ui_.log(),
+      (Log{"dialog 106@101",
+           "open@106: Välj publik nyckel... | Publik nyckel (*.public_key)|*.public_key | public_key | ",
+           "open@106: Välj privat certifieringsnyckel... | Privat certifieringsnyckel "
+           "(*.private_cert_key)|*.private_cert_key | private_cert_key | ",
+           "open@106: Välj publik nyckel... | Publik nyckel (*.public_key)|*.public_key | public_key | ",
+           "end 106: 1"}));
+}
+
+TEST_F(CertifyDialogTest, FieldsAreAddedAndRemovedByRow) {
+  open([](test::FakeView& v) {
+    AddField(v, "Namn", "");
+    AddField(v, "", "x");
+    EXPECT_TRUE(v.control(IDC_CERTIFY_FIELDS).rows.empty());
+    AddField(v, "Namn", "Alice");
+    EXPECT_EQ(v.text(IDC_CERTIFY_FIELD_NAME), "");
+    EXPECT_EQ(v.text(IDC_CERTIFY_FIELD_VALUE), "");
+    EXPECT_TRUE(v.isEnabled(IDC_CERTIFY_REMOVE_FIELD));
+    AddField(v, "E-post", "alice@example.se");
+    AddField(v, "Ort", "Umeå");
+    v.click(IDC_CERTIFY_REMOVE_FIELD);  // nothing selected
+    v.chooseRow(IDC_CERTIFY_FIELDS, 1);
+    v.click(IDC_CERTIFY_REMOVE_FIELD);
+    EXPECT_EQ(CellsOf(v.control(IDC_CERTIFY_FIELDS)), (Rows{{"Namn", "Alice"}, {"Ort", "Umeå"}}));
+    v.chooseRow(IDC_CERTIFY_FIELDS, 0);
+    v.click(IDC_CERTIFY_REMOVE_FIELD);
+    v.chooseRow(IDC_CERTIFY_FIELDS, 0);
+    v.click(IDC_CERTIFY_REMOVE_FIELD);
+    EXPECT_FALSE(v.isEnabled(IDC_CERTIFY_REMOVE_FIELD));
+    v.close();
+  });
+  EXPECT_EQ(ui_.logOf("box"), (Log{"box@106: Du måste skriva in ett fältnamn och värde.",
+                                   "box@106: Du måste skriva in ett fältnamn och värde.",
+                                   "box@106: Inget datafält är valt i listan."}));
+}
+
+TEST_F(CertifyDialogTest, TheConfirmedTimeIsTheSignedTime) {
+  std::string shownTime;
+  ui_.onDialog(IDD_CERTIFY_CONFIRM, [&shownTime](test::FakeView& v) {
+    shownTime = v.text(IDC_CERTIFY_CONFIRM_TIMESTAMP);
+    EXPECT_EQ(v.text(IDC_CERTIFY_CONFIRM_FINGERPRINT),
+              HexString(*ComputeFingerprint(test::KeyPairOf("alice").publicRecord)));
+    v.click(IDC_CERTIFY_CONFIRM_YES);
+  });
+  const std::string target = path("alice.certification");
+  ui_.chooseFile(target);
+  open([this](test::FakeView& v) {
+    AddField(v, "Namn", "Alice Åkesson");
+    AddField(v, "E-post", "alice@example.se");
+    certify(v, publicKey_, certKey_);
+  });
+  EXPECT_EQ(ui_.log().back(), "end 106: 1");
+  EXPECT_EQ(
+      ui_.logOf("save"),
+      (Log{"save@106: Välj plats för certifieringen... | Certifiering (*.certification)|*.certification | "
+           "certification | alice_key_Acme_" +
+           HexString(test::AuthorityKeyId("Acme"))}));
+  const std::optional<ByteBuffer> written = ReadKeyFile(target);
+  ASSERT_TRUE(written);
+  const std::optional<CertificationRecord> record = ReadCertification(*written);
+  ASSERT_TRUE(record);
+  const DecodedDataFields fields = DecodeDataFields(record->dataFields);
+  EXPECT_EQ(FormatTimestamp(fields.timestamp).str(), shownTime);
+  ASSERT_EQ(fields.fields.size(), 2u);
+  EXPECT_EQ(DisplayText(fields.fields[0].value), "Alice Åkesson");
+  EXPECT_EQ(DisplayText(fields.fields[1].name), "E-post");
+}
+
+TEST_F(CertifyDialogTest, DecliningOrCancellingWritesNothingAndKeepsTheFields) {
+  confirm(IDC_CERTIFY_CONFIRM_NO);
+  confirm(0);
+  confirm(IDC_CERTIFY_CONFIRM_YES);
+  ui_.chooseFile(std::nullopt);
+  const std::string before = folderListing();
+  open([this](test::FakeView& v) {
+    for (int i = 0; i < 3; ++i) certify(v, publicKey_, certKey_);
+    EXPECT_FALSE(v.ended());
+    EXPECT_EQ(v.control(IDC_CERTIFY_FIELDS).rows.size(), 1u);
+    EXPECT_EQ(v.text(IDC_CERTIFY_PUBLIC_KEY), publicKey_);
+    v.close();
+  });
+  EXPECT_TRUE(ui_.logOf("box").empty());
+  EXPECT_EQ(folderListing(), before);
+}
+
+TEST_F(CertifyDialogTest, InputsAreCheckedBeforeTheConfirmation) {
+  open([this](test::FakeView& v) {
+    v.type(IDC_CERTIFY_PUBLIC_KEY, publicKey_);
+    v.type(IDC_CERTIFY_CERT_KEY, certKey_);
+    v.click(IDC_CERTIFY_CREATE);  // no fields yet
+    certify(v, path("missing.public_key"), certKey_);
+    certify(v, publicKey_, path("missing.private_cert_key"));
+    certify(v, writeKeyFile("empty.public_key", ByteBuffer()), certKey_);
+    v.close();
+  });
+  EXPECT_EQ(ui_.logOf("box"), (Log{"box@106: Du måste ange minst ett datafält i certifieringen!",
+                                   "box@106: Kunde inte läsa publika nyckelfilen!",
+                                   "box@106: Kunde inte läsa privata certifieringsnyckeln!",
+                                   "box@106: Kunde inte läsa från den publika nyckeln!"}));
+  EXPECT_TRUE(ui_.logOf("dialog 122").empty());
+}
+
+// Refused by the certification itself, after the confirmation: the wrong kinds of key file
+// and fields over the record's limits.
+TEST_F(CertifyDialogTest, WhatCannotBeCertifiedIsRefusedAfterTheConfirmation) {
+  for (int i = 0; i < 4; ++i) confirm(IDC_CERTIFY_CONFIRM_YES);
+  const std::string publicCertKey = writeKeyFile("acme.public_cert_key", test::PublicCertKeyOf("Acme"));
+  open([&](test::FakeView& v) {
+    certify(v, publicCertKey, certKey_);
+    certify(v, publicKey_, publicCertKey);
+    v.chooseRow(IDC_CERTIFY_FIELDS, 0);
+    v.click(IDC_CERTIFY_REMOVE_FIELD);
+    AddField(v, std::string(21, 'n'), "v");
+    certify(v, publicKey_, certKey_);
+    v.chooseRow(IDC_CERTIFY_FIELDS, 0);
+    v.click(IDC_CERTIFY_REMOVE_FIELD);
+    AddField(v, "Namn", std::string(151, 'v'));
+    certify(v, publicKey_, certKey_);
+    v.close();
+  });
+  EXPECT_EQ(ui_.logOf("box"), Log(4, "box@106: Kunde int skapa certifiering!"));
+  EXPECT_TRUE(ui_.logOf("save").empty());
+}
+
+TEST_F(CertifyDialogTest, TheLimitsThemselvesAreCertified) {
+  confirm(IDC_CERTIFY_CONFIRM_YES);
+  ui_.chooseFile(path("full.certification"));
+  open([this](test::FakeView& v) {
+    for (int i = 0; i < 20; ++i)
+      AddField(v, std::string(20, static_cast<char>('a' + i)), std::string(150, 'v'));
+    certify(v, publicKey_, certKey_);
+  });
+  EXPECT_EQ(ui_.log().back(), "end 106: 1");
+  EXPECT_TRUE(ReadKeyFile(path("full.certification")));
+}
+
+TEST_F(CertifyDialogTest, ACertificationIsNeverWrittenOverItsInputs) {
+  confirm(IDC_CERTIFY_CONFIRM_YES);
+  ui_.chooseFile(certKey_);
+  const std::string before = test::ReadRaw(certKey_);
+  open([this](test::FakeView& v) {
+    certify(v, publicKey_, certKey_);
+    v.close();
+  });
+  EXPECT_EQ(ui_.logOf("box"), (Log{"box@106: Kunde inte skriva certifiering till fil!"}));
+  EXPECT_EQ(test::ReadRaw(certKey_), before);
+}
+
+}  // namespace
+}  // namespace qs

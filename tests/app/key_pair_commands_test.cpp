@@ -1,0 +1,96 @@
+// The menu's export of the public key and the backup of the key pair: their suggested names,
+// what they write, and what a refusal or a cancel leaves.
+#include "app/key_pair_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "app/resource_ids.h"
+#include "keys/key_files.h"
+#include "keys/key_store.h"
+#include "keys/record_text.h"
+#include "tests/app/app_fixture.h"
+#include "tests/support/hex.h"
+#include "tests/support/test_keys.h"
+
+namespace qs {
+namespace {
+
+using Log = std::vector<std::string>;
+
+constexpr char kExportDialog[] =
+    "save@101: Välj plats för den publika nyckeln... | Publik nyckel (*.public_key)|*.public_key | "
+    "public_key | ";
+constexpr char kBackupDialog[] =
+    "save@101: Välj plats för säkerhetskopian... | Säkerhetskopia av privat nyckel "
+    "(*.key_backup)|*.key_backup | "
+    "key_backup | ";
+constexpr char kBackupWarning[] =
+    "warn@101: VARNING! Nyckelparet innehåller den privata nyckel som måste hållas hemlig, lagra det "
+    "exporterade nyckelparet på en säker plats!";
+
+using KeyPairCommandsTest = test::AppTest;
+
+TEST_F(KeyPairCommandsTest, ExportSuggestsTheKeyNameAndWritesThePublicRecord) {
+  storeKeyPair("alice", "work key");
+  ui_.chooseFile(path("alice.public_key"));
+  main().click(IDM_EXPORT_PUBLIC_KEY);
+  EXPECT_EQ(ui_.log(), (Log{std::string(kExportDialog) + "work_key"}));
+  EXPECT_EQ(test::ToHex(ReadKeyFile(path("alice.public_key")).value_or(ByteBuffer())),
+            test::ToHex(test::KeyPairOf("alice").publicRecord));
+}
+
+TEST_F(KeyPairCommandsTest, ExportWithoutAKeyPairOrAfterACancelWritesNothing) {
+  main().click(IDM_EXPORT_PUBLIC_KEY);
+  EXPECT_EQ(ui_.log(), (Log{"box@101: Hittade ingen publik nyckel!"}));
+  storeKeyPair("alice", "a");
+  ui_.clearLog();
+  const std::string before = folderListing();
+  ui_.chooseFile(std::nullopt);
+  main().click(IDM_EXPORT_PUBLIC_KEY);
+  EXPECT_EQ(ui_.log().size(), 1u) << "only the save dialog";
+  EXPECT_EQ(folderListing(), before);
+}
+
+TEST_F(KeyPairCommandsTest, ExportOntoTheStoredKeyPairIsRefused) {
+  storeKeyPair("alice", "a");
+  const std::string stored = test::ReadRaw(path("priv_key.bin"));
+  ui_.chooseFile(path("priv_key.bin"));
+  main().click(IDM_EXPORT_PUBLIC_KEY);
+  EXPECT_EQ(ui_.log().back(), "box@101: Kunde inte spara nyckeln!");
+  EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), stored);
+}
+
+TEST_F(KeyPairCommandsTest, BackupWarnsThenCopiesTheKeyPairUnderItsFingerprint) {
+  storeKeyPair("alice", "a");
+  const std::string fingerprint = HexString(*ComputeFingerprint(test::KeyPairOf("alice").publicRecord));
+  ui_.chooseFile(path("alice.key_backup"));
+  main().click(IDM_BACKUP_KEY_PAIR);
+  EXPECT_EQ(ui_.log(), (Log{kBackupWarning, kBackupDialog + fingerprint,
+                            "warn@101: Nyckelparet har säkerhetskopierats!"}));
+  EXPECT_EQ(fingerprint.size(), 64u);
+  EXPECT_EQ(test::ReadRaw(path("alice.key_backup")), test::ReadRaw(path("priv_key.bin")));
+}
+
+TEST_F(KeyPairCommandsTest, BackupWithoutAKeyPairOrAfterACancelWritesNothing) {
+  main().click(IDM_BACKUP_KEY_PAIR);
+  EXPECT_EQ(ui_.log(), (Log{"box@101: Det finns ingen privat nyckel att säkerhetskopiera."}));
+  storeKeyPair("alice", "a");
+  ui_.clearLog();
+  const std::string before = folderListing();
+  ui_.chooseFile(std::nullopt);
+  main().click(IDM_BACKUP_KEY_PAIR);
+  EXPECT_EQ(ui_.log().size(), 2u) << "the warning and the save dialog, nothing after";
+  EXPECT_EQ(folderListing(), before);
+}
+
+TEST_F(KeyPairCommandsTest, BackupOntoTheStoredKeyPairIsRefused) {
+  storeKeyPair("alice", "a");
+  const std::string stored = test::ReadRaw(path("priv_key.bin"));
+  ui_.chooseFile(path("priv_key.bin"));
+  main().click(IDM_BACKUP_KEY_PAIR);
+  EXPECT_EQ(ui_.log().back(), "box@101: Fel: Kunde spara krypteringsnyckeln.");
+  EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), stored);
+}
+
+}  // namespace
+}  // namespace qs
