@@ -22,6 +22,7 @@ WideText Typed(const std::string& utf8) {
 }  // namespace
 
 void CertifyDialog::onInit(ui::View& view) {
+  view.centreOn(*state_.mainWindow);
   fields_.clear();
   view.setColumns(IDC_CERTIFY_FIELDS, {{"Fältnamn", 100}, {"Värde", 350}}, {});
   view.enable(IDC_CERTIFY_REMOVE_FIELD, false);
@@ -123,6 +124,7 @@ void CertifyDialog::tell(ui::View& view, const char* text) {
 }
 
 void CertifyConfirmDialog::onInit(ui::View& view) {
+  view.centreOn(*state_.mainWindow);
   view.setText(IDC_CERTIFY_CONFIRM_TIMESTAMP, FormatTimestamp(timestamp_).str());
   view.setText(IDC_CERTIFY_CONFIRM_FINGERPRINT, HexString(fingerprint_));
 }

@@ -44,13 +44,14 @@ class CertifyDialog : public MouseFeedingController {
 class CertifyConfirmDialog : public MouseFeedingController {
  public:
   CertifyConfirmDialog(AppState& state, std::uint32_t timestamp, const ByteBuffer& fingerprint)
-      : MouseFeedingController(state.generator), timestamp_(timestamp), fingerprint_(fingerprint) {}
+      : MouseFeedingController(state.generator), state_(state), timestamp_(timestamp), fingerprint_(fingerprint) {}
 
   void onInit(ui::View& view) override;
   void onCommand(ui::View& view, int control) override;
   void onClose(ui::View& view) override { view.endDialog(0); }
 
  private:
+  AppState& state_;
   std::uint32_t timestamp_;
   const ByteBuffer& fingerprint_;
 };

@@ -8,6 +8,7 @@
 namespace qs {
 
 void PersonalCertificateDialog::onInit(ui::View& view) {
+  view.centreOn(*state_.mainWindow);
   pending_.clear();
   view.setColumns(IDC_CERTIFICATE_LIST, {{"Organisation", 200}, {"Nyckel-ID", 174}}, {});
   own_ = ReadStoredKeyPair(state_.workingFolder);

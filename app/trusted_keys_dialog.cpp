@@ -9,6 +9,7 @@
 namespace qs {
 
 void TrustedKeysDialog::onInit(ui::View& view) {
+  view.centreOn(*state_.mainWindow);
   view.setColumns(IDC_TRUSTED_LIST,
                   {{"Organisation", 150}, {"Typ", 75}, {"Key-ID", 125}, {"Fingerprint", 425}}, {});
   fill(view);
@@ -81,6 +82,7 @@ void TrustedKeysDialog::tell(ui::View& view, KeyOutcome outcome) {
 }
 
 void TrustConfirmDialog::onInit(ui::View& view) {
+  view.centreOn(*state_.mainWindow);
   view.setText(IDC_TRUST_ORGANISATION, DisplayText(candidate_.header.organisation));
   view.setText(IDC_TRUST_KEY_ID, HexString(candidate_.header.keyId));
   view.setText(IDC_TRUST_FINGERPRINT, HexString(candidate_.fingerprint));

@@ -35,13 +35,14 @@ class TrustedKeysDialog : public MouseFeedingController {
 class TrustConfirmDialog : public MouseFeedingController {
  public:
   TrustConfirmDialog(AppState& state, const TrustedKeyCandidate& candidate)
-      : MouseFeedingController(state.generator), candidate_(candidate) {}
+      : MouseFeedingController(state.generator), state_(state), candidate_(candidate) {}
 
   void onInit(ui::View& view) override;
   void onCommand(ui::View& view, int control) override;
   void onClose(ui::View& view) override { view.endDialog(0); }
 
  private:
+  AppState& state_;
   const TrustedKeyCandidate& candidate_;
 };
 
