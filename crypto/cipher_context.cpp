@@ -44,41 +44,54 @@ void CipherContext::setChainingBlock(std::span<const std::uint8_t, kBlockBytes> 
 }
 
 bool CipherContext::encryptPadded(ByteBuffer& data) {
-  if (!ready()) {
-    chain_.wipe();
-    data.clear();
-    return false;
-  }
-  const std::uint32_t pad = kBlockBytes - data.length() % kBlockBytes;
-  data.appendZeros(pad);
-  data.at(data.length() - 1) = static_cast<std::uint8_t>(pad);
-
-  const bool done = InBatches(data.data(), data.length(), hook_,
-                              [&](std::span<std::uint8_t> batch) { AesEncryptCbc(schedule_, chain_.span(), batch); });
-  chain_.wipe();
+  const std::uint32_t length = data.length();
+  data.appendZeros(PaddingBytes(length));
+  const bool done = encryptPaddedInPlace(data.span(), length);
   if (!done) data.clear();
   return done;
 }
 
 bool CipherContext::decryptPadded(ByteBuffer& data) {
-  if (!ready() || data.empty() || data.length() % kBlockBytes != 0) {
+  // A copy, so that every failure leaves the caller's ciphertext as it was.
+  ByteBuffer work(data);
+  const std::optional<std::uint32_t> length = decryptPaddedInPlace(work.span());
+  if (!length) return false;
+  work.resize(*length);
+  data = std::move(work);
+  return true;
+}
+
+bool CipherContext::encryptPaddedInPlace(std::span<std::uint8_t> data, std::uint32_t length) {
+  const std::uint64_t padded = static_cast<std::uint64_t>(length) + PaddingBytes(length);
+  if (!ready() || data.size() < padded) {
     chain_.wipe();
     return false;
   }
-  // A copy, so that every failure leaves the caller's ciphertext as it was.
-  ByteBuffer work(data);
-  const bool done = InBatches(work.data(), work.length(), hook_,
-                              [&](std::span<std::uint8_t> batch) { AesDecryptCbc(schedule_, chain_.span(), batch); });
+  data = data.first(padded);
+  std::fill(data.begin() + length, data.end(), std::uint8_t{0});
+  data.back() = static_cast<std::uint8_t>(PaddingBytes(length));
+  const bool done =
+      InBatches(data.data(), static_cast<std::uint32_t>(data.size()), hook_,
+                [&](std::span<std::uint8_t> batch) { AesEncryptCbc(schedule_, chain_.span(), batch); });
   chain_.wipe();
-  if (!done) return false;
+  return done;
+}
 
+std::optional<std::uint32_t> CipherContext::decryptPaddedInPlace(std::span<std::uint8_t> data) {
+  if (!ready() || data.empty() || data.size() % kBlockBytes != 0 || data.size() > 0xFFFFFFFFu) {
+    chain_.wipe();
+    return std::nullopt;
+  }
+  const bool done =
+      InBatches(data.data(), static_cast<std::uint32_t>(data.size()), hook_,
+                [&](std::span<std::uint8_t> batch) { AesDecryptCbc(schedule_, chain_.span(), batch); });
+  chain_.wipe();
+  if (!done) return std::nullopt;
   // The ciphertext is authenticated before it is decrypted, so this check on the padding
   // byte tells an attacker nothing the MAC has not already settled.
-  const std::uint32_t count = work.at(work.length() - 1);
-  if (count > kBlockBytes) return false;
-  work.resize(work.length() - count);
-  data = std::move(work);
-  return true;
+  const std::uint32_t count = data.back();
+  if (count > kBlockBytes) return std::nullopt;
+  return static_cast<std::uint32_t>(data.size()) - count;
 }
 
 bool CipherContext::encryptPool(std::span<std::uint8_t, kPoolBytes> pool) {

@@ -46,6 +46,18 @@ class CipherContext {
   // front of it are not inspected.
   bool decryptPadded(ByteBuffer& data);
 
+  // The same over a caller's memory. Padding bytes of a length-byte plaintext.
+  static constexpr std::uint32_t PaddingBytes(std::uint32_t length) {
+    return kBlockBytes - length % kBlockBytes;
+  }
+  // data holds the plaintext's length bytes and room for its padding, which is written
+  // before all of it is encrypted. Fails when not ready, too short or cancelled; data is
+  // then undefined.
+  bool encryptPaddedInPlace(std::span<std::uint8_t> data, std::uint32_t length);
+  // The plaintext's length once data is decrypted in place, under the checks of
+  // decryptPadded; nothing on failure, data then undefined.
+  std::optional<std::uint32_t> decryptPaddedInPlace(std::span<std::uint8_t> data);
+
   // ECB over 256 blocks in place, in order. A cancel leaves the pool partly encrypted.
   bool encryptPool(std::span<std::uint8_t, kPoolBytes> pool);
 

@@ -1,5 +1,6 @@
 #include "formats/encrypted_file.h"
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <vector>
@@ -30,9 +31,11 @@ bool Fail(ResultCode& code, ResultCode why) {
   return false;
 }
 
-// One chunk on its way from the source to a worker that compresses and seals it.
+// One chunk on its way from the source to a worker that compresses and seals it, in a
+// buffer kept from chunk to chunk.
 struct SealJob {
-  ByteBuffer data;
+  ByteBuffer buffer = ByteBuffer::zeros(static_cast<std::uint32_t>(ChunkBufferBytes(kChunkBytes)));
+  std::uint32_t length = 0;  // of the payload, then of the sealed chunk
   SecretBytes<SymmetricContext::kIvBytes> iv;
   std::uint32_t index = 0;
   std::optional<ResultCode> failure;
@@ -40,7 +43,9 @@ struct SealJob {
 
 // One sealed chunk on its way to a worker that opens and decompresses it.
 struct OpenJob {
-  ByteBuffer data;
+  ByteBuffer sealed;
+  ByteBuffer decompressed;
+  std::span<const std::uint8_t> payload;  // within sealed or decompressed
   std::uint32_t index = 0;
   bool damaged = false;
 };
@@ -57,6 +62,45 @@ class WorkerContexts {
  private:
   std::deque<SymmetricContext> contexts_;
 };
+
+// The payload in the job's buffer replaced by its compressed form.
+bool CompressInPlace(SealJob& job) {
+  ByteBuffer chunk(job.buffer.data() + kChunkPayloadOffset, job.length);
+  if (!CompressChunk(chunk, kChunkBlockSorted)) return false;
+  // A chunk that does not shrink is stored with its mode byte: one byte longer.
+  const std::uint64_t needed = ChunkBufferBytes(chunk.length());
+  if (needed > job.buffer.length()) job.buffer.resize(static_cast<std::uint32_t>(needed));
+  std::copy_n(chunk.data(), chunk.length(), job.buffer.data() + kChunkPayloadOffset);
+  job.length = chunk.length();
+  return true;
+}
+
+void Seal(SealJob& job, SymmetricContext& sealer, bool compress) {
+  job.failure.reset();
+  if (compress && !CompressInPlace(job)) {
+    job.failure = ResultCode::kSource;
+  } else if (!SealChunk(sealer, job.index, job.iv.span(), job.buffer.span(), job.length)) {
+    job.failure = ResultCode::kTarget;
+  } else {
+    job.length = static_cast<std::uint32_t>(ChunkBufferBytes(job.length));
+  }
+}
+
+void Open(OpenJob& job, SymmetricContext& opener, bool compressed, std::uint32_t count) {
+  const std::optional<std::span<std::uint8_t>> payload = OpenChunk(opener, job.index, job.sealed.span());
+  job.damaged = !payload;
+  if (job.damaged) return;
+  job.payload = *payload;
+  if (compressed && !payload->empty()) {
+    job.decompressed.assign(payload->data(), static_cast<std::uint32_t>(payload->size()));
+    job.damaged = !DecompressChunk(job.decompressed);
+    job.payload = job.decompressed.span();
+  }
+  // The header's signature does not cover the table or the compressed flag, so a chunk of
+  // the wrong size is the sign of a damaged or altered file.
+  const bool last = job.index + 1 == count;
+  job.damaged = job.damaged || (last ? job.payload.size() > kChunkBytes : job.payload.size() != kChunkBytes);
+}
 
 }  // namespace
 
@@ -84,28 +128,22 @@ bool EncryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
       .read =
           [&](std::uint32_t i, std::uint32_t slot) {
             SealJob& job = jobs[slot];
-            const auto sliceBytes = static_cast<std::uint32_t>(left < kChunkBytes ? left : kChunkBytes);
-            job.data = ByteBuffer::zeros(sliceBytes);
-            if (!in->readFull(job.data.data(), sliceBytes)) return Fail(code, ResultCode::kSource);
-            left -= sliceBytes;
             job.index = i;
+            job.length = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, kChunkBytes));
+            if (!in->readFull(job.buffer.data() + kChunkPayloadOffset, job.length)) {
+              return Fail(code, ResultCode::kSource);
+            }
+            left -= job.length;
             return out.nextIv(job.iv.span()) || Fail(code, ResultCode::kTarget);
           },
-      .work =
-          [&](std::uint32_t slot, std::uint32_t worker) {
-            SealJob& job = jobs[slot];
-            job.failure.reset();
-            if (params.compress && !CompressChunk(job.data, kChunkBlockSorted)) {
-              job.failure = ResultCode::kSource;
-            } else if (!SealChunk(sealers[worker], job.index, job.iv.span(), job.data)) {
-              job.failure = ResultCode::kTarget;
-            }
-          },
+      .work = [&](std::uint32_t slot,
+                  std::uint32_t worker) { Seal(jobs[slot], sealers[worker], params.compress); },
       .write =
           [&](std::uint32_t i, std::uint32_t slot) {
             const SealJob& job = jobs[slot];
             if (job.failure) return Fail(code, *job.failure);
-            if (!out.writeSealedChunk(job.data)) return Fail(code, ResultCode::kTarget);
+            if (!out.writeSealedChunk(job.buffer.span().first(job.length)))
+              return Fail(code, ResultCode::kTarget);
             return ContinueAfterChunk(params.progress, i, count) || Fail(code, ResultCode::kCancelled);
           },
   };
@@ -134,30 +172,18 @@ bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
   const ChunkPipeline::Steps steps{
       .read =
           [&](std::uint32_t i, std::uint32_t slot) {
-            std::optional<ByteBuffer> sealed = in.readSealedChunk();
-            if (!sealed) return Fail(code, ResultCode::kSource);
-            jobs[slot].data = std::move(*sealed);
             jobs[slot].index = i;
-            return true;
+            return in.readSealedChunk(jobs[slot].sealed) || Fail(code, ResultCode::kSource);
           },
-      .work =
-          [&](std::uint32_t slot, std::uint32_t worker) {
-            OpenJob& job = jobs[slot];
-            ByteBuffer& chunk = job.data;
-            job.damaged = !OpenChunk(openers[worker], job.index, chunk) ||
-                          (header->compressed && !chunk.empty() && !DecompressChunk(chunk));
-            // The header's signature does not cover the table or the compressed flag, so a
-            // chunk of the wrong size is the sign of a damaged or altered file.
-            const bool last = job.index + 1 == count;
-            job.damaged =
-                job.damaged || (last ? chunk.length() > kChunkBytes : chunk.length() != kChunkBytes);
-          },
+      .work = [&](std::uint32_t slot,
+                  std::uint32_t worker) { Open(jobs[slot], openers[worker], header->compressed, count); },
       .write =
           [&](std::uint32_t i, std::uint32_t slot) {
             const OpenJob& job = jobs[slot];
             if (job.damaged) return Fail(code, ResultCode::kSource);
-            if (!out->file().write(job.data.data(), job.data.length()))
+            if (!out->file().write(job.payload.data(), static_cast<std::uint32_t>(job.payload.size()))) {
               return Fail(code, ResultCode::kTarget);
+            }
             return ContinueAfterChunk(params.progress, i, count) || Fail(code, ResultCode::kCancelled);
           },
   };

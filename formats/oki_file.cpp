@@ -49,8 +49,8 @@ bool EncryptOkiFile(OkiParams& params, const std::string& source, const std::str
   if (!plain) return false;
   params.totalBytes = plain->length();
 
-  std::optional<ByteBuffer> record = EncryptMessage(*params.generator, recipientPublic, ownPrivate, *plain,
-                                                    params.progress);
+  std::optional<ByteBuffer> record =
+      EncryptMessage(*params.generator, recipientPublic, ownPrivate, *plain, params.progress);
   if (!record) return false;
   record->prependZeros(4);
   ByteBuffer length;

@@ -101,6 +101,20 @@ TEST_F(EncryptedFileTest, ParallelChunksMatchTheOneByOneWriterAfterTheHeader) {
   }
 }
 
+TEST_F(EncryptedFileTest, ChunksThatDoNotShrinkAreStoredOneByteLonger) {
+  std::string noise(2 * kChunkBytes + 5, '\0');
+  std::uint32_t state = 12345;
+  for (char& c : noise) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
+  test::WriteRaw(path("noise"), noise);
+  ResultCode code;
+  ASSERT_TRUE(encrypt(alice_, bob_, path("noise"), path("enc"), true, code));
+  ASSERT_TRUE(decrypt(bob_, alice_, path("enc"), path("dec"), code));
+  EXPECT_TRUE(ReadRaw(path("dec")) == noise);
+  EXPECT_EQ(ReadRaw(path("enc")).size(),
+            8u + 1127 + SealedTableSize(3) + 2 * SymmetricContext::SealedSize(4 + kChunkBytes + 1) +
+                SymmetricContext::SealedSize(4 + 6));
+}
+
 TEST_F(EncryptedFileTest, WrongKeysFailWithTheKeyCode) {
   const std::string plain = makePlain("plain", 1000);
   ResultCode code;
