@@ -184,6 +184,7 @@ bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
             if (!out->file().write(job.payload.data(), static_cast<std::uint32_t>(job.payload.size()))) {
               return Fail(code, ResultCode::kTarget);
             }
+            out->file().startWriteBack();
             return ContinueAfterChunk(params.progress, i, count) || Fail(code, ResultCode::kCancelled);
           },
   };

@@ -61,6 +61,7 @@ bool EncryptedFileWriter::writeSealedChunk(std::span<const std::uint8_t> sealed)
       !file_->file().write(sealed.data(), static_cast<std::uint32_t>(sealed.size()))) {
     return false;
   }
+  file_->file().startWriteBack();
   lengths_.push_back(static_cast<std::uint32_t>(sealed.size()));
   return lengths_.size() < count_ || writeTable();
 }
