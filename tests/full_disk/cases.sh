@@ -23,6 +23,20 @@ case_encrypt_onto_a_full_disk() {
   expect_unchanged out "$before"
 }
 
+# Bytes to spare but no file entry left: the temporary file cannot even be made.
+case_encrypt_onto_a_disk_without_free_entries() {
+  disk out 8m nr_inodes=3
+  cp "$home/older.bin" out/data.bin.encrypted
+  touch out/filler
+  expect_eq "$(df --output=iavail out | tail -1 | tr -d ' ')" 0 "free entries"
+  local before
+  before=$(snapshot out)
+  expect_status 1 --workdir "$alice" --yes encrypt --to "$home/bob.certificate" "$home/data.bin" \
+    -o out/data.bin.encrypted --force
+  expect_output "quillseal-cli: Fel vid skrivning till målfilen."
+  expect_unchanged out "$before"
+}
+
 # Room for the older target and about one chunk: the disk fills while chunks are written.
 case_encrypt_fills_the_disk_part_way_and_keeps_the_older_target() {
   disk out 3m
@@ -194,4 +208,17 @@ case_key_and_authority_outputs_onto_a_full_disk() {
   expect_status 1 --workdir "$alice" certificate create "$home/alice.certification" -o out/alice.certificate
   expect_status 1 --workdir "$home/ca" ca create --organisation "Third CA" --bits 2048 -o out/third_ca
   expect_unchanged out "$before"
+}
+
+# Room for the private file of a new authority only: the command fails and says which file;
+# the private file, written first, stays, as the key-pair dialog leaves it.
+case_ca_create_with_room_for_the_private_file_only() {
+  disk out 64k
+  fill out "$page"
+  expect_status 1 --workdir "$home/ca" ca create --organisation "Third CA" --bits 2048 -o out/third_ca
+  expect_output "quillseal-cli: Fel: Kunde inte skriva den publika nyckel till fil."
+  expect_no_temporary out
+  expect_eq "$(cd out && ls -A | tr '\n' ' ')" "filler1 third_ca.private_cert_key " "folder"
+  expect_status 0 inspect out/third_ca.private_cert_key
+  expect_output "Organisation: Third CA"
 }

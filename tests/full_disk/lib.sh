@@ -40,10 +40,11 @@ size_of() { stat -c %s "$1"; }
 
 free_bytes() { df --output=avail -B1 "$1" | tail -1 | tr -d ' '; }
 
-# disk DIR BYTES: mounts a tmpfs of that size (rounded up to whole pages) on DIR.
+# disk DIR BYTES [OPTIONS]: mounts a tmpfs of that size (rounded up to whole pages) on DIR,
+# with more mount options if given.
 disk() {
   mkdir -p "$1"
-  mount -t tmpfs -o "size=$2,mode=0755" tmpfs "$1" || fail "cannot mount a tmpfs on $1"
+  mount -t tmpfs -o "size=$2,mode=0755${3:+,$3}" tmpfs "$1" || fail "cannot mount a tmpfs on $1"
 }
 
 # fill DIR [LEAVE]: takes all free room of DIR's file system but LEAVE bytes (whole pages)
