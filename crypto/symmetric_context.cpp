@@ -32,21 +32,37 @@ void SymmetricContext::setHook(ProgressHook* hook) {
   if (authenticator_) authenticator_->setHook(hook);
 }
 
+bool SymmetricContext::nextIv(std::span<std::uint8_t, kIvBytes> iv) {
+  if (failed_ || generator_ == nullptr) return false;
+  if (generator_->credit() < RandomGenerator::kRequiredCredit) {
+    failed_ = true;
+    return false;
+  }
+  const ByteBuffer drawn = generator_->output(kIvBytes);
+  if (drawn.length() != kIvBytes) return false;
+  std::copy_n(drawn.data(), kIvBytes, iv.data());
+  return true;
+}
+
 bool SymmetricContext::encrypt(ByteBuffer& data) {
   if (failed_ || generator_ == nullptr) {
     data.clear();
     return false;
   }
-  if (generator_->credit() < RandomGenerator::kRequiredCredit) {
-    failed_ = true;
+  SecretBytes<kIvBytes> iv;
+  if (!nextIv(iv.span())) {
+    if (!failed_) data.clear();  // a lack of credit fails the context and leaves the data
     return false;
   }
-  const ByteBuffer iv = generator_->output(kIvBytes);
-  if (iv.length() != kIvBytes) {
+  return encrypt(data, iv.span());
+}
+
+bool SymmetricContext::encrypt(ByteBuffer& data, std::span<const std::uint8_t, kIvBytes> iv) {
+  if (failed_) {
     data.clear();
     return false;
   }
-  cipher_->setChainingBlock(iv.span().first<kIvBytes>());
+  cipher_->setChainingBlock(iv);
   if (!cipher_->encryptPadded(data)) return false;  // the cipher has emptied the buffer
   data.prepend(iv.data(), kIvBytes);
   const ByteBuffer mac = authenticator_->compute(data.span());

@@ -43,6 +43,12 @@ class SymmetricContext {
   // the context fails for good.
   bool encrypt(ByteBuffer& data);
 
+  // The two halves of encrypt, for sealing on other threads in the order the IVs were drawn:
+  // the next IV from the generator (false, and the context failed for good, when its credit
+  // is below 1024), and sealing with a given IV, which needs no generator.
+  bool nextIv(std::span<std::uint8_t, kIvBytes> iv);
+  bool encrypt(ByteBuffer& data, std::span<const std::uint8_t, kIvBytes> iv);
+
   // The protected buffer becomes the plaintext; nothing is decrypted before the MAC has been
   // verified. On failure the buffer is wiped and emptied.
   bool decrypt(ByteBuffer& data);

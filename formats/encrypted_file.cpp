@@ -1,6 +1,12 @@
 #include "formats/encrypted_file.h"
 
+#include <deque>
+#include <optional>
+#include <vector>
+
 #include "codec/chunk_codec.h"
+#include "crypto/secret_bytes.h"
+#include "formats/chunk_pipeline.h"
 #include "formats/encrypted_file_header.h"
 #include "formats/encrypted_file_stream.h"
 #include "platform/file.h"
@@ -24,6 +30,34 @@ bool Fail(ResultCode& code, ResultCode why) {
   return false;
 }
 
+// One chunk on its way from the source to a worker that compresses and seals it.
+struct SealJob {
+  ByteBuffer data;
+  SecretBytes<SymmetricContext::kIvBytes> iv;
+  std::uint32_t index = 0;
+  std::optional<ResultCode> failure;
+};
+
+// One sealed chunk on its way to a worker that opens and decompresses it.
+struct OpenJob {
+  ByteBuffer data;
+  std::uint32_t index = 0;
+  bool damaged = false;
+};
+
+// A context per worker under the session key: a context carries the state of one
+// operation at a time. They need no generator, since the IVs come with the chunks.
+class WorkerContexts {
+ public:
+  WorkerContexts(const ChunkPipeline& pipeline, std::span<const std::uint8_t> sessionKey) {
+    for (std::uint32_t w = 0; w < pipeline.workers(); ++w) contexts_.emplace_back(sessionKey, nullptr);
+  }
+  SymmetricContext& operator[](std::uint32_t worker) { return contexts_[worker]; }
+
+ private:
+  std::deque<SymmetricContext> contexts_;
+};
+
 }  // namespace
 
 bool EncryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, const ByteBuffer& peerPublic,
@@ -42,16 +76,40 @@ bool EncryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
 
   EncryptedFileWriter out(target, header->sessionKey.span(), params.generator);
   if (!out.begin(header->record, count)) return Fail(code, ResultCode::kTarget);
+  const ChunkPipeline pipeline;
+  WorkerContexts sealers(pipeline, header->sessionKey.span());
+  std::vector<SealJob> jobs(pipeline.slots());
   std::uint64_t left = *size;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const auto sliceBytes = static_cast<std::uint32_t>(left < kChunkBytes ? left : kChunkBytes);
-    ByteBuffer slice = ByteBuffer::zeros(sliceBytes);
-    if (!in->readFull(slice.data(), sliceBytes)) return Fail(code, ResultCode::kSource);
-    left -= sliceBytes;
-    if (params.compress && !CompressChunk(slice, kChunkBlockSorted)) return Fail(code, ResultCode::kSource);
-    if (!out.writeChunk(slice)) return Fail(code, ResultCode::kTarget);
-    if (!ContinueAfterChunk(params.progress, i, count)) return Fail(code, ResultCode::kCancelled);
-  }
+  const ChunkPipeline::Steps steps{
+      .read =
+          [&](std::uint32_t i, std::uint32_t slot) {
+            SealJob& job = jobs[slot];
+            const auto sliceBytes = static_cast<std::uint32_t>(left < kChunkBytes ? left : kChunkBytes);
+            job.data = ByteBuffer::zeros(sliceBytes);
+            if (!in->readFull(job.data.data(), sliceBytes)) return Fail(code, ResultCode::kSource);
+            left -= sliceBytes;
+            job.index = i;
+            return out.nextIv(job.iv.span()) || Fail(code, ResultCode::kTarget);
+          },
+      .work =
+          [&](std::uint32_t slot, std::uint32_t worker) {
+            SealJob& job = jobs[slot];
+            job.failure.reset();
+            if (params.compress && !CompressChunk(job.data, kChunkBlockSorted)) {
+              job.failure = ResultCode::kSource;
+            } else if (!SealChunk(sealers[worker], job.index, job.iv.span(), job.data)) {
+              job.failure = ResultCode::kTarget;
+            }
+          },
+      .write =
+          [&](std::uint32_t i, std::uint32_t slot) {
+            const SealJob& job = jobs[slot];
+            if (job.failure) return Fail(code, *job.failure);
+            if (!out.writeSealedChunk(job.data)) return Fail(code, ResultCode::kTarget);
+            return ContinueAfterChunk(params.progress, i, count) || Fail(code, ResultCode::kCancelled);
+          },
+  };
+  if (!pipeline.run(count, steps)) return false;
   if (!out.commit()) return Fail(code, ResultCode::kTarget);
   return true;
 }
@@ -70,17 +128,40 @@ bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
   std::optional<platform::AtomicFileWriter> out = platform::AtomicFileWriter::begin(target);
   if (!out) return Fail(code, ResultCode::kTarget);
   const std::uint32_t count = in.count();
-  for (std::uint32_t i = 0; i < count; ++i) {
-    std::optional<ByteBuffer> chunk = in.readChunk();
-    if (!chunk) return Fail(code, ResultCode::kSource);
-    if (header->compressed && !chunk->empty() && !DecompressChunk(*chunk)) return Fail(code, ResultCode::kSource);
-    // The header's signature does not cover the table or the compressed flag, so a chunk of
-    // the wrong size is the sign of a damaged or altered file.
-    const bool last = i + 1 == count;
-    if (last ? chunk->length() > kChunkBytes : chunk->length() != kChunkBytes) return Fail(code, ResultCode::kSource);
-    if (!out->file().write(chunk->data(), chunk->length())) return Fail(code, ResultCode::kTarget);
-    if (!ContinueAfterChunk(params.progress, i, count)) return Fail(code, ResultCode::kCancelled);
-  }
+  const ChunkPipeline pipeline;
+  WorkerContexts openers(pipeline, header->sessionKey.span());
+  std::vector<OpenJob> jobs(pipeline.slots());
+  const ChunkPipeline::Steps steps{
+      .read =
+          [&](std::uint32_t i, std::uint32_t slot) {
+            std::optional<ByteBuffer> sealed = in.readSealedChunk();
+            if (!sealed) return Fail(code, ResultCode::kSource);
+            jobs[slot].data = std::move(*sealed);
+            jobs[slot].index = i;
+            return true;
+          },
+      .work =
+          [&](std::uint32_t slot, std::uint32_t worker) {
+            OpenJob& job = jobs[slot];
+            ByteBuffer& chunk = job.data;
+            job.damaged = !OpenChunk(openers[worker], job.index, chunk) ||
+                          (header->compressed && !chunk.empty() && !DecompressChunk(chunk));
+            // The header's signature does not cover the table or the compressed flag, so a
+            // chunk of the wrong size is the sign of a damaged or altered file.
+            const bool last = job.index + 1 == count;
+            job.damaged =
+                job.damaged || (last ? chunk.length() > kChunkBytes : chunk.length() != kChunkBytes);
+          },
+      .write =
+          [&](std::uint32_t i, std::uint32_t slot) {
+            const OpenJob& job = jobs[slot];
+            if (job.damaged) return Fail(code, ResultCode::kSource);
+            if (!out->file().write(job.data.data(), job.data.length()))
+              return Fail(code, ResultCode::kTarget);
+            return ContinueAfterChunk(params.progress, i, count) || Fail(code, ResultCode::kCancelled);
+          },
+  };
+  if (!pipeline.run(count, steps)) return false;
   if (!out->commit()) return Fail(code, ResultCode::kTarget);
   return true;
 }

@@ -1,6 +1,7 @@
 #include "formats/encrypted_file_stream.h"
 
 #include "base/byte_stream.h"
+#include "crypto/secret_bytes.h"
 #include "formats/encrypted_file_header.h"
 
 namespace qs {
@@ -13,13 +14,15 @@ ByteBuffer U32(std::uint32_t v) {
 }
 
 void PrependBigEndianIndex(ByteBuffer& chunk, std::uint32_t index) {
-  const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(index >> 24), static_cast<std::uint8_t>(index >> 16),
+  const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(index >> 24),
+                                 static_cast<std::uint8_t>(index >> 16),
                                  static_cast<std::uint8_t>(index >> 8), static_cast<std::uint8_t>(index)};
   chunk.prepend(bytes, 4);
 }
 
 std::uint32_t BigEndianIndex(const ByteBuffer& chunk) {
-  return static_cast<std::uint32_t>(chunk.data()[0]) << 24 | static_cast<std::uint32_t>(chunk.data()[1]) << 16 |
+  return static_cast<std::uint32_t>(chunk.data()[0]) << 24 |
+         static_cast<std::uint32_t>(chunk.data()[1]) << 16 |
          static_cast<std::uint32_t>(chunk.data()[2]) << 8 | chunk.data()[3];
 }
 
@@ -46,10 +49,16 @@ bool EncryptedFileWriter::begin(const ByteBuffer& header, std::uint32_t count) {
 }
 
 bool EncryptedFileWriter::writeChunk(ByteBuffer& payload) {
-  if (!begun_ || lengths_.size() >= count_) return false;
-  PrependBigEndianIndex(payload, static_cast<std::uint32_t>(lengths_.size()));
-  if (!cipher_.encrypt(payload) || !file_->file().write(payload.data(), payload.length())) return false;
-  lengths_.push_back(payload.length());
+  SecretBytes<SymmetricContext::kIvBytes> iv;
+  return begun_ && nextIv(iv.span()) &&
+         SealChunk(cipher_, static_cast<std::uint32_t>(lengths_.size()), iv.span(), payload) &&
+         writeSealedChunk(payload);
+}
+
+bool EncryptedFileWriter::writeSealedChunk(const ByteBuffer& sealed) {
+  if (!begun_ || lengths_.size() >= count_ || !file_->file().write(sealed.data(), sealed.length()))
+    return false;
+  lengths_.push_back(sealed.length());
   return lengths_.size() < count_ || writeTable();
 }
 
@@ -66,7 +75,8 @@ bool EncryptedFileWriter::writeTable() {
 
 bool EncryptedFileWriter::commit() { return tableWritten_ && file_->commit(); }
 
-EncryptedFileReader::EncryptedFileReader(const std::string& source) : file_(platform::File::openRead(source)) {
+EncryptedFileReader::EncryptedFileReader(const std::string& source)
+    : file_(platform::File::openRead(source)) {
   if (!file_) return;
   const std::optional<std::uint64_t> size = file_->size();
   if (!size) file_.reset();
@@ -104,14 +114,29 @@ bool EncryptedFileReader::readTable(std::span<const std::uint8_t> sessionKey) {
 }
 
 std::optional<ByteBuffer> EncryptedFileReader::readChunk() {
+  const std::uint32_t index = index_;
+  std::optional<ByteBuffer> chunk = readSealedChunk();
+  if (!chunk || !OpenChunk(*cipher_, index, *chunk)) return std::nullopt;
+  return chunk;
+}
+
+std::optional<ByteBuffer> EncryptedFileReader::readSealedChunk() {
   if (!cipher_ || index_ >= lengths_.size()) return std::nullopt;
   std::optional<ByteBuffer> chunk = readBytes(lengths_[index_]);
-  if (!chunk || !cipher_->decrypt(*chunk) || chunk->length() < 4 || BigEndianIndex(*chunk) != index_) {
-    return std::nullopt;
-  }
-  chunk->dropFront(4);
-  ++index_;
+  if (chunk) ++index_;
   return chunk;
+}
+
+bool SealChunk(SymmetricContext& context, std::uint32_t index,
+               std::span<const std::uint8_t, SymmetricContext::kIvBytes> iv, ByteBuffer& payload) {
+  PrependBigEndianIndex(payload, index);
+  return context.encrypt(payload, iv);
+}
+
+bool OpenChunk(SymmetricContext& context, std::uint32_t index, ByteBuffer& sealed) {
+  if (!context.decrypt(sealed) || sealed.length() < 4 || BigEndianIndex(sealed) != index) return false;
+  sealed.dropFront(4);
+  return true;
 }
 
 }  // namespace qs

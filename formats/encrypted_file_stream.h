@@ -28,6 +28,15 @@ inline constexpr std::uint32_t kChunkBytes = 2097152;
 // Size of the sealed table of n chunks.
 constexpr std::uint64_t SealedTableSize(std::uint64_t n) { return SymmetricContext::SealedSize(4 + 4 * n); }
 
+// Chunk index's payload sealed in place under context with the given IV: what
+// EncryptedFileWriter::writeSealedChunk appends. False when the context has failed.
+bool SealChunk(SymmetricContext& context, std::uint32_t index,
+               std::span<const std::uint8_t, SymmetricContext::kIvBytes> iv, ByteBuffer& payload);
+
+// A sealed chunk becomes its payload in place once its MAC and its index have been checked;
+// false for any damage.
+bool OpenChunk(SymmetricContext& context, std::uint32_t index, ByteBuffer& sealed);
+
 // Writes a native encrypted file to a temporary file beside the target, which replaces the
 // target only at commit; a writer dropped before commit leaves nothing behind.
 class EncryptedFileWriter {
@@ -41,6 +50,10 @@ class EncryptedFileWriter {
   bool begin(const ByteBuffer& header, std::uint32_t count);
   // Seals index || payload and appends it; after the last chunk the table is written.
   bool writeChunk(ByteBuffer& payload);
+  // The same in two steps, for sealing on other threads: the IV of the next chunk (IVs are
+  // drawn in chunk order), then the chunk sealed by SealChunk with that IV.
+  bool nextIv(std::span<std::uint8_t, SymmetricContext::kIvBytes> iv) { return cipher_.nextIv(iv); }
+  bool writeSealedChunk(const ByteBuffer& sealed);
   // Flushes and puts the file in the target's place; only after the table is written.
   bool commit();
 
@@ -70,6 +83,8 @@ class EncryptedFileReader {
   std::uint32_t count() const { return static_cast<std::uint32_t>(lengths_.size()); }
   // The next chunk's payload, after its MAC and its index have been checked.
   std::optional<ByteBuffer> readChunk();
+  // The next chunk as stored, for OpenChunk on another thread.
+  std::optional<ByteBuffer> readSealedChunk();
 
  private:
   std::optional<ByteBuffer> readBytes(std::uint64_t n);
