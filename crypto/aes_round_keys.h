@@ -23,7 +23,8 @@ class AesRoundKeys {
   QS_AES_TARGET AesRoundKeys(const std::uint32_t* words, std::uint32_t rounds) : rounds_(rounds) {
     const __m128i reverseWords = _mm_set_epi8(12, 13, 14, 15, 8, 9, 10, 11, 4, 5, 6, 7, 0, 1, 2, 3);
     for (std::uint32_t r = 0; r <= rounds; ++r) {
-      keys_[r] = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(words + 4 * r)), reverseWords);
+      keys_[r] =
+          _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(words + 4 * r)), reverseWords);
     }
   }
   AesRoundKeys(const AesRoundKeys&) = delete;

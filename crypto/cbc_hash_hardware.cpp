@@ -18,10 +18,10 @@ QS_AES_SHA_TARGET void CbcEncryptAndHashHardware(const AesKeySchedule& schedule,
   for (; steps > 0; --steps, data += 64, hashed += kSha256BlockBytes) {
     const Sha256Lanes start = lanes;
     // The hashed block is read before any store of this step, so the two chains need not
-    // wait for each other in memory either.
+    // wait for each other in memory either. Then one cipher block and a quarter of the rounds
+    // at a time: the processor runs both chains at once.
     __m128i w[4];
     for (std::size_t i = 0; i < 4; ++i) w[i] = LoadSha256Words(hashed + 16 * i);
-    // One cipher block, then a quarter of the rounds: the processor runs both chains at once.
 #pragma GCC unroll 4
     for (std::size_t block = 0; block < 4; ++block) {
       __m128i* at = reinterpret_cast<__m128i*>(data + 16 * block);

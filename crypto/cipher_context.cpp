@@ -66,7 +66,7 @@ bool CipherContext::decryptPadded(ByteBuffer& data) {
 }
 
 std::optional<std::span<std::uint8_t>> CipherContext::padInPlace(std::span<std::uint8_t> data,
-                                                                  std::uint32_t length) {
+                                                                 std::uint32_t length) {
   const std::uint64_t padded = static_cast<std::uint64_t>(length) + PaddingBytes(length);
   if (!ready() || data.size() < padded) {
     chain_.wipe();

@@ -62,7 +62,8 @@ class CipherContext {
   // hook on either and the processor's AES and SHA instructions, each 64 hashed bytes are
   // compressed while the next 64 are encrypted, which takes little more than encryption
   // alone; hash must then have absorbed a multiple of 64 bytes (the HMAC key block).
-  bool encryptPaddedInPlaceAndHash(std::span<std::uint8_t> message, std::uint32_t length, Sha256Context& hash);
+  bool encryptPaddedInPlaceAndHash(std::span<std::uint8_t> message, std::uint32_t length,
+                                   Sha256Context& hash);
   // The plaintext's length once data is decrypted in place, under the checks of
   // decryptPadded; nothing on failure, data then undefined.
   std::optional<std::uint32_t> decryptPaddedInPlace(std::span<std::uint8_t> data);

@@ -52,8 +52,8 @@ QS_SHA_TARGET inline void Sha256RoundGroup(std::size_t group, __m128i (&w)[4], S
     words = _mm_add_epi32(words, _mm_alignr_epi8(back1, back2, 4));
     words = _mm_sha256msg2_epu32(words, back1);
   }
-  __m128i sum =
-      _mm_add_epi32(words, _mm_loadu_si128(reinterpret_cast<const __m128i*>(&kSha256RoundConstants[4 * group])));
+  __m128i sum = _mm_add_epi32(
+      words, _mm_loadu_si128(reinterpret_cast<const __m128i*>(&kSha256RoundConstants[4 * group])));
   lanes.cdgh = _mm_sha256rnds2_epu32(lanes.cdgh, lanes.abef, sum);
   sum = _mm_shuffle_epi32(sum, 0x0E);
   lanes.abef = _mm_sha256rnds2_epu32(lanes.abef, lanes.cdgh, sum);

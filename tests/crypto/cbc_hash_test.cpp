@@ -79,12 +79,19 @@ struct Sealed {
 };
 
 // The two steps one after the other, as sealing did them before they were combined.
+// The IV, the plaintext and room for its padding.
+Bytes Framed(const Bytes& iv, const Bytes& plain) {
+  Bytes out = iv;
+  out.insert(out.end(), plain.begin(), plain.end());
+  out.resize(16 + plain.size() + CipherContext::PaddingBytes(static_cast<std::uint32_t>(plain.size())));
+  return out;
+}
+
 Sealed EncryptThenHash(CipherContext& cipher, const Bytes& prefix, const Bytes& iv, const Bytes& plain) {
-  Sealed out{iv, {}};
-  out.message.insert(out.message.end(), plain.begin(), plain.end());
-  out.message.resize(16 + plain.size() + CipherContext::PaddingBytes(static_cast<std::uint32_t>(plain.size())));
+  Sealed out{Framed(iv, plain), {}};
   cipher.setChainingBlock(Iv(iv.data(), 16));
-  EXPECT_TRUE(cipher.encryptPaddedInPlace(std::span(out.message).subspan(16), static_cast<std::uint32_t>(plain.size())));
+  const auto length = static_cast<std::uint32_t>(plain.size());
+  EXPECT_TRUE(cipher.encryptPaddedInPlace(std::span(out.message).subspan(16), length));
   Sha256Context hash;
   hash.update(prefix);
   hash.update(out.message);
@@ -93,13 +100,12 @@ Sealed EncryptThenHash(CipherContext& cipher, const Bytes& prefix, const Bytes& 
 }
 
 Sealed OnePass(CipherContext& cipher, const Bytes& prefix, const Bytes& iv, const Bytes& plain) {
-  Sealed out{iv, {}};
-  out.message.insert(out.message.end(), plain.begin(), plain.end());
-  out.message.resize(16 + plain.size() + CipherContext::PaddingBytes(static_cast<std::uint32_t>(plain.size())));
+  Sealed out{Framed(iv, plain), {}};
   cipher.setChainingBlock(Iv(iv.data(), 16));
   Sha256Context hash;
   hash.update(prefix);
-  EXPECT_TRUE(cipher.encryptPaddedInPlaceAndHash(out.message, static_cast<std::uint32_t>(plain.size()), hash));
+  const auto length = static_cast<std::uint32_t>(plain.size());
+  EXPECT_TRUE(cipher.encryptPaddedInPlaceAndHash(out.message, length, hash));
   hash.digest(out.digest);
   return out;
 }
@@ -167,10 +173,9 @@ TEST(CbcHash, SealingIsTheSameWithAHookAndOnThePortablePath) {
     SCOPED_TRACE(std::to_string(length) + " bytes");
     const Bytes plain = Random(rng, length);
     Bytes sealed[3];
-    for (int way = 0; way < 3; ++way) {
-      sealed[way] = Bytes(16);
-      sealed[way].insert(sealed[way].end(), plain.begin(), plain.end());
-      sealed[way].resize(SymmetricContext::SealedSize(length));
+    for (Bytes& buffer : sealed) {
+      buffer = Framed(Bytes(16), plain);
+      buffer.resize(SymmetricContext::SealedSize(length));
     }
     ASSERT_TRUE(plainContext.seal(sealed[0], length, Iv(iv.data(), 16)));
     hook.count = 0;
