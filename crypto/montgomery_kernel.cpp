@@ -169,18 +169,14 @@ void MontgomeryMultiplyLimbs(std::uint32_t n, const std::uint64_t* a, const std:
 
 void MontgomerySquareLimbs(std::uint32_t n, const std::uint64_t* a, const std::uint64_t* m,
                            std::uint64_t m0inv, std::uint64_t* t, std::uint64_t* out) {
-  std::uint64_t* result = t + n;
-  switch (n) {
-    case 16:
-      SquareColumns<16>(n, a, m, m0inv, t, result);
-      break;
-    case 32:
-      SquareColumns<32>(n, a, m, m0inv, t, result);
-      break;
-    default:
-      SquareColumns<0>(n, a, m, m0inv, t, result);
-      break;
+  // Forming each cross product once pays for its extra work per column only from about 32
+  // limbs on (measured); narrower squares go through the product.
+  if (n != 32) {
+    MontgomeryMultiplyLimbs(n, a, a, m, m0inv, t, out);
+    return;
   }
+  std::uint64_t* result = t + n;
+  SquareColumns<32>(n, a, m, m0inv, t, result);
   for (std::uint32_t i = 0; i < n; ++i) out[i] = result[i];
 }
 
