@@ -16,7 +16,7 @@ void MontgomeryMultiplyLimbs(std::uint32_t n, const std::uint64_t* a, const std:
                              const std::uint64_t* m, std::uint64_t m0inv, std::uint64_t* t,
                              std::uint64_t* out);
 
-// out = a²·R⁻¹ mod m, fully reduced, for a < m; each cross product is formed once.
+// out = a²·R⁻¹ mod m, fully reduced, for a < m.
 void MontgomerySquareLimbs(std::uint32_t n, const std::uint64_t* a, const std::uint64_t* m,
                            std::uint64_t m0inv, std::uint64_t* t, std::uint64_t* out);
 
