@@ -79,25 +79,5 @@ TEST(ModInverse, RejectsOperandsOutsideOneToMMinusOne) {
   EXPECT_EQ(a, BigInt(5));
 }
 
-TEST(Montgomery, SubtractMultiplyMatchesPlainArithmetic) {
-  const BigInt m = Number(
-      "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855d8c6f8f1a1e1e9f06a2f5b6e2f1d2c3b4a5968"
-      "778695a4b3c2d1e0f0e0d0c0b1");
-  const BigInt big = Number(
-      "1234567890abcdef1234567890abcdef1234567890abcdef1234567890abcdef1234567890abcdef"
-      "1234567890abcdef1234567890abcdef1234567890abcdef1234567890abcdef1234567890abcdef"
-      "1234567890abcdef1234567890abcdef1234567890abcdef1234567890abcdef");
-  const BigInt small = Number("fedcba9876543210");
-  for (const auto& [a, b] : {std::pair{big, small}, std::pair{small, big}, std::pair{small, small}}) {
-    BigInt expected;
-    Subtract(a, b, expected);
-    Multiply(expected, big, expected);
-    Mod(expected, m, expected);
-    BigInt r;
-    MontgomeryModSubMul(a, b, big, m, r);
-    EXPECT_EQ(NumberText(r), NumberText(expected));
-  }
-}
-
 }  // namespace
 }  // namespace qs
