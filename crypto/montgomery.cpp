@@ -208,14 +208,4 @@ void MontgomeryModExpPlain(const BigInt& b, const BigInt& x, const BigInt& m, Bi
   r = form.toBigInt(mod.limbs());
 }
 
-void MontgomeryModExpUniform(const BigInt& b, const BigInt& x, const BigInt& m, BigInt& r) {
-  const MontgomeryModulus mod(m);
-  Limbs form;
-  mod.toForm(Limbs::of(b, LimbCount(b)), LimbCount(b), form);
-  const std::uint32_t bits = m.bitLength() > x.bitLength() ? m.bitLength() : x.bitLength();
-  mod.powerUniform(form, x, bits, form);
-  mod.fromForm(form, form);
-  r = form.toBigInt(mod.limbs());
-}
-
 }  // namespace qs

@@ -89,9 +89,4 @@ class MontgomeryModulus {
 // and the sizes of b and m. For public exponents and primality tests.
 void MontgomeryModExpPlain(const BigInt& b, const BigInt& x, const BigInt& m, BigInt& r);
 
-// r = b^x mod m with fixed windows over max(bit length of x, bit length of m) bits: the time
-// depends on those bit lengths and the size of b only, so an exponent below m shows nothing
-// but m's size.
-void MontgomeryModExpUniform(const BigInt& b, const BigInt& x, const BigInt& m, BigInt& r);
-
 }  // namespace qs

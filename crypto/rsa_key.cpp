@@ -112,7 +112,7 @@ void ReduceBelowModulus(BigInt& m, const BigInt& n) {
 }
 
 void RsaPublic(const RsaKey& key, const BigInt& x, BigInt& r) {
-  ModExp(x, BigInt(kPublicExponent), key.n, false, r);
+  ModExp(x, BigInt(kPublicExponent), key.n, r);
 }
 
 }  // namespace qs
