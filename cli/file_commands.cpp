@@ -94,7 +94,8 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
       return session.fail(
           "Filen är för stor för OKI-formatet. Filen kan krypteras om formatet ändras i inställningsdialogen.");
     }
-    return Finish(session, display, ok, "Fel vid kryptering av fil.");
+    return Finish(session, display, ok,
+                  params.targetFailed ? ResultCodeText(ResultCode::kTarget) : "Fel vid kryptering av fil.");
   }
   ChunkProgress progress;
   ResultCode code = ResultCode::kCancelled;
@@ -127,7 +128,10 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
     const bool ok = display.run(ByteSource(hook, params), [&] {
       return DecryptOkiFile(params, source, target, *peer, own->privateRecord);
     });
-    return Finish(session, display, ok, "Fel vid dekryptering av fil, kontrollera sändarens certifikat.");
+    // A full disk is not the sender's fault: say which file failed.
+    return Finish(session, display, ok,
+                  params.targetFailed ? ResultCodeText(ResultCode::kTarget)
+                                      : "Fel vid dekryptering av fil, kontrollera sändarens certifikat.");
   }
   ChunkProgress progress;
   ResultCode code = ResultCode::kCancelled;

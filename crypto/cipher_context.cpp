@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "crypto/cbc_hash_hardware.h"
+#include "crypto/cpu_features.h"
+#include "crypto/sha256.h"
+
 namespace qs {
 namespace {
 
@@ -44,41 +48,88 @@ void CipherContext::setChainingBlock(std::span<const std::uint8_t, kBlockBytes> 
 }
 
 bool CipherContext::encryptPadded(ByteBuffer& data) {
-  if (!ready()) {
-    chain_.wipe();
-    data.clear();
-    return false;
-  }
-  const std::uint32_t pad = kBlockBytes - data.length() % kBlockBytes;
-  data.appendZeros(pad);
-  data.at(data.length() - 1) = static_cast<std::uint8_t>(pad);
-
-  const bool done = InBatches(data.data(), data.length(), hook_,
-                              [&](std::span<std::uint8_t> batch) { AesEncryptCbc(schedule_, chain_.span(), batch); });
-  chain_.wipe();
+  const std::uint32_t length = data.length();
+  data.appendZeros(PaddingBytes(length));
+  const bool done = encryptPaddedInPlace(data.span(), length);
   if (!done) data.clear();
   return done;
 }
 
 bool CipherContext::decryptPadded(ByteBuffer& data) {
-  if (!ready() || data.empty() || data.length() % kBlockBytes != 0) {
+  // A copy, so that every failure leaves the caller's ciphertext as it was.
+  ByteBuffer work(data);
+  const std::optional<std::uint32_t> length = decryptPaddedInPlace(work.span());
+  if (!length) return false;
+  work.resize(*length);
+  data = std::move(work);
+  return true;
+}
+
+std::optional<std::span<std::uint8_t>> CipherContext::padInPlace(std::span<std::uint8_t> data,
+                                                                 std::uint32_t length) {
+  const std::uint64_t padded = static_cast<std::uint64_t>(length) + PaddingBytes(length);
+  if (!ready() || data.size() < padded) {
+    chain_.wipe();
+    return std::nullopt;
+  }
+  data = data.first(padded);
+  std::fill(data.begin() + length, data.end(), std::uint8_t{0});
+  data.back() = static_cast<std::uint8_t>(PaddingBytes(length));
+  return data;
+}
+
+bool CipherContext::encryptPaddedInPlace(std::span<std::uint8_t> data, std::uint32_t length) {
+  const std::optional<std::span<std::uint8_t>> padded = padInPlace(data, length);
+  if (!padded) return false;
+  const bool done =
+      InBatches(padded->data(), static_cast<std::uint32_t>(padded->size()), hook_,
+                [&](std::span<std::uint8_t> batch) { AesEncryptCbc(schedule_, chain_.span(), batch); });
+  chain_.wipe();
+  return done;
+}
+
+bool CipherContext::encryptPaddedInPlaceAndHash(std::span<std::uint8_t> message, std::uint32_t length,
+                                                Sha256Context& hash) {
+  if (message.size() < kBlockBytes) {
     chain_.wipe();
     return false;
   }
-  // A copy, so that every failure leaves the caller's ciphertext as it was.
-  ByteBuffer work(data);
-  const bool done = InBatches(work.data(), work.length(), hook_,
-                              [&](std::span<std::uint8_t> batch) { AesDecryptCbc(schedule_, chain_.span(), batch); });
+  const std::span<std::uint8_t> data = message.subspan(kBlockBytes);
+  const std::uint64_t hashedBytes = kBlockBytes + static_cast<std::uint64_t>(length) + PaddingBytes(length);
+  if (hook_ != nullptr || !HardwareAesEnabled() || !HardwareShaEnabled()) {
+    return encryptPaddedInPlace(data, length) && hash.update(message.first(hashedBytes));
+  }
+  const std::optional<std::span<std::uint8_t>> padded = padInPlace(data, length);
+  if (!padded) return false;
+  // The first 64 hashed bytes are final once three blocks are encrypted; from then on each
+  // step encrypts four blocks while it hashes the 64 bytes in front of them.
+  const std::size_t lead = std::min<std::size_t>(padded->size(), 3 * kBlockBytes);
+  AesEncryptCbc(schedule_, chain_.span(), padded->first(lead));
+  const std::size_t steps = (padded->size() - lead) / kSha256BlockBytes;
+  const bool stitched = hash.absorbCompressed(kSha256BlockBytes * steps, [&](Sha256State& state) {
+    CbcEncryptAndHashHardware(schedule_, chain_.data(), padded->data() + lead, message.data(), steps, state);
+  });
+  const std::size_t both = stitched ? kSha256BlockBytes * steps : 0;
+  AesEncryptCbc(schedule_, chain_.span(), padded->subspan(lead + both));
   chain_.wipe();
-  if (!done) return false;
+  return hash.update(message.subspan(both, hashedBytes - both));
+}
 
+std::optional<std::uint32_t> CipherContext::decryptPaddedInPlace(std::span<std::uint8_t> data) {
+  if (!ready() || data.empty() || data.size() % kBlockBytes != 0 || data.size() > 0xFFFFFFFFu) {
+    chain_.wipe();
+    return std::nullopt;
+  }
+  const bool done =
+      InBatches(data.data(), static_cast<std::uint32_t>(data.size()), hook_,
+                [&](std::span<std::uint8_t> batch) { AesDecryptCbc(schedule_, chain_.span(), batch); });
+  chain_.wipe();
+  if (!done) return std::nullopt;
   // The ciphertext is authenticated before it is decrypted, so this check on the padding
   // byte tells an attacker nothing the MAC has not already settled.
-  const std::uint32_t count = work.at(work.length() - 1);
-  if (count > kBlockBytes) return false;
-  work.resize(work.length() - count);
-  data = std::move(work);
-  return true;
+  const std::uint32_t count = data.back();
+  if (count > kBlockBytes) return std::nullopt;
+  return static_cast<std::uint32_t>(data.size()) - count;
 }
 
 bool CipherContext::encryptPool(std::span<std::uint8_t, kPoolBytes> pool) {

@@ -32,53 +32,81 @@ void SymmetricContext::setHook(ProgressHook* hook) {
   if (authenticator_) authenticator_->setHook(hook);
 }
 
+bool SymmetricContext::nextIv(std::span<std::uint8_t, kIvBytes> iv) {
+  if (failed_ || generator_ == nullptr) return false;
+  if (generator_->credit() < RandomGenerator::kRequiredCredit) {
+    failed_ = true;
+    return false;
+  }
+  const ByteBuffer drawn = generator_->output(kIvBytes);
+  if (drawn.length() != kIvBytes) return false;
+  std::copy_n(drawn.data(), kIvBytes, iv.data());
+  return true;
+}
+
 bool SymmetricContext::encrypt(ByteBuffer& data) {
   if (failed_ || generator_ == nullptr) {
     data.clear();
     return false;
   }
-  if (generator_->credit() < RandomGenerator::kRequiredCredit) {
-    failed_ = true;
+  SecretBytes<kIvBytes> iv;
+  if (!nextIv(iv.span())) {
+    if (!failed_) data.clear();  // a lack of credit fails the context and leaves the data
     return false;
   }
-  const ByteBuffer iv = generator_->output(kIvBytes);
-  if (iv.length() != kIvBytes) {
+  return encrypt(data, iv.span());
+}
+
+bool SymmetricContext::encrypt(ByteBuffer& data, std::span<const std::uint8_t, kIvBytes> iv) {
+  const std::uint32_t length = data.length();
+  if (failed_ || SealedSize(length) > 0xFFFFFFFFu) {
     data.clear();
     return false;
   }
-  cipher_->setChainingBlock(iv.span().first<kIvBytes>());
-  if (!cipher_->encryptPadded(data)) return false;  // the cipher has emptied the buffer
-  data.prepend(iv.data(), kIvBytes);
-  const ByteBuffer mac = authenticator_->compute(data.span());
-  if (mac.empty()) {
+  data.prependZeros(kIvBytes);
+  data.resize(static_cast<std::uint32_t>(SealedSize(length)));
+  if (!seal(data.span(), length, iv)) {
     data.clear();
     return false;
   }
-  data.append(mac);
   return true;
 }
 
 bool SymmetricContext::decrypt(ByteBuffer& data) {
-  if (failed_ || data.length() < kMacBytes) {
+  const std::optional<std::span<std::uint8_t>> plain = open(data.span());
+  if (!plain) {
     data.clear();
     return false;
   }
-  const std::uint32_t sealedLength = data.length() - kMacBytes;
-  const ByteBuffer mac = data.slice(kMacBytes, sealedLength);
-  data.resize(sealedLength);
-  if (!authenticator_->verify(data.span(), mac.span()) || data.length() < kIvBytes) {
-    data.clear();
-    return false;
-  }
-  SecretBytes<kIvBytes> iv;
-  std::copy_n(data.data(), kIvBytes, iv.data());
+  const auto length = static_cast<std::uint32_t>(plain->size());
   data.dropFront(kIvBytes);
-  cipher_->setChainingBlock(iv.span());
-  if (!cipher_->decryptPadded(data)) {
-    data.clear();
-    return false;
-  }
+  data.resize(length);
   return true;
+}
+
+bool SymmetricContext::seal(std::span<std::uint8_t> buffer, std::uint32_t length,
+                            std::span<const std::uint8_t, kIvBytes> iv) {
+  const std::uint64_t sealed = SealedSize(length);
+  if (failed_ || buffer.size() < sealed) return false;
+  std::copy(iv.begin(), iv.end(), buffer.begin());
+  const std::span<std::uint8_t> body = buffer.first(sealed - kMacBytes);
+  cipher_->setChainingBlock(iv);
+  std::optional<Sha256Context> inner = authenticator_->startInner();
+  if (!inner || !cipher_->encryptPaddedInPlaceAndHash(body, length, *inner)) return false;
+  const ByteBuffer mac = authenticator_->finish(*inner);
+  if (mac.length() != kMacBytes) return false;
+  std::copy_n(mac.data(), kMacBytes, buffer.begin() + static_cast<std::ptrdiff_t>(body.size()));
+  return true;
+}
+
+std::optional<std::span<std::uint8_t>> SymmetricContext::open(std::span<std::uint8_t> buffer) {
+  if (failed_ || buffer.size() < kMacBytes) return std::nullopt;
+  const std::span<std::uint8_t> body = buffer.first(buffer.size() - kMacBytes);
+  if (!authenticator_->verify(body, buffer.last(kMacBytes)) || body.size() < kIvBytes) return std::nullopt;
+  cipher_->setChainingBlock(body.first<kIvBytes>());
+  const std::optional<std::uint32_t> length = cipher_->decryptPaddedInPlace(body.subspan(kIvBytes));
+  if (!length) return std::nullopt;
+  return body.subspan(kIvBytes, *length);
 }
 
 }  // namespace qs

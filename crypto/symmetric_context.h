@@ -43,6 +43,20 @@ class SymmetricContext {
   // the context fails for good.
   bool encrypt(ByteBuffer& data);
 
+  // The two halves of encrypt, for sealing on other threads in the order the IVs were drawn:
+  // the next IV from the generator (false, and the context failed for good, when its credit
+  // is below 1024), and sealing with a given IV, which needs no generator.
+  bool nextIv(std::span<std::uint8_t, kIvBytes> iv);
+  bool encrypt(ByteBuffer& data, std::span<const std::uint8_t, kIvBytes> iv);
+
+  // In place over a caller's memory, for one buffer reused chunk after chunk. seal: buffer
+  // holds the plaintext's length bytes at offset kIvBytes and room for SealedSize(length);
+  // its first SealedSize(length) bytes become the protected buffer. open: the plaintext of
+  // a protected buffer, decrypted where it lies (from offset kIvBytes on), once the MAC has
+  // been verified. On failure the buffer's content is undefined.
+  bool seal(std::span<std::uint8_t> buffer, std::uint32_t length, std::span<const std::uint8_t, kIvBytes> iv);
+  std::optional<std::span<std::uint8_t>> open(std::span<std::uint8_t> buffer);
+
   // The protected buffer becomes the plaintext; nothing is decrypted before the MAC has been
   // verified. On failure the buffer is wiped and emptied.
   bool decrypt(ByteBuffer& data);

@@ -1,6 +1,13 @@
 #include "formats/encrypted_file.h"
 
+#include <algorithm>
+#include <deque>
+#include <optional>
+#include <vector>
+
 #include "codec/chunk_codec.h"
+#include "crypto/secret_bytes.h"
+#include "formats/chunk_pipeline.h"
 #include "formats/encrypted_file_header.h"
 #include "formats/encrypted_file_stream.h"
 #include "platform/file.h"
@@ -24,6 +31,77 @@ bool Fail(ResultCode& code, ResultCode why) {
   return false;
 }
 
+// One chunk on its way from the source to a worker that compresses and seals it, in a
+// buffer kept from chunk to chunk.
+struct SealJob {
+  ByteBuffer buffer = ByteBuffer::zeros(static_cast<std::uint32_t>(ChunkBufferBytes(kChunkBytes)));
+  std::uint32_t length = 0;  // of the payload, then of the sealed chunk
+  SecretBytes<SymmetricContext::kIvBytes> iv;
+  std::uint32_t index = 0;
+  std::optional<ResultCode> failure;
+};
+
+// One sealed chunk on its way to a worker that opens and decompresses it.
+struct OpenJob {
+  ByteBuffer sealed;
+  ByteBuffer decompressed;
+  std::span<const std::uint8_t> payload;  // within sealed or decompressed
+  std::uint32_t index = 0;
+  bool damaged = false;
+};
+
+// A context per worker under the session key: a context carries the state of one
+// operation at a time. They need no generator, since the IVs come with the chunks.
+class WorkerContexts {
+ public:
+  WorkerContexts(const ChunkPipeline& pipeline, std::span<const std::uint8_t> sessionKey) {
+    for (std::uint32_t w = 0; w < pipeline.workers(); ++w) contexts_.emplace_back(sessionKey, nullptr);
+  }
+  SymmetricContext& operator[](std::uint32_t worker) { return contexts_[worker]; }
+
+ private:
+  std::deque<SymmetricContext> contexts_;
+};
+
+// The payload in the job's buffer replaced by its compressed form.
+bool CompressInPlace(SealJob& job) {
+  ByteBuffer chunk(job.buffer.data() + kChunkPayloadOffset, job.length);
+  if (!CompressChunk(chunk, kChunkBlockSorted)) return false;
+  // A chunk that does not shrink is stored with its mode byte: one byte longer.
+  const std::uint64_t needed = ChunkBufferBytes(chunk.length());
+  if (needed > job.buffer.length()) job.buffer.resize(static_cast<std::uint32_t>(needed));
+  std::copy_n(chunk.data(), chunk.length(), job.buffer.data() + kChunkPayloadOffset);
+  job.length = chunk.length();
+  return true;
+}
+
+void Seal(SealJob& job, SymmetricContext& sealer, bool compress) {
+  job.failure.reset();
+  if (compress && !CompressInPlace(job)) {
+    job.failure = ResultCode::kSource;
+  } else if (!SealChunk(sealer, job.index, job.iv.span(), job.buffer.span(), job.length)) {
+    job.failure = ResultCode::kTarget;
+  } else {
+    job.length = static_cast<std::uint32_t>(ChunkBufferBytes(job.length));
+  }
+}
+
+void Open(OpenJob& job, SymmetricContext& opener, bool compressed, std::uint32_t count) {
+  const std::optional<std::span<std::uint8_t>> payload = OpenChunk(opener, job.index, job.sealed.span());
+  job.damaged = !payload;
+  if (job.damaged) return;
+  job.payload = *payload;
+  if (compressed && !payload->empty()) {
+    job.decompressed.assign(payload->data(), static_cast<std::uint32_t>(payload->size()));
+    job.damaged = !DecompressChunk(job.decompressed);
+    job.payload = job.decompressed.span();
+  }
+  // The header's signature does not cover the table or the compressed flag, so a chunk of
+  // the wrong size is the sign of a damaged or altered file.
+  const bool last = job.index + 1 == count;
+  job.damaged = job.damaged || (last ? job.payload.size() > kChunkBytes : job.payload.size() != kChunkBytes);
+}
+
 }  // namespace
 
 bool EncryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, const ByteBuffer& peerPublic,
@@ -42,16 +120,34 @@ bool EncryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
 
   EncryptedFileWriter out(target, header->sessionKey.span(), params.generator);
   if (!out.begin(header->record, count)) return Fail(code, ResultCode::kTarget);
+  const ChunkPipeline pipeline;
+  WorkerContexts sealers(pipeline, header->sessionKey.span());
+  std::vector<SealJob> jobs(pipeline.slots());
   std::uint64_t left = *size;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const auto sliceBytes = static_cast<std::uint32_t>(left < kChunkBytes ? left : kChunkBytes);
-    ByteBuffer slice = ByteBuffer::zeros(sliceBytes);
-    if (!in->readFull(slice.data(), sliceBytes)) return Fail(code, ResultCode::kSource);
-    left -= sliceBytes;
-    if (params.compress && !CompressChunk(slice, kChunkBlockSorted)) return Fail(code, ResultCode::kSource);
-    if (!out.writeChunk(slice)) return Fail(code, ResultCode::kTarget);
-    if (!ContinueAfterChunk(params.progress, i, count)) return Fail(code, ResultCode::kCancelled);
-  }
+  const ChunkPipeline::Steps steps{
+      .read =
+          [&](std::uint32_t i, std::uint32_t slot) {
+            SealJob& job = jobs[slot];
+            job.index = i;
+            job.length = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, kChunkBytes));
+            if (!in->readFull(job.buffer.data() + kChunkPayloadOffset, job.length)) {
+              return Fail(code, ResultCode::kSource);
+            }
+            left -= job.length;
+            return out.nextIv(job.iv.span()) || Fail(code, ResultCode::kTarget);
+          },
+      .work = [&](std::uint32_t slot,
+                  std::uint32_t worker) { Seal(jobs[slot], sealers[worker], params.compress); },
+      .write =
+          [&](std::uint32_t i, std::uint32_t slot) {
+            const SealJob& job = jobs[slot];
+            if (job.failure) return Fail(code, *job.failure);
+            if (!out.writeSealedChunk(job.buffer.span().first(job.length)))
+              return Fail(code, ResultCode::kTarget);
+            return ContinueAfterChunk(params.progress, i, count) || Fail(code, ResultCode::kCancelled);
+          },
+  };
+  if (!pipeline.run(count, steps)) return false;
   if (!out.commit()) return Fail(code, ResultCode::kTarget);
   return true;
 }
@@ -70,17 +166,29 @@ bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
   std::optional<platform::AtomicFileWriter> out = platform::AtomicFileWriter::begin(target);
   if (!out) return Fail(code, ResultCode::kTarget);
   const std::uint32_t count = in.count();
-  for (std::uint32_t i = 0; i < count; ++i) {
-    std::optional<ByteBuffer> chunk = in.readChunk();
-    if (!chunk) return Fail(code, ResultCode::kSource);
-    if (header->compressed && !chunk->empty() && !DecompressChunk(*chunk)) return Fail(code, ResultCode::kSource);
-    // The header's signature does not cover the table or the compressed flag, so a chunk of
-    // the wrong size is the sign of a damaged or altered file.
-    const bool last = i + 1 == count;
-    if (last ? chunk->length() > kChunkBytes : chunk->length() != kChunkBytes) return Fail(code, ResultCode::kSource);
-    if (!out->file().write(chunk->data(), chunk->length())) return Fail(code, ResultCode::kTarget);
-    if (!ContinueAfterChunk(params.progress, i, count)) return Fail(code, ResultCode::kCancelled);
-  }
+  const ChunkPipeline pipeline;
+  WorkerContexts openers(pipeline, header->sessionKey.span());
+  std::vector<OpenJob> jobs(pipeline.slots());
+  const ChunkPipeline::Steps steps{
+      .read =
+          [&](std::uint32_t i, std::uint32_t slot) {
+            jobs[slot].index = i;
+            return in.readSealedChunk(jobs[slot].sealed) || Fail(code, ResultCode::kSource);
+          },
+      .work = [&](std::uint32_t slot,
+                  std::uint32_t worker) { Open(jobs[slot], openers[worker], header->compressed, count); },
+      .write =
+          [&](std::uint32_t i, std::uint32_t slot) {
+            const OpenJob& job = jobs[slot];
+            if (job.damaged) return Fail(code, ResultCode::kSource);
+            if (!out->file().write(job.payload.data(), static_cast<std::uint32_t>(job.payload.size()))) {
+              return Fail(code, ResultCode::kTarget);
+            }
+            out->file().startWriteBack();
+            return ContinueAfterChunk(params.progress, i, count) || Fail(code, ResultCode::kCancelled);
+          },
+  };
+  if (!pipeline.run(count, steps)) return false;
   if (!out->commit()) return Fail(code, ResultCode::kTarget);
   return true;
 }

@@ -8,13 +8,15 @@
 
 namespace qs {
 
-std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress, const ByteBuffer& ownPrivate,
-                                             const ByteBuffer& peerPublic, ResultCode& code) {
+std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress,
+                                             const ByteBuffer& ownPrivate, const ByteBuffer& peerPublic,
+                                             ResultCode& code) {
   code = ResultCode::kKeys;
   std::optional<WrappedKey> wrapped = WrapKey(generator, peerPublic);
   if (!wrapped) return std::nullopt;
   SigningContext signer(&generator);
-  if (!signer.setLabel(TextString(kEncryptedFileLabel)) || !signer.addData(wrapped->encryptedKeyRecord.span())) {
+  if (!signer.setLabel(TextString(kEncryptedFileLabel)) ||
+      !signer.addData(wrapped->encryptedKeyRecord.span())) {
     return std::nullopt;
   }
   const auto now = static_cast<std::uint32_t>(platform::CalendarSeconds());

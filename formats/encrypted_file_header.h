@@ -36,8 +36,9 @@ struct AcceptedHeader {
 };
 
 // Wraps a fresh session key for peerPublic and signs it with ownPrivate; fails with kKeys.
-std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress, const ByteBuffer& ownPrivate,
-                                             const ByteBuffer& peerPublic, ResultCode& code);
+std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress,
+                                             const ByteBuffer& ownPrivate, const ByteBuffer& peerPublic,
+                                             ResultCode& code);
 
 // Checks the header and the sender's signature before the own private key unwraps the
 // session key. Codes: kSource for a malformed header, kOtherMethod for another method,

@@ -1,6 +1,7 @@
 #include "formats/encrypted_file_stream.h"
 
 #include "base/byte_stream.h"
+#include "crypto/secret_bytes.h"
 #include "formats/encrypted_file_header.h"
 
 namespace qs {
@@ -12,15 +13,13 @@ ByteBuffer U32(std::uint32_t v) {
   return b;
 }
 
-void PrependBigEndianIndex(ByteBuffer& chunk, std::uint32_t index) {
-  const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(index >> 24), static_cast<std::uint8_t>(index >> 16),
-                                 static_cast<std::uint8_t>(index >> 8), static_cast<std::uint8_t>(index)};
-  chunk.prepend(bytes, 4);
+void PutBigEndianIndex(std::span<std::uint8_t, 4> out, std::uint32_t index) {
+  for (std::uint32_t i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(index >> (24 - 8 * i));
 }
 
-std::uint32_t BigEndianIndex(const ByteBuffer& chunk) {
-  return static_cast<std::uint32_t>(chunk.data()[0]) << 24 | static_cast<std::uint32_t>(chunk.data()[1]) << 16 |
-         static_cast<std::uint32_t>(chunk.data()[2]) << 8 | chunk.data()[3];
+std::uint32_t BigEndianIndex(std::span<const std::uint8_t, 4> in) {
+  return static_cast<std::uint32_t>(in[0]) << 24 | static_cast<std::uint32_t>(in[1]) << 16 |
+         static_cast<std::uint32_t>(in[2]) << 8 | in[3];
 }
 
 }  // namespace
@@ -46,10 +45,24 @@ bool EncryptedFileWriter::begin(const ByteBuffer& header, std::uint32_t count) {
 }
 
 bool EncryptedFileWriter::writeChunk(ByteBuffer& payload) {
-  if (!begun_ || lengths_.size() >= count_) return false;
-  PrependBigEndianIndex(payload, static_cast<std::uint32_t>(lengths_.size()));
-  if (!cipher_.encrypt(payload) || !file_->file().write(payload.data(), payload.length())) return false;
-  lengths_.push_back(payload.length());
+  const std::uint32_t length = payload.length();
+  const std::uint64_t bufferBytes = ChunkBufferBytes(length);
+  if (!begun_ || bufferBytes > 0xFFFFFFFFu) return false;
+  payload.prependZeros(kChunkPayloadOffset);
+  payload.resize(static_cast<std::uint32_t>(bufferBytes));
+  SecretBytes<SymmetricContext::kIvBytes> iv;
+  return nextIv(iv.span()) &&
+         SealChunk(cipher_, static_cast<std::uint32_t>(lengths_.size()), iv.span(), payload.span(), length) &&
+         writeSealedChunk(payload.span());
+}
+
+bool EncryptedFileWriter::writeSealedChunk(std::span<const std::uint8_t> sealed) {
+  if (!begun_ || lengths_.size() >= count_ || sealed.size() > 0xFFFFFFFFu ||
+      !file_->file().write(sealed.data(), static_cast<std::uint32_t>(sealed.size()))) {
+    return false;
+  }
+  file_->file().startWriteBack();
+  lengths_.push_back(static_cast<std::uint32_t>(sealed.size()));
   return lengths_.size() < count_ || writeTable();
 }
 
@@ -66,18 +79,25 @@ bool EncryptedFileWriter::writeTable() {
 
 bool EncryptedFileWriter::commit() { return tableWritten_ && file_->commit(); }
 
-EncryptedFileReader::EncryptedFileReader(const std::string& source) : file_(platform::File::openRead(source)) {
+EncryptedFileReader::EncryptedFileReader(const std::string& source)
+    : file_(platform::File::openRead(source)) {
   if (!file_) return;
   const std::optional<std::uint64_t> size = file_->size();
   if (!size) file_.reset();
   left_ = size.value_or(0);
 }
 
-std::optional<ByteBuffer> EncryptedFileReader::readBytes(std::uint64_t n) {
-  if (!file_ || n > left_ || n > 0xFFFFFFFFu) return std::nullopt;
-  ByteBuffer bytes = ByteBuffer::zeros(static_cast<std::uint32_t>(n));
-  if (!file_->readFull(bytes.data(), bytes.length())) return std::nullopt;
+bool EncryptedFileReader::readInto(ByteBuffer& into, std::uint64_t n) {
+  if (!file_ || n > left_ || n > 0xFFFFFFFFu) return false;
+  into.resize(static_cast<std::uint32_t>(n));
+  if (!file_->readFull(into.data(), into.length())) return false;
   left_ -= n;
+  return true;
+}
+
+std::optional<ByteBuffer> EncryptedFileReader::readBytes(std::uint64_t n) {
+  ByteBuffer bytes;
+  if (!readInto(bytes, n)) return std::nullopt;
   return bytes;
 }
 
@@ -104,14 +124,33 @@ bool EncryptedFileReader::readTable(std::span<const std::uint8_t> sessionKey) {
 }
 
 std::optional<ByteBuffer> EncryptedFileReader::readChunk() {
-  if (!cipher_ || index_ >= lengths_.size()) return std::nullopt;
-  std::optional<ByteBuffer> chunk = readBytes(lengths_[index_]);
-  if (!chunk || !cipher_->decrypt(*chunk) || chunk->length() < 4 || BigEndianIndex(*chunk) != index_) {
-    return std::nullopt;
-  }
-  chunk->dropFront(4);
+  const std::uint32_t index = index_;
+  ByteBuffer chunk;
+  if (!readSealedChunk(chunk)) return std::nullopt;
+  const std::optional<std::span<std::uint8_t>> payload = OpenChunk(*cipher_, index, chunk.span());
+  if (!payload) return std::nullopt;
+  return ByteBuffer(*payload);
+}
+
+bool EncryptedFileReader::readSealedChunk(ByteBuffer& into) {
+  if (!cipher_ || index_ >= lengths_.size() || !readInto(into, lengths_[index_])) return false;
   ++index_;
-  return chunk;
+  return true;
+}
+
+bool SealChunk(SymmetricContext& context, std::uint32_t index,
+               std::span<const std::uint8_t, SymmetricContext::kIvBytes> iv, std::span<std::uint8_t> buffer,
+               std::uint32_t length) {
+  if (buffer.size() < ChunkBufferBytes(length)) return false;
+  PutBigEndianIndex(buffer.subspan<SymmetricContext::kIvBytes, 4>(), index);
+  return context.seal(buffer.first(ChunkBufferBytes(length)), 4 + length, iv);
+}
+
+std::optional<std::span<std::uint8_t>> OpenChunk(SymmetricContext& context, std::uint32_t index,
+                                                 std::span<std::uint8_t> sealed) {
+  const std::optional<std::span<std::uint8_t>> plain = context.open(sealed);
+  if (!plain || plain->size() < 4 || BigEndianIndex(plain->first<4>()) != index) return std::nullopt;
+  return plain->subspan(4);
 }
 
 }  // namespace qs

@@ -28,6 +28,26 @@ inline constexpr std::uint32_t kChunkBytes = 2097152;
 // Size of the sealed table of n chunks.
 constexpr std::uint64_t SealedTableSize(std::uint64_t n) { return SymmetricContext::SealedSize(4 + 4 * n); }
 
+// Chunks are sealed and opened in place, in one buffer per chunk in flight: the payload
+// lies at kChunkPayloadOffset, after room for the IV and the index, and the buffer holds at
+// least ChunkBufferBytes(payload length) bytes.
+inline constexpr std::uint32_t kChunkPayloadOffset = SymmetricContext::kIvBytes + 4;
+constexpr std::uint64_t ChunkBufferBytes(std::uint64_t payloadLength) {
+  return SymmetricContext::SealedSize(4 + payloadLength);
+}
+
+// Seals chunk index's payload of length bytes in place with the given IV: the buffer's first
+// ChunkBufferBytes(length) bytes are then what EncryptedFileWriter::writeSealedChunk
+// appends. False when the context has failed or the buffer is too short.
+bool SealChunk(SymmetricContext& context, std::uint32_t index,
+               std::span<const std::uint8_t, SymmetricContext::kIvBytes> iv, std::span<std::uint8_t> buffer,
+               std::uint32_t length);
+
+// The payload of sealed chunk index, opened in place once its MAC and its index have been
+// checked; nothing for any damage.
+std::optional<std::span<std::uint8_t>> OpenChunk(SymmetricContext& context, std::uint32_t index,
+                                                 std::span<std::uint8_t> sealed);
+
 // Writes a native encrypted file to a temporary file beside the target, which replaces the
 // target only at commit; a writer dropped before commit leaves nothing behind.
 class EncryptedFileWriter {
@@ -41,6 +61,10 @@ class EncryptedFileWriter {
   bool begin(const ByteBuffer& header, std::uint32_t count);
   // Seals index || payload and appends it; after the last chunk the table is written.
   bool writeChunk(ByteBuffer& payload);
+  // The same in two steps, for sealing on other threads: the IV of the next chunk (IVs are
+  // drawn in chunk order), then the chunk sealed by SealChunk with that IV.
+  bool nextIv(std::span<std::uint8_t, SymmetricContext::kIvBytes> iv) { return cipher_.nextIv(iv); }
+  bool writeSealedChunk(std::span<const std::uint8_t> sealed);
   // Flushes and puts the file in the target's place; only after the table is written.
   bool commit();
 
@@ -70,8 +94,11 @@ class EncryptedFileReader {
   std::uint32_t count() const { return static_cast<std::uint32_t>(lengths_.size()); }
   // The next chunk's payload, after its MAC and its index have been checked.
   std::optional<ByteBuffer> readChunk();
+  // The next chunk as stored, for OpenChunk on another thread; into is reused.
+  bool readSealedChunk(ByteBuffer& into);
 
  private:
+  bool readInto(ByteBuffer& into, std::uint64_t n);
   std::optional<ByteBuffer> readBytes(std::uint64_t n);
 
   std::optional<platform::File> file_;

@@ -15,9 +15,16 @@ std::optional<ByteBuffer> ReadExactly(platform::File& file, std::uint32_t n) {
   return bytes;
 }
 
-bool WriteAtomically(const std::string& target, const ByteBuffer& bytes) {
+bool WriteAtomically(OkiParams& params, const std::string& target, const ByteBuffer& bytes) {
   std::optional<platform::AtomicFileWriter> out = platform::AtomicFileWriter::begin(target);
-  return out && out->file().write(bytes.data(), bytes.length()) && out->commit();
+  params.targetFailed = !(out && out->file().write(bytes.data(), bytes.length()) && out->commit());
+  return !params.targetFailed;
+}
+
+// The target may not be the source: writing it would destroy what is read.
+bool TargetIsSource(OkiParams& params, const std::string& source, const std::string& target) {
+  params.targetFailed = platform::SameFile(source, target);
+  return params.targetFailed;
 }
 
 }  // namespace
@@ -36,7 +43,7 @@ bool DetectOkiFile(const std::string& source, bool& isOki) {
 bool EncryptOkiFile(OkiParams& params, const std::string& source, const std::string& target,
                     const ByteBuffer& recipientPublic, const ByteBuffer& ownPrivate, bool& tooLarge) {
   tooLarge = false;
-  if (params.generator == nullptr || platform::SameFile(source, target)) return false;
+  if (TargetIsSource(params, source, target) || params.generator == nullptr) return false;
   std::optional<platform::File> in = platform::File::openRead(source);
   if (!in) return false;
   const std::optional<std::uint64_t> size = in->size();
@@ -49,19 +56,19 @@ bool EncryptOkiFile(OkiParams& params, const std::string& source, const std::str
   if (!plain) return false;
   params.totalBytes = plain->length();
 
-  std::optional<ByteBuffer> record = EncryptMessage(*params.generator, recipientPublic, ownPrivate, *plain,
-                                                    params.progress);
+  std::optional<ByteBuffer> record =
+      EncryptMessage(*params.generator, recipientPublic, ownPrivate, *plain, params.progress);
   if (!record) return false;
   record->prependZeros(4);
   ByteBuffer length;
   length.appendU32(record->length() - 4);
   length.copyInto(*record);
-  return WriteAtomically(target, *record);
+  return WriteAtomically(params, target, *record);
 }
 
 bool DecryptOkiFile(OkiParams& params, const std::string& source, const std::string& target,
                     const ByteBuffer& senderPublic, const ByteBuffer& ownPrivate) {
-  if (platform::SameFile(source, target)) return false;
+  if (TargetIsSource(params, source, target)) return false;
   std::optional<platform::File> in = platform::File::openRead(source);
   const std::optional<std::uint64_t> size = in ? in->size() : std::nullopt;
   if (!size) return false;
@@ -77,7 +84,7 @@ bool DecryptOkiFile(OkiParams& params, const std::string& source, const std::str
   params.totalBytes = length;
 
   const std::optional<ByteBuffer> plain = DecryptMessage(ownPrivate, senderPublic, *record, params.progress);
-  return plain && WriteAtomically(target, *plain);
+  return plain && WriteAtomically(params, target, *plain);
 }
 
 }  // namespace qs

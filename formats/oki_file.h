@@ -23,6 +23,7 @@ struct OkiParams {
   RandomGenerator* generator = nullptr;
   ProgressHook* progress = nullptr;  // counts cipher and MAC blocks; carries the cancel
   std::uint32_t totalBytes = 0;      // out: bytes being processed, for the progress display
+  bool targetFailed = false;         // out: the failure was the target's (unwritable, full disk)
 };
 
 // Both refuse a target that is the source itself, and put the target in place only when it

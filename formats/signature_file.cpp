@@ -12,7 +12,8 @@ bool HashDataFile(const std::string& source, SignatureRequest& request, SigningC
   const std::optional<std::uint64_t> size = file->size();
   if (!size) return false;
   if (request.progress != nullptr) {
-    request.progress->count = static_cast<std::uint32_t>((*size + kSignatureHashBlock - 1) / kSignatureHashBlock);
+    request.progress->count =
+        static_cast<std::uint32_t>((*size + kSignatureHashBlock - 1) / kSignatureHashBlock);
     request.progress->current = 0;
   }
   if (!context.setLabel(request.label)) return false;

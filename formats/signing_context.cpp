@@ -59,8 +59,8 @@ std::optional<ByteBuffer> SigningContext::sign(const ByteBuffer& ownPrivate, std
   return record;
 }
 
-bool SigningContext::verify(const ByteBuffer& record, const ByteBuffer& signerPublic, std::uint32_t& timestamp,
-                            WideText& message) {
+bool SigningContext::verify(const ByteBuffer& record, const ByteBuffer& signerPublic,
+                            std::uint32_t& timestamp, WideText& message) {
   if (!endRound()) return false;
 
   ByteStream in(record);

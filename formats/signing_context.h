@@ -44,7 +44,8 @@ class SigningContext {
 
   // The "Signature" record, or nothing when no data was added or signing failed (for example
   // with a generator credit below 1024).
-  std::optional<ByteBuffer> sign(const ByteBuffer& ownPrivate, std::uint32_t timestamp, const WideText& message);
+  std::optional<ByteBuffer> sign(const ByteBuffer& ownPrivate, std::uint32_t timestamp,
+                                 const WideText& message);
 
   // True when the record is well formed and its signature, by signerPublic's signing key,
   // covers the data and the stored block. The stored label is signed but not compared. The

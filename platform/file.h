@@ -29,6 +29,10 @@ class File {
   std::optional<std::uint64_t> size() const;
   // Forces the written bytes to the disk.
   bool flush();
+  // Starts writing the bytes written so far to the disk without waiting for it, so that a
+  // later flush of a large file has little left to wait for. Only a hint: where the system
+  // has no such call, nothing happens.
+  void startWriteBack();
   bool close();
 
  private:

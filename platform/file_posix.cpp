@@ -87,6 +87,12 @@ std::optional<std::uint64_t> File::size() const {
 
 bool File::flush() { return !FileCallFails() && ::fsync(Fd(handle_)) == 0; }
 
+void File::startWriteBack() {
+#ifdef __linux__
+  ::sync_file_range(Fd(handle_), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 bool File::close() {
   if (handle_ == os::kNoHandle) return true;
   const int result = ::close(Fd(handle_));

@@ -77,6 +77,8 @@ std::optional<std::uint64_t> File::size() const {
 
 bool File::flush() { return !FileCallFails() && FlushFileBuffers(Handle(handle_)) != 0; }
 
+void File::startWriteBack() {}  // the system writes back on its own; flush waits for it
+
 bool File::close() {
   if (handle_ == os::kNoHandle) return true;
   const BOOL ok = CloseHandle(Handle(handle_));

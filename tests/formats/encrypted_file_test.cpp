@@ -1,5 +1,6 @@
 #include "formats/encrypted_file.h"
 
+#include "codec/chunk_codec.h"
 #include "formats/encrypted_file_header.h"
 #include "formats/encrypted_file_stream.h"
 #include "tests/formats/pipeline_fixture.h"
@@ -13,7 +14,8 @@ class EncryptedFileTest : public test::PipelineTest {
  protected:
   // Encrypts from sender to recipient; returns the code (kCancelled's absence: success).
   bool encrypt(const test::TestKeyPair& sender, const test::TestKeyPair& recipient, const std::string& source,
-               const std::string& target, bool compress, ResultCode& code, ChunkProgress* progress = nullptr) {
+               const std::string& target, bool compress, ResultCode& code,
+               ChunkProgress* progress = nullptr) {
     PipelineParams params{generator_.get(), compress, progress};
     return EncryptFile(params, sender.privateRecord, recipient.publicRecord, source, target, code);
   }
@@ -37,7 +39,8 @@ TEST_F(EncryptedFileTest, RoundTripsAtChunkBoundariesBothWaysAndCompressed) {
       ASSERT_TRUE(encrypt(sender, recipient, plain, path("enc"), compress, code, &progress)) << size;
       const std::uint32_t chunks = static_cast<std::uint32_t>((size + kChunkBytes - 1) / kChunkBytes);
       EXPECT_EQ(progress.count.load(), chunks);
-      ASSERT_TRUE(decrypt(recipient, sender, path("enc"), path("dec"), code)) << size << " " << static_cast<int>(code);
+      ASSERT_TRUE(decrypt(recipient, sender, path("enc"), path("dec"), code))
+          << size << " " << static_cast<int>(code);
       EXPECT_EQ(ReadRaw(path("dec")), ReadRaw(plain)) << size << (compress ? " compressed" : "");
       EXPECT_EQ(listing(), "dec\nenc\nplain\n");
     }
@@ -63,8 +66,53 @@ TEST_F(EncryptedFileTest, ChunkLayoutOfAThreeChunkFile) {
   ResultCode code;
   ASSERT_TRUE(encrypt(bob_, alice_, plain, path("enc"), false, code));
   // Header 615, table of 3 chunks 80, two full chunks (4 + 2 MiB sealed) and one of 14 bytes.
+  EXPECT_EQ(ReadRaw(path("enc")).size(), 8u + 615 + 80 + 2 * SymmetricContext::SealedSize(4 + kChunkBytes) +
+                                             SymmetricContext::SealedSize(14));
+}
+
+// Chunks sealed on several threads must give the very file one chunk at a time gives: the
+// IVs are drawn in chunk order from the one generator. Only the header differs (its time).
+TEST_F(EncryptedFileTest, ParallelChunksMatchTheOneByOneWriterAfterTheHeader) {
+  const std::string plain = makePlain("plain", 7 * kChunkBytes + 99);
+  const std::string content = ReadRaw(plain);
+  for (bool compress : {false, true}) {
+    ResultCode code;
+    generator_ = test::SeededGenerator();
+    ASSERT_TRUE(encrypt(alice_, bob_, plain, path("parallel"), compress, code));
+
+    generator_ = test::SeededGenerator();
+    std::optional<WrittenHeader> header =
+        WriteFileHeader(*generator_, compress, alice_.privateRecord, bob_.publicRecord, code);
+    ASSERT_TRUE(header);
+    EncryptedFileWriter writer(path("serial"), header->sessionKey.span(), generator_.get());
+    ASSERT_TRUE(writer.begin(header->record, 8));
+    for (std::size_t offset = 0; offset < content.size(); offset += kChunkBytes) {
+      const std::string slice = content.substr(offset, kChunkBytes);
+      ByteBuffer chunk(reinterpret_cast<const std::uint8_t*>(slice.data()),
+                       static_cast<std::uint32_t>(slice.size()));
+      ASSERT_TRUE(!compress || CompressChunk(chunk, kChunkBlockSorted));
+      ASSERT_TRUE(writer.writeChunk(chunk));
+    }
+    ASSERT_TRUE(writer.commit());
+
+    const std::size_t afterHeader = 4 + header->record.length();
+    EXPECT_TRUE(ReadRaw(path("parallel")).substr(afterHeader) == ReadRaw(path("serial")).substr(afterHeader))
+        << (compress ? "compressed" : "plain");
+  }
+}
+
+TEST_F(EncryptedFileTest, ChunksThatDoNotShrinkAreStoredOneByteLonger) {
+  std::string noise(2 * kChunkBytes + 5, '\0');
+  std::uint32_t state = 12345;
+  for (char& c : noise) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
+  test::WriteRaw(path("noise"), noise);
+  ResultCode code;
+  ASSERT_TRUE(encrypt(alice_, bob_, path("noise"), path("enc"), true, code));
+  ASSERT_TRUE(decrypt(bob_, alice_, path("enc"), path("dec"), code));
+  EXPECT_TRUE(ReadRaw(path("dec")) == noise);
   EXPECT_EQ(ReadRaw(path("enc")).size(),
-            8u + 615 + 80 + 2 * SymmetricContext::SealedSize(4 + kChunkBytes) + SymmetricContext::SealedSize(14));
+            8u + 1127 + SealedTableSize(3) + 2 * SymmetricContext::SealedSize(4 + kChunkBytes + 1) +
+                SymmetricContext::SealedSize(4 + 6));
 }
 
 TEST_F(EncryptedFileTest, WrongKeysFailWithTheKeyCode) {
@@ -78,7 +126,8 @@ TEST_F(EncryptedFileTest, WrongKeysFailWithTheKeyCode) {
   EXPECT_FALSE(decrypt(carol_, alice_, path("enc"), path("out"), code));
   EXPECT_EQ(code, ResultCode::kKeys);
   // A public record where a private one belongs.
-  EXPECT_FALSE(encrypt(test::TestKeyPair{alice_.publicRecord, alice_.publicRecord}, bob_, plain, path("x"), false, code));
+  EXPECT_FALSE(encrypt(test::TestKeyPair{alice_.publicRecord, alice_.publicRecord}, bob_, plain, path("x"),
+                       false, code));
   EXPECT_EQ(code, ResultCode::kKeys);
   EXPECT_EQ(listing(), "enc\nplain\n");
 }

@@ -126,5 +126,25 @@ TEST_F(OkiFileTest, DamageWrongKeysCancelAndSameFile) {
   EXPECT_EQ(listing(), "enc\nout\nplain\n");
 }
 
+// The command line tells a target it could not write (a full disk, a missing folder) from a
+// wrong key, so the flag must be set for the one and cleared for the other.
+TEST_F(OkiFileTest, TellsATargetFailureFromAKeyFailure) {
+  const std::string plain = makePlain("plain", 5000);
+  OkiParams params{generator_.get(), nullptr, 0};
+  bool tooLarge = false;
+  EXPECT_FALSE(EncryptOkiFile(params, plain, path("missing/enc"), bob_.publicRecord, alice_.privateRecord, tooLarge));
+  EXPECT_TRUE(params.targetFailed);
+  EXPECT_FALSE(EncryptOkiFile(params, plain, plain, bob_.publicRecord, alice_.privateRecord, tooLarge));
+  EXPECT_TRUE(params.targetFailed);
+  ASSERT_TRUE(EncryptOkiFile(params, plain, path("enc"), bob_.publicRecord, alice_.privateRecord, tooLarge));
+  EXPECT_FALSE(params.targetFailed);
+
+  EXPECT_FALSE(DecryptOkiFile(params, path("enc"), path("missing/out"), alice_.publicRecord, bob_.privateRecord));
+  EXPECT_TRUE(params.targetFailed);
+  EXPECT_FALSE(DecryptOkiFile(params, path("enc"), path("out"), carol_.publicRecord, bob_.privateRecord));
+  EXPECT_FALSE(params.targetFailed);
+  EXPECT_EQ(listing(), "enc\nplain\n");
+}
+
 }  // namespace
 }  // namespace qs
