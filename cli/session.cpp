@@ -3,6 +3,7 @@
 #include <array>
 #include <ostream>
 
+#include "app/texts.h"
 #include "base/secure_wipe.h"
 #include "platform/file.h"
 #include "platform/system_random.h"
@@ -16,7 +17,7 @@ std::optional<std::string> Session::workingFolder() {
   const std::optional<std::string> folder =
       chosen ? (platform::CreateFolder(*chosen) ? chosen : std::nullopt) : platform::ChooseWorkingFolder();
   if (!folder) {
-    fail("Fel: Kunde inte välja arbetsmapp!");
+    fail(text::kNoWorkingFolder);
     return std::nullopt;
   }
   folder_ = folder;
@@ -35,7 +36,7 @@ RandomGenerator* Session::generator() {
   if (!seedFile) return nullptr;
   auto generator = std::make_unique<RandomGenerator>();
   if (!generator->startUp(*seedFile)) {
-    fail("Fel: Kunde inte initiera slumptalsgenerator!");
+    fail(text::kNoGenerator);
     return nullptr;
   }
   if (generator->credit() < RandomGenerator::kRequiredCredit) {
@@ -45,7 +46,7 @@ RandomGenerator* Session::generator() {
     const bool seeded = gathered && generator->addSeed(seed, 0, true) && generator->writeSeedFile(*seedFile);
     SecureWipe(seed.data(), seed.size());
     if (!seeded) {
-      fail("Fel: Kunde inte initiera slumptalsgenerator!");
+      fail(text::kNoGenerator);
       return nullptr;
     }
   }

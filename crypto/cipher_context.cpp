@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "crypto/cbc_hash_hardware.h"
+#include "crypto/cpu_features.h"
+#include "crypto/sha256.h"
+
 namespace qs {
 namespace {
 
@@ -61,20 +65,54 @@ bool CipherContext::decryptPadded(ByteBuffer& data) {
   return true;
 }
 
-bool CipherContext::encryptPaddedInPlace(std::span<std::uint8_t> data, std::uint32_t length) {
+std::optional<std::span<std::uint8_t>> CipherContext::padInPlace(std::span<std::uint8_t> data,
+                                                                 std::uint32_t length) {
   const std::uint64_t padded = static_cast<std::uint64_t>(length) + PaddingBytes(length);
   if (!ready() || data.size() < padded) {
     chain_.wipe();
-    return false;
+    return std::nullopt;
   }
   data = data.first(padded);
   std::fill(data.begin() + length, data.end(), std::uint8_t{0});
   data.back() = static_cast<std::uint8_t>(PaddingBytes(length));
+  return data;
+}
+
+bool CipherContext::encryptPaddedInPlace(std::span<std::uint8_t> data, std::uint32_t length) {
+  const std::optional<std::span<std::uint8_t>> padded = padInPlace(data, length);
+  if (!padded) return false;
   const bool done =
-      InBatches(data.data(), static_cast<std::uint32_t>(data.size()), hook_,
+      InBatches(padded->data(), static_cast<std::uint32_t>(padded->size()), hook_,
                 [&](std::span<std::uint8_t> batch) { AesEncryptCbc(schedule_, chain_.span(), batch); });
   chain_.wipe();
   return done;
+}
+
+bool CipherContext::encryptPaddedInPlaceAndHash(std::span<std::uint8_t> message, std::uint32_t length,
+                                                Sha256Context& hash) {
+  if (message.size() < kBlockBytes) {
+    chain_.wipe();
+    return false;
+  }
+  const std::span<std::uint8_t> data = message.subspan(kBlockBytes);
+  const std::uint64_t hashedBytes = kBlockBytes + static_cast<std::uint64_t>(length) + PaddingBytes(length);
+  if (hook_ != nullptr || !HardwareAesEnabled() || !HardwareShaEnabled()) {
+    return encryptPaddedInPlace(data, length) && hash.update(message.first(hashedBytes));
+  }
+  const std::optional<std::span<std::uint8_t>> padded = padInPlace(data, length);
+  if (!padded) return false;
+  // The first 64 hashed bytes are final once three blocks are encrypted; from then on each
+  // step encrypts four blocks while it hashes the 64 bytes in front of them.
+  const std::size_t lead = std::min<std::size_t>(padded->size(), 3 * kBlockBytes);
+  AesEncryptCbc(schedule_, chain_.span(), padded->first(lead));
+  const std::size_t steps = (padded->size() - lead) / kSha256BlockBytes;
+  const bool stitched = hash.absorbCompressed(kSha256BlockBytes * steps, [&](Sha256State& state) {
+    CbcEncryptAndHashHardware(schedule_, chain_.data(), padded->data() + lead, message.data(), steps, state);
+  });
+  const std::size_t both = stitched ? kSha256BlockBytes * steps : 0;
+  AesEncryptCbc(schedule_, chain_.span(), padded->subspan(lead + both));
+  chain_.wipe();
+  return hash.update(message.subspan(both, hashedBytes - both));
 }
 
 std::optional<std::uint32_t> CipherContext::decryptPaddedInPlace(std::span<std::uint8_t> data) {

@@ -11,6 +11,8 @@
 
 namespace qs {
 
+class Sha256Context;
+
 // AES with one key and the three modes the program uses: CBC with its padding for data, ECB
 // over the generator's 4096-byte pool, and a counter keystream that expands a key into a
 // longer byte string. A context that was given a key of the wrong length is not ready and
@@ -54,6 +56,14 @@ class CipherContext {
   // before all of it is encrypted. Fails when not ready, too short or cancelled; data is
   // then undefined.
   bool encryptPaddedInPlace(std::span<std::uint8_t> data, std::uint32_t length);
+  // Encrypt-then-MAC in one pass: encryptPaddedInPlace over message.subspan(16), and into
+  // hash the whole message, its first 16 bytes (the IV) as they stand and then the
+  // ciphertext. The hook counts and cancels as for the two steps one after the other. With no
+  // hook on either and the processor's AES and SHA instructions, each 64 hashed bytes are
+  // compressed while the next 64 are encrypted, which takes little more than encryption
+  // alone; hash must then have absorbed a multiple of 64 bytes (the HMAC key block).
+  bool encryptPaddedInPlaceAndHash(std::span<std::uint8_t> message, std::uint32_t length,
+                                   Sha256Context& hash);
   // The plaintext's length once data is decrypted in place, under the checks of
   // decryptPadded; nothing on failure, data then undefined.
   std::optional<std::uint32_t> decryptPaddedInPlace(std::span<std::uint8_t> data);
@@ -72,6 +82,10 @@ class CipherContext {
   bool decryptBlock(std::span<std::uint8_t, kBlockBytes> block) const;
 
  private:
+  // data's first padded bytes, padding written, or nothing (chaining block wiped) when not
+  // ready or too short.
+  std::optional<std::span<std::uint8_t>> padInPlace(std::span<std::uint8_t> data, std::uint32_t length);
+
   AesKeySchedule schedule_;
   ProgressHook* hook_ = nullptr;
   SecretBytes<kBlockBytes> chain_;

@@ -16,21 +16,30 @@ HmacSha256Context::HmacSha256Context(std::span<const std::uint8_t> key) {
   }
 }
 
-ByteBuffer HmacSha256Context::compute(std::span<const std::uint8_t> message) const {
+std::optional<Sha256Context> HmacSha256Context::startInner() const {
+  if (failed_) return std::nullopt;
+  std::optional<Sha256Context> inner(std::in_place);
+  inner->update(innerKey_.span());
+  inner->setHook(hook_);  // only now, so that progress counts message bytes
+  return inner;
+}
+
+ByteBuffer HmacSha256Context::finish(Sha256Context& inner) const {
   if (failed_) return {};
-  Sha256Context inner;
-  inner.update(innerKey_.span());
-  inner.setHook(hook_);  // only now, so that progress counts message bytes
-  if (!inner.update(message)) return {};
   SecretBytes<kSha256DigestBytes> innerDigest;
   inner.digest(innerDigest.span());
-
   Sha256Context outer;
   outer.update(outerKey_.span());
   outer.update(innerDigest.span());
   ByteBuffer mac;
   outer.digest(mac);
   return mac;
+}
+
+ByteBuffer HmacSha256Context::compute(std::span<const std::uint8_t> message) const {
+  std::optional<Sha256Context> inner = startInner();
+  if (!inner || !inner->update(message)) return {};
+  return finish(*inner);
 }
 
 bool HmacSha256Context::verify(std::span<const std::uint8_t> message,

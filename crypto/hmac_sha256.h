@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "base/byte_buffer.h"
@@ -32,6 +33,12 @@ class HmacSha256Context {
 
   // The 32-byte MAC, or empty when the context failed or the hook cancelled.
   ByteBuffer compute(std::span<const std::uint8_t> message) const;
+
+  // compute in two halves, for a message hashed by other means in between: the inner hash
+  // with the key block absorbed and the hook attached (nothing when the context failed), and
+  // the MAC from it once the message has gone in.
+  std::optional<Sha256Context> startInner() const;
+  ByteBuffer finish(Sha256Context& inner) const;
 
   // True when the MAC of message equals expected, compared without an early exit.
   bool verify(std::span<const std::uint8_t> message, std::span<const std::uint8_t> expected) const;

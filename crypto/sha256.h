@@ -34,6 +34,20 @@ class Sha256Context {
   // a new message.
   bool update(std::span<const std::uint8_t> bytes);
 
+  // For work that compresses whole blocks of the message alongside something else: compress
+  // is called once with the state and must compress exactly bytes (a multiple of 64) into it.
+  // False, calling nothing, when a hook is attached (its count would be skipped), the message
+  // is finished, or the bytes absorbed so far are not a multiple of 64.
+  template <typename Compress>
+  bool absorbCompressed(std::uint64_t bytes, Compress compress) {
+    if (hook_ != nullptr || finished_ || count_ % kSha256BlockBytes != 0 || bytes % kSha256BlockBytes != 0) {
+      return false;
+    }
+    compress(state_);
+    count_ += bytes;
+    return true;
+  }
+
   // Finishes the message if it is not finished yet and writes its digest; may be called
   // again and gives the same bytes.
   void digest(std::span<std::uint8_t, kSha256DigestBytes> out);

@@ -91,8 +91,9 @@ bool SymmetricContext::seal(std::span<std::uint8_t> buffer, std::uint32_t length
   std::copy(iv.begin(), iv.end(), buffer.begin());
   const std::span<std::uint8_t> body = buffer.first(sealed - kMacBytes);
   cipher_->setChainingBlock(iv);
-  if (!cipher_->encryptPaddedInPlace(body.subspan(kIvBytes), length)) return false;
-  const ByteBuffer mac = authenticator_->compute(body);
+  std::optional<Sha256Context> inner = authenticator_->startInner();
+  if (!inner || !cipher_->encryptPaddedInPlaceAndHash(body, length, *inner)) return false;
+  const ByteBuffer mac = authenticator_->finish(*inner);
   if (mac.length() != kMacBytes) return false;
   std::copy_n(mac.data(), kMacBytes, buffer.begin() + static_cast<std::ptrdiff_t>(body.size()));
   return true;

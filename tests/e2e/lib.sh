@@ -10,15 +10,7 @@ export E2E_WINE
 # How long a program may take to show a dialog or to end, in ms.
 E2E_TIMEOUT=${E2E_TIMEOUT:-15000}
 
-fail() {
-  echo "Failure: $*" >&2
-  exit 1
-}
-
-# expect_eq ACTUAL EXPECTED WHAT
-expect_eq() {
-  [[ $1 == "$2" ]] || fail "$3: got '$1', expected '$2'"
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/expect.sh"
 
 # The Windows name of a Linux path (Wine maps / to Z:\).
 windows_path() {

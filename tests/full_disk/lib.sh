@@ -5,15 +5,7 @@
 
 page=$(getconf PAGESIZE)
 
-fail() {
-  echo "Failure: $*" >&2
-  exit 1
-}
-
-# expect_eq ACTUAL EXPECTED WHAT
-expect_eq() {
-  [[ $1 == "$2" ]] || fail "$3: got '$1', expected '$2'"
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/expect.sh"
 
 # expect_status N ARGS...: runs quillseal-cli with no terminal, keeps its output (stdout and
 # stderr) in $out and checks the exit status.
