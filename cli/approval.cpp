@@ -39,8 +39,7 @@ bool Decide(Session& session, const std::string& fingerprint, const char* questi
 
 }  // namespace
 
-bool ApproveCertificate(Session& session, const CertificationResults& results,
-                        const std::string& fingerprint) {
+bool ApproveCertificate(Session& session, const CertificationResults& results, const std::string& fingerprint) {
   std::ostream& out = session.io().out;
   out << "Certifieringar:\n";
   if (results.empty()) out << "  (inga)\n";
@@ -59,10 +58,9 @@ bool ApproveCertificate(Session& session, const CertificationResults& results,
 
 bool ApproveTrustedKey(Session& session, const std::string& organisation, const std::string& keyId,
                        const std::string& fingerprint) {
-  session.io().out << "Certifieringsnyckel:\n  Organisation: " << organisation
-                   << "\n  Nyckel-ID:    " << keyId << "\n  Fingerprint:  " << fingerprint << '\n';
-  return Decide(session, fingerprint, "Godkänner du detta som en pålitlig nyckel?",
-                "Nyckeln lades inte till.");
+  session.io().out << "Certifieringsnyckel:\n  Organisation: " << organisation << "\n  Nyckel-ID:    " << keyId
+                   << "\n  Fingerprint:  " << fingerprint << '\n';
+  return Decide(session, fingerprint, "Godkänner du detta som en pålitlig nyckel?", "Nyckeln lades inte till.");
 }
 
 }  // namespace qs::cli

@@ -71,8 +71,7 @@ ParsedArgs ParsedArgs::parseWords(std::span<const std::string> words, std::span<
     }
     if (option == nullptr) throw UsageError("okänd flagga: " + shown);
     std::vector<std::string>& slot = parsed.options_[option->name];
-    if (!slot.empty() && !option->repeatable)
-      throw UsageError("flaggan " + shown + " får bara anges en gång");
+    if (!slot.empty() && !option->repeatable) throw UsageError("flaggan " + shown + " får bara anges en gång");
     if (!option->takesValue) {
       if (inlineValue) throw UsageError("flaggan " + shown + " tar inget värde");
       slot.emplace_back();

@@ -1,7 +1,6 @@
 #include <cctype>
 #include <ostream>
 
-#include "app/texts.h"
 #include "cli/approval.h"
 #include "cli/command.h"
 #include "cli/key_type_option.h"
@@ -25,7 +24,7 @@ int Outcome(Session& session, KeyOutcome outcome) {
 
 int RunCaCreate(Session& session, const ParsedArgs& args) {
   const std::string organisation = args.required("organisation");
-  if (organisation.empty()) return session.fail(text::kNeedOrganisation);
+  if (organisation.empty()) return session.fail("Du måste skriva in ett namn på organisationen.");
   const KeyType keyType = KeyTypeOption(args, "bits");
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
@@ -43,12 +42,10 @@ int RunCaCreate(Session& session, const ParsedArgs& args) {
   const std::string prefix = args.value("output").value_or(suggested.value);
   const std::string privatePath = prefix + ".private_cert_key";
   const std::string publicPath = prefix + ".public_cert_key";
-  if (!MayWrite(session, privatePath, args.has("force")) ||
-      !MayWrite(session, publicPath, args.has("force"))) {
+  if (!MayWrite(session, privatePath, args.has("force")) || !MayWrite(session, publicPath, args.has("force"))) {
     return kFailure;
   }
-  if (const int status = Outcome(session, SaveCertificationKeyPair(*records, privatePath, publicPath));
-      status) {
+  if (const int status = Outcome(session, SaveCertificationKeyPair(*records, privatePath, publicPath)); status) {
     return status;
   }
   session.io().out << privatePath << '\n' << publicPath << '\n';
@@ -81,8 +78,7 @@ int RunCaCertify(Session& session, const ParsedArgs& args) {
   const KeyResult<NewCertification> certification =
       MakeCertification(*generator, inputs.value, fields, timestamp, publicKeyPath);
   if (!certification.ok()) return Outcome(session, certification.outcome);
-  const std::string target =
-      args.value("output").value_or(certification.value.suggestedName + ".certification");
+  const std::string target = args.value("output").value_or(certification.value.suggestedName + ".certification");
   if (!MayWrite(session, target, args.has("force"))) return kFailure;
   if (const int status =
           Outcome(session, WriteCertification(target, certification.value.record, publicKeyPath, caKeyPath));
@@ -195,14 +191,7 @@ std::vector<Command> CertificationCommands() {
        "lägg till en betrodd certifieringsnyckel efter godkännande",
        "",
        RunTrustAdd},
-      {{"trust", "remove"},
-       {},
-       1,
-       1,
-       "NYCKEL-ID",
-       "ta bort en betrodd certifieringsnyckel",
-       "",
-       RunTrustRemove},
+      {{"trust", "remove"}, {}, 1, 1, "NYCKEL-ID", "ta bort en betrodd certifieringsnyckel", "", RunTrustRemove},
   };
 }
 

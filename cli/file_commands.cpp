@@ -1,8 +1,6 @@
 #include <ostream>
 
-#include "app/operation_worker.h"
 #include "app/settings.h"
-#include "app/texts.h"
 #include "base/timestamp.h"
 #include "base/windows1252.h"
 #include "cli/command.h"
@@ -19,6 +17,22 @@
 namespace qs::cli {
 namespace {
 
+const char* ResultCodeText(ResultCode code) {
+  switch (code) {
+    case ResultCode::kSource:
+      return "Fel vid läsning av källfilen.";
+    case ResultCode::kTarget:
+      return "Fel vid skrivning till målfilen.";
+    case ResultCode::kKeys:
+      return "Krypteringsfel, kontrollera format på fil eller om rätt sändande certifikat har använts.";
+    case ResultCode::kOtherMethod:
+      return "Felaktigt format på filen, filen är krypterad med en annan krypteringsmetod.";
+    case ResultCode::kCancelled:
+      break;
+  }
+  return "Okänt fel.";
+}
+
 // Progress of a chunked pipeline: chunks done of the count, 2 MiB each.
 ProgressSource ChunkSource(ChunkProgress& progress) {
   return {[&progress] {
@@ -26,8 +40,7 @@ ProgressSource ChunkSource(ChunkProgress& progress) {
             return count == 0 ? 0.0 : (progress.current + 1.0) / count;
           },
           [&progress] {
-            return progress.count == 0 ? std::uint64_t{0}
-                                       : (progress.current + std::uint64_t{1}) * kChunkBytes;
+            return progress.count == 0 ? std::uint64_t{0} : (progress.current + std::uint64_t{1}) * kChunkBytes;
           },
           [&progress] { progress.cancel = 1; }};
 }
@@ -35,16 +48,14 @@ ProgressSource ChunkSource(ChunkProgress& progress) {
 // Progress of an in-memory pipeline: cipher and MAC each count every byte once.
 ProgressSource ByteSource(ProgressHook& hook, const OkiParams& params) {
   return {[&hook, &params] {
-            return params.totalBytes == 0
-                       ? 0.0
-                       : static_cast<std::uint32_t>(hook.count) / (2.0 * params.totalBytes);
+            return params.totalBytes == 0 ? 0.0 : static_cast<std::uint32_t>(hook.count) / (2.0 * params.totalBytes);
           },
           [&hook] { return static_cast<std::uint64_t>(static_cast<std::uint32_t>(hook.count) / 2); },
           [&hook] { hook.cancel = 1; }};
 }
 
 // Ends a command whose operation failed: 130 after Ctrl-C, else the message.
-int Finish(Session& session, const ProgressDisplay& display, bool ok, const std::string& failure) {
+int Finish(Session& session, const ProgressDisplay& display, bool ok, const char* failure) {
   if (display.interrupted()) return session.interrupted();
   return ok ? kSuccess : session.fail(failure);
 }
@@ -58,8 +69,7 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
     if (*format != "quillseal" && *format != "oki") throw UsageError("--format tar quillseal eller oki");
     settings.fileFormat = *format == "oki" ? Settings::kOki : Settings::kQuillseal;
   }
-  if (args.has("compress") && args.has("no-compress"))
-    throw UsageError("--compress och --no-compress utesluter varandra");
+  if (args.has("compress") && args.has("no-compress")) throw UsageError("--compress och --no-compress utesluter varandra");
   if (args.has("compress")) settings.compression = 1;
   if (args.has("no-compress")) settings.compression = 0;
 
@@ -81,9 +91,11 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
       return EncryptOkiFile(params, source, target, *peer, own->privateRecord, tooLarge);
     });
     if (tooLarge) {
-      return session.fail(text::kOkiTooLarge);
+      return session.fail(
+          "Filen är för stor för OKI-formatet. Filen kan krypteras om formatet ändras i inställningsdialogen.");
     }
-    return Finish(session, display, ok, params.targetFailed ? text::kTargetError : text::kOkiEncryptError);
+    return Finish(session, display, ok,
+                  params.targetFailed ? ResultCodeText(ResultCode::kTarget) : "Fel vid kryptering av fil.");
   }
   ChunkProgress progress;
   ResultCode code = ResultCode::kCancelled;
@@ -91,7 +103,7 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
   const bool ok = display.run(ChunkSource(progress), [&] {
     return EncryptFile(params, own->privateRecord, *peer, source, target, code);
   });
-  return Finish(session, display, ok, ResultCodeMessage(code, false));
+  return Finish(session, display, ok, ResultCodeText(code));
 }
 
 int RunDecrypt(Session& session, const ParsedArgs& args) {
@@ -101,7 +113,7 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
   const std::string target = args.value("output").value_or(suggested.value_or(""));
   if (!MayWrite(session, target, args.has("force"))) return kFailure;
   bool isOki = false;
-  if (!DetectOkiFile(source, isOki)) return session.fail(text::kReadError);
+  if (!DetectOkiFile(source, isOki)) return session.fail("Fel vid läsning av fil.");
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
   const std::optional<ByteBuffer> peer = ApprovedPeerKey(session, args.required("from"));
@@ -117,7 +129,9 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
       return DecryptOkiFile(params, source, target, *peer, own->privateRecord);
     });
     // A full disk is not the sender's fault: say which file failed.
-    return Finish(session, display, ok, params.targetFailed ? text::kTargetError : text::kOkiDecryptError);
+    return Finish(session, display, ok,
+                  params.targetFailed ? ResultCodeText(ResultCode::kTarget)
+                                      : "Fel vid dekryptering av fil, kontrollera sändarens certifikat.");
   }
   ChunkProgress progress;
   ResultCode code = ResultCode::kCancelled;
@@ -125,7 +139,7 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
   const bool ok = display.run(ChunkSource(progress), [&] {
     return DecryptFile(params, own->privateRecord, *peer, source, target, code);
   });
-  return Finish(session, display, ok, ResultCodeMessage(code, false));
+  return Finish(session, display, ok, ResultCodeText(code));
 }
 
 int RunSign(Session& session, const ParsedArgs& args) {
@@ -144,9 +158,9 @@ int RunSign(Session& session, const ParsedArgs& args) {
   request.message = TextString(Utf8ToWindows1252(args.value("message").value_or("")));
   request.timestamp = static_cast<std::uint32_t>(platform::CalendarSeconds());
   ProgressDisplay display(session.io(), session.options().quiet);
-  const bool ok = display.run(ChunkSource(progress),
-                              [&] { return SignFile(request, own->privateRecord, source, target); });
-  return Finish(session, display, ok, text::kSignError);
+  const bool ok =
+      display.run(ChunkSource(progress), [&] { return SignFile(request, own->privateRecord, source, target); });
+  return Finish(session, display, ok, "Fel vid signering av fil.");
 }
 
 int RunVerify(Session& session, const ParsedArgs& args) {
@@ -162,14 +176,11 @@ int RunVerify(Session& session, const ParsedArgs& args) {
   request.generator = generator;
   request.progress = &progress;
   ProgressDisplay display(session.io(), session.options().quiet);
-  const bool ok =
-      display.run(ChunkSource(progress), [&] { return VerifyFile(request, source, *peer, signature); });
-  const int status = Finish(session, display, ok, text::kSignatureMismatch);
+  const bool ok = display.run(ChunkSource(progress), [&] { return VerifyFile(request, source, *peer, signature); });
+  const int status = Finish(session, display, ok, "Signaturen stämmer ej mot den valda filen.");
   if (status != kSuccess) return status;
   session.io().out << "Signaturen OK.\nTidstämpel: " << FormatTimestamp(request.timestamp).str()
-                   << "\nMeddelande: "
-                   << Windows1252ToUtf8(request.message.bytes().slice(request.message.characterCount(), 0))
-                   << '\n';
+                   << "\nMeddelande: " << Windows1252ToUtf8(request.message.bytes().slice(request.message.characterCount(), 0)) << '\n';
   return kSuccess;
 }
 

@@ -32,8 +32,7 @@ std::string TagOf(const ByteBuffer& record) {
 }
 
 void PrintFingerprint(std::ostream& out, const ByteBuffer& record, const char* indent = "") {
-  if (const std::optional<ByteBuffer> fp = ComputeFingerprint(record))
-    out << indent << "Fingerprint: " << HexString(*fp) << '\n';
+  if (const std::optional<ByteBuffer> fp = ComputeFingerprint(record)) out << indent << "Fingerprint: " << HexString(*fp) << '\n';
 }
 
 void PrintDataFields(std::ostream& out, const ByteBuffer& dataFields, const char* indent) {
@@ -142,8 +141,8 @@ bool ReportOki(std::ostream& out, const std::string& path) {
   const std::uint32_t sealed = in.readU32();
   out << "Krypterad fil (OKI-format), post \"EncryptedData\"\n"
       << "Mottagarens krypteringsnyckel: RSA " << Bits(ciphertext.length())
-      << "\nAvsändarens signeringsnyckel: RSA " << Bits(signature.length()) << "\nKrypterad data: " << sealed
-      << " byte\n";
+      << "\nAvsändarens signeringsnyckel: RSA " << Bits(signature.length())
+      << "\nKrypterad data: " << sealed << " byte\n";
   return true;
 }
 
@@ -179,8 +178,7 @@ bool ReportContainer(std::ostream& out, const std::string& path) {
     out << "Publik nyckel för certifiering, post \"PublicKey\"\n";
     PrintKeyRecord(out, content);
   } else if (tag == tag::kPublicCertKey || tag == tag::kPrivateCertKey) {
-    out << (tag == tag::kPublicCertKey ? "Publik" : "Privat") << " certifieringsnyckel, post \"" << tag
-        << "\"\n";
+    out << (tag == tag::kPublicCertKey ? "Publik" : "Privat") << " certifieringsnyckel, post \"" << tag << "\"\n";
     PrintCertKey(out, content);
     PrintFingerprint(out, content);
   } else if (tag == tag::kCertification) {
@@ -198,8 +196,7 @@ bool ReportContainer(std::ostream& out, const std::string& path) {
         << "Nyckelns namn: " << DisplayText(pair.keyName) << '\n';
     PrintKeyRecord(out, pair.publicRecord);
   } else if (content.length() == 2) {
-    out << "Inställningar (config.bin)\nFilformat: "
-        << (content.data()[0] ? "OKI-format" : "Quillseal-format")
+    out << "Inställningar (config.bin)\nFilformat: " << (content.data()[0] ? "OKI-format" : "Quillseal-format")
         << "\nKompression: " << (content.data()[1] ? "på" : "av") << '\n';
   } else if (content.length() == 516 && ByteStream(content).readU32() == 512) {
     out << "Fröfil för slumptalsgeneratorn (rand.bin)\n";
@@ -227,13 +224,7 @@ int RunFileReport(Session& session, const ParsedArgs& args) {
 
 std::vector<Command> FileReportCommands() {
   return {
-      {{"inspect"},
-       {},
-       1,
-       1,
-       "FIL",
-       "visa vad en fil från Quillseal innehåller (utan att dekryptera)",
-       "",
+      {{"inspect"}, {}, 1, 1, "FIL", "visa vad en fil från Quillseal innehåller (utan att dekryptera)", "",
        RunFileReport},
   };
 }

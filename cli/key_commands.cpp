@@ -1,6 +1,5 @@
 #include <ostream>
 
-#include "app/texts.h"
 #include "cli/command.h"
 #include "cli/key_type_option.h"
 #include "cli/output_file.h"
@@ -21,7 +20,7 @@ constexpr char kOverwriteRefused[] =
 
 int RunKeygen(Session& session, const ParsedArgs& args) {
   const std::string name = args.required("name");
-  if (name.empty()) return session.fail(text::kNeedKeyName);
+  if (name.empty()) return session.fail("Du måste skriva in ett namn på nyckeln.");
   const KeyType encryption = KeyTypeOption(args, "encryption-bits");
   const KeyType signing = KeyTypeOption(args, "signing-bits");
   const std::optional<std::string> folder = session.workingFolder();
@@ -35,10 +34,9 @@ int RunKeygen(Session& session, const ParsedArgs& args) {
       session.io(), session.options().quiet, interrupted,
       [&](ProgressHook* hook) { return GenerateKeyPair(encryption, signing, *generator, hook); });
   if (interrupted) return session.interrupted();
-  if (!records) return session.fail(text::kKeyGenerationFailed);
-  const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord),
-                           KeyNameText(name)};
-  if (!WriteStoredKeyPair(*folder, pair)) return session.fail(text::kKeyPairNotSaved);
+  if (!records) return session.fail("Fel: Kunde inte skapa krypteringsnyckel.");
+  const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord), KeyNameText(name)};
+  if (!WriteStoredKeyPair(*folder, pair)) return session.fail("Fel: Kunde inte spara ned krypteringsnyckeln.");
   session.io().out << "Nyckelparet har skapats.\nFingerprint: "
                    << HexString(ComputeFingerprint(pair.publicRecord).value_or(ByteBuffer())) << '\n';
   return kSuccess;
@@ -53,8 +51,7 @@ int RunKeyShow(Session& session, const ParsedArgs&) {
     out << "Nyckel saknas\n";
     return kFailure;
   }
-  out << "Nyckelns namn: " << *info.name
-      << "\nAlgoritm för kryptering: " << info.encryptionAlgorithm.value_or("")
+  out << "Nyckelns namn: " << *info.name << "\nAlgoritm för kryptering: " << info.encryptionAlgorithm.value_or("")
       << "\nAlgoritm för signering: " << info.signingAlgorithm.value_or("")
       << "\nFingerprint: " << info.fingerprint.value_or("") << '\n';
   return kSuccess;
@@ -108,16 +105,9 @@ std::vector<Command> KeyCommands() {
        0,
        "--name NAMN [--encryption-bits 2048|3072|4096] [--signing-bits 2048|3072|4096] [--force]",
        "skapa ett nytt nyckelpar (krypterings- och signeringsnyckel)",
-       "Nyckelparet sparas i arbetsmappen (priv_key.bin). Ett lagrat nyckelpar skrivs bara över med "
-       "--force.\n",
+       "Nyckelparet sparas i arbetsmappen (priv_key.bin). Ett lagrat nyckelpar skrivs bara över med --force.\n",
        RunKeygen},
-      {{"key", "show"},
-       {},
-       0,
-       0,
-       "",
-       "visa det lagrade nyckelparets namn, algoritmer och fingerprint",
-       "",
+      {{"key", "show"}, {}, 0, 0, "", "visa det lagrade nyckelparets namn, algoritmer och fingerprint", "",
        RunKeyShow},
       {{"key", "export"},
        {output, force},

@@ -24,8 +24,7 @@ int RunSettings(Session& session, const ParsedArgs& args) {
     return session.fail("Kunde inte spara inställningarna.");
   }
   session.io().out << "Filformat: "
-                   << (settings.fileFormat == Settings::kOki ? "Open Key Infrastructure (OKI-format)"
-                                                             : "Quillseal-format")
+                   << (settings.fileFormat == Settings::kOki ? "Open Key Infrastructure (OKI-format)" : "Quillseal-format")
                    << "\nKompression: " << (settings.compression == 1 ? "på" : "av") << '\n';
   return kSuccess;
 }

@@ -6,8 +6,7 @@ namespace qs::cli {
 
 std::optional<std::string> DecryptedFileName(const std::string& encrypted) {
   const std::size_t n = sizeof kEncryptedSuffix - 1;
-  if (encrypted.size() <= n || encrypted.compare(encrypted.size() - n, n, kEncryptedSuffix) != 0)
-    return std::nullopt;
+  if (encrypted.size() <= n || encrypted.compare(encrypted.size() - n, n, kEncryptedSuffix) != 0) return std::nullopt;
   return encrypted.substr(0, encrypted.size() - n);
 }
 

@@ -3,7 +3,6 @@
 #include <array>
 #include <ostream>
 
-#include "app/texts.h"
 #include "base/secure_wipe.h"
 #include "platform/file.h"
 #include "platform/system_random.h"
@@ -17,7 +16,7 @@ std::optional<std::string> Session::workingFolder() {
   const std::optional<std::string> folder =
       chosen ? (platform::CreateFolder(*chosen) ? chosen : std::nullopt) : platform::ChooseWorkingFolder();
   if (!folder) {
-    fail(text::kNoWorkingFolder);
+    fail("Fel: Kunde inte välja arbetsmapp!");
     return std::nullopt;
   }
   folder_ = folder;
@@ -36,7 +35,7 @@ RandomGenerator* Session::generator() {
   if (!seedFile) return nullptr;
   auto generator = std::make_unique<RandomGenerator>();
   if (!generator->startUp(*seedFile)) {
-    fail(text::kNoGenerator);
+    fail("Fel: Kunde inte initiera slumptalsgenerator!");
     return nullptr;
   }
   if (generator->credit() < RandomGenerator::kRequiredCredit) {
@@ -46,7 +45,7 @@ RandomGenerator* Session::generator() {
     const bool seeded = gathered && generator->addSeed(seed, 0, true) && generator->writeSeedFile(*seedFile);
     SecureWipe(seed.data(), seed.size());
     if (!seeded) {
-      fail(text::kNoGenerator);
+      fail("Fel: Kunde inte initiera slumptalsgenerator!");
       return nullptr;
     }
   }

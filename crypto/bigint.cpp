@@ -219,6 +219,18 @@ void BigInt::setUsedWords(std::uint32_t count) {
   normalise();
 }
 
+void BigInt::setUsedWordsUniform(std::uint32_t count) {
+  if (count == 0 || count > kBigIntMaxUsedWords) throw BigIntOverflow();
+  for (std::uint32_t i = count; i < count_; ++i) words_[i] = 0;
+  std::uint32_t used = 1;
+  for (std::uint32_t i = 1; i < count; ++i) {
+    const std::uint32_t nonZero = 0 - ((words_[i] | (0 - words_[i])) >> 31);  // all ones when set
+    used = (used & ~nonZero) | ((i + 1) & nonZero);
+  }
+  count_ = used;
+  negative_ = 0;
+}
+
 void BigInt::normalise() {
   while (count_ > 1 && words_[count_ - 1] == 0) --count_;
   if (isZero()) negative_ = 0;

@@ -69,6 +69,9 @@ class BigInt {
   std::uint32_t* words() { return words_.data(); }
   const std::uint32_t* words() const { return words_.data(); }
   void setUsedWords(std::uint32_t count);  // then normalised
+  // The same for a non-negative value, finding its top word without branching on the words:
+  // time depends on count only.
+  void setUsedWordsUniform(std::uint32_t count);
   void normalise();
 
  private:

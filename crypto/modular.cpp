@@ -6,7 +6,7 @@ namespace qs {
 namespace {
 
 // Right-to-left square-and-multiply with a full product and a remainder per step.
-void ModExpEven(const BigInt& b, const BigInt& x, const BigInt& n, bool uniform, BigInt& r) {
+void ModExpEven(const BigInt& b, const BigInt& x, const BigInt& n, BigInt& r) {
   BigInt square;
   Mod(b, n, square);
   BigInt result(1);
@@ -14,10 +14,9 @@ void ModExpEven(const BigInt& b, const BigInt& x, const BigInt& n, bool uniform,
   BigInt product;
   const std::uint32_t bits = x.bitLength();
   for (std::uint32_t i = 0; i < bits; ++i) {
-    if (uniform || x.bit(i)) {
+    if (x.bit(i)) {
       Multiply(result, square, product);
-      Mod(product, n, product);
-      if (x.bit(i)) result = product;
+      Mod(product, n, result);
     }
     if (i + 1 < bits) {
       Multiply(square, square, square);
@@ -29,7 +28,7 @@ void ModExpEven(const BigInt& b, const BigInt& x, const BigInt& n, bool uniform,
 
 }  // namespace
 
-void ModExp(const BigInt& b, const BigInt& x, const BigInt& n, bool uniform, BigInt& r) {
+void ModExp(const BigInt& b, const BigInt& x, const BigInt& n, BigInt& r) {
   BigInt modulus = n;
   if (modulus.negative()) modulus.negate();
   if (modulus.isZero() || modulus == BigInt(1)) {
@@ -43,9 +42,7 @@ void ModExp(const BigInt& b, const BigInt& x, const BigInt& n, bool uniform, Big
   BigInt base = b;
   if (base.negative() || !modulus.isOdd()) Mod(b, modulus, base);
   if (!modulus.isOdd()) {
-    ModExpEven(base, exponent, modulus, uniform, r);
-  } else if (uniform) {
-    MontgomeryModExpUniform(base, exponent, modulus, r);
+    ModExpEven(base, exponent, modulus, r);
   } else {
     MontgomeryModExpPlain(base, exponent, modulus, r);
   }

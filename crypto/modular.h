@@ -4,12 +4,11 @@
 namespace qs {
 
 // r = b^x mod n for x >= 0 (its magnitude is used); n of zero gives zero, a zero exponent
-// gives 1 mod n. With uniform set every exponent window costs the same multiplication (the
-// RSA private operation); without it zero windows are skipped (public operations, primality
-// tests). Odd moduli run in Montgomery form; the time of the uniform mode then depends only
-// on the sizes of b, x and n (see crypto/montgomery.h). An even modulus falls back to
-// square-and-multiply with long division, whose time depends on the values.
-void ModExp(const BigInt& b, const BigInt& x, const BigInt& n, bool uniform, BigInt& r);
+// gives 1 mod n. Time depends on the values: for public operations and primality tests (the
+// private operation has its own uniform exponentiation, see crypto/montgomery.h). Odd moduli
+// run in Montgomery form; an even modulus falls back to square-and-multiply with long
+// division.
+void ModExp(const BigInt& b, const BigInt& x, const BigInt& n, BigInt& r);
 
 // Euclid by repeated remainders on the magnitudes; gcd(0, 0) = 0. Time depends on the
 // values.

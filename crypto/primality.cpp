@@ -63,7 +63,7 @@ BigInt DrawBase(const BigInt& m, const BigInt& mMinus3) {
 bool PassesRound(const BigInt& m, const BigInt& mMinus1, const BigInt& d, std::uint32_t s,
                  const BigInt& base) {
   BigInt x;
-  ModExp(base, d, m, false, x);
+  ModExp(base, d, m, x);
   if (x == BigInt(1) || x == mMinus1) return true;
   for (std::uint32_t i = 1; i < s; ++i) {
     Multiply(x, x, x);

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "crypto/modular.h"
-#include "crypto/montgomery.h"
 
 namespace qs {
 namespace {
@@ -113,33 +112,7 @@ void ReduceBelowModulus(BigInt& m, const BigInt& n) {
 }
 
 void RsaPublic(const RsaKey& key, const BigInt& x, BigInt& r) {
-  ModExp(x, BigInt(kPublicExponent), key.n, false, r);
-}
-
-bool RsaPrivate(const RsaKey& key, const BigInt& c, BigInt& r) {
-  if (!key.valid || !key.hasPrivate || c >= key.n || !UsablePrime(key.p) || !UsablePrime(key.q)) {
-    r.wipe();
-    return false;
-  }
-  BigInt m1;
-  ModExp(c, key.dP, key.p, true, m1);
-  BigInt m2;
-  ModExp(c, key.dQ, key.q, true, m2);
-  // h = (m1 − m2)·qInv mod p, then m = m2 + h·q.
-  BigInt h;
-  MontgomeryModSubMul(m1, m2, key.qInv, key.p, h);
-  BigInt m;
-  Multiply(h, key.q, m);
-  Add(m, m2, m);
-  BigInt check;
-  RsaPublic(key, m, check);
-  const bool consistent = m < key.n && check == c;
-  if (consistent) {
-    r = m;
-  } else {
-    r.wipe();
-  }
-  return consistent;
+  ModExp(x, BigInt(kPublicExponent), key.n, r);
 }
 
 }  // namespace qs

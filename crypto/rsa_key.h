@@ -71,10 +71,13 @@ void ReduceBelowModulus(BigInt& m, const BigInt& n);
 void RsaPublic(const RsaKey& key, const BigInt& x, BigInt& r);
 
 // r = c^d mod n through the Chinese remainder theorem, for c < n, with the uniform
-// exponentiation of crypto/montgomery.h, so its timing depends only on the sizes of p and q.
-// The result is raised to e again and must give c back, so a fault in the computation (or
-// an inconsistent stored key) makes it fail instead of returning a value that could reveal
-// a factor. False, with r zero, for a key that is not valid and private or any mismatch.
+// exponentiation of crypto/montgomery.h. Every size comes from the public modulus length
+// (p, q, dP, dQ and qInv in k/2 bytes), so neither the timing nor any branch or memory index
+// depends on the private values; the result's used-word count is set without branching.
+// The result is raised to e again and must give c back, and must be below n, so a fault in
+// the computation (or an inconsistent stored key, such as one whose p or q does not fill
+// its k/2 bytes) makes it fail instead of returning a value that could reveal a factor.
+// False, with r zero, for a key that is not valid and private or any mismatch.
 bool RsaPrivate(const RsaKey& key, const BigInt& c, BigInt& r);
 
 }  // namespace qs

@@ -50,6 +50,25 @@ TEST(BigInt, ZeroAndMinimumLengths) {
   EXPECT_EQ(ToHex(BigInt(0x100).toBytes(0)), "00010000");  // zero bytes of the top word stay
 }
 
+// The branch-free count agrees with the ordinary one wherever the top non-zero word sits.
+TEST(BigInt, UniformCountMatchesNormalising) {
+  for (const std::uint32_t top : {0u, 1u, 5u, 63u, 256u}) {
+    for (const std::uint32_t count : {top + 1, 257u}) {
+      BigInt plain;
+      plain.words()[top] = 0x80000001u;
+      BigInt uniform = plain;
+      plain.setUsedWords(count);
+      uniform.setUsedWordsUniform(count);
+      EXPECT_EQ(uniform.usedWords(), top + 1);
+      EXPECT_EQ(uniform, plain);
+    }
+  }
+  BigInt zero;
+  zero.setUsedWordsUniform(40);
+  EXPECT_TRUE(zero.isZero());
+  EXPECT_THROW(zero.setUsedWordsUniform(258), BigIntOverflow);
+}
+
 TEST(BigInt, ConversionCapacityIs1028Bytes) {
   ByteBuffer bytes = ByteBuffer::zeros(kBigIntMaxBytes);
   bytes.data()[kBigIntMaxBytes - 1] = 0x80;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "crypto/modular.h"
 #include "tests/crypto/rsa_fixtures.h"
 #include "tests/support/hex.h"
 
@@ -111,6 +112,29 @@ TEST(RsaKey, PrivateOperationInvertsThePublicOneAndRefusesFaults) {
   ASSERT_TRUE(damaged.valid);  // stored blobs are taken as they are
   EXPECT_FALSE(RsaPrivate(damaged, c, z));
   EXPECT_TRUE(z.isZero());
+}
+
+// A stored key may name the smaller prime first: the half of the second prime is then not
+// below the first, and qInv is the inverse of the larger one.
+TEST(RsaKey, PrivateOperationTakesThePrimesInEitherOrder) {
+  const auto& v = RsaVector("encryption");
+  const RsaKey key = RsaTestKey("encryption", true, KeyUsage::kEncryption, nullptr);
+  RsaKey swapped;
+  swapped.valid = true;
+  swapped.hasPrivate = true;
+  swapped.modulusBytes = key.modulusBytes;
+  swapped.p = key.q;
+  swapped.q = key.p;
+  swapped.dP = key.dQ;
+  swapped.dQ = key.dP;
+  Mod(key.p, swapped.p, swapped.qInv);
+  ASSERT_TRUE(ModInverse(swapped.qInv, swapped.p));
+  swapped.n = key.n;
+  const RsaKey loaded = LoadRsaKey(2048, PrivateBlob(swapped), true, KeyUsage::kEncryption, nullptr);
+  ASSERT_TRUE(loaded.valid);
+  BigInt z;
+  ASSERT_TRUE(RsaPrivate(loaded, BigInt::fromBytes(FromHex(v.at("C"))), z));
+  EXPECT_EQ(ToHex(z.toBytes(256)), v.at("Z"));
 }
 
 TEST(RsaKey, ClearWipesEveryComponent) {

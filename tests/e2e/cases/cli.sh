@@ -161,7 +161,12 @@ case_interrupted_encryption_leaves_nothing_behind() {
   head -c 400000000 /dev/zero >big.bin
   "$native" --quiet --workdir alice --yes encrypt --to bob.certificate big.bin </dev/null >/dev/null 2>&1 &
   local pid=$!
-  sleep 1.5
+  # Interrupt while the temporary file exists, however fast this machine encrypts.
+  local tries=0
+  until ls -A | grep -q qs-tmp; do
+    ((++tries < 1000)) || fail "the encryption never started writing"
+    sleep 0.01
+  done
   kill -INT "$pid"
   wait "$pid"
   expect_eq "$?" 130 "exit status after Ctrl-C"
