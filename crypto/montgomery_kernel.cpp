@@ -70,7 +70,7 @@ template <std::uint32_t kFixed>
                                                 Accumulator& acc) {
   Accumulator reduction;
   Repeat<kFixed>(from, to,
-                 [&](std::uint32_t i) [[gnu::always_inline]] { reduction.multiplyAdd(q[i], m[col - i]); });
+                 [&](std::uint32_t i) __attribute__((always_inline)) { reduction.multiplyAdd(q[i], m[col - i]); });
   acc.add(reduction);
 }
 
@@ -89,15 +89,15 @@ void MultiplyColumns(std::uint32_t width, const std::uint64_t* a, const std::uin
                      const std::uint64_t* m, std::uint64_t m0inv, std::uint64_t* q, std::uint64_t* out) {
   const std::uint32_t n = kFixed != 0 ? kFixed : width;
   Accumulator acc;
-  Repeat<kFixed>(0, n, [&](std::uint32_t col) [[gnu::always_inline]] {
+  Repeat<kFixed>(0, n, [&](std::uint32_t col) __attribute__((always_inline)) {
     Repeat<kFixed>(0, col + 1,
-                   [&](std::uint32_t i) [[gnu::always_inline]] { acc.multiplyAdd(a[i], b[col - i]); });
+                   [&](std::uint32_t i) __attribute__((always_inline)) { acc.multiplyAdd(a[i], b[col - i]); });
     AddReduction<kFixed>(col, 0, col, q, m, acc);
     ChooseQuotient(col, m, m0inv, q, acc);
   });
   // One chain for both kinds of product measures faster here than two.
-  Repeat<kFixed>(n, 2 * n - 1, [&](std::uint32_t col) [[gnu::always_inline]] {
-    Repeat<kFixed>(col - n + 1, n, [&](std::uint32_t i) [[gnu::always_inline]] {
+  Repeat<kFixed>(n, 2 * n - 1, [&](std::uint32_t col) __attribute__((always_inline)) {
+    Repeat<kFixed>(col - n + 1, n, [&](std::uint32_t i) __attribute__((always_inline)) {
       acc.multiplyAdd(a[i], b[col - i]);
       acc.multiplyAdd(q[i], m[col - i]);
     });
@@ -114,19 +114,19 @@ void SquareColumns(std::uint32_t width, const std::uint64_t* a, const std::uint6
                    std::uint64_t* q, std::uint64_t* out) {
   const std::uint32_t n = kFixed != 0 ? kFixed : width;
   Accumulator acc;
-  const auto addProducts = [&](std::uint32_t col, std::uint32_t from) [[gnu::always_inline]] {
+  const auto addProducts = [&](std::uint32_t col, std::uint32_t from) __attribute__((always_inline)) {
     Accumulator cross;
     Repeat<kFixed>(from, (col + 1) / 2,
-                   [&](std::uint32_t i) [[gnu::always_inline]] { cross.multiplyAdd(a[i], a[col - i]); });
+                   [&](std::uint32_t i) __attribute__((always_inline)) { cross.multiplyAdd(a[i], a[col - i]); });
     if (col % 2 == 0) acc.multiplyAdd(a[col / 2], a[col / 2]);
     acc.addTwice(cross);
   };
-  Repeat<kFixed>(0, n, [&](std::uint32_t col) [[gnu::always_inline]] {
+  Repeat<kFixed>(0, n, [&](std::uint32_t col) __attribute__((always_inline)) {
     addProducts(col, 0);
     AddReduction<kFixed>(col, 0, col, q, m, acc);
     ChooseQuotient(col, m, m0inv, q, acc);
   });
-  Repeat<kFixed>(n, 2 * n - 1, [&](std::uint32_t col) [[gnu::always_inline]] {
+  Repeat<kFixed>(n, 2 * n - 1, [&](std::uint32_t col) __attribute__((always_inline)) {
     addProducts(col, col - n + 1);
     AddReduction<kFixed>(col, col - n + 1, n, q, m, acc);
     out[col - n] = acc.shift();
