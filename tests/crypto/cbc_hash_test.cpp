@@ -10,23 +10,15 @@
 #include "crypto/cpu_features.h"
 #include "crypto/sha256.h"
 #include "crypto/symmetric_context.h"
+#include "tests/crypto/crypto_paths.h"
 
 namespace qs {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
+using test::PortableOnly;
+using test::Random;
 using Iv = std::span<const std::uint8_t, 16>;
-
-struct PortableOnly {
-  PortableOnly() { ForcePortableCrypto(true); }
-  ~PortableOnly() { ForcePortableCrypto(false); }
-};
-
-Bytes Random(std::mt19937& rng, std::size_t n) {
-  Bytes out(n);
-  for (auto& b : out) b = static_cast<std::uint8_t>(rng());
-  return out;
-}
 
 bool BothInstructionSets() { return HardwareAesEnabled() && HardwareShaEnabled(); }
 

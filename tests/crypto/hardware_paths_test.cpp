@@ -7,25 +7,16 @@
 #include "crypto/cpu_features.h"
 #include "crypto/sha256.h"
 #include "crypto/sha256_compress.h"
+#include "tests/crypto/crypto_paths.h"
 #include "tests/support/hex.h"
 #include "tests/support/vectors.h"
 
 namespace qs {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-// Forces the portable paths for its lifetime.
-struct PortableOnly {
-  PortableOnly() { ForcePortableCrypto(true); }
-  ~PortableOnly() { ForcePortableCrypto(false); }
-};
-
-Bytes Random(std::mt19937& rng, std::size_t n) {
-  Bytes out(n);
-  for (auto& b : out) b = static_cast<std::uint8_t>(rng());
-  return out;
-}
+using test::Bytes;
+using test::PortableOnly;
+using test::Random;
 
 using Block = std::span<std::uint8_t, kAesBlockBytes>;
 
