@@ -8,8 +8,6 @@ namespace {
 
 __extension__ using U128 = unsigned __int128;
 
-// Five-bit windows: 32 table entries, against 20 % fewer window products than four bits.
-constexpr std::uint32_t kWindowBits = 5;
 constexpr std::uint32_t kTableSize = 1u << kWindowBits;
 
 using Table = std::array<Limbs, kTableSize>;
@@ -18,18 +16,6 @@ std::uint32_t LimbCount(const BigInt& x) { return (x.usedWords() + 1) / 2; }
 
 // All ones when value is zero, else zero.
 std::uint64_t ZeroMask(std::uint64_t value) { return ((value | (0 - value)) >> 63) - 1; }
-
-// Bits lowBit .. lowBit + bits − 1 of x, read from its words at public positions.
-std::uint32_t WindowAt(const BigInt& x, std::uint32_t lowBit, std::uint32_t bits) {
-  std::uint32_t w = 0;
-  for (std::uint32_t i = bits; i-- > 0;) {
-    const std::uint32_t position = lowBit + i;
-    const std::uint32_t bit =
-        position / 32 < kBigIntWords ? (x.words()[position / 32] >> (position % 32)) & 1 : 0;
-    w = (w << 1) | bit;
-  }
-  return w;
-}
 
 // Entry index of the table, read by scanning every entry so the access pattern shows nothing.
 void SelectEntry(const Table& table, std::uint32_t index, std::uint32_t n, Limbs& out) {
@@ -54,6 +40,17 @@ void BuildTable(const MontgomeryModulus& mod, const Limbs& base, std::uint32_t b
 }
 
 }  // namespace
+
+std::uint32_t ExponentWindow(const BigInt& x, std::uint32_t lowBit, std::uint32_t bits) {
+  std::uint32_t w = 0;
+  for (std::uint32_t i = bits; i-- > 0;) {
+    const std::uint32_t position = lowBit + i;
+    const std::uint32_t bit =
+        position / 32 < kBigIntWords ? (x.words()[position / 32] >> (position % 32)) & 1 : 0;
+    w = (w << 1) | bit;
+  }
+  return w;
+}
 
 Limbs::~Limbs() { SecureWipe(v.data(), sizeof v); }
 
@@ -178,7 +175,7 @@ void MontgomeryModulus::powerUniform(const Limbs& base, const BigInt& x, std::ui
   Limbs acc = one_;
   for (std::uint32_t w = (bits + kWindowBits - 1) / kWindowBits; w-- > 0;) {
     for (std::uint32_t i = 0; i < kWindowBits; ++i) square(acc, acc);
-    SelectEntry(table, WindowAt(x, w * kWindowBits, kWindowBits), n_, factor);
+    SelectEntry(table, ExponentWindow(x, w * kWindowBits, kWindowBits), n_, factor);
     multiply(acc, factor, acc);
   }
   out = acc;
@@ -193,7 +190,7 @@ void MontgomeryModulus::powerPlain(const Limbs& base, const BigInt& x, Limbs& ou
   Limbs acc = one_;
   for (std::uint32_t w = (bits + windowBits - 1) / windowBits; w-- > 0;) {
     for (std::uint32_t i = 0; i < windowBits; ++i) square(acc, acc);
-    const std::uint32_t value = WindowAt(x, w * windowBits, windowBits);
+    const std::uint32_t value = ExponentWindow(x, w * windowBits, windowBits);
     if (value != 0) multiply(acc, table[value], acc);
   }
   out = acc;

@@ -1,5 +1,6 @@
 #include "crypto/montgomery.h"
 #include "crypto/montgomery_kernel.h"
+#include "crypto/montgomery_pair.h"
 #include "crypto/rsa_key.h"
 
 namespace qs {
@@ -24,15 +25,6 @@ std::uint64_t Equal(const Limbs& a, const Limbs& b, std::uint32_t count) {
   return ((difference | (0 - difference)) >> 63) ^ 1;
 }
 
-// c^exponent mod the prime of mod, plain, with windows over the prime's whole limb width.
-void Half(const MontgomeryModulus& mod, const Limbs& c, std::uint32_t count, const BigInt& exponent,
-          Limbs& out) {
-  Limbs form;
-  mod.toForm(c, count, form);
-  mod.powerUniform(form, exponent, 64 * mod.limbs(), form);
-  mod.fromForm(form, out);
-}
-
 }  // namespace
 
 bool RsaPrivate(const RsaKey& key, const BigInt& c, BigInt& r) {
@@ -47,10 +39,14 @@ bool RsaPrivate(const RsaKey& key, const BigInt& c, BigInt& r) {
   const Limbs input = Limbs::of(c, full);
   const MontgomeryModulus modP(key.p, half);
   const MontgomeryModulus modQ(key.q, half);
+  // m1 = c^dP mod p and m2 = c^dQ mod q, with windows over the primes' whole limb width.
+  Limbs formP;
+  modP.toForm(input, full, formP);
+  Limbs formQ;
+  modQ.toForm(input, full, formQ);
   Limbs m1;
-  Half(modP, input, full, key.dP, m1);
   Limbs m2;
-  Half(modQ, input, full, key.dQ, m2);
+  PowerPairUniform(modP, formP, key.dP, modQ, formQ, key.dQ, 64 * half, m1, m2);
 
   // h = (m1 − m2)·qInv mod p: the difference of the forms (m2 reduced mod p on the way) times
   // the plain qInv is the plain product, whatever size qInv was stored at.
