@@ -57,10 +57,59 @@ TEST(CbcHash, HardwareStepsEqualCbcThenCompression) {
       Bytes actual = message;
       Bytes chain = iv;
       Sha256State state = start;
-      CbcEncryptAndHashHardware(schedule, chain.data(), actual.data() + 64, actual.data(), steps, state);
+      CbcHashStream stream{chain.data(), actual.data() + 64, actual.data(), steps, &state};
+      CbcEncryptAndHashHardware(schedule, stream);
       EXPECT_EQ(actual, expected);
       EXPECT_EQ(chain, expectedChain);
       EXPECT_EQ(state, expectedState);
+      EXPECT_EQ(stream.steps, 0u);
+      EXPECT_EQ(stream.data, actual.data() + 64 * (steps + 1));
+      EXPECT_EQ(stream.hashed, actual.data() + 64 * steps);
+    }
+  }
+}
+
+// One message's run of the loop, with its own chain and state.
+struct LoopRun {
+  LoopRun(std::mt19937& rng, std::size_t steps)
+      : message(Random(rng, 64 * (steps + 1))), chain(Random(rng, 16)),
+        stream{chain.data(), message.data() + 64, message.data(), steps, &state} {
+    for (auto& w : state) w = static_cast<std::uint32_t>(rng());
+  }
+  LoopRun(const LoopRun& other)
+      : message(other.message), chain(other.chain), state(other.state),
+        stream{chain.data(), message.data() + 64, message.data(), other.stream.steps, &state} {}
+
+  Bytes message;
+  Bytes chain;
+  Sha256State state;
+  CbcHashStream stream;
+};
+
+// Two messages through the interleaved loop end exactly as each alone: every pair of step
+// counts, so that either one runs on alone after the other is done.
+TEST(CbcHash, HardwarePairEqualsTwoSingleRuns) {
+  if (!BothInstructionSets()) GTEST_SKIP() << "no AES and SHA instructions here";
+  std::mt19937 rng(22);
+  AesKeySchedule schedule;
+  ASSERT_TRUE(schedule.expand(Random(rng, 32)));
+  for (std::size_t firstSteps = 0; firstSteps <= 5; ++firstSteps) {
+    for (std::size_t secondSteps = 0; secondSteps <= 5; ++secondSteps) {
+      SCOPED_TRACE(std::to_string(firstSteps) + " and " + std::to_string(secondSteps) + " steps");
+      LoopRun first(rng, firstSteps);
+      LoopRun second(rng, secondSteps);
+      LoopRun firstAlone(first);
+      LoopRun secondAlone(second);
+      CbcEncryptAndHashHardware(schedule, firstAlone.stream);
+      CbcEncryptAndHashHardware(schedule, secondAlone.stream);
+      CbcEncryptAndHashPairHardware(schedule, first.stream, second.stream);
+      for (const auto& [paired, alone] : {std::pair{&first, &firstAlone}, std::pair{&second, &secondAlone}}) {
+        EXPECT_EQ(paired->message, alone->message);
+        EXPECT_EQ(paired->chain, alone->chain);
+        EXPECT_EQ(paired->state, alone->state);
+        EXPECT_EQ(paired->stream.steps, 0u);
+        EXPECT_EQ(paired->stream.data - paired->message.data(), alone->stream.data - alone->message.data());
+      }
     }
   }
 }
