@@ -55,6 +55,15 @@ CbcHashStream StartStitched(const AesKeySchedule& schedule, std::span<std::uint8
   return {chain.data(), padded.data() + lead, message.data(), (padded.size() - lead) / kSha256BlockBytes, nullptr};
 }
 
+// The loop over one message alone, when its hash takes whole blocks now; otherwise nothing
+// runs and the finish does it all.
+void StitchAlone(const AesKeySchedule& schedule, CbcHashStream& stream, Sha256Context& hash) {
+  hash.absorbCompressed(kSha256BlockBytes * stream.steps, [&](Sha256State& state) {
+    stream.state = &state;
+    CbcEncryptAndHashHardware(schedule, stream);
+  });
+}
+
 // What the loop left (all of it when it did not run): the rest of the cipher blocks, then the
 // rest of the hashed bytes, message being exactly those.
 bool FinishStitched(const AesKeySchedule& schedule, std::span<std::uint8_t, kAesBlockBytes> chain,
@@ -125,10 +134,7 @@ bool CipherContext::encryptPaddedInPlaceAndHash(std::span<std::uint8_t> message,
   if (!padInPlace(message.subspan(kBlockBytes), length)) return false;
   message = message.first(HashedBytes(length));
   CbcHashStream stream = StartStitched(schedule_, chain_.span(), message);
-  hash.absorbCompressed(kSha256BlockBytes * stream.steps, [&](Sha256State& state) {
-    stream.state = &state;
-    CbcEncryptAndHashHardware(schedule_, stream);
-  });
+  StitchAlone(schedule_, stream, hash);
   const bool done = FinishStitched(schedule_, chain_.span(), stream, message, hash);
   chain_.wipe();
   return done;
@@ -155,23 +161,17 @@ bool CipherContext::encryptPaddedPairInPlaceAndHash(const HashedMessage& first, 
                                                second.message.first(HashedBytes(second.length))};
   CbcHashStream streams[2] = {StartStitched(schedule_, chains[0].span(), messages[0]),
                               StartStitched(schedule_, chains[1].span(), messages[1])};
-  // Whichever hash does not take whole blocks here leaves its stream untouched, and the
-  // finish then does that message's whole rest one step after the other.
-  bool secondStitched = false;
+  // Interleaved when both hashes take whole blocks; otherwise each that does runs alone.
+  bool paired = false;
   first.hash.absorbCompressed(kSha256BlockBytes * streams[0].steps, [&](Sha256State& firstState) {
     streams[0].state = &firstState;
-    secondStitched = second.hash.absorbCompressed(kSha256BlockBytes * streams[1].steps, [&](Sha256State& state) {
+    paired = second.hash.absorbCompressed(kSha256BlockBytes * streams[1].steps, [&](Sha256State& state) {
       streams[1].state = &state;
       CbcEncryptAndHashPairHardware(schedule_, streams[0], streams[1]);
     });
-    if (!secondStitched) CbcEncryptAndHashHardware(schedule_, streams[0]);
+    if (!paired) CbcEncryptAndHashHardware(schedule_, streams[0]);
   });
-  if (!secondStitched) {
-    second.hash.absorbCompressed(kSha256BlockBytes * streams[1].steps, [&](Sha256State& state) {
-      streams[1].state = &state;
-      CbcEncryptAndHashHardware(schedule_, streams[1]);
-    });
-  }
+  if (!paired) StitchAlone(schedule_, streams[1], second.hash);
   return FinishStitched(schedule_, chains[0].span(), streams[0], messages[0], first.hash) &&
          FinishStitched(schedule_, chains[1].span(), streams[1], messages[1], second.hash);
 }
