@@ -18,7 +18,7 @@ class ChunkPipeline {
     // Runs on a worker over one slot, or with Batch::kPairs two slots of consecutive chunks
     // in chunk order; worker < workers() picks per-worker state. Record failures in the slots
     // for write to see. An exception is carried over to the calling thread and thrown from
-    // run() when the turn to be written comes of the first chunk of that call.
+    // run() when the first chunk of that call is due to be written.
     std::function<void(std::span<const std::uint32_t> slots, std::uint32_t worker)> work;
     // Takes chunk i out of its slot; false stops the run.
     std::function<bool(std::uint32_t chunk, std::uint32_t slot)> write;
