@@ -86,16 +86,37 @@ bool SymmetricContext::decrypt(ByteBuffer& data) {
 
 bool SymmetricContext::seal(std::span<std::uint8_t> buffer, std::uint32_t length,
                             std::span<const std::uint8_t, kIvBytes> iv) {
-  const std::uint64_t sealed = SealedSize(length);
-  if (failed_ || buffer.size() < sealed) return false;
-  std::copy(iv.begin(), iv.end(), buffer.begin());
-  const std::span<std::uint8_t> body = buffer.first(sealed - kMacBytes);
+  const std::optional<std::span<std::uint8_t>> body = sealedBody({buffer, length, iv});
+  if (!body) return false;
   cipher_->setChainingBlock(iv);
   std::optional<Sha256Context> inner = authenticator_->startInner();
-  if (!inner || !cipher_->encryptPaddedInPlaceAndHash(body, length, *inner)) return false;
-  const ByteBuffer mac = authenticator_->finish(*inner);
+  return inner && cipher_->encryptPaddedInPlaceAndHash(*body, length, *inner) &&
+         putMac(*inner, buffer, body->size());
+}
+
+bool SymmetricContext::sealPair(const SealRequest& first, const SealRequest& second) {
+  const std::optional<std::span<std::uint8_t>> firstBody = sealedBody(first);
+  const std::optional<std::span<std::uint8_t>> secondBody = sealedBody(second);
+  if (!firstBody || !secondBody) return false;
+  std::optional<Sha256Context> firstInner = authenticator_->startInner();
+  std::optional<Sha256Context> secondInner = authenticator_->startInner();
+  return firstInner && secondInner &&
+         cipher_->encryptPaddedPairInPlaceAndHash({*firstBody, first.length, *firstInner},
+                                                  {*secondBody, second.length, *secondInner}) &&
+         putMac(*firstInner, first.buffer, firstBody->size()) && putMac(*secondInner, second.buffer, secondBody->size());
+}
+
+std::optional<std::span<std::uint8_t>> SymmetricContext::sealedBody(const SealRequest& request) const {
+  const std::uint64_t sealed = SealedSize(request.length);
+  if (failed_ || request.buffer.size() < sealed) return std::nullopt;
+  std::copy(request.iv.begin(), request.iv.end(), request.buffer.begin());
+  return request.buffer.first(sealed - kMacBytes);
+}
+
+bool SymmetricContext::putMac(Sha256Context& inner, std::span<std::uint8_t> buffer, std::size_t bodyBytes) const {
+  const ByteBuffer mac = authenticator_->finish(inner);
   if (mac.length() != kMacBytes) return false;
-  std::copy_n(mac.data(), kMacBytes, buffer.begin() + static_cast<std::ptrdiff_t>(body.size()));
+  std::copy_n(mac.data(), kMacBytes, buffer.begin() + static_cast<std::ptrdiff_t>(bodyBytes));
   return true;
 }
 

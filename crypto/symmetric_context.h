@@ -57,6 +57,16 @@ class SymmetricContext {
   bool seal(std::span<std::uint8_t> buffer, std::uint32_t length, std::span<const std::uint8_t, kIvBytes> iv);
   std::optional<std::span<std::uint8_t>> open(std::span<std::uint8_t> buffer);
 
+  // Two seals in one call, each buffer as seal leaves it; where the processor allows, their
+  // chains run interleaved, which takes far less than two calls. False when either fails,
+  // both buffers' content then undefined.
+  struct SealRequest {
+    std::span<std::uint8_t> buffer;
+    std::uint32_t length;
+    std::span<const std::uint8_t, kIvBytes> iv;
+  };
+  bool sealPair(const SealRequest& first, const SealRequest& second);
+
   // The protected buffer becomes the plaintext; nothing is decrypted before the MAC has been
   // verified. On failure the buffer is wiped and emptied.
   bool decrypt(ByteBuffer& data);
@@ -65,6 +75,12 @@ class SymmetricContext {
   static constexpr std::uint64_t SealedSize(std::uint64_t length) { return 16 * (length / 16) + 64; }
 
  private:
+  // The buffer's first SealedSize(length) bytes less the MAC, with the IV in front; nothing
+  // when the context failed or the buffer is too short.
+  std::optional<std::span<std::uint8_t>> sealedBody(const SealRequest& request) const;
+  // The MAC of inner's message written after body.
+  bool putMac(Sha256Context& inner, std::span<std::uint8_t> buffer, std::size_t bodyBytes) const;
+
   bool failed_ = true;
   RandomGenerator* generator_;
   std::optional<CipherContext> cipher_;

@@ -28,26 +28,30 @@ struct Shared {
   bool stopping = false;
 };
 
-void WorkOnSlots(Shared& shared, const ChunkPipeline::Steps& steps, std::uint32_t worker) {
+void WorkOnSlots(Shared& shared, const ChunkPipeline::Steps& steps, std::uint32_t batch, std::uint32_t worker) {
+  std::uint32_t taken[2];
   for (;;) {
-    std::uint32_t slot;
+    std::size_t count;
     {
       std::unique_lock lock(shared.mutex);
       shared.workReady.wait(lock, [&] { return shared.stopping || !shared.queue.empty(); });
       if (shared.stopping) return;
-      slot = shared.queue.front();
-      shared.queue.pop_front();
+      count = std::min<std::size_t>(batch, shared.queue.size());
+      for (std::size_t i = 0; i < count; ++i) {
+        taken[i] = shared.queue.front();
+        shared.queue.pop_front();
+      }
     }
     std::exception_ptr error;
     try {
-      steps.work(slot, worker);
+      steps.work(std::span<const std::uint32_t>(taken, count), worker);
     } catch (...) {
       error = std::current_exception();
     }
     {
       std::lock_guard lock(shared.mutex);
-      shared.errors[slot] = error;
-      shared.done[slot] = 1;
+      shared.errors[taken[0]] = error;
+      for (std::size_t i = 0; i < count; ++i) shared.done[taken[i]] = 1;
     }
     shared.slotDone.notify_one();
   }
@@ -57,10 +61,11 @@ void WorkOnSlots(Shared& shared, const ChunkPipeline::Steps& steps, std::uint32_
 // finishing the chunk they are on.
 class Workers {
  public:
-  Workers(Shared& shared, const ChunkPipeline::Steps& steps, std::uint32_t count) : shared_(shared) {
+  Workers(Shared& shared, const ChunkPipeline::Steps& steps, std::uint32_t count, std::uint32_t batch)
+      : shared_(shared) {
     try {
       for (std::uint32_t w = 0; w < count; ++w)
-        threads_.emplace_back(WorkOnSlots, std::ref(shared), std::cref(steps), w);
+        threads_.emplace_back(WorkOnSlots, std::ref(shared), std::cref(steps), batch, w);
     } catch (const std::system_error&) {
       // The system has no more threads to give; the ones started do the work.
     }
@@ -84,36 +89,42 @@ class Workers {
 };
 
 bool RunOnCallingThread(std::uint32_t count, const ChunkPipeline::Steps& steps) {
+  const std::uint32_t slot = 0;
   for (std::uint32_t i = 0; i < count; ++i) {
-    if (!steps.read(i, 0)) return false;
-    steps.work(0, 0);
-    if (!steps.write(i, 0)) return false;
+    if (!steps.read(i, slot)) return false;
+    steps.work(std::span<const std::uint32_t>(&slot, 1), 0);
+    if (!steps.write(i, slot)) return false;
   }
   return true;
 }
 
 }  // namespace
 
-ChunkPipeline::ChunkPipeline() : ChunkPipeline(std::thread::hardware_concurrency()) {}
+ChunkPipeline::ChunkPipeline(Batch batch) : ChunkPipeline(std::thread::hardware_concurrency(), batch) {}
 
-ChunkPipeline::ChunkPipeline(std::uint32_t workers)
-    : workers_(std::clamp<std::uint32_t>(workers, 1, kMaxWorkers)) {}
+ChunkPipeline::ChunkPipeline(std::uint32_t workers, Batch batch)
+    : workers_(std::clamp<std::uint32_t>(workers, 1, kMaxWorkers)), batch_(static_cast<std::uint32_t>(batch)) {}
 
 bool ChunkPipeline::run(std::uint32_t count, const Steps& steps) const {
   if (count == 0) return true;
   const std::uint32_t slotCount = slots();
   Shared shared(slotCount);
-  Workers workers(shared, steps, workers_);
+  Workers workers(shared, steps, workers_, batch_);
   if (workers.none()) return RunOnCallingThread(count, steps);
 
   std::uint32_t read = 0;
   for (std::uint32_t next = 0; next < count; ++next) {
-    // A slot is refilled only after the chunk it held has been written.
-    for (; read < count && read - next < slotCount; ++read) {
-      if (!steps.read(read, read % slotCount)) return false;
+    // A slot is refilled only after the chunk it held has been written, and only when a
+    // whole batch fits (the file's last chunk may be alone); a batch's chunks go to the
+    // workers together.
+    while (read < count && slotCount - (read - next) >= std::min(batch_, count - read)) {
+      const std::uint32_t first = read;
+      for (const std::uint32_t end = std::min(read + batch_, count); read < end; ++read) {
+        if (!steps.read(read, read % slotCount)) return false;
+      }
       {
         std::lock_guard lock(shared.mutex);
-        shared.queue.push_back(read % slotCount);
+        for (std::uint32_t i = first; i < read; ++i) shared.queue.push_back(i % slotCount);
       }
       shared.workReady.notify_one();
     }

@@ -22,6 +22,15 @@ std::uint32_t BigEndianIndex(std::span<const std::uint8_t, 4> in) {
          static_cast<std::uint32_t>(in[2]) << 8 | in[3];
 }
 
+// The chunk's index put in front of its payload: what seal takes; nothing when the buffer is
+// too short.
+std::optional<SymmetricContext::SealRequest> Indexed(const ChunkToSeal& chunk) {
+  if (chunk.buffer.size() < ChunkBufferBytes(chunk.length)) return std::nullopt;
+  PutBigEndianIndex(chunk.buffer.subspan<SymmetricContext::kIvBytes, 4>(), chunk.index);
+  return SymmetricContext::SealRequest{chunk.buffer.first(ChunkBufferBytes(chunk.length)), 4 + chunk.length,
+                                       chunk.iv};
+}
+
 }  // namespace
 
 EncryptedFileWriter::EncryptedFileWriter(const std::string& target, std::span<const std::uint8_t> sessionKey,
@@ -141,9 +150,14 @@ bool EncryptedFileReader::readSealedChunk(ByteBuffer& into) {
 bool SealChunk(SymmetricContext& context, std::uint32_t index,
                std::span<const std::uint8_t, SymmetricContext::kIvBytes> iv, std::span<std::uint8_t> buffer,
                std::uint32_t length) {
-  if (buffer.size() < ChunkBufferBytes(length)) return false;
-  PutBigEndianIndex(buffer.subspan<SymmetricContext::kIvBytes, 4>(), index);
-  return context.seal(buffer.first(ChunkBufferBytes(length)), 4 + length, iv);
+  const std::optional<SymmetricContext::SealRequest> request = Indexed({index, iv, buffer, length});
+  return request && context.seal(request->buffer, request->length, request->iv);
+}
+
+bool SealChunkPair(SymmetricContext& context, const ChunkToSeal& first, const ChunkToSeal& second) {
+  const std::optional<SymmetricContext::SealRequest> firstRequest = Indexed(first);
+  const std::optional<SymmetricContext::SealRequest> secondRequest = Indexed(second);
+  return firstRequest && secondRequest && context.sealPair(*firstRequest, *secondRequest);
 }
 
 std::optional<std::span<std::uint8_t>> OpenChunk(SymmetricContext& context, std::uint32_t index,

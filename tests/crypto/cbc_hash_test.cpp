@@ -57,10 +57,59 @@ TEST(CbcHash, HardwareStepsEqualCbcThenCompression) {
       Bytes actual = message;
       Bytes chain = iv;
       Sha256State state = start;
-      CbcEncryptAndHashHardware(schedule, chain.data(), actual.data() + 64, actual.data(), steps, state);
+      CbcHashStream stream{chain.data(), actual.data() + 64, actual.data(), steps, &state};
+      CbcEncryptAndHashHardware(schedule, stream);
       EXPECT_EQ(actual, expected);
       EXPECT_EQ(chain, expectedChain);
       EXPECT_EQ(state, expectedState);
+      EXPECT_EQ(stream.steps, 0u);
+      EXPECT_EQ(stream.data, actual.data() + 64 * (steps + 1));
+      EXPECT_EQ(stream.hashed, actual.data() + 64 * steps);
+    }
+  }
+}
+
+// One message's run of the loop, with its own chain and state.
+struct LoopRun {
+  LoopRun(std::mt19937& rng, std::size_t steps)
+      : message(Random(rng, 64 * (steps + 1))), chain(Random(rng, 16)),
+        stream{chain.data(), message.data() + 64, message.data(), steps, &state} {
+    for (auto& w : state) w = static_cast<std::uint32_t>(rng());
+  }
+  LoopRun(const LoopRun& other)
+      : message(other.message), chain(other.chain), state(other.state),
+        stream{chain.data(), message.data() + 64, message.data(), other.stream.steps, &state} {}
+
+  Bytes message;
+  Bytes chain;
+  Sha256State state;
+  CbcHashStream stream;
+};
+
+// Two messages through the interleaved loop end exactly as each alone: every pair of step
+// counts, so that either one runs on alone after the other is done.
+TEST(CbcHash, HardwarePairEqualsTwoSingleRuns) {
+  if (!BothInstructionSets()) GTEST_SKIP() << "no AES and SHA instructions here";
+  std::mt19937 rng(22);
+  AesKeySchedule schedule;
+  ASSERT_TRUE(schedule.expand(Random(rng, 32)));
+  for (std::size_t firstSteps = 0; firstSteps <= 5; ++firstSteps) {
+    for (std::size_t secondSteps = 0; secondSteps <= 5; ++secondSteps) {
+      SCOPED_TRACE(std::to_string(firstSteps) + " and " + std::to_string(secondSteps) + " steps");
+      LoopRun first(rng, firstSteps);
+      LoopRun second(rng, secondSteps);
+      LoopRun firstAlone(first);
+      LoopRun secondAlone(second);
+      CbcEncryptAndHashHardware(schedule, firstAlone.stream);
+      CbcEncryptAndHashHardware(schedule, secondAlone.stream);
+      CbcEncryptAndHashPairHardware(schedule, first.stream, second.stream);
+      for (const auto& [paired, alone] : {std::pair{&first, &firstAlone}, std::pair{&second, &secondAlone}}) {
+        EXPECT_EQ(paired->message, alone->message);
+        EXPECT_EQ(paired->chain, alone->chain);
+        EXPECT_EQ(paired->state, alone->state);
+        EXPECT_EQ(paired->stream.steps, 0u);
+        EXPECT_EQ(paired->stream.data - paired->message.data(), alone->stream.data - alone->message.data());
+      }
     }
   }
 }
@@ -122,6 +171,34 @@ TEST(CbcHash, OnePassEqualsEncryptThenHashAtEveryLength) {
       const Sealed slow = OnePass(cipher, prefix, iv, plain);
       ASSERT_EQ(slow.message, expected.message);
       ASSERT_TRUE(slow.digest.equals(expected.digest));
+    }
+  }
+}
+
+// Two messages in one call end as one pass over each; a hash that has not absorbed whole
+// blocks (a 70-byte prefix) makes its message, or both, fall back, with the same result.
+TEST(CbcHash, PairEqualsOnePassOverEachWhicheverHashTakesWholeBlocks) {
+  std::mt19937 rng(23);
+  CipherContext cipher(Random(rng, 32));
+  for (const auto& [firstPrefix, secondPrefix] : {std::pair{64u, 64u}, {70u, 64u}, {64u, 70u}, {70u, 70u}}) {
+    for (const auto& [firstLength, secondLength] : {std::pair{200u, 1000u}, {1000u, 200u}, {0u, 47u}}) {
+      SCOPED_TRACE(std::to_string(firstPrefix) + "/" + std::to_string(secondPrefix) + "-byte prefixes, " +
+                   std::to_string(firstLength) + " and " + std::to_string(secondLength) + " bytes");
+      const Bytes prefixes[2] = {Random(rng, firstPrefix), Random(rng, secondPrefix)};
+      const Bytes ivs[2] = {Random(rng, 16), Random(rng, 16)};
+      const Bytes plains[2] = {Random(rng, firstLength), Random(rng, secondLength)};
+      Bytes messages[2] = {Framed(ivs[0], plains[0]), Framed(ivs[1], plains[1])};
+      Sha256Context hashes[2];
+      for (int i = 0; i < 2; ++i) hashes[i].update(prefixes[i]);
+      ASSERT_TRUE(cipher.encryptPaddedPairInPlaceAndHash({messages[0], firstLength, hashes[0]},
+                                                         {messages[1], secondLength, hashes[1]}));
+      for (int i = 0; i < 2; ++i) {
+        const Sealed expected = OnePass(cipher, prefixes[i], ivs[i], plains[i]);
+        ByteBuffer digest;
+        hashes[i].digest(digest);
+        EXPECT_EQ(messages[i], expected.message) << i;
+        EXPECT_TRUE(digest.equals(expected.digest)) << i;
+      }
     }
   }
 }

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "formats/encrypted_file.h"
+#include "formats/encrypted_file_header.h"
+#include "formats/encrypted_file_stream.h"
+#include "tests/formats/pipeline_fixture.h"
+
+namespace qs {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Iv = std::span<const std::uint8_t, SymmetricContext::kIvBytes>;
+
+// A chunk's buffer with its payload in place.
+Bytes ChunkBuffer(std::uint32_t length, std::uint8_t fill) {
+  Bytes buffer(ChunkBufferBytes(length));
+  for (std::uint32_t i = 0; i < length; ++i) buffer[kChunkPayloadOffset + i] = static_cast<std::uint8_t>(fill + i);
+  return buffer;
+}
+
+TEST(SealedChunkPairs, APairIsTwoChunksSealedAloneAndRefusesAShortBufferOnEitherSide) {
+  const Bytes key(32, 9);
+  const Bytes ivs[2] = {Bytes(16, 1), Bytes(16, 2)};
+  SymmetricContext context(key, nullptr);
+  for (const auto& [firstLength, secondLength] : {std::pair{0u, 0u}, {5u, 70000u}, {70000u, 5u}}) {
+    Bytes pair[2] = {ChunkBuffer(firstLength, 3), ChunkBuffer(secondLength, 4)};
+    Bytes alone[2] = {pair[0], pair[1]};
+    ASSERT_TRUE(SealChunkPair(context, {7, Iv(ivs[0].data(), 16), pair[0], firstLength},
+                              {8, Iv(ivs[1].data(), 16), pair[1], secondLength}));
+    ASSERT_TRUE(SealChunk(context, 7, Iv(ivs[0].data(), 16), alone[0], firstLength));
+    ASSERT_TRUE(SealChunk(context, 8, Iv(ivs[1].data(), 16), alone[1], secondLength));
+    EXPECT_EQ(pair[0], alone[0]);
+    EXPECT_EQ(pair[1], alone[1]);
+    // Each carries its own index: opened as the other chunk it is refused.
+    EXPECT_TRUE(OpenChunk(context, 7, pair[0]));
+    EXPECT_FALSE(OpenChunk(context, 8, pair[0]));
+    const std::optional<std::span<std::uint8_t>> second = OpenChunk(context, 8, pair[1]);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->size(), secondLength);
+  }
+  for (const int shortSide : {0, 1}) {
+    Bytes buffers[2] = {ChunkBuffer(40, 3), ChunkBuffer(40, 4)};
+    buffers[shortSide].pop_back();
+    EXPECT_FALSE(SealChunkPair(context, {0, Iv(ivs[0].data(), 16), buffers[0], 40},
+                               {1, Iv(ivs[1].data(), 16), buffers[1], 40}))
+        << shortSide;
+  }
+}
+
+class SealedChunkPairsFileTest : public test::PipelineTest {};
+
+// An odd number of chunks: pairs and a last chunk alone still give the very file the one-by-one
+// writer gives after the header.
+TEST_F(SealedChunkPairsFileTest, AnOddChunkCountMatchesTheOneByOneWriter) {
+  const std::string plain = makePlain("plain", 2 * kChunkBytes + 5);
+  const std::string content = test::ReadRaw(plain);
+  ResultCode code;
+  generator_ = test::SeededGenerator();
+  const PipelineParams params{generator_.get(), false, nullptr};
+  ASSERT_TRUE(EncryptFile(params, alice_.privateRecord, bob_.publicRecord, plain, path("parallel"), code));
+
+  generator_ = test::SeededGenerator();
+  std::optional<WrittenHeader> header =
+      WriteFileHeader(*generator_, false, alice_.privateRecord, bob_.publicRecord, code);
+  ASSERT_TRUE(header);
+  EncryptedFileWriter writer(path("serial"), header->sessionKey.span(), generator_.get());
+  ASSERT_TRUE(writer.begin(header->record, 3));
+  for (std::size_t offset = 0; offset < content.size(); offset += kChunkBytes) {
+    const std::string slice = content.substr(offset, kChunkBytes);
+    ByteBuffer chunk(reinterpret_cast<const std::uint8_t*>(slice.data()), static_cast<std::uint32_t>(slice.size()));
+    ASSERT_TRUE(writer.writeChunk(chunk));
+  }
+  ASSERT_TRUE(writer.commit());
+  const std::size_t afterHeader = 4 + header->record.length();
+  EXPECT_TRUE(test::ReadRaw(path("parallel")).substr(afterHeader) == test::ReadRaw(path("serial")).substr(afterHeader));
+}
+
+}  // namespace
+}  // namespace qs
