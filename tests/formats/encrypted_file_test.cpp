@@ -73,9 +73,10 @@ TEST_F(EncryptedFileTest, ChunkLayoutOfAThreeChunkFile) {
 // Chunks sealed on several threads must give the very file one chunk at a time gives: the
 // IVs are drawn in chunk order from the one generator. Only the header differs (its time).
 TEST_F(EncryptedFileTest, ParallelChunksMatchTheOneByOneWriterAfterTheHeader) {
-  const std::string plain = makePlain("plain", 7 * kChunkBytes + 99);
-  const std::string content = ReadRaw(plain);
-  for (bool compress : {false, true}) {
+  // An even and an odd chunk count: chunks sealed in pairs, and a last one alone.
+  for (const auto& [chunks, compress] : {std::pair{8u, false}, {8u, true}, {3u, false}}) {
+    const std::string plain = makePlain("plain", (chunks - 1) * kChunkBytes + 99);
+    const std::string content = ReadRaw(plain);
     ResultCode code;
     generator_ = test::SeededGenerator();
     ASSERT_TRUE(encrypt(alice_, bob_, plain, path("parallel"), compress, code));
@@ -85,7 +86,7 @@ TEST_F(EncryptedFileTest, ParallelChunksMatchTheOneByOneWriterAfterTheHeader) {
         WriteFileHeader(*generator_, compress, alice_.privateRecord, bob_.publicRecord, code);
     ASSERT_TRUE(header);
     EncryptedFileWriter writer(path("serial"), header->sessionKey.span(), generator_.get());
-    ASSERT_TRUE(writer.begin(header->record, 8));
+    ASSERT_TRUE(writer.begin(header->record, chunks));
     for (std::size_t offset = 0; offset < content.size(); offset += kChunkBytes) {
       const std::string slice = content.substr(offset, kChunkBytes);
       ByteBuffer chunk(reinterpret_cast<const std::uint8_t*>(slice.data()),
@@ -97,7 +98,7 @@ TEST_F(EncryptedFileTest, ParallelChunksMatchTheOneByOneWriterAfterTheHeader) {
 
     const std::size_t afterHeader = 4 + header->record.length();
     EXPECT_TRUE(ReadRaw(path("parallel")).substr(afterHeader) == ReadRaw(path("serial")).substr(afterHeader))
-        << (compress ? "compressed" : "plain");
+        << chunks << " chunks, " << (compress ? "compressed" : "plain");
   }
 }
 

@@ -1,13 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <string>
 #include <vector>
 
-#include "formats/encrypted_file.h"
-#include "formats/encrypted_file_header.h"
 #include "formats/encrypted_file_stream.h"
-#include "tests/formats/pipeline_fixture.h"
 
 namespace qs {
 namespace {
@@ -49,34 +45,6 @@ TEST(SealedChunkPairs, APairIsTwoChunksSealedAloneAndRefusesAShortBufferOnEither
                                {1, Iv(ivs[1].data(), 16), buffers[1], 40}))
         << shortSide;
   }
-}
-
-class SealedChunkPairsFileTest : public test::PipelineTest {};
-
-// An odd number of chunks: pairs and a last chunk alone still give the very file the one-by-one
-// writer gives after the header.
-TEST_F(SealedChunkPairsFileTest, AnOddChunkCountMatchesTheOneByOneWriter) {
-  const std::string plain = makePlain("plain", 2 * kChunkBytes + 5);
-  const std::string content = test::ReadRaw(plain);
-  ResultCode code;
-  generator_ = test::SeededGenerator();
-  const PipelineParams params{generator_.get(), false, nullptr};
-  ASSERT_TRUE(EncryptFile(params, alice_.privateRecord, bob_.publicRecord, plain, path("parallel"), code));
-
-  generator_ = test::SeededGenerator();
-  std::optional<WrittenHeader> header =
-      WriteFileHeader(*generator_, false, alice_.privateRecord, bob_.publicRecord, code);
-  ASSERT_TRUE(header);
-  EncryptedFileWriter writer(path("serial"), header->sessionKey.span(), generator_.get());
-  ASSERT_TRUE(writer.begin(header->record, 3));
-  for (std::size_t offset = 0; offset < content.size(); offset += kChunkBytes) {
-    const std::string slice = content.substr(offset, kChunkBytes);
-    ByteBuffer chunk(reinterpret_cast<const std::uint8_t*>(slice.data()), static_cast<std::uint32_t>(slice.size()));
-    ASSERT_TRUE(writer.writeChunk(chunk));
-  }
-  ASSERT_TRUE(writer.commit());
-  const std::size_t afterHeader = 4 + header->record.length();
-  EXPECT_TRUE(test::ReadRaw(path("parallel")).substr(afterHeader) == test::ReadRaw(path("serial")).substr(afterHeader));
 }
 
 }  // namespace
