@@ -68,8 +68,11 @@ story() {
   expect_output "Signaturen OK."
   expect_output "Meddelande: Hälsningar från Åsa"
   expect_output "Namn: alice Åström"
-  # Tampering is caught and leaves nothing behind.
-  printf 'X' | dd of=data.bin.encrypted bs=1 seek=2000000 conv=notrunc 2>/dev/null
+  # Tampering is caught and leaves nothing behind. The byte is inverted: a fixed new value
+  # would leave the file as it was whenever the byte already had it.
+  local byte
+  byte=$(od -An -tu1 -j2000000 -N1 data.bin.encrypted)
+  printf "\\$(printf %03o $((255 - byte)))" | dd of=data.bin.encrypted bs=1 seek=2000000 conv=notrunc 2>/dev/null
   expect_status 1 --workdir bob --yes decrypt --from alice.certificate data.bin.encrypted -o tampered.out
   expect_output "Fel vid läsning av källfilen."
   [[ ! -e tampered.out ]] || fail "a tampered file left output"
