@@ -20,8 +20,4 @@ new_wine_prefix() {
   export WINEPREFIX WINEDEBUG=-all
 }
 
-wine_cmd() {
-  if command -v wine64 >/dev/null; then echo wine64;
-  elif [[ -x /usr/lib/wine/wine64 ]]; then echo /usr/lib/wine/wine64;
-  else echo wine; fi
-}
+source "$root/scripts/wine.sh"

@@ -2,10 +2,10 @@
 # it runs in a subshell with WINEPREFIX, DISPLAY, E2E_BIN (the Windows build), E2E_SHOTS,
 # E2E_USER_DIR (the prefix's user folder) and E2E_CASE set, and fails by leaving it non-zero.
 
-if command -v wine64 >/dev/null; then E2E_WINE=wine64
-elif [[ -x /usr/lib/wine/wine64 ]]; then E2E_WINE=/usr/lib/wine/wine64
-else E2E_WINE=wine; fi
-export E2E_WINE
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine.sh"
+E2E_WINE=$(wine_cmd)
+E2E_WINESERVER=$(wineserver_cmd)
+export E2E_WINE E2E_WINESERVER
 
 # How long a program may take to show a dialog or to end, in ms.
 E2E_TIMEOUT=${E2E_TIMEOUT:-15000}
