@@ -36,9 +36,10 @@ void PrintFingerprint(std::ostream& out, const ByteBuffer& record, const char* i
 }
 
 void PrintDataFields(std::ostream& out, const ByteBuffer& dataFields, const char* indent) {
-  const DecodedDataFields decoded = DecodeDataFields(dataFields);
-  out << indent << "Tidstämpel: " << Time(decoded.timestamp) << '\n';
-  for (const DataField& f : decoded.fields) {
+  const std::optional<DecodedDataFields> decoded = DecodeDataFields(dataFields);
+  if (!decoded) return;
+  out << indent << "Tidstämpel: " << Time(decoded->timestamp) << '\n';
+  for (const DataField& f : decoded->fields) {
     out << indent << "  " << DisplayText(f.name) << ": " << DisplayText(f.value) << '\n';
   }
 }

@@ -39,4 +39,18 @@ std::optional<KeyRecord> ReadKeyRecord(const ByteBuffer& record, const char* tag
   return content;
 }
 
+std::optional<KeyRecord> ReadExactKeyRecord(const ByteBuffer& record, const char* tag) {
+  ByteStream in(record);
+  if (!ReadRecordHeader(in, tag)) return std::nullopt;
+  KeyRecord content;
+  content.encryptionKeyType = in.readU16();
+  content.signingKeyType = in.readU16();
+  std::optional<ByteBuffer> encryptionKey = in.readCompleteField();
+  std::optional<ByteBuffer> signingKey = in.readCompleteField();
+  if (!encryptionKey || !signingKey || in.remaining() != 0) return std::nullopt;
+  content.encryptionKey = std::move(*encryptionKey);
+  content.signingKey = std::move(*signingKey);
+  return content;
+}
+
 }  // namespace qs

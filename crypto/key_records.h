@@ -33,4 +33,8 @@ ByteBuffer BuildKeyRecord(const char* tag, const KeyRecord& content);
 // Nothing unless the record has exactly this tag and version 0. The blobs are not examined.
 std::optional<KeyRecord> ReadKeyRecord(const ByteBuffer& record, const char* tag);
 
+// Like ReadKeyRecord, but also nothing when a blob is cut short or bytes follow the second
+// blob: for records whose bytes are signed next to others, where the boundary must be fixed.
+std::optional<KeyRecord> ReadExactKeyRecord(const ByteBuffer& record, const char* tag);
+
 }  // namespace qs

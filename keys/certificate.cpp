@@ -2,6 +2,7 @@
 
 #include "base/byte_stream.h"
 #include "base/record.h"
+#include "crypto/key_records.h"
 #include "crypto/rsa_key.h"
 #include "crypto/rsa_signature.h"
 #include "crypto/sha256.h"
@@ -11,9 +12,7 @@ namespace qs {
 
 std::optional<ByteBuffer> CreateCertificate(const ByteBuffer& publicKeyRecord,
                                             const std::vector<ByteBuffer>& certifications) {
-  ByteStream key(publicKeyRecord);
-  if (!key.readField().equals(ByteBuffer::fromText(tag::kPublicKey))) return std::nullopt;
-  if (certifications.size() > 0xFFFF) return std::nullopt;
+  if (!ReadExactKeyRecord(publicKeyRecord, tag::kPublicKey) || certifications.size() > 0xFFFF) return std::nullopt;
   const ByteBuffer fingerprint = Sha256(publicKeyRecord.span());
 
   ByteBuffer certificate;
@@ -31,10 +30,32 @@ std::optional<ByteBuffer> CreateCertificate(const ByteBuffer& publicKeyRecord,
   return certificate;
 }
 
+namespace {
+
+// The certified "PublicKey" record, exactly: the certifications sign it followed directly by
+// their data fields, so a record with bytes after its blobs could have taken them from there.
+std::optional<ByteBuffer> ReadCertifiedKey(ByteStream& in) {
+  if (!ReadRecordHeader(in, tag::kCertificate)) return std::nullopt;
+  std::optional<ByteBuffer> key = in.readCompleteField();
+  if (!key || !ReadExactKeyRecord(*key, tag::kPublicKey)) return std::nullopt;
+  return key;
+}
+
+// Checks one certification of a trusted authority; false when the key type is bad or the
+// signature does not cover this key and these data fields.
+bool VerifyCertification(const TrustedKey& authority, const ByteBuffer& publicKeyRecord, const ByteBuffer& dataFields,
+                         const ByteBuffer& signature) {
+  const std::optional<std::uint32_t> bits = KeyTypeBits(authority.keyType);
+  if (!bits) return false;
+  const RsaKey key = LoadRsaKey(*bits, authority.publicBlob, false, KeyUsage::kSigning, nullptr);
+  return Verify(key, CertificationDigest(publicKeyRecord, dataFields), signature);
+}
+
+}  // namespace
+
 std::optional<ByteBuffer> ExtractCertificateKey(const ByteBuffer& certificate) {
   ByteStream in(certificate);
-  if (!ReadRecordHeader(in, tag::kCertificate)) return std::nullopt;
-  return in.readField();
+  return ReadCertifiedKey(in);
 }
 
 bool FindTrustedKey(const ByteBuffer& keyId, const std::vector<ByteBuffer>& trusted, std::optional<TrustedKey>& found) {
@@ -55,25 +76,11 @@ bool FindTrustedKey(const ByteBuffer& keyId, const std::vector<ByteBuffer>& trus
   return true;
 }
 
-namespace {
-
-// Checks one certification of a trusted authority; false when the key type is bad or the
-// signature does not cover this key and these data fields.
-bool VerifyCertification(const TrustedKey& authority, const ByteBuffer& publicKeyRecord, const ByteBuffer& dataFields,
-                         const ByteBuffer& signature) {
-  const std::optional<std::uint32_t> bits = KeyTypeBits(authority.keyType);
-  if (!bits) return false;
-  const RsaKey key = LoadRsaKey(*bits, authority.publicBlob, false, KeyUsage::kSigning, nullptr);
-  return Verify(key, CertificationDigest(publicKeyRecord, dataFields), signature);
-}
-
-}  // namespace
-
 std::optional<CertificationResults> VerifyCertificate(const ByteBuffer& certificate,
                                                       const std::vector<ByteBuffer>& trusted) {
   ByteStream in(certificate);
-  if (!ReadRecordHeader(in, tag::kCertificate)) return std::nullopt;
-  const ByteBuffer publicKeyRecord = in.readField();
+  const std::optional<ByteBuffer> publicKeyRecord = ReadCertifiedKey(in);
+  if (!publicKeyRecord) return std::nullopt;
   const std::uint16_t count = in.readU16();
 
   CertificationResults results;
@@ -84,6 +91,8 @@ std::optional<CertificationResults> VerifyCertificate(const ByteBuffer& certific
     const std::optional<ByteBuffer> dataFields = in.readCompleteField();
     const std::optional<ByteBuffer> signature = in.readCompleteField();
     if (!keyId || !organisation || !dataFields || !signature) return std::nullopt;
+    std::optional<DecodedDataFields> decoded = DecodeDataFields(*dataFields);
+    if (!decoded) return std::nullopt;
     CertificationResult result;
     result.keyId = std::move(*keyId);
     result.organisation = WideText::fromRecordBytes(*organisation);
@@ -91,12 +100,11 @@ std::optional<CertificationResults> VerifyCertificate(const ByteBuffer& certific
     std::optional<TrustedKey> authority;
     if (!FindTrustedKey(result.keyId, trusted, authority)) return std::nullopt;
     if (authority) {
-      if (!VerifyCertification(*authority, publicKeyRecord, *dataFields, *signature)) return std::nullopt;
-      DecodedDataFields decoded = DecodeDataFields(*dataFields);
+      if (!VerifyCertification(*authority, *publicKeyRecord, *dataFields, *signature)) return std::nullopt;
       result.organisation = authority->organisation;
       result.status = CertificationStatus::kVerified;
-      result.timestamp = decoded.timestamp;
-      result.fields = std::move(decoded.fields);
+      result.timestamp = decoded->timestamp;
+      result.fields = std::move(decoded->fields);
     }
     results.push_back(std::move(result));
   }

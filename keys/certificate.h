@@ -19,13 +19,13 @@ namespace qs {
 //   count × (field keyId, field organisation, field "DataFields" record, field signature),
 //           copied byte for byte from the certifications
 
-// Fails when the public record's tag is not "PublicKey", or any certification is not a
-// "Certification" record of version 0 or was made for another key (its fingerprint differs).
+// Fails when the public record is not exactly a "PublicKey" record, or any certification is not
+// a well-formed "Certification" record or was made for another key (its fingerprint differs).
 std::optional<ByteBuffer> CreateCertificate(const ByteBuffer& publicKeyRecord,
                                             const std::vector<ByteBuffer>& certifications);
 
-// The owner's "PublicKey" record, not examined; nothing unless the tag is "Certificate" and
-// the version 0.
+// The owner's "PublicKey" record; nothing unless the tag is "Certificate", the version 0 and
+// the key record exactly its layout (the blobs are not examined).
 std::optional<ByteBuffer> ExtractCertificateKey(const ByteBuffer& certificate);
 
 struct TrustedKey {
@@ -54,9 +54,10 @@ struct CertificationResult {
 using CertificationResults = std::vector<CertificationResult>;
 
 // Checks every certification whose authority is trusted and lists them all in order. Fails
-// for a wrong tag or version, a certification cut short, a failed lookup, a trusted key of a bad type, and any
-// signature of a trusted authority that does not verify: one forged certification makes the
-// whole certificate unusable. Certifications of untrusted authorities are listed unchecked.
+// for a wrong tag or version, a key record or data fields not exactly their layout, a
+// certification cut short, a failed lookup, a trusted key of a bad type, and any signature of
+// a trusted authority that does not verify: one forged certification makes the whole
+// certificate unusable. Certifications of untrusted authorities are listed unchecked.
 std::optional<CertificationResults> VerifyCertificate(const ByteBuffer& certificate,
                                                       const std::vector<ByteBuffer>& trusted);
 

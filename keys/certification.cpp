@@ -10,11 +10,6 @@
 namespace qs {
 namespace {
 
-bool StartsWithTag(const ByteBuffer& record, const char* tag) {
-  ByteStream in(record);
-  return in.readField().equals(ByteBuffer::fromText(tag));
-}
-
 // The blob of a "PrivateCertKey" record loaded as a signing key, invalid on any failure;
 // keyId and the organisation's field bytes go into the certification as they are.
 RsaKey LoadCertificationKey(const ByteBuffer& privateCertKeyRecord, RandomGenerator& generator,
@@ -45,13 +40,17 @@ ByteBuffer BuildCertification(const CertificationRecord& certification) {
 std::optional<CertificationRecord> ReadCertification(const ByteBuffer& record) {
   ByteStream in(record);
   if (!ReadRecordHeader(in, tag::kCertification)) return std::nullopt;
-  CertificationRecord certification;
-  certification.keyId = in.readField();
-  certification.organisation = in.readField();
-  certification.dataFields = in.readField();
-  certification.signature = in.readField();
-  certification.keyFingerprint = in.readField();
-  return certification;
+  std::optional<ByteBuffer> keyId = in.readCompleteField();
+  std::optional<ByteBuffer> organisation = in.readCompleteField();
+  std::optional<ByteBuffer> dataFields = in.readCompleteField();
+  std::optional<ByteBuffer> signature = in.readCompleteField();
+  std::optional<ByteBuffer> keyFingerprint = in.readCompleteField();
+  if (!keyId || !organisation || !dataFields || !signature || !keyFingerprint || in.remaining() != 0 ||
+      !DecodeDataFields(*dataFields)) {
+    return std::nullopt;
+  }
+  return CertificationRecord{std::move(*keyId), std::move(*organisation), std::move(*dataFields),
+                             std::move(*signature), std::move(*keyFingerprint)};
 }
 
 std::optional<CertificationHeader> ReadCertificationHeader(const ByteBuffer& record) {
@@ -73,7 +72,7 @@ std::optional<ByteBuffer> Certify(RandomGenerator& generator, const std::vector<
                                   const ByteBuffer& privateCertKeyRecord, const ByteBuffer& publicKeyRecord,
                                   std::uint32_t timestamp) {
   if (generator.credit() < RandomGenerator::kRequiredCredit) return std::nullopt;
-  if (!StartsWithTag(publicKeyRecord, tag::kPublicKey) || fields.empty()) return std::nullopt;
+  if (!ReadExactKeyRecord(publicKeyRecord, tag::kPublicKey) || fields.empty()) return std::nullopt;
   const std::optional<ByteBuffer> dataFields = EncodeDataFields(fields, timestamp);
   if (!dataFields) return std::nullopt;
 

@@ -31,7 +31,8 @@ struct CertificationRecord {
 };
 
 ByteBuffer BuildCertification(const CertificationRecord& certification);
-// Nothing unless the tag is "Certification" and the version 0.
+// Nothing unless the tag is "Certification", the version 0, every field complete, the data
+// fields exactly their layout and no byte left over.
 std::optional<CertificationRecord> ReadCertification(const ByteBuffer& record);
 
 struct CertificationHeader {
@@ -47,7 +48,7 @@ std::optional<CertificationHeader> ReadCertificationHeader(const ByteBuffer& rec
 ByteBuffer CertificationDigest(const ByteBuffer& publicKeyRecord, const ByteBuffer& dataFields);
 
 // Certifies a "PublicKey" record with a "PrivateCertKey" record. Fails below a generator
-// credit of 1024, for a public record of any other tag, a private record of another tag or
+// credit of 1024, for a public record of any other tag or with bytes after its blobs, a private record of another tag or
 // version or key type, no fields or fields over their limits, or a key that does not sign.
 std::optional<ByteBuffer> Certify(RandomGenerator& generator, const std::vector<DataField>& fields,
                                   const ByteBuffer& privateCertKeyRecord, const ByteBuffer& publicKeyRecord,

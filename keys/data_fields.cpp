@@ -19,18 +19,30 @@ std::optional<ByteBuffer> EncodeDataFields(const std::vector<DataField>& fields,
   return record;
 }
 
-DecodedDataFields DecodeDataFields(const ByteBuffer& record) {
+namespace {
+
+std::optional<WideText> ReadText(ByteStream& in) {
+  const std::optional<ByteBuffer> bytes = in.readCompleteField();
+  if (!bytes || bytes->length() % 2 != 0) return std::nullopt;
+  return WideText::fromRecordBytes(*bytes);
+}
+
+}  // namespace
+
+std::optional<DecodedDataFields> DecodeDataFields(const ByteBuffer& record) {
   ByteStream in(record);
+  if (in.remaining() < 6) return std::nullopt;
   DecodedDataFields decoded;
   decoded.timestamp = in.readU32();
   const std::uint16_t count = in.readU16();
-  // A damaged count must not make a list of 65535 empty pairs out of nothing.
-  for (std::uint16_t i = 0; i < count && in.remaining() > 0; ++i) {
-    DataField field;
-    field.name = WideText::fromRecordBytes(in.readField());
-    field.value = WideText::fromRecordBytes(in.readField());
-    decoded.fields.push_back(std::move(field));
+  // Each pair takes at least 8 bytes, so a damaged count ends the loop at the record's end.
+  for (std::uint16_t i = 0; i < count; ++i) {
+    std::optional<WideText> name = ReadText(in);
+    std::optional<WideText> value = ReadText(in);
+    if (!name || !value) return std::nullopt;
+    decoded.fields.push_back(DataField{std::move(*name), std::move(*value)});
   }
+  if (in.remaining() != 0) return std::nullopt;
   return decoded;
 }
 

@@ -30,8 +30,9 @@ struct DecodedDataFields {
   std::vector<DataField> fields;
 };
 
-// Never fails: a short record gives a timestamp or count of 0, and pairs lying wholly past
-// the end of the record are not invented.
-DecodedDataFields DecodeDataFields(const ByteBuffer& record);
+// Nothing unless the record is exactly this layout: every text complete and of whole 16-bit
+// units, and no byte after the last pair. The record is signed right after the key record,
+// so bytes that parse loosely could have been moved across that boundary.
+std::optional<DecodedDataFields> DecodeDataFields(const ByteBuffer& record);
 
 }  // namespace qs

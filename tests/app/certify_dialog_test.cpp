@@ -147,11 +147,12 @@ TEST_F(CertifyDialogTest, TheConfirmedTimeIsTheSignedTime) {
   ASSERT_TRUE(written);
   const std::optional<CertificationRecord> record = ReadCertification(*written);
   ASSERT_TRUE(record);
-  const DecodedDataFields fields = DecodeDataFields(record->dataFields);
-  EXPECT_EQ(FormatTimestamp(fields.timestamp).str(), shownTime);
-  ASSERT_EQ(fields.fields.size(), 2u);
-  EXPECT_EQ(DisplayText(fields.fields[0].value), "Alice Åkesson");
-  EXPECT_EQ(DisplayText(fields.fields[1].name), "E-post");
+  const std::optional<DecodedDataFields> fields = DecodeDataFields(record->dataFields);
+  ASSERT_TRUE(fields);
+  EXPECT_EQ(FormatTimestamp(fields->timestamp).str(), shownTime);
+  ASSERT_EQ(fields->fields.size(), 2u);
+  EXPECT_EQ(DisplayText(fields->fields[0].value), "Alice Åkesson");
+  EXPECT_EQ(DisplayText(fields->fields[1].name), "E-post");
 }
 
 TEST_F(CertifyDialogTest, DecliningOrCancellingWritesNothingAndKeepsTheFields) {

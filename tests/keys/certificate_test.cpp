@@ -9,7 +9,9 @@
 #include "keys/key_store.h"
 #include "keys/record_text.h"
 #include "tests/keys/key_fixtures.h"
+#include "crypto/random_generator.h"
 #include "tests/support/hex.h"
+#include "tests/support/seeded_generator.h"
 #include "tests/support/test_keys.h"
 
 namespace qs {
@@ -149,6 +151,47 @@ TEST_F(CertificateTest, OneForgedCertificationOfATrustedAuthorityFailsTheWhole) 
   in.skipField();
   swapped.append(rest.slice(rest.length(), in.cursor));
   EXPECT_FALSE(VerifyCertificate(swapped, trusted));
+}
+
+// The authority signs the key record and the data fields back to back, so the same signature
+// covers every other place to cut those bytes in two; only the exact layouts fix the cut.
+TEST_F(CertificateTest, KeyRecordAndDataFieldsCutElsewhereAreRefused) {
+  const CertificationRecord signedOne = *ReadCertification(byBob);
+  ByteBuffer joined = alicePublic;
+  joined.append(signedOne.dataFields);
+  const auto recut = [&](std::uint32_t keyBytes) {
+    ByteBuffer certificate;
+    AppendRecordHeader(certificate, tag::kCertificate);
+    certificate.appendField(joined.slice(keyBytes, 0));
+    certificate.appendU16(1);
+    certificate.appendField(signedOne.keyId);
+    certificate.appendField(signedOne.organisation);
+    certificate.appendField(joined.slice(joined.length() - keyBytes, keyBytes));
+    certificate.appendField(signedOne.signature);
+    return certificate;
+  };
+  const std::vector<ByteBuffer> trusted = {bobAuthority.publicRecord};
+  ASSERT_TRUE(VerifyCertificate(recut(alicePublic.length()), trusted));
+  for (const std::uint32_t keyBytes : {alicePublic.length() + 6, alicePublic.length() + 4, alicePublic.length() - 2}) {
+    EXPECT_FALSE(VerifyCertificate(recut(keyBytes), trusted)) << keyBytes;
+    EXPECT_FALSE(VerifyCertificate(recut(keyBytes), {})) << keyBytes;
+    EXPECT_FALSE(ExtractCertificateKey(recut(keyBytes))) << keyBytes;
+  }
+
+  // Neither side makes or takes such records: the authority, the certificate and the
+  // certification reader all want the key record and the data fields exact.
+  ByteBuffer longKey = alicePublic;
+  longKey.appendU16(0);
+  EXPECT_FALSE(CreateCertificate(longKey, {}));
+  std::unique_ptr<RandomGenerator> generator = test::SeededGenerator();
+  EXPECT_FALSE(Certify(*generator, {{RecordText("Namn"), RecordText("A")}},
+                       bobAuthority.privateRecord, longKey, 1700000000));
+  CertificationRecord longFields = signedOne;
+  longFields.dataFields.appendU16(0);
+  EXPECT_FALSE(ReadCertification(BuildCertification(longFields)));
+  ByteBuffer trailing = byBob;
+  trailing.appendU8(0);
+  EXPECT_FALSE(ReadCertification(trailing));
 }
 
 TEST_F(CertificateTest, DamagedCertificatesAndTrustedListsFail) {

@@ -38,11 +38,12 @@ TEST(DataFields, LayoutAndRoundTrip) {
             "0200"
             "06000000004f00720074" "080000000055006d006500e5"
             "00000000" "020000000078");
-  const DecodedDataFields decoded = DecodeDataFields(*record);
-  EXPECT_EQ(decoded.timestamp, 0x01020304u);
-  ASSERT_EQ(decoded.fields.size(), 2u);
-  EXPECT_EQ(DisplayText(decoded.fields[0].value), "Umeå");
-  EXPECT_EQ(decoded.fields[1].name.count(), 0u);
+  const std::optional<DecodedDataFields> decoded = DecodeDataFields(*record);
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->timestamp, 0x01020304u);
+  ASSERT_EQ(decoded->fields.size(), 2u);
+  EXPECT_EQ(DisplayText(decoded->fields[0].value), "Umeå");
+  EXPECT_EQ(decoded->fields[1].name.count(), 0u);
 }
 
 TEST(DataFields, LimitsOfNamesValuesAndCount) {
@@ -52,13 +53,20 @@ TEST(DataFields, LimitsOfNamesValuesAndCount) {
   EXPECT_FALSE(EncodeDataFields(Repeated(1, 1, 151), 0));
 }
 
-TEST(DataFields, ShortRecordsDecodeToZeros) {
-  EXPECT_EQ(DecodeDataFields(FromHex("010203")).timestamp, 0u);
-  const DecodedDataFields noCount = DecodeDataFields(FromHex("0100000002"));
-  EXPECT_EQ(noCount.timestamp, 1u);
-  EXPECT_TRUE(noCount.fields.empty());
-  // A count of 65535 over one pair of bytes yields that pair and no invented ones.
-  EXPECT_EQ(DecodeDataFields(FromHex("00000000ffff" "02000000004100000000")).fields.size(), 1u);
+TEST(DataFields, OnlyTheExactLayoutDecodes) {
+  EXPECT_TRUE(DecodeDataFields(FromHex("010000000000")));
+  EXPECT_TRUE(DecodeDataFields(FromHex("000000000100" "020000000041" "00000000")));
+  for (const char* damaged : {
+           "010203",                                        // no count
+           "0100000002",                                    // half a count
+           "00000000ffff" "02000000004100000000",           // a count of 65535 over one pair
+           "000000000100" "020000000041",                   // a name without its value
+           "000000000100" "0300000000410000000000",         // half a unit of text
+           "000000000100" "020000000041" "0000000000",      // a byte after the last pair
+           "000000000100" "090000000041" "00000000",        // a text longer than the record
+       }) {
+    EXPECT_FALSE(DecodeDataFields(FromHex(damaged))) << damaged;
+  }
 }
 
 class CertifyTest : public ::testing::Test {
