@@ -38,6 +38,8 @@ bool HashDataFile(const std::string& source, SignatureRequest& request, SigningC
 
 bool SignFile(SignatureRequest& request, const ByteBuffer& ownPrivate, const std::string& source,
               const std::string& target) {
+  // Replacing the document with its signature would lose it.
+  if (platform::SameFile(source, target)) return false;
   SigningContext context(request.generator);
   if (!HashDataFile(source, request, context)) return false;
   std::optional<ByteBuffer> record =

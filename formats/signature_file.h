@@ -29,7 +29,8 @@ bool HashDataFile(const std::string& source, SignatureRequest& request, SigningC
 
 // Signs the source into a signature file (whole-file container holding one "Signature"
 // record). The target is written only when the signature is complete: a failure or a
-// cancel leaves an older file at the target name as it was and no partial file.
+// cancel leaves an older file at the target name as it was and no partial file. Fails
+// without reading anything when the target is the source itself.
 bool SignFile(SignatureRequest& request, const ByteBuffer& ownPrivate, const std::string& source,
               const std::string& target);
 

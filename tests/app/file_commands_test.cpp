@@ -198,6 +198,16 @@ TEST_F(FileCommands, SignThenVerifyShowsTheMessageAndTimestamp) {
   EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), "");
 }
 
+TEST_F(FileCommands, SigningOntoTheDocumentItselfFailsAndKeepsIt) {
+  const std::string source = writeFile("plan.txt", "the only copy");
+  ui_.onDialog(IDD_SIGNING_MESSAGE, [](test::FakeView& v) { v.click(IDC_SIGNING_CONTINUE); });
+  ui_.chooseFile(source);
+  expectProgress();
+  run(IDC_MAIN_SIGN, source);
+  EXPECT_EQ(ui_.log().back(), "box@101: Fel vid signering av fil.");
+  EXPECT_EQ(test::ReadRaw(source), "the only copy");
+}
+
 TEST_F(FileCommands, SigningOrVerifyingASignatureFileNeedsAYes) {
   const std::string signature = writeFile("plan.signature", "x");
   ui_.answer(ui::Answer::kNo);

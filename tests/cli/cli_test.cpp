@@ -42,6 +42,19 @@ TEST(Cli, SettingsRoundTripThroughTheWorkingFolder) {
   EXPECT_EQ(RunWords(s, {"--workdir", dir.path(), "settings", "--compression", "maybe"}), kUsage);
 }
 
+TEST(Cli, SigningOntoTheDocumentFailsAndKeepsIt) {
+  test::TempFolder dir;
+  Streams s;
+  ASSERT_EQ(RunWords(s, {"--workdir", dir.path(), "keygen", "--name", "Anna", "--encryption-bits", "2048",
+                         "--signing-bits", "2048"}),
+            kSuccess);
+  const std::string document = dir.path() + "/doc.txt";
+  test::WriteRaw(document, "the only copy");
+  EXPECT_EQ(RunWords(s, {"--workdir", dir.path(), "--quiet", "sign", document, "-o", document, "--force"}), kFailure);
+  EXPECT_NE(s.err.str().find("Fel vid signering av fil."), std::string::npos);
+  EXPECT_EQ(test::ReadRaw(document), "the only copy");
+}
+
 TEST(Cli, ApprovalFollowsFingerprintThenYesThenTheTerminal) {
   const std::string fingerprint = "AB12";
   {

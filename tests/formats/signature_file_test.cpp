@@ -113,6 +113,13 @@ TEST_F(SignatureFileTest, FailureOrCancelLeavesNoPartialFileAndKeepsAnOlderOne) 
   EXPECT_FALSE(SignFile(request, alice_.privateRecord, data, path("new.signature")));
   EXPECT_FALSE(SignFile(request, bob_.publicRecord, data, path("new.signature")));
   EXPECT_EQ(listing(), "data.bin\nold.signature\n");
+
+  // The document is never its own signature's target, by its name or by another spelling.
+  const std::string document = ReadRaw(data);
+  EXPECT_FALSE(sign(data, data));
+  EXPECT_FALSE(sign(data, path("./data.bin")));
+  EXPECT_EQ(ReadRaw(data), document);
+  EXPECT_EQ(listing(), "data.bin\nold.signature\n");
 }
 
 TEST(SigningContext, RoundsMustBeCompleteAndReservedMustBeZero) {
