@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "keys/approval.h"
+#include "keys/record_text.h"
 
 namespace qs::cli {
 namespace {
@@ -14,8 +15,17 @@ std::string Upper(std::string text) {
   return text;
 }
 
-// The common decision once the details have been printed.
-bool Decide(Session& session, const std::string& fingerprint, const char* question, const char* declined) {
+// What the user is asked to approve, and what --yes may approve of it.
+struct Question {
+  const char* text;
+  const char* declined;
+  // Why --yes alone does not approve this; nothing when it does.
+  const char* yesNotEnough = nullptr;
+};
+
+// The common decision once the details have been printed: --expect-fingerprint decides alone,
+// then --yes where it is enough, then the user's answer on a terminal.
+bool Decide(Session& session, const std::string& fingerprint, const Question& question) {
   Io& io = session.io();
   const GlobalOptions& options = session.options();
   if (options.expectFingerprint) {
@@ -23,17 +33,25 @@ bool Decide(Session& session, const std::string& fingerprint, const char* questi
     session.fail("Fingerprint stämmer inte med --expect-fingerprint; inget har godkänts.");
     return false;
   }
-  if (options.yes) return true;
+  if (options.yes && question.yesNotEnough == nullptr) return true;
   if (!io.inputIsTerminal) {
-    session.fail("Godkännande krävs: kör i en terminal, eller ange --yes eller --expect-fingerprint.");
+    session.fail(options.yes ? question.yesNotEnough
+                             : "Godkännande krävs: kör i en terminal, eller ange --yes eller --expect-fingerprint.");
     return false;
   }
-  io.out << question << " [j/N] " << std::flush;
+  io.out << question.text << " [j/N] " << std::flush;
   std::string answer;
   std::getline(io.in, answer);
   const std::string a = Upper(answer);
   if (a == "J" || a == "JA" || a == "Y" || a == "YES") return true;
-  session.fail(declined);
+  session.fail(question.declined);
+  return false;
+}
+
+bool AnyVerified(const CertificationResults& results) {
+  for (const CertificationResult& result : results) {
+    if (result.status == CertificationStatus::kVerified) return true;
+  }
   return false;
 }
 
@@ -52,15 +70,33 @@ bool ApproveCertificate(Session& session, const CertificationResults& results, c
     }
   }
   out << "Fingerprint: " << fingerprint << '\n';
-  return Decide(session, fingerprint, "Är det här certifikatet pålitligt?",
-                "Du bör bara använda certifikat som är pålitliga.");
+  // Unless a trusted authority vouches for the key, only the user can tell whose it is.
+  return Decide(session, fingerprint,
+                {"Är det här certifikatet pålitligt?", "Du bör bara använda certifikat som är pålitliga.",
+                 AnyVerified(results) ? nullptr
+                                      : "--yes godkänner bara certifikat som en betrodd certifieringsnyckel har "
+                                        "certifierat; ange --expect-fingerprint eller svara i en terminal."});
 }
 
 bool ApproveTrustedKey(Session& session, const std::string& organisation, const std::string& keyId,
                        const std::string& fingerprint) {
   session.io().out << "Certifieringsnyckel:\n  Organisation: " << organisation << "\n  Nyckel-ID:    " << keyId
                    << "\n  Fingerprint:  " << fingerprint << '\n';
-  return Decide(session, fingerprint, "Godkänner du detta som en pålitlig nyckel?", "Nyckeln lades inte till.");
+  // Every later approval rests on this list, so --yes never adds to it.
+  return Decide(session, fingerprint,
+                {"Godkänner du detta som en pålitlig nyckel?", "Nyckeln lades inte till.",
+                 "--yes räcker inte för att lägga till en betrodd certifieringsnyckel; ange --expect-fingerprint "
+                 "eller svara i en terminal."});
+}
+
+bool ApproveCertification(Session& session, const std::string& publicKeyName, const std::string& timestamp,
+                          const std::vector<DataField>& fields, const std::string& fingerprint) {
+  std::ostream& out = session.io().out;
+  out << "Certifiering av " << publicKeyName << ":\n  Tidsstämpel: " << timestamp << '\n';
+  for (const DataField& field : fields) out << "    " << DisplayText(field.name) << ": " << DisplayText(field.value) << '\n';
+  out << "Fingerprint: " << fingerprint << '\n';
+  return Decide(session, fingerprint,
+                {"Stämmer tiden och fingerprint för användaren?", "Ingen certifiering har skapats."});
 }
 
 }  // namespace qs::cli

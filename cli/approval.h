@@ -1,19 +1,26 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "cli/session.h"
 #include "keys/certificate.h"
+#include "keys/data_fields.h"
 
 namespace qs::cli {
 
 // Prints what the approval dialog shows (each certification's organisation, key id, status,
 // timestamp and data fields, then the fingerprint) and approves: --expect-fingerprint
-// decides alone (a mismatch is refused), else --yes, else the user's answer on a terminal;
-// without a terminal nothing is approved. False after a message saying why.
+// decides alone (a mismatch is refused), else --yes when a trusted certification key has
+// verified at least one certification, else the user's answer on a terminal; without a
+// terminal nothing else is approved. False after a message saying why.
 bool ApproveCertificate(Session& session, const CertificationResults& results, const std::string& fingerprint);
 
-// The same for one certification key about to be trusted.
+// The same for one certification key about to be trusted, where --yes is never enough.
 bool ApproveTrustedKey(Session& session, const std::string& organisation, const std::string& keyId,
                        const std::string& fingerprint);
+
+// The same for a public key about to be certified, showing what is signed; --yes approves.
+bool ApproveCertification(Session& session, const std::string& publicKeyName, const std::string& timestamp,
+                          const std::vector<DataField>& fields, const std::string& fingerprint);
 
 }  // namespace qs::cli

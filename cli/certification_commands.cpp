@@ -1,6 +1,7 @@
 #include <cctype>
 #include <ostream>
 
+#include "base/timestamp.h"
 #include "cli/approval.h"
 #include "cli/command.h"
 #include "cli/key_type_option.h"
@@ -74,7 +75,12 @@ int RunCaCertify(Session& session, const ParsedArgs& args) {
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
 
+  // Taken once, so that the time confirmed is the time signed.
   const auto timestamp = static_cast<std::uint32_t>(platform::CalendarSeconds());
+  if (!ApproveCertification(session, publicKeyPath, FormatTimestamp(timestamp).str(), fields,
+                            HexString(inputs.value.fingerprint))) {
+    return kFailure;
+  }
   const KeyResult<NewCertification> certification =
       MakeCertification(*generator, inputs.value, fields, timestamp, publicKeyPath);
   if (!certification.ok()) return Outcome(session, certification.outcome);
@@ -85,7 +91,7 @@ int RunCaCertify(Session& session, const ParsedArgs& args) {
       status) {
     return status;
   }
-  session.io().out << "Fingerprint: " << HexString(inputs.value.fingerprint) << '\n' << target << '\n';
+  session.io().out << target << '\n';
   return kSuccess;
 }
 

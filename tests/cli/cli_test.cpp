@@ -5,6 +5,7 @@
 #include "cli/approval.h"
 #include "cli/cli.h"
 #include "cli/output_names.h"
+#include "keys/record_text.h"
 #include "tests/support/temp_folder.h"
 
 namespace qs::cli {
@@ -73,12 +74,48 @@ TEST(Cli, ApprovalFollowsFingerprintThenYesThenTheTerminal) {
     EXPECT_FALSE(ApproveCertificate(session, {}, fingerprint));
     EXPECT_NE(s.err.str().find("Godkännande krävs"), std::string::npos);
   }
+  // --yes stands for the user only where a trusted authority vouches for the key.
+  CertificationResult verified;
+  verified.status = CertificationStatus::kVerified;
+  CertificationResult unverified;
+  unverified.status = CertificationStatus::kNoTrustedKey;
+  const GlobalOptions yes{std::nullopt, true, std::nullopt, false};
+  for (const auto& [results, approved] : std::vector<std::pair<CertificationResults, bool>>{
+           {{}, false}, {{unverified}, false}, {{unverified, verified}, true}}) {
+    Streams s;
+    Session session(s.io, yes);
+    EXPECT_EQ(ApproveCertificate(session, results, fingerprint), approved) << results.size();
+    EXPECT_EQ(s.err.str().find("--yes godkänner bara certifikat") == std::string::npos, approved) << s.err.str();
+  }
+  {
+    Streams s;  // the trusted list rests on the user's own word
+    Session session(s.io, yes);
+    EXPECT_FALSE(ApproveTrustedKey(session, "Org", "0011", fingerprint));
+    EXPECT_NE(s.err.str().find("--yes räcker inte"), std::string::npos);
+  }
+  {
+    Streams s;  // a certification on --yes, after showing what is signed
+    Session session(s.io, yes);
+    EXPECT_TRUE(ApproveCertification(session, "anna.public_key", "2026-12-07 10:00",
+                                     {{RecordText("Namn"), RecordText("Anna Åberg")}}, fingerprint));
+    EXPECT_EQ(s.out.str(),
+              "Certifiering av anna.public_key:\n  Tidsstämpel: 2026-12-07 10:00\n    Namn: Anna Åberg\n"
+              "Fingerprint: AB12\n");
+    Streams none;
+    Session refused(none.io, GlobalOptions{});
+    EXPECT_FALSE(ApproveCertification(refused, "anna.public_key", "", {}, fingerprint));
+  }
   for (const auto& [answer, approved] : std::vector<std::pair<std::string, bool>>{{"j\n", true}, {"\n", false}, {"nej\n", false}}) {
     Streams s;
     s.in.str(answer);
     s.io.inputIsTerminal = true;
     Session session(s.io, GlobalOptions{});
     EXPECT_EQ(ApproveTrustedKey(session, "Org", "0011", fingerprint), approved) << answer;
+    Streams again;  // on a terminal --yes that is not enough still asks
+    again.in.str(answer);
+    again.io.inputIsTerminal = true;
+    Session withYes(again.io, yes);
+    EXPECT_EQ(ApproveTrustedKey(withYes, "Org", "0011", fingerprint), approved) << answer;
     EXPECT_NE(s.out.str().find("Godkänner du detta som en pålitlig nyckel? [j/N]"), std::string::npos);
   }
 }

@@ -163,11 +163,14 @@ case_key_restore_in_a_full_working_folder_keeps_the_key_pair() {
 }
 
 case_trust_add_in_a_full_working_folder_keeps_the_list() {
+  expect_status 0 inspect "$home/other_ca.public_cert_key"
+  local other_ca
+  other_ca=$(fingerprint_in "$out")
   working_folder_on_disk 64k priv_key.bin rand.bin cert_key_list.bin
   fill wd
   local before
   before=$(snapshot wd)
-  expect_status 1 --workdir wd --yes trust add "$home/other_ca.public_cert_key"
+  expect_status 1 --workdir wd --expect-fingerprint "$other_ca" trust add "$home/other_ca.public_cert_key"
   expect_output "quillseal-cli: Kunde inte spara certifieringsnyckeln!"
   expect_unchanged wd "$before"
   expect_status 0 --workdir wd trust list
@@ -176,7 +179,7 @@ case_trust_add_in_a_full_working_folder_keeps_the_list() {
   rm wd/cert_key_list.bin
   fill wd
   before=$(snapshot wd)
-  expect_status 1 --workdir wd --yes trust add "$home/other_ca.public_cert_key"
+  expect_status 1 --workdir wd --expect-fingerprint "$other_ca" trust add "$home/other_ca.public_cert_key"
   expect_output "quillseal-cli: Kunde inte spara certifieringsnyckeln!"
   expect_unchanged wd "$before"
 }
@@ -203,7 +206,7 @@ case_key_and_authority_outputs_onto_a_full_disk() {
   before=$(snapshot out)
   expect_status 1 --workdir "$alice" key export -o out/alice.public_key
   expect_status 1 --workdir "$alice" key backup -o out/alice.key_backup
-  expect_status 1 --workdir "$home/ca" ca certify --public-key "$home/alice.public_key" \
+  expect_status 1 --workdir "$home/ca" --yes ca certify --public-key "$home/alice.public_key" \
     --ca-key "$home/ca.private_cert_key" --field "Namn=alice" -o out/alice.certification
   expect_status 1 --workdir "$alice" certificate create "$home/alice.certification" -o out/alice.certificate
   expect_status 1 --workdir "$home/ca" ca create --organisation "Third CA" --bits 2048 -o out/third_ca

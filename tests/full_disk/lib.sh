@@ -83,8 +83,9 @@ make_fixtures() {
   for who in alice bob; do
     expect_status 0 --workdir "$who" keygen --name "$who key" --encryption-bits 2048 --signing-bits 2048
     expect_status 0 --workdir "$who" key export -o "$who.public_key"
-    expect_status 0 --workdir "$who" --yes trust add ca.public_cert_key
-    expect_status 0 --workdir ca ca certify --public-key "$who.public_key" --ca-key ca.private_cert_key \
+    expect_status 0 inspect ca.public_cert_key
+    expect_status 0 --workdir "$who" --expect-fingerprint "$(fingerprint_in "$out")" trust add ca.public_cert_key
+    expect_status 0 --workdir ca --yes ca certify --public-key "$who.public_key" --ca-key ca.private_cert_key \
       --field "Namn=$who" -o "$who.certification"
     expect_status 0 --workdir "$who" certificate create "$who.certification" -o "$who.certificate"
   done

@@ -6,6 +6,11 @@ fail() {
   exit 1
 }
 
+# fingerprint_in OUTPUT: the first fingerprint quillseal-cli printed (inspect, approvals).
+fingerprint_in() {
+  sed -n 's/^ *Fingerprint: *//p' <<<"$1" | head -1
+}
+
 # expect_eq ACTUAL EXPECTED WHAT
 expect_eq() {
   [[ $1 == "$2" ]] || fail "$3: got '$1', expected '$2'"

@@ -38,8 +38,9 @@ make_people() {
   for who in alice bob; do
     expect_status 0 --workdir "$who" keygen --name "$who key"
     expect_status 0 --workdir "$who" key export -o "$who.public_key"
-    expect_status 0 --workdir "$who" --yes trust add ca.public_cert_key
-    expect_status 0 --workdir ca ca certify --public-key "$who.public_key" --ca-key ca.private_cert_key \
+    expect_status 0 inspect ca.public_cert_key
+    expect_status 0 --workdir "$who" --expect-fingerprint "$(fingerprint_in "$out")" trust add ca.public_cert_key
+    expect_status 0 --workdir ca --yes ca certify --public-key "$who.public_key" --ca-key ca.private_cert_key \
       --field "Namn=$who Åström" --field "E-post=$who@example.se" --field "Land=Sverige" -o "$who.certification"
     expect_status 0 --workdir "$who" certificate create "$who.certification" -o "$who.certificate"
   done
@@ -126,6 +127,13 @@ case_approval_needs_a_terminal_yes_or_the_right_fingerprint() {
   expect_output "stämmer inte"
   expect_status 0 --workdir alice --expect-fingerprint "${fingerprint,,}" encrypt --to bob.certificate f.txt
   [[ -s f.txt.encrypted ]] || fail "no encrypted file"
+  # --yes approves only what a trusted authority certified, and never a new trusted key.
+  expect_status 0 --workdir bob certificate create -o uncertified.certificate
+  expect_status 1 --workdir alice --yes encrypt --to uncertified.certificate f.txt -o g.encrypted
+  expect_output "--yes godkänner bara certifikat som en betrodd certifieringsnyckel har certifierat"
+  [[ ! -e g.encrypted ]] || fail "encrypted for an uncertified key on --yes"
+  expect_status 1 --workdir alice --yes trust add ca.public_cert_key
+  expect_output "--yes räcker inte"
 }
 
 case_outputs_are_not_overwritten_without_force() {

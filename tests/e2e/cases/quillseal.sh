@@ -225,7 +225,8 @@ certified_users() {
     [[ $who == alice ]] && dir=$wd
     cli --workdir "$dir" keygen --name "$who nyckel"
     cli --workdir "$dir" key export -o "$data/$who.public_key"
-    cli --workdir "$dir" trust add "$data/ca.public_cert_key"
+    cli inspect "$data/ca.public_cert_key"
+    cli --workdir "$dir" --expect-fingerprint "$(fingerprint_in "$(cat "$data/cli.out")")" trust add "$data/ca.public_cert_key"
     cli --workdir "$data/ca" ca certify --public-key "$data/$who.public_key" --ca-key "$data/ca.private_cert_key" \
       --field "Namn=$who Åström" -o "$data/$who.certification"
     cli --workdir "$dir" certificate create "$data/$who.certification" -o "$data/$who.certificate"
