@@ -14,6 +14,7 @@
 #include "keys/cert_keys.h"
 #include "keys/messages.h"
 #include "keys/record_text.h"
+#include "keys/safe_file_name.h"
 
 namespace qs {
 namespace {
@@ -117,7 +118,7 @@ void SignCommand(ui::Ui& ui, AppState& state) {
   SelectedKeys keys;
   if (!Select(ui, state, false, "", keys)) return;
   const std::string suggestion =
-      FileNamePart(*source) + "_" + UnderscoreName(DisplayText(keys.keyName)) + kSignatureSuffix;
+      FileNamePart(*source) + "_" + SafeFileName(DisplayText(keys.keyName)) + kSignatureSuffix;
   const std::optional<std::string> target = ui.saveFile(state.mainWindow, SignTargetDialog(suggestion));
   if (!target) return;
   Run(ui, state, keys, *target);

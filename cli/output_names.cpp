@@ -1,6 +1,6 @@
 #include "cli/output_names.h"
 
-#include "keys/cert_keys.h"
+#include "keys/safe_file_name.h"
 
 namespace qs::cli {
 
@@ -11,7 +11,7 @@ std::optional<std::string> DecryptedFileName(const std::string& encrypted) {
 }
 
 std::string SignatureFileName(const std::string& source, const std::string& keyName) {
-  return source + "_" + UnderscoreName(keyName) + ".signature";
+  return source + "_" + SafeFileName(keyName) + ".signature";
 }
 
 }  // namespace qs::cli

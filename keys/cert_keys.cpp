@@ -6,6 +6,7 @@
 #include "crypto/rsa_keygen.h"
 #include "keys/key_files.h"
 #include "keys/record_text.h"
+#include "keys/safe_file_name.h"
 
 namespace qs {
 
@@ -53,18 +54,10 @@ std::optional<CertKeyPairRecords> CreateCertificationKeyPair(RandomGenerator& ge
   return records;
 }
 
-std::string UnderscoreName(std::string_view text) {
-  std::string name(text);
-  for (char& c : name) {
-    if (c == ' ') c = '_';
-  }
-  return name;
-}
-
 KeyResult<std::string> SuggestedCertKeyName(const ByteBuffer& publicCertKeyRecord) {
   const std::optional<CertKeyHeader> header = ReadCertKeyHeader(publicCertKeyRecord);
   if (!header) return Failed<std::string>(KeyOutcome::kNewCertKeysUnreadable);
-  return {KeyOutcome::kOk, UnderscoreName(DisplayText(header->organisation)) + "_" + HexString(header->keyId)};
+  return {KeyOutcome::kOk, SafeFileName(DisplayText(header->organisation)) + "_" + HexString(header->keyId)};
 }
 
 KeyOutcome SaveCertificationKeyPair(const CertKeyPairRecords& records, const std::string& privatePath,

@@ -48,9 +48,6 @@ std::optional<CertKeyPairRecords> CreateCertificationKeyPair(RandomGenerator& ge
                                                              const WideText& organisation, KeyType keyType,
                                                              ProgressHook* hook);
 
-// Every space replaced by an underscore: the rule for all suggested file names.
-std::string UnderscoreName(std::string_view text);
-
 // The suggested name of both files of a certification key pair: the organisation, "_" and
 // the keyId in hex, e.g. Test_Org_0123456789ABCDEF. Reads the keyId back from the record;
 // kNewCertKeysUnreadable when it cannot.

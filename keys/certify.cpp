@@ -5,6 +5,7 @@
 #include "keys/key_files.h"
 #include "keys/key_store.h"
 #include "keys/record_text.h"
+#include "keys/safe_file_name.h"
 
 namespace qs {
 
@@ -43,7 +44,7 @@ std::string SuggestedCertificationName(const std::string& publicKeyPath, const W
   const std::size_t separator = publicKeyPath.find_last_of("\\/");
   std::string name = separator == std::string::npos ? publicKeyPath : publicKeyPath.substr(separator + 1);
   name = name.substr(0, name.find('.'));
-  return UnderscoreName(name + "_" + DisplayText(organisation) + "_" + HexString(keyId));
+  return SafeFileName(name + "_" + DisplayText(organisation) + "_" + HexString(keyId));
 }
 
 KeyOutcome WriteCertification(const std::string& path, const ByteBuffer& record, const std::string& publicKeyPath,

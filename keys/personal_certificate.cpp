@@ -5,6 +5,7 @@
 #include "keys/certification.h"
 #include "keys/key_files.h"
 #include "keys/record_text.h"
+#include "keys/safe_file_name.h"
 #include "platform/working_folder.h"
 
 namespace qs {
@@ -43,7 +44,7 @@ KeyResult<PersonalCertificate> MakePersonalCertificate(const StoredKeyPair& own,
                                                        const PendingCertifications& pending) {
   std::optional<ByteBuffer> record = CreateCertificate(own.publicRecord, pending.contents());
   if (!record) return Failed<PersonalCertificate>(KeyOutcome::kCertificateNotCreated);
-  return {KeyOutcome::kOk, PersonalCertificate{std::move(*record), UnderscoreName(DisplayText(own.keyName))}};
+  return {KeyOutcome::kOk, PersonalCertificate{std::move(*record), SafeFileName(DisplayText(own.keyName))}};
 }
 
 KeyOutcome WritePersonalCertificate(const std::string& workingFolder, const std::string& path,

@@ -38,7 +38,7 @@ class PendingCertifications {
 
 struct PersonalCertificate {
   ByteBuffer record;          // "Certificate"
-  std::string suggestedName;  // the key name with spaces as underscores
+  std::string suggestedName;  // the key name as a safe file name
 };
 
 // The certificate of the own public key (as read when the certifications were gathered)

@@ -4,6 +4,7 @@
 #include "keys/key_files.h"
 #include "keys/key_store.h"
 #include "keys/record_text.h"
+#include "keys/safe_file_name.h"
 #include "platform/working_folder.h"
 
 namespace qs {
@@ -11,7 +12,7 @@ namespace qs {
 KeyResult<std::string> SuggestedPublicKeyName(const std::string& workingFolder) {
   const std::optional<StoredKeyPair> pair = ReadStoredKeyPair(workingFolder);
   if (!pair) return Failed<std::string>(KeyOutcome::kNoPublicKey);
-  return {KeyOutcome::kOk, UnderscoreName(DisplayText(pair->keyName))};
+  return {KeyOutcome::kOk, SafeFileName(DisplayText(pair->keyName))};
 }
 
 KeyOutcome ExportPublicKey(const std::string& workingFolder, const std::string& path) {

@@ -9,6 +9,7 @@
 #include "keys/key_store.h"
 #include "keys/public_key_export.h"
 #include "keys/record_text.h"
+#include "keys/safe_file_name.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/hex.h"
 #include "tests/support/seeded_generator.h"
@@ -50,7 +51,27 @@ TEST(CertKeyRecords, LayoutAndHeader) {
 }
 
 TEST(CertKeyRecords, SuggestedNames) {
-  EXPECT_EQ(UnderscoreName("a b  c"), "a_b__c");
+  // Names come from other people's records: each must stay one harmless name in its folder.
+  for (const auto& [text, name] : std::vector<std::pair<std::string, std::string>>{
+           {"a b  c", "a_b__c"},
+           {"../../etc/passwd", "___.._etc_passwd"},
+           {"..\\..\\Windows", "___.._Windows"},
+           {"C:evil", "C_evil"},
+           {"doc.txt:stream", "doc.txt_stream"},
+           {"CON", "_CON"},
+           {"nul.tar", "_nul.tar"},
+           {"Com1", "_Com1"},
+           {"LPT9.x", "_LPT9.x"},
+           {"COM10", "COM10"},
+           {"CONSOLE", "CONSOLE"},
+           {"tab\there\nnew\x7f", "tab_here_new_"},
+           {".hidden", "_hidden"},
+           {"", "_"},
+           {"a*b?c\"d<e>f|g", "a_b_c_d_e_f_g"},
+           {"Åsa Öberg", "Åsa_Öberg"},
+       }) {
+    EXPECT_EQ(SafeFileName(text), name) << text;
+  }
   const CertKeyPairRecords records = test::CertKeyFrom("bob", "Test Org", "0123456789ABCDEF");
   const KeyResult<std::string> name = SuggestedCertKeyName(records.publicRecord);
   ASSERT_TRUE(name.ok());
