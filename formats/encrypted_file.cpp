@@ -116,8 +116,8 @@ void Open(OpenJob& job, SymmetricContext& opener, bool compressed, std::uint32_t
     job.damaged = !DecompressChunk(job.decompressed);
     job.payload = job.decompressed.span();
   }
-  // The header's signature does not cover the table or the compressed flag, so a chunk of
-  // the wrong size is the sign of a damaged or altered file.
+  // Every chunk but the last holds exactly 2 MiB: in older files, whose header binds no size,
+  // this is all that shows a damaged or altered table.
   const bool last = job.index + 1 == count;
   job.damaged = job.damaged || (last ? job.payload.size() > kChunkBytes : job.payload.size() != kChunkBytes);
 }
@@ -130,12 +130,12 @@ bool EncryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
   std::optional<platform::File> in = platform::File::openRead(source);
   const std::optional<std::uint64_t> size = in ? in->size() : std::nullopt;
   if (!size) return Fail(code, ResultCode::kSource);
-  const std::uint64_t chunks = (*size >> 21) + ((*size & (kChunkBytes - 1)) != 0 ? 1 : 0);
+  const std::uint64_t chunks = ChunkCount(*size);
   if (chunks > kMaxChunks || params.generator == nullptr) return Fail(code, ResultCode::kSource);
   const auto count = static_cast<std::uint32_t>(chunks);
 
   const std::optional<WrittenHeader> header =
-      WriteFileHeader(*params.generator, params.compress, ownPrivate, peerPublic, code);
+      WriteFileHeader(*params.generator, params.compress, *size, ownPrivate, peerPublic, code);
   if (!header) return false;
 
   EncryptedFileWriter out(target, header->sessionKey.span(), params.generator);
@@ -182,6 +182,7 @@ bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
       ReadFileHeader(params.generator, ownPrivate, peerPublic, *record, code);
   if (!header) return false;
   if (!in.readTable(header->sessionKey.span())) return Fail(code, ResultCode::kSource);
+  if (header->plainSize && ChunkCount(*header->plainSize) != in.count()) return Fail(code, ResultCode::kSource);
 
   std::optional<platform::AtomicFileWriter> out = platform::AtomicFileWriter::begin(target);
   if (!out) return Fail(code, ResultCode::kTarget);
@@ -189,6 +190,7 @@ bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
   const ChunkPipeline pipeline;
   WorkerContexts openers(pipeline, header->sessionKey.span());
   std::vector<OpenJob> jobs(pipeline.slots());
+  std::uint64_t written = 0;
   const ChunkPipeline::Steps steps{
       .read =
           [&](std::uint32_t i, std::uint32_t slot) {
@@ -207,10 +209,13 @@ bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
               return Fail(code, ResultCode::kTarget);
             }
             out->file().startWriteBack();
+            written += job.payload.size();
             return ContinueAfterChunk(params.progress, i, count) || Fail(code, ResultCode::kCancelled);
           },
   };
   if (!pipeline.run(count, steps)) return false;
+  // The last chunk's length is seen by nothing else.
+  if (header->plainSize && written != *header->plainSize) return Fail(code, ResultCode::kSource);
   if (!out->commit()) return Fail(code, ResultCode::kTarget);
   return true;
 }

@@ -3,12 +3,24 @@
 #include "base/byte_stream.h"
 #include "base/record.h"
 #include "crypto/key_wrap.h"
+#include "formats/header_binding.h"
 #include "formats/signing_context.h"
 #include "platform/clock.h"
 
 namespace qs {
 
-std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress,
+ByteBuffer FileHeaderRecord(bool compressed, const ByteBuffer& encryptedKeyRecord, const ByteBuffer& signature) {
+  ByteBuffer record;
+  AppendRecordHeader(record, tag::kEncryptedFile);
+  record.appendU8(0);
+  record.appendU8(compressed ? 1 : 0);
+  record.appendU8(kEncryptionMethod);
+  record.appendField(encryptedKeyRecord);
+  record.appendField(signature);
+  return record;
+}
+
+std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress, std::uint64_t plainSize,
                                              const ByteBuffer& ownPrivate, const ByteBuffer& peerPublic,
                                              ResultCode& code) {
   code = ResultCode::kKeys;
@@ -20,16 +32,12 @@ std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool co
     return std::nullopt;
   }
   const auto now = static_cast<std::uint32_t>(platform::CalendarSeconds());
-  const std::optional<ByteBuffer> signature = signer.sign(ownPrivate, now, WideText());
+  const std::optional<ByteBuffer> signature =
+      signer.sign(ownPrivate, now, HeaderBindingText({.compressed = compress, .plainSize = plainSize}));
   if (!signature) return std::nullopt;
 
   WrittenHeader header;
-  AppendRecordHeader(header.record, tag::kEncryptedFile);
-  header.record.appendU8(0);
-  header.record.appendU8(compress ? 1 : 0);
-  header.record.appendU8(kEncryptionMethod);
-  header.record.appendField(wrapped->encryptedKeyRecord);
-  header.record.appendField(*signature);
+  header.record = FileHeaderRecord(compress, wrapped->encryptedKeyRecord, *signature);
   header.sessionKey = std::move(wrapped->key);
   return header;
 }
@@ -61,9 +69,17 @@ std::optional<AcceptedHeader> ReadFileHeader(RandomGenerator* generator, const B
   WideText message;
   if (!checker.verify(*signature, peerPublic, timestamp, message)) return std::nullopt;
   AcceptedHeader header;
+  header.compressed = compressed == 1;
+  if (message.count() != 0) {
+    const std::optional<HeaderBinding> binding = ParseHeaderBinding(message);
+    if (!binding || binding->compressed != header.compressed) {
+      code = ResultCode::kSource;
+      return std::nullopt;
+    }
+    header.plainSize = binding->plainSize;
+  }
   header.sessionKey = UnwrapKey(ownPrivate, *wrappedKey);
   if (header.sessionKey.empty()) return std::nullopt;
-  header.compressed = compressed == 1;
   return header;
 }
 

@@ -18,10 +18,10 @@ class RandomGenerator;
 //   u8     method: 2
 //   field  "EncryptedKey" record: the session key wrapped for the recipient
 //   field  "Signature" record by the sender over the "EncryptedKey" record, label
-//          "EncryptedFile", the time of encryption, no message
+//          "EncryptedFile", the time of encryption and the HeaderBinding text as message
 //
-// Its size is 103 + k1 + k2 for a recipient encryption modulus of k1 bytes and a sender
-// signing modulus of k2 bytes.
+// Its size is 103 + k1 + k2 + 2m for a recipient encryption modulus of k1 bytes, a sender
+// signing modulus of k2 bytes and a message of m characters (none from older writers).
 inline constexpr std::uint8_t kEncryptionMethod = 2;
 inline constexpr std::uint32_t kMaxHeaderBytes = 10240;
 
@@ -33,16 +33,22 @@ struct WrittenHeader {
 struct AcceptedHeader {
   ByteBuffer sessionKey;
   bool compressed = false;
+  std::optional<std::uint64_t> plainSize;  // signed by the sender; none in older files
 };
 
-// Wraps a fresh session key for peerPublic and signs it with ownPrivate; fails with kKeys.
-std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress,
+// The record around a wrapped key and the sender's signature over it.
+ByteBuffer FileHeaderRecord(bool compressed, const ByteBuffer& encryptedKeyRecord, const ByteBuffer& signature);
+
+// Wraps a fresh session key for peerPublic and signs it, with the compressed flag and the
+// plain file's size, with ownPrivate; fails with kKeys.
+std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress, std::uint64_t plainSize,
                                              const ByteBuffer& ownPrivate, const ByteBuffer& peerPublic,
                                              ResultCode& code);
 
 // Checks the header and the sender's signature before the own private key unwraps the
-// session key. Codes: kSource for a malformed header, kOtherMethod for another method,
-// kKeys for a signature or key that does not fit.
+// session key. Codes: kSource for a malformed header, a signed message that is not a
+// HeaderBinding or a binding whose flag differs from the header's; kOtherMethod for another
+// method; kKeys for a signature or key that does not fit.
 std::optional<AcceptedHeader> ReadFileHeader(RandomGenerator* generator, const ByteBuffer& ownPrivate,
                                              const ByteBuffer& peerPublic, const ByteBuffer& record,
                                              ResultCode& code);

@@ -121,14 +121,24 @@ std::optional<ByteBuffer> EncryptedFileReader::readHeader() {
 bool EncryptedFileReader::readTable(std::span<const std::uint8_t> sessionKey) {
   std::optional<ByteBuffer> prefix = readBytes(4);
   if (!prefix) return false;
-  std::optional<ByteBuffer> table = readBytes(ByteStream(*prefix).readU32());
+  const std::uint32_t sealedBytes = ByteStream(*prefix).readU32();
+  // Every chunk takes at least one sealed unit, so what the file still holds bounds n.
+  if (sealedBytes > SealedTableSize(left_ / SymmetricContext::SealedSize(0))) return false;
+  std::optional<ByteBuffer> table = readBytes(sealedBytes);
   cipher_.emplace(sessionKey, nullptr);
   if (!table || !cipher_->decrypt(*table) || table->length() < 4) return false;
   ByteStream in(std::move(*table));
   const std::uint32_t n = in.readU32();
-  if (4 + 4 * static_cast<std::uint64_t>(n) > in.bytes.length()) return false;
+  // Exact sizes: any other sealed unit under the session key (chunk 0 opens to an index of
+  // zero, which would read as "no chunks") is refused here.
+  if (in.bytes.length() != 4 + 4 * static_cast<std::uint64_t>(n) || sealedBytes != SealedTableSize(n)) {
+    return false;
+  }
   lengths_.reserve(n);
-  for (std::uint32_t i = 0; i < n; ++i) lengths_.push_back(in.readU32());
+  for (std::uint32_t i = 0; i < n; ++i) {
+    lengths_.push_back(in.readU32());
+    if (lengths_.back() > kMaxSealedChunkBytes) return false;
+  }
   return true;
 }
 

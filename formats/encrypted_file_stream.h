@@ -28,6 +28,11 @@ inline constexpr std::uint32_t kChunkBytes = 2097152;
 // Size of the sealed table of n chunks.
 constexpr std::uint64_t SealedTableSize(std::uint64_t n) { return SymmetricContext::SealedSize(4 + 4 * n); }
 
+// Number of chunks of a plain file of plainSize bytes.
+constexpr std::uint64_t ChunkCount(std::uint64_t plainSize) {
+  return plainSize / kChunkBytes + (plainSize % kChunkBytes != 0 ? 1 : 0);
+}
+
 // Chunks are sealed and opened in place, in one buffer per chunk in flight: the payload
 // lies at kChunkPayloadOffset, after room for the IV and the index, and the buffer holds at
 // least ChunkBufferBytes(payload length) bytes.
@@ -35,6 +40,10 @@ inline constexpr std::uint32_t kChunkPayloadOffset = SymmetricContext::kIvBytes 
 constexpr std::uint64_t ChunkBufferBytes(std::uint64_t payloadLength) {
   return SymmetricContext::SealedSize(4 + payloadLength);
 }
+
+// The largest sealed chunk: a compressed chunk that does not shrink is stored with its mode
+// byte, one byte longer than the 2 MiB it holds.
+inline constexpr std::uint64_t kMaxSealedChunkBytes = ChunkBufferBytes(kChunkBytes + 1);
 
 // Seals chunk index's payload of length bytes in place with the given IV: the buffer's first
 // ChunkBufferBytes(length) bytes are then what EncryptedFileWriter::writeSealedChunk
@@ -99,7 +108,8 @@ class EncryptedFileReader {
 
   // The header record; nothing when H is above 10,240 or the file is too short.
   std::optional<ByteBuffer> readHeader();
-  // Unseals the table with the session key; false for any damage.
+  // Unseals the table with the session key; false for any damage, for a table that is not
+  // exactly n sizes in exactly the sealed size for n, or for a size no chunk can have.
   bool readTable(std::span<const std::uint8_t> sessionKey);
   std::uint32_t count() const { return static_cast<std::uint32_t>(lengths_.size()); }
   // The next chunk's payload, after its MAC and its index have been checked.

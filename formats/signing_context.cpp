@@ -73,7 +73,9 @@ bool SigningContext::verify(const ByteBuffer& record, const ByteBuffer& signerPu
 
   const ByteBuffer digest = FinishDigest(digest_, *block);
   ByteStream info(*block);
-  info.skipField();
+  // A signature made for another kind of data (a signed file whose bytes happen to be a
+  // wrapped key) must not pass for this kind: the label is what tells them apart.
+  if (!info.readField().equals(label_.bytes())) return false;
   timestamp = info.readU32();
   message = WideText::fromRecordBytes(info.readField());
   return VerifyDigest(signerPublic, digest, *signature);

@@ -48,8 +48,9 @@ class SigningContext {
                                  const WideText& message);
 
   // True when the record is well formed and its signature, by signerPublic's signing key,
-  // covers the data and the stored block. The stored label is signed but not compared. The
-  // out values are filled before the signature is checked; use them only after success.
+  // covers the data and the stored block, whose label must be this round's label, byte for
+  // byte. The out values are filled before the signature is checked; use them only after
+  // success.
   bool verify(const ByteBuffer& record, const ByteBuffer& signerPublic, std::uint32_t& timestamp,
               WideText& message);
 

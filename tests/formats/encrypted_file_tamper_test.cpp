@@ -1,8 +1,15 @@
 #include <filesystem>
 
+#include "base/whole_file.h"
+#include "crypto/key_wrap.h"
 #include "formats/encrypted_file.h"
+#include "formats/encrypted_file_header.h"
 #include "formats/encrypted_file_stream.h"
+#include "formats/signature_file.h"
+#include "formats/signing_context.h"
 #include "tests/formats/pipeline_fixture.h"
+#include "tests/support/hex.h"
+#include "tests/support/vectors.h"
 
 namespace qs {
 namespace {
@@ -11,55 +18,83 @@ using test::PatchByte;
 using test::ReadRaw;
 using test::WriteRaw;
 
-// A three-chunk file from alice to bob, damaged in every way a disk, a network or an
-// attacker could: each damaged file must fail with a reading, key or method code and leave
-// nothing behind.
-class TamperTest : public test::PipelineTest, public ::testing::WithParamInterface<bool> {
+std::uint32_t U32At(const std::string& file, std::size_t offset) {
+  return static_cast<std::uint8_t>(file[offset]) | static_cast<std::uint8_t>(file[offset + 1]) << 8 |
+         static_cast<std::uint8_t>(file[offset + 2]) << 16 |
+         static_cast<std::uint32_t>(static_cast<std::uint8_t>(file[offset + 3])) << 24;
+}
+std::size_t HeaderEnd(const std::string& file) { return 4 + U32At(file, 0); }
+std::size_t ChunksStart(const std::string& file) { return HeaderEnd(file) + 4 + U32At(file, HeaderEnd(file)); }
+
+std::string AsString(const ByteBuffer& bytes) {
+  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.length());
+}
+
+class RefusalTest : public test::PipelineTest {
+ protected:
+  // Decrypts path("enc") for recipient from sender (bob from alice unless named) and checks
+  // that it failed cleanly, leaving the folder as it was; gives the code.
+  ResultCode expectFailure(const std::string& what, const test::TestKeyPair* recipient = nullptr,
+                           const test::TestKeyPair* sender = nullptr) {
+    const std::string before = listing();
+    PipelineParams params{generator_.get(), false, nullptr};
+    ResultCode code = ResultCode::kCancelled;
+    EXPECT_FALSE(DecryptFile(params, (recipient ? recipient : &bob_)->privateRecord,
+                             (sender ? sender : &alice_)->publicRecord, path("enc"), path("out"), code))
+        << what;
+    EXPECT_TRUE(code == ResultCode::kSource || code == ResultCode::kKeys || code == ResultCode::kOtherMethod)
+        << what << " gave " << static_cast<int>(code);
+    EXPECT_EQ(listing(), before) << what;
+    return code;
+  }
+};
+
+// A file from alice to bob, damaged in every way a disk, a network or an attacker could:
+// each damaged file must fail with a reading, key or method code and leave nothing behind.
+// Here three chunks, the first two identical so they seal (and compress) to the same size.
+class TamperTest : public RefusalTest, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
-    // Two identical full chunks, so they seal (and compress) to the same size.
-    std::string plain = test::PlainContent(kChunkBytes);
-    plain += plain + "tail";
-    WriteRaw(path("plain"), plain);
+    WriteRaw(path("plain"), plainContent());
     PipelineParams params{generator_.get(), GetParam(), nullptr};
     ResultCode code;
     ASSERT_TRUE(EncryptFile(params, alice_.privateRecord, bob_.publicRecord, path("plain"), path("enc"), code));
     original_ = ReadRaw(path("enc"));
   }
-
-  // Decrypts path("enc") and checks that it failed cleanly; gives the code.
-  ResultCode expectFailure(const std::string& what) {
-    PipelineParams params{generator_.get(), false, nullptr};
-    ResultCode code = ResultCode::kCancelled;
-    EXPECT_FALSE(DecryptFile(params, bob_.privateRecord, alice_.publicRecord, path("enc"), path("out"), code)) << what;
-    EXPECT_TRUE(code == ResultCode::kSource || code == ResultCode::kKeys || code == ResultCode::kOtherMethod)
-        << what << " gave " << static_cast<int>(code);
-    EXPECT_EQ(listing(), "enc\nplain\n") << what;
-    return code;
+  virtual std::string plainContent() const {
+    const std::string chunk = test::PlainContent(kChunkBytes);
+    return chunk + chunk + "tail";
   }
 
-  std::uint32_t u32At(std::size_t offset) const {
-    return static_cast<std::uint8_t>(original_[offset]) | static_cast<std::uint8_t>(original_[offset + 1]) << 8 |
-           static_cast<std::uint8_t>(original_[offset + 2]) << 16 |
-           static_cast<std::uint32_t>(static_cast<std::uint8_t>(original_[offset + 3])) << 24;
+  // Flips each byte before end in turn; the method and compressed bytes fail with their codes.
+  void expectEachByteChecked(std::size_t end) {
+    for (std::size_t offset = 0; offset < end; ++offset) {
+      PatchByte(path("enc"), offset, 0x01);
+      const ResultCode code = expectFailure("byte " + std::to_string(offset));
+      PatchByte(path("enc"), offset, 0x01);
+      if (offset == 4 + 17 + 4) {
+        EXPECT_EQ(code, ResultCode::kOtherMethod);
+      } else if (offset == 4 + 17 + 3) {  // compressed, either way
+        EXPECT_EQ(code, ResultCode::kSource);
+      }
+    }
   }
-  std::size_t headerEnd() const { return 4 + u32At(0); }
-  std::size_t chunksStart() const { return headerEnd() + 4 + u32At(headerEnd()); }
+
+  std::size_t headerEnd() const { return HeaderEnd(original_); }
+  std::size_t chunksStart() const { return ChunksStart(original_); }
 
   std::string original_;
 };
 
-TEST_P(TamperTest, EveryHeaderAndTableByteIsChecked) {
-  const std::size_t end = chunksStart();
-  for (std::size_t offset = 0; offset < end; ++offset) {
-    PatchByte(path("enc"), offset, 0x01);
-    const ResultCode code = expectFailure("byte " + std::to_string(offset));
-    PatchByte(path("enc"), offset, 0x01);
-    if (offset == 4 + 17 + 4) {  // the method byte
-      EXPECT_EQ(code, ResultCode::kOtherMethod);
-    }
-  }
-}
+// Most documents fit one chunk, whose length nothing but the signed size checks.
+class OneChunkTamperTest : public TamperTest {
+ protected:
+  std::string plainContent() const override { return test::PlainContent(300); }
+};
+
+TEST_P(TamperTest, EveryHeaderAndTableByteIsChecked) { expectEachByteChecked(chunksStart()); }
+
+TEST_P(OneChunkTamperTest, EveryByteIsChecked) { expectEachByteChecked(original_.size()); }
 
 TEST_P(TamperTest, ChunkBytesAreChecked) {
   const std::size_t start = chunksStart();
@@ -115,7 +150,134 @@ TEST_P(TamperTest, LengthsBeyondTheFileFailBeforeAllocating) {
   EXPECT_EQ(expectFailure("table length"), ResultCode::kSource);
 }
 
+
 INSTANTIATE_TEST_SUITE_P(PlainAndCompressed, TamperTest, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(PlainAndCompressed, OneChunkTamperTest, ::testing::Bool());
+
+// Files put together from parts of files the program wrote, with keys the attacker holds.
+class SpliceTest : public RefusalTest {
+ protected:
+  void SetUp() override {
+    const std::optional<WrappedKey> key = WrapKey(*generator_, bob_.publicRecord);
+    ASSERT_TRUE(key);
+    key_ = *key;
+  }
+  // A file of one chunk, or none for an empty plain, under the header and the session key.
+  void writeFile(const ByteBuffer& header, const std::string& plain) {
+    EncryptedFileWriter out(path("enc"), key_.key.span(), generator_.get());
+    ByteBuffer chunk = test::FromString(plain);
+    ASSERT_TRUE(out.begin(header, plain.empty() ? 0 : 1));
+    ASSERT_TRUE(plain.empty() || out.writeChunk(chunk));
+    ASSERT_TRUE(out.commit());
+  }
+  // A header for the session key, signed by alice with the message.
+  ByteBuffer signedHeader(bool compressed, const WideText& message) {
+    SigningContext signer(generator_.get());
+    EXPECT_TRUE(signer.setLabel(TextString(kEncryptedFileLabel)) && signer.addData(key_.encryptedKeyRecord.span()));
+    const std::optional<ByteBuffer> signature = signer.sign(alice_.privateRecord, 1700000000, message);
+    EXPECT_TRUE(signature);
+    return FileHeaderRecord(compressed, key_.encryptedKeyRecord, signature.value_or(ByteBuffer()));
+  }
+
+  WrappedKey key_;  // chosen by the attacker, wrapped for bob
+};
+
+TEST_F(SpliceTest, FileSignatureDoesNotPassAsTheSendersHeaderSignature) {
+  // Alice is asked to sign a file whose bytes are the attacker's wrapped key; her signature
+  // then heads a file that claims to come from her.
+  WriteRaw(path("request"), AsString(key_.encryptedKeyRecord));
+  SignatureRequest request;
+  request.generator = generator_.get();
+  ASSERT_TRUE(SignFile(request, alice_.privateRecord, path("request"), path("request.signature")));
+  ByteStream stored;
+  ASSERT_TRUE(ReadWholeFile(stored, path("request.signature")));
+  writeFile(FileHeaderRecord(false, key_.encryptedKeyRecord, stored.bytes), "pay the bearer");
+  EXPECT_EQ(expectFailure("file signature in a header"), ResultCode::kKeys);
+}
+
+TEST_F(SpliceTest, ChunkZeroInPlaceOfTheTableDoesNotReadAsNoChunks) {
+  WriteRaw(path("plain"), test::PlainContent(300));
+  PipelineParams params{generator_.get(), false, nullptr};
+  ResultCode code;
+  ASSERT_TRUE(EncryptFile(params, alice_.privateRecord, bob_.publicRecord, path("plain"), path("enc"), code));
+  // This program's file, and one from bob to carol whose header binds no size.
+  const struct {
+    std::string file;
+    const test::TestKeyPair* recipient;
+    const test::TestKeyPair* sender;
+  } files[] = {{ReadRaw(path("enc")), &bob_, &alice_},
+               {AsString(test::FromHex(test::LoadVectors("formats/encrypted_files.txt").at(0).at("File"))), &carol_,
+                &bob_}};
+  for (const auto& [file, recipient, sender] : files) {
+    const std::string chunk = file.substr(ChunksStart(file));
+    ByteBuffer length;
+    length.appendU32(static_cast<std::uint32_t>(chunk.size()));
+    WriteRaw(path("enc"), file.substr(0, HeaderEnd(file)) + AsString(length) + chunk);
+    EXPECT_EQ(expectFailure("table replaced", recipient, sender), ResultCode::kSource);
+  }
+}
+
+TEST_F(SpliceTest, TableMustHoldExactlyItsChunkSizes) {
+  const ByteBuffer header = signedHeader(false, WideText());
+  const auto chunk = static_cast<std::uint32_t>(SymmetricContext::SealedSize(4 + 100));
+  const std::uint32_t tooLong = static_cast<std::uint32_t>(kMaxSealedChunkBytes) + 16;
+  // The count, then the sizes: one too many, one too few, and one no chunk can have.
+  for (const std::vector<std::uint32_t>& table : std::vector<std::vector<std::uint32_t>>{
+           {1, chunk, chunk}, {2, chunk}, {1, tooLong}, {0, 0}}) {
+    ByteBuffer sealed;
+    for (const std::uint32_t value : table) sealed.appendU32(value);
+    SymmetricContext sealer(key_.key.span(), generator_.get());
+    ASSERT_TRUE(sealer.encrypt(sealed));
+    ByteBuffer file;
+    file.appendField(header);
+    file.appendField(sealed);
+    const std::string body(tooLong, 'x');  // the file can hold any chunk named
+    WriteRaw(path("enc"), AsString(file) + body);
+    EXPECT_EQ(expectFailure("table of " + std::to_string(table.size()) + " values"), ResultCode::kSource);
+  }
+}
+
+TEST_F(SpliceTest, SignedFlagAndSizeMustMatchTheFile) {
+  const std::string plain(1000, 'x');
+  const struct {
+    std::u16string message;
+    bool compressed;
+    bool accepted;
+  } cases[] = {
+      {u"komprimerad=0 storlek=1000", false, true},
+      {u"", false, true},                                // an older writer binds nothing
+      {u"komprimerad=0 storlek=999", false, false},      // the last chunk is longer
+      {u"komprimerad=0 storlek=1001", false, false},     // or shorter
+      {u"komprimerad=0 storlek=2097153", false, false},  // two chunks, the table holds one
+      {u"komprimerad=0 storlek=0", false, false},
+      {u"komprimerad=0 storlek=18446744073709551615", false, false},
+      {u"komprimerad=1 storlek=1000", false, false},  // the header's byte says otherwise
+      {u"komprimerad=0 storlek=1000", true, false},
+      {u"komprimerad=0 storlek=01000", false, false},  // one spelling per size
+      {u"komprimerad=0 storlek=+1000", false, false},
+      {u"komprimerad=0 storlek=1000 ", false, false},
+      {u"komprimerad=0  storlek=1000", false, false},
+      {u"komprimerad=00 storlek=1000", false, false},
+      {u"storlek=1000 komprimerad=0", false, false},
+      {u"Komprimerad=0 storlek=1000", false, false},
+      {u"komprimerad=0 storlek=", false, false},
+      {u"komprimerad=0 storlek=18446744073709551616", false, false},  // beyond 64 bits
+      {u"komprimerad=0 storlek=1000\u0100", false, false},
+  };
+  for (const auto& [message, compressed, accepted] : cases) {
+    const std::string what(message.begin(), message.end());
+    writeFile(signedHeader(compressed, WideText(message)), plain);
+    if (!accepted) {
+      EXPECT_EQ(expectFailure(what), ResultCode::kSource);
+      continue;
+    }
+    PipelineParams params{generator_.get(), false, nullptr};
+    ResultCode code;
+    EXPECT_TRUE(DecryptFile(params, bob_.privateRecord, alice_.publicRecord, path("enc"), path("out"), code)) << what;
+    EXPECT_EQ(ReadRaw(path("out")), plain) << what;
+    std::filesystem::remove(path("out"));
+  }
+}
 
 }  // namespace
 }  // namespace qs

@@ -1,9 +1,15 @@
 #include "formats/encrypted_file.h"
 
+#include "base/byte_stream.h"
+#include "base/record.h"
 #include "codec/chunk_codec.h"
+#include "crypto/key_wrap.h"
 #include "formats/encrypted_file_header.h"
 #include "formats/encrypted_file_stream.h"
+#include "formats/signing_context.h"
 #include "tests/formats/pipeline_fixture.h"
+#include "tests/support/hex.h"
+#include "tests/support/vectors.h"
 
 namespace qs {
 namespace {
@@ -50,10 +56,11 @@ TEST_F(EncryptedFileTest, RoundTripsAtChunkBoundariesBothWaysAndCompressed) {
 TEST_F(EncryptedFileTest, HeaderAndEmptyFileSizes) {
   const std::string empty = makePlain("empty", 0);
   ResultCode code;
+  // 103 + k1 + k2, and two bytes for each character of "komprimerad=0 storlek=0".
   ASSERT_TRUE(encrypt(bob_, alice_, empty, path("small"), false, code));  // 2048 and 2048
-  EXPECT_EQ(ReadRaw(path("small")).size(), 4u + 615 + 4 + 64);
+  EXPECT_EQ(ReadRaw(path("small")).size(), 4u + 615 + 46 + 4 + 64);
   ASSERT_TRUE(encrypt(alice_, bob_, empty, path("large"), false, code));  // 4096 and 4096
-  EXPECT_EQ(ReadRaw(path("large")).size(), 4u + 1127 + 4 + 64);
+  EXPECT_EQ(ReadRaw(path("large")).size(), 4u + 1127 + 46 + 4 + 64);
   ASSERT_TRUE(decrypt(bob_, alice_, path("large"), path("out"), code));
   EXPECT_EQ(ReadRaw(path("out")), "");
   EXPECT_EQ(SealedTableSize(3), 80u);
@@ -61,12 +68,58 @@ TEST_F(EncryptedFileTest, HeaderAndEmptyFileSizes) {
   EXPECT_EQ(SealedTableSize(7), 96u);
 }
 
+// A file as a reader that knows nothing of the header message would decrypt it: the
+// signature is checked, with its label, and its message ignored.
+std::optional<std::string> DecryptIgnoringTheMessage(const std::string& file, const test::TestKeyPair& recipient,
+                                                     const test::TestKeyPair& sender) {
+  EncryptedFileReader in(file);
+  const std::optional<ByteBuffer> record = in.readHeader();
+  if (!record) return std::nullopt;
+  ByteStream header(*record);
+  if (!ReadRecordHeader(header, tag::kEncryptedFile) || header.readU8() != 0) return std::nullopt;
+  const std::uint8_t compressed = header.readU8();
+  if (compressed > 1 || header.readU8() != kEncryptionMethod) return std::nullopt;
+  const ByteBuffer wrappedKey = header.readField();
+  const ByteBuffer signature = header.readField();
+  SigningContext checker(nullptr);
+  std::uint32_t timestamp = 0;
+  WideText ignored;
+  if (!checker.setLabel(TextString(kEncryptedFileLabel)) || !checker.addData(wrappedKey.span()) ||
+      !checker.verify(signature, sender.publicRecord, timestamp, ignored)) {
+    return std::nullopt;
+  }
+  const ByteBuffer key = UnwrapKey(recipient.privateRecord, wrappedKey);
+  if (key.empty() || !in.readTable(key.span())) return std::nullopt;
+  std::string plain;
+  for (std::uint32_t i = 0; i < in.count(); ++i) {
+    std::optional<ByteBuffer> chunk = in.readChunk();
+    if (!chunk || (compressed == 1 && !DecompressChunk(*chunk))) return std::nullopt;
+    plain.append(reinterpret_cast<const char*>(chunk->data()), chunk->length());
+  }
+  return plain;
+}
+
+TEST_F(EncryptedFileTest, KnownFilesDecryptWhetherTheHeaderMessageIsReadOrNot) {
+  for (const test::Vector& v : test::LoadVectors("formats/encrypted_files.txt")) {
+    const ByteBuffer file = test::FromHex(v.at("File"));
+    const ByteBuffer plain = test::FromHex(v.at("Plain"));
+    const std::string expected(reinterpret_cast<const char*>(plain.data()), plain.length());
+    test::WriteRaw(path("enc"), std::string(reinterpret_cast<const char*>(file.data()), file.length()));
+    EXPECT_EQ(ByteStream(file).readU32(), std::stoul(v.at("Header"))) << v.at("Name");
+    ResultCode code;
+    ASSERT_TRUE(decrypt(carol_, bob_, path("enc"), path("dec"), code)) << v.at("Name");
+    EXPECT_EQ(ReadRaw(path("dec")), expected) << v.at("Name");
+    EXPECT_EQ(DecryptIgnoringTheMessage(path("enc"), carol_, bob_), expected) << v.at("Name");
+  }
+}
+
 TEST_F(EncryptedFileTest, ChunkLayoutOfAThreeChunkFile) {
   const std::string plain = makePlain("plain", 2 * kChunkBytes + 10);
   ResultCode code;
   ASSERT_TRUE(encrypt(bob_, alice_, plain, path("enc"), false, code));
-  // Header 615, table of 3 chunks 80, two full chunks (4 + 2 MiB sealed) and one of 14 bytes.
-  EXPECT_EQ(ReadRaw(path("enc")).size(), 8u + 615 + 80 + 2 * SymmetricContext::SealedSize(4 + kChunkBytes) +
+  // Header 615 and 58 for "komprimerad=0 storlek=4194314", table of 3 chunks 80, two full
+  // chunks (4 + 2 MiB sealed) and one of 14 bytes.
+  EXPECT_EQ(ReadRaw(path("enc")).size(), 8u + 615 + 58 + 80 + 2 * SymmetricContext::SealedSize(4 + kChunkBytes) +
                                              SymmetricContext::SealedSize(14));
 }
 
@@ -83,7 +136,7 @@ TEST_F(EncryptedFileTest, ParallelChunksMatchTheOneByOneWriterAfterTheHeader) {
 
     generator_ = test::SeededGenerator();
     std::optional<WrittenHeader> header =
-        WriteFileHeader(*generator_, compress, alice_.privateRecord, bob_.publicRecord, code);
+        WriteFileHeader(*generator_, compress, content.size(), alice_.privateRecord, bob_.publicRecord, code);
     ASSERT_TRUE(header);
     EncryptedFileWriter writer(path("serial"), header->sessionKey.span(), generator_.get());
     ASSERT_TRUE(writer.begin(header->record, chunks));
@@ -112,7 +165,7 @@ TEST_F(EncryptedFileTest, ChunksThatDoNotShrinkAreStoredOneByteLonger) {
   ASSERT_TRUE(decrypt(bob_, alice_, path("enc"), path("dec"), code));
   EXPECT_TRUE(ReadRaw(path("dec")) == noise);
   EXPECT_EQ(ReadRaw(path("enc")).size(),
-            8u + 1127 + SealedTableSize(3) + 2 * SymmetricContext::SealedSize(4 + kChunkBytes + 1) +
+            8u + 1127 + 58 + SealedTableSize(3) + 2 * SymmetricContext::SealedSize(4 + kChunkBytes + 1) +
                 SymmetricContext::SealedSize(4 + 6));
 }
 

@@ -90,12 +90,16 @@ TEST_F(SignatureFileTest, AnyChangeMakesVerificationFail) {
   EXPECT_FALSE(verify(data, path("missing"), request));
 }
 
-TEST_F(SignatureFileTest, StoredLabelIsSignedButNotCompared) {
+TEST_F(SignatureFileTest, StoredLabelMustBeTheExpectedOne) {
   const std::string data = makePlain("data.bin", 100);
   ASSERT_TRUE(sign(data, path("sig")));
   SignatureRequest request;
-  request.label = TextString("SomethingElse");
   EXPECT_TRUE(verify(data, path("sig"), request));
+  // Another label, a prefix and a longer text: a signature is valid only for its own kind.
+  for (const char* label : {kEncryptedFileLabel, "SignedFil", "SignedFiles"}) {
+    request.label = TextString(label);
+    EXPECT_FALSE(verify(data, path("sig"), request)) << label;
+  }
 }
 
 TEST_F(SignatureFileTest, FailureOrCancelLeavesNoPartialFileAndKeepsAnOlderOne) {

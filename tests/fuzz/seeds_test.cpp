@@ -90,7 +90,7 @@ TEST_F(FuzzSeeds, DISABLED_WriteSeeds) {
 
   ResultCode code;
   const std::optional<WrittenHeader> header =
-      WriteFileHeader(*generator_, true, carol_.privateRecord, carol_.publicRecord, code);
+      WriteFileHeader(*generator_, true, 64 + 16, carol_.privateRecord, carol_.publicRecord, code);
   ASSERT_TRUE(header);
   seed("native_header", "compressed", header->record);
 
