@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <cstring>
+#include <optional>
+
 #include "platform/file.h"
 #include "platform/file_fault.h"
 #include "platform/file_os.h"
@@ -98,20 +101,41 @@ bool CreateFolder(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+namespace {
+
+// A file's identity on its volume from an open handle. The 128-bit id is the whole identity
+// on every file system that has it (ReFS ids do not fit in 64 bits); the 64-bit index is
+// for those that lack it, and both handles are compared the same way.
+struct FileIdentity {
+  FILE_ID_INFO full{};
+  BY_HANDLE_FILE_INFORMATION basic{};
+  bool hasFull = false;
+};
+
+std::optional<FileIdentity> Identify(const std::string& path) {
+  const HANDLE h = CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  FileIdentity identity;
+  identity.hasFull = GetFileInformationByHandleEx(h, FileIdInfo, &identity.full, sizeof identity.full) != 0;
+  const BOOL basic = GetFileInformationByHandle(h, &identity.basic);
+  CloseHandle(h);
+  if (!basic) return std::nullopt;
+  return identity;
+}
+
+}  // namespace
+
 bool SameFile(const std::string& a, const std::string& b) {
-  const auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-    const HANDLE h = CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
-    const BOOL ok = GetFileInformationByHandle(h, &info);
-    CloseHandle(h);
-    return ok != 0;
-  };
-  BY_HANDLE_FILE_INFORMATION ia;
-  BY_HANDLE_FILE_INFORMATION ib;
-  if (!identify(a, ia) || !identify(b, ib)) return false;
-  return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
-         ia.nFileIndexLow == ib.nFileIndexLow;
+  const std::optional<FileIdentity> ia = Identify(a);
+  const std::optional<FileIdentity> ib = Identify(b);
+  if (!ia || !ib) return false;
+  if (ia->hasFull && ib->hasFull) {
+    return ia->full.VolumeSerialNumber == ib->full.VolumeSerialNumber &&
+           std::memcmp(ia->full.FileId.Identifier, ib->full.FileId.Identifier, sizeof ia->full.FileId.Identifier) == 0;
+  }
+  return ia->basic.dwVolumeSerialNumber == ib->basic.dwVolumeSerialNumber &&
+         ia->basic.nFileIndexHigh == ib->basic.nFileIndexHigh && ia->basic.nFileIndexLow == ib->basic.nFileIndexLow;
 }
 
 }  // namespace qs::platform

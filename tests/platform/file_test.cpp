@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/support/temp_folder.h"
 
 namespace qs::platform {
@@ -73,6 +75,10 @@ TEST(File, SameFileComparesIdentityNotSpelling) {
   EXPECT_TRUE(SameFile(dir.file("a"), dir.path() + "/../" + dir.path().substr(dir.path().find_last_of('/') + 1) + "/a"));
   EXPECT_FALSE(SameFile(dir.file("a"), dir.file("b")));
   EXPECT_FALSE(SameFile(dir.file("a"), dir.file("missing")));
+  // Two names of one file: the identity is the file's, not its name's.
+  std::filesystem::create_hard_link(dir.file("a"), dir.file("second name"));
+  EXPECT_TRUE(SameFile(dir.file("a"), dir.file("second name")));
+  EXPECT_FALSE(SameFile(dir.file("b"), dir.file("second name")));
 }
 
 TEST(File, CreateFolderIsIdempotent) {
