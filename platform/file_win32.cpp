@@ -25,8 +25,14 @@ constexpr std::size_t kMaxIo = 1u << 30;
 namespace os {
 
 std::intptr_t OpenRead(const std::string& path) {
-  return FromHandle(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  const HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Only files on a disk are read here: a pipe or a device (CON, COM1) would wait for input.
+  if (h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    return os::kNoHandle;
+  }
+  return FromHandle(h);
 }
 
 std::intptr_t Create(const std::string& path, bool exclusive) {

@@ -2,7 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "tests/support/temp_folder.h"
 
@@ -79,6 +87,26 @@ TEST(File, SameFileComparesIdentityNotSpelling) {
   std::filesystem::create_hard_link(dir.file("a"), dir.file("second name"));
   EXPECT_TRUE(SameFile(dir.file("a"), dir.file("second name")));
   EXPECT_FALSE(SameFile(dir.file("b"), dir.file("second name")));
+}
+
+// Only plain files are sources: a folder, a device or a pipe is refused at once, not waited on.
+TEST(File, OnlyPlainFilesOpenForReading) {
+  TempFolder dir;
+  EXPECT_FALSE(File::openRead(dir.path()));
+#ifdef _WIN32
+  EXPECT_FALSE(File::openRead("NUL"));
+  EXPECT_FALSE(File::openRead("CON"));
+#else
+  EXPECT_FALSE(File::openRead("/dev/null"));
+  const std::string fifo = dir.file("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::future<bool> opened = std::async(std::launch::async, [&] { return File::openRead(fifo).has_value(); });
+  if (opened.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // lets the blocked open return
+    FAIL() << "opening a FIFO waited for a writer";
+  }
+  EXPECT_FALSE(opened.get());
+#endif
 }
 
 TEST(File, CreateFolderIsIdempotent) {
