@@ -44,8 +44,8 @@ bool ReadWholeFile(ByteStream& stream, const std::string& path) {
   return true;
 }
 
-bool WriteWholeFile(const ByteStream& stream, const std::string& path) {
-  std::optional<platform::AtomicFileWriter> writer = platform::AtomicFileWriter::begin(path);
+bool WriteWholeFile(const ByteStream& stream, const std::string& path, platform::FileAccess access) {
+  std::optional<platform::AtomicFileWriter> writer = platform::AtomicFileWriter::begin(path, access);
   if (!writer) return false;
   const ByteBuffer& content = stream.bytes;
   ByteBuffer prefix;

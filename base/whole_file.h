@@ -2,6 +2,7 @@
 #include <string>
 
 #include "base/byte_stream.h"
+#include "platform/file.h"
 
 namespace qs {
 
@@ -18,6 +19,7 @@ bool ReadWholeFile(ByteStream& stream, const std::string& path);
 
 // Writes stream.bytes as the content through a temporary file that replaces the target
 // only when complete; on failure or cancel an older target is left as it was.
-bool WriteWholeFile(const ByteStream& stream, const std::string& path);
+bool WriteWholeFile(const ByteStream& stream, const std::string& path,
+                    platform::FileAccess access = platform::FileAccess::kUsual);
 
 }  // namespace qs

@@ -20,6 +20,11 @@ std::optional<std::string> Session::workingFolder() {
     return std::nullopt;
   }
   folder_ = folder;
+  // Once per run: the folder holds the private key pair and the seed.
+  if (platform::FolderOpenToOthers(*folder_)) {
+    io_.err << "quillseal-cli: Varning: Andra användare kan läsa eller öppna arbetsmappen " << *folder_
+            << "; stäng den med chmod 700.\n";
+  }
   return folder_;
 }
 

@@ -124,7 +124,8 @@ bool RandomGenerator::writeSeedFile(const std::string& seedPath) {
   if (seed.empty()) return false;
   ByteStream content;
   content.bytes.appendField(seed);
-  return WriteWholeFile(content, seedPath);
+  // Whoever reads the seed can tell the keys and IVs drawn after it.
+  return WriteWholeFile(content, seedPath, platform::FileAccess::kOwnerOnly);
 }
 
 }  // namespace qs

@@ -23,14 +23,17 @@ KeyResult<KeyPairBackup> PrepareBackup(const std::string& workingFolder) {
 }
 
 KeyOutcome WriteBackup(const std::string& workingFolder, const std::string& path, const ByteBuffer& content) {
-  return WriteKeyFile(path, content, {KeyPairPath(workingFolder)}) ? KeyOutcome::kOk : KeyOutcome::kKeyPairNotSaved;
+  return WriteKeyFile(path, content, {KeyPairPath(workingFolder)}, platform::FileAccess::kOwnerOnly)
+             ? KeyOutcome::kOk
+             : KeyOutcome::kKeyPairNotSaved;
 }
 
 KeyOutcome RestoreKeyPair(const std::string& workingFolder, const std::string& backupPath) {
   const std::optional<ByteBuffer> content = ReadKeyFile(backupPath);
   if (!content || !HoldsKeyPair(DecodeStoredKeyPair(*content))) return KeyOutcome::kBackupUnreadable;
-  return WriteKeyFile(KeyPairPath(workingFolder), *content, {backupPath}) ? KeyOutcome::kOk
-                                                                         : KeyOutcome::kKeyPairNotSaved;
+  return WriteKeyFile(KeyPairPath(workingFolder), *content, {backupPath}, platform::FileAccess::kOwnerOnly)
+             ? KeyOutcome::kOk
+             : KeyOutcome::kKeyPairNotSaved;
 }
 
 }  // namespace qs

@@ -62,7 +62,9 @@ KeyResult<std::string> SuggestedCertKeyName(const ByteBuffer& publicCertKeyRecor
 
 KeyOutcome SaveCertificationKeyPair(const CertKeyPairRecords& records, const std::string& privatePath,
                                     const std::string& publicPath) {
-  if (!WriteKeyFile(privatePath, records.privateRecord, {})) return KeyOutcome::kPrivateCertKeyNotWritten;
+  if (!WriteKeyFile(privatePath, records.privateRecord, {}, platform::FileAccess::kOwnerOnly)) {
+    return KeyOutcome::kPrivateCertKeyNotWritten;
+  }
   if (!WriteKeyFile(publicPath, records.publicRecord, {privatePath})) return KeyOutcome::kPublicCertKeyNotWritten;
   return KeyOutcome::kOk;
 }

@@ -11,11 +11,12 @@ std::optional<ByteBuffer> ReadKeyFile(const std::string& path) {
   return std::move(stream.bytes);
 }
 
-bool WriteKeyFile(const std::string& path, const ByteBuffer& content, const std::vector<std::string>& sources) {
+bool WriteKeyFile(const std::string& path, const ByteBuffer& content, const std::vector<std::string>& sources,
+                  platform::FileAccess access) {
   for (const std::string& source : sources) {
     if (platform::SameFile(path, source)) return false;
   }
-  return WriteWholeFile(ByteStream(content), path);
+  return WriteWholeFile(ByteStream(content), path, access);
 }
 
 }  // namespace qs

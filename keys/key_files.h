@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/byte_buffer.h"
+#include "platform/file.h"
 
 namespace qs {
 
@@ -13,7 +14,8 @@ std::optional<ByteBuffer> ReadKeyFile(const std::string& path);
 
 // Writes content in the whole-file container, atomically. Refused, with nothing touched,
 // when the path names one of the operation's sources (however spelt), so that a save dialog
-// pointed at an input never destroys it.
-bool WriteKeyFile(const std::string& path, const ByteBuffer& content, const std::vector<std::string>& sources);
+// pointed at an input never destroys it. Private key material is written owner-only.
+bool WriteKeyFile(const std::string& path, const ByteBuffer& content, const std::vector<std::string>& sources,
+                  platform::FileAccess access = platform::FileAccess::kUsual);
 
 }  // namespace qs

@@ -64,7 +64,8 @@ std::optional<StoredKeyPair> ReadStoredKeyPair(const std::string& workingFolder)
 }
 
 bool WriteStoredKeyPair(const std::string& workingFolder, const StoredKeyPair& pair) {
-  return WriteWholeFile(ByteStream(EncodeStoredKeyPair(pair)), KeyPairPath(workingFolder));
+  return WriteWholeFile(ByteStream(EncodeStoredKeyPair(pair)), KeyPairPath(workingFolder),
+                        platform::FileAccess::kOwnerOnly);
 }
 
 bool KeyPairStored(const std::string& workingFolder) {

@@ -58,11 +58,12 @@ std::string TemporaryNameFor(const std::string& target) {
 
 }  // namespace
 
-std::optional<AtomicFileWriter> AtomicFileWriter::begin(const std::string& target) {
+std::optional<AtomicFileWriter> AtomicFileWriter::begin(const std::string& target, FileAccess access) {
   if (FileCallFails()) return std::nullopt;
+  const os::FileMode mode = os::ModeReplacing(target, access == FileAccess::kOwnerOnly);
   for (int attempt = 0; attempt < 16; ++attempt) {
     std::string temporary = TemporaryNameFor(target);
-    const std::intptr_t h = os::Create(temporary, true);
+    const std::intptr_t h = os::Create(temporary, true, mode);
     if (h != os::kNoHandle) return AtomicFileWriter(target, std::move(temporary), File(h));
   }
   return std::nullopt;

@@ -43,15 +43,25 @@ class File {
 
 bool FileExists(const std::string& path);
 bool RemoveFile(const std::string& path);
-bool CreateFolder(const std::string& path);  // true when it exists afterwards
+bool CreateFolder(const std::string& path);  // true when it exists afterwards, new ones owner-only
+// True when group or others may list or enter the folder (POSIX); false on Windows, where the
+// working folder inherits the user's profile ACL.
+bool FolderOpenToOthers(const std::string& path);
 // True only when both name one existing file, however they are spelt.
 bool SameFile(const std::string& a, const std::string& b);
+
+// Who may read a file once written. On POSIX a usual new file gets the mode the umask leaves;
+// an owner-only file (private key material) is 0600 whatever the umask, its temporary file
+// too; a file that replaces another keeps that file's mode (an owner-only one no wider than
+// 0600). On Windows both inherit the folder's ACL, which in the working folder is the user's
+// profile's.
+enum class FileAccess { kUsual, kOwnerOnly };
 
 // Writes a new file beside the target and puts it in the target's place only on commit, so
 // a failure or a cancel leaves an older target as it was and no partial file behind.
 class AtomicFileWriter {
  public:
-  static std::optional<AtomicFileWriter> begin(const std::string& target);
+  static std::optional<AtomicFileWriter> begin(const std::string& target, FileAccess access = FileAccess::kUsual);
 
   AtomicFileWriter(AtomicFileWriter&& other) noexcept;
   AtomicFileWriter& operator=(AtomicFileWriter&&) = delete;

@@ -36,10 +36,27 @@ std::intptr_t OpenRead(const std::string& path) {
   return fd;
 }
 
-std::intptr_t Create(const std::string& path, bool exclusive) {
+FileMode ModeReplacing(const std::string& target, bool ownerOnly) {
+  struct stat st;
+  if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    const std::uint32_t kept = st.st_mode & 0777;  // permissions, not set-id bits
+    return ownerOnly ? kept & 0600 : kept;
+  }
+  return ownerOnly ? FileMode(0600) : std::nullopt;
+}
+
+std::intptr_t Create(const std::string& path, bool exclusive, FileMode mode) {
   const int flags = O_RDWR | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : O_TRUNC);
-  const int fd = ::open(path.c_str(), flags, 0644);
-  return fd < 0 ? kNoHandle : fd;
+  // An exact mode is the file's from its first moment: the umask can only narrow it, and
+  // fchmod puts back what the umask took.
+  const int fd = ::open(path.c_str(), flags, static_cast<mode_t>(mode.value_or(0666)));
+  if (fd < 0) return kNoHandle;
+  if (mode && ::fchmod(fd, static_cast<mode_t>(*mode)) != 0) {
+    ::close(fd);
+    ::unlink(path.c_str());
+    return kNoHandle;
+  }
+  return fd;
 }
 
 bool Replace(const std::string& source, const std::string& target) {
@@ -113,6 +130,11 @@ bool CreateFolder(const std::string& path) {
   if (::mkdir(path.c_str(), 0700) == 0) return true;
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FolderOpenToOthers(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IRGRP | S_IXGRP | S_IROTH | S_IXOTH)) != 0;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

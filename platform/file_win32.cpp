@@ -35,7 +35,10 @@ std::intptr_t OpenRead(const std::string& path) {
   return FromHandle(h);
 }
 
-std::intptr_t Create(const std::string& path, bool exclusive) {
+// Files inherit the folder's ACL; POSIX modes have no counterpart here.
+FileMode ModeReplacing(const std::string&, bool) { return std::nullopt; }
+
+std::intptr_t Create(const std::string& path, bool exclusive, FileMode) {
   return FromHandle(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 exclusive ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
@@ -106,6 +109,8 @@ bool CreateFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
+
+bool FolderOpenToOthers(const std::string&) { return false; }
 
 namespace {
 

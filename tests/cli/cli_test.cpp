@@ -2,6 +2,10 @@
 
 #include <sstream>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "cli/approval.h"
 #include "cli/cli.h"
 #include "cli/output_names.h"
@@ -55,6 +59,57 @@ TEST(Cli, SigningOntoTheDocumentFailsAndKeepsIt) {
   EXPECT_NE(s.err.str().find("Fel vid signering av fil."), std::string::npos);
   EXPECT_EQ(test::ReadRaw(document), "the only copy");
 }
+
+#ifndef _WIN32
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
+}
+
+// Under the usual umask, what holds private key material is the owner's alone; the rest
+// follows the umask, and what replaces a file keeps that file's mode.
+TEST(Cli, KeyFilesAreTheOwnersAloneAndTheFolderIsWatched) {
+  const mode_t saved = ::umask(022);
+  test::TempFolder dir;
+  const std::string wd = dir.path() + "/wd";
+  const auto in = [&](const std::string& name) { return dir.path() + "/" + name; };
+  Streams s;
+  ASSERT_EQ(RunWords(s, {"--workdir", wd, "keygen", "--name", "Anna", "--encryption-bits", "2048", "--signing-bits",
+                         "2048"}),
+            kSuccess);
+  ASSERT_EQ(RunWords(s, {"--workdir", wd, "key", "backup", "-o", in("anna.key_backup")}), kSuccess);
+  ASSERT_EQ(RunWords(s, {"--workdir", wd, "key", "export", "-o", in("anna.public_key")}), kSuccess);
+  ASSERT_EQ(RunWords(s, {"--workdir", wd, "ca", "create", "--organisation", "Org", "--bits", "2048", "-o", in("ca")}),
+            kSuccess);
+  test::WriteRaw(in("doc.txt"), "text");
+  test::WriteRaw(in("doc.signature"), "older");
+  ::chmod(in("doc.signature").c_str(), 0600);
+  ASSERT_EQ(RunWords(s, {"--workdir", wd, "--quiet", "sign", in("doc.txt"), "-o", in("doc.signature"), "--force"}),
+            kSuccess);
+  ASSERT_EQ(RunWords(s, {"--workdir", wd, "key", "restore", in("anna.key_backup"), "--force"}), kSuccess);
+  for (const auto& [path, mode] : std::vector<std::pair<std::string, mode_t>>{
+           {wd, 0700},
+           {wd + "/priv_key.bin", 0600},
+           {wd + "/rand.bin", 0600},
+           {in("anna.key_backup"), 0600},
+           {in("ca.private_cert_key"), 0600},
+           {in("ca.public_cert_key"), 0644},
+           {in("anna.public_key"), 0644},
+           {in("doc.signature"), 0600},
+       }) {
+    EXPECT_EQ(ModeOf(path), mode) << path;
+  }
+  EXPECT_EQ(s.err.str().find("Varning"), std::string::npos) << s.err.str();
+
+  ::chmod(wd.c_str(), 0755);
+  Streams open;
+  EXPECT_EQ(RunWords(open, {"--workdir", wd, "key", "show"}), kSuccess);
+  const std::string warning = "quillseal-cli: Varning: Andra användare kan läsa eller öppna arbetsmappen " + wd +
+                              "; stäng den med chmod 700.\n";
+  EXPECT_EQ(open.err.str(), warning);
+  ::umask(saved);
+}
+#endif
 
 TEST(Cli, ApprovalFollowsFingerprintThenYesThenTheTerminal) {
   const std::string fingerprint = "AB12";

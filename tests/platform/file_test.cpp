@@ -52,6 +52,58 @@ TEST(AtomicFileWriter, AbandonedWriteLeavesNoTraceAndTheTargetAlone) {
   EXPECT_EQ(ListFolder(dir.path()), "target\n");
 }
 
+#ifndef _WIN32
+// The umask of the test program, set for one test and put back after it.
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(mode_t mask) : saved_(::umask(mask)) {}
+  ~ScopedUmask() { ::umask(saved_); }
+
+ private:
+  mode_t saved_;
+};
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
+}
+
+// The temporary file has its final mode before a byte of the content is written.
+TEST(AtomicFileWriter, ModesFollowTheAccessTheUmaskAndTheReplacedFile) {
+  const ScopedUmask usual(022);
+  TempFolder dir;
+  WriteRaw(dir.file("shared"), "x");
+  ::chmod(dir.file("shared").c_str(), 0664);
+  WriteRaw(dir.file("private"), "x");
+  ::chmod(dir.file("private").c_str(), 0600);
+  WriteRaw(dir.file("wide key"), "x");
+  ::chmod(dir.file("wide key").c_str(), 0644);
+  struct Case {
+    const char* target;
+    FileAccess access;
+    mode_t mode;
+  };
+  for (const Case& c : {Case{"new", FileAccess::kUsual, 0644}, Case{"new key", FileAccess::kOwnerOnly, 0600},
+                        Case{"shared", FileAccess::kUsual, 0664}, Case{"private", FileAccess::kUsual, 0600},
+                        Case{"wide key", FileAccess::kOwnerOnly, 0600}}) {
+    auto writer = AtomicFileWriter::begin(dir.file(c.target), c.access);
+    ASSERT_TRUE(writer) << c.target;
+    EXPECT_EQ(ModeOf(writer->temporaryPath()), c.mode) << c.target;
+    ASSERT_TRUE(writer->commit());
+    EXPECT_EQ(ModeOf(dir.file(c.target)), c.mode) << c.target;
+  }
+  const ScopedUmask strict(077);
+  auto writer = AtomicFileWriter::begin(dir.file("shared"));
+  ASSERT_TRUE(writer && writer->commit());
+  EXPECT_EQ(ModeOf(dir.file("shared")), 0664u) << "a replacement keeps its mode whatever the umask";
+  EXPECT_TRUE(CreateFolder(dir.file("folder")));
+  EXPECT_EQ(ModeOf(dir.file("folder")), 0700u);
+  EXPECT_FALSE(FolderOpenToOthers(dir.file("folder")));
+  ::chmod(dir.file("folder").c_str(), 0711);
+  EXPECT_TRUE(FolderOpenToOthers(dir.file("folder")));
+}
+#endif
+
 TEST(File, UnicodeNamesSeekAndSize) {
   TempFolder dir;
   const std::string name = dir.file("r\xC3\xA4ksm\xC3\xB6rg\xC3\xA5s \xE2\x82\xAC.bin");  // räksmörgås €
