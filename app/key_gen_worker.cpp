@@ -92,10 +92,18 @@ void GenerateCertificationKeyPair(ui::Ui& ui, AppState& state, ui::View& dialog)
 
 void StartKeyGeneration(ui::Ui& ui, AppState& state, ui::View& dialog, bool certificationMode) {
   ui.startWorker([&ui, &state, &dialog, certificationMode] {
-    if (certificationMode) {
-      GenerateCertificationKeyPair(ui, state, dialog);
-    } else {
-      GenerateUserKeyPair(ui, state, dialog);
+    // An exception (out of memory, a number too large) is a failed generation like any other;
+    // priv_key.bin is written atomically, so nothing half-written stays.
+    try {
+      if (certificationMode) {
+        GenerateCertificationKeyPair(ui, state, dialog);
+      } else {
+        GenerateUserKeyPair(ui, state, dialog);
+      }
+    } catch (...) {
+      const char* failure =
+          certificationMode ? MessageText(KeyOutcome::kCertKeysNotCreated) : text::kKeyGenerationFailed;
+      ui.post(dialog, [&ui, &dialog, failure] { EndFailed(ui, dialog, failure, false); });
     }
   });
 }

@@ -24,6 +24,13 @@ std::uint32_t SizeForProgress(const std::string& path) {
   return static_cast<std::uint32_t>(*size);
 }
 
+// A target that cannot be written is said so, as for the native format; anything else
+// gets the pipeline's own message.
+OperationOutcome OkiFailure(const OperationRequest& request, const OkiParams& params, const char* otherwise) {
+  if (request.byteProgress.cancelRequested()) return CancelledSilently();
+  return Failed(params.targetFailed ? text::kTargetError : otherwise);
+}
+
 OperationOutcome EncryptOki(OperationRequest& request, RandomGenerator& generator) {
   OkiParams params{&generator, &request.byteProgress, 0};
   request.totalBytes = SizeForProgress(request.sourceName);
@@ -33,8 +40,7 @@ OperationOutcome EncryptOki(OperationRequest& request, RandomGenerator& generato
     return Succeeded();
   }
   if (tooLarge) return Failed(text::kOkiTooLarge);
-  if (request.byteProgress.cancelRequested()) return CancelledSilently();
-  return Failed(text::kOkiEncryptError);
+  return OkiFailure(request, params, text::kOkiEncryptError);
 }
 
 OperationOutcome RunNative(bool encrypt, OperationRequest& request, RandomGenerator& generator) {
@@ -58,8 +64,7 @@ OperationOutcome Decrypt(OperationRequest& request, RandomGenerator& generator) 
                      request.ownPrivateKey)) {
     return Succeeded();
   }
-  if (request.byteProgress.cancelRequested()) return CancelledSilently();
-  return Failed(text::kOkiDecryptError);
+  return OkiFailure(request, params, text::kOkiDecryptError);
 }
 
 OperationOutcome Sign(OperationRequest& request, RandomGenerator& generator) {
@@ -87,9 +92,15 @@ OperationOutcome Verify(OperationRequest& request, RandomGenerator& generator) {
   return outcome;
 }
 
-}  // namespace
+// What an operation says when it fails for a reason it cannot name: an exception such as
+// running out of memory. Encryption and decryption have no such message of their own.
+const char* UnforeseenFailureText(OperationCode code) {
+  if (code == OperationCode::kSign) return text::kSignError;
+  if (code == OperationCode::kVerify) return text::kSignatureMismatch;
+  return text::kUnknownError;
+}
 
-OperationOutcome RunOperation(OperationRequest& request, RandomGenerator& generator) {
+OperationOutcome Run(OperationRequest& request, RandomGenerator& generator) {
   switch (request.code) {
     case OperationCode::kEncrypt:
       if (request.okiFormat == 1) return EncryptOki(request, generator);
@@ -102,6 +113,17 @@ OperationOutcome RunOperation(OperationRequest& request, RandomGenerator& genera
       return Verify(request, generator);
   }
   return Failed(text::kUnknownError);
+}
+
+}  // namespace
+
+OperationOutcome RunOperation(OperationRequest& request, RandomGenerator& generator) {
+  // The pipelines' temporary files are removed as the exception unwinds through them.
+  try {
+    return Run(request, generator);
+  } catch (...) {
+    return Failed(UnforeseenFailureText(request.code));
+  }
 }
 
 std::string ResultCodeMessage(ResultCode code, bool cancelRequested) {

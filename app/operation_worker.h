@@ -23,7 +23,8 @@ struct OperationOutcome {
 // Runs the requested operation with the request's keys and names; runs on the worker
 // thread and touches no window. The pipelines write through temporary files, so after a
 // failure or a cancel there is nothing to delete: no partial target exists and an older file
-// at the target name is as it was.
+// at the target name is as it was. Throws nothing: an exception fails the operation with
+// its message for a failure of unknown cause ("Okänt fel." for encryption and decryption).
 OperationOutcome RunOperation(OperationRequest& request, RandomGenerator& generator);
 
 // The message of a native pipeline's failure; empty after a cancel the user asked for.

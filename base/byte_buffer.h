@@ -6,8 +6,9 @@
 namespace qs {
 
 // Raised when memory is exhausted after six attempts, a length would pass 2^32 - 1, or an
-// index falls outside a buffer. Nothing recovers from it: it marks exhausted memory or a
-// programming error, never bad input.
+// index falls outside a buffer. It marks exhausted memory or a programming error, never bad
+// input; nothing recovers from it but the entry point of an operation, which fails that
+// operation.
 class BufferFailure : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

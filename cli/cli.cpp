@@ -78,6 +78,18 @@ int UsageFailure(Io& io, const std::string& text, const std::string& helpFor) {
   return kUsage;
 }
 
+// Any exception but a usage mistake fails the command with its usual status and message;
+// the temporary files of what it was writing are removed as the exception unwinds.
+int RunCommand(const Command& command, Session& session, const ParsedArgs& args) {
+  try {
+    return command.run(session, args);
+  } catch (const UsageError&) {
+    throw;
+  } catch (...) {
+    return session.fail(command.unforeseenFailure);
+  }
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& words, Io& io) {
@@ -131,7 +143,7 @@ int Run(const std::vector<std::string>& words, Io& io) {
     options.expectFingerprint = global.value("expect-fingerprint");
     options.quiet = global.has("quiet");
     Session session(io, options);
-    return command->run(session, args);
+    return RunCommand(*command, session, args);
   } catch (const UsageError& e) {
     return UsageFailure(io, e.what(), "");
   }

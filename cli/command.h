@@ -18,6 +18,9 @@ struct Command {
   const char* summary;   // one line of Swedish
   const char* details;   // more help text, or ""
   int (*run)(Session& session, const ParsedArgs& args);
+  // The message when run fails for a reason it cannot name: an exception such as running
+  // out of memory.
+  const char* unforeseenFailure = "Okänt fel.";
 };
 
 // Every command of the program, grouped by their first word in help order.

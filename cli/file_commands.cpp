@@ -17,6 +17,9 @@
 namespace qs::cli {
 namespace {
 
+constexpr char kSignFailure[] = "Fel vid signering av fil.";
+constexpr char kSignatureMismatch[] = "Signaturen stämmer ej mot den valda filen.";
+
 const char* ResultCodeText(ResultCode code) {
   switch (code) {
     case ResultCode::kSource:
@@ -48,7 +51,8 @@ ProgressSource ChunkSource(ChunkProgress& progress) {
 // Progress of an in-memory pipeline: cipher and MAC each count every byte once.
 ProgressSource ByteSource(ProgressHook& hook, const OkiParams& params) {
   return {[&hook, &params] {
-            return params.totalBytes == 0 ? 0.0 : static_cast<std::uint32_t>(hook.count) / (2.0 * params.totalBytes);
+            const std::uint32_t total = params.totalBytes.load(std::memory_order_relaxed);
+            return total == 0 ? 0.0 : static_cast<std::uint32_t>(hook.count) / (2.0 * total);
           },
           [&hook] { return static_cast<std::uint64_t>(static_cast<std::uint32_t>(hook.count) / 2); },
           [&hook] { hook.cancel = 1; }};
@@ -160,7 +164,7 @@ int RunSign(Session& session, const ParsedArgs& args) {
   ProgressDisplay display(session.io(), session.options().quiet);
   const bool ok =
       display.run(ChunkSource(progress), [&] { return SignFile(request, own->privateRecord, source, target); });
-  return Finish(session, display, ok, "Fel vid signering av fil.");
+  return Finish(session, display, ok, kSignFailure);
 }
 
 int RunVerify(Session& session, const ParsedArgs& args) {
@@ -177,7 +181,7 @@ int RunVerify(Session& session, const ParsedArgs& args) {
   request.progress = &progress;
   ProgressDisplay display(session.io(), session.options().quiet);
   const bool ok = display.run(ChunkSource(progress), [&] { return VerifyFile(request, source, *peer, signature); });
-  const int status = Finish(session, display, ok, "Signaturen stämmer ej mot den valda filen.");
+  const int status = Finish(session, display, ok, kSignatureMismatch);
   if (status != kSuccess) return status;
   session.io().out << "Signaturen OK.\nTidstämpel: " << FormatTimestamp(request.timestamp).str()
                    << "\nMeddelande: " << Windows1252ToUtf8(request.message.bytes().slice(request.message.characterCount(), 0)) << '\n';
@@ -214,7 +218,8 @@ std::vector<Command> FileCommands() {
        "INFIL [--message TEXT] [-o FIL.signature] [--force]",
        "signera en fil med det lagrade nyckelparet",
        "Signaturfilen blir INFIL_<nyckelns namn>.signature bredvid infilen om -o saknas.\n",
-       RunSign},
+       RunSign,
+       kSignFailure},
       {{"verify"},
        {{"from", 0, true}},
        2,
@@ -222,7 +227,8 @@ std::vector<Command> FileCommands() {
        "--from FIL.certificate INFIL SIGNATURFIL",
        "verifiera en signatur mot avsändarens certifikat",
        "",
-       RunVerify},
+       RunVerify,
+       kSignatureMismatch},
   };
 }
 

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
 #include <ostream>
 #include <thread>
@@ -33,7 +34,14 @@ bool ProgressDisplay::run(const ProgressSource& source, const std::function<bool
       io_.err << '\r' << line << "   " << std::flush;
     }
   });
-  const bool result = work();
+  // The watcher is stopped whatever work does; an exception goes on to the caller after.
+  bool result = false;
+  std::exception_ptr failure;
+  try {
+    result = work();
+  } catch (...) {
+    failure = std::current_exception();
+  }
   {
     std::lock_guard<std::mutex> lock(mutex);
     done = true;
@@ -42,6 +50,7 @@ bool ProgressDisplay::run(const ProgressSource& source, const std::function<bool
   watcher.join();
   if (draw_) io_.err << '\r' << std::string(60, ' ') << '\r' << std::flush;
   interrupted_ = interrupted || platform::InterruptRequested();
+  if (failure) std::rethrow_exception(failure);
   return result;
 }
 

@@ -19,7 +19,8 @@ struct ProgressSource {
 
 // Runs work on the calling thread while a second thread draws the progress line on stderr
 // (only on a terminal and without --quiet) and turns an interrupt into a cancel. Returns
-// what work returned; interrupted() tells whether the user stopped it.
+// what work returned, or throws what it threw once the second thread has ended;
+// interrupted() tells whether the user stopped it.
 class ProgressDisplay {
  public:
   ProgressDisplay(Io& io, bool quiet) : io_(io), draw_(io.errorIsTerminal && !quiet) {}

@@ -112,15 +112,22 @@ bool ChunkPipeline::run(std::uint32_t count, const Steps& steps) const {
   Workers workers(shared, steps, workers_, batch_);
   if (workers.none()) return RunOnCallingThread(count, steps);
 
+  // A failed read lowers readable to its chunk; the chunks before it are still written, so
+  // that a write failure or a cancel among them is what the run ends with, as in a plain
+  // read-work-write loop.
+  std::uint32_t readable = count;
   std::uint32_t read = 0;
-  for (std::uint32_t next = 0; next < count; ++next) {
+  for (std::uint32_t next = 0; next < readable; ++next) {
     // A slot is refilled only after the chunk it held has been written, and only when a
     // whole batch fits (the file's last chunk may be alone); a batch's chunks go to the
     // workers together.
-    while (read < count && slotCount - (read - next) >= std::min(batch_, count - read)) {
+    while (read < readable && slotCount - (read - next) >= std::min(batch_, readable - read)) {
       const std::uint32_t first = read;
-      for (const std::uint32_t end = std::min(read + batch_, count); read < end; ++read) {
-        if (!steps.read(read, read % slotCount)) return false;
+      for (const std::uint32_t end = std::min(read + batch_, readable); read < end; ++read) {
+        if (!steps.read(read, read % slotCount)) {
+          readable = read;
+          break;
+        }
       }
       {
         std::lock_guard lock(shared.mutex);
@@ -128,6 +135,7 @@ bool ChunkPipeline::run(std::uint32_t count, const Steps& steps) const {
       }
       shared.workReady.notify_one();
     }
+    if (next == readable) break;
     const std::uint32_t slot = next % slotCount;
     std::exception_ptr error;
     {
@@ -139,7 +147,7 @@ bool ChunkPipeline::run(std::uint32_t count, const Steps& steps) const {
     if (error) std::rethrow_exception(error);
     if (!steps.write(next, slot)) return false;
   }
-  return true;
+  return readable == count;
 }
 
 }  // namespace qs

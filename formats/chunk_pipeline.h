@@ -39,7 +39,9 @@ class ChunkPipeline {
   std::uint32_t slots() const { return 2 * workers_ * batch_; }
 
   // Every chunk of count read, worked and written; false as soon as a read or write failed.
-  // Returns only after every worker has stopped.
+  // Reading ahead changes nothing of what a plain loop would meet first: after a failed read
+  // the chunks before it are still written (and their exceptions thrown) before run returns.
+  // Returns, or throws, only after every worker has stopped.
   bool run(std::uint32_t count, const Steps& steps) const;
 
  private:

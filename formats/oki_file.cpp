@@ -54,7 +54,7 @@ bool EncryptOkiFile(OkiParams& params, const std::string& source, const std::str
   const std::optional<ByteBuffer> plain = ReadExactly(*in, static_cast<std::uint32_t>(*size));
   in.reset();
   if (!plain) return false;
-  params.totalBytes = plain->length();
+  params.totalBytes.store(plain->length(), std::memory_order_relaxed);
 
   std::optional<ByteBuffer> record =
       EncryptMessage(*params.generator, recipientPublic, ownPrivate, *plain, params.progress);
@@ -81,7 +81,7 @@ bool DecryptOkiFile(OkiParams& params, const std::string& source, const std::str
   const std::optional<ByteBuffer> record = ReadExactly(*in, length);
   in.reset();
   if (!record) return false;
-  params.totalBytes = length;
+  params.totalBytes.store(length, std::memory_order_relaxed);
 
   const std::optional<ByteBuffer> plain = DecryptMessage(ownPrivate, senderPublic, *record, params.progress);
   return plain && WriteAtomically(params, target, *plain);

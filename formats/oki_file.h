@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -22,7 +23,8 @@ bool DetectOkiFile(const std::string& source, bool& isOki);
 struct OkiParams {
   RandomGenerator* generator = nullptr;
   ProgressHook* progress = nullptr;  // counts cipher and MAC blocks; carries the cancel
-  std::uint32_t totalBytes = 0;      // out: bytes being processed, for the progress display
+  // out: bytes being processed, read by the progress display while the pipeline runs
+  std::atomic<std::uint32_t> totalBytes = 0;
   bool targetFailed = false;         // out: the failure was the target's (unwritable, full disk)
 };
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "app/resource_ids.h"
 #include "base/whole_file.h"
 #include "keys/cert_keys.h"
@@ -11,6 +13,7 @@
 #include "keys/record_text.h"
 #include "keys/trusted_keys.h"
 #include "platform/file.h"
+#include "platform/file_fault.h"
 #include "tests/app/app_fixture.h"
 
 namespace qs {
@@ -161,11 +164,25 @@ TEST_F(KeyPairDialogTest, CancelWhileGeneratingEndsSilentlyOnceTheWorkerStops) {
   EXPECT_FALSE(platform::FileExists(path("priv_key.bin")));
 }
 
-TEST_F(KeyPairDialogTest, AnUnwritableKeyFileIsReported) {
+TEST_F(KeyPairDialogTest, AnUnwritableKeyFileOrAnExceptionIsReported) {
+  const std::string folder = state_.workingFolder;
   state_.workingFolder = path("missing-folder");
   open(false, [](test::FakeView& v) { create(v, "x"); });
   EXPECT_EQ(ui_.log(),
             (Log{"dialog 109@101", "box@109: Fel: Kunde inte spara ned krypteringsnyckeln.", "end 109: 0"}));
+
+  // Out of memory while the key file is written: a failed generation, and no file.
+  ui_.clearLog();
+  state_.workingFolder = folder;
+  open(false, [](test::FakeView& v) {
+    create(v, "x");
+    platform::ThrowAtNthFileCall(1, [] { throw std::bad_alloc(); });  // the worker's first
+  });
+  EXPECT_TRUE(platform::InjectedFileFaultHit());
+  platform::FailNthFileCall(0);
+  EXPECT_EQ(ui_.log(),
+            (Log{"dialog 109@101", "box@109: Fel: Kunde inte skapa krypteringsnyckel.", "end 109: 0"}));
+  EXPECT_FALSE(platform::FileExists(path("priv_key.bin")));
 }
 
 class KeyPairDialogWithoutEntropy : public KeyPairDialogTest {

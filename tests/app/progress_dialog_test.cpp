@@ -197,6 +197,13 @@ TEST_F(ProgressTest, OkiFormatFailures) {
   EXPECT_EQ(run(), failed("Fel vid dekryptering av fil, kontrollera sändarens certifikat."));
   request(OperationCode::kDecrypt, path("oki"), path("opened"), "bob", "alice");
   EXPECT_EQ(run(true), (Log{"dialog 113@101", "end 113: 0"}));
+  // A target that cannot be written is named, as in the native format and the command line,
+  // instead of the sender's certificate.
+  request(OperationCode::kDecrypt, path("oki"), path("no folder/opened"), "bob", "alice");
+  EXPECT_EQ(run(), failed("Fel vid skrivning till målfilen."));
+  request(OperationCode::kEncrypt, path("plain"), path("no folder/oki"));
+  state_.operation.okiFormat = 1;
+  EXPECT_EQ(run(), failed("Fel vid skrivning till målfilen."));
   // Too short to tell its format.
   request(OperationCode::kDecrypt, writeFile("short", "tiny"), path("opened"), "bob", "alice");
   EXPECT_EQ(run(), failed("Fel vid läsning av fil."));

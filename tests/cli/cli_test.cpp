@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <new>
 #include <sstream>
+#include <stdexcept>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -9,7 +11,10 @@
 #include "cli/approval.h"
 #include "cli/cli.h"
 #include "cli/output_names.h"
+#include "cli/progress_display.h"
 #include "keys/record_text.h"
+#include "platform/file_fault.h"
+#include "tests/keys/key_fixtures.h"
 #include "tests/support/temp_folder.h"
 
 namespace qs::cli {
@@ -181,6 +186,52 @@ TEST(Cli, SuggestedOutputNames) {
   EXPECT_EQ(DecryptedFileName("doc.bin"), std::nullopt);
   EXPECT_EQ(DecryptedFileName(".encrypted"), std::nullopt);
   EXPECT_EQ(SignatureFileName("data/plan.txt", "work key"), "data/plan.txt_work_key.signature");
+}
+
+// A command that meets an exception fails like any other failure: status 1, its message, and
+// nothing half-written; the progress thread is stopped on the way.
+TEST(CommandFailure, AnExceptionInTheWorkReachesTheCallerAfterTheProgressThreadStopped) {
+  for (const bool terminal : {false, true}) {
+    Streams s;
+    s.io.errorIsTerminal = terminal;
+    ProgressDisplay display(s.io, false);
+    bool cancelled = false;
+    const ProgressSource source{[] { return 0.5; }, nullptr, [&cancelled] { cancelled = true; }};
+    EXPECT_THROW(display.run(source, []() -> bool { throw std::bad_alloc(); }), std::bad_alloc);
+    EXPECT_FALSE(display.interrupted());
+    EXPECT_FALSE(cancelled);
+  }
+}
+
+void RaiseOutOfMemory() { throw std::bad_alloc(); }
+
+TEST(CommandFailure, AnExceptionAtAnyFileCallOfACommandGivesItsMessageAndStatusOne) {
+  test::TempFolder dir;
+  test::StoreTestKeyPair(dir.path(), "carol", "Carol");
+  const std::string data = dir.file("data");
+  const std::string signature = dir.file("data.signature");
+  test::WriteRaw(data, std::string(70000, 'd'));
+  test::WriteRaw(signature, "an older file");
+  const std::vector<std::string> words = {"--workdir", dir.path(), "sign", data, "-o", signature, "--force"};
+  int thrown = 0;
+  for (std::uint64_t n = 1; n < 1000; ++n) {
+    Streams s;
+    platform::ThrowAtNthFileCall(n, RaiseOutOfMemory);
+    const int status = cli::Run(words, s.io);
+    const bool hit = platform::InjectedFileFaultHit();
+    platform::FailNthFileCall(0);
+    if (!hit) {
+      EXPECT_EQ(status, kSuccess) << s.err.str();
+      break;
+    }
+    ++thrown;
+    EXPECT_EQ(status, kFailure) << "call " << n;
+    EXPECT_EQ(s.err.str(), "quillseal-cli: Fel vid signering av fil.\n") << "call " << n;
+    EXPECT_EQ(test::ReadRaw(signature), "an older file") << "call " << n;
+    EXPECT_EQ(test::ListFolder(dir.path()).find(".qs-tmp-"), std::string::npos) << "call " << n;
+    if (::testing::Test::HasFailure()) break;
+  }
+  EXPECT_GT(thrown, 3);
 }
 
 }  // namespace

@@ -5,11 +5,15 @@
 
 #include <functional>
 #include <map>
+#include <new>
 #include <sstream>
 
+#include "app/operation_worker.h"
 #include "app/settings.h"
+#include "app/texts.h"
 #include "base/windows1252.h"
 #include "formats/encrypted_file.h"
+#include "formats/encrypted_file_stream.h"
 #include "formats/oki_file.h"
 #include "formats/signature_file.h"
 #include "keys/key_store.h"
@@ -41,12 +45,12 @@ class FileFaultTest : public test::PipelineTest {
  protected:
   ~FileFaultTest() override { platform::FailNthFileCall(0); }
 
-  // Runs op with call 1, 2, ... failing until a run meets no fault, which must succeed.
-  // Returns the number of calls that were failed.
-  int failEveryCall(const std::function<bool()>& op) {
+  // Runs op with call 1, 2, ... failing (with raise: throwing what raise throws) until a run
+  // meets no fault, which must succeed. Returns the number of calls that were failed.
+  int failEveryCall(const std::function<bool()>& op, void (*raise)() = nullptr) {
     const std::map<std::string, std::string> before = Snapshot(folder());
     for (int n = 1; n < 10000; ++n) {
-      platform::FailNthFileCall(static_cast<std::uint64_t>(n));
+      platform::ThrowAtNthFileCall(static_cast<std::uint64_t>(n), raise);
       const bool ok = op();
       const bool hit = platform::InjectedFileFaultHit();
       platform::FailNthFileCall(0);
@@ -99,6 +103,57 @@ TEST_F(FileFaultTest, OkiEncryptionAndDecryption) {
     return DecryptOkiFile(params, path("enc"), path("out"), carol_.publicRecord, carol_.privateRecord);
   }), 3);
   EXPECT_EQ(ReadRaw(path("out")), ReadRaw(plain));
+}
+
+void RaiseOutOfMemory() { throw std::bad_alloc(); }
+void RaiseBufferFailure() { throw BufferFailure("index outside the buffer"); }
+
+// An exception at any file call, at chunk 0 or 1 of either pipeline, or in the steps before
+// and after them, fails the worker's operation with its message and leaves the folder as it
+// was: no temporary file, an older target unchanged.
+TEST_F(FileFaultTest, AnExceptionFailsTheOperationAndLeavesNothing) {
+  const std::string plain = makePlain("plain", kChunkBytes + 3000);
+  OperationRequest request;
+  request.ownPrivateKey = carol_.privateRecord;
+  request.peerPublicKey = carol_.publicRecord;
+  request.targetName = path("target");
+  WriteRaw(request.targetName, "an older file");
+  std::string message;
+  const auto run = [&] {
+    const OperationOutcome outcome = RunOperation(request, *generator_);
+    if (!outcome.success) {
+      EXPECT_EQ(outcome.message, message);
+    }
+    return outcome.success;
+  };
+  struct Case {
+    std::uint8_t oki;
+    std::uint8_t compression;
+    void (*raise)();
+  };
+  for (const Case c : {Case{0, 0, RaiseOutOfMemory}, Case{0, 1, RaiseBufferFailure}, Case{1, 0, RaiseOutOfMemory}}) {
+    SCOPED_TRACE(c.oki ? "OKI-format" : c.compression ? "compressed" : "native");
+    request.okiFormat = c.oki;
+    request.compression = c.compression;
+    request.code = OperationCode::kEncrypt;
+    request.sourceName = plain;
+    message = text::kUnknownError;
+    ASSERT_TRUE(run());  // the encrypted file to decrypt
+    WriteRaw(path("enc"), ReadRaw(request.targetName));
+    WriteRaw(request.targetName, "an older file");
+    EXPECT_GT(failEveryCall(run, c.raise), 3);
+
+    request.code = OperationCode::kDecrypt;
+    request.sourceName = path("enc");
+    WriteRaw(request.targetName, "an older file");
+    EXPECT_GT(failEveryCall(run, c.raise), 3);
+    EXPECT_EQ(ReadRaw(request.targetName), ReadRaw(plain));
+    WriteRaw(request.targetName, "an older file");
+  }
+  request.code = OperationCode::kSign;
+  request.sourceName = plain;
+  message = text::kSignError;
+  EXPECT_GT(failEveryCall(run, RaiseOutOfMemory), 3);
 }
 
 TEST_F(FileFaultTest, Signing) {

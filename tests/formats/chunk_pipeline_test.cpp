@@ -25,7 +25,10 @@ struct Probe {
               EXPECT_EQ(chunk, reads);
               ++reads;
               EXPECT_LE(reads - writes, slots.size()) << "more chunks in flight than slots";
-              if (chunk == failReadAt) return false;
+              if (chunk == failReadAt) {
+                failure = "read " + std::to_string(chunk);
+                return false;
+              }
               slots[slot] = chunk;
               return true;
             },
@@ -54,7 +57,9 @@ struct Probe {
               EXPECT_EQ(chunk, writes);
               EXPECT_EQ(slots[slot], chunk * 10 + 7);
               ++writes;
-              return chunk != failWriteAt;
+              if (chunk != failWriteAt) return true;
+              failure = "write " + std::to_string(chunk);
+              return false;
             },
     };
   }
@@ -65,6 +70,7 @@ struct Probe {
   std::atomic<std::uint32_t> calls[2] = {0, 0};  // with one slot, with two
   std::uint32_t reads = 0;
   std::uint32_t writes = 0;
+  std::string failure;  // the last failed step, as a result code set by each step would say
   std::atomic<std::uint32_t> maxWorker{0};
 };
 
@@ -113,13 +119,30 @@ TEST(ChunkPipeline, AFailedReadOrWriteStopsTheRunEarly) {
     const ChunkPipeline pipeline(3, batch);
     Probe reading(pipeline);
     EXPECT_FALSE(pipeline.run(40, reading.steps(9)));
-    EXPECT_LE(reading.writes, 9u);  // nothing past the failed chunk
+    EXPECT_EQ(reading.writes, 9u);  // every chunk before the failed one, none after
     EXPECT_EQ(reading.reads, 10u);
+    EXPECT_EQ(reading.failure, "read 9");
 
     Probe writing(pipeline);
     EXPECT_FALSE(pipeline.run(40, writing.steps(~0u, 5)));
     EXPECT_EQ(writing.writes, 6u);
     EXPECT_LE(writing.reads, 6u + pipeline.slots());  // read ahead at most one slot round
+  }
+}
+
+// Chunk 7 is read ahead before chunk 5 is written; a plain loop would have stopped at the
+// write (a full disk, or the user's cancel) and never read chunk 7, so that is the outcome.
+TEST(ChunkPipeline, AnEarlierWriteFailureWinsOverALaterReadFailure) {
+  for (const ChunkPipeline::Batch batch : kBatches) {
+    const ChunkPipeline pipeline(3, batch);
+    Probe probe(pipeline);
+    EXPECT_FALSE(pipeline.run(40, probe.steps(7, 5)));
+    EXPECT_EQ(probe.failure, "write 5");
+    EXPECT_EQ(probe.writes, 6u);
+
+    Probe throwing(pipeline);
+    EXPECT_THROW(pipeline.run(40, throwing.steps(7, ~0u, 4)), std::runtime_error);
+    EXPECT_EQ(throwing.writes, 4u);  // the exception of chunk 4 is met before the failed read
   }
 }
 
