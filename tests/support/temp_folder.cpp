@@ -22,6 +22,8 @@ TempFolder::TempFolder() {
   const fs::path p = fs::temp_directory_path() /
                      ("qs-test-" + std::to_string(ticks) + "-" + std::to_string(counter.fetch_add(1)));
   fs::create_directories(p);
+  // Private, as a working folder should be (the command line warns about any other).
+  fs::permissions(p, fs::perms::owner_all, fs::perm_options::replace);
   path_ = p.generic_string();
 }
 
