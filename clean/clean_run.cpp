@@ -22,11 +22,19 @@ int RunClean(std::wstring_view commandWord, CleanHost& host, WipeFiles& files, c
     host.tell(texts::kNoWorkingFolder);
     return 1;
   }
-  const bool listed =
-      WipeFolder(*folder, files, fill, [&host](const std::string&) { host.tell(texts::kCannotDeleteAll); });
-  if (!listed) {
-    host.tell(texts::kCannotDelete);
-    return 1;
+  const auto report = [&host](const std::string& name, FileWipe why) {
+    host.tell(why == FileWipe::kSeveralNames ? texts::SeveralNames(name)
+                                             : std::string(texts::kCannotDeleteAll));
+  };
+  switch (WipeFolder(*folder, files, fill, report)) {
+    case FolderState::kLink:
+      host.tell(texts::kWorkingFolderIsLink);
+      return 1;
+    case FolderState::kCannotList:
+      host.tell(texts::kCannotDelete);
+      return 1;
+    case FolderState::kUsable:
+      break;
   }
   return 0;
 }

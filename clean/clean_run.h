@@ -21,13 +21,15 @@ class CleanHost {
   // Deletes the scheduled backup task. False only when the scheduler could not be reached; a
   // task that does not exist is no failure.
   virtual bool removeBackupTask() = 0;
-  // The working folder with a trailing separator; nullopt when the user's local application
-  // data folder is unavailable.
+  // The working folder, without a trailing separator (with one, the system would follow a
+  // link in the folder's place); nullopt when the user's local application data folder is
+  // unavailable.
   virtual std::optional<std::string> workingFolder() = 0;
 };
 
 // Runs the tool for one command word and returns the process exit code: 1 for an unknown word,
-// a missing or unlistable working folder; 0 otherwise, also when the user declines.
+// a missing or unlistable working folder or one that is a link; 0 otherwise, also when the
+// user declines.
 int RunClean(std::wstring_view commandWord, CleanHost& host, WipeFiles& files, const FillBytes& fill);
 
 }  // namespace qs::clean

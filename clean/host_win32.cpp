@@ -30,7 +30,7 @@ bool Win32Host::removeBackupTask() { return RemoveBackupTask(); }
 std::optional<std::string> Win32Host::workingFolder() {
   wchar_t local[MAX_PATH] = {};
   if (!SHGetSpecialFolderPathW(nullptr, local, CSIDL_LOCAL_APPDATA, TRUE)) return std::nullopt;
-  return ToUtf8(local) + "\\QS_wd\\";
+  return ToUtf8(local) + "\\QS_wd";
 }
 
 }  // namespace qs::clean

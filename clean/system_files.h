@@ -1,20 +1,37 @@
 #pragma once
-// The running system's files for the wipe: POSIX calls natively, the wide Win32 API on
-// Windows. Paths are UTF-8.
+// The running system's files for the wipe: POSIX calls natively, the Win32 and NT API on
+// Windows. Paths and names are UTF-8.
 #include "clean/wipe.h"
 
 namespace qs::clean {
 
 class SystemFiles final : public WipeFiles {
  public:
-  // On Windows a listing whose first entry is not "." is refused: only a drive's root lacks
-  // it, and a root is never the folder to wipe.
-  std::optional<std::vector<FolderEntry>> list(const std::string& folder) override;
+  SystemFiles() = default;
+  SystemFiles(const SystemFiles&) = delete;
+  SystemFiles& operator=(const SystemFiles&) = delete;
+  ~SystemFiles() override;
+
+  // On Windows the folder cannot be renamed or removed while it is open.
+  FolderState openFolder(const std::string& folder) override;
+  // On Windows a listing whose first entry is not "." or that has no ".." is refused: only a
+  // drive's root lacks them, and a root is never the folder to wipe.
+  std::optional<std::vector<FolderEntry>> list() override;
   // Links are not followed (the link's target lies outside the folder), and a file its owner
   // may not write is refused even where the system would let an administrator write it.
-  bool overwrite(const std::string& path, const FillBytes& fill) override;
-  bool removeFile(const std::string& path) override;
-  bool removeFolder(const std::string& path) override;
+  FileWipe overwrite(const std::string& name, const FillBytes& fill) override;
+  bool removeFile(const std::string& name) override;
+  bool removeFolder() override;
+
+ private:
+  void closeFolder();
+
+  std::string path_;
+#ifdef _WIN32
+  void* folder_ = nullptr;  // HANDLE
+#else
+  int folder_ = -1;
+#endif
 };
 
 }  // namespace qs::clean

@@ -14,6 +14,7 @@ namespace qs::clean::test {
 namespace {
 
 using qs::test::ListFolder;
+using qs::test::ReadRaw;
 using qs::test::TempFolder;
 using qs::test::WriteRaw;
 
@@ -58,7 +59,7 @@ class CleanRun : public ::testing::Test {
     for (const char* name : {"priv_key.bin", "cert_key_list.bin", "config.bin", "rand.bin"}) {
       WriteRaw(dir_.file("QS_wd/") + name, "content of " + std::string(name));
     }
-    host_.folder = dir_.file("QS_wd/");
+    host_.folder = dir_.file("QS_wd");
   }
   int run(std::wstring_view word, std::deque<bool> answers) {
     host_.answers = std::move(answers);
@@ -133,7 +134,7 @@ TEST_F(CleanRun, MissingApplicationDataFolderEndsWithExitCodeOne) {
 }
 
 TEST_F(CleanRun, MissingWorkingFolderCannotBeListedAndEndsWithExitCodeOne) {
-  host_.folder = dir_.file("elsewhere/");
+  host_.folder = dir_.file("elsewhere");
   EXPECT_EQ(run(L"clean_folder", {kNo, kYes}), 1);
   EXPECT_EQ(host_.shown,
             (std::vector<std::string>{kKeep, kConfirm, "OK " + std::string(texts::kCannotDelete)}));
@@ -148,6 +149,33 @@ TEST_F(CleanRun, FileThatCannotBeOverwrittenIsReportedOnceAndTheRunStillSucceeds
             (std::vector<std::string>{kKeep, kConfirm, "OK " + std::string(texts::kCannotDeleteAll)}));
   EXPECT_EQ(workingFolder(), "priv_key.bin\n");
 }
+
+TEST_F(CleanRun, FileWithASecondNameIsReportedByNameAndItsDataKept) {
+  WriteRaw(dir_.file("backup.bin"), "the user's own copy");
+  std::filesystem::remove(dir_.file("QS_wd/priv_key.bin"));
+  std::filesystem::create_hard_link(dir_.file("backup.bin"), dir_.file("QS_wd/priv_key.bin"));
+  EXPECT_EQ(run(L"clean_folder", {kNo, kYes}), 0);
+  EXPECT_EQ(host_.shown,
+            (std::vector<std::string>{
+                kKeep, kConfirm,
+                "OK Filen \"priv_key.bin\" har flera namn och har varken skrivits över eller raderats!"}));
+  EXPECT_EQ(workingFolder(), "priv_key.bin\n");
+  EXPECT_EQ(ReadRaw(dir_.file("backup.bin")), "the user's own copy");
+}
+
+#ifndef _WIN32
+TEST_F(CleanRun, WorkingFolderThatIsALinkIsRefusedWithExitCodeOneAndItsTargetUntouched) {
+  std::filesystem::create_directory(dir_.file("documents"));
+  WriteRaw(dir_.file("documents/letter.txt"), "the user's own file");
+  std::filesystem::rename(dir_.file("QS_wd"), dir_.file("QS_wd.old"));
+  std::filesystem::create_directory_symlink(dir_.file("documents"), dir_.file("QS_wd"));
+  EXPECT_EQ(run(L"clean_folder", {kNo, kYes}), 1);
+  EXPECT_EQ(host_.shown,
+            (std::vector<std::string>{kKeep, kConfirm, "OK " + std::string(texts::kWorkingFolderIsLink)}));
+  EXPECT_EQ(ListFolder(dir_.file("documents")), "letter.txt\n");
+  EXPECT_EQ(ReadRaw(dir_.file("documents/letter.txt")), "the user's own file");
+}
+#endif
 
 }  // namespace
 }  // namespace qs::clean::test

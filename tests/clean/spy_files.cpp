@@ -6,24 +6,28 @@
 
 namespace qs::clean::test {
 
-std::optional<std::vector<FolderEntry>> SpyFiles::list(const std::string& folder) {
-  ++lists;
-  return system_.list(folder);
+FolderState SpyFiles::openFolder(const std::string& folder) {
+  folder_ = folder;
+  const FolderState state = system_.openFolder(folder);
+  if (state == FolderState::kUsable && afterOpen) afterOpen();
+  return state;
 }
 
-bool SpyFiles::overwrite(const std::string& path, const FillBytes& fill) {
-  overwritten.push_back(path);
-  return system_.overwrite(path, fill);
+std::optional<std::vector<FolderEntry>> SpyFiles::list() { return system_.list(); }
+
+FileWipe SpyFiles::overwrite(const std::string& name, const FillBytes& fill) {
+  overwritten.push_back(name);
+  return system_.overwrite(name, fill);
 }
 
-bool SpyFiles::removeFile(const std::string& path) {
-  removedContent[path] = qs::test::ReadRaw(path);
-  return system_.removeFile(path);
+bool SpyFiles::removeFile(const std::string& name) {
+  removedContent[name] = qs::test::ReadRaw(folder_ + "/" + name);
+  return system_.removeFile(name);
 }
 
-bool SpyFiles::removeFolder(const std::string& path) {
-  removedFolders.push_back(path);
-  return system_.removeFolder(path);
+bool SpyFiles::removeFolder() {
+  ++folderRemovals;
+  return system_.removeFolder();
 }
 
 std::uint8_t StreamByte(std::uint64_t i) {

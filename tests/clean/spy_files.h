@@ -1,5 +1,6 @@
 #pragma once
 // The system's files with every step recorded, for watching a wipe on a real folder.
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -10,19 +11,22 @@ namespace qs::clean::test {
 
 class SpyFiles final : public WipeFiles {
  public:
-  std::optional<std::vector<FolderEntry>> list(const std::string& folder) override;
-  bool overwrite(const std::string& path, const FillBytes& fill) override;
-  // Records the file's content just before it goes.
-  bool removeFile(const std::string& path) override;
-  bool removeFolder(const std::string& path) override;
+  FolderState openFolder(const std::string& folder) override;
+  std::optional<std::vector<FolderEntry>> list() override;
+  FileWipe overwrite(const std::string& name, const FillBytes& fill) override;
+  // Records the file's content just before it goes, read through the folder's path.
+  bool removeFile(const std::string& name) override;
+  bool removeFolder() override;
 
-  int lists = 0;
-  std::vector<std::string> overwritten;               // paths, in order
-  std::map<std::string, std::string> removedContent;  // path -> bytes when removed
-  std::vector<std::string> removedFolders;
+  // Runs once the folder is open, before anything in it is touched.
+  std::function<void()> afterOpen;
+  std::vector<std::string> overwritten;               // names, in order
+  std::map<std::string, std::string> removedContent;  // name -> bytes when removed
+  int folderRemovals = 0;
 
  private:
   SystemFiles system_;
+  std::string folder_;
 };
 
 // Overwrite material that is easy to recognise: byte i of an endless stream that does not

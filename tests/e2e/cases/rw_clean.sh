@@ -139,3 +139,34 @@ case_unreachable_scheduler_is_reported_and_the_wipe_goes_on() {
   expect_exit 0
   expect_wiped
 }
+
+# Someone who may change %LOCALAPPDATA% puts a link to other files where the folder was. Wine
+# cannot make a junction (mklink /J fails), but presents a Unix symbolic link as a reparse
+# point in the path's attributes.
+case_working_folder_that_is_a_link_is_refused_and_its_target_untouched() {
+  local other=$E2E_USER_DIR/Documents/other
+  rm -rf "$other" && mkdir -p "$other"
+  echo "the user's own file" >"$other/letter.txt"
+  rm -rf "$wd" && ln -s "$other" "$wd"
+  clean " clean_folder"
+  box "$keep_keys" no
+  box "$confirm" yes
+  box "Fel: Arbetsmappen är en länk, inget har raderats!" ok
+  expect_exit 1
+  expect_eq "$(ls "$other" | xargs)" "letter.txt" "linked folder"
+  expect_eq "$(cat "$other/letter.txt")" "the user's own file" "file in the linked folder"
+}
+
+case_file_with_a_second_name_is_reported_and_its_data_kept() {
+  local backup=$E2E_USER_DIR/Documents/backup.bin
+  mkdir -p "$(dirname "$backup")"
+  echo "the user's own copy" >"$backup"
+  rm "$wd/priv_key.bin" && ln "$backup" "$wd/priv_key.bin"
+  clean " clean_folder"
+  box "$keep_keys" no
+  box "$confirm" yes
+  box 'Filen "priv_key.bin" har flera namn och har varken skrivits över eller raderats!' ok
+  expect_exit 0
+  expect_eq "$(ls "$wd" | xargs)" "priv_key.bin" "what is left"
+  expect_eq "$(cat "$backup")" "the user's own copy" "the other name's data"
+}
