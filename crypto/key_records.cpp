@@ -40,16 +40,9 @@ std::optional<KeyRecord> ReadKeyRecord(const ByteBuffer& record, const char* tag
 }
 
 std::optional<KeyRecord> ReadExactKeyRecord(const ByteBuffer& record, const char* tag) {
-  ByteStream in(record);
-  if (!ReadRecordHeader(in, tag)) return std::nullopt;
-  KeyRecord content;
-  content.encryptionKeyType = in.readU16();
-  content.signingKeyType = in.readU16();
-  std::optional<ByteBuffer> encryptionKey = in.readCompleteField();
-  std::optional<ByteBuffer> signingKey = in.readCompleteField();
-  if (!encryptionKey || !signingKey || in.remaining() != 0) return std::nullopt;
-  content.encryptionKey = std::move(*encryptionKey);
-  content.signingKey = std::move(*signingKey);
+  std::optional<KeyRecord> content = ReadKeyRecord(record, tag);
+  // Exact when writing it again gives the same bytes: no blob cut short, nothing after them.
+  if (!content || !BuildKeyRecord(tag, *content).equals(record)) return std::nullopt;
   return content;
 }
 
