@@ -8,7 +8,7 @@ namespace qs::cli {
 namespace {
 
 const OptionSpec kGlobalOptions[] = {
-    {"workdir", 0, true}, {"yes"}, {"expect-fingerprint", 0, true}, {"quiet"}, {"help", 'h'},
+    {"workdir", 0, true}, {"yes"}, {"expect-fingerprint", 0, true}, {"quiet"}, {"help", 'h'}, {"version"},
 };
 
 constexpr char kProgramHelp[] =
@@ -22,6 +22,7 @@ constexpr char kProgramHelp[] =
     "  --expect-fingerprint HEX    godkänn bara ett certifikat eller en nyckel med detta fingerprint\n"
     "  --quiet                     visa ingen förloppsindikator\n"
     "  --help                      visa hjälp (fungerar på varje nivå)\n"
+    "  --version                   visa programmets version\n"
     "\n"
     "Slumptal: utan fröfil (rand.bin) hämtar kommandoraden 64 byte från operativsystemets\n"
     "slumptalskälla och sparar rand.bin, eftersom den inte kan samla musrörelser.\n"
@@ -97,6 +98,10 @@ int Run(const std::vector<std::string>& words, Io& io) {
     std::size_t consumed = 0;
     const ParsedArgs global = ParsedArgs::parseLeading(words, kGlobalOptions, consumed);
     const std::vector<std::string> rest(words.begin() + static_cast<std::ptrdiff_t>(consumed), words.end());
+    if (global.has("version")) {
+      io.out << "quillseal-cli " QS_VERSION "\n";
+      return kSuccess;
+    }
     if (rest.empty()) {
       if (global.has("help")) {
         io.out << kProgramHelp;

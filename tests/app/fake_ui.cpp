@@ -7,7 +7,9 @@ namespace {
 
 std::string OwnerTag(const ui::View* owner) {
   const auto* view = dynamic_cast<const FakeView*>(owner);
-  return view == nullptr ? "@-" : "@" + std::to_string(view->resource());
+  if (view == nullptr) return "@-";
+  std::string tag = "@";
+  return tag.append(std::to_string(view->resource()));
 }
 
 }  // namespace

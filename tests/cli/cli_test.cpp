@@ -42,6 +42,20 @@ TEST(Cli, UsageMistakesExitWithTwoAndHelpWithZero) {
   EXPECT_NE(s.out.str().find("quillseal-cli sign INFIL"), std::string::npos);
 }
 
+TEST(Cli, VersionIsTheProjectsOnStandardOutputAndTheHelpNamesIt) {
+  for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+           {"--version"}, {"--quiet", "--version"}, {"--version", "key", "show"}}) {
+    Streams s;
+    EXPECT_EQ(RunWords(s, words), kSuccess);
+    EXPECT_EQ(s.out.str(), "quillseal-cli " QS_VERSION "\n");
+    EXPECT_EQ(s.err.str(), "");
+  }
+  Streams s;
+  EXPECT_EQ(RunWords(s, {"key", "show", "--version"}), kUsage);
+  EXPECT_EQ(RunWords(s, {"--help"}), kSuccess);
+  EXPECT_NE(s.out.str().find("--version"), std::string::npos);
+}
+
 TEST(Cli, SettingsRoundTripThroughTheWorkingFolder) {
   test::TempFolder dir;
   Streams s;
