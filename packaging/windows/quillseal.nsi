@@ -66,11 +66,12 @@ Section "Uninstall"
   ; rw_clean removes the backup task and asks the user whether to wipe the working folder;
   ; even when /S keeps the uninstaller silent its questions are shown.
   ExecWait '"$INSTDIR\rw_clean.exe" remove_task'
+  Delete "$SMPROGRAMS\Quillseal.lnk"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ; The folder last: its removal tells that the uninstallation is complete.
   Delete "$INSTDIR\quillseal.exe"
   Delete "$INSTDIR\rw_clean.exe"
   Delete "$INSTDIR\quillseal-cli.exe"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
-  Delete "$SMPROGRAMS\Quillseal.lnk"
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
