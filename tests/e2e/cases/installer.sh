@@ -1,10 +1,9 @@
 # The Windows installer (scripts/package): a silent installation, the installed program's first
 # start, an installation over an older version, and the uninstaller, which lets rw_clean ask its
 # two questions before it removes what it installed. The cases run in order in one prefix.
-# The installer and the programs in it are those scripts/package left in build/package/ (or
-# E2E_PACKAGE).
+# The installer and the programs in it are those scripts/package left in build/package/.
 
-package=${E2E_PACKAGE:-$(dirname "$E2E_BIN")/package}
+package=$(dirname "$E2E_BIN")/package
 installers=("$package"/quillseal-*-setup.exe)
 installer=${installers[0]}
 version=${installer##*/quillseal-}
