@@ -26,6 +26,9 @@ VIAddVersionKey /LANG=1053 "FileDescription" "Installation av Quillseal"
 VIAddVersionKey /LANG=1053 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1053 "LegalCopyright" "Quillseal"
 
+BrandingText "Quillseal ${VERSION}"
+!define MUI_ICON "../../app/win32/art/program.ico"
+!define MUI_UNICON "../../app/win32/art/program.ico"
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
