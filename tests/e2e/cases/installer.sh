@@ -12,6 +12,7 @@ folder=$WINEPREFIX/drive_c/Program\ Files/Quillseal
 menu_entry=$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Quillseal.lnk
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillseal'
 wd=$E2E_USER_DIR/AppData/Local/QS_wd
+task_file=$WINEPREFIX/drive_c/windows/system32/tasks/RW_BACKUP_TASK
 files="config.bin priv_key.bin"
 
 keep_keys="Vill du lämna kvar eventuella privata krypteringsnycklar som lagras på datorn?"
@@ -88,8 +89,11 @@ case_installing_over_an_older_version_upgrades_it_in_place() {
   expect_eq "$(cd "$folder" && ls | xargs)" "quillseal-cli.exe quillseal.exe rw_clean.exe uninstall.exe" "installed files"
 }
 
-case_uninstall_keeping_the_keys_leaves_the_working_folder() {
+case_uninstall_removes_the_backup_task_and_keeping_the_keys_leaves_the_working_folder() {
+  mkdir -p "$(dirname "$task_file")"
+  printf '<?xml version="1.0"?><Task xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task"><Actions><Exec><Command>notepad.exe</Command></Exec></Actions></Task>' >"$task_file"
   uninstall yes
+  [[ ! -e $task_file ]] || fail "the backup task is still there"
   expect_eq "$(ls "$wd" | xargs)" "$files" "working folder"
   for f in $files; do expect_eq "$(cat "$wd/$f")" "content of $f" "$f"; done
 }
