@@ -4,13 +4,13 @@ build="$root/build"
 jobs=$(nproc)
 
 # configure_and_build NAME [cmake options...]: configures build/NAME once and builds it, or
-# only the target named in QS_BUILD_TARGET.
+# only the targets named (blank-separated) in QS_BUILD_TARGET.
 configure_and_build() {
   local name=$1
   shift
   cmake -S "$root" -B "$build/$name" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQS_WERROR=ON "$@" >"$build/$name.configure.log" 2>&1 ||
     { cat "$build/$name.configure.log" >&2; return 1; }
-  cmake --build "$build/$name" -j "$jobs" ${QS_BUILD_TARGET:+--target "$QS_BUILD_TARGET"} >"$build/$name.build.log" 2>&1 ||
+  cmake --build "$build/$name" -j "$jobs" ${QS_BUILD_TARGET:+--target $QS_BUILD_TARGET} >"$build/$name.build.log" 2>&1 ||
     { grep -E 'error|Error' -A5 "$build/$name.build.log" | head -60 >&2; return 1; }
 }
 

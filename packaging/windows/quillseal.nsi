@@ -1,0 +1,80 @@
+; The Windows installer. scripts/package passes VERSION, BIN (the folder holding the three
+; programs) and OUTFILE.
+Unicode true
+Target amd64-unicode
+SetCompressor /SOLID lzma
+; The files' times would make two builds of one commit differ.
+SetDateSave off
+RequestExecutionLevel admin
+ManifestDPIAware true
+
+!include "MUI2.nsh"
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillseal"
+
+Name "Quillseal ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\Quillseal"
+; An upgrade goes where the installed version is.
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=1053 "ProductName" "Quillseal"
+VIAddVersionKey /LANG=1053 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=1053 "CompanyName" "Quillseal"
+VIAddVersionKey /LANG=1053 "FileDescription" "Installation av Quillseal"
+VIAddVersionKey /LANG=1053 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=1053 "LegalCopyright" "Quillseal"
+
+BrandingText "Quillseal ${VERSION}"
+!define MUI_ICON "../../app/win32/art/program.ico"
+!define MUI_UNICON "../../app/win32/art/program.ico"
+!define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "Swedish"
+
+Function .onInit
+  SetRegView 64
+  SetShellVarContext all
+FunctionEnd
+
+Function un.onInit
+  SetRegView 64
+  SetShellVarContext all
+FunctionEnd
+
+Section "Quillseal"
+  SetOutPath "$INSTDIR"
+  File "${BIN}\quillseal.exe"
+  File "${BIN}\rw_clean.exe"
+  File "${BIN}\quillseal-cli.exe"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  CreateShortcut "$SMPROGRAMS\Quillseal.lnk" "$INSTDIR\quillseal.exe"
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Quillseal"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Quillseal"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\quillseal.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Section "Uninstall"
+  ; rw_clean removes the backup task and asks the user whether to wipe the working folder;
+  ; even when /S keeps the uninstaller silent its questions are shown.
+  ExecWait '"$INSTDIR\rw_clean.exe" remove_task'
+  Delete "$SMPROGRAMS\Quillseal.lnk"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ; The folder last: its removal tells that the uninstallation is complete.
+  Delete "$INSTDIR\quillseal.exe"
+  Delete "$INSTDIR\rw_clean.exe"
+  Delete "$INSTDIR\quillseal-cli.exe"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+SectionEnd
