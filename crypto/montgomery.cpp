@@ -1,5 +1,6 @@
 #include "crypto/montgomery.h"
 
+#include "base/constant_time.h"
 #include "base/secure_wipe.h"
 #include "crypto/montgomery_kernel.h"
 
@@ -14,14 +15,11 @@ using Table = std::array<Limbs, kTableSize>;
 
 std::uint32_t LimbCount(const BigInt& x) { return (x.usedWords() + 1) / 2; }
 
-// All ones when value is zero, else zero.
-std::uint64_t ZeroMask(std::uint64_t value) { return ((value | (0 - value)) >> 63) - 1; }
-
 // Entry index of the table, read by scanning every entry so the access pattern shows nothing.
 void SelectEntry(const Table& table, std::uint32_t index, std::uint32_t n, Limbs& out) {
   for (std::uint32_t i = 0; i < n; ++i) out[i] = 0;
   for (std::uint32_t e = 0; e < kTableSize; ++e) {
-    const std::uint64_t mask = ZeroMask(e ^ index);
+    const std::uint64_t mask = ct::IsZeroMask64(e ^ index);
     for (std::uint32_t i = 0; i < n; ++i) out[i] |= table[e][i] & mask;
   }
 }

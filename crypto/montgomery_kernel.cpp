@@ -1,5 +1,7 @@
 #include "crypto/montgomery_kernel.h"
 
+#include "base/constant_time.h"
+
 namespace qs {
 namespace {
 
@@ -187,7 +189,7 @@ void SubtractModulusMasked(std::uint32_t n, const std::uint64_t* value, std::uin
   std::uint64_t borrow = 0;
   for (std::uint32_t i = 0; i < n; ++i) borrow = High(static_cast<U128>(value[i]) - m[i] - borrow) & 1;
   // Negative exactly when the top limb cannot pay the last borrow: then keep the value.
-  const std::uint64_t keep = 0 - (borrow & (((top | (0 - top)) >> 63) ^ 1));
+  const std::uint64_t keep = (0 - borrow) & ct::IsZeroMask64(top);
   borrow = 0;
   for (std::uint32_t i = 0; i < n; ++i) {
     const U128 d = static_cast<U128>(value[i]) - (m[i] & ~keep) - borrow;

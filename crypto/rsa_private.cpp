@@ -1,3 +1,4 @@
+#include "base/constant_time.h"
 #include "crypto/montgomery.h"
 #include "crypto/montgomery_kernel.h"
 #include "crypto/montgomery_pair.h"
@@ -22,7 +23,7 @@ std::uint64_t Below(const Limbs& a, const Limbs& b, std::uint32_t count) {
 std::uint64_t Equal(const Limbs& a, const Limbs& b, std::uint32_t count) {
   std::uint64_t difference = 0;
   for (std::uint32_t i = 0; i < count; ++i) difference |= a[i] ^ b[i];
-  return ((difference | (0 - difference)) >> 63) ^ 1;
+  return ct::IsZeroMask64(difference) & 1;
 }
 
 }  // namespace

@@ -2,23 +2,15 @@
 
 #include <algorithm>
 
+#include "base/constant_time.h"
 #include "crypto/random_generator.h"
 #include "crypto/secret_bytes.h"
 
 namespace qs {
-namespace {
-
-bool AllZero(std::span<const std::uint8_t> key) {
-  std::uint8_t acc = 0;
-  for (std::uint8_t b : key) acc |= b;
-  return acc == 0;
-}
-
-}  // namespace
 
 SymmetricContext::SymmetricContext(std::span<const std::uint8_t> masterKey, RandomGenerator* generator)
     : generator_(generator) {
-  if (masterKey.size() != kMasterKeyBytes || AllZero(masterKey)) return;
+  if (masterKey.size() != kMasterKeyBytes || ct::AllZero(masterKey.data(), masterKey.size())) return;
   CipherContext expander(masterKey);
   std::optional<ByteBuffer> keys = expander.keystream(2 * kMasterKeyBytes);
   if (!keys) return;
