@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/byte_order.h"
 #include "base/constant_time.h"
 #include "base/secure_wipe.h"
 
@@ -159,13 +160,14 @@ void ByteBuffer::appendZeros(std::uint32_t n) {
 void ByteBuffer::appendU8(std::uint8_t v) { append(&v, 1); }
 
 void ByteBuffer::appendU16(std::uint16_t v) {
-  const std::uint8_t b[2] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
+  std::uint8_t b[2];
+  StoreLe16(b, v);
   append(b, 2);
 }
 
 void ByteBuffer::appendU32(std::uint32_t v) {
-  const std::uint8_t b[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                             static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+  std::uint8_t b[4];
+  StoreLe32(b, v);
   append(b, 4);
 }
 

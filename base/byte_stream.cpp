@@ -3,6 +3,8 @@
 #include <cstring>
 #include <limits>
 
+#include "base/byte_order.h"
+
 namespace qs {
 
 void ByteStream::advance(std::uint32_t n) {
@@ -25,14 +27,13 @@ std::uint8_t ByteStream::readU8() {
 std::uint16_t ByteStream::readU16() {
   std::uint8_t b[2];
   if (!take(2, b)) return 0;
-  return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+  return LoadLe16(b);
 }
 
 std::uint32_t ByteStream::readU32() {
   std::uint8_t b[4];
   if (!take(4, b)) return 0;
-  return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-         (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+  return LoadLe32(b);
 }
 
 ByteBuffer ByteStream::readField() {

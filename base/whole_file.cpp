@@ -1,5 +1,6 @@
 #include "base/whole_file.h"
 
+#include "base/byte_order.h"
 #include "platform/file.h"
 
 namespace qs {
@@ -26,9 +27,7 @@ bool ReadWholeFile(ByteStream& stream, const std::string& path) {
   std::uint8_t prefix[4] = {0, 0, 0, 0};
   const std::uint64_t prefixBytes = *fileSize < 4 ? *fileSize : 4;
   if (!file->readFull(prefix, static_cast<std::size_t>(prefixBytes))) return false;
-  const std::uint32_t length = static_cast<std::uint32_t>(prefix[0]) | (static_cast<std::uint32_t>(prefix[1]) << 8) |
-                               (static_cast<std::uint32_t>(prefix[2]) << 16) |
-                               (static_cast<std::uint32_t>(prefix[3]) << 24);
+  const std::uint32_t length = LoadLe32(prefix);
   // A damaged prefix must not make us allocate what the file cannot hold.
   if (length > kMaxWholeFileContent || length > *fileSize - prefixBytes) return false;
 

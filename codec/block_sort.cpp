@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/byte_order.h"
 #include "base/secure_wipe.h"
 #include "codec/limits.h"
 #include "codec/rotation_sorter.h"
@@ -52,8 +53,7 @@ bool BlockSortEncode(ByteBuffer& buffer) {
   ByteBuffer out = ByteBuffer::zeros(header);
   out.appendZeros(length);
   std::uint8_t* o = out.data();
-  o[0] = static_cast<std::uint8_t>(blocks);
-  o[1] = static_cast<std::uint8_t>(blocks >> 8);
+  StoreLe(o, blocks, kCountBytes);
 
   RotationSorter sorter(std::min(length, kBlockSortBlockBytes));
   for (std::uint32_t k = 0; k < blocks; ++k) {
@@ -62,10 +62,7 @@ bool BlockSortEncode(ByteBuffer& buffer) {
     if (!sorter.Transform(buffer.data() + offset, BlockLength(length, k), o + header + offset, primary)) {
       return false;
     }
-    std::uint8_t* index = o + kCountBytes + kIndexBytes * k;
-    index[0] = static_cast<std::uint8_t>(primary);
-    index[1] = static_cast<std::uint8_t>(primary >> 8);
-    index[2] = static_cast<std::uint8_t>(primary >> 16);
+    StoreLe(o + kCountBytes + kIndexBytes * k, primary, kIndexBytes);
   }
   buffer = std::move(out);
   return true;
@@ -75,7 +72,7 @@ bool BlockSortDecode(ByteBuffer& buffer, std::uint32_t maxOutput) {
   const std::uint8_t* in = buffer.data();
   const std::uint32_t length = buffer.length();
   if (length < kCountBytes) return false;
-  const std::uint32_t blocks = std::uint32_t{in[0]} | std::uint32_t{in[1]} << 8;
+  const auto blocks = static_cast<std::uint32_t>(LoadLe(in, kCountBytes));
   const std::uint32_t header = kCountBytes + kIndexBytes * blocks;
   if (length < header) return false;
   const std::uint32_t dataLength = length - header;
@@ -84,8 +81,7 @@ bool BlockSortDecode(ByteBuffer& buffer, std::uint32_t maxOutput) {
   ByteBuffer out = ByteBuffer::zeros(dataLength);
   WorkArray<std::uint32_t> links(std::min(dataLength, kBlockSortBlockBytes));
   for (std::uint32_t k = 0; k < blocks; ++k) {
-    const std::uint8_t* index = in + kCountBytes + kIndexBytes * k;
-    const std::uint32_t primary = std::uint32_t{index[0]} | std::uint32_t{index[1]} << 8 | std::uint32_t{index[2]} << 16;
+    const auto primary = static_cast<std::uint32_t>(LoadLe(in + kCountBytes + kIndexBytes * k, kIndexBytes));
     const std::uint32_t n = BlockLength(dataLength, k);
     if (primary >= n) return false;
     const std::uint32_t offset = k * kBlockSortBlockBytes;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "base/byte_order.h"
 #include "codec/limits.h"
 
 namespace qs {
@@ -16,10 +17,6 @@ constexpr std::uint64_t kMinBudget = 1000;
 // Comparisons read up to 4 * words + 3 < n + 7 bytes past a rotation's start (in 8-byte
 // loads), so the doubled block needs a few bytes more.
 constexpr std::uint32_t kTextSlack = 8;
-
-std::uint32_t LoadWord(const std::uint8_t* p) {
-  return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
-}
 
 std::uint64_t LoadTwoWords(const std::uint8_t* p) {
   std::uint64_t v;
@@ -43,7 +40,7 @@ bool RotationSorter::Transform(const std::uint8_t* block, std::uint32_t n, std::
   std::uint8_t* text = text_.data();
   std::memcpy(text, block, n);
   for (std::uint32_t i = n; i < 2 * n + kTextSlack; ++i) text[i] = text[i - n];
-  for (std::uint32_t i = 0; i < n; ++i) rotations_[i] = {LoadWord(text + i), LoadWord(text + i + 4), i};
+  for (std::uint32_t i = 0; i < n; ++i) rotations_[i] = {LoadBe32(text + i), LoadBe32(text + i + 4), i};
   words_ = (n + 3) / 4;
   budget_ = std::max(kBudgetPerByte * n, kMinBudget);
   exhausted_ = false;

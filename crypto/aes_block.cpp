@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/byte_order.h"
 #include "base/secure_wipe.h"
 #include "crypto/aes_hardware.h"
 #include "crypto/aes_tables.h"
@@ -12,17 +13,6 @@ namespace {
 
 using RoundTables = std::array<std::array<std::uint32_t, 256>, 4>;
 using Box = std::array<std::uint8_t, 256>;
-
-std::uint32_t LoadWord(const std::uint8_t* p) {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
-}
-
-void StoreWord(std::uint8_t* p, std::uint32_t w) {
-  p[0] = static_cast<std::uint8_t>(w >> 24);
-  p[1] = static_cast<std::uint8_t>(w >> 16);
-  p[2] = static_cast<std::uint8_t>(w >> 8);
-  p[3] = static_cast<std::uint8_t>(w);
-}
 
 std::uint32_t Byte(std::uint32_t w, int row) { return (w >> (24 - 8 * row)) & 0xFF; }
 
@@ -35,7 +25,7 @@ template <int kStep>
 void Rounds(const std::uint32_t* k, std::uint32_t rounds, const RoundTables& t, const Box& box,
             std::span<std::uint8_t, kAesBlockBytes> block) {
   std::array<std::uint32_t, 4> s;
-  for (int c = 0; c < 4; ++c) s[c] = LoadWord(&block[4 * c]) ^ k[c];
+  for (int c = 0; c < 4; ++c) s[c] = LoadBe32(&block[4 * c]) ^ k[c];
   for (std::uint32_t round = 1; round < rounds; ++round) {
     k += 4;
     std::array<std::uint32_t, 4> next;
@@ -50,7 +40,7 @@ void Rounds(const std::uint32_t* k, std::uint32_t rounds, const RoundTables& t, 
     const std::uint32_t w =
         (std::uint32_t{box[Byte(s[c], 0)]} << 24) | (std::uint32_t{box[Byte(s[(c + kStep) % 4], 1)]} << 16) |
         (std::uint32_t{box[Byte(s[(c + 2 * kStep) % 4], 2)]} << 8) | box[Byte(s[(c + 3 * kStep) % 4], 3)];
-    StoreWord(&block[4 * c], w ^ k[c]);
+    StoreBe32(&block[4 * c], w ^ k[c]);
   }
 }
 

@@ -1,5 +1,6 @@
 #include "crypto/aes_key_schedule.h"
 
+#include "base/byte_order.h"
 #include "base/secure_wipe.h"
 #include "crypto/aes_tables.h"
 
@@ -31,10 +32,7 @@ bool AesKeySchedule::expand(std::span<const std::uint8_t> key) {
   rounds_ = static_cast<std::uint32_t>(nk) + 6;
   const std::size_t words = 4 * (rounds_ + 1);
 
-  for (std::size_t i = 0; i < nk; ++i) {
-    encryption_[i] = (std::uint32_t{key[4 * i]} << 24) | (std::uint32_t{key[4 * i + 1]} << 16) |
-                     (std::uint32_t{key[4 * i + 2]} << 8) | key[4 * i + 3];
-  }
+  for (std::size_t i = 0; i < nk; ++i) encryption_[i] = LoadBe32(key.data() + 4 * i);
   std::uint32_t rcon = 0x01;
   for (std::size_t i = nk; i < words; ++i) {
     std::uint32_t temp = encryption_[i - 1];

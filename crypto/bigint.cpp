@@ -2,6 +2,7 @@
 
 #include <bit>
 
+#include "base/byte_order.h"
 #include "base/secure_wipe.h"
 
 namespace qs {
@@ -171,10 +172,7 @@ BigInt BigInt::fromBytes(std::span<const std::uint8_t> bytes) {
 ByteBuffer BigInt::toBytes(std::uint32_t minLength) const {
   const std::uint32_t natural = 4 * count_;
   ByteBuffer out = ByteBuffer::zeros(minLength > natural ? minLength : natural);
-  for (std::uint32_t j = 0; j < count_; ++j) {
-    for (std::uint32_t i = 0; i < 4; ++i)
-      out.data()[4 * j + i] = static_cast<std::uint8_t>(words_[j] >> (8 * i));
-  }
+  for (std::uint32_t j = 0; j < count_; ++j) StoreLe32(out.data() + 4 * j, words_[j]);
   return out;
 }
 

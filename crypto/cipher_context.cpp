@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/byte_order.h"
 #include "crypto/cbc_hash_hardware.h"
 #include "crypto/cpu_features.h"
 #include "crypto/sha256.h"
@@ -209,8 +210,7 @@ std::optional<ByteBuffer> CipherContext::keystream(std::uint32_t length) {
   SecretBytes<kBlockBytes> block;
   std::uint32_t counter = 0;
   for (std::uint64_t offset = 0; offset < length; offset += kBlockBytes, ++counter) {
-    for (std::uint32_t i = 0; i < kBlockBytes; ++i)
-      block[i] = static_cast<std::uint8_t>(counter >> (8 * (i % 4)));
+    for (std::uint32_t i = 0; i < kBlockBytes; i += 4) StoreLe32(block.data() + i, counter);
     AesEncryptBlock(schedule_, block.span());
     std::memcpy(out.data() + offset, block.data(), std::min<std::uint64_t>(kBlockBytes, length - offset));
     if (!BlockDone(hook_)) return std::nullopt;

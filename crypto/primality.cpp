@@ -3,6 +3,7 @@
 #include <array>
 #include <random>
 
+#include "base/byte_order.h"
 #include "crypto/modular.h"
 #include "platform/clock.h"
 #include "platform/system_random.h"
@@ -34,12 +35,7 @@ std::mt19937_64& WitnessSource() {
     std::array<std::uint8_t, 32> bytes{};
     platform::SystemRandom(bytes);
     std::array<std::uint32_t, 10> words{};
-    for (std::size_t i = 0; i < 8; ++i) {
-      words[i] = static_cast<std::uint32_t>(bytes[4 * i]) |
-                 (static_cast<std::uint32_t>(bytes[4 * i + 1]) << 8) |
-                 (static_cast<std::uint32_t>(bytes[4 * i + 2]) << 16) |
-                 (static_cast<std::uint32_t>(bytes[4 * i + 3]) << 24);
-    }
+    for (std::size_t i = 0; i < 8; ++i) words[i] = LoadLe32(bytes.data() + 4 * i);
     words[8] = static_cast<std::uint32_t>(platform::CalendarSeconds());
     words[9] = platform::ProcessClockTicks();
     std::seed_seq seed(words.begin(), words.end());

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/byte_order.h"
 #include "base/secure_wipe.h"
 
 namespace qs {
@@ -68,8 +69,7 @@ void Sha256Context::finish() {
     block_.wipe();
   }
   const std::uint64_t bits = count_ * 8;
-  for (std::size_t i = 0; i < 8; ++i)
-    block_[kSha256BlockBytes - 1 - i] = static_cast<std::uint8_t>(bits >> (8 * i));
+  StoreBe64(block_.data() + kSha256BlockBytes - 8, bits);
   Sha256Compress(state_, block_.span());
   block_.wipe();
   finished_ = true;
@@ -77,9 +77,7 @@ void Sha256Context::finish() {
 
 void Sha256Context::digest(std::span<std::uint8_t, kSha256DigestBytes> out) {
   if (!finished_) finish();
-  for (std::size_t w = 0; w < state_.size(); ++w) {
-    for (std::size_t i = 0; i < 4; ++i) out[4 * w + i] = static_cast<std::uint8_t>(state_[w] >> (8 * i));
-  }
+  for (std::size_t w = 0; w < state_.size(); ++w) StoreLe32(out.data() + 4 * w, state_[w]);
 }
 
 void Sha256Context::digest(ByteBuffer& out) {

@@ -1,5 +1,6 @@
 #include "crypto/sha256_compress.h"
 
+#include "base/byte_order.h"
 #include "base/secure_wipe.h"
 #include "crypto/cpu_features.h"
 #include "crypto/sha256_hardware.h"
@@ -13,10 +14,7 @@ void PortableCompress(Sha256State& state, std::span<const std::uint8_t, kSha256B
   // The message schedule is kept as a ring of 16 words: word t lives at t mod 16 and is
   // replaced once it is no longer needed. It may be derived from a key, so it is wiped.
   std::array<std::uint32_t, 16> w;
-  for (std::size_t t = 0; t < 16; ++t) {
-    w[t] = (std::uint32_t{block[4 * t]} << 24) | (std::uint32_t{block[4 * t + 1]} << 16) |
-           (std::uint32_t{block[4 * t + 2]} << 8) | block[4 * t + 3];
-  }
+  for (std::size_t t = 0; t < 16; ++t) w[t] = LoadBe32(block.data() + 4 * t);
   std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
   std::uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
   for (std::size_t t = 0; t < 64; ++t) {

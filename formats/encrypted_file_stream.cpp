@@ -1,5 +1,6 @@
 #include "formats/encrypted_file_stream.h"
 
+#include "base/byte_order.h"
 #include "base/byte_stream.h"
 #include "crypto/secret_bytes.h"
 #include "formats/encrypted_file_header.h"
@@ -13,20 +14,11 @@ ByteBuffer U32(std::uint32_t v) {
   return b;
 }
 
-void PutBigEndianIndex(std::span<std::uint8_t, 4> out, std::uint32_t index) {
-  for (std::uint32_t i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(index >> (24 - 8 * i));
-}
-
-std::uint32_t BigEndianIndex(std::span<const std::uint8_t, 4> in) {
-  return static_cast<std::uint32_t>(in[0]) << 24 | static_cast<std::uint32_t>(in[1]) << 16 |
-         static_cast<std::uint32_t>(in[2]) << 8 | in[3];
-}
-
 // The chunk's index put in front of its payload: what seal takes; nothing when the buffer is
 // too short.
 std::optional<SymmetricContext::SealRequest> Indexed(const ChunkToSeal& chunk) {
   if (chunk.buffer.size() < ChunkBufferBytes(chunk.length)) return std::nullopt;
-  PutBigEndianIndex(chunk.buffer.subspan<SymmetricContext::kIvBytes, 4>(), chunk.index);
+  StoreBe32(chunk.buffer.data() + SymmetricContext::kIvBytes, chunk.index);
   return SymmetricContext::SealRequest{chunk.buffer.first(ChunkBufferBytes(chunk.length)), 4 + chunk.length,
                                        chunk.iv};
 }
@@ -173,7 +165,7 @@ bool SealChunkPair(SymmetricContext& context, const ChunkToSeal& first, const Ch
 std::optional<std::span<std::uint8_t>> OpenChunk(SymmetricContext& context, std::uint32_t index,
                                                  std::span<std::uint8_t> sealed) {
   const std::optional<std::span<std::uint8_t>> plain = context.open(sealed);
-  if (!plain || plain->size() < 4 || BigEndianIndex(plain->first<4>()) != index) return std::nullopt;
+  if (!plain || plain->size() < 4 || LoadBe32(plain->data()) != index) return std::nullopt;
   return plain->subspan(4);
 }
 

@@ -4,6 +4,7 @@
 
 #include <limits>
 
+#include "base/constant_time.h"
 #include "base/secure_wipe.h"
 #include "tests/support/hex.h"
 
@@ -100,6 +101,17 @@ TEST(ByteBuffer, EqualsComparesLengthThenEveryByte) {
   EXPECT_FALSE(FromHex("0102").equals(FromHex("0103")));
   EXPECT_FALSE(FromHex("0102").equals(FromHex("0002")));
   EXPECT_TRUE(FromHex("0102").equals(FromHex("0102")));
+}
+
+TEST(ByteBuffer, ConstantTimeMasksCoverTheWholeWidth) {
+  const std::uint8_t zeros[3] = {0, 0, 0};
+  const std::uint8_t lastSet[3] = {0, 0, 0x80};
+  EXPECT_TRUE(ct::AllZero(zeros, 3));
+  EXPECT_FALSE(ct::AllZero(lastSet, 3));
+  EXPECT_EQ(ct::IsZeroMask64(0), ~std::uint64_t{0});
+  // Only the upper half set: a 32-bit mask would call this zero.
+  EXPECT_EQ(ct::IsZeroMask64(std::uint64_t{1} << 63), 0u);
+  EXPECT_EQ(ct::IsZeroMask64(1), 0u);
 }
 
 TEST(ByteBuffer, CopiesAreDeepAndMovesEmptyTheSource) {

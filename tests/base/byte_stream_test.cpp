@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/byte_order.h"
 #include "base/record.h"
 #include "tests/support/hex.h"
 
@@ -18,6 +19,30 @@ TEST(ByteStream, ReadsLittleEndianIntegers) {
   EXPECT_EQ(s.readU16(), 0x1234);
   EXPECT_EQ(s.readU32(), 0xDEADBEEFu);
   EXPECT_EQ(s.remaining(), 0u);
+}
+
+TEST(ByteStream, ByteOrderHelpersRoundTripEveryWidth) {
+  struct Case {
+    std::size_t width;
+    std::uint64_t value;
+    const char* littleEndian;
+    const char* bigEndian;
+  };
+  const Case cases[] = {
+      {2, 0x1234, "3412", "1234"},
+      {3, 0xABCDEF, "efcdab", "abcdef"},
+      {4, 0xDEADBEEF, "efbeadde", "deadbeef"},
+      {8, 0x0102030405060708, "0807060504030201", "0102030405060708"},
+  };
+  for (const Case& c : cases) {
+    ByteBuffer bytes = ByteBuffer::zeros(static_cast<std::uint32_t>(c.width));
+    StoreLe(bytes.data(), c.value, c.width);
+    EXPECT_EQ(ToHex(bytes), ToHex(FromHex(c.littleEndian))) << c.width;
+    EXPECT_EQ(LoadLe(bytes.data(), c.width), c.value) << c.width;
+    StoreBe(bytes.data(), c.value, c.width);
+    EXPECT_EQ(ToHex(bytes), ToHex(FromHex(c.bigEndian))) << c.width;
+    EXPECT_EQ(LoadBe(bytes.data(), c.width), c.value) << c.width;
+  }
 }
 
 TEST(ByteStream, ShortReadsYieldZeroAndStillMoveTheCursor) {
