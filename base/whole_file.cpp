@@ -17,19 +17,25 @@ bool ReportPiece(ProgressHook* hook, std::uint32_t piece) {
 
 }  // namespace
 
+std::optional<std::uint32_t> ReadLengthPrefix(platform::File& file, std::uint64_t fileSize,
+                                              std::uint32_t limit) {
+  std::uint8_t prefix[4] = {0, 0, 0, 0};
+  const std::uint64_t prefixBytes = fileSize < 4 ? fileSize : 4;
+  if (!file.readFull(prefix, static_cast<std::size_t>(prefixBytes))) return std::nullopt;
+  const std::uint32_t length = LoadLe32(prefix);
+  // A damaged prefix must not make us allocate what the file cannot hold.
+  if (length > limit || length > fileSize - prefixBytes) return std::nullopt;
+  return length;
+}
+
 bool ReadWholeFile(ByteStream& stream, const std::string& path) {
   std::optional<platform::File> file = platform::File::openRead(path);
   if (!file) return false;
   const std::optional<std::uint64_t> fileSize = file->size();
   if (!fileSize) return false;
-
-  // Missing prefix bytes count as zero, so an empty file holds empty content.
-  std::uint8_t prefix[4] = {0, 0, 0, 0};
-  const std::uint64_t prefixBytes = *fileSize < 4 ? *fileSize : 4;
-  if (!file->readFull(prefix, static_cast<std::size_t>(prefixBytes))) return false;
-  const std::uint32_t length = LoadLe32(prefix);
-  // A damaged prefix must not make us allocate what the file cannot hold.
-  if (length > kMaxWholeFileContent || length > *fileSize - prefixBytes) return false;
+  const std::optional<std::uint32_t> prefixed = ReadLengthPrefix(*file, *fileSize, kMaxWholeFileContent);
+  if (!prefixed) return false;
+  const std::uint32_t length = *prefixed;
 
   ByteBuffer content = ByteBuffer::zeros(length);
   for (std::uint32_t done = 0; done < length;) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "base/byte_stream.h"
@@ -11,6 +12,12 @@ namespace qs {
 
 inline constexpr std::uint32_t kMaxWholeFileContent = 1u << 30;
 inline constexpr std::uint32_t kWholeFilePiece = 102400;
+
+// The u32 length prefix read from the file's start, when it is at most limit and no more
+// than the fileSize bytes hold after it. Missing prefix bytes count as zero, so an empty
+// file holds empty content.
+std::optional<std::uint32_t> ReadLengthPrefix(platform::File& file, std::uint64_t fileSize,
+                                              std::uint32_t limit);
 
 // Reads the content into stream.bytes (cursor 0). Fails, leaving the stream as it was, when
 // the file cannot be read, claims more than 2^30 bytes or more than it holds, or the hook

@@ -125,13 +125,13 @@ bool ReportOki(std::ostream& out, const std::string& path) {
   bool isOki = false;
   if (!DetectOkiFile(path, isOki) || !isOki) return false;
   std::optional<platform::File> file = platform::File::openRead(path);
-  ByteBuffer head = ByteBuffer::zeros(4);
-  if (!file || !file->readFull(head.data(), 4)) return false;
-  const std::uint32_t length = ByteStream(head).readU32();
-  const std::uint64_t size = file->size().value_or(0);
-  if (length > kMaxOkiRecordBytes || length > size - 4) return false;
-  ByteBuffer record = ByteBuffer::zeros(length);
-  if (!file->readFull(record.data(), length)) return false;
+  const std::optional<std::uint64_t> size = file ? file->size() : std::nullopt;
+  if (!size) return false;
+  // Detection read more than the prefix, so all four prefix bytes are there.
+  const std::optional<std::uint32_t> length = ReadLengthPrefix(*file, *size, kMaxOkiRecordBytes);
+  if (!length) return false;
+  ByteBuffer record = ByteBuffer::zeros(*length);
+  if (!file->readFull(record.data(), *length)) return false;
   ByteStream in(record);
   in.skipField();
   in.readU16();

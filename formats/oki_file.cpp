@@ -2,6 +2,7 @@
 
 #include "base/byte_stream.h"
 #include "base/record.h"
+#include "base/whole_file.h"
 #include "crypto/encrypted_data.h"
 #include "platform/file.h"
 
@@ -72,16 +73,12 @@ bool DecryptOkiFile(OkiParams& params, const std::string& source, const std::str
   std::optional<platform::File> in = platform::File::openRead(source);
   const std::optional<std::uint64_t> size = in ? in->size() : std::nullopt;
   if (!size) return false;
-  // Missing prefix bytes count as zero.
-  ByteBuffer prefix = ByteBuffer::zeros(4);
-  if (!in->readFull(prefix.data(), static_cast<std::uint32_t>(*size < 4 ? *size : 4))) return false;
-  const std::uint32_t length = ByteStream(prefix).readU32();
-  // Checked against the limit and the file before anything is allocated.
-  if (length > kMaxOkiRecordBytes || length > *size - (*size < 4 ? *size : 4)) return false;
-  const std::optional<ByteBuffer> record = ReadExactly(*in, length);
+  const std::optional<std::uint32_t> length = ReadLengthPrefix(*in, *size, kMaxOkiRecordBytes);
+  if (!length) return false;
+  const std::optional<ByteBuffer> record = ReadExactly(*in, *length);
   in.reset();
   if (!record) return false;
-  params.totalBytes.store(length, std::memory_order_relaxed);
+  params.totalBytes.store(*length, std::memory_order_relaxed);
 
   const std::optional<ByteBuffer> plain = DecryptMessage(ownPrivate, senderPublic, *record, params.progress);
   return plain && WriteAtomically(params, target, *plain);

@@ -68,6 +68,29 @@ TEST(WholeFile, DamagedFilesFailAndKeepThePreviousContent) {
   EXPECT_FALSE(ReadWholeFile(s, dir.path()));  // a folder is no file
 }
 
+TEST(WholeFile, LengthPrefixIsBoundByTheLimitAndTheFile) {
+  struct Case {
+    std::string content;
+    std::uint32_t limit;
+    std::optional<std::uint32_t> length;
+  };
+  const Case cases[] = {
+      {std::string("\x03\0\0\0" "abc", 7), 3, 3},
+      {std::string("\x03\0\0\0" "abc", 7), 2, std::nullopt},   // above the limit
+      {std::string("\x04\0\0\0" "abc", 7), 9, std::nullopt},   // more than the file holds
+      {std::string("\0\0", 2), 9, 0},                          // short prefix reads as zero
+      {std::string("\x01\0", 2), 9, std::nullopt},
+  };
+  TempFolder dir;
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
+    WriteRaw(dir.file("f"), c.content);
+    std::optional<platform::File> file = platform::File::openRead(dir.file("f"));
+    ASSERT_TRUE(file);
+    EXPECT_EQ(ReadLengthPrefix(*file, c.content.size(), c.limit), c.length) << i;
+  }
+}
+
 TEST(WholeFile, CancelStopsReadingAndWritingWithoutTouchingTheTarget) {
   TempFolder dir;
   const std::string target = dir.file("t.bin");
