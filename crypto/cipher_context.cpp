@@ -4,9 +4,6 @@
 #include <cstring>
 
 #include "base/byte_order.h"
-#include "crypto/cbc_hash_hardware.h"
-#include "crypto/cpu_features.h"
-#include "crypto/sha256.h"
 
 namespace qs {
 namespace {
@@ -38,39 +35,6 @@ bool InBatches(std::uint8_t* data, std::uint32_t length, ProgressHook* hook, Wor
     if (!BatchDone(hook, bytes)) return false;
   }
   return true;
-}
-
-// The IV and the padded ciphertext of a length-byte plaintext: what is hashed.
-std::size_t HashedBytes(std::uint32_t length) {
-  return kAesBlockBytes + static_cast<std::size_t>(length) + CipherContext::PaddingBytes(length);
-}
-
-// The stitched loop hashes 64 bytes behind the ones it encrypts: the first 64 hashed bytes
-// are final once three blocks are encrypted, so those go first. message holds the IV and
-// the padded plaintext; the stream is what is left for the loop.
-CbcHashStream StartStitched(const AesKeySchedule& schedule, std::span<std::uint8_t, kAesBlockBytes> chain,
-                            std::span<std::uint8_t> message) {
-  const std::span<std::uint8_t> padded = message.subspan(kAesBlockBytes);
-  const std::size_t lead = std::min<std::size_t>(padded.size(), 3 * kAesBlockBytes);
-  AesEncryptCbc(schedule, chain, padded.first(lead));
-  return {chain.data(), padded.data() + lead, message.data(), (padded.size() - lead) / kSha256BlockBytes, nullptr};
-}
-
-// The loop over one message alone, when its hash takes whole blocks now; otherwise nothing
-// runs and the finish does it all.
-void StitchAlone(const AesKeySchedule& schedule, CbcHashStream& stream, Sha256Context& hash) {
-  hash.absorbCompressed(kSha256BlockBytes * stream.steps, [&](Sha256State& state) {
-    stream.state = &state;
-    CbcEncryptAndHashHardware(schedule, stream);
-  });
-}
-
-// What the loop left (all of it when it did not run): the rest of the cipher blocks, then the
-// rest of the hashed bytes, message being exactly those.
-bool FinishStitched(const AesKeySchedule& schedule, std::span<std::uint8_t, kAesBlockBytes> chain,
-                    const CbcHashStream& stream, std::span<std::uint8_t> message, Sha256Context& hash) {
-  AesEncryptCbc(schedule, chain, message.subspan(static_cast<std::size_t>(stream.data - message.data())));
-  return hash.update(message.subspan(static_cast<std::size_t>(stream.hashed - message.data())));
 }
 
 }  // namespace
@@ -121,63 +85,6 @@ bool CipherContext::encryptPaddedInPlace(std::span<std::uint8_t> data, std::uint
   chain_.wipe();
   return done;
 }
-
-bool CipherContext::encryptPaddedInPlaceAndHash(std::span<std::uint8_t> message, std::uint32_t length,
-                                                Sha256Context& hash) {
-  if (message.size() < kBlockBytes) {
-    chain_.wipe();
-    return false;
-  }
-  if (!stitching()) {
-    return encryptPaddedInPlace(message.subspan(kBlockBytes), length) &&
-           hash.update(message.first(HashedBytes(length)));
-  }
-  if (!padInPlace(message.subspan(kBlockBytes), length)) return false;
-  message = message.first(HashedBytes(length));
-  CbcHashStream stream = StartStitched(schedule_, chain_.span(), message);
-  StitchAlone(schedule_, stream, hash);
-  const bool done = FinishStitched(schedule_, chain_.span(), stream, message, hash);
-  chain_.wipe();
-  return done;
-}
-
-bool CipherContext::encryptPaddedPairInPlaceAndHash(const HashedMessage& first, const HashedMessage& second) {
-  chain_.wipe();
-  if (first.message.size() < kBlockBytes || second.message.size() < kBlockBytes) return false;
-  if (!stitching()) {
-    for (const HashedMessage* one : {&first, &second}) {
-      setChainingBlock(one->message.first<kBlockBytes>());
-      if (!encryptPaddedInPlaceAndHash(one->message, one->length, one->hash)) return false;
-    }
-    return true;
-  }
-  if (!padInPlace(first.message.subspan(kBlockBytes), first.length) ||
-      !padInPlace(second.message.subspan(kBlockBytes), second.length)) {
-    return false;
-  }
-  SecretBytes<kBlockBytes> chains[2];
-  std::copy_n(first.message.data(), kBlockBytes, chains[0].data());
-  std::copy_n(second.message.data(), kBlockBytes, chains[1].data());
-  const std::span<std::uint8_t> messages[2] = {first.message.first(HashedBytes(first.length)),
-                                               second.message.first(HashedBytes(second.length))};
-  CbcHashStream streams[2] = {StartStitched(schedule_, chains[0].span(), messages[0]),
-                              StartStitched(schedule_, chains[1].span(), messages[1])};
-  // Interleaved when both hashes take whole blocks; otherwise each that does runs alone.
-  bool paired = false;
-  first.hash.absorbCompressed(kSha256BlockBytes * streams[0].steps, [&](Sha256State& firstState) {
-    streams[0].state = &firstState;
-    paired = second.hash.absorbCompressed(kSha256BlockBytes * streams[1].steps, [&](Sha256State& state) {
-      streams[1].state = &state;
-      CbcEncryptAndHashPairHardware(schedule_, streams[0], streams[1]);
-    });
-    if (!paired) CbcEncryptAndHashHardware(schedule_, streams[0]);
-  });
-  if (!paired) StitchAlone(schedule_, streams[1], second.hash);
-  return FinishStitched(schedule_, chains[0].span(), streams[0], messages[0], first.hash) &&
-         FinishStitched(schedule_, chains[1].span(), streams[1], messages[1], second.hash);
-}
-
-bool CipherContext::stitching() const { return hook_ == nullptr && HardwareAesEnabled() && HardwareShaEnabled(); }
 
 std::optional<std::uint32_t> CipherContext::decryptPaddedInPlace(std::span<std::uint8_t> data) {
   if (!ready() || data.empty() || data.size() % kBlockBytes != 0 || data.size() > 0xFFFFFFFFu) {

@@ -11,8 +11,6 @@
 
 namespace qs {
 
-class Sha256Context;
-
 // AES with one key and the three modes the program uses: CBC with its padding for data, ECB
 // over the generator's 4096-byte pool, and a counter keystream that expands a key into a
 // longer byte string. A context that was given a key of the wrong length is not ready and
@@ -56,24 +54,9 @@ class CipherContext {
   // before all of it is encrypted. Fails when not ready, too short or cancelled; data is
   // then undefined.
   bool encryptPaddedInPlace(std::span<std::uint8_t> data, std::uint32_t length);
-  // Encrypt-then-MAC in one pass: encryptPaddedInPlace over message.subspan(16), and into
-  // hash the whole message, its first 16 bytes (the IV) as they stand and then the
-  // ciphertext. The hook counts and cancels as for the two steps one after the other. With no
-  // hook on either and the processor's AES and SHA instructions, each 64 hashed bytes are
-  // compressed while the next 64 are encrypted, which takes little more than encryption
-  // alone; hash must then have absorbed a multiple of 64 bytes (the HMAC key block).
-  bool encryptPaddedInPlaceAndHash(std::span<std::uint8_t> message, std::uint32_t length,
-                                   Sha256Context& hash);
-  // Encrypt-then-MAC of two messages in one pass, as encryptPaddedInPlaceAndHash on each,
-  // except that each message's first 16 bytes are its IV (the chaining block is left clear).
-  // On the combined path the two messages' chains run interleaved, which takes much less
-  // than the two one after the other.
-  struct HashedMessage {
-    std::span<std::uint8_t> message;
-    std::uint32_t length;
-    Sha256Context& hash;
-  };
-  bool encryptPaddedPairInPlaceAndHash(const HashedMessage& first, const HashedMessage& second);
+  // data's first padded bytes, padding written, or nothing (chaining block wiped) when not
+  // ready or too short.
+  std::optional<std::span<std::uint8_t>> padInPlace(std::span<std::uint8_t> data, std::uint32_t length);
   // The plaintext's length once data is decrypted in place, under the checks of
   // decryptPadded; nothing on failure, data then undefined.
   std::optional<std::uint32_t> decryptPaddedInPlace(std::span<std::uint8_t> data);
@@ -91,12 +74,11 @@ class CipherContext {
   bool encryptBlock(std::span<std::uint8_t, kBlockBytes> block) const;
   bool decryptBlock(std::span<std::uint8_t, kBlockBytes> block) const;
 
+  // For sealing, which runs its own chains over this key where no hook counts the blocks.
+  const AesKeySchedule& schedule() const { return schedule_; }
+  bool hooked() const { return hook_ != nullptr; }
+
  private:
-  // data's first padded bytes, padding written, or nothing (chaining block wiped) when not
-  // ready or too short.
-  // Whether encrypt-then-MAC may take the combined path.
-  bool stitching() const;
-  std::optional<std::span<std::uint8_t>> padInPlace(std::span<std::uint8_t> data, std::uint32_t length);
 
   AesKeySchedule schedule_;
   ProgressHook* hook_ = nullptr;

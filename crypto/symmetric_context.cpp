@@ -5,6 +5,7 @@
 #include "base/constant_time.h"
 #include "crypto/random_generator.h"
 #include "crypto/secret_bytes.h"
+#include "crypto/stitched_seal.h"
 
 namespace qs {
 
@@ -80,10 +81,8 @@ bool SymmetricContext::seal(std::span<std::uint8_t> buffer, std::uint32_t length
                             std::span<const std::uint8_t, kIvBytes> iv) {
   const std::optional<std::span<std::uint8_t>> body = sealedBody({buffer, length, iv});
   if (!body) return false;
-  cipher_->setChainingBlock(iv);
   std::optional<Sha256Context> inner = authenticator_->startInner();
-  return inner && cipher_->encryptPaddedInPlaceAndHash(*body, length, *inner) &&
-         putMac(*inner, buffer, body->size());
+  return inner && EncryptAndHash(*cipher_, {*body, length, *inner}) && putMac(*inner, buffer, body->size());
 }
 
 bool SymmetricContext::sealPair(const SealRequest& first, const SealRequest& second) {
@@ -93,8 +92,8 @@ bool SymmetricContext::sealPair(const SealRequest& first, const SealRequest& sec
   std::optional<Sha256Context> firstInner = authenticator_->startInner();
   std::optional<Sha256Context> secondInner = authenticator_->startInner();
   return firstInner && secondInner &&
-         cipher_->encryptPaddedPairInPlaceAndHash({*firstBody, first.length, *firstInner},
-                                                  {*secondBody, second.length, *secondInner}) &&
+         EncryptAndHashPair(*cipher_, {*firstBody, first.length, *firstInner},
+                            {*secondBody, second.length, *secondInner}) &&
          putMac(*firstInner, first.buffer, firstBody->size()) && putMac(*secondInner, second.buffer, secondBody->size());
 }
 
