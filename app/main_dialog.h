@@ -13,6 +13,8 @@ class MainDialog : public MouseFeedingController {
   void onInit(ui::View& view) override;
   void onCommand(ui::View& view, int control) override;
   void onClose(ui::View& view) override { view.endDialog(1); }
+  // Only "Avsluta" and the close button end the program.
+  void onEscape(ui::View&) override {}
   void onFilesDropped(ui::View& view, const std::vector<std::string>& paths) override;
 
  private:

@@ -34,10 +34,17 @@ void TrustedKeysDialog::onCommand(ui::View& view, int control) {
 void TrustedKeysDialog::fill(ui::View& view) {
   view.clearRows(IDC_TRUSTED_LIST);
   TrustedKeyListing listing = ListTrustedKeys(state_.workingFolder);
-  for (std::size_t i = 0; i < listing.unreadable.size(); ++i)
-    tell(view, KeyOutcome::kStoredTrustedKeyUnreadable);
-  for (const TrustedKeyRow& row : listing.rows) {
-    view.addRow(IDC_TRUSTED_LIST, {row.organisation, row.keyType, row.keyId, row.fingerprint}, -1);
+  // Rows and unreadable entries together are the file's entries; each is met in file order,
+  // so a message comes between the rows of the entries around it.
+  const std::size_t entries = listing.rows.size() + listing.unreadable.size();
+  auto row = listing.rows.cbegin();
+  for (std::size_t entry = 0; entry < entries; ++entry) {
+    if (row != listing.rows.cend() && row->entry == entry) {
+      view.addRow(IDC_TRUSTED_LIST, {row->organisation, row->keyType, row->keyId, row->fingerprint}, -1);
+      ++row;
+    } else {
+      tell(view, KeyOutcome::kStoredTrustedKeyUnreadable);
+    }
   }
   rows_ = std::move(listing.rows);
   view.enable(IDC_TRUSTED_REMOVE, listing.canRemove);

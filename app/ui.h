@@ -85,8 +85,10 @@ class Controller {
 
   virtual void onInit(View& view) = 0;
   virtual void onCommand(View& view, int control) = 0;
-  // The window's close button (and the Escape key).
+  // The window's close button.
   virtual void onClose(View& view) = 0;
+  // The Escape key; a dialog that Escape should not end overrides it.
+  virtual void onEscape(View& view) { onClose(view); }
   // The pointer's position inside the dialog.
   virtual void onMouseMove(View&, std::uint16_t /*x*/, std::uint16_t /*y*/) {}
   virtual void onTimer(View&) {}

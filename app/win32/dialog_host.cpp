@@ -68,9 +68,9 @@ INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   if (host == nullptr) return FALSE;
   switch (message) {
     case WM_COMMAND:
-      // Escape (and a close that the dialog manager turned into a command) closes.
+      // The dialog manager turns Escape into IDCANCEL; the close button comes as WM_CLOSE.
       if (LOWORD(wParam) == IDCANCEL) {
-        host->controller.onClose(host->view);
+        host->controller.onEscape(host->view);
       } else if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) != IDOK) {
         // Menu commands arrive with code 0 too. Return in an edit field (IDOK) does nothing.
         host->controller.onCommand(host->view, LOWORD(wParam));

@@ -122,6 +122,23 @@ TEST_F(CertifyDialogTest, FieldsAreAddedAndRemovedByRow) {
                                    "box@106: Inget datafält är valt i listan."}));
 }
 
+// Escape, the close button and "Stäng" drop what was typed alike, without a question.
+TEST_F(CertifyDialogTest, EscapeEndsItAsStängDoes) {
+  const std::vector<test::FakeUi::Script> ways{
+      [](test::FakeView& v) { v.click(IDC_CERTIFY_CLOSE); }, [](test::FakeView& v) { v.close(); },
+      [](test::FakeView& v) { v.pressEscape(); }};
+  for (const auto& end : ways) {
+    open([&end](test::FakeView& v) {
+      v.type(IDC_CERTIFY_PUBLIC_KEY, "C:\\alice.public_key");
+      AddField(v, "Namn", "Alice");
+      v.type(IDC_CERTIFY_FIELD_NAME, "Ort");
+      end(v);
+    });
+  }
+  EXPECT_EQ(ui_.log(), (Log{"dialog 106@101", "end 106: 1", "dialog 106@101", "end 106: 1", "dialog 106@101",
+                            "end 106: 1"}));
+}
+
 TEST_F(CertifyDialogTest, TheConfirmedTimeIsTheSignedTime) {
   std::string shownTime;
   ui_.onDialog(IDD_CERTIFY_CONFIRM, [&shownTime](test::FakeView& v) {

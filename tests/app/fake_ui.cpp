@@ -78,6 +78,7 @@ void FakeView::addRow(int control, const std::vector<std::string>& cells, int ic
   FakeControl& c = get(control);
   EXPECT_EQ(cells.size(), c.columns.size()) << "row of list " << control;
   c.rows.push_back(FakeRow{cells, icon});
+  if (ui_.logsRows()) ui_.record("row@" + std::to_string(resource_) + ": " + cells.front());
 }
 
 void FakeView::setProgressRange(int control, int low, int high) {

@@ -8,6 +8,7 @@
 //   "open@101: title | filter|pattern|... | ext | name"   and "save@..." likewise
 //   "dialog 113@101"      a dialog opens with parent 101 ("@-": none);  "end 113: 1" it ends
 //   "pause 1000"          a worker waits
+//   "row@108: Acme"       a list row is added (its first cell), only after logRows()
 // Workers run on the test's thread when the script calls runWorkers (or once the script is
 // done); what they post runs right after them.
 #include <deque>
@@ -89,6 +90,7 @@ class FakeView : public ui::View {
   void mouseMoves(int count);
   void tick() { controller_.onTimer(*this); }
   void close() { controller_.onClose(*this); }
+  void pressEscape() { controller_.onEscape(*this); }
   void drop(const std::vector<std::string>& paths) { controller_.onFilesDropped(*this, paths); }
   void runWorkers();
 
@@ -133,6 +135,10 @@ class FakeUi : public ui::Ui {
   // The name the next file dialog gives, or nullopt for a cancel.
   void chooseFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
 
+  // From now on, rows added to lists go into the log too.
+  void logRows() { logRows_ = true; }
+  bool logsRows() const { return logRows_; }
+
   // The innermost open dialog of that resource.
   FakeView& view(int resource);
   const std::vector<std::string>& log() const { return log_; }
@@ -166,6 +172,7 @@ class FakeUi : public ui::Ui {
   std::vector<FakeView*> open_;
   std::vector<std::string> log_;
   bool inWorker_ = false;
+  bool logRows_ = false;
 };
 
 }  // namespace qs::test

@@ -63,5 +63,14 @@ TEST_P(MainDialogQuit, EndsWithOneWhicheverWay) {
 INSTANTIATE_TEST_SUITE_P(ButtonMenuAndCloseBox, MainDialogQuit,
                          ::testing::Values(IDC_MAIN_QUIT, IDM_QUIT, 0));
 
+TEST_F(MainDialogTest, EscapeLeavesTheProgramRunning) {
+  main().type(IDC_MAIN_FILE_NAME, "C:\\plan.txt");
+  main().pressEscape();
+  EXPECT_FALSE(main().ended());
+  EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), "C:\\plan.txt");
+  main().click(IDC_MAIN_QUIT);
+  EXPECT_EQ(ui_.log(), (Log{"end 101: 1"}));
+}
+
 }  // namespace
 }  // namespace qs

@@ -204,11 +204,13 @@ TEST_F(TrustedKeysDialogTest, NoSelectionOrNoAnswerRemovesNothing) {
   EXPECT_EQ(TrustedOrganisations(dir_.path()), (std::vector<std::string>{"Acme"}));
 }
 
-// A damaged entry gets no row; the rows after it still remove their own entries.
+// A damaged entry gets no row and its message where it is met; the rows after it still
+// remove their own entries.
 TEST_F(TrustedKeysDialogTest, RowsPastAnUnreadableEntryRemoveTheirOwn) {
   const ByteBuffer damaged = ByteBuffer::zeros(12);
-  writeKeyFile("cert_key_list.bin",
-               EncodeTrustedKeyList({test::PublicCertKeyOf("Acme"), damaged, test::PublicCertKeyOf("Beta")}));
+  writeKeyFile("cert_key_list.bin", EncodeTrustedKeyList({damaged, test::PublicCertKeyOf("Acme"), damaged,
+                                                          test::PublicCertKeyOf("Beta"), damaged}));
+  ui_.logRows();
   ui_.answer(ui::Answer::kYes);
   open([](test::FakeView& v) {
     EXPECT_EQ(Organisations(v.control(IDC_TRUSTED_LIST)), (std::vector<std::string>{"Acme", "Beta"}));
@@ -217,9 +219,11 @@ TEST_F(TrustedKeysDialogTest, RowsPastAnUnreadableEntryRemoveTheirOwn) {
     EXPECT_EQ(Organisations(v.control(IDC_TRUSTED_LIST)), (std::vector<std::string>{"Acme"}));
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("box"),
-            (Log{"box@108: Kunde läsa lagrad nyckel!", "box@108: Kunde läsa lagrad nyckel!"}));
-  EXPECT_EQ(TrustedOrganisations(dir_.path()), (std::vector<std::string>{"Acme", "?"}));
+  constexpr char kUnreadable[] = "box@108: Kunde läsa lagrad nyckel!";
+  EXPECT_EQ(ui_.log(), (Log{"dialog 108@101", kUnreadable, "row@108: Acme", kUnreadable, "row@108: Beta", kUnreadable,
+                            "ask@108: Är du säker på att du vill ta bort certifieringsnyckeln?", kUnreadable,
+                            "row@108: Acme", kUnreadable, kUnreadable, "end 108: 1"}));
+  EXPECT_EQ(TrustedOrganisations(dir_.path()), (std::vector<std::string>{"?", "Acme", "?", "?"}));
 }
 
 }  // namespace
