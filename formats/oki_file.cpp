@@ -66,22 +66,25 @@ bool EncryptOkiFile(OkiParams& params, const std::string& source, const std::str
   return WriteAtomically(params, target, *record);
 }
 
+std::optional<ByteBuffer> ReadOkiRecord(const std::string& source) {
+  std::optional<platform::File> in = platform::File::openRead(source);
+  const std::optional<std::uint64_t> size = in ? in->size() : std::nullopt;
+  if (!size) return std::nullopt;
+  // Missing prefix bytes count as zero.
+  ByteBuffer prefix = ByteBuffer::zeros(4);
+  if (!in->readFull(prefix.data(), static_cast<std::uint32_t>(*size < 4 ? *size : 4))) return std::nullopt;
+  const std::uint32_t length = ByteStream(prefix).readU32();
+  // Checked against the limit and the file before anything is allocated.
+  if (length > kMaxOkiRecordBytes || length > *size - (*size < 4 ? *size : 4)) return std::nullopt;
+  return ReadExactly(*in, length);
+}
+
 bool DecryptOkiFile(OkiParams& params, const std::string& source, const std::string& target,
                     const ByteBuffer& senderPublic, const ByteBuffer& ownPrivate) {
   if (TargetIsSource(params, source, target)) return false;
-  std::optional<platform::File> in = platform::File::openRead(source);
-  const std::optional<std::uint64_t> size = in ? in->size() : std::nullopt;
-  if (!size) return false;
-  // Missing prefix bytes count as zero.
-  ByteBuffer prefix = ByteBuffer::zeros(4);
-  if (!in->readFull(prefix.data(), static_cast<std::uint32_t>(*size < 4 ? *size : 4))) return false;
-  const std::uint32_t length = ByteStream(prefix).readU32();
-  // Checked against the limit and the file before anything is allocated.
-  if (length > kMaxOkiRecordBytes || length > *size - (*size < 4 ? *size : 4)) return false;
-  const std::optional<ByteBuffer> record = ReadExactly(*in, length);
-  in.reset();
+  const std::optional<ByteBuffer> record = ReadOkiRecord(source);
   if (!record) return false;
-  params.totalBytes.store(length, std::memory_order_relaxed);
+  params.totalBytes.store(record->length(), std::memory_order_relaxed);
 
   const std::optional<ByteBuffer> plain = DecryptMessage(ownPrivate, senderPublic, *record, params.progress);
   return plain && WriteAtomically(params, target, *plain);

@@ -3,6 +3,9 @@
 #include <regex>
 #include <sstream>
 
+#include "app/settings.h"
+#include "base/byte_stream.h"
+#include "base/whole_file.h"
 #include "cli/cli.h"
 #include "crypto/random_generator.h"
 #include "formats/encrypted_file.h"
@@ -10,6 +13,7 @@
 #include "formats/signature_file.h"
 #include "formats/signing_context.h"
 #include "keys/certificate.h"
+#include "keys/trusted_keys.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/seeded_generator.h"
 #include "tests/support/temp_folder.h"
@@ -169,19 +173,67 @@ TEST_F(InspectReport, KeyFiles) {
             "    Namn: Alice Andersson\n");
 }
 
+TEST_F(InspectReport, WorkingFolderFiles) {
+  const std::string config = dir.file("config.bin");
+  ASSERT_TRUE(WriteSettings(dir.path(), {Settings::kOki, 1}));
+  EXPECT_EQ(Inspect(config),
+            "Inställningar (config.bin)\n"
+            "Filformat: OKI-format\n"
+            "Kompression: på\n");
+  ASSERT_TRUE(WriteSettings(dir.path(), {Settings::kQuillseal, 0}));
+  EXPECT_EQ(Inspect(config),
+            "Inställningar (config.bin)\n"
+            "Filformat: Quillseal-format\n"
+            "Kompression: av\n");
+
+  ASSERT_TRUE(generator->writeSeedFile(dir.file("rand.bin")));
+  EXPECT_EQ(Inspect(dir.file("rand.bin")), "Fröfil för slumptalsgeneratorn (rand.bin)\n");
+
+  const std::string trusted = dir.file("cert_key_list.bin");
+  test::WriteContent(
+      trusted, EncodeTrustedKeyList({test::CertKeyFrom("carol", "Test Org", "0123456789ABCDEF").publicRecord,
+                                     test::CertKeyFrom("bob", "Andra", "FEDCBA9876543210").publicRecord}));
+  EXPECT_EQ(Inspect(trusted),
+            "Betrodda certifieringsnycklar (cert_key_list.bin): 2\n"
+            "  Organisation: Test Org\n"
+            "  Typ: RSA 2048bit\n"
+            "  Nyckel-ID: 0123456789ABCDEF\n"
+            "  Fingerprint: 20746B972A8C63AC2137B4FBFDFE1B3A965C4F52122BB9F77234C82ED4DA0783\n"
+            "  Organisation: Andra\n"
+            "  Typ: RSA 2048bit\n"
+            "  Nyckel-ID: FEDCBA9876543210\n"
+            "  Fingerprint: B8AA8DDDE5BF280313CC56D3C1F6C1C63B194BBD4E945DD355385054C2D13446\n");
+}
+
+// A record whose layout is off by one byte must not be shown as if it were read right.
 TEST_F(InspectReport, UnknownAndDamagedFilesAreNamedSo) {
   const std::string unknown = dir.file("unknown.bin");
   test::WriteRaw(unknown, std::string(300, 'x'));
-  EXPECT_EQ(Inspect(unknown, kFailure),
-            "quillseal-cli: Okänd filtyp: " + unknown + " är ingen fil som Quillseal skriver.\n");
 
-  // A certification cut short is no certification.
   const CertKeyPairRecords authority = test::CertKeyFrom("carol", "Test Org", "0123456789ABCDEF");
   const ByteBuffer certification = test::CertificationOf(alice.publicRecord, authority);
-  const std::string damaged = dir.file("damaged.certification");
-  test::WriteContent(damaged, ByteBuffer(certification.span().first(certification.length() - 1)));
-  EXPECT_EQ(Inspect(damaged, kFailure),
-            "quillseal-cli: Okänd filtyp: " + damaged + " är ingen fil som Quillseal skriver.\n");
+  const std::string shortCertification = dir.file("short.certification");
+  test::WriteContent(shortCertification, ByteBuffer(certification.span().first(certification.length() - 1)));
+
+  const std::optional<ByteBuffer> certificate = CreateCertificate(alice.publicRecord, {certification});
+  ASSERT_TRUE(certificate);
+  const std::string shortCertificate = dir.file("short.certificate");
+  test::WriteContent(shortCertificate, ByteBuffer(certificate->span().first(certificate->length() - 1)));
+
+  SignatureRequest request;
+  request.generator = generator.get();
+  const std::string signature = dir.file("plain.sig");
+  ASSERT_TRUE(SignFile(request, alice.privateRecord, Plain(), signature));
+  ByteStream longer;
+  ASSERT_TRUE(ReadWholeFile(longer, signature));
+  longer.bytes.appendU8(0);
+  const std::string longSignature = dir.file("long.sig");
+  test::WriteContent(longSignature, longer.bytes);
+
+  for (const std::string& path : {unknown, shortCertification, shortCertificate, longSignature}) {
+    EXPECT_EQ(Inspect(path, kFailure),
+              "quillseal-cli: Okänd filtyp: " + path + " är ingen fil som Quillseal skriver.\n");
+  }
 }
 
 }  // namespace qs::cli
