@@ -128,6 +128,13 @@ bool ReportCertificate(std::ostream& out, const ByteBuffer& content) {
   return true;
 }
 
+// rand.bin holds one field of fresh generator output and nothing else.
+bool IsSeedFile(const ByteBuffer& content) {
+  ByteStream in(content);
+  const std::optional<ByteBuffer> seed = in.readCompleteField();
+  return seed && seed->length() == RandomGenerator::kSeedFileBytes && in.remaining() == 0;
+}
+
 // Files in the whole-file container, told apart by their first record's tag.
 bool ReportContainer(std::ostream& out, const std::string& path) {
   ByteStream file;
@@ -168,8 +175,7 @@ bool ReportContainer(std::ostream& out, const std::string& path) {
     out << "Inställningar (config.bin)\nFilformat: "
         << (settings.fileFormat == Settings::kOki ? "OKI-format" : "Quillseal-format")
         << "\nKompression: " << (settings.compression == 1 ? "på" : "av") << '\n';
-  } else if (content.length() == 4 + RandomGenerator::kSeedFileBytes &&
-             ByteStream(content).readU32() == RandomGenerator::kSeedFileBytes) {
+  } else if (IsSeedFile(content)) {
     out << "Fröfil för slumptalsgeneratorn (rand.bin)\n";
   } else {
     const std::vector<ByteBuffer> trusted = DecodeTrustedKeyList(content);
@@ -195,13 +201,7 @@ int RunFileReport(Session& session, const ParsedArgs& args) {
 
 std::vector<Command> FileReportCommands() {
   return {
-      {{"inspect"},
-       {},
-       1,
-       1,
-       "FIL",
-       "visa vad en fil från Quillseal innehåller (utan att dekryptera)",
-       "",
+      {{"inspect"}, {}, 1, 1, "FIL", "visa vad en fil från Quillseal innehåller (utan att dekryptera)", "",
        RunFileReport},
   };
 }
