@@ -5,13 +5,18 @@
 
 namespace qs {
 
-Settings ReadSettings(const std::string& workingFolder) {
-  ByteStream stream;
+Settings DecodeSettings(const ByteBuffer& content) {
+  ByteStream stream(content);
   Settings settings;
-  if (!ReadWholeFile(stream, platform::JoinPath(workingFolder, kSettingsFileName))) return settings;
   settings.fileFormat = stream.readU8() != 0 ? Settings::kOki : Settings::kQuillseal;
   settings.compression = stream.readU8() != 0 ? 1 : 0;
   return settings;
+}
+
+Settings ReadSettings(const std::string& workingFolder) {
+  ByteStream stream;
+  if (!ReadWholeFile(stream, platform::JoinPath(workingFolder, kSettingsFileName))) return Settings();
+  return DecodeSettings(stream.bytes);
 }
 
 bool WriteSettings(const std::string& workingFolder, const Settings& settings) {

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/byte_buffer.h"
+
 namespace qs {
 
 // The user's choices kept in config.bin: the file format for encryption and whether to
@@ -13,9 +15,14 @@ struct Settings {
 };
 
 inline constexpr char kSettingsFileName[] = "config.bin";
+inline constexpr std::uint32_t kSettingsBytes = 2;  // as written; older or damaged files may differ
 
-// Reads config.bin from the working folder. Lenient: a non-zero byte counts as 1, a missing
-// byte as 0, extra bytes are ignored; an unreadable or damaged file gives the defaults.
+// The settings in config.bin's content. Lenient: a non-zero byte counts as 1, a missing byte
+// as 0, extra bytes are ignored.
+Settings DecodeSettings(const ByteBuffer& content);
+
+// Reads config.bin from the working folder as DecodeSettings does; an unreadable or damaged
+// file gives the defaults.
 Settings ReadSettings(const std::string& workingFolder);
 
 // Writes the two bytes atomically; false when the file could not be written, in which case

@@ -13,4 +13,10 @@ bool ReadRecordHeader(ByteStream& in, const char* tag) {
   return tagMatches && versionMatches;
 }
 
+bool HasRecordTag(const ByteBuffer& record, const char* tag) {
+  ByteStream in(record);
+  const std::optional<ByteBuffer> first = in.readCompleteField();
+  return first && first->equals(ByteBuffer::fromText(tag));
+}
+
 }  // namespace qs

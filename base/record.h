@@ -29,4 +29,7 @@ void AppendRecordHeader(ByteBuffer& out, const char* tag);
 // Reads a tag field and version; true only for exactly this tag and version 0.
 bool ReadRecordHeader(ByteStream& in, const char* tag);
 
+// True when the record's first field is exactly this tag; the version is not read.
+bool HasRecordTag(const ByteBuffer& record, const char* tag);
+
 }  // namespace qs

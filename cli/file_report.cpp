@@ -1,14 +1,20 @@
 #include <ostream>
 
+#include "app/settings.h"
 #include "base/byte_stream.h"
 #include "base/record.h"
 #include "base/timestamp.h"
 #include "base/whole_file.h"
 #include "cli/command.h"
+#include "crypto/encrypted_data.h"
+#include "crypto/key_wrap.h"
+#include "crypto/random_generator.h"
 #include "formats/encrypted_file_header.h"
 #include "formats/encrypted_file_stream.h"
 #include "formats/oki_file.h"
+#include "formats/signing_context.h"
 #include "keys/cert_keys.h"
+#include "keys/certificate.h"
 #include "keys/certification.h"
 #include "keys/data_fields.h"
 #include "keys/key_store.h"
@@ -25,21 +31,15 @@ std::string Bits(std::uint32_t bytes) { return std::to_string(bytes * 8) + " bit
 
 std::string Time(std::uint32_t seconds) { return FormatTimestamp(seconds).str(); }
 
-std::string TagOf(const ByteBuffer& record) {
-  ByteStream in(record);
-  const ByteBuffer tag = in.readField();
-  return std::string(reinterpret_cast<const char*>(tag.data()), tag.length());
-}
-
 void PrintFingerprint(std::ostream& out, const ByteBuffer& record, const char* indent = "") {
-  if (const std::optional<ByteBuffer> fp = ComputeFingerprint(record)) out << indent << "Fingerprint: " << HexString(*fp) << '\n';
+  if (const std::optional<ByteBuffer> fp = ComputeFingerprint(record)) {
+    out << indent << "Fingerprint: " << HexString(*fp) << '\n';
+  }
 }
 
-void PrintDataFields(std::ostream& out, const ByteBuffer& dataFields, const char* indent) {
-  const std::optional<DecodedDataFields> decoded = DecodeDataFields(dataFields);
-  if (!decoded) return;
-  out << indent << "Tidstämpel: " << Time(decoded->timestamp) << '\n';
-  for (const DataField& f : decoded->fields) {
+void PrintDataFields(std::ostream& out, const DecodedDataFields& decoded, const char* indent) {
+  out << indent << "Tidstämpel: " << Time(decoded.timestamp) << '\n';
+  for (const DataField& f : decoded.fields) {
     out << indent << "  " << DisplayText(f.name) << ": " << DisplayText(f.value) << '\n';
   }
 }
@@ -61,109 +61,78 @@ void PrintCertKey(std::ostream& out, const ByteBuffer& record, const char* inden
 }
 
 // The signed-information block and signature of a "Signature" record.
-void PrintSignature(std::ostream& out, const ByteBuffer& record, const char* indent) {
-  ByteStream in(record);
-  in.skipField();
-  in.readU16();
-  in.readU16();
-  ByteStream info(in.readField());
-  const ByteBuffer signature = in.readField();
-  const TextString label(info.readField());
-  const std::uint32_t timestamp = info.readU32();
-  const WideText message = WideText::fromRecordBytes(info.readField());
-  out << indent << "Etikett: " << label.str() << '\n'
-      << indent << "Tidstämpel: " << Time(timestamp) << '\n'
-      << indent << "Meddelande: " << DisplayText(message) << '\n'
-      << indent << "Signeringsnyckel: RSA " << Bits(signature.length()) << '\n';
+void PrintSignature(std::ostream& out, const SignatureRecord& record, const char* indent) {
+  out << indent << "Etikett: " << TextString(record.label).str() << '\n'
+      << indent << "Tidstämpel: " << Time(record.timestamp) << '\n'
+      << indent << "Meddelande: " << DisplayText(record.message) << '\n'
+      << indent << "Signeringsnyckel: RSA " << Bits(record.signature.length()) << '\n';
+}
+
+// The table is sealed; its size bounds the chunk count, and without compression every
+// chunk but the last has the same sealed size.
+void PrintChunkCount(std::ostream& out, EncryptedFileReader& reader, bool compressed) {
+  const std::optional<ByteBuffer> table = reader.readSealedTable();
+  if (!table) return;
+  if (!compressed) {
+    const std::uint64_t full = ChunkBufferBytes(kChunkBytes);
+    out << "Antal delar: " << (reader.unreadBytes() + full - 1) / full << '\n';
+  } else if (const std::optional<std::uint64_t> least = LeastChunkCount(table->length())) {
+    out << "Antal delar: " << *least << " till " << *least + 3 << '\n';
+  }
 }
 
 bool ReportNative(std::ostream& out, const std::string& path) {
   EncryptedFileReader reader(path);
   const std::optional<ByteBuffer> header = reader.readHeader();
-  if (!header || TagOf(*header) != tag::kEncryptedFile) return false;
-  ByteStream in(*header);
-  in.skipField();
-  in.readU16();
-  in.readU8();
-  const std::uint8_t compressed = in.readU8();
-  const std::uint8_t method = in.readU8();
-  ByteStream wrapped(in.readField());
-  wrapped.skipField();
-  wrapped.readU16();
-  const ByteBuffer ciphertext = wrapped.readField();
-  const ByteBuffer signature = in.readField();
-
-  std::optional<platform::File> file = platform::File::openRead(path);
-  const std::uint64_t size = file ? file->size().value_or(0) : 0;
-  ByteBuffer prefix = ByteBuffer::zeros(4);
-  const std::uint64_t tableAt = 4 + header->length();
-  const bool tableRead = file && file->seek(tableAt) && file->readFull(prefix.data(), 4);
-  const std::uint32_t table = ByteStream(prefix).readU32();
+  if (!header) return false;
+  ResultCode code{};
+  const std::optional<FileHeaderFields> fields = ReadFileHeaderFields(*header, code);
+  if (!fields) return false;
+  const std::optional<ByteBuffer> ciphertext = ReadEncryptedKey(fields->encryptedKeyRecord);
+  const std::optional<SignatureRecord> signature = ReadSignatureRecord(fields->signature);
+  if (!ciphertext || !signature) return false;
 
   out << "Krypterad fil (Quillseal-format), post \"EncryptedFile\"\n"
-      << "Metod: " << static_cast<int>(method) << "\nKomprimerad: " << (compressed ? "ja" : "nej")
-      << "\nMottagarens krypteringsnyckel: RSA " << Bits(ciphertext.length()) << "\nAvsändarens signatur:\n";
-  PrintSignature(out, signature, "  ");
-  // The table is sealed; its size bounds the chunk count, and without compression every
-  // chunk but the last has the same sealed size.
-  if (tableRead && table >= 64) {
-    const std::uint32_t most = (table - 64) / 4 + 2;
-    std::uint32_t least = most >= 3 ? most - 3 : 0;
-    while (least < most && SealedTableSize(least) != table) ++least;
-    const std::uint64_t full = SymmetricContext::SealedSize(4 + kChunkBytes);
-    const std::uint64_t data = size - std::min(size, tableAt + 4 + table);
-    if (!compressed) {
-      out << "Antal delar: " << (data + full - 1) / full << '\n';
-    } else {
-      out << "Antal delar: " << least << " till " << least + 3 << '\n';
-    }
-  }
+      << "Metod: " << static_cast<int>(kEncryptionMethod)
+      << "\nKomprimerad: " << (fields->compressed ? "ja" : "nej") << "\nMottagarens krypteringsnyckel: RSA "
+      << Bits(ciphertext->length()) << "\nAvsändarens signatur:\n";
+  PrintSignature(out, *signature, "  ");
+  PrintChunkCount(out, reader, fields->compressed);
   return true;
 }
 
 bool ReportOki(std::ostream& out, const std::string& path) {
   bool isOki = false;
   if (!DetectOkiFile(path, isOki) || !isOki) return false;
-  std::optional<platform::File> file = platform::File::openRead(path);
-  const std::optional<std::uint64_t> size = file ? file->size() : std::nullopt;
-  if (!size) return false;
-  // Detection read more than the prefix, so all four prefix bytes are there.
-  const std::optional<std::uint32_t> length = ReadLengthPrefix(*file, *size, kMaxOkiRecordBytes);
-  if (!length) return false;
-  ByteBuffer record = ByteBuffer::zeros(*length);
-  if (!file->readFull(record.data(), *length)) return false;
-  ByteStream in(record);
-  in.skipField();
-  in.readU16();
-  in.readU16();
-  in.readU16();
-  const ByteBuffer ciphertext = in.readField();
-  const ByteBuffer signature = in.readField();
-  const std::uint32_t sealed = in.readU32();
+  const std::optional<ByteBuffer> record = ReadOkiRecord(path);
+  const std::optional<EncryptedDataFields> fields = record ? ReadEncryptedData(*record) : std::nullopt;
+  if (!fields) return false;
   out << "Krypterad fil (OKI-format), post \"EncryptedData\"\n"
-      << "Mottagarens krypteringsnyckel: RSA " << Bits(ciphertext.length())
-      << "\nAvsändarens signeringsnyckel: RSA " << Bits(signature.length())
-      << "\nKrypterad data: " << sealed << " byte\n";
+      << "Mottagarens krypteringsnyckel: RSA " << Bits(fields->ciphertext.length())
+      << "\nAvsändarens signeringsnyckel: RSA " << Bits(fields->signature.length())
+      << "\nKrypterad data: " << fields->sealed.length() << " byte\n";
   return true;
 }
 
-void ReportCertificate(std::ostream& out, const ByteBuffer& record) {
-  ByteStream in(record);
-  in.skipField();
-  in.readU16();
-  const ByteBuffer owner = in.readField();
-  const std::uint16_t count = in.readU16();
+bool ReportCertificate(std::ostream& out, const ByteBuffer& content) {
+  const std::optional<CertificateRecord> certificate = ReadCertificate(content);
+  if (!certificate) return false;
   out << "Personligt certifikat, post \"Certificate\"\n";
-  PrintKeyRecord(out, owner);
-  out << "Certifieringar: " << count << '\n';
-  for (std::uint16_t i = 0; i < count && in.remaining() > 0; ++i) {
-    const ByteBuffer keyId = in.readField();
-    const WideText organisation = WideText::fromRecordBytes(in.readField());
-    const ByteBuffer dataFields = in.readField();
-    in.skipField();
-    out << "  Organisation: " << DisplayText(organisation) << "\n  Nyckel-ID: " << HexString(keyId) << '\n';
-    PrintDataFields(out, dataFields, "  ");
+  PrintKeyRecord(out, certificate->publicKeyRecord);
+  out << "Certifieringar: " << certificate->certifications.size() << '\n';
+  for (const CertificateEntry& entry : certificate->certifications) {
+    out << "  Organisation: " << DisplayText(WideText::fromRecordBytes(entry.organisation))
+        << "\n  Nyckel-ID: " << HexString(entry.keyId) << '\n';
+    PrintDataFields(out, entry.decoded, "  ");
   }
+  return true;
+}
+
+// rand.bin holds one field of fresh generator output and nothing else.
+bool IsSeedFile(const ByteBuffer& content) {
+  ByteStream in(content);
+  const std::optional<ByteBuffer> seed = in.readCompleteField();
+  return seed && seed->length() == RandomGenerator::kSeedFileBytes && in.remaining() == 0;
 }
 
 // Files in the whole-file container, told apart by their first record's tag.
@@ -171,39 +140,46 @@ bool ReportContainer(std::ostream& out, const std::string& path) {
   ByteStream file;
   if (!ReadWholeFile(file, path) || file.bytes.empty()) return false;
   const ByteBuffer& content = file.bytes;
-  const std::string tag = TagOf(content);
-  if (tag == tag::kSignature) {
+  if (HasRecordTag(content, tag::kSignature)) {
+    const std::optional<SignatureRecord> signature = ReadSignatureRecord(content);
+    if (!signature) return false;
     out << "Signaturfil, post \"Signature\"\n";
-    PrintSignature(out, content, "");
-  } else if (tag == tag::kPublicKey) {
+    PrintSignature(out, *signature, "");
+  } else if (HasRecordTag(content, tag::kPublicKey)) {
     out << "Publik nyckel för certifiering, post \"PublicKey\"\n";
     PrintKeyRecord(out, content);
-  } else if (tag == tag::kPublicCertKey || tag == tag::kPrivateCertKey) {
-    out << (tag == tag::kPublicCertKey ? "Publik" : "Privat") << " certifieringsnyckel, post \"" << tag << "\"\n";
+  } else if (HasRecordTag(content, tag::kPublicCertKey) || HasRecordTag(content, tag::kPrivateCertKey)) {
+    const bool isPublic = HasRecordTag(content, tag::kPublicCertKey);
+    out << (isPublic ? "Publik" : "Privat") << " certifieringsnyckel, post \""
+        << (isPublic ? tag::kPublicCertKey : tag::kPrivateCertKey) << "\"\n";
     PrintCertKey(out, content);
     PrintFingerprint(out, content);
-  } else if (tag == tag::kCertification) {
+  } else if (HasRecordTag(content, tag::kCertification)) {
     const std::optional<CertificationRecord> c = ReadCertification(content);
     if (!c) return false;
     out << "Certifiering, post \"Certification\"\nOrganisation: "
         << DisplayText(WideText::fromRecordBytes(c->organisation)) << "\nNyckel-ID: " << HexString(c->keyId)
         << "\nCertifierad nyckels fingerprint: " << HexString(c->keyFingerprint) << '\n';
-    PrintDataFields(out, c->dataFields, "");
-  } else if (tag == tag::kCertificate) {
-    ReportCertificate(out, content);
-  } else if (TagOf(ByteStream(content).readField()) == tag::kPrivateKey) {
-    const StoredKeyPair pair = DecodeStoredKeyPair(content);
+    if (const std::optional<DecodedDataFields> decoded = DecodeDataFields(c->dataFields)) {
+      PrintDataFields(out, *decoded, "");
+    }
+  } else if (HasRecordTag(content, tag::kCertificate)) {
+    return ReportCertificate(out, content);
+  } else if (const StoredKeyPair pair = DecodeStoredKeyPair(content);
+             HasRecordTag(pair.privateRecord, tag::kPrivateKey)) {
     out << "Nyckelpar (priv_key.bin eller säkerhetskopia), posterna \"PrivateKey\" och \"PublicKey\"\n"
         << "Nyckelns namn: " << DisplayText(pair.keyName) << '\n';
     PrintKeyRecord(out, pair.publicRecord);
-  } else if (content.length() == 2) {
-    out << "Inställningar (config.bin)\nFilformat: " << (content.data()[0] ? "OKI-format" : "Quillseal-format")
-        << "\nKompression: " << (content.data()[1] ? "på" : "av") << '\n';
-  } else if (content.length() == 516 && ByteStream(content).readU32() == 512) {
+  } else if (content.length() == kSettingsBytes) {
+    const Settings settings = DecodeSettings(content);
+    out << "Inställningar (config.bin)\nFilformat: "
+        << (settings.fileFormat == Settings::kOki ? "OKI-format" : "Quillseal-format")
+        << "\nKompression: " << (settings.compression == 1 ? "på" : "av") << '\n';
+  } else if (IsSeedFile(content)) {
     out << "Fröfil för slumptalsgeneratorn (rand.bin)\n";
   } else {
     const std::vector<ByteBuffer> trusted = DecodeTrustedKeyList(content);
-    if (trusted.empty() || TagOf(trusted.front()) != tag::kPublicCertKey) return false;
+    if (trusted.empty() || !HasRecordTag(trusted.front(), tag::kPublicCertKey)) return false;
     out << "Betrodda certifieringsnycklar (cert_key_list.bin): " << trusted.size() << '\n';
     for (const ByteBuffer& entry : trusted) {
       PrintCertKey(out, entry, "  ");

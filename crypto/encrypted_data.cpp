@@ -10,13 +10,7 @@ namespace qs {
 namespace {
 
 // The KEM ciphertext travels bare here but inside an "EncryptedKey" record in the native
-// format; these two convert, so both formats share one wrap and unwrap.
-ByteBuffer CiphertextOf(const ByteBuffer& encryptedKeyRecord) {
-  ByteStream in(encryptedKeyRecord);
-  if (!ReadRecordHeader(in, tag::kEncryptedKey)) return {};
-  return in.readField();
-}
-
+// format; this converts, so both formats share one wrap and unwrap.
 ByteBuffer EncryptedKeyRecordOf(const ByteBuffer& ciphertext) {
   ByteBuffer record;
   AppendRecordHeader(record, tag::kEncryptedKey);
@@ -31,7 +25,7 @@ std::optional<ByteBuffer> EncryptMessage(RandomGenerator& generator, const ByteB
                                          ProgressHook* hook) {
   const std::optional<WrappedKey> wrapped = WrapKey(generator, recipientPublic);
   if (!wrapped) return std::nullopt;
-  const ByteBuffer ciphertext = CiphertextOf(wrapped->encryptedKeyRecord);
+  const ByteBuffer ciphertext = ReadEncryptedKey(wrapped->encryptedKeyRecord).value_or(ByteBuffer());
 
   SymmetricContext sealer(wrapped->key.span(), &generator);
   sealer.setHook(hook);
@@ -51,19 +45,25 @@ std::optional<ByteBuffer> EncryptMessage(RandomGenerator& generator, const ByteB
   return record;
 }
 
-std::optional<ByteBuffer> DecryptMessage(const ByteBuffer& ownPrivate, const ByteBuffer& senderPublic,
-                                         const ByteBuffer& record, ProgressHook* hook) {
+std::optional<EncryptedDataFields> ReadEncryptedData(const ByteBuffer& record) {
   ByteStream in(record);
   const bool header = ReadRecordHeader(in, tag::kEncryptedData);
   const bool reserved = in.readU16() == 0 && in.readU16() == 0;
-  if (!header || !reserved) return std::nullopt;
-  const ByteBuffer ciphertext = in.readField();
-  const ByteBuffer signature = in.readField();
-  ByteBuffer data = in.readField();
+  std::optional<ByteBuffer> ciphertext = in.readCompleteField();
+  std::optional<ByteBuffer> signature = in.readCompleteField();
+  std::optional<ByteBuffer> sealed = in.readCompleteField();
+  if (!header || !reserved || !ciphertext || !signature || !sealed) return std::nullopt;
+  return EncryptedDataFields{std::move(*ciphertext), std::move(*signature), std::move(*sealed)};
+}
 
-  if (!VerifyDigest(senderPublic, Sha256(ciphertext.span()), signature)) return std::nullopt;
-  const ByteBuffer key = UnwrapKey(ownPrivate, EncryptedKeyRecordOf(ciphertext));
+std::optional<ByteBuffer> DecryptMessage(const ByteBuffer& ownPrivate, const ByteBuffer& senderPublic,
+                                         const ByteBuffer& record, ProgressHook* hook) {
+  std::optional<EncryptedDataFields> fields = ReadEncryptedData(record);
+  if (!fields) return std::nullopt;
+  if (!VerifyDigest(senderPublic, Sha256(fields->ciphertext.span()), fields->signature)) return std::nullopt;
+  const ByteBuffer key = UnwrapKey(ownPrivate, EncryptedKeyRecordOf(fields->ciphertext));
   if (key.empty()) return std::nullopt;
+  ByteBuffer data = std::move(fields->sealed);
 
   SymmetricContext opener(key.span(), nullptr);
   opener.setHook(hook);

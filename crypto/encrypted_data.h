@@ -22,6 +22,16 @@ std::optional<ByteBuffer> EncryptMessage(RandomGenerator& generator, const ByteB
                                          const ByteBuffer& senderPrivate, const ByteBuffer& message,
                                          ProgressHook* hook);
 
+struct EncryptedDataFields {
+  ByteBuffer ciphertext;  // C
+  ByteBuffer signature;
+  ByteBuffer sealed;
+};
+
+// The fields of the record, unchecked; nothing for another tag, version or reserved value, or
+// a field cut short.
+std::optional<EncryptedDataFields> ReadEncryptedData(const ByteBuffer& record);
+
 // The sender's signature is checked before the own private key is used.
 std::optional<ByteBuffer> DecryptMessage(const ByteBuffer& ownPrivate, const ByteBuffer& senderPublic,
                                          const ByteBuffer& record, ProgressHook* hook);

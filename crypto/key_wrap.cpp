@@ -43,12 +43,17 @@ std::optional<WrappedKey> WrapKey(RandomGenerator& generator, const ByteBuffer& 
   return wrapped;
 }
 
-ByteBuffer UnwrapKey(const ByteBuffer& ownPrivateRecord, const ByteBuffer& encryptedKeyRecord) {
+std::optional<ByteBuffer> ReadEncryptedKey(const ByteBuffer& encryptedKeyRecord) {
   ByteStream in(encryptedKeyRecord);
-  if (!ReadRecordHeader(in, tag::kEncryptedKey)) return {};
-  const ByteBuffer ciphertext = in.readField();
+  if (!ReadRecordHeader(in, tag::kEncryptedKey)) return std::nullopt;
+  return in.readCompleteField();
+}
+
+ByteBuffer UnwrapKey(const ByteBuffer& ownPrivateRecord, const ByteBuffer& encryptedKeyRecord) {
+  const std::optional<ByteBuffer> ciphertext = ReadEncryptedKey(encryptedKeyRecord);
+  if (!ciphertext) return {};
   const RsaKey own = LoadFromRecord(ownPrivateRecord, true, Slot::kEncryption, nullptr);
-  return Decapsulate(own, ciphertext);
+  return Decapsulate(own, *ciphertext);
 }
 
 ByteBuffer SignDigest(RandomGenerator& generator, const ByteBuffer& ownPrivateRecord,

@@ -25,6 +25,9 @@ struct WrappedKey {
 //   field  C, k bytes
 std::optional<WrappedKey> WrapKey(RandomGenerator& generator, const ByteBuffer& recipientPublicRecord);
 
+// C of an "EncryptedKey" record; nothing for another tag or version or C cut short.
+std::optional<ByteBuffer> ReadEncryptedKey(const ByteBuffer& encryptedKeyRecord);
+
 // K from an "EncryptedKey" record with the own encryption key; empty on any failure.
 ByteBuffer UnwrapKey(const ByteBuffer& ownPrivateRecord, const ByteBuffer& encryptedKeyRecord);
 

@@ -42,9 +42,7 @@ std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool co
   return header;
 }
 
-std::optional<AcceptedHeader> ReadFileHeader(RandomGenerator* generator, const ByteBuffer& ownPrivate,
-                                             const ByteBuffer& peerPublic, const ByteBuffer& record,
-                                             ResultCode& code) {
+std::optional<FileHeaderFields> ReadFileHeaderFields(const ByteBuffer& record, ResultCode& code) {
   ByteStream in(record);
   code = ResultCode::kSource;
   if (!ReadRecordHeader(in, tag::kEncryptedFile) || in.readU8() != 0) return std::nullopt;
@@ -56,20 +54,29 @@ std::optional<AcceptedHeader> ReadFileHeader(RandomGenerator* generator, const B
   }
   // The fields must fill the record exactly: the signature covers only the wrapped key, so
   // the layout itself is checked strictly.
-  const std::optional<ByteBuffer> wrappedKey = in.readCompleteField();
-  const std::optional<ByteBuffer> signature = in.readCompleteField();
+  std::optional<ByteBuffer> wrappedKey = in.readCompleteField();
+  std::optional<ByteBuffer> signature = in.readCompleteField();
   if (!wrappedKey || !signature || in.remaining() != 0) return std::nullopt;
+  return FileHeaderFields{compressed == 1, std::move(*wrappedKey), std::move(*signature)};
+}
+
+std::optional<AcceptedHeader> ReadFileHeader(RandomGenerator* generator, const ByteBuffer& ownPrivate,
+                                             const ByteBuffer& peerPublic, const ByteBuffer& record,
+                                             ResultCode& code) {
+  const std::optional<FileHeaderFields> fields = ReadFileHeaderFields(record, code);
+  if (!fields) return std::nullopt;
 
   code = ResultCode::kKeys;
   SigningContext checker(generator);
-  if (!checker.setLabel(TextString(kEncryptedFileLabel)) || !checker.addData(wrappedKey->span())) {
+  if (!checker.setLabel(TextString(kEncryptedFileLabel)) ||
+      !checker.addData(fields->encryptedKeyRecord.span())) {
     return std::nullopt;
   }
   std::uint32_t timestamp = 0;
   WideText message;
-  if (!checker.verify(*signature, peerPublic, timestamp, message)) return std::nullopt;
+  if (!checker.verify(fields->signature, peerPublic, timestamp, message)) return std::nullopt;
   AcceptedHeader header;
-  header.compressed = compressed == 1;
+  header.compressed = fields->compressed;
   if (message.count() != 0) {
     const std::optional<HeaderBinding> binding = ParseHeaderBinding(message);
     if (!binding || binding->compressed != header.compressed) {
@@ -78,7 +85,7 @@ std::optional<AcceptedHeader> ReadFileHeader(RandomGenerator* generator, const B
     }
     header.plainSize = binding->plainSize;
   }
-  header.sessionKey = UnwrapKey(ownPrivate, *wrappedKey);
+  header.sessionKey = UnwrapKey(ownPrivate, fields->encryptedKeyRecord);
   if (header.sessionKey.empty()) return std::nullopt;
   return header;
 }

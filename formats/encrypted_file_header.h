@@ -36,6 +36,17 @@ struct AcceptedHeader {
   std::optional<std::uint64_t> plainSize;  // signed by the sender; none in older files
 };
 
+// The header's fields as stored, before anything is checked with a key.
+struct FileHeaderFields {
+  bool compressed = false;
+  ByteBuffer encryptedKeyRecord;
+  ByteBuffer signature;  // the "Signature" record
+};
+
+// Nothing unless the record is exactly this layout. Codes: kOtherMethod for another method,
+// kSource for anything else.
+std::optional<FileHeaderFields> ReadFileHeaderFields(const ByteBuffer& record, ResultCode& code);
+
 // The record around a wrapped key and the sender's signature over it.
 ByteBuffer FileHeaderRecord(bool compressed, const ByteBuffer& encryptedKeyRecord, const ByteBuffer& signature);
 

@@ -110,13 +110,18 @@ std::optional<ByteBuffer> EncryptedFileReader::readHeader() {
   return readBytes(length);
 }
 
-bool EncryptedFileReader::readTable(std::span<const std::uint8_t> sessionKey) {
+std::optional<ByteBuffer> EncryptedFileReader::readSealedTable() {
   std::optional<ByteBuffer> prefix = readBytes(4);
-  if (!prefix) return false;
+  if (!prefix) return std::nullopt;
   const std::uint32_t sealedBytes = ByteStream(*prefix).readU32();
   // Every chunk takes at least one sealed unit, so what the file still holds bounds n.
-  if (sealedBytes > SealedTableSize(left_ / SymmetricContext::SealedSize(0))) return false;
-  std::optional<ByteBuffer> table = readBytes(sealedBytes);
+  if (sealedBytes > SealedTableSize(left_ / SymmetricContext::SealedSize(0))) return std::nullopt;
+  return readBytes(sealedBytes);
+}
+
+bool EncryptedFileReader::readTable(std::span<const std::uint8_t> sessionKey) {
+  std::optional<ByteBuffer> table = readSealedTable();
+  const std::uint64_t sealedBytes = table ? table->length() : 0;
   cipher_.emplace(sessionKey, nullptr);
   if (!table || !cipher_->decrypt(*table) || table->length() < 4) return false;
   ByteStream in(std::move(*table));

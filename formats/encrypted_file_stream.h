@@ -28,6 +28,18 @@ inline constexpr std::uint32_t kChunkBytes = 2097152;
 // Size of the sealed table of n chunks.
 constexpr std::uint64_t SealedTableSize(std::uint64_t n) { return SymmetricContext::SealedSize(4 + 4 * n); }
 
+// The smallest chunk count whose sealed table takes sealedTableBytes; whole blocks are
+// sealed, so the three counts after it can take the same size. Nothing for a size no table
+// takes.
+constexpr std::optional<std::uint64_t> LeastChunkCount(std::uint64_t sealedTableBytes) {
+  constexpr std::uint64_t kBlock = CipherContext::kBlockBytes;
+  const std::uint64_t empty = SealedTableSize(0);
+  if (sealedTableBytes < empty || (sealedTableBytes - empty) % kBlock != 0) return std::nullopt;
+  // Every further block holds four more sizes; the count itself takes the first slot.
+  const std::uint64_t blocks = (sealedTableBytes - empty) / kBlock;
+  return blocks == 0 ? 0 : blocks * (kBlock / 4) - 1;
+}
+
 // Number of chunks of a plain file of plainSize bytes.
 constexpr std::uint64_t ChunkCount(std::uint64_t plainSize) {
   return plainSize / kChunkBytes + (plainSize % kChunkBytes != 0 ? 1 : 0);
@@ -111,6 +123,11 @@ class EncryptedFileReader {
   // Unseals the table with the session key; false for any damage, for a table that is not
   // exactly n sizes in exactly the sealed size for n, or for a size no chunk can have.
   bool readTable(std::span<const std::uint8_t> sessionKey);
+  // The table as stored, without the session key; nothing when T is more than the rest of
+  // the file allows.
+  std::optional<ByteBuffer> readSealedTable();
+  // Bytes not read yet: after the table, those of the sealed chunks.
+  std::uint64_t unreadBytes() const { return left_; }
   std::uint32_t count() const { return static_cast<std::uint32_t>(lengths_.size()); }
   // The next chunk's payload, after its MAC and its index have been checked.
   std::optional<ByteBuffer> readChunk();

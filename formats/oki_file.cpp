@@ -67,18 +67,21 @@ bool EncryptOkiFile(OkiParams& params, const std::string& source, const std::str
   return WriteAtomically(params, target, *record);
 }
 
+std::optional<ByteBuffer> ReadOkiRecord(const std::string& source) {
+  std::optional<platform::File> in = platform::File::openRead(source);
+  const std::optional<std::uint64_t> size = in ? in->size() : std::nullopt;
+  if (!size) return std::nullopt;
+  const std::optional<std::uint32_t> length = ReadLengthPrefix(*in, *size, kMaxOkiRecordBytes);
+  if (!length) return std::nullopt;
+  return ReadExactly(*in, *length);
+}
+
 bool DecryptOkiFile(OkiParams& params, const std::string& source, const std::string& target,
                     const ByteBuffer& senderPublic, const ByteBuffer& ownPrivate) {
   if (TargetIsSource(params, source, target)) return false;
-  std::optional<platform::File> in = platform::File::openRead(source);
-  const std::optional<std::uint64_t> size = in ? in->size() : std::nullopt;
-  if (!size) return false;
-  const std::optional<std::uint32_t> length = ReadLengthPrefix(*in, *size, kMaxOkiRecordBytes);
-  if (!length) return false;
-  const std::optional<ByteBuffer> record = ReadExactly(*in, *length);
-  in.reset();
+  const std::optional<ByteBuffer> record = ReadOkiRecord(source);
   if (!record) return false;
-  params.totalBytes.store(*length, std::memory_order_relaxed);
+  params.totalBytes.store(record->length(), std::memory_order_relaxed);
 
   const std::optional<ByteBuffer> plain = DecryptMessage(ownPrivate, senderPublic, *record, params.progress);
   return plain && WriteAtomically(params, target, *plain);

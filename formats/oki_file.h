@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/byte_buffer.h"
@@ -19,6 +20,10 @@ inline constexpr std::uint32_t kOkiDetectionBytes = 100;
 // isOki tells whether the first field after the length prefix is "EncryptedData". False
 // when the file cannot be read or holds fewer than 100 bytes.
 bool DetectOkiFile(const std::string& source, bool& isOki);
+
+// The "EncryptedData" record of an OKI-format file; nothing when the file cannot be read or
+// L is above the limit or beyond the file.
+std::optional<ByteBuffer> ReadOkiRecord(const std::string& source);
 
 struct OkiParams {
   RandomGenerator* generator = nullptr;

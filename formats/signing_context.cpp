@@ -17,6 +17,24 @@ ByteBuffer FinishDigest(Sha256Context& digest, const ByteBuffer& block) {
 
 }  // namespace
 
+std::optional<SignatureRecord> ReadSignatureRecord(const ByteBuffer& record) {
+  ByteStream in(record);
+  const bool header = ReadRecordHeader(in, tag::kSignature);
+  const bool reserved = in.readU16() == 0;
+  std::optional<ByteBuffer> block = in.readCompleteField();
+  std::optional<ByteBuffer> signature = in.readCompleteField();
+  if (!header || !reserved || !block || !signature || in.remaining() != 0) return std::nullopt;
+
+  SignatureRecord parts;
+  ByteStream info(*block);
+  parts.label = info.readField();
+  parts.timestamp = info.readU32();
+  parts.message = WideText::fromRecordBytes(info.readField());
+  parts.signedInformation = std::move(*block);
+  parts.signature = std::move(*signature);
+  return parts;
+}
+
 bool SigningContext::endRound() {
   const bool ready = state_ == State::kDataAdded;
   state_ = State::kNoLabel;
@@ -63,22 +81,16 @@ bool SigningContext::verify(const ByteBuffer& record, const ByteBuffer& signerPu
                             std::uint32_t& timestamp, WideText& message) {
   if (!endRound()) return false;
 
-  ByteStream in(record);
-  const bool header = ReadRecordHeader(in, tag::kSignature);
-  const bool reserved = in.readU16() == 0;
-  // Strict layout: field lengths are outside what the signature covers.
-  const std::optional<ByteBuffer> block = in.readCompleteField();
-  const std::optional<ByteBuffer> signature = in.readCompleteField();
-  if (!header || !reserved || !block || !signature || in.remaining() != 0) return false;
+  const std::optional<SignatureRecord> parts = ReadSignatureRecord(record);
+  if (!parts) return false;
 
-  const ByteBuffer digest = FinishDigest(digest_, *block);
-  ByteStream info(*block);
+  const ByteBuffer digest = FinishDigest(digest_, parts->signedInformation);
   // A signature made for another kind of data (a signed file whose bytes happen to be a
   // wrapped key) must not pass for this kind: the label is what tells them apart.
-  if (!info.readField().equals(label_.bytes())) return false;
-  timestamp = info.readU32();
-  message = WideText::fromRecordBytes(info.readField());
-  return VerifyDigest(signerPublic, digest, *signature);
+  if (!parts->label.equals(label_.bytes())) return false;
+  timestamp = parts->timestamp;
+  message = parts->message;
+  return VerifyDigest(signerPublic, digest, parts->signature);
 }
 
 }  // namespace qs

@@ -29,6 +29,19 @@ inline constexpr char kEncryptedFileLabel[] = "EncryptedFile";
 //
 // Use: setLabel, addData one or more times, then sign or verify; either ends the round, and
 // the next round starts with setLabel again.
+struct SignatureRecord {
+  ByteBuffer signedInformation;  // the block as stored: the signature covers these bytes
+  ByteBuffer label;              // with its terminating zero
+  std::uint32_t timestamp = 0;
+  WideText message;
+  ByteBuffer signature;
+};
+
+// The parts of a "Signature" record, without checking the signature. Nothing unless the tag,
+// version and reserved value are right and the two fields fill the record exactly: their
+// lengths are outside what the signature covers.
+std::optional<SignatureRecord> ReadSignatureRecord(const ByteBuffer& record);
+
 class SigningContext {
  public:
   explicit SigningContext(RandomGenerator* generator) : generator_(generator) {}

@@ -76,35 +76,48 @@ bool FindTrustedKey(const ByteBuffer& keyId, const std::vector<ByteBuffer>& trus
   return true;
 }
 
-std::optional<CertificationResults> VerifyCertificate(const ByteBuffer& certificate,
-                                                      const std::vector<ByteBuffer>& trusted) {
+std::optional<CertificateRecord> ReadCertificate(const ByteBuffer& certificate) {
   ByteStream in(certificate);
-  const std::optional<ByteBuffer> publicKeyRecord = ReadCertifiedKey(in);
+  std::optional<ByteBuffer> publicKeyRecord = ReadCertifiedKey(in);
   if (!publicKeyRecord) return std::nullopt;
+  CertificateRecord record{std::move(*publicKeyRecord), {}};
   const std::uint16_t count = in.readU16();
-
-  CertificationResults results;
   for (std::uint16_t i = 0; i < count; ++i) {
     // A certificate cut short is damaged, not a list of empty certifications to show.
     std::optional<ByteBuffer> keyId = in.readCompleteField();
-    const std::optional<ByteBuffer> organisation = in.readCompleteField();
-    const std::optional<ByteBuffer> dataFields = in.readCompleteField();
-    const std::optional<ByteBuffer> signature = in.readCompleteField();
+    std::optional<ByteBuffer> organisation = in.readCompleteField();
+    std::optional<ByteBuffer> dataFields = in.readCompleteField();
+    std::optional<ByteBuffer> signature = in.readCompleteField();
     if (!keyId || !organisation || !dataFields || !signature) return std::nullopt;
     std::optional<DecodedDataFields> decoded = DecodeDataFields(*dataFields);
     if (!decoded) return std::nullopt;
+    record.certifications.push_back({std::move(*keyId), std::move(*organisation), std::move(*dataFields),
+                                     std::move(*decoded), std::move(*signature)});
+  }
+  return record;
+}
+
+std::optional<CertificationResults> VerifyCertificate(const ByteBuffer& certificate,
+                                                      const std::vector<ByteBuffer>& trusted) {
+  std::optional<CertificateRecord> record = ReadCertificate(certificate);
+  if (!record) return std::nullopt;
+
+  CertificationResults results;
+  for (CertificateEntry& entry : record->certifications) {
     CertificationResult result;
-    result.keyId = std::move(*keyId);
-    result.organisation = WideText::fromRecordBytes(*organisation);
+    result.keyId = std::move(entry.keyId);
+    result.organisation = WideText::fromRecordBytes(entry.organisation);
 
     std::optional<TrustedKey> authority;
     if (!FindTrustedKey(result.keyId, trusted, authority)) return std::nullopt;
     if (authority) {
-      if (!VerifyCertification(*authority, *publicKeyRecord, *dataFields, *signature)) return std::nullopt;
+      if (!VerifyCertification(*authority, record->publicKeyRecord, entry.dataFields, entry.signature)) {
+        return std::nullopt;
+      }
       result.organisation = authority->organisation;
       result.status = CertificationStatus::kVerified;
-      result.timestamp = decoded->timestamp;
-      result.fields = std::move(decoded->fields);
+      result.timestamp = entry.decoded.timestamp;
+      result.fields = std::move(entry.decoded.fields);
     }
     results.push_back(std::move(result));
   }

@@ -24,6 +24,23 @@ namespace qs {
 std::optional<ByteBuffer> CreateCertificate(const ByteBuffer& publicKeyRecord,
                                             const std::vector<ByteBuffer>& certifications);
 
+struct CertificateEntry {
+  ByteBuffer keyId;
+  ByteBuffer organisation;  // the text field's bytes
+  ByteBuffer dataFields;    // as stored: the signature covers these bytes
+  DecodedDataFields decoded;
+  ByteBuffer signature;
+};
+
+struct CertificateRecord {
+  ByteBuffer publicKeyRecord;
+  std::vector<CertificateEntry> certifications;
+};
+
+// The fields of a certificate, no signature checked. Nothing for a wrong tag or version, a
+// key record or data fields not exactly their layout, or a certification cut short.
+std::optional<CertificateRecord> ReadCertificate(const ByteBuffer& certificate);
+
 // The owner's "PublicKey" record; nothing unless the tag is "Certificate", the version 0 and
 // the key record exactly its layout (the blobs are not examined).
 std::optional<ByteBuffer> ExtractCertificateKey(const ByteBuffer& certificate);

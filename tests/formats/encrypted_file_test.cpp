@@ -68,6 +68,22 @@ TEST_F(EncryptedFileTest, HeaderAndEmptyFileSizes) {
   EXPECT_EQ(SealedTableSize(7), 96u);
 }
 
+TEST(LeastChunkCount, IsTheSmallestCountWhoseTableSealsToTheSize) {
+  for (std::uint64_t n = 0; n < 200; ++n) {
+    const std::optional<std::uint64_t> least = LeastChunkCount(SealedTableSize(n));
+    ASSERT_TRUE(least) << n;
+    EXPECT_LE(*least, n);
+    EXPECT_LE(n, *least + 3);
+    EXPECT_EQ(SealedTableSize(*least), SealedTableSize(n));
+    if (*least > 0) {
+      EXPECT_NE(SealedTableSize(*least - 1), SealedTableSize(n)) << n;
+    }
+  }
+  for (const std::uint64_t size : {0, 63, 65, 79}) {
+    EXPECT_FALSE(LeastChunkCount(size)) << size;
+  }
+}
+
 // A file as a reader that knows nothing of the header message would decrypt it: the
 // signature is checked, with its label, and its message ignored.
 std::optional<std::string> DecryptIgnoringTheMessage(const std::string& file, const test::TestKeyPair& recipient,

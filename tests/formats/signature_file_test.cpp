@@ -154,5 +154,28 @@ TEST(SigningContext, RoundsMustBeCompleteAndReservedMustBeZero) {
   EXPECT_FALSE(context.verify(*record, carol.publicRecord, timestamp, message));
 }
 
+TEST(SignatureRecord, ReadsTheSignedInformationOnlyFromAnExactRecord) {
+  auto generator = test::SeededGenerator();
+  SigningContext context(generator.get());
+  const std::uint8_t data[3] = {1, 2, 3};
+  ASSERT_TRUE(context.setLabel(TextString("SignedFile")));
+  ASSERT_TRUE(context.addData(data));
+  const std::optional<ByteBuffer> record =
+      context.sign(test::KeyPairOf("carol").privateRecord, 7, WideText(u"x"));
+  ASSERT_TRUE(record);
+
+  const std::optional<SignatureRecord> parts = ReadSignatureRecord(*record);
+  ASSERT_TRUE(parts);
+  EXPECT_TRUE(parts->label.equals(TextString("SignedFile").bytes()));
+  EXPECT_EQ(parts->timestamp, 7u);
+  EXPECT_EQ(parts->message.units(), u"x");
+  EXPECT_EQ(parts->signature.length(), 256u);
+
+  ByteBuffer longer = *record;
+  longer.appendU8(0);
+  EXPECT_FALSE(ReadSignatureRecord(longer));
+  EXPECT_FALSE(ReadSignatureRecord(ByteBuffer(record->span().first(record->length() - 1))));
+}
+
 }  // namespace
 }  // namespace qs
