@@ -82,7 +82,10 @@ bool SigningContext::verify(const ByteBuffer& record, const ByteBuffer& signerPu
   if (!endRound()) return false;
 
   const std::optional<SignatureRecord> parts = ReadSignatureRecord(record);
-  if (!parts) return false;
+  if (!parts) {
+    digest_.reset();  // the round ends without its digest, so nothing may carry over
+    return false;
+  }
 
   const ByteBuffer digest = FinishDigest(digest_, parts->signedInformation);
   // A signature made for another kind of data (a signed file whose bytes happen to be a

@@ -152,6 +152,11 @@ TEST(SigningContext, RoundsMustBeCompleteAndReservedMustBeZero) {
   ASSERT_TRUE(context.setLabel(TextString("SignedFile")));
   ASSERT_TRUE(context.addData(data));
   EXPECT_FALSE(context.verify(*record, carol.publicRecord, timestamp, message));
+  // The refused round leaves nothing in the digest for the next one.
+  record->at(4 + 9 + 2) = 0;
+  ASSERT_TRUE(context.setLabel(TextString("SignedFile")));
+  ASSERT_TRUE(context.addData(data));
+  EXPECT_TRUE(context.verify(*record, carol.publicRecord, timestamp, message));
 }
 
 TEST(SignatureRecord, ReadsTheSignedInformationOnlyFromAnExactRecord) {
