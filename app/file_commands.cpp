@@ -14,13 +14,10 @@
 #include "keys/cert_keys.h"
 #include "keys/messages.h"
 #include "keys/record_text.h"
-#include "keys/safe_file_name.h"
+#include "operations/output_names.h"
 
 namespace qs {
 namespace {
-
-constexpr char kEncryptedSuffix[] = ".encrypted";
-constexpr char kSignatureSuffix[] = ".signature";
 
 void Tell(ui::Ui& ui, AppState& state, const char* text) {
   ui.messageBox(state.mainWindow, text, ui::Buttons::kOk, ui::Icon::kNone);
@@ -88,7 +85,7 @@ void EncryptCommand(ui::Ui& ui, AppState& state) {
   SelectedKeys keys;
   if (!Select(ui, state, true, text::kRecipientCertificateTitle, keys)) return;
   const std::optional<std::string> target =
-      ui.saveFile(state.mainWindow, EncryptTargetDialog(FileNamePart(*source) + kEncryptedSuffix));
+      ui.saveFile(state.mainWindow, EncryptTargetDialog(EncryptedFileName(FileNamePart(*source))));
   if (!target) return;
   Run(ui, state, keys, *target);
 }
@@ -118,7 +115,7 @@ void SignCommand(ui::Ui& ui, AppState& state) {
   SelectedKeys keys;
   if (!Select(ui, state, false, "", keys)) return;
   const std::string suggestion =
-      FileNamePart(*source) + "_" + SafeFileName(DisplayText(keys.keyName)) + kSignatureSuffix;
+      SignatureFileName(FileNamePart(*source), DisplayText(keys.keyName));
   const std::optional<std::string> target = ui.saveFile(state.mainWindow, SignTargetDialog(suggestion));
   if (!target) return;
   Run(ui, state, keys, *target);

@@ -32,13 +32,13 @@ void GenerateUserKeyPair(ui::Ui& ui, AppState& state, ui::View& dialog) {
   if (!records) {
     const bool cancelled = request.progress.cancelRequested();
     ui.post(dialog,
-            [&ui, &dialog, cancelled] { EndFailed(ui, dialog, text::kKeyGenerationFailed, cancelled); });
+            [&ui, &dialog, cancelled] { EndFailed(ui, dialog, key_text::kKeyGenerationFailed, cancelled); });
     return;
   }
   const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord),
                            request.keyName};
   if (!WriteStoredKeyPair(state.workingFolder, pair)) {
-    ui.post(dialog, [&ui, &dialog] { EndFailed(ui, dialog, text::kKeyPairNotSaved, false); });
+    ui.post(dialog, [&ui, &dialog] { EndFailed(ui, dialog, key_text::kKeyPairNotSaved, false); });
     return;
   }
   ui.post(dialog, [&dialog] { dialog.endDialog(1); });
@@ -102,7 +102,7 @@ void StartKeyGeneration(ui::Ui& ui, AppState& state, ui::View& dialog, bool cert
       }
     } catch (...) {
       const char* failure =
-          certificationMode ? MessageText(KeyOutcome::kCertKeysNotCreated) : text::kKeyGenerationFailed;
+          certificationMode ? MessageText(KeyOutcome::kCertKeysNotCreated) : key_text::kKeyGenerationFailed;
       ui.post(dialog, [&ui, &dialog, failure] { EndFailed(ui, dialog, failure, false); });
     }
   });

@@ -3,6 +3,7 @@
 #include "app/key_gen_worker.h"
 #include "app/resource_ids.h"
 #include "app/texts.h"
+#include "keys/messages.h"
 #include "keys/key_store.h"
 #include "keys/record_text.h"
 
@@ -67,7 +68,7 @@ void KeyPairDialog::onCommand(ui::View& view, int control) {
 void KeyPairDialog::create(ui::View& view) {
   const std::string name = view.text(IDC_KEY_PAIR_NAME);
   if (name.empty()) {
-    ui_.messageBox(&view, certificationMode_ ? text::kNeedOrganisation : text::kNeedKeyName, ui::Buttons::kOk,
+    ui_.messageBox(&view, certificationMode_ ? key_text::kNeedOrganisation : key_text::kNeedKeyName, ui::Buttons::kOk,
                    ui::Icon::kNone);
     return;
   }

@@ -7,6 +7,7 @@
 #include "app/resource_ids.h"
 #include "app/texts.h"
 #include "keys/key_store.h"
+#include "operations/messages.h"
 
 namespace qs {
 namespace {
@@ -29,12 +30,12 @@ bool FirstRun(ui::Ui& ui, AppState& state) {
 
 int RunProgram(ui::Ui& ui, RandomGenerator& generator, const std::optional<std::string>& workingFolder) {
   if (!workingFolder) {
-    ui.messageBox(nullptr, text::kNoWorkingFolder, ui::Buttons::kOk, ui::Icon::kNone);
+    ui.messageBox(nullptr, start_text::kNoWorkingFolder, ui::Buttons::kOk, ui::Icon::kNone);
     return 1;
   }
   AppState state(generator, *workingFolder);
   if (!generator.startUp(state.file(kSeedFileName))) {
-    ui.messageBox(nullptr, text::kNoGenerator, ui::Buttons::kOk, ui::Icon::kNone);
+    ui.messageBox(nullptr, start_text::kNoGenerator, ui::Buttons::kOk, ui::Icon::kNone);
     return 1;
   }
   if (!KeyPairStored(state.workingFolder) && !FirstRun(ui, state)) return 1;

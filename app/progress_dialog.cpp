@@ -31,23 +31,18 @@ const char* StatusText(const OperationRequest& request) {
 void ProgressDialog::onInit(ui::View& view) {
   view.centreOn(*state_.mainWindow);
   OperationRequest& request = state_.operation;
-  request.chunkProgress.cancel = 0;
-  request.chunkProgress.current = 0;
-  request.chunkProgress.count = 0;
-  request.byteProgress.cancel = 0;
-  request.byteProgress.count = 0;
-  request.totalBytes = 0;
+  ResetProgress(request);
   view.setProgressPosition(IDC_PROGRESS_BAR, 0);
   rangeSet_ = false;
   message_.clear();
   view.setText(IDC_PROGRESS_STATUS, StatusText(request));
   ui::View* dialog = &view;
   ui_.startWorker([this, dialog] {
-    OperationOutcome outcome = RunOperation(state_.operation, state_.generator);
-    if (outcome.pause) ui_.pause(kFinalPause);
+    OperationResult result = RunFileOperation(state_.operation, state_.generator);
+    if (result.pause) ui_.pause(kFinalPause);
     // Nothing of this thread may run once the task is posted: the dialog, and with it this
     // controller, may be gone by the time the thread ends.
-    ui_.post(*dialog, [this, dialog, outcome = std::move(outcome)] { finish(*dialog, outcome); });
+    ui_.post(*dialog, [this, dialog, result = std::move(result)] { finish(*dialog, result); });
   });
   view.startTimer(kTimerMilliseconds);
 }
@@ -72,24 +67,23 @@ void ProgressDialog::onTimer(ui::View& view) {
 }
 
 void ProgressDialog::cancel(ui::View& view) {
-  state_.operation.chunkProgress.cancel = 1;
-  state_.operation.byteProgress.cancel = 1;
+  RequestCancel(state_.operation);
   view.setText(IDC_PROGRESS_STATUS, text::kCancelling);
   view.enable(IDC_PROGRESS_CANCEL, false);
 }
 
-void ProgressDialog::finish(ui::View& view, const OperationOutcome& outcome) {
+void ProgressDialog::finish(ui::View& view, const OperationResult& result) {
   view.stopTimer();
-  if (!outcome.success) {
-    message_ = outcome.message;
+  if (result.outcome != FileOutcome::kOk) {
+    message_ = MessageText(result.outcome);
     view.endDialog(0);
     return;
   }
   if (state_.operation.code == OperationCode::kVerify) {
-    state_.verifyTimestamp = outcome.signedTimestamp;
-    state_.verifyMessage = outcome.signedMessage;
-    SignatureResultDialog result(state_);
-    ui_.runDialog(IDD_SIGNATURE_RESULT, result, &view);
+    state_.verifyTimestamp = result.signedTimestamp;
+    state_.verifyMessage = result.signedMessage;
+    SignatureResultDialog shown(state_);
+    ui_.runDialog(IDD_SIGNATURE_RESULT, shown, &view);
   }
   state_.mainWindow->setText(IDC_MAIN_FILE_NAME, "");
   view.endDialog(1);

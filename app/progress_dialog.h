@@ -2,12 +2,12 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "app/operation_worker.h"
 #include "app/ui.h"
+#include "operations/file_operation.h"
 
 namespace qs {
 
-// The progress dialog (113): starts the operation worker for the request in AppState, shows
+// The progress dialog (113): runs the request in AppState on a worker thread, shows
 // its progress every 100 ms and passes "Avbryt" on as the pipelines' cancel flags. Only the
 // worker's result ends it. Pointer movement over it feeds nothing: the worker may be drawing
 // from the generator.
@@ -26,7 +26,7 @@ class ProgressDialog : public ui::Controller {
  private:
   void cancel(ui::View& view);
   // Runs on the user-interface thread when the worker is done.
-  void finish(ui::View& view, const OperationOutcome& outcome);
+  void finish(ui::View& view, const OperationResult& result);
 
   ui::Ui& ui_;
   AppState& state_;

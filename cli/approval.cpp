@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "keys/approval.h"
+#include "keys/messages.h"
 #include "keys/record_text.h"
 
 namespace qs::cli {
@@ -72,7 +73,7 @@ bool ApproveCertificate(Session& session, const CertificationResults& results, c
   out << "Fingerprint: " << fingerprint << '\n';
   // Unless a trusted authority vouches for the key, only the user can tell whose it is.
   return Decide(session, fingerprint,
-                {"Är det här certifikatet pålitligt?", "Du bör bara använda certifikat som är pålitliga.",
+                {key_text::kApproveCertificateQuestion, key_text::kUntrustedCertificateWarning,
                  AnyVerified(results) ? nullptr
                                       : "--yes godkänner bara certifikat som en betrodd certifieringsnyckel har "
                                         "certifierat; ange --expect-fingerprint eller svara i en terminal."});
@@ -84,7 +85,7 @@ bool ApproveTrustedKey(Session& session, const std::string& organisation, const 
                    << "\n  Fingerprint:  " << fingerprint << '\n';
   // Every later approval rests on this list, so --yes never adds to it.
   return Decide(session, fingerprint,
-                {"Godkänner du detta som en pålitlig nyckel?", "Nyckeln lades inte till.",
+                {key_text::kTrustKeyQuestion, "Nyckeln lades inte till.",
                  "--yes räcker inte för att lägga till en betrodd certifieringsnyckel; ange --expect-fingerprint "
                  "eller svara i en terminal."});
 }
@@ -96,7 +97,7 @@ bool ApproveCertification(Session& session, const std::string& publicKeyName, co
   for (const DataField& field : fields) out << "    " << DisplayText(field.name) << ": " << DisplayText(field.value) << '\n';
   out << "Fingerprint: " << fingerprint << '\n';
   return Decide(session, fingerprint,
-                {"Stämmer tiden och fingerprint för användaren?", "Ingen certifiering har skapats."});
+                {key_text::kConfirmCertificationQuestion, "Ingen certifiering har skapats."});
 }
 
 }  // namespace qs::cli

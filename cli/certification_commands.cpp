@@ -25,7 +25,7 @@ int Outcome(Session& session, KeyOutcome outcome) {
 
 int RunCaCreate(Session& session, const ParsedArgs& args) {
   const std::string organisation = args.required("organisation");
-  if (organisation.empty()) return session.fail("Du måste skriva in ett namn på organisationen.");
+  if (organisation.empty()) return session.fail(key_text::kNeedOrganisation);
   const KeyType keyType = KeyTypeOption(args, "bits");
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;

@@ -5,6 +5,7 @@
 
 #include "cli/args.h"
 #include "cli/session.h"
+#include "operations/messages.h"
 
 namespace qs::cli {
 
@@ -20,7 +21,7 @@ struct Command {
   int (*run)(Session& session, const ParsedArgs& args);
   // The message when run fails for a reason it cannot name: an exception such as running
   // out of memory.
-  const char* unforeseenFailure = "Okänt fel.";
+  const char* unforeseenFailure = MessageText(FileOutcome::kUnknown);
 };
 
 // Every command of the program, grouped by their first word in help order.

@@ -1,71 +1,113 @@
+#include <limits>
 #include <ostream>
 
-#include "app/settings.h"
 #include "base/timestamp.h"
 #include "base/windows1252.h"
 #include "cli/command.h"
 #include "cli/output_file.h"
-#include "cli/output_names.h"
 #include "cli/own_keys.h"
 #include "cli/progress_display.h"
-#include "formats/encrypted_file.h"
-#include "formats/encrypted_file_stream.h"
 #include "formats/oki_file.h"
-#include "formats/signature_file.h"
-#include "platform/clock.h"
+#include "operations/file_operation.h"
+#include "operations/output_names.h"
+#include "operations/settings.h"
+#include "platform/file.h"
+#include "platform/working_folder.h"
 
 namespace qs::cli {
 namespace {
 
-constexpr char kSignFailure[] = "Fel vid signering av fil.";
-constexpr char kSignatureMismatch[] = "Signaturen stämmer ej mot den valda filen.";
+constexpr std::size_t kAnyNumber = std::numeric_limits<std::size_t>::max();
 
-const char* ResultCodeText(ResultCode code) {
-  switch (code) {
-    case ResultCode::kSource:
-      return "Fel vid läsning av källfilen.";
-    case ResultCode::kTarget:
-      return "Fel vid skrivning till målfilen.";
-    case ResultCode::kKeys:
-      return "Krypteringsfel, kontrollera format på fil eller om rätt sändande certifikat har använts.";
-    case ResultCode::kOtherMethod:
-      return "Felaktigt format på filen, filen är krypterad med en annan krypteringsmetod.";
-    case ResultCode::kCancelled:
-      break;
+// One input of a command and where its output goes (verify: the signature file).
+struct FileTask {
+  std::string source;
+  std::string target;
+};
+
+// Where each input's output goes: outputName(input) beside the input, or with -o the named
+// file for a single input and the named folder, made when missing, for several.
+std::optional<std::vector<FileTask>> PlanTasks(Session& session, const ParsedArgs& args,
+                                               const std::function<std::string(const std::string&)>& outputName) {
+  const std::vector<std::string>& sources = args.positionals();
+  const std::optional<std::string> output = args.value("output");
+  if (output && sources.size() > 1 && !platform::CreateFolder(*output)) {
+    session.fail("Kunde inte skapa mappen: " + *output);
+    return std::nullopt;
   }
-  return "Okänt fel.";
+  std::vector<FileTask> tasks;
+  for (const std::string& source : sources) {
+    std::string target = outputName(source);
+    if (output) target = sources.size() == 1 ? *output : platform::JoinPath(*output, FileNamePart(target));
+    tasks.push_back({source, std::move(target)});
+  }
+  return tasks;
 }
 
-// Progress of a chunked pipeline: chunks done of the count, 2 MiB each.
-ProgressSource ChunkSource(ChunkProgress& progress) {
-  return {[&progress] {
-            const std::uint32_t count = progress.count;
-            return count == 0 ? 0.0 : (progress.current + 1.0) / count;
-          },
-          [&progress] {
-            return progress.count == 0 ? std::uint64_t{0} : (progress.current + std::uint64_t{1}) * kChunkBytes;
-          },
-          [&progress] { progress.cancel = 1; }};
+// Drops the tasks whose target exists (without --force) after a line for each; nothing is
+// left when none may be written.
+void KeepWritable(Session& session, const ParsedArgs& args, std::vector<FileTask>& tasks, bool& anyFailed) {
+  std::vector<FileTask> kept;
+  for (FileTask& task : tasks) {
+    if (MayWrite(session, task.target, args.has("force"))) {
+      kept.push_back(std::move(task));
+    } else {
+      anyFailed = true;
+    }
+  }
+  tasks = std::move(kept);
 }
 
-// Progress of an in-memory pipeline: cipher and MAC each count every byte once.
-ProgressSource ByteSource(ProgressHook& hook, const OkiParams& params) {
-  return {[&hook, &params] {
-            const std::uint32_t total = params.totalBytes.load(std::memory_order_relaxed);
-            return total == 0 ? 0.0 : static_cast<std::uint32_t>(hook.count) / (2.0 * total);
-          },
-          [&hook] { return static_cast<std::uint64_t>(static_cast<std::uint32_t>(hook.count) / 2); },
-          [&hook] { hook.cancel = 1; }};
+ProgressSource SourceOf(OperationRequest& request) {
+  return {[&request] { return ProgressFraction(request); }, [&request] { return ProgressBytes(request); },
+          [&request] { RequestCancel(request); }};
 }
 
-// Ends a command whose operation failed: 130 after Ctrl-C, else the message.
-int Finish(Session& session, const ProgressDisplay& display, bool ok, const char* failure) {
-  if (display.interrupted()) return session.interrupted();
-  return ok ? kSuccess : session.fail(failure);
+std::string SignedMessageText(const TextString& message) {
+  return Windows1252ToUtf8(message.bytes().slice(message.characterCount(), 0));
+}
+
+// What a single file's success prints; several files print one line each instead.
+void PrintVerified(std::ostream& out, const OperationResult& result, bool oneLine, const std::string& source) {
+  const std::string timestamp = FormatTimestamp(result.signedTimestamp).str();
+  const std::string message = SignedMessageText(result.signedMessage);
+  if (oneLine) {
+    out << source << ": Signaturen OK. Tidstämpel: " << timestamp << ". Meddelande: " << message << '\n';
+  } else {
+    out << "Signaturen OK.\nTidstämpel: " << timestamp << "\nMeddelande: " << message << '\n';
+  }
+}
+
+// Runs the request on each task in turn, each under its own progress display. One input is
+// told as before: nothing on success, the message on failure. Several get one line each:
+// "INFIL: <done> UTFIL" on stdout, "quillseal-cli: INFIL: <message>" on stderr. Ctrl-C stops
+// the command (130); otherwise 1 when any file failed, the others still done.
+int RunTasks(Session& session, OperationRequest& request, RandomGenerator& generator,
+             const std::vector<FileTask>& tasks, bool several, bool anyFailed, const char* done) {
+  for (const FileTask& task : tasks) {
+    request.sourceName = task.source;
+    request.targetName = task.target;
+    ResetProgress(request);
+    ProgressDisplay display(session.io(), session.options().quiet);
+    OperationResult result;
+    display.run(SourceOf(request), [&] {
+      result = RunFileOperation(request, generator);
+      return result.outcome == FileOutcome::kOk;
+    });
+    if (display.interrupted()) return session.interrupted();
+    if (result.outcome != FileOutcome::kOk) {
+      session.fail(several ? task.source + ": " + MessageText(result.outcome) : std::string(MessageText(result.outcome)));
+      anyFailed = true;
+    } else if (request.code == OperationCode::kVerify) {
+      PrintVerified(session.io().out, result, several, task.source);
+    } else if (several) {
+      session.io().out << task.source << ": " << done << ' ' << task.target << '\n';
+    }
+  }
+  return anyFailed ? kFailure : kSuccess;
 }
 
 int RunEncrypt(Session& session, const ParsedArgs& args) {
-  const std::string source = args.positionals()[0];
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
   Settings settings = ReadSettings(*folder);
@@ -77,115 +119,105 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
   if (args.has("compress")) settings.compression = 1;
   if (args.has("no-compress")) settings.compression = 0;
 
-  const std::string target = args.value("output").value_or(source + kEncryptedSuffix);
-  if (!MayWrite(session, target, args.has("force"))) return kFailure;
+  std::optional<std::vector<FileTask>> tasks = PlanTasks(session, args, EncryptedFileName);
+  if (!tasks) return kFailure;
+  bool anyFailed = false;
+  KeepWritable(session, args, *tasks, anyFailed);
+  if (tasks->empty()) return kFailure;
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
-  const std::optional<ByteBuffer> peer = ApprovedPeerKey(session, args.required("to"));
+  std::optional<ByteBuffer> peer = ApprovedPeerKey(session, args.required("to"));
   if (!peer) return kFailure;
-  const std::optional<OwnKeys> own = ReadOwnKeys(session);
+  std::optional<OwnKeys> own = ReadOwnKeys(session);
   if (!own) return kFailure;
 
-  ProgressDisplay display(session.io(), session.options().quiet);
-  if (settings.fileFormat == Settings::kOki) {
-    ProgressHook hook;
-    OkiParams params{generator, &hook, 0};
-    bool tooLarge = false;
-    const bool ok = display.run(ByteSource(hook, params), [&] {
-      return EncryptOkiFile(params, source, target, *peer, own->privateRecord, tooLarge);
-    });
-    if (tooLarge) {
-      return session.fail(
-          "Filen är för stor för OKI-formatet. Filen kan krypteras om formatet ändras i inställningsdialogen.");
+  OperationRequest request;
+  request.code = OperationCode::kEncrypt;
+  request.compression = settings.compression;
+  request.okiFormat = settings.fileFormat;
+  request.ownPrivateKey = std::move(own->privateRecord);
+  request.peerPublicKey = std::move(*peer);
+  return RunTasks(session, request, *generator, *tasks, args.positionals().size() > 1, anyFailed, "krypterad till");
+}
+
+// Inputs whose format cannot even be told fail before the sender's certificate is asked about.
+void KeepReadable(Session& session, std::vector<FileTask>& tasks, bool several, bool& anyFailed) {
+  std::vector<FileTask> kept;
+  for (FileTask& task : tasks) {
+    bool isOki = false;
+    if (DetectOkiFile(task.source, isOki)) {
+      kept.push_back(std::move(task));
+      continue;
     }
-    return Finish(session, display, ok,
-                  params.targetFailed ? ResultCodeText(ResultCode::kTarget) : "Fel vid kryptering av fil.");
+    const char* text = MessageText(FileOutcome::kFileUnreadable);
+    session.fail(several ? task.source + ": " + text : std::string(text));
+    anyFailed = true;
   }
-  ChunkProgress progress;
-  ResultCode code = ResultCode::kCancelled;
-  const PipelineParams params{generator, settings.compression == 1, &progress};
-  const bool ok = display.run(ChunkSource(progress), [&] {
-    return EncryptFile(params, own->privateRecord, *peer, source, target, code);
-  });
-  return Finish(session, display, ok, ResultCodeText(code));
+  tasks = std::move(kept);
 }
 
 int RunDecrypt(Session& session, const ParsedArgs& args) {
-  const std::string source = args.positionals()[0];
-  const std::optional<std::string> suggested = DecryptedFileName(source);
-  if (!args.value("output") && !suggested) throw UsageError("filen slutar inte på .encrypted: ange -o UTFIL");
-  const std::string target = args.value("output").value_or(suggested.value_or(""));
-  if (!MayWrite(session, target, args.has("force"))) return kFailure;
-  bool isOki = false;
-  if (!DetectOkiFile(source, isOki)) return session.fail("Fel vid läsning av fil.");
+  const bool several = args.positionals().size() > 1;
+  for (const std::string& source : args.positionals()) {
+    if (DecryptedFileName(source)) continue;
+    if (several) throw UsageError(source + " slutar inte på .encrypted");
+    if (!args.value("output")) throw UsageError("filen slutar inte på .encrypted: ange -o UTFIL");
+  }
+  std::optional<std::vector<FileTask>> tasks =
+      PlanTasks(session, args, [](const std::string& source) { return DecryptedFileName(source).value_or(""); });
+  if (!tasks) return kFailure;
+  bool anyFailed = false;
+  KeepWritable(session, args, *tasks, anyFailed);
+  KeepReadable(session, *tasks, several, anyFailed);
+  if (tasks->empty()) return kFailure;
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
-  const std::optional<ByteBuffer> peer = ApprovedPeerKey(session, args.required("from"));
+  std::optional<ByteBuffer> peer = ApprovedPeerKey(session, args.required("from"));
   if (!peer) return kFailure;
-  const std::optional<OwnKeys> own = ReadOwnKeys(session);
+  std::optional<OwnKeys> own = ReadOwnKeys(session);
   if (!own) return kFailure;
 
-  ProgressDisplay display(session.io(), session.options().quiet);
-  if (isOki) {
-    ProgressHook hook;
-    OkiParams params{generator, &hook, 0};
-    const bool ok = display.run(ByteSource(hook, params), [&] {
-      return DecryptOkiFile(params, source, target, *peer, own->privateRecord);
-    });
-    // A full disk is not the sender's fault: say which file failed.
-    return Finish(session, display, ok,
-                  params.targetFailed ? ResultCodeText(ResultCode::kTarget)
-                                      : "Fel vid dekryptering av fil, kontrollera sändarens certifikat.");
-  }
-  ChunkProgress progress;
-  ResultCode code = ResultCode::kCancelled;
-  const PipelineParams params{generator, false, &progress};
-  const bool ok = display.run(ChunkSource(progress), [&] {
-    return DecryptFile(params, own->privateRecord, *peer, source, target, code);
-  });
-  return Finish(session, display, ok, ResultCodeText(code));
+  OperationRequest request;
+  request.code = OperationCode::kDecrypt;
+  request.ownPrivateKey = std::move(own->privateRecord);
+  request.peerPublicKey = std::move(*peer);
+  return RunTasks(session, request, *generator, *tasks, several, anyFailed, "dekrypterad till");
 }
 
 int RunSign(Session& session, const ParsedArgs& args) {
-  const std::string source = args.positionals()[0];
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
-  const std::optional<OwnKeys> own = ReadOwnKeys(session);
+  std::optional<OwnKeys> own = ReadOwnKeys(session);
   if (!own) return kFailure;
-  const std::string target = args.value("output").value_or(SignatureFileName(source, own->keyName));
-  if (!MayWrite(session, target, args.has("force"))) return kFailure;
+  const std::string keyName = own->keyName;
+  std::optional<std::vector<FileTask>> tasks =
+      PlanTasks(session, args, [&keyName](const std::string& source) { return SignatureFileName(source, keyName); });
+  if (!tasks) return kFailure;
+  bool anyFailed = false;
+  KeepWritable(session, args, *tasks, anyFailed);
+  if (tasks->empty()) return kFailure;
 
-  ChunkProgress progress;
-  SignatureRequest request;
-  request.generator = generator;
-  request.progress = &progress;
-  request.message = TextString(Utf8ToWindows1252(args.value("message").value_or("")));
-  request.timestamp = static_cast<std::uint32_t>(platform::CalendarSeconds());
-  ProgressDisplay display(session.io(), session.options().quiet);
-  const bool ok =
-      display.run(ChunkSource(progress), [&] { return SignFile(request, own->privateRecord, source, target); });
-  return Finish(session, display, ok, kSignFailure);
+  OperationRequest request;
+  request.code = OperationCode::kSign;
+  request.ownPrivateKey = std::move(own->privateRecord);
+  request.signMessage = TextString(Utf8ToWindows1252(args.value("message").value_or("")));
+  return RunTasks(session, request, *generator, *tasks, args.positionals().size() > 1, anyFailed, "signerad i");
 }
 
 int RunVerify(Session& session, const ParsedArgs& args) {
-  const std::string source = args.positionals()[0];
-  const std::string signature = args.positionals()[1];
+  const std::vector<std::string>& words = args.positionals();
+  if (words.size() % 2 != 0) throw UsageError("verify tar par av INFIL och SIGNATURFIL");
+  std::vector<FileTask> tasks;
+  for (std::size_t i = 0; i < words.size(); i += 2) tasks.push_back({words[i], words[i + 1]});
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
-  const std::optional<ByteBuffer> peer = ApprovedPeerKey(session, args.required("from"));
+  std::optional<ByteBuffer> peer = ApprovedPeerKey(session, args.required("from"));
   if (!peer) return kFailure;
 
-  ChunkProgress progress;
-  SignatureRequest request;
-  request.generator = generator;
-  request.progress = &progress;
-  ProgressDisplay display(session.io(), session.options().quiet);
-  const bool ok = display.run(ChunkSource(progress), [&] { return VerifyFile(request, source, *peer, signature); });
-  const int status = Finish(session, display, ok, kSignatureMismatch);
-  if (status != kSuccess) return status;
-  session.io().out << "Signaturen OK.\nTidstämpel: " << FormatTimestamp(request.timestamp).str()
-                   << "\nMeddelande: " << Windows1252ToUtf8(request.message.bytes().slice(request.message.characterCount(), 0)) << '\n';
-  return kSuccess;
+  OperationRequest request;
+  request.code = OperationCode::kVerify;
+  request.peerPublicKey = std::move(*peer);
+  return RunTasks(session, request, *generator, tasks, tasks.size() > 1, false, "");
 }
 
 }  // namespace
@@ -197,38 +229,43 @@ std::vector<Command> FileCommands() {
       {{"encrypt"},
        {{"to", 0, true}, {"format", 0, true}, {"compress"}, {"no-compress"}, output, force},
        1,
-       1,
-       "--to FIL.certificate [--format quillseal|oki] [--compress|--no-compress] INFIL [-o UTFIL] [--force]",
-       "kryptera en fil för mottagaren i certifikatet",
+       kAnyNumber,
+       "--to FIL.certificate [--format quillseal|oki] [--compress|--no-compress] INFIL... [-o UTFIL|MAPP] [--force]",
+       "kryptera filer för mottagaren i certifikatet",
        "Format och kompression tas från inställningarna om inga flaggor anges.\n"
-       "Utfilen blir INFIL.encrypted bredvid infilen om -o saknas.\n",
-       RunEncrypt},
+       "Utfilen blir INFIL.encrypted bredvid infilen om -o saknas. Med flera infiler anger -o en mapp,\n"
+       "och varje fil får en rad om hur det gick.\n",
+       RunEncrypt,
+       MessageText(FileOutcome::kUnknown)},
       {{"decrypt"},
        {{"from", 0, true}, output, force},
        1,
-       1,
-       "--from FIL.certificate INFIL [-o UTFIL] [--force]",
-       "dekryptera en fil från avsändaren i certifikatet",
-       "Formatet läses från filen. Utfilen blir infilen utan .encrypted om -o saknas.\n",
-       RunDecrypt},
+       kAnyNumber,
+       "--from FIL.certificate INFIL... [-o UTFIL|MAPP] [--force]",
+       "dekryptera filer från avsändaren i certifikatet",
+       "Formatet läses från filen. Utfilen blir infilen utan .encrypted om -o saknas. Med flera\n"
+       "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n",
+       RunDecrypt,
+       MessageText(FileOutcome::kUnknown)},
       {{"sign"},
        {{"message", 0, true}, output, force},
        1,
-       1,
-       "INFIL [--message TEXT] [-o FIL.signature] [--force]",
-       "signera en fil med det lagrade nyckelparet",
-       "Signaturfilen blir INFIL_<nyckelns namn>.signature bredvid infilen om -o saknas.\n",
+       kAnyNumber,
+       "INFIL... [--message TEXT] [-o FIL.signature|MAPP] [--force]",
+       "signera filer med det lagrade nyckelparet",
+       "Signaturfilen blir INFIL_<nyckelns namn>.signature bredvid infilen om -o saknas. Med flera\n"
+       "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n",
        RunSign,
-       kSignFailure},
+       MessageText(FileOutcome::kSigningFailed)},
       {{"verify"},
        {{"from", 0, true}},
        2,
-       2,
-       "--from FIL.certificate INFIL SIGNATURFIL",
-       "verifiera en signatur mot avsändarens certifikat",
-       "",
+       kAnyNumber,
+       "--from FIL.certificate INFIL SIGNATURFIL [INFIL SIGNATURFIL]...",
+       "verifiera signaturer mot avsändarens certifikat",
+       "Med flera par får varje fil en rad om hur det gick.\n",
        RunVerify,
-       kSignatureMismatch},
+       MessageText(FileOutcome::kSignatureMismatch)},
   };
 }
 

@@ -1,6 +1,6 @@
 #include <ostream>
 
-#include "app/settings.h"
+#include "operations/settings.h"
 #include "base/byte_stream.h"
 #include "base/record.h"
 #include "base/timestamp.h"

@@ -20,7 +20,7 @@ constexpr char kOverwriteRefused[] =
 
 int RunKeygen(Session& session, const ParsedArgs& args) {
   const std::string name = args.required("name");
-  if (name.empty()) return session.fail("Du måste skriva in ett namn på nyckeln.");
+  if (name.empty()) return session.fail(key_text::kNeedKeyName);
   const KeyType encryption = KeyTypeOption(args, "encryption-bits");
   const KeyType signing = KeyTypeOption(args, "signing-bits");
   const std::optional<std::string> folder = session.workingFolder();
@@ -34,9 +34,9 @@ int RunKeygen(Session& session, const ParsedArgs& args) {
       session.io(), session.options().quiet, interrupted,
       [&](ProgressHook* hook) { return GenerateKeyPair(encryption, signing, *generator, hook); });
   if (interrupted) return session.interrupted();
-  if (!records) return session.fail("Fel: Kunde inte skapa krypteringsnyckel.");
+  if (!records) return session.fail(key_text::kKeyGenerationFailed);
   const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord), KeyNameText(name)};
-  if (!WriteStoredKeyPair(*folder, pair)) return session.fail("Fel: Kunde inte spara ned krypteringsnyckeln.");
+  if (!WriteStoredKeyPair(*folder, pair)) return session.fail(key_text::kKeyPairNotSaved);
   session.io().out << "Nyckelparet har skapats.\nFingerprint: "
                    << HexString(ComputeFingerprint(pair.publicRecord).value_or(ByteBuffer())) << '\n';
   return kSuccess;

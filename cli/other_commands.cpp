@@ -1,6 +1,6 @@
 #include <ostream>
 
-#include "app/settings.h"
+#include "operations/settings.h"
 #include "cli/command.h"
 
 namespace qs::cli {

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "base/secure_wipe.h"
+#include "operations/messages.h"
 #include "platform/file.h"
 #include "platform/system_random.h"
 #include "platform/working_folder.h"
@@ -16,7 +17,7 @@ std::optional<std::string> Session::workingFolder() {
   const std::optional<std::string> folder =
       chosen ? (platform::CreateFolder(*chosen) ? chosen : std::nullopt) : platform::ChooseWorkingFolder();
   if (!folder) {
-    fail("Fel: Kunde inte välja arbetsmapp!");
+    fail(start_text::kNoWorkingFolder);
     return std::nullopt;
   }
   folder_ = folder;
@@ -40,7 +41,7 @@ RandomGenerator* Session::generator() {
   if (!seedFile) return nullptr;
   auto generator = std::make_unique<RandomGenerator>();
   if (!generator->startUp(*seedFile)) {
-    fail("Fel: Kunde inte initiera slumptalsgenerator!");
+    fail(start_text::kNoGenerator);
     return nullptr;
   }
   if (generator->credit() < RandomGenerator::kRequiredCredit) {
@@ -50,7 +51,7 @@ RandomGenerator* Session::generator() {
     const bool seeded = gathered && generator->addSeed(seed, 0, true) && generator->writeSeedFile(*seedFile);
     SecureWipe(seed.data(), seed.size());
     if (!seeded) {
-      fail("Fel: Kunde inte initiera slumptalsgenerator!");
+      fail(start_text::kNoGenerator);
       return nullptr;
     }
   }

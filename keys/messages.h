@@ -72,6 +72,10 @@ inline constexpr char kUntrustedCertificateWarning[] = "Du bör bara använda ce
 inline constexpr char kTrustedKeyFound[] = "Hittade nyckel";
 inline constexpr char kNoTrustedKeyFound[] = "Ingen betrodd nyckel hittades";
 inline constexpr char kNoTimestamp[] = "--";
+inline constexpr char kNeedKeyName[] = "Du måste skriva in ett namn på nyckeln.";
+inline constexpr char kNeedOrganisation[] = "Du måste skriva in ett namn på organisationen.";
+inline constexpr char kKeyGenerationFailed[] = "Fel: Kunde inte skapa krypteringsnyckel.";
+inline constexpr char kKeyPairNotSaved[] = "Fel: Kunde inte spara ned krypteringsnyckeln.";
 }  // namespace key_text
 
 }  // namespace qs

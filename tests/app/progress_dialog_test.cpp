@@ -1,4 +1,4 @@
-// The progress dialog and the operation worker: status texts, the bar, cancelling, and what
+// The progress dialog and the operation it runs: status texts, the bar, cancelling, and what
 // the user is told after each kind of failure.
 #include "app/progress_dialog.h"
 
@@ -165,13 +165,6 @@ TEST_F(ProgressTest, NativeFailuresShowTheirMessageEvenAfterCancel) {
   EXPECT_EQ(run(), (Log{"dialog 113@101", "pause 1000", "end 113: 1"}));
   EXPECT_EQ(test::ReadRaw(path("opened")), std::string(1000, 'e'));
   EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), "");
-}
-
-TEST_F(ProgressTest, ResultCodeMessages) {
-  EXPECT_EQ(ResultCodeMessage(ResultCode::kCancelled, true), "");
-  EXPECT_EQ(ResultCodeMessage(ResultCode::kCancelled, false), "Okänt fel.");
-  EXPECT_EQ(ResultCodeMessage(static_cast<ResultCode>(9), false), "Okänt fel.");
-  EXPECT_EQ(ResultCodeMessage(ResultCode::kTarget, true), "Fel vid skrivning till målfilen.");
 }
 
 TEST_F(ProgressTest, OkiFormatFailures) {

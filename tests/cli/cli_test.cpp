@@ -10,7 +10,6 @@
 
 #include "cli/approval.h"
 #include "cli/cli.h"
-#include "cli/output_names.h"
 #include "cli/progress_display.h"
 #include "keys/record_text.h"
 #include "platform/file_fault.h"
@@ -192,14 +191,6 @@ TEST(Cli, ApprovalFollowsFingerprintThenYesThenTheTerminal) {
     EXPECT_EQ(ApproveTrustedKey(withYes, "Org", "0011", fingerprint), approved) << answer;
     EXPECT_NE(s.out.str().find("Godkänner du detta som en pålitlig nyckel? [j/N]"), std::string::npos);
   }
-}
-
-TEST(Cli, SuggestedOutputNames) {
-  EXPECT_EQ(DecryptedFileName("dir/doc.pdf.encrypted"), "dir/doc.pdf");
-  EXPECT_EQ(DecryptedFileName("x.encrypted.encrypted"), "x.encrypted");
-  EXPECT_EQ(DecryptedFileName("doc.bin"), std::nullopt);
-  EXPECT_EQ(DecryptedFileName(".encrypted"), std::nullopt);
-  EXPECT_EQ(SignatureFileName("data/plan.txt", "work key"), "data/plan.txt_work_key.signature");
 }
 
 // A command that meets an exception fails like any other failure: status 1, its message, and

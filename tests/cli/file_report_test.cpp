@@ -3,7 +3,7 @@
 #include <sstream>
 #include <string_view>
 
-#include "app/settings.h"
+#include "operations/settings.h"
 #include "base/byte_stream.h"
 #include "base/whole_file.h"
 #include "cli/cli.h"

@@ -8,9 +8,6 @@
 #include <new>
 #include <sstream>
 
-#include "app/operation_worker.h"
-#include "app/settings.h"
-#include "app/texts.h"
 #include "base/windows1252.h"
 #include "formats/encrypted_file.h"
 #include "formats/encrypted_file_stream.h"
@@ -19,6 +16,8 @@
 #include "keys/key_store.h"
 #include "keys/record_text.h"
 #include "keys/trusted_keys.h"
+#include "operations/file_operation.h"
+#include "operations/settings.h"
 #include "platform/file_fault.h"
 #include "platform/working_folder.h"
 #include "tests/formats/pipeline_fixture.h"
@@ -118,13 +117,13 @@ TEST_F(FileFaultTest, AnExceptionFailsTheOperationAndLeavesNothing) {
   request.peerPublicKey = carol_.publicRecord;
   request.targetName = path("target");
   WriteRaw(request.targetName, "an older file");
-  std::string message;
+  FileOutcome failure = FileOutcome::kUnknown;
   const auto run = [&] {
-    const OperationOutcome outcome = RunOperation(request, *generator_);
-    if (!outcome.success) {
-      EXPECT_EQ(outcome.message, message);
+    const OperationResult result = RunFileOperation(request, *generator_);
+    if (result.outcome != FileOutcome::kOk) {
+      EXPECT_EQ(result.outcome, failure);
     }
-    return outcome.success;
+    return result.outcome == FileOutcome::kOk;
   };
   struct Case {
     std::uint8_t oki;
@@ -137,7 +136,7 @@ TEST_F(FileFaultTest, AnExceptionFailsTheOperationAndLeavesNothing) {
     request.compression = c.compression;
     request.code = OperationCode::kEncrypt;
     request.sourceName = plain;
-    message = text::kUnknownError;
+    failure = FileOutcome::kUnknown;
     ASSERT_TRUE(run());  // the encrypted file to decrypt
     WriteRaw(path("enc"), ReadRaw(request.targetName));
     WriteRaw(request.targetName, "an older file");
@@ -152,7 +151,7 @@ TEST_F(FileFaultTest, AnExceptionFailsTheOperationAndLeavesNothing) {
   }
   request.code = OperationCode::kSign;
   request.sourceName = plain;
-  message = text::kSignError;
+  failure = FileOutcome::kSigningFailed;
   EXPECT_GT(failEveryCall(run, RaiseOutOfMemory), 3);
 }
 

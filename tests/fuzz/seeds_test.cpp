@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "app/settings.h"
+#include "operations/settings.h"
 #include "base/byte_stream.h"
 #include "codec/chunk_codec.h"
 #include "crypto/encrypted_data.h"

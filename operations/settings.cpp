@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "operations/settings.h"
 
 #include "base/whole_file.h"
 #include "platform/working_folder.h"

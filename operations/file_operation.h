@@ -1,0 +1,63 @@
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "base/byte_buffer.h"
+#include "base/progress_hook.h"
+#include "base/text_string.h"
+#include "formats/progress.h"
+#include "operations/messages.h"
+
+namespace qs {
+
+class RandomGenerator;
+
+enum class OperationCode : std::int32_t { kEncrypt = 1, kDecrypt = 2, kSign = 3, kVerify = 4 };
+
+// One encryption, decryption, signing or verification as a front end asks for it, with the
+// keys already chosen and approved. The front end fills it before the operation starts and
+// afterwards writes only the cancel flags (RequestCancel); the operation writes the progress
+// counters and totalBytes.
+struct OperationRequest {
+  OperationCode code = OperationCode::kEncrypt;
+  std::uint8_t compression = 0;              // encrypt only: 1 = compress (native format)
+  std::uint8_t okiFormat = 0;                // encrypt only; decryption follows the file
+  std::string sourceName;                    // paths are UTF-8
+  std::string targetName;                    // verify: the signature file
+  ByteBuffer ownPrivateKey;                  // "PrivateKey" record; empty for verify
+  ByteBuffer peerPublicKey;                  // "PublicKey" record; empty for sign
+  TextString signMessage;                    // Windows-1252, empty when none
+  ChunkProgress chunkProgress;               // native and signature pipelines
+  ProgressHook byteProgress;                 // OKI-format pipelines
+  std::atomic<std::uint32_t> totalBytes{0};  // OKI-format: the size being processed
+};
+
+struct OperationResult {
+  FileOutcome outcome = FileOutcome::kUnknown;
+  // Whether the progress reached is worth a moment's look before it goes away: not after a
+  // cancel that the OKI-format and signature pipelines end at once.
+  bool pause = true;
+  // What a verified signature carried.
+  std::uint32_t signedTimestamp = 0;
+  TextString signedMessage;
+};
+
+// Runs the request: picks the format and pipeline, and turns how it ended into one outcome.
+// The pipelines write through temporary files, so after a failure or a cancel no partial
+// target exists and an older file at the target name is as it was. Throws nothing: an
+// exception gives the operation's failure of unknown cause.
+OperationResult RunFileOperation(OperationRequest& request, RandomGenerator& generator);
+
+// Asks the running operation to stop; safe from any thread.
+void RequestCancel(OperationRequest& request);
+
+// Clears the progress counters and cancel flags of an earlier run.
+void ResetProgress(OperationRequest& request);
+
+// How far the running operation is: a fraction of 1, and the bytes done. Both are 0 until the
+// pipeline knows its size.
+double ProgressFraction(const OperationRequest& request);
+std::uint64_t ProgressBytes(const OperationRequest& request);
+
+}  // namespace qs

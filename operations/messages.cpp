@@ -1,0 +1,37 @@
+#include "operations/messages.h"
+
+namespace qs {
+
+const char* MessageText(FileOutcome outcome) {
+  switch (outcome) {
+    case FileOutcome::kOk:
+    case FileOutcome::kCancelled:
+      return "";
+    case FileOutcome::kSourceUnreadable:
+      return "Fel vid läsning av källfilen.";
+    case FileOutcome::kTargetUnwritable:
+      return "Fel vid skrivning till målfilen.";
+    case FileOutcome::kWrongKeys:
+      return "Krypteringsfel, kontrollera format på fil eller om rätt sändande certifikat har använts.";
+    case FileOutcome::kOtherMethod:
+      return "Felaktigt format på filen, filen är krypterad med en annan krypteringsmetod.";
+    case FileOutcome::kUnknown:
+      return "Okänt fel.";
+    case FileOutcome::kOkiTooLarge:
+      return "Filen är för stor för OKI-formatet. Filen kan krypteras om formatet ändras i "
+             "inställningsdialogen.";
+    case FileOutcome::kOkiEncryptionFailed:
+      return "Fel vid kryptering av fil.";
+    case FileOutcome::kFileUnreadable:
+      return "Fel vid läsning av fil.";
+    case FileOutcome::kOkiDecryptionFailed:
+      return "Fel vid dekryptering av fil, kontrollera sändarens certifikat.";
+    case FileOutcome::kSigningFailed:
+      return "Fel vid signering av fil.";
+    case FileOutcome::kSignatureMismatch:
+      return "Signaturen stämmer ej mot den valda filen.";
+  }
+  return "Okänt fel.";
+}
+
+}  // namespace qs

@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+
+namespace qs {
+
+// How an encryption, decryption, signing or verification ended. Every failure the user is
+// told about has its own value, so the GUI and the command line show the same words;
+// MessageText gives them.
+enum class FileOutcome : std::uint8_t {
+  kOk,
+  kCancelled,             // the user asked to stop; nothing is said
+  kSourceUnreadable,      // native format
+  kTargetUnwritable,      // any format
+  kWrongKeys,             // native format: keys or file do not match
+  kOtherMethod,           // native format: written by another method
+  kUnknown,               // no better cause known, an exception among them
+  kOkiTooLarge,           // OKI-format encryption of a file above its limit
+  kOkiEncryptionFailed,
+  kFileUnreadable,        // decryption could not read enough to tell the format
+  kOkiDecryptionFailed,
+  kSigningFailed,
+  kSignatureMismatch,
+};
+
+// The Swedish message of an outcome, UTF-8; empty for kOk and kCancelled.
+const char* MessageText(FileOutcome outcome);
+
+// Texts both front ends show when they cannot start. UTF-8.
+namespace start_text {
+inline constexpr char kNoWorkingFolder[] = "Fel: Kunde inte välja arbetsmapp!";
+inline constexpr char kNoGenerator[] = "Fel: Kunde inte initiera slumptalsgenerator!";
+}  // namespace start_text
+
+}  // namespace qs
