@@ -108,6 +108,7 @@ int RunTasks(Session& session, OperationRequest& request, RandomGenerator& gener
 }
 
 int RunEncrypt(Session& session, const ParsedArgs& args) {
+  const std::string certificate = args.required("to");
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
   Settings settings = ReadSettings(*folder);
@@ -126,7 +127,7 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
   if (tasks->empty()) return kFailure;
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
-  std::optional<ByteBuffer> peer = ApprovedPeerKey(session, args.required("to"));
+  std::optional<ByteBuffer> peer = ApprovedPeerKey(session, certificate);
   if (!peer) return kFailure;
   std::optional<OwnKeys> own = ReadOwnKeys(session);
   if (!own) return kFailure;
@@ -157,6 +158,7 @@ void KeepReadable(Session& session, std::vector<FileTask>& tasks, bool several, 
 }
 
 int RunDecrypt(Session& session, const ParsedArgs& args) {
+  const std::string certificate = args.required("from");
   const bool several = args.positionals().size() > 1;
   for (const std::string& source : args.positionals()) {
     if (DecryptedFileName(source)) continue;
@@ -172,7 +174,7 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
   if (tasks->empty()) return kFailure;
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
-  std::optional<ByteBuffer> peer = ApprovedPeerKey(session, args.required("from"));
+  std::optional<ByteBuffer> peer = ApprovedPeerKey(session, certificate);
   if (!peer) return kFailure;
   std::optional<OwnKeys> own = ReadOwnKeys(session);
   if (!own) return kFailure;
@@ -205,13 +207,14 @@ int RunSign(Session& session, const ParsedArgs& args) {
 }
 
 int RunVerify(Session& session, const ParsedArgs& args) {
+  const std::string certificate = args.required("from");
   const std::vector<std::string>& words = args.positionals();
   if (words.size() % 2 != 0) throw UsageError("verify tar par av INFIL och SIGNATURFIL");
   std::vector<FileTask> tasks;
   for (std::size_t i = 0; i < words.size(); i += 2) tasks.push_back({words[i], words[i + 1]});
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
-  std::optional<ByteBuffer> peer = ApprovedPeerKey(session, args.required("from"));
+  std::optional<ByteBuffer> peer = ApprovedPeerKey(session, certificate);
   if (!peer) return kFailure;
 
   OperationRequest request;

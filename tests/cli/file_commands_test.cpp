@@ -1,0 +1,252 @@
+// The file commands of the command line beside the GUI: the same outcome gives the same words
+// in both, and what the command line adds, several files in one command.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <new>
+#include <set>
+#include <sstream>
+
+#include "app/progress_dialog.h"
+#include "app/resource_ids.h"
+#include "cli/cli.h"
+#include "formats/oki_file.h"
+#include "operations/messages.h"
+#include "platform/file.h"
+#include "platform/file_fault.h"
+#include "tests/app/app_fixture.h"
+#include "tests/support/test_keys.h"
+
+namespace qs {
+namespace {
+
+struct Streams {
+  std::istringstream in;
+  std::ostringstream out;
+  std::ostringstream err;
+  cli::Io io{in, out, err, false, false};
+};
+
+void RaiseOutOfMemory() { throw std::bad_alloc(); }
+
+// The user is alice; bob and carol are peers whose certificates a trusted authority, "Org",
+// has certified, so --yes approves them.
+class FileCommandsTest : public test::AppTest {
+ protected:
+  FileCommandsTest() {
+    storeKeyPair("alice", "Alice");
+    trustAuthority("Org");
+    writeCertificate("alice.certificate", "alice", {"Org"});
+    writeCertificate("bob.certificate", "bob", {"Org"});
+  }
+
+  // Runs the request under the GUI's progress dialog and gives the message it showed.
+  std::string gui(OperationCode code, const std::string& source, const std::string& target,
+                  const std::string& own, const std::string& peer, std::uint8_t oki = 0) {
+    OperationRequest& r = state_.operation;
+    r.code = code;
+    r.okiFormat = oki;
+    r.compression = 0;
+    r.sourceName = source;
+    r.targetName = target;
+    r.ownPrivateKey = code == OperationCode::kVerify ? ByteBuffer() : test::KeyPairOf(own).privateRecord;
+    r.peerPublicKey = code == OperationCode::kSign ? ByteBuffer() : test::KeyPairOf(peer).publicRecord;
+    ui_.clearLog();
+    ui_.onDialog(IDD_PROGRESS, [](test::FakeView&) {});
+    RunOperationDialog(ui_, state_);
+    const std::vector<std::string>& log = ui_.log();
+    const std::string box = "box@101: ";
+    return !log.empty() && log.back().rfind(box, 0) == 0 ? log.back().substr(box.size()) : "";
+  }
+
+  // A file of alice's own, or one sealed by the GUI from one test key pair to another.
+  std::string sealed(const std::string& name, const std::string& from, const std::string& to,
+                     const std::string& content, std::uint8_t oki = 0) {
+    EXPECT_EQ(gui(OperationCode::kEncrypt, writeFile(name + ".plain", content), path(name), from, to, oki), "");
+    return path(name);
+  }
+
+  int cli(Streams& s, std::vector<std::string> words) {
+    words.insert(words.begin(), {"--workdir", dir_.path(), "--quiet", "--yes"});
+    return cli::Run(words, s.io);
+  }
+
+  std::string bob() { return path("bob.certificate"); }
+};
+
+// Every failure an operation can end in, made to happen for real in both front ends.
+TEST_F(FileCommandsTest, EveryOutcomeReadsTheSameInBothFrontEnds) {
+  const std::string plain = writeFile("plain", std::string(3000, 'p'));
+  const std::string fromCarol = sealed("from-carol", "carol", "alice", "x");
+  std::string bytes = test::ReadRaw(sealed("from-bob", "bob", "alice", "x"));
+  bytes[25] ^= 0x01;  // the method byte of the header record
+  const std::string otherMethod = writeFile("other", bytes);
+  const std::string okiFromCarol = sealed("oki-from-carol", "carol", "alice", std::string(300, 'o'), 1);
+  const std::string huge = writeFile("huge", "");
+  std::filesystem::resize_file(huge, kMaxOkiPlainBytes + 1ull);
+  const std::string signature = path("plain.signature");
+  ASSERT_EQ(gui(OperationCode::kSign, writeFile("signed", "what bob signed"), signature, "bob", ""), "");
+  const std::string missing = path("missing");
+  const std::string out = path("out");
+
+  struct Case {
+    FileOutcome outcome;
+    std::function<std::string()> gui;
+    std::vector<std::string> cli;
+    bool throwing = false;
+  };
+  const std::vector<Case> cases{
+      {FileOutcome::kSourceUnreadable,
+       [&] { return gui(OperationCode::kEncrypt, missing, out, "alice", "bob"); },
+       {"encrypt", "--to", bob(), missing, "-o", out}},
+      {FileOutcome::kTargetUnwritable,
+       [&] { return gui(OperationCode::kEncrypt, plain, path("no/folder"), "alice", "bob"); },
+       {"encrypt", "--to", bob(), plain, "-o", path("no/folder")}},
+      {FileOutcome::kWrongKeys,
+       [&] { return gui(OperationCode::kDecrypt, fromCarol, out, "alice", "bob"); },
+       {"decrypt", "--from", bob(), fromCarol, "-o", out}},
+      {FileOutcome::kOtherMethod,
+       [&] { return gui(OperationCode::kDecrypt, otherMethod, out, "alice", "bob"); },
+       {"decrypt", "--from", bob(), otherMethod, "-o", out}},
+      {FileOutcome::kUnknown,
+       [&] { return gui(OperationCode::kEncrypt, plain, out, "alice", "bob"); },
+       {"encrypt", "--to", bob(), plain, "-o", out},
+       true},
+      {FileOutcome::kOkiTooLarge,
+       [&] { return gui(OperationCode::kEncrypt, huge, out, "alice", "bob", 1); },
+       {"encrypt", "--format", "oki", "--to", bob(), huge, "-o", out}},
+      {FileOutcome::kOkiEncryptionFailed,
+       [&] { return gui(OperationCode::kEncrypt, missing, out, "alice", "bob", 1); },
+       {"encrypt", "--format", "oki", "--to", bob(), missing, "-o", out}},
+      {FileOutcome::kFileUnreadable,
+       [&] { return gui(OperationCode::kDecrypt, missing, out, "alice", "bob"); },
+       {"decrypt", "--from", bob(), missing, "-o", out}},
+      {FileOutcome::kOkiDecryptionFailed,
+       [&] { return gui(OperationCode::kDecrypt, okiFromCarol, out, "alice", "bob"); },
+       {"decrypt", "--from", bob(), okiFromCarol, "-o", out}},
+      {FileOutcome::kSigningFailed,
+       [&] { return gui(OperationCode::kSign, missing, out, "alice", ""); },
+       {"sign", missing, "-o", out}},
+      {FileOutcome::kSignatureMismatch,
+       [&] { return gui(OperationCode::kVerify, plain, signature, "", "bob"); },
+       {"verify", "--from", bob(), plain, signature}},
+  };
+  std::set<FileOutcome> walked;
+  for (const Case& c : cases) {
+    const std::string expected = MessageText(c.outcome);
+    SCOPED_TRACE(expected);
+    walked.insert(c.outcome);
+    if (c.throwing) platform::ThrowAtNthFileCall(1, RaiseOutOfMemory);
+    EXPECT_EQ(c.gui(), expected);
+    Streams s;
+    if (c.throwing) platform::ThrowAtNthFileCall(1, RaiseOutOfMemory);
+    EXPECT_EQ(cli(s, c.cli), cli::kFailure);
+    platform::FailNthFileCall(0);
+    EXPECT_EQ(s.err.str(), "quillseal-cli: " + expected + "\n");
+    EXPECT_FALSE(platform::FileExists(out));
+  }
+  // Success and a cancel say nothing; every other outcome was walked.
+  for (int value = static_cast<int>(FileOutcome::kSourceUnreadable);
+       value <= static_cast<int>(FileOutcome::kSignatureMismatch); ++value) {
+    EXPECT_EQ(walked.count(static_cast<FileOutcome>(value)), 1u) << value;
+  }
+  EXPECT_STREQ(MessageText(FileOutcome::kOk), "");
+  EXPECT_STREQ(MessageText(FileOutcome::kCancelled), "");
+}
+
+TEST_F(FileCommandsTest, SeveralFilesAreApprovedOnceAndEachGetsItsLine) {
+  const std::string a = writeFile("a", "first");
+  const std::string b = writeFile("b", "second");
+  const std::string missing = path("missing");
+  Streams s;
+  EXPECT_EQ(cli(s, {"encrypt", "--to", bob(), a, missing, b}), cli::kFailure);
+  std::string shown = s.out.str();
+  EXPECT_EQ(shown.find("Fingerprint:"), shown.rfind("Fingerprint:")) << "one approval for all files";
+  EXPECT_NE(shown.find(a + ": krypterad till " + a + ".encrypted\n"), std::string::npos);
+  EXPECT_NE(shown.find(b + ": krypterad till " + b + ".encrypted\n"), std::string::npos);
+  EXPECT_EQ(s.err.str(), "quillseal-cli: " + missing + ": Fel vid läsning av källfilen.\n");
+
+  // Outputs that exist are skipped without --force, each with its line; with none left the
+  // certificate is not even asked about.
+  Streams again;
+  EXPECT_EQ(cli(again, {"encrypt", "--to", bob(), a, b}), cli::kFailure);
+  EXPECT_EQ(again.out.str(), "");
+  EXPECT_NE(again.err.str().find("Filen finns redan: " + a + ".encrypted"), std::string::npos);
+  EXPECT_NE(again.err.str().find("Filen finns redan: " + b + ".encrypted"), std::string::npos);
+  Streams forced;
+  EXPECT_EQ(cli(forced, {"encrypt", "--to", bob(), a, b, "--force"}), cli::kSuccess) << forced.err.str();
+
+  // From bob to alice, decrypted into a folder that -o makes.
+  const std::string x = sealed("x.encrypted", "bob", "alice", "ex");
+  const std::string y = sealed("y.encrypted", "bob", "alice", "why");
+  const std::string folder = path("opened");
+  Streams opened;
+  EXPECT_EQ(cli(opened, {"decrypt", "--from", bob(), x, y, "-o", folder}), cli::kSuccess) << opened.err.str();
+  EXPECT_EQ(test::ReadRaw(folder + "/x"), "ex");
+  EXPECT_EQ(test::ReadRaw(folder + "/y"), "why");
+  EXPECT_NE(opened.out.str().find(y + ": dekrypterad till " + folder + "/y\n"), std::string::npos);
+}
+
+TEST_F(FileCommandsTest, SeveralSignaturesAndTheirVerificationsOneLineEach) {
+  const std::string a = writeFile("a", "first");
+  const std::string b = writeFile("b", "second");
+  const std::string folder = path("signatures");
+  Streams signing;
+  EXPECT_EQ(cli(signing, {"sign", a, b, "-o", folder, "--message", "hej"}), cli::kSuccess) << signing.err.str();
+  const std::string aSignature = folder + "/a_Alice.signature";
+  const std::string bSignature = folder + "/b_Alice.signature";
+  EXPECT_EQ(signing.out.str(), a + ": signerad i " + aSignature + "\n" + b + ": signerad i " + bSignature + "\n");
+
+  Streams verifying;
+  EXPECT_EQ(cli(verifying, {"verify", "--from", path("alice.certificate"), a, aSignature, a, bSignature, b,
+                            bSignature}),
+            cli::kFailure);
+  const std::string shown = verifying.out.str();
+  EXPECT_NE(shown.find(a + ": Signaturen OK. Tidstämpel: "), std::string::npos);
+  EXPECT_NE(shown.find(". Meddelande: hej\n" + b + ": Signaturen OK."), std::string::npos);
+  EXPECT_EQ(verifying.err.str(), "quillseal-cli: " + a + ": Signaturen stämmer ej mot den valda filen.\n");
+
+  // One pair is told as it always was.
+  Streams one;
+  EXPECT_EQ(cli(one, {"verify", "--from", path("alice.certificate"), b, bSignature}), cli::kSuccess);
+  EXPECT_NE(one.out.str().find("Signaturen OK.\nTidstämpel: "), std::string::npos);
+  EXPECT_NE(one.out.str().find("\nMeddelande: hej\n"), std::string::npos);
+}
+
+TEST_F(FileCommandsTest, ArgumentMistakesAreUsageErrorsBeforeAnythingIsDone) {
+  const std::string a = writeFile("a.encrypted", "a");
+  const std::string b = writeFile("b", "b");
+  for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+           {"verify", "--from", bob(), a, b, a},
+           {"decrypt", "--from", bob(), a, b},
+           {"decrypt", "--from", bob(), b},
+           {"encrypt", "--to", bob(), "--compress", "--no-compress", b},
+           {"encrypt", "--to", bob(), "--format", "zip", b},
+           {"encrypt", b},
+           {"sign"}}) {
+    Streams s;
+    EXPECT_EQ(cli(s, words), cli::kUsage) << words[0] << ' ' << words.back();
+    EXPECT_EQ(s.out.str(), "");
+  }
+  EXPECT_EQ(folderListing().find(".qs-tmp-"), std::string::npos);
+  EXPECT_FALSE(platform::FileExists(b + ".encrypted"));
+}
+
+TEST_F(FileCommandsTest, OneFileIsToldAsBefore) {
+  const std::string a = writeFile("a", "first");
+  const std::string target = writeFile("kept", "an older file");
+  Streams refused;
+  EXPECT_EQ(cli(refused, {"encrypt", "--to", bob(), a, "-o", target}), cli::kFailure);
+  EXPECT_EQ(refused.err.str(),
+            "quillseal-cli: Filen finns redan: " + target + " (använd --force för att skriva över den).\n");
+  EXPECT_EQ(test::ReadRaw(target), "an older file");
+  Streams done;
+  EXPECT_EQ(cli(done, {"encrypt", "--to", bob(), a, "-o", target, "--force"}), cli::kSuccess);
+  EXPECT_EQ(done.err.str(), "");
+  EXPECT_EQ(done.out.str().find("krypterad till"), std::string::npos);
+  EXPECT_NE(test::ReadRaw(target), "an older file");
+}
+
+}  // namespace
+}  // namespace qs
