@@ -1,3 +1,4 @@
+#include <functional>
 #include <limits>
 #include <ostream>
 
@@ -58,6 +59,12 @@ void KeepWritable(Session& session, const ParsedArgs& args, std::vector<FileTask
   tasks = std::move(kept);
 }
 
+// A file that failed: with several inputs its line names it.
+void FailFile(Session& session, bool several, const std::string& source, FileOutcome outcome) {
+  const std::string text = MessageText(outcome);
+  session.fail(several ? source + ": " + text : text);
+}
+
 ProgressSource SourceOf(OperationRequest& request) {
   return {[&request] { return ProgressFraction(request); }, [&request] { return ProgressBytes(request); },
           [&request] { RequestCancel(request); }};
@@ -96,7 +103,7 @@ int RunTasks(Session& session, OperationRequest& request, RandomGenerator& gener
     });
     if (display.interrupted()) return session.interrupted();
     if (result.outcome != FileOutcome::kOk) {
-      session.fail(several ? task.source + ": " + MessageText(result.outcome) : std::string(MessageText(result.outcome)));
+      FailFile(session, several, task.source, result.outcome);
       anyFailed = true;
     } else if (request.code == OperationCode::kVerify) {
       PrintVerified(session.io().out, result, several, task.source);
@@ -150,8 +157,7 @@ void KeepReadable(Session& session, std::vector<FileTask>& tasks, bool several, 
       kept.push_back(std::move(task));
       continue;
     }
-    const char* text = MessageText(FileOutcome::kFileUnreadable);
-    session.fail(several ? task.source + ": " + text : std::string(text));
+    FailFile(session, several, task.source, FileOutcome::kFileUnreadable);
     anyFailed = true;
   }
   tasks = std::move(kept);

@@ -1,6 +1,6 @@
 # quillseal-cli as a user runs it: the whole story of two users and one authority, natively
-# and as quillseal-cli.exe under Wine, files crossing between the two builds, approvals,
-# overwrites, usage errors and an interrupted encryption. Every case works in a fresh folder.
+# and as quillseal-cli.exe under Wine, files crossing between the two builds, several files in
+# one command, approvals, overwrites, usage errors and an interrupted encryption. Every case works in a fresh folder.
 
 native=${E2E_NATIVE_CLI:?the native quillseal-cli is needed}
 exe=$E2E_BIN/cli/quillseal-cli.exe
@@ -86,10 +86,24 @@ story() {
   [[ -z $(ls -A | grep -E 'qs-tmp') ]] || fail "temporary files left: $(ls -A)"
 }
 
+# Several files in one command: one approval, a line each, the failed one does not stop the
+# others, and the outputs go into the folder -o names.
+several_files() {
+  rm -rf several opened
+  expect_status 1 --workdir alice --yes encrypt --to bob.certificate data.bin missing.bin report.txt -o several
+  expect_output "data.bin: krypterad till several"
+  expect_output "missing.bin: Fel vid läsning av källfilen."
+  expect_status 0 --workdir bob --yes decrypt --from alice.certificate several/data.bin.encrypted \
+    several/report.txt.encrypted -o opened
+  cmp data.bin opened/data.bin || fail "data.bin changed on the way"
+  cmp report.txt opened/report.txt || fail "report.txt changed on the way"
+}
+
 case_native_story() {
   use native
   make_people
   story native native
+  several_files
   expect_status 0 --workdir alice key backup -o alice.key_backup
   expect_status 0 --workdir alice key show
   local before=$out
@@ -105,6 +119,7 @@ case_windows_story() {
   use windows
   make_people
   story windows windows
+  several_files
 }
 
 case_files_cross_between_the_builds() {
@@ -154,7 +169,8 @@ case_usage_errors_exit_2() {
   expect_status 2 frobnicate
   expect_status 2
   expect_status 2 encrypt
-  expect_status 2 encrypt --to x.certificate a b
+  expect_status 2 verify --from x.certificate a b c
+  expect_status 2 decrypt --from x.certificate a.encrypted b
   expect_status 2 keygen --name x --signing-bits 1024
   expect_status 2 settings --format zip
   expect_status 2 key
