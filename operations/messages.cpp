@@ -16,7 +16,7 @@ const char* MessageText(FileOutcome outcome) {
     case FileOutcome::kOtherMethod:
       return "Felaktigt format på filen, filen är krypterad med en annan krypteringsmetod.";
     case FileOutcome::kUnknown:
-      return "Okänt fel.";
+      break;
     case FileOutcome::kOkiTooLarge:
       return "Filen är för stor för OKI-formatet. Filen kan krypteras om formatet ändras i "
              "inställningsdialogen.";
@@ -31,7 +31,7 @@ const char* MessageText(FileOutcome outcome) {
     case FileOutcome::kSignatureMismatch:
       return "Signaturen stämmer ej mot den valda filen.";
   }
-  return "Okänt fel.";
+  return "Okänt fel.";  // kUnknown, and any value outside the list
 }
 
 }  // namespace qs
