@@ -15,6 +15,7 @@
 #include "operations/messages.h"
 #include "platform/file.h"
 #include "platform/file_fault.h"
+#include "platform/working_folder.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/test_keys.h"
 
@@ -185,7 +186,7 @@ TEST_F(FileCommandsTest, SeveralFilesAreApprovedOnceAndEachGetsItsLine) {
   EXPECT_EQ(cli(opened, {"decrypt", "--from", bob(), x, y, "-o", folder}), cli::kSuccess) << opened.err.str();
   EXPECT_EQ(test::ReadRaw(folder + "/x"), "ex");
   EXPECT_EQ(test::ReadRaw(folder + "/y"), "why");
-  EXPECT_NE(opened.out.str().find(y + ": dekrypterad till " + folder + "/y\n"), std::string::npos);
+  EXPECT_NE(opened.out.str().find(y + ": dekrypterad till " + platform::JoinPath(folder, "y") + "\n"), std::string::npos);
 }
 
 TEST_F(FileCommandsTest, SeveralSignaturesAndTheirVerificationsOneLineEach) {
@@ -194,8 +195,8 @@ TEST_F(FileCommandsTest, SeveralSignaturesAndTheirVerificationsOneLineEach) {
   const std::string folder = path("signatures");
   Streams signing;
   EXPECT_EQ(cli(signing, {"sign", a, b, "-o", folder, "--message", "hej"}), cli::kSuccess) << signing.err.str();
-  const std::string aSignature = folder + "/a_Alice.signature";
-  const std::string bSignature = folder + "/b_Alice.signature";
+  const std::string aSignature = platform::JoinPath(folder, "a_Alice.signature");
+  const std::string bSignature = platform::JoinPath(folder, "b_Alice.signature");
   EXPECT_EQ(signing.out.str(), a + ": signerad i " + aSignature + "\n" + b + ": signerad i " + bSignature + "\n");
 
   Streams verifying;
