@@ -55,26 +55,31 @@ void BucketEnds(const std::uint32_t* counts, std::uint32_t alphabet, std::uint32
 }
 
 // Given the LMS suffixes at their buckets' ends, places every L suffix in order: the suffix
-// before the end marker first, then each one after the suffix following it.
+// before the end marker first, then each one after the suffix following it. Only L and LMS
+// suffixes are met, so a suffix precedes an L suffix exactly when its symbol is not smaller
+// (before an LMS suffix there is always an L suffix); the type bits are not needed.
 template <class Symbol>
-void InduceLarge(const Symbol* s, std::uint32_t n, const SuffixTypes& types, std::uint32_t* order,
-                 const std::uint32_t* counts, std::uint32_t alphabet, std::uint32_t* buckets) {
+void InduceLarge(const Symbol* s, std::uint32_t n, std::uint32_t* order, const std::uint32_t* counts,
+                 std::uint32_t alphabet, std::uint32_t* buckets) {
   BucketStarts(counts, alphabet, buckets);
   order[buckets[s[n - 1]]++] = n - 1;
   for (std::uint32_t j = 0; j < n; ++j) {
     const std::uint32_t i = order[j];
-    if (i != kEmpty && i > 0 && !types.Small(i - 1)) order[buckets[s[i - 1]]++] = i - 1;
+    if (i != kEmpty && i > 0 && s[i - 1] >= s[i]) order[buckets[s[i - 1]]++] = i - 1;
   }
 }
 
 // Places every S suffix in order from the back, overwriting the LMS suffixes placed before.
+// Only equal neighbouring symbols need the type bits.
 template <class Symbol>
 void InduceSmall(const Symbol* s, std::uint32_t n, const SuffixTypes& types, std::uint32_t* order,
                  const std::uint32_t* counts, std::uint32_t alphabet, std::uint32_t* buckets) {
   BucketEnds(counts, alphabet, buckets);
   for (std::uint32_t j = n; j-- > 0;) {
     const std::uint32_t i = order[j];
-    if (i != kEmpty && i > 0 && types.Small(i - 1)) order[--buckets[s[i - 1]]] = i - 1;
+    if (i == kEmpty || i == 0) continue;
+    const Symbol before = s[i - 1];
+    if (before < s[i] || (before == s[i] && types.Small(i))) order[--buckets[before]] = i - 1;
   }
 }
 
@@ -119,7 +124,7 @@ void SuffixSorter::SortLevel(const Symbol* s, std::uint32_t n, std::uint32_t alp
   for (std::uint32_t i = 1; i < n; ++i) {
     if (types.Leftmost(i)) order[--buckets[s[i]]] = i;
   }
-  InduceLarge(s, n, types, order, counts, alphabet, buckets);
+  InduceLarge(s, n, order, counts, alphabet, buckets);
   InduceSmall(s, n, types, order, counts, alphabet, buckets);
 
   // Every place is filled now; the LMS suffixes, sorted by their substrings, move to the front.
@@ -162,7 +167,7 @@ void SuffixSorter::SortLevel(const Symbol* s, std::uint32_t n, std::uint32_t alp
     order[k] = kEmpty;
     order[--buckets[s[start]]] = start;
   }
-  InduceLarge(s, n, types, order, counts, alphabet, buckets);
+  InduceLarge(s, n, order, counts, alphabet, buckets);
   InduceSmall(s, n, types, order, counts, alphabet, buckets);
 }
 
