@@ -21,7 +21,7 @@ enum class OperationCode : std::int32_t { kEncrypt = 1, kDecrypt = 2, kSign = 3,
 // counters and totalBytes.
 struct OperationRequest {
   OperationCode code = OperationCode::kEncrypt;
-  std::uint8_t compression = 0;              // encrypt only: 1 = compress (native format)
+  std::uint8_t compression = 0;              // encrypt only, native format: 1 = compress, 2 = strongly (CLI)
   std::uint8_t okiFormat = 0;                // encrypt only; decryption follows the file
   std::string sourceName;                    // paths are UTF-8
   std::string targetName;                    // verify: the signature file
