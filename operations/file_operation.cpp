@@ -69,7 +69,7 @@ OperationResult DecryptOki(OperationRequest& request, RandomGenerator& generator
 }
 
 ChunkCompression CompressionOf(std::uint8_t compression) {
-  if (compression == 2) return ChunkCompression::kStrong;
+  if (compression == kStrongCompression) return ChunkCompression::kStrong;
   return compression == 1 ? ChunkCompression::kFormat : ChunkCompression::kNone;
 }
 
