@@ -19,6 +19,7 @@ struct OptionSpec {
   char shortName = 0;              // 'o' for -o, or 0
   bool takesValue = false;
   bool repeatable = false;
+  bool optionalValue = false;      // without takesValue: "--name=value" or bare "--name" (value "")
 };
 
 // Options and positional words of one command level. Options may stand anywhere among the

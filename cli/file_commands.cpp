@@ -126,6 +126,8 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
   if (args.has("compress") && args.has("no-compress")) throw UsageError("--compress och --no-compress utesluter varandra");
   if (args.has("compress")) settings.compression = 1;
   if (args.has("no-compress")) settings.compression = 0;
+  const std::string compressValue = args.value("compress").value_or("");
+  if (!compressValue.empty() && compressValue != "strong") throw UsageError("--compress tar inget värde eller strong");
 
   std::optional<std::vector<FileTask>> tasks = PlanTasks(session, args, EncryptedFileName);
   if (!tasks) return kFailure;
@@ -141,7 +143,7 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
 
   OperationRequest request;
   request.code = OperationCode::kEncrypt;
-  request.compression = settings.compression;
+  request.compression = compressValue == "strong" ? kStrongCompression : settings.compression;
   request.okiFormat = settings.fileFormat;
   request.ownPrivateKey = std::move(own->privateRecord);
   request.peerPublicKey = std::move(*peer);
@@ -236,12 +238,14 @@ std::vector<Command> FileCommands() {
   const OptionSpec force{"force"};
   return {
       {{"encrypt"},
-       {{"to", 0, true}, {"format", 0, true}, {"compress"}, {"no-compress"}, output, force},
+       {{"to", 0, true}, {"format", 0, true}, {"compress", 0, false, false, true}, {"no-compress"}, output, force},
        1,
        kAnyNumber,
-       "--to FIL.certificate [--format quillseal|oki] [--compress|--no-compress] INFIL... [-o UTFIL|MAPP] [--force]",
+       "--to FIL.certificate [--format quillseal|oki] [--compress[=strong]|--no-compress] INFIL... [-o UTFIL|MAPP] "
+       "[--force]",
        "kryptera filer för mottagaren i certifikatet",
        "Format och kompression tas från inställningarna om inga flaggor anges.\n"
+       "--compress=strong komprimerar hårdare och långsammare, i samma format som alla versioner läser.\n"
        "Utfilen blir INFIL.encrypted bredvid infilen om -o saknas. Med flera infiler anger -o en mapp,\n"
        "och varje fil får en rad om hur det gick.\n",
        RunEncrypt,

@@ -5,6 +5,7 @@
 
 #include "base/byte_order.h"
 #include "base/secure_wipe.h"
+#include "codec/complete_rotation_sorter.h"
 #include "codec/limits.h"
 #include "codec/rotation_sorter.h"
 #include "codec/work_array.h"
@@ -43,9 +44,8 @@ void InverseTransform(const std::uint8_t* last, std::uint32_t n, std::uint32_t p
   }
 }
 
-}  // namespace
-
-bool BlockSortEncode(ByteBuffer& buffer) {
+template <class Sorter>
+bool Encode(ByteBuffer& buffer) {
   const std::uint32_t length = buffer.length();
   // A 32-bit length forms at most 2048 blocks, so the count always fits its two bytes.
   const std::uint32_t blocks = BlockSortBlockCount(length);
@@ -55,7 +55,7 @@ bool BlockSortEncode(ByteBuffer& buffer) {
   std::uint8_t* o = out.data();
   StoreLe(o, blocks, kCountBytes);
 
-  RotationSorter sorter(std::min(length, kBlockSortBlockBytes));
+  Sorter sorter(std::min(length, kBlockSortBlockBytes));
   for (std::uint32_t k = 0; k < blocks; ++k) {
     const std::uint32_t offset = k * kBlockSortBlockBytes;
     std::uint32_t primary = 0;
@@ -66,6 +66,12 @@ bool BlockSortEncode(ByteBuffer& buffer) {
   }
   buffer = std::move(out);
   return true;
+}
+
+}  // namespace
+
+bool BlockSortEncode(ByteBuffer& buffer, RotationSort sort) {
+  return sort == RotationSort::kComplete ? Encode<CompleteRotationSorter>(buffer) : Encode<RotationSorter>(buffer);
 }
 
 bool BlockSortDecode(ByteBuffer& buffer, std::uint32_t maxOutput) {

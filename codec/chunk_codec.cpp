@@ -10,10 +10,10 @@ namespace qs {
 namespace {
 
 // Applies the stages of requestedMode (1 or 2) and returns the mode that was written.
-ChunkMode Compress(ByteBuffer& work, std::uint8_t requestedMode) {
+ChunkMode Compress(ByteBuffer& work, std::uint8_t requestedMode, RotationSort sort) {
   RunLengthEncode(work);
   ChunkMode mode = kChunkRunLength;
-  if (requestedMode == kChunkBlockSorted && BlockSortEncode(work)) {
+  if (requestedMode == kChunkBlockSorted && BlockSortEncode(work, sort)) {
     MoveToFrontEncode(work.span());
     RunLengthEncode(work);
     mode = kChunkBlockSorted;
@@ -21,15 +21,13 @@ ChunkMode Compress(ByteBuffer& work, std::uint8_t requestedMode) {
   return HuffmanEncode(work) ? mode : kChunkStored;
 }
 
-}  // namespace
-
-bool CompressChunk(ByteBuffer& buffer, std::uint8_t requestedMode) {
+bool CompressWith(ByteBuffer& buffer, std::uint8_t requestedMode, RotationSort sort) {
   if (requestedMode > kChunkBlockSorted || buffer.length() > kMaxChunkBytes) return false;
   if (buffer.empty()) return true;
   ChunkMode mode = kChunkStored;
   if (requestedMode != kChunkStored) {
     ByteBuffer work(buffer);
-    mode = Compress(work, requestedMode);
+    mode = Compress(work, requestedMode, sort);
     if (mode != kChunkStored && work.length() < buffer.length()) {
       buffer = std::move(work);
     } else {
@@ -39,6 +37,16 @@ bool CompressChunk(ByteBuffer& buffer, std::uint8_t requestedMode) {
   const std::uint8_t modeByte = mode;
   buffer.prepend(&modeByte, 1);
   return true;
+}
+
+}  // namespace
+
+bool CompressChunk(ByteBuffer& buffer, std::uint8_t requestedMode) {
+  return CompressWith(buffer, requestedMode, RotationSort::kBudgeted);
+}
+
+bool CompressChunkStrong(ByteBuffer& buffer) {
+  return CompressWith(buffer, kChunkBlockSorted, RotationSort::kComplete);
 }
 
 bool DecompressChunk(ByteBuffer& buffer) {

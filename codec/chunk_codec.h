@@ -24,6 +24,12 @@ enum ChunkMode : std::uint8_t {
 // chunk longer than kMaxChunkBytes (no decoder would accept it) or a mode above 2.
 bool CompressChunk(ByteBuffer& buffer, std::uint8_t requestedMode);
 
+// Mode 2 with a block sort that always completes (RotationSort::kComplete), so repetitive
+// chunks get the block sort too; otherwise as CompressChunk(buffer, 2), and read back by
+// DecompressChunk like any chunk. Not fully determined by the input: identical rotations may
+// come in another order than the format's own sort leaves them.
+bool CompressChunkStrong(ByteBuffer& buffer);
+
 // Replaces a compressed chunk by the chunk; an empty buffer stays empty. False, with the buffer
 // unchanged, on a mode of 3 or more or a stream any stage finds truncated or inconsistent.
 // No stage produces more than compressing a kMaxChunkBytes chunk can need, so a damaged stream

@@ -64,9 +64,11 @@ class WorkerContexts {
 };
 
 // The payload in the job's buffer replaced by its compressed form.
-bool CompressInPlace(SealJob& job) {
+bool CompressInPlace(SealJob& job, ChunkCompression compression) {
   ByteBuffer chunk(job.buffer.data() + kChunkPayloadOffset, job.length);
-  if (!CompressChunk(chunk, kChunkBlockSorted)) return false;
+  const bool compressed =
+      compression == ChunkCompression::kStrong ? CompressChunkStrong(chunk) : CompressChunk(chunk, kChunkBlockSorted);
+  if (!compressed) return false;
   // A chunk that does not shrink is stored with its mode byte: one byte longer.
   const std::uint64_t needed = ChunkBufferBytes(chunk.length());
   if (needed > job.buffer.length()) job.buffer.resize(static_cast<std::uint32_t>(needed));
@@ -80,12 +82,12 @@ ChunkToSeal ToSeal(SealJob& job) { return {job.index, job.iv.span(), job.buffer.
 // The jobs of one worker call, each compressed if asked, then those still good sealed two at
 // a time (the faster way) and the odd one alone.
 void Seal(std::vector<SealJob>& jobs, std::span<const std::uint32_t> slots, SymmetricContext& sealer,
-          bool compress) {
+          ChunkCompression compression) {
   std::vector<SealJob*> ready;
   for (const std::uint32_t slot : slots) {
     SealJob& job = jobs[slot];
     job.failure.reset();
-    if (compress && !CompressInPlace(job)) {
+    if (compression != ChunkCompression::kNone && !CompressInPlace(job, compression)) {
       job.failure = ResultCode::kSource;
     } else {
       ready.push_back(&job);
@@ -135,7 +137,8 @@ bool EncryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
   const auto count = static_cast<std::uint32_t>(chunks);
 
   const std::optional<WrittenHeader> header =
-      WriteFileHeader(*params.generator, params.compress, *size, ownPrivate, peerPublic, code);
+      WriteFileHeader(*params.generator, params.compression != ChunkCompression::kNone, *size, ownPrivate,
+                      peerPublic, code);
   if (!header) return false;
 
   EncryptedFileWriter out(target, header->sessionKey.span(), params.generator);
@@ -157,7 +160,7 @@ bool EncryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
             return out.nextIv(job.iv.span()) || Fail(code, ResultCode::kTarget);
           },
       .work = [&](std::span<const std::uint32_t> slots,
-                  std::uint32_t worker) { Seal(jobs, slots, sealers[worker], params.compress); },
+                  std::uint32_t worker) { Seal(jobs, slots, sealers[worker], params.compression); },
       .write =
           [&](std::uint32_t i, std::uint32_t slot) {
             const SealJob& job = jobs[slot];

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "base/byte_buffer.h"
@@ -8,9 +9,14 @@ namespace qs {
 
 class RandomGenerator;
 
+// How encryption compresses each chunk. Both kinds set the header's compressed flag and write
+// chunks every reader decodes; kStrong sorts every block to the end (CompressChunkStrong),
+// kFormat is the format's own compressor, fully determined by the input.
+enum class ChunkCompression : std::uint8_t { kNone, kFormat, kStrong };
+
 struct PipelineParams {
   RandomGenerator* generator = nullptr;
-  bool compress = false;              // encryption only; decryption follows the header
+  ChunkCompression compression = ChunkCompression::kNone;  // encryption only; decryption follows the header
   ChunkProgress* progress = nullptr;  // current = chunk just done, count = chunks; optional
 };
 

@@ -68,8 +68,14 @@ OperationResult DecryptOki(OperationRequest& request, RandomGenerator& generator
   return OkiFailure(request, params, FileOutcome::kOkiDecryptionFailed);
 }
 
+ChunkCompression CompressionOf(std::uint8_t compression) {
+  if (compression == kStrongCompression) return ChunkCompression::kStrong;
+  return compression == 1 ? ChunkCompression::kFormat : ChunkCompression::kNone;
+}
+
 OperationResult RunNative(bool encrypt, OperationRequest& request, RandomGenerator& generator) {
-  const PipelineParams params{&generator, encrypt && request.compression == 1, &request.chunkProgress};
+  const PipelineParams params{
+      &generator, encrypt ? CompressionOf(request.compression) : ChunkCompression::kNone, &request.chunkProgress};
   ResultCode code = ResultCode::kSource;
   const bool done = encrypt ? EncryptFile(params, request.ownPrivateKey, request.peerPublicKey,
                                           request.sourceName, request.targetName, code)

@@ -15,13 +15,17 @@ class RandomGenerator;
 
 enum class OperationCode : std::int32_t { kEncrypt = 1, kDecrypt = 2, kSign = 3, kVerify = 4 };
 
+// OperationRequest::compression for compression with every block sorted to the end: smaller
+// files in the same format, offered by the command line only (config.bin knows on and off).
+inline constexpr std::uint8_t kStrongCompression = 2;
+
 // One encryption, decryption, signing or verification as a front end asks for it, with the
 // keys already chosen and approved. The front end fills it before the operation starts and
 // afterwards writes only the cancel flags (RequestCancel); the operation writes the progress
 // counters and totalBytes.
 struct OperationRequest {
   OperationCode code = OperationCode::kEncrypt;
-  std::uint8_t compression = 0;              // encrypt only: 1 = compress (native format)
+  std::uint8_t compression = 0;              // encrypt only, native format: 1 = compress, or kStrongCompression
   std::uint8_t okiFormat = 0;                // encrypt only; decryption follows the file
   std::string sourceName;                    // paths are UTF-8
   std::string targetName;                    // verify: the signature file

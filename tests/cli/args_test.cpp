@@ -10,6 +10,7 @@ const OptionSpec kSpecs[] = {
     {"output", 'o', true},
     {"field", 0, true, true},
     {"force"},
+    {"compress", 0, false, false, true},
 };
 
 ParsedArgs Parse(std::vector<std::string> words) { return ParsedArgs::parse(words, kSpecs); }
@@ -34,6 +35,16 @@ TEST(Args, MistakesAreUsageErrors) {
   EXPECT_THROW(Parse({"--to"}), UsageError);
   EXPECT_THROW(Parse({"--to", "a", "--to", "b"}), UsageError);
   EXPECT_THROW(Parse({"--force=yes"}), UsageError);
+  EXPECT_THROW(Parse({"--compress="}), UsageError);
+  EXPECT_THROW(Parse({"--compress=a", "--compress"}), UsageError);
+}
+
+TEST(Args, AnOptionalValueComesOnlyAfterAnEqualsSign) {
+  EXPECT_EQ(Parse({"--compress=strong", "in"}).value("compress"), "strong");
+  const ParsedArgs bare = Parse({"--compress", "in"});
+  EXPECT_TRUE(bare.has("compress"));
+  EXPECT_EQ(bare.value("compress"), "");
+  EXPECT_EQ(bare.positionals(), std::vector<std::string>{"in"});
 }
 
 TEST(Args, LeadingOptionsStopAtTheCommandWord) {

@@ -39,6 +39,16 @@ TEST(Cli, UsageMistakesExitWithTwoAndHelpWithZero) {
   EXPECT_EQ(RunWords(s, {"trust", "--help"}), kSuccess);
   EXPECT_EQ(RunWords(s, {"sign", "--help"}), kSuccess);
   EXPECT_NE(s.out.str().find("quillseal-cli sign INFIL"), std::string::npos);
+  // Before any file or key is looked at.
+  test::TempFolder dir;
+  Streams compress;
+  EXPECT_EQ(RunWords(compress, {"--workdir", dir.path(), "encrypt", "--to", "x", "--compress=fast", "in"}), kUsage);
+  EXPECT_NE(compress.err.str().find("--compress tar inget värde eller strong"), std::string::npos);
+  EXPECT_EQ(RunWords(compress, {"--workdir", dir.path(), "encrypt", "--to", "x", "--compress=strong", "--no-compress",
+                                "in"}),
+            kUsage);
+  EXPECT_EQ(RunWords(compress, {"encrypt", "--help"}), kSuccess);
+  EXPECT_NE(compress.out.str().find("[--compress[=strong]|--no-compress]"), std::string::npos);
 }
 
 TEST(Cli, VersionIsTheProjectsOnStandardOutputAndTheHelpNamesIt) {

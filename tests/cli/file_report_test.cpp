@@ -62,7 +62,8 @@ TEST_F(InspectReport, NativeEncryptedFiles) {
   for (const bool compress : {false, true}) {
     const std::string target = dir.file(compress ? "packed.qs" : "plain.qs");
     ResultCode code{};
-    ASSERT_TRUE(EncryptFile({.generator = generator.get(), .compress = compress}, alice.privateRecord,
+    const ChunkCompression compression = compress ? ChunkCompression::kFormat : ChunkCompression::kNone;
+    ASSERT_TRUE(EncryptFile({.generator = generator.get(), .compression = compression}, alice.privateRecord,
                             bob.publicRecord, Plain(), target, code));
     EXPECT_EQ(WithoutTime(Inspect(target)),
               std::string("Krypterad fil (Quillseal-format), post \"EncryptedFile\"\n"

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <numeric>
 #include <optional>
 #include <vector>
 
 #include "codec/limits.h"
+#include "codec/suffix_sorter.h"
 #include "tests/codec/sample_data.h"
 #include "tests/support/hex.h"
 
@@ -85,9 +89,56 @@ class ReferenceTransform {
   std::vector<std::uint32_t> order_;
 };
 
+// The transform by std::sort on whole rotations of a doubled copy: the bytes every correct
+// sort of the rotations writes, whatever it does with identical rotations.
+std::vector<std::uint8_t> SortedRotationsTransform(const std::vector<std::uint8_t>& block) {
+  const auto n = static_cast<std::uint32_t>(block.size());
+  std::vector<std::uint8_t> doubled(block);
+  doubled.insert(doubled.end(), block.begin(), block.end());
+  std::vector<std::uint32_t> order(n);
+  std::iota(order.begin(), order.end(), 0u);
+  std::sort(order.begin(), order.end(), [&](std::uint32_t x, std::uint32_t y) {
+    return std::memcmp(doubled.data() + x, doubled.data() + y, n) < 0;
+  });
+  std::vector<std::uint8_t> out(n);
+  for (std::uint32_t j = 0; j < n; ++j) out[j] = block[(order[j] + n - 1) % n];
+  return out;
+}
+
+// Blocks that stress rotation sorting: random over 256, 3 or 2 values; periodic with periods 1,
+// 2, 3 and 7, whole or cut short, sometimes with a few bytes changed; text.
+std::vector<std::uint8_t> StressBlock(std::uint32_t seed, std::uint32_t n) {
+  const ByteBuffer noise = test::MakeSample(test::Sample::kRandom, n, seed);
+  if (seed % 6 == 5) {
+    const ByteBuffer text = test::MakeSample(test::Sample::kText, n, seed);
+    return {text.data(), text.data() + n};
+  }
+  const std::uint32_t alphabet = std::vector<std::uint32_t>{256, 3, 2}[seed % 3];
+  const std::uint32_t period = seed % 2 == 0 ? n : std::vector<std::uint32_t>{1, 2, 3, 7}[seed / 2 % 4];
+  std::vector<std::uint8_t> block(n);
+  for (std::uint32_t i = 0; i < n; ++i) block[i] = static_cast<std::uint8_t>(noise.data()[i % period] % alphabet);
+  if (seed % 5 == 1 && n > 0) block[noise.data()[0] % n] ^= 0x80;
+  return block;
+}
+
+// Whether the block is a word repeated, so that rotation 0 has identical twins.
+bool IsPeriodic(const std::vector<std::uint8_t>& block) {
+  const std::size_t n = block.size();
+  for (std::size_t p = 1; p < n; ++p) {
+    if (n % p == 0 && std::equal(block.begin() + p, block.end(), block.begin())) return true;
+  }
+  return false;
+}
+
+ByteBuffer SortedComplete(const std::vector<std::uint8_t>& block) {
+  ByteBuffer b(block.data(), static_cast<std::uint32_t>(block.size()));
+  EXPECT_TRUE(BlockSortEncode(b, RotationSort::kComplete));
+  return b;
+}
+
 std::string Container(const std::string& hex) {
   ByteBuffer b = FromHex(hex);
-  EXPECT_TRUE(BlockSortEncode(b));
+  EXPECT_TRUE(BlockSortEncode(b, RotationSort::kBudgeted));
   return ToHex(b);
 }
 
@@ -125,7 +176,7 @@ TEST(BlockSort, MatchesTheLiteralProcedureIncludingTheBudget) {
     const auto expected = ReferenceTransform(block).run(expectedPrimary);
 
     ByteBuffer b(block.data(), n);
-    const bool ok = BlockSortEncode(b);
+    const bool ok = BlockSortEncode(b, RotationSort::kBudgeted);
     ASSERT_EQ(ok, expected.has_value()) << "seed " << seed;
     if (!ok) {
       ++exhausted;
@@ -146,7 +197,7 @@ TEST(BlockSort, RepetitiveBlockExhaustsTheBudgetAndLeavesTheInput) {
   ByteBuffer in;
   for (int i = 0; i < 2000; ++i) in.append(reinterpret_cast<const std::uint8_t*>("abc"), 3);
   ByteBuffer b(in);
-  EXPECT_FALSE(BlockSortEncode(b));
+  EXPECT_FALSE(BlockSortEncode(b, RotationSort::kBudgeted));
   EXPECT_TRUE(b.equals(in));
 }
 
@@ -154,7 +205,7 @@ TEST(BlockSort, SplitsIntoTwoMebibyteBlocks) {
   for (std::uint32_t n : {kBlockSortBlockBytes, kBlockSortBlockBytes + 1}) {
     const ByteBuffer in = test::MakeSample(test::Sample::kRandom, n);
     ByteBuffer b(in);
-    ASSERT_TRUE(BlockSortEncode(b));
+    ASSERT_TRUE(BlockSortEncode(b, RotationSort::kBudgeted));
     const std::uint32_t blocks = n == kBlockSortBlockBytes ? 1 : 2;
     ASSERT_EQ(b.length(), 2 + 3 * blocks + n);
     EXPECT_EQ(b.data()[0], blocks);
@@ -168,10 +219,79 @@ TEST(BlockSort, SplitsIntoTwoMebibyteBlocks) {
   }
 }
 
+TEST(CompleteBlockSort, MatchesStdSortOfTheRotationsAndDecodes) {
+  for (std::uint32_t seed = 0; seed < 600; ++seed) {
+    const std::uint32_t n = seed < 60 ? 1 + seed % 6 : 1 + (seed * 7919) % (seed < 560 ? 700 : 9000);
+    const std::vector<std::uint8_t> block = StressBlock(seed, n);
+    ByteBuffer b = SortedComplete(block);
+    ASSERT_EQ(b.length(), 5 + n) << "seed " << seed;
+    const std::vector<std::uint8_t> expected =
+        n < kMinSortedBlockBytes ? block : SortedRotationsTransform(block);
+    ASSERT_TRUE(std::equal(expected.begin(), expected.end(), b.data() + 5)) << "seed " << seed << " n " << n;
+    // Any place of a rotation identical to rotation 0 decodes to the block itself.
+    ASSERT_TRUE(BlockSortDecode(b, n)) << "seed " << seed;
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), b.data())) << "seed " << seed;
+  }
+}
+
+TEST(CompleteBlockSort, WritesTheBudgetedContainerWheneverTheBudgetSuffices) {
+  EXPECT_EQ(ToHex(SortedComplete({0x62, 0x61, 0x6e, 0x61, 0x6e, 0x61})), "0100030000" "6e6e62616161");
+  int compared = 0;
+  for (std::uint32_t seed = 0; seed < 300; ++seed) {
+    const std::vector<std::uint8_t> block = StressBlock(seed, 4 + seed % 200);
+    ByteBuffer budgeted(block.data(), static_cast<std::uint32_t>(block.size()));
+    if (!BlockSortEncode(budgeted, RotationSort::kBudgeted)) continue;
+    const ByteBuffer complete = SortedComplete(block);
+    if (!std::equal(complete.data() + 5, complete.data() + complete.length(), budgeted.data() + 5)) {
+      ADD_FAILURE() << "seed " << seed;
+    }
+    // The primary index may differ only among identical rotations, so only in periodic blocks.
+    if (!IsPeriodic(block)) {
+      EXPECT_TRUE(complete.equals(budgeted)) << "seed " << seed;
+    }
+    ++compared;
+  }
+  EXPECT_GT(compared, 150);
+}
+
+TEST(CompleteBlockSort, FinishesFullBlocksTheBudgetCannot) {
+  for (std::uint32_t n : {kBlockSortBlockBytes - 1, kBlockSortBlockBytes, kBlockSortBlockBytes + 1}) {
+    for (std::uint32_t period : {1u, 3u, 7u, n}) {
+      const ByteBuffer unit = test::MakeSample(test::Sample::kRandom, period, period);
+      std::vector<std::uint8_t> in(n);
+      for (std::uint32_t i = 0; i < n; ++i) in[i] = unit.data()[i % period];
+      ByteBuffer b = SortedComplete(in);
+      if (period == n) {  // random: the budgeted sort finishes too, with the same result
+        ByteBuffer budgeted(in.data(), n);
+        ASSERT_TRUE(BlockSortEncode(budgeted, RotationSort::kBudgeted));
+        EXPECT_TRUE(b.equals(budgeted)) << n;
+      }
+      ASSERT_TRUE(BlockSortDecode(b, n)) << n << " period " << period;
+      EXPECT_TRUE(std::equal(in.begin(), in.end(), b.data())) << n << " period " << period;
+    }
+  }
+}
+
+TEST(SuffixSorter, MatchesStdSortOfTheSuffixes) {
+  SuffixSorter sorter(5000);
+  for (std::uint32_t seed = 0; seed < 300; ++seed) {
+    const std::uint32_t n = 1 + (seed * 7919) % 5000;
+    const std::vector<std::uint8_t> text = StressBlock(seed, n);
+    std::vector<std::uint32_t> order(n);
+    sorter.Sort(text.data(), n, order.data());
+    std::vector<std::uint32_t> expected(n);
+    std::iota(expected.begin(), expected.end(), 0u);
+    std::sort(expected.begin(), expected.end(), [&](std::uint32_t x, std::uint32_t y) {
+      return std::lexicographical_compare(text.begin() + x, text.end(), text.begin() + y, text.end());
+    });
+    ASSERT_EQ(order, expected) << "seed " << seed << " n " << n;
+  }
+}
+
 TEST(BlockSort, DecodeRoundTripsAndRefusesInconsistentContainers) {
   for (const char* hex : {"", "61", "6162", "616263", "61626162", "62616e616e61", "00000000000000000000"}) {
     ByteBuffer b = FromHex(hex);
-    ASSERT_TRUE(BlockSortEncode(b));
+    ASSERT_TRUE(BlockSortEncode(b, RotationSort::kBudgeted));
     ASSERT_TRUE(BlockSortDecode(b, 100));
     EXPECT_EQ(ToHex(b), hex);
   }

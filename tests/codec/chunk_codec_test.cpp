@@ -82,6 +82,53 @@ TEST(ChunkCodec, ModeFollowsWhatTheDataAllows) {
   EXPECT_EQ(b.length(), text.length() + 1);
 }
 
+// What strong compression writes for each kind of chunk, and that it decodes. Text the budget
+// sorts in full comes out byte for byte as from CompressChunk; repetitive chunks, which run
+// out of the budget, get the block sort as well.
+TEST(ChunkCodec, StrongCompressionIsReadLikeAnyChunk) {
+  struct Case {
+    const char* name;
+    ByteBuffer chunk;
+    std::uint8_t mode;
+    bool sameAsFormatSort;
+  };
+  const Case cases[] = {
+      {"one byte", Pattern("a", 1), kChunkStored, true},
+      {"five bytes", Pattern("ab", 5), kChunkStored, true},
+      {"text", MakeSample(Sample::kText, 200000), kChunkBlockSorted, true},
+      {"text 2 MiB", MakeSample(Sample::kText, kMaxChunkBytes), kChunkBlockSorted, true},
+      {"binary 2 MiB - 1", MakeSample(Sample::kBinary, kMaxChunkBytes - 1), kChunkBlockSorted, false},
+      {"runs 2 MiB", MakeSample(Sample::kRuns, kMaxChunkBytes), kChunkBlockSorted, false},
+      {"random 2 MiB", MakeSample(Sample::kRandom, kMaxChunkBytes), kChunkStored, true},
+      {"period 9", Pattern("Quillseal", kMaxChunkBytes), kChunkBlockSorted, false},
+      {"period 2", Pattern("ab", 300000), kChunkBlockSorted, false},
+      {"one value", Pattern("a", kMaxChunkBytes), kChunkBlockSorted, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ByteBuffer b(c.chunk);
+    ASSERT_TRUE(CompressChunkStrong(b));
+    EXPECT_EQ(b.data()[0], c.mode);
+    if (c.sameAsFormatSort) {
+      EXPECT_TRUE(b.equals(Compressed(c.chunk)));
+    }
+    EXPECT_LE(b.length(), Compressed(c.chunk).length());
+    ASSERT_TRUE(DecompressChunk(b));
+    EXPECT_TRUE(b.equals(c.chunk));
+  }
+  // The repeated name, which the format's sort leaves to mode 1, shrinks to almost nothing.
+  ByteBuffer repeated = Pattern("Quillseal", kMaxChunkBytes);
+  ASSERT_TRUE(CompressChunkStrong(repeated));
+  EXPECT_LT(repeated.length(), kMaxChunkBytes / 200);
+
+  ByteBuffer big = MakeSample(Sample::kRuns, kMaxChunkBytes + 1);
+  EXPECT_FALSE(CompressChunkStrong(big));
+  EXPECT_EQ(big.length(), kMaxChunkBytes + 1);
+  ByteBuffer empty;
+  EXPECT_TRUE(CompressChunkStrong(empty));
+  EXPECT_TRUE(empty.empty());
+}
+
 TEST(ChunkCodec, RefusesWhatNoDecoderWouldAccept) {
   ByteBuffer b = MakeSample(Sample::kText, 100);
   const ByteBuffer text(b);
@@ -144,7 +191,7 @@ TEST(ChunkCodec, HandCheckedChunkStageByStage) {
   ByteBuffer b(chunk);
   RunLengthEncode(b);
   EXPECT_EQ(ToHex(b), "ffff613c");
-  ASSERT_TRUE(BlockSortEncode(b));
+  ASSERT_TRUE(BlockSortEncode(b, RotationSort::kBudgeted));
   EXPECT_EQ(ToHex(b), "01000300" "0061ffff3c");
   MoveToFrontEncode(b.span());
   EXPECT_EQ(ToHex(b), "010103010061ff003e");

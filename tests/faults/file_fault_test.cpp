@@ -75,14 +75,14 @@ TEST_F(FileFaultTest, NativeEncryptionAndDecryption) {
   const std::string plain = makePlain("plain", 3000);
   WriteRaw(path("enc"), "an older file");
   ResultCode code;
-  for (bool compress : {false, true}) {
-    PipelineParams params{generator_.get(), compress, nullptr};
+  for (ChunkCompression compression : {ChunkCompression::kNone, ChunkCompression::kFormat}) {
+    PipelineParams params{generator_.get(), compression, nullptr};
     EXPECT_GT(failEveryCall([&] {
       return EncryptFile(params, carol_.privateRecord, carol_.publicRecord, plain, path("enc"), code);
     }), 3);
   }
   WriteRaw(path("out"), "an older file");
-  PipelineParams params{generator_.get(), false, nullptr};
+  PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
   EXPECT_GT(failEveryCall([&] {
     return DecryptFile(params, carol_.privateRecord, carol_.publicRecord, path("enc"), path("out"), code);
   }), 3);

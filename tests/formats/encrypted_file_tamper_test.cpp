@@ -37,7 +37,7 @@ class RefusalTest : public test::PipelineTest {
   ResultCode expectFailure(const std::string& what, const test::TestKeyPair* recipient = nullptr,
                            const test::TestKeyPair* sender = nullptr) {
     const std::string before = listing();
-    PipelineParams params{generator_.get(), false, nullptr};
+    PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
     ResultCode code = ResultCode::kCancelled;
     EXPECT_FALSE(DecryptFile(params, (recipient ? recipient : &bob_)->privateRecord,
                              (sender ? sender : &alice_)->publicRecord, path("enc"), path("out"), code))
@@ -56,7 +56,7 @@ class TamperTest : public RefusalTest, public ::testing::WithParamInterface<bool
  protected:
   void SetUp() override {
     WriteRaw(path("plain"), plainContent());
-    PipelineParams params{generator_.get(), GetParam(), nullptr};
+    PipelineParams params{generator_.get(), GetParam() ? ChunkCompression::kFormat : ChunkCompression::kNone, nullptr};
     ResultCode code;
     ASSERT_TRUE(EncryptFile(params, alice_.privateRecord, bob_.publicRecord, path("plain"), path("enc"), code));
     original_ = ReadRaw(path("enc"));
@@ -131,7 +131,7 @@ TEST_P(TamperTest, SwappedAndDuplicatedChunksFail) {
 
 TEST_P(TamperTest, AppendedBytesAreIgnored) {
   WriteRaw(path("enc"), original_ + "trailing bytes");
-  PipelineParams params{generator_.get(), false, nullptr};
+  PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
   ResultCode code;
   ASSERT_TRUE(DecryptFile(params, bob_.privateRecord, alice_.publicRecord, path("enc"), path("out"), code));
   EXPECT_EQ(ReadRaw(path("out")), ReadRaw(path("plain")));
@@ -197,7 +197,7 @@ TEST_F(SpliceTest, FileSignatureDoesNotPassAsTheSendersHeaderSignature) {
 
 TEST_F(SpliceTest, ChunkZeroInPlaceOfTheTableDoesNotReadAsNoChunks) {
   WriteRaw(path("plain"), test::PlainContent(300));
-  PipelineParams params{generator_.get(), false, nullptr};
+  PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
   ResultCode code;
   ASSERT_TRUE(EncryptFile(params, alice_.privateRecord, bob_.publicRecord, path("plain"), path("enc"), code));
   // This program's file, and one from bob to carol whose header binds no size.
@@ -271,7 +271,7 @@ TEST_F(SpliceTest, SignedFlagAndSizeMustMatchTheFile) {
       EXPECT_EQ(expectFailure(what), ResultCode::kSource);
       continue;
     }
-    PipelineParams params{generator_.get(), false, nullptr};
+    PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
     ResultCode code;
     EXPECT_TRUE(DecryptFile(params, bob_.privateRecord, alice_.publicRecord, path("enc"), path("out"), code)) << what;
     EXPECT_EQ(ReadRaw(path("out")), plain) << what;

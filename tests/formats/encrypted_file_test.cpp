@@ -20,21 +20,21 @@ class EncryptedFileTest : public test::PipelineTest {
  protected:
   // Encrypts from sender to recipient; returns the code (kCancelled's absence: success).
   bool encrypt(const test::TestKeyPair& sender, const test::TestKeyPair& recipient, const std::string& source,
-               const std::string& target, bool compress, ResultCode& code,
+               const std::string& target, ChunkCompression compression, ResultCode& code,
                ChunkProgress* progress = nullptr) {
-    PipelineParams params{generator_.get(), compress, progress};
+    PipelineParams params{generator_.get(), compression, progress};
     return EncryptFile(params, sender.privateRecord, recipient.publicRecord, source, target, code);
   }
   bool decrypt(const test::TestKeyPair& recipient, const test::TestKeyPair& sender, const std::string& source,
                const std::string& target, ResultCode& code, ChunkProgress* progress = nullptr) {
-    PipelineParams params{generator_.get(), false, progress};
+    PipelineParams params{generator_.get(), ChunkCompression::kNone, progress};
     return DecryptFile(params, recipient.privateRecord, sender.publicRecord, source, target, code);
   }
 };
 
 TEST_F(EncryptedFileTest, RoundTripsAtChunkBoundariesBothWaysAndCompressed) {
   const std::size_t sizes[] = {0, 1, kChunkBytes - 1, kChunkBytes, kChunkBytes + 1, 2 * kChunkBytes + 3};
-  for (bool compress : {false, true}) {
+  for (ChunkCompression compression : {ChunkCompression::kNone, ChunkCompression::kFormat, ChunkCompression::kStrong}) {
     for (std::size_t size : sizes) {
       const bool aliceToBob = size % 2 == 0;
       const auto& sender = aliceToBob ? alice_ : bob_;
@@ -42,12 +42,12 @@ TEST_F(EncryptedFileTest, RoundTripsAtChunkBoundariesBothWaysAndCompressed) {
       const std::string plain = makePlain("plain", size);
       ResultCode code = ResultCode::kCancelled;
       ChunkProgress progress;
-      ASSERT_TRUE(encrypt(sender, recipient, plain, path("enc"), compress, code, &progress)) << size;
+      ASSERT_TRUE(encrypt(sender, recipient, plain, path("enc"), compression, code, &progress)) << size;
       const std::uint32_t chunks = static_cast<std::uint32_t>((size + kChunkBytes - 1) / kChunkBytes);
       EXPECT_EQ(progress.count.load(), chunks);
       ASSERT_TRUE(decrypt(recipient, sender, path("enc"), path("dec"), code))
           << size << " " << static_cast<int>(code);
-      EXPECT_EQ(ReadRaw(path("dec")), ReadRaw(plain)) << size << (compress ? " compressed" : "");
+      EXPECT_EQ(ReadRaw(path("dec")), ReadRaw(plain)) << size << " compression " << static_cast<int>(compression);
       EXPECT_EQ(listing(), "dec\nenc\nplain\n");
     }
   }
@@ -57,9 +57,9 @@ TEST_F(EncryptedFileTest, HeaderAndEmptyFileSizes) {
   const std::string empty = makePlain("empty", 0);
   ResultCode code;
   // 103 + k1 + k2, and two bytes for each character of "komprimerad=0 storlek=0".
-  ASSERT_TRUE(encrypt(bob_, alice_, empty, path("small"), false, code));  // 2048 and 2048
+  ASSERT_TRUE(encrypt(bob_, alice_, empty, path("small"), ChunkCompression::kNone, code));  // 2048 and 2048
   EXPECT_EQ(ReadRaw(path("small")).size(), 4u + 615 + 46 + 4 + 64);
-  ASSERT_TRUE(encrypt(alice_, bob_, empty, path("large"), false, code));  // 4096 and 4096
+  ASSERT_TRUE(encrypt(alice_, bob_, empty, path("large"), ChunkCompression::kNone, code));  // 4096 and 4096
   EXPECT_EQ(ReadRaw(path("large")).size(), 4u + 1127 + 46 + 4 + 64);
   ASSERT_TRUE(decrypt(bob_, alice_, path("large"), path("out"), code));
   EXPECT_EQ(ReadRaw(path("out")), "");
@@ -132,7 +132,7 @@ TEST_F(EncryptedFileTest, KnownFilesDecryptWhetherTheHeaderMessageIsReadOrNot) {
 TEST_F(EncryptedFileTest, ChunkLayoutOfAThreeChunkFile) {
   const std::string plain = makePlain("plain", 2 * kChunkBytes + 10);
   ResultCode code;
-  ASSERT_TRUE(encrypt(bob_, alice_, plain, path("enc"), false, code));
+  ASSERT_TRUE(encrypt(bob_, alice_, plain, path("enc"), ChunkCompression::kNone, code));
   // Header 615 and 58 for "komprimerad=0 storlek=4194314", table of 3 chunks 80, two full
   // chunks (4 + 2 MiB sealed) and one of 14 bytes.
   EXPECT_EQ(ReadRaw(path("enc")).size(), 8u + 615 + 58 + 80 + 2 * SymmetricContext::SealedSize(4 + kChunkBytes) +
@@ -143,12 +143,15 @@ TEST_F(EncryptedFileTest, ChunkLayoutOfAThreeChunkFile) {
 // IVs are drawn in chunk order from the one generator. Only the header differs (its time).
 TEST_F(EncryptedFileTest, ParallelChunksMatchTheOneByOneWriterAfterTheHeader) {
   // An even and an odd chunk count: chunks sealed in pairs, and a last one alone.
-  for (const auto& [chunks, compress] : {std::pair{8u, false}, {8u, true}, {3u, false}}) {
+  for (const auto& [chunks, compression] :
+       {std::pair{8u, ChunkCompression::kNone}, {8u, ChunkCompression::kFormat}, {3u, ChunkCompression::kNone},
+        {3u, ChunkCompression::kStrong}}) {
+    const bool compress = compression != ChunkCompression::kNone;
     const std::string plain = makePlain("plain", (chunks - 1) * kChunkBytes + 99);
     const std::string content = ReadRaw(plain);
     ResultCode code;
     generator_ = test::SeededGenerator();
-    ASSERT_TRUE(encrypt(alice_, bob_, plain, path("parallel"), compress, code));
+    ASSERT_TRUE(encrypt(alice_, bob_, plain, path("parallel"), compression, code));
 
     generator_ = test::SeededGenerator();
     std::optional<WrittenHeader> header =
@@ -160,14 +163,18 @@ TEST_F(EncryptedFileTest, ParallelChunksMatchTheOneByOneWriterAfterTheHeader) {
       const std::string slice = content.substr(offset, kChunkBytes);
       ByteBuffer chunk(reinterpret_cast<const std::uint8_t*>(slice.data()),
                        static_cast<std::uint32_t>(slice.size()));
-      ASSERT_TRUE(!compress || CompressChunk(chunk, kChunkBlockSorted));
+      if (compression == ChunkCompression::kStrong) {
+        ASSERT_TRUE(CompressChunkStrong(chunk));
+      } else {
+        ASSERT_TRUE(!compress || CompressChunk(chunk, kChunkBlockSorted));
+      }
       ASSERT_TRUE(writer.writeChunk(chunk));
     }
     ASSERT_TRUE(writer.commit());
 
     const std::size_t afterHeader = 4 + header->record.length();
     EXPECT_TRUE(ReadRaw(path("parallel")).substr(afterHeader) == ReadRaw(path("serial")).substr(afterHeader))
-        << chunks << " chunks, " << (compress ? "compressed" : "plain");
+        << chunks << " chunks, compression " << static_cast<int>(compression);
   }
 }
 
@@ -177,7 +184,7 @@ TEST_F(EncryptedFileTest, ChunksThatDoNotShrinkAreStoredOneByteLonger) {
   for (char& c : noise) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
   test::WriteRaw(path("noise"), noise);
   ResultCode code;
-  ASSERT_TRUE(encrypt(alice_, bob_, path("noise"), path("enc"), true, code));
+  ASSERT_TRUE(encrypt(alice_, bob_, path("noise"), path("enc"), ChunkCompression::kFormat, code));
   ASSERT_TRUE(decrypt(bob_, alice_, path("enc"), path("dec"), code));
   EXPECT_TRUE(ReadRaw(path("dec")) == noise);
   EXPECT_EQ(ReadRaw(path("enc")).size(),
@@ -188,7 +195,7 @@ TEST_F(EncryptedFileTest, ChunksThatDoNotShrinkAreStoredOneByteLonger) {
 TEST_F(EncryptedFileTest, WrongKeysFailWithTheKeyCode) {
   const std::string plain = makePlain("plain", 1000);
   ResultCode code;
-  ASSERT_TRUE(encrypt(alice_, bob_, plain, path("enc"), false, code));
+  ASSERT_TRUE(encrypt(alice_, bob_, plain, path("enc"), ChunkCompression::kNone, code));
   // The sender named wrongly: the signature fails before bob's private key is used.
   EXPECT_FALSE(decrypt(bob_, carol_, path("enc"), path("out"), code));
   EXPECT_EQ(code, ResultCode::kKeys);
@@ -197,7 +204,7 @@ TEST_F(EncryptedFileTest, WrongKeysFailWithTheKeyCode) {
   EXPECT_EQ(code, ResultCode::kKeys);
   // A public record where a private one belongs.
   EXPECT_FALSE(encrypt(test::TestKeyPair{alice_.publicRecord, alice_.publicRecord}, bob_, plain, path("x"),
-                       false, code));
+                       ChunkCompression::kNone, code));
   EXPECT_EQ(code, ResultCode::kKeys);
   EXPECT_EQ(listing(), "enc\nplain\n");
 }
@@ -205,7 +212,7 @@ TEST_F(EncryptedFileTest, WrongKeysFailWithTheKeyCode) {
 TEST_F(EncryptedFileTest, NoCreditFailsAtKeyWrapping) {
   const std::string plain = makePlain("plain", 10);
   RandomGenerator poor;
-  PipelineParams params{&poor, false, nullptr};
+  PipelineParams params{&poor, ChunkCompression::kNone, nullptr};
   ResultCode code;
   EXPECT_FALSE(EncryptFile(params, alice_.privateRecord, bob_.publicRecord, plain, path("enc"), code));
   EXPECT_EQ(code, ResultCode::kKeys);
@@ -216,9 +223,9 @@ TEST_F(EncryptedFileTest, TargetThatIsTheSourceIsRefusedUntouched) {
   const std::string plain = makePlain("plain", 5000);
   const std::string before = ReadRaw(plain);
   ResultCode code;
-  EXPECT_FALSE(encrypt(alice_, bob_, plain, path("./plain"), false, code));
+  EXPECT_FALSE(encrypt(alice_, bob_, plain, path("./plain"), ChunkCompression::kNone, code));
   EXPECT_EQ(code, ResultCode::kTarget);
-  ASSERT_TRUE(encrypt(alice_, bob_, plain, path("enc"), false, code));
+  ASSERT_TRUE(encrypt(alice_, bob_, plain, path("enc"), ChunkCompression::kNone, code));
   const std::string encrypted = ReadRaw(path("enc"));
   EXPECT_FALSE(decrypt(bob_, alice_, path("enc"), path("./enc"), code));
   EXPECT_EQ(code, ResultCode::kTarget);
@@ -232,35 +239,35 @@ TEST_F(EncryptedFileTest, CancelLeavesNothingAndKeepsAnOlderTarget) {
   ChunkProgress progress;
   progress.cancel = 1;
   ResultCode code;
-  EXPECT_FALSE(encrypt(alice_, bob_, plain, path("target"), false, code, &progress));
+  EXPECT_FALSE(encrypt(alice_, bob_, plain, path("target"), ChunkCompression::kNone, code, &progress));
   EXPECT_EQ(code, ResultCode::kCancelled);
   EXPECT_EQ(progress.current.load(), 0u);
   EXPECT_EQ(ReadRaw(path("target")), "older");
 
-  ASSERT_TRUE(encrypt(alice_, bob_, plain, path("enc"), false, code));
+  ASSERT_TRUE(encrypt(alice_, bob_, plain, path("enc"), ChunkCompression::kNone, code));
   EXPECT_FALSE(decrypt(bob_, alice_, path("enc"), path("target"), code, &progress));
   EXPECT_EQ(code, ResultCode::kCancelled);
   EXPECT_EQ(ReadRaw(path("target")), "older");
 
   // Cancelled after the last chunk: still a cancel, still nothing written.
   const std::string one = makePlain("one", 100);
-  EXPECT_FALSE(encrypt(alice_, bob_, one, path("target"), false, code, &progress));
+  EXPECT_FALSE(encrypt(alice_, bob_, one, path("target"), ChunkCompression::kNone, code, &progress));
   EXPECT_EQ(code, ResultCode::kCancelled);
   EXPECT_EQ(listing(), "enc\none\nplain\ntarget\n");
 }
 
 TEST_F(EncryptedFileTest, UnreadableSourceAndUnwritableTarget) {
   ResultCode code;
-  EXPECT_FALSE(encrypt(alice_, bob_, path("missing"), path("enc"), false, code));
+  EXPECT_FALSE(encrypt(alice_, bob_, path("missing"), path("enc"), ChunkCompression::kNone, code));
   EXPECT_EQ(code, ResultCode::kSource);
   EXPECT_FALSE(decrypt(bob_, alice_, path("missing"), path("out"), code));
   EXPECT_EQ(code, ResultCode::kSource);
   const std::string plain = makePlain("plain", 10);
-  EXPECT_FALSE(encrypt(alice_, bob_, plain, path("no/folder/enc"), false, code));
+  EXPECT_FALSE(encrypt(alice_, bob_, plain, path("no/folder/enc"), ChunkCompression::kNone, code));
   EXPECT_EQ(code, ResultCode::kTarget);
   // Even a file without chunks fails when its target cannot be written.
   const std::string empty = makePlain("empty", 0);
-  ASSERT_TRUE(encrypt(alice_, bob_, empty, path("enc"), false, code));
+  ASSERT_TRUE(encrypt(alice_, bob_, empty, path("enc"), ChunkCompression::kNone, code));
   EXPECT_FALSE(decrypt(bob_, alice_, path("enc"), path("no/folder/out"), code));
   EXPECT_EQ(code, ResultCode::kTarget);
 }

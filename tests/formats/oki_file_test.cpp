@@ -49,7 +49,7 @@ TEST_F(OkiFileTest, DetectionTellsTheFormatsApart) {
   EXPECT_FALSE(DetectOkiFile(path("missing"), isOki));
 
   const std::string plain = makePlain("plain", 10);
-  PipelineParams params{generator_.get(), false, nullptr};
+  PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
   ResultCode code;
   ASSERT_TRUE(EncryptFile(params, alice_.privateRecord, bob_.publicRecord, plain, path("native"), code));
   ASSERT_TRUE(DetectOkiFile(path("native"), isOki));

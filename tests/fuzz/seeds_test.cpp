@@ -123,6 +123,8 @@ TEST_F(FuzzSeeds, DISABLED_WriteSeeds) {
       seed("decompress_chunk", std::to_string(mode) + "-" + std::to_string(i), chunk);
     }
   }
+  for (std::size_t i = 0; i < std::size(samples); ++i) seed("strong_roundtrip", std::to_string(i), text(samples[i]));
+  seed("strong_roundtrip", "periodic", text("abcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabc"));
   ByteBuffer sealInput(fuzz::kFixedSessionKey, 32);
   sealInput.appendU8(5);
   sealInput.append(text("a message of more than one block"));

@@ -56,6 +56,7 @@ story() {
   use "$writer"
   expect_status 0 --workdir alice --yes encrypt --to bob.certificate data.bin
   expect_status 0 --workdir alice --yes encrypt --to bob.certificate --compress report.txt -o report.z.encrypted
+  expect_status 0 --workdir alice --yes encrypt --to bob.certificate --compress=strong report.txt -o report.s.encrypted
   expect_status 0 --workdir alice --yes encrypt --to bob.certificate --format oki report.txt -o report.oki
   expect_status 0 --workdir alice sign report.txt --message "Hälsningar från Åsa"
   use "$reader"
@@ -63,6 +64,8 @@ story() {
   cmp data.bin data.out || fail "data.bin changed on the way"
   expect_status 0 --workdir bob --yes decrypt --from alice.certificate report.z.encrypted -o report.z.out
   cmp report.txt report.z.out || fail "compressed report changed"
+  expect_status 0 --workdir bob --yes decrypt --from alice.certificate report.s.encrypted -o report.s.out
+  cmp report.txt report.s.out || fail "strongly compressed report changed"
   expect_status 0 --workdir bob --yes decrypt --from alice.certificate report.oki -o report.oki.out
   cmp report.txt report.oki.out || fail "OKI report changed"
   expect_status 0 --workdir bob --yes verify --from alice.certificate report.txt report.txt_alice_key.signature
