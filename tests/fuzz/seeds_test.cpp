@@ -8,6 +8,7 @@
 
 #include "operations/settings.h"
 #include "base/byte_stream.h"
+#include "codec/block_sort.h"
 #include "codec/chunk_codec.h"
 #include "crypto/encrypted_data.h"
 #include "crypto/symmetric_context.h"
@@ -122,6 +123,10 @@ TEST_F(FuzzSeeds, DISABLED_WriteSeeds) {
       ASSERT_TRUE(CompressChunk(chunk, mode));
       seed("decompress_chunk", std::to_string(mode) + "-" + std::to_string(i), chunk);
     }
+  }
+  for (std::size_t i = 0; i < std::size(samples); ++i) {
+    ByteBuffer block = text(samples[i]);
+    if (BlockSortEncode(block)) seed("block_sort_decode", std::to_string(i), block);
   }
   ByteBuffer sealInput(fuzz::kFixedSessionKey, 32);
   sealInput.appendU8(5);
