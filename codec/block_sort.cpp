@@ -4,44 +4,19 @@
 #include <cstring>
 
 #include "base/byte_order.h"
-#include "base/secure_wipe.h"
 #include "codec/complete_rotation_sorter.h"
+#include "codec/inverse_transform.h"
 #include "codec/limits.h"
 #include "codec/rotation_sorter.h"
-#include "codec/work_array.h"
 
 namespace qs {
 namespace {
 
 constexpr std::uint32_t kCountBytes = 2;
 constexpr std::uint32_t kIndexBytes = 3;
-constexpr std::uint32_t kLinkMask = 0xFFFFFF;
 
 std::uint32_t BlockLength(std::uint32_t total, std::uint32_t block) {
   return std::min(total - block * kBlockSortBlockBytes, kBlockSortBlockBytes);
-}
-
-// Walks the transformed block L back to its input: with C[v] the number of bytes smaller than v
-// and rank[j] the number of earlier places holding L[j], the byte before L[j] in the input is at
-// place C[L[j]] + rank[j]. Each link keeps that place (below 2^24) with L[j] in its top byte.
-void InverseTransform(const std::uint8_t* last, std::uint32_t n, std::uint32_t primary,
-                      std::uint32_t* links, std::uint8_t* out) {
-  std::uint32_t next[256] = {};
-  for (std::uint32_t j = 0; j < n; ++j) ++next[last[j]];
-  std::uint32_t smaller = 0;
-  for (std::uint32_t& count : next) {
-    const std::uint32_t c = count;
-    count = smaller;
-    smaller += c;
-  }
-  for (std::uint32_t j = 0; j < n; ++j) links[j] = std::uint32_t{last[j]} << 24 | next[last[j]]++;
-  SecureWipe(next, sizeof next);
-  std::uint32_t j = primary;
-  for (std::uint32_t pos = n; pos-- > 0;) {
-    const std::uint32_t link = links[j];
-    out[pos] = static_cast<std::uint8_t>(link >> 24);
-    j = link & kLinkMask;
-  }
 }
 
 template <class Sorter>
@@ -85,7 +60,7 @@ bool BlockSortDecode(ByteBuffer& buffer, std::uint32_t maxOutput) {
   if (dataLength > maxOutput || BlockSortBlockCount(dataLength) != blocks) return false;
 
   ByteBuffer out = ByteBuffer::zeros(dataLength);
-  WorkArray<std::uint32_t> links(std::min(dataLength, kBlockSortBlockBytes));
+  InverseTransform inverse(std::min(dataLength, kBlockSortBlockBytes));
   for (std::uint32_t k = 0; k < blocks; ++k) {
     const auto primary = static_cast<std::uint32_t>(LoadLe(in + kCountBytes + kIndexBytes * k, kIndexBytes));
     const std::uint32_t n = BlockLength(dataLength, k);
@@ -94,7 +69,7 @@ bool BlockSortDecode(ByteBuffer& buffer, std::uint32_t maxOutput) {
     if (n < kMinSortedBlockBytes) {
       std::memcpy(out.data() + offset, in + header + offset, n);
     } else {
-      InverseTransform(in + header + offset, n, primary, links.data(), out.data() + offset);
+      inverse.Run(in + header + offset, n, primary, out.data() + offset);
     }
   }
   buffer = std::move(out);

@@ -9,6 +9,7 @@
 #include "codec/limits.h"
 #include "codec/move_to_front.h"
 #include "codec/run_length.h"
+#include "tests/codec/reference_decoder.h"
 #include "tests/codec/sample_data.h"
 #include "tests/support/hex.h"
 #include "tests/support/vectors.h"
@@ -16,8 +17,11 @@
 namespace qs {
 namespace {
 
+using test::BlockSortedChunk;
 using test::FromHex;
 using test::MakeSample;
+using test::OneBlockContainer;
+using test::ReferenceDecompress;
 using test::Sample;
 using test::ToHex;
 
@@ -51,6 +55,68 @@ TEST(ChunkCodec, RoundTripsEverySampleAtTheBoundaries) {
   ExpectRoundTrip(MakeSample(Sample::kBinary, kMaxChunkBytes), "binary 2 MiB");
   ExpectRoundTrip(MakeSample(Sample::kRuns, kMaxChunkBytes - 1), "runs 2 MiB - 1");
   ExpectRoundTrip(MakeSample(Sample::kRuns, kMaxChunkBytes), "runs 2 MiB");
+}
+
+// Both decoders give back the chunk itself.
+void ExpectBothDecode(const ByteBuffer& compressed, const ByteBuffer& chunk, const std::string& what) {
+  const auto reference = ReferenceDecompress(compressed.span());
+  ASSERT_TRUE(reference.has_value()) << what;
+  EXPECT_TRUE(ByteBuffer(reference->data(), static_cast<std::uint32_t>(reference->size())).equals(chunk)) << what;
+  ByteBuffer b(compressed);
+  ASSERT_TRUE(DecompressChunk(b)) << what;
+  EXPECT_TRUE(b.equals(chunk)) << what;
+}
+
+TEST(ChunkCodec, DecodersAgreeWithTheReferenceOnEveryKindAndSize) {
+  // Around one, the first sorted block (4), the Huffman size classes and a full chunk, whose
+  // escape byte makes its block-sort input two blocks (2 MiB + 1 bytes).
+  for (Sample kind : {Sample::kText, Sample::kBinary, Sample::kRandom, Sample::kRuns}) {
+    for (std::uint32_t n : {1u, 2u, 3u, 4u, 5u, 255u, 256u, 65537u, kMaxChunkBytes - 1, kMaxChunkBytes}) {
+      const bool large = n > 65537;
+      if (large && kind != Sample::kText && kind != Sample::kRandom) continue;
+      const ByteBuffer chunk = MakeSample(kind, n);
+      const std::string what = std::string(test::SampleName(kind)) + " " + std::to_string(n);
+      ExpectBothDecode(Compressed(chunk, kChunkRunLength), chunk, what + " mode 1");
+      ByteBuffer sorted(chunk);
+      RunLengthEncode(sorted);
+      ASSERT_TRUE(BlockSortEncode(sorted, RotationSort::kBudgeted)) << what;
+      ExpectBothDecode(BlockSortedChunk(sorted), chunk, what + " mode 2");
+    }
+  }
+}
+
+// Both decoders refuse, or both give the same bytes.
+void ExpectSameDecision(const ByteBuffer& compressed, const std::string& what) {
+  const auto reference = ReferenceDecompress(compressed.span());
+  ByteBuffer b(compressed);
+  ASSERT_EQ(DecompressChunk(b), reference.has_value()) << what;
+  if (reference) {
+    EXPECT_TRUE(ByteBuffer(reference->data(), static_cast<std::uint32_t>(reference->size())).equals(b)) << what;
+  }
+}
+
+TEST(ChunkCodec, PeriodicBlocksAndNonTransformsDecodeAlike) {
+  for (auto [period, repeats] : {std::pair{4u, 1u}, {4u, 2u}, {5u, 3u}, {7u, 1000u}, {64u, 4097u}, {4u, 524288u}}) {
+    ByteBuffer unit = ByteBuffer::zeros(period);
+    for (std::uint32_t i = 0; i < period; ++i) unit.data()[i] = static_cast<std::uint8_t>(37 * i + 1);
+    ByteBuffer block;
+    for (std::uint32_t k = 0; k < repeats; ++k) block.append(unit);
+    for (std::uint32_t copy : {0u, repeats - 1}) {
+      const std::string what = std::to_string(period) + " x " + std::to_string(repeats) + " copy " + std::to_string(copy);
+      const ByteBuffer container = test::PeriodicContainer(unit, repeats, copy);
+      ByteBuffer b(container);
+      ASSERT_TRUE(BlockSortDecode(b, kMaxFirstRunLengthBytes)) << what;
+      EXPECT_TRUE(b.equals(block)) << what;
+      ExpectSameDecision(BlockSortedChunk(container), what);
+    }
+  }
+  // A last column that is no transform at all: its back links form cycles of any lengths.
+  for (std::uint32_t n : {4u, 5u, 6u, 100u, 4097u, 65536u}) {
+    const ByteBuffer last = MakeSample(Sample::kRandom, n, n);
+    for (std::uint32_t primary : {0u, n / 3, n - 1}) {
+      ExpectSameDecision(BlockSortedChunk(OneBlockContainer(last, primary)), "random " + std::to_string(n));
+    }
+  }
 }
 
 TEST(ChunkCodec, ModeFollowsWhatTheDataAllows) {

@@ -3,6 +3,12 @@
 #include <cstring>
 #include <string>
 
+#include "base/byte_order.h"
+#include "codec/block_sort.h"
+#include "codec/huffman.h"
+#include "codec/move_to_front.h"
+#include "codec/run_length.h"
+
 namespace qs::test {
 namespace {
 
@@ -113,6 +119,34 @@ const char* SampleName(Sample kind) {
       return "runs";
   }
   return "?";
+}
+
+ByteBuffer BlockSortedChunk(ByteBuffer container) {
+  MoveToFrontEncode(container.span());
+  RunLengthEncode(container);
+  HuffmanEncode(container);
+  const std::uint8_t mode = 2;
+  container.prepend(&mode, 1);
+  return container;
+}
+
+ByteBuffer OneBlockContainer(const ByteBuffer& last, std::uint32_t primary) {
+  ByteBuffer b = ByteBuffer::zeros(5);
+  b.data()[0] = 1;
+  StoreLe(b.data() + 2, primary, 3);
+  b.append(last);
+  return b;
+}
+
+ByteBuffer PeriodicContainer(const ByteBuffer& unit, std::uint32_t repeats, std::uint32_t copy) {
+  ByteBuffer sorted(unit);
+  if (!BlockSortEncode(sorted, RotationSort::kBudgeted)) throw BufferFailure("unit not sortable");
+  const auto primary = static_cast<std::uint32_t>(LoadLe(sorted.data() + 2, 3));
+  ByteBuffer last;
+  for (std::uint32_t j = 0; j < unit.length(); ++j) {
+    for (std::uint32_t k = 0; k < repeats; ++k) last.appendU8(sorted.data()[5 + j]);
+  }
+  return OneBlockContainer(last, primary * repeats + copy);
 }
 
 }  // namespace qs::test

@@ -8,6 +8,7 @@
 
 #include "operations/settings.h"
 #include "base/byte_stream.h"
+#include "codec/block_sort.h"
 #include "codec/chunk_codec.h"
 #include "crypto/encrypted_data.h"
 #include "crypto/symmetric_context.h"
@@ -125,6 +126,10 @@ TEST_F(FuzzSeeds, DISABLED_WriteSeeds) {
   }
   for (std::size_t i = 0; i < std::size(samples); ++i) seed("strong_roundtrip", std::to_string(i), text(samples[i]));
   seed("strong_roundtrip", "periodic", text("abcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabc"));
+  for (std::size_t i = 0; i < std::size(samples); ++i) {
+    ByteBuffer block = text(samples[i]);
+    if (BlockSortEncode(block, RotationSort::kBudgeted)) seed("block_sort_decode", std::to_string(i), block);
+  }
   ByteBuffer sealInput(fuzz::kFixedSessionKey, 32);
   sealInput.appendU8(5);
   sealInput.append(text("a message of more than one block"));
