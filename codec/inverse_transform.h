@@ -17,15 +17,18 @@ class InverseTransform {
   // n is at least 4 and at most maxBlock, primary below n.
   void Run(const std::uint8_t* last, std::uint32_t n, std::uint32_t primary, std::uint8_t* out);
 
+  // Walks that take the block in pieces at once, and the bytes a piece holds.
+  static constexpr std::uint32_t kWalks = 32;
+  static constexpr std::uint32_t kPieceBytes = 4096;
+
  private:
   void BuildLinks(const std::uint8_t* last, std::uint32_t n);
-  bool WalkBothWays(const std::uint8_t* last, std::uint32_t n, std::uint32_t primary, std::uint8_t* out);
+  bool WalkInPieces(std::uint32_t n, std::uint32_t primary, std::uint8_t* out);
   void WalkBack(std::uint32_t n, std::uint32_t primary, std::uint8_t* out);
 
-  // Row counts per byte value turned into the first row of each value's range (F column).
-  std::uint32_t first_[257] = {};
-  WorkArray<std::uint32_t> links_;  // one step back, then two steps forward
-  WorkArray<std::uint32_t> jumps_;  // two steps back
+  WorkArray<std::uint32_t> links_;  // per row: the row one step back, with its byte
+  WorkArray<std::uint8_t> pieces_;  // what the walks wrote, kPieceBytes a piece
+  WorkArray<std::uint32_t> nextPiece_;  // per piece: the same walk's next piece
 };
 
 }  // namespace qs
