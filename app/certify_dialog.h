@@ -44,7 +44,10 @@ class CertifyDialog : public MouseFeedingController {
 class CertifyConfirmDialog : public MouseFeedingController {
  public:
   CertifyConfirmDialog(AppState& state, std::uint32_t timestamp, const ByteBuffer& fingerprint)
-      : MouseFeedingController(state.generator), state_(state), timestamp_(timestamp), fingerprint_(fingerprint) {}
+      : MouseFeedingController(state.generator),
+        state_(state),
+        timestamp_(timestamp),
+        fingerprint_(fingerprint) {}
 
   void onInit(ui::View& view) override;
   void onCommand(ui::View& view, int control) override;

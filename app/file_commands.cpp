@@ -114,8 +114,7 @@ void SignCommand(ui::Ui& ui, AppState& state) {
   BeginRequest(state, OperationCode::kSign, *source);
   SelectedKeys keys;
   if (!Select(ui, state, false, "", keys)) return;
-  const std::string suggestion =
-      SignatureFileName(FileNamePart(*source), DisplayText(keys.keyName));
+  const std::string suggestion = SignatureFileName(FileNamePart(*source), DisplayText(keys.keyName));
   const std::optional<std::string> target = ui.saveFile(state.mainWindow, SignTargetDialog(suggestion));
   if (!target) return;
   Run(ui, state, keys, *target);

@@ -3,8 +3,8 @@
 #include "app/key_gen_worker.h"
 #include "app/resource_ids.h"
 #include "app/texts.h"
-#include "keys/messages.h"
 #include "keys/key_store.h"
+#include "keys/messages.h"
 #include "keys/record_text.h"
 
 namespace qs {
@@ -68,8 +68,8 @@ void KeyPairDialog::onCommand(ui::View& view, int control) {
 void KeyPairDialog::create(ui::View& view) {
   const std::string name = view.text(IDC_KEY_PAIR_NAME);
   if (name.empty()) {
-    ui_.messageBox(&view, certificationMode_ ? key_text::kNeedOrganisation : key_text::kNeedKeyName, ui::Buttons::kOk,
-                   ui::Icon::kNone);
+    ui_.messageBox(&view, certificationMode_ ? key_text::kNeedOrganisation : key_text::kNeedKeyName,
+                   ui::Buttons::kOk, ui::Icon::kNone);
     return;
   }
   KeyGenRequest& request = state_.keyGen;

@@ -68,7 +68,7 @@ class ByteBuffer {
   bool equals(const ByteBuffer& other) const;
 
  private:
-  void growBy(std::uint32_t n);  // appends n zero bytes
+  void growBy(std::uint32_t n);   // appends n zero bytes
   void reserve(std::uint32_t n);  // capacity for n bytes, content kept
 
   // Bytes from length_ to capacity_ are always zero, so a block holds no stale data.

@@ -44,8 +44,6 @@ void TextString::dropLast(std::uint32_t n) {
   bytes_.data()[bytes_.length() - 1] = 0;
 }
 
-TextString TextString::decimal(std::uint32_t value) {
-  return TextString(std::to_string(value).c_str());
-}
+TextString TextString::decimal(std::uint32_t value) { return TextString(std::to_string(value).c_str()); }
 
 }  // namespace qs

@@ -24,14 +24,16 @@ bool Run(const char* path, bool strong) {
   std::vector<qs::ByteBuffer> chunks;
   for (std::size_t at = 0; at < bytes.size(); at += qs::kMaxChunkBytes) {
     const std::size_t n = std::min<std::size_t>(qs::kMaxChunkBytes, bytes.size() - at);
-    chunks.emplace_back(reinterpret_cast<const std::uint8_t*>(bytes.data() + at), static_cast<std::uint32_t>(n));
+    chunks.emplace_back(reinterpret_cast<const std::uint8_t*>(bytes.data() + at),
+                        static_cast<std::uint32_t>(n));
   }
 
   std::vector<qs::ByteBuffer> packed = chunks;
   int modes[3] = {};
   const auto compressStart = Clock::now();
   for (qs::ByteBuffer& chunk : packed) {
-    if (!(strong ? qs::CompressChunkStrong(chunk) : qs::CompressChunk(chunk, qs::kChunkBlockSorted))) return false;
+    if (!(strong ? qs::CompressChunkStrong(chunk) : qs::CompressChunk(chunk, qs::kChunkBlockSorted)))
+      return false;
     ++modes[chunk.data()[0]];
   }
   const double compressSeconds = Seconds(compressStart);
@@ -48,9 +50,10 @@ bool Run(const char* path, bool strong) {
   }
 
   const double mb = static_cast<double>(bytes.size()) / 1e6;
-  std::printf("%-28s %8.1f MB  ratio %6.3f  compress %7.2f MB/s  decompress %7.2f MB/s  modes 0/1/2: %d/%d/%d\n",
-              path, mb, static_cast<double>(packedBytes) / static_cast<double>(bytes.size()),
-              mb / compressSeconds, mb / decompressSeconds, modes[0], modes[1], modes[2]);
+  std::printf(
+      "%-28s %8.1f MB  ratio %6.3f  compress %7.2f MB/s  decompress %7.2f MB/s  modes 0/1/2: %d/%d/%d\n",
+      path, mb, static_cast<double>(packedBytes) / static_cast<double>(bytes.size()), mb / compressSeconds,
+      mb / decompressSeconds, modes[0], modes[1], modes[2]);
   return true;
 }
 

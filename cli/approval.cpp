@@ -36,8 +36,9 @@ bool Decide(Session& session, const std::string& fingerprint, const Question& qu
   }
   if (options.yes && question.yesNotEnough == nullptr) return true;
   if (!io.inputIsTerminal) {
-    session.fail(options.yes ? question.yesNotEnough
-                             : "Godkännande krävs: kör i en terminal, eller ange --yes eller --expect-fingerprint.");
+    session.fail(options.yes
+                     ? question.yesNotEnough
+                     : "Godkännande krävs: kör i en terminal, eller ange --yes eller --expect-fingerprint.");
     return false;
   }
   io.out << question.text << " [j/N] " << std::flush;
@@ -58,7 +59,8 @@ bool AnyVerified(const CertificationResults& results) {
 
 }  // namespace
 
-bool ApproveCertificate(Session& session, const CertificationResults& results, const std::string& fingerprint) {
+bool ApproveCertificate(Session& session, const CertificationResults& results,
+                        const std::string& fingerprint) {
   std::ostream& out = session.io().out;
   out << "Certifieringar:\n";
   if (results.empty()) out << "  (inga)\n";
@@ -72,29 +74,32 @@ bool ApproveCertificate(Session& session, const CertificationResults& results, c
   }
   out << "Fingerprint: " << fingerprint << '\n';
   // Unless a trusted authority vouches for the key, only the user can tell whose it is.
-  return Decide(session, fingerprint,
-                {key_text::kApproveCertificateQuestion, key_text::kUntrustedCertificateWarning,
-                 AnyVerified(results) ? nullptr
-                                      : "--yes godkänner bara certifikat som en betrodd certifieringsnyckel har "
-                                        "certifierat; ange --expect-fingerprint eller svara i en terminal."});
+  return Decide(
+      session, fingerprint,
+      {key_text::kApproveCertificateQuestion, key_text::kUntrustedCertificateWarning,
+       AnyVerified(results) ? nullptr
+                            : "--yes godkänner bara certifikat som en betrodd certifieringsnyckel har "
+                              "certifierat; ange --expect-fingerprint eller svara i en terminal."});
 }
 
 bool ApproveTrustedKey(Session& session, const std::string& organisation, const std::string& keyId,
                        const std::string& fingerprint) {
-  session.io().out << "Certifieringsnyckel:\n  Organisation: " << organisation << "\n  Nyckel-ID:    " << keyId
-                   << "\n  Fingerprint:  " << fingerprint << '\n';
+  session.io().out << "Certifieringsnyckel:\n  Organisation: " << organisation
+                   << "\n  Nyckel-ID:    " << keyId << "\n  Fingerprint:  " << fingerprint << '\n';
   // Every later approval rests on this list, so --yes never adds to it.
-  return Decide(session, fingerprint,
-                {key_text::kTrustKeyQuestion, "Nyckeln lades inte till.",
-                 "--yes räcker inte för att lägga till en betrodd certifieringsnyckel; ange --expect-fingerprint "
-                 "eller svara i en terminal."});
+  return Decide(
+      session, fingerprint,
+      {key_text::kTrustKeyQuestion, "Nyckeln lades inte till.",
+       "--yes räcker inte för att lägga till en betrodd certifieringsnyckel; ange --expect-fingerprint "
+       "eller svara i en terminal."});
 }
 
 bool ApproveCertification(Session& session, const std::string& publicKeyName, const std::string& timestamp,
                           const std::vector<DataField>& fields, const std::string& fingerprint) {
   std::ostream& out = session.io().out;
   out << "Certifiering av " << publicKeyName << ":\n  Tidsstämpel: " << timestamp << '\n';
-  for (const DataField& field : fields) out << "    " << DisplayText(field.name) << ": " << DisplayText(field.value) << '\n';
+  for (const DataField& field : fields)
+    out << "    " << DisplayText(field.name) << ": " << DisplayText(field.value) << '\n';
   out << "Fingerprint: " << fingerprint << '\n';
   return Decide(session, fingerprint,
                 {key_text::kConfirmCertificationQuestion, "Ingen certifiering har skapats."});

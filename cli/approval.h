@@ -13,7 +13,8 @@ namespace qs::cli {
 // decides alone (a mismatch is refused), else --yes when a trusted certification key has
 // verified at least one certification, else the user's answer on a terminal; without a
 // terminal nothing else is approved. False after a message saying why.
-bool ApproveCertificate(Session& session, const CertificationResults& results, const std::string& fingerprint);
+bool ApproveCertificate(Session& session, const CertificationResults& results,
+                        const std::string& fingerprint);
 
 // The same for one certification key about to be trusted, where --yes is never enough.
 bool ApproveTrustedKey(Session& session, const std::string& organisation, const std::string& keyId,

@@ -71,10 +71,12 @@ ParsedArgs ParsedArgs::parseWords(std::span<const std::string> words, std::span<
     }
     if (option == nullptr) throw UsageError("okänd flagga: " + shown);
     std::vector<std::string>& slot = parsed.options_[option->name];
-    if (!slot.empty() && !option->repeatable) throw UsageError("flaggan " + shown + " får bara anges en gång");
+    if (!slot.empty() && !option->repeatable)
+      throw UsageError("flaggan " + shown + " får bara anges en gång");
     if (!option->takesValue) {
       if (inlineValue && !option->optionalValue) throw UsageError("flaggan " + shown + " tar inget värde");
-      if (inlineValue && inlineValue->empty()) throw UsageError("flaggan " + shown + " behöver ett värde efter =");
+      if (inlineValue && inlineValue->empty())
+        throw UsageError("flaggan " + shown + " behöver ett värde efter =");
       slot.push_back(inlineValue.value_or(""));
       continue;
     }

@@ -15,11 +15,11 @@ class UsageError : public std::runtime_error {
 };
 
 struct OptionSpec {
-  const char* name;                // long name without the dashes, "workdir"
-  char shortName = 0;              // 'o' for -o, or 0
+  const char* name;    // long name without the dashes, "workdir"
+  char shortName = 0;  // 'o' for -o, or 0
   bool takesValue = false;
   bool repeatable = false;
-  bool optionalValue = false;      // without takesValue: "--name=value" or bare "--name" (value "")
+  bool optionalValue = false;  // without takesValue: "--name=value" or bare "--name" (value "")
 };
 
 // Options and positional words of one command level. Options may stand anywhere among the

@@ -43,10 +43,12 @@ int RunCaCreate(Session& session, const ParsedArgs& args) {
   const std::string prefix = args.value("output").value_or(suggested.value);
   const std::string privatePath = prefix + ".private_cert_key";
   const std::string publicPath = prefix + ".public_cert_key";
-  if (!MayWrite(session, privatePath, args.has("force")) || !MayWrite(session, publicPath, args.has("force"))) {
+  if (!MayWrite(session, privatePath, args.has("force")) ||
+      !MayWrite(session, publicPath, args.has("force"))) {
     return kFailure;
   }
-  if (const int status = Outcome(session, SaveCertificationKeyPair(*records, privatePath, publicPath)); status) {
+  if (const int status = Outcome(session, SaveCertificationKeyPair(*records, privatePath, publicPath));
+      status) {
     return status;
   }
   session.io().out << privatePath << '\n' << publicPath << '\n';
@@ -84,7 +86,8 @@ int RunCaCertify(Session& session, const ParsedArgs& args) {
   const KeyResult<NewCertification> certification =
       MakeCertification(*generator, inputs.value, fields, timestamp, publicKeyPath);
   if (!certification.ok()) return Outcome(session, certification.outcome);
-  const std::string target = args.value("output").value_or(certification.value.suggestedName + ".certification");
+  const std::string target =
+      args.value("output").value_or(certification.value.suggestedName + ".certification");
   if (!MayWrite(session, target, args.has("force"))) return kFailure;
   if (const int status =
           Outcome(session, WriteCertification(target, certification.value.record, publicKeyPath, caKeyPath));
@@ -197,7 +200,14 @@ std::vector<Command> CertificationCommands() {
        "lägg till en betrodd certifieringsnyckel efter godkännande",
        "",
        RunTrustAdd},
-      {{"trust", "remove"}, {}, 1, 1, "NYCKEL-ID", "ta bort en betrodd certifieringsnyckel", "", RunTrustRemove},
+      {{"trust", "remove"},
+       {},
+       1,
+       1,
+       "NYCKEL-ID",
+       "ta bort en betrodd certifieringsnyckel",
+       "",
+       RunTrustRemove},
   };
 }
 

@@ -39,7 +39,9 @@ std::string Joined(const std::vector<std::string>& words, std::size_t count) {
 
 void PrintCommandList(std::ostream& out, const std::vector<std::string>& prefix) {
   for (const Command& c : AllCommands()) {
-    if (!std::equal(prefix.begin(), prefix.end(), c.words.begin(), c.words.begin() + std::min(prefix.size(), c.words.size()))) continue;
+    if (!std::equal(prefix.begin(), prefix.end(), c.words.begin(),
+                    c.words.begin() + std::min(prefix.size(), c.words.size())))
+      continue;
     std::string line = "  " + Joined(c.words, c.words.size());
     line.resize(std::max<std::size_t>(line.size() + 2, 24), ' ');
     out << line << c.summary << '\n';
@@ -121,8 +123,10 @@ int Run(const std::vector<std::string>& words, Io& io) {
         group.push_back(w);
       }
       if (!group.empty() && IsGroup(group)) {
-        const bool help = rest.size() > group.size() && (rest[group.size()] == "--help" || rest[group.size()] == "-h");
-        (help ? io.out : io.err) << "Användning: quillseal-cli " << Joined(group, group.size()) << " KOMMANDO ...\n\n";
+        const bool help =
+            rest.size() > group.size() && (rest[group.size()] == "--help" || rest[group.size()] == "-h");
+        (help ? io.out : io.err) << "Användning: quillseal-cli " << Joined(group, group.size())
+                                 << " KOMMANDO ...\n\n";
         PrintCommandList(help ? io.out : io.err, group);
         return help ? kSuccess : kUsage;
       }

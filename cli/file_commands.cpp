@@ -28,8 +28,9 @@ struct FileTask {
 
 // Where each input's output goes: outputName(input) beside the input, or with -o the named
 // file for a single input and the named folder, made when missing, for several.
-std::optional<std::vector<FileTask>> PlanTasks(Session& session, const ParsedArgs& args,
-                                               const std::function<std::string(const std::string&)>& outputName) {
+std::optional<std::vector<FileTask>> PlanTasks(
+    Session& session, const ParsedArgs& args,
+    const std::function<std::string(const std::string&)>& outputName) {
   const std::vector<std::string>& sources = args.positionals();
   const std::optional<std::string> output = args.value("output");
   if (output && sources.size() > 1 && !platform::CreateFolder(*output)) {
@@ -75,7 +76,8 @@ std::string SignedMessageText(const TextString& message) {
 }
 
 // What a single file's success prints; several files print one line each instead.
-void PrintVerified(std::ostream& out, const OperationResult& result, bool oneLine, const std::string& source) {
+void PrintVerified(std::ostream& out, const OperationResult& result, bool oneLine,
+                   const std::string& source) {
   const std::string timestamp = FormatTimestamp(result.signedTimestamp).str();
   const std::string message = SignedMessageText(result.signedMessage);
   if (oneLine) {
@@ -123,11 +125,13 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
     if (*format != "quillseal" && *format != "oki") throw UsageError("--format tar quillseal eller oki");
     settings.fileFormat = *format == "oki" ? Settings::kOki : Settings::kQuillseal;
   }
-  if (args.has("compress") && args.has("no-compress")) throw UsageError("--compress och --no-compress utesluter varandra");
+  if (args.has("compress") && args.has("no-compress"))
+    throw UsageError("--compress och --no-compress utesluter varandra");
   if (args.has("compress")) settings.compression = 1;
   if (args.has("no-compress")) settings.compression = 0;
   const std::string compressValue = args.value("compress").value_or("");
-  if (!compressValue.empty() && compressValue != "strong") throw UsageError("--compress tar inget värde eller strong");
+  if (!compressValue.empty() && compressValue != "strong")
+    throw UsageError("--compress tar inget värde eller strong");
 
   std::optional<std::vector<FileTask>> tasks = PlanTasks(session, args, EncryptedFileName);
   if (!tasks) return kFailure;
@@ -147,7 +151,8 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
   request.okiFormat = settings.fileFormat;
   request.ownPrivateKey = std::move(own->privateRecord);
   request.peerPublicKey = std::move(*peer);
-  return RunTasks(session, request, *generator, *tasks, args.positionals().size() > 1, anyFailed, "krypterad till");
+  return RunTasks(session, request, *generator, *tasks, args.positionals().size() > 1, anyFailed,
+                  "krypterad till");
 }
 
 // Inputs whose format cannot even be told fail before the sender's certificate is asked about.
@@ -173,8 +178,8 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
     if (several) throw UsageError(source + " slutar inte på .encrypted");
     if (!args.value("output")) throw UsageError("filen slutar inte på .encrypted: ange -o UTFIL");
   }
-  std::optional<std::vector<FileTask>> tasks =
-      PlanTasks(session, args, [](const std::string& source) { return DecryptedFileName(source).value_or(""); });
+  std::optional<std::vector<FileTask>> tasks = PlanTasks(
+      session, args, [](const std::string& source) { return DecryptedFileName(source).value_or(""); });
   if (!tasks) return kFailure;
   bool anyFailed = false;
   KeepWritable(session, args, *tasks, anyFailed);
@@ -200,8 +205,8 @@ int RunSign(Session& session, const ParsedArgs& args) {
   std::optional<OwnKeys> own = ReadOwnKeys(session);
   if (!own) return kFailure;
   const std::string keyName = own->keyName;
-  std::optional<std::vector<FileTask>> tasks =
-      PlanTasks(session, args, [&keyName](const std::string& source) { return SignatureFileName(source, keyName); });
+  std::optional<std::vector<FileTask>> tasks = PlanTasks(
+      session, args, [&keyName](const std::string& source) { return SignatureFileName(source, keyName); });
   if (!tasks) return kFailure;
   bool anyFailed = false;
   KeepWritable(session, args, *tasks, anyFailed);
@@ -211,7 +216,8 @@ int RunSign(Session& session, const ParsedArgs& args) {
   request.code = OperationCode::kSign;
   request.ownPrivateKey = std::move(own->privateRecord);
   request.signMessage = TextString(Utf8ToWindows1252(args.value("message").value_or("")));
-  return RunTasks(session, request, *generator, *tasks, args.positionals().size() > 1, anyFailed, "signerad i");
+  return RunTasks(session, request, *generator, *tasks, args.positionals().size() > 1, anyFailed,
+                  "signerad i");
 }
 
 int RunVerify(Session& session, const ParsedArgs& args) {
@@ -238,10 +244,16 @@ std::vector<Command> FileCommands() {
   const OptionSpec force{"force"};
   return {
       {{"encrypt"},
-       {{"to", 0, true}, {"format", 0, true}, {"compress", 0, false, false, true}, {"no-compress"}, output, force},
+       {{"to", 0, true},
+        {"format", 0, true},
+        {"compress", 0, false, false, true},
+        {"no-compress"},
+        output,
+        force},
        1,
        kAnyNumber,
-       "--to FIL.certificate [--format quillseal|oki] [--compress[=strong]|--no-compress] INFIL... [-o UTFIL|MAPP] "
+       "--to FIL.certificate [--format quillseal|oki] [--compress[=strong]|--no-compress] INFIL... [-o "
+       "UTFIL|MAPP] "
        "[--force]",
        "kryptera filer för mottagaren i certifikatet",
        "Format och kompression tas från inställningarna om inga flaggor anges.\n"

@@ -1,6 +1,5 @@
 #include <ostream>
 
-#include "operations/settings.h"
 #include "base/byte_stream.h"
 #include "base/record.h"
 #include "base/timestamp.h"
@@ -20,6 +19,7 @@
 #include "keys/key_store.h"
 #include "keys/record_text.h"
 #include "keys/trusted_keys.h"
+#include "operations/settings.h"
 #include "platform/file.h"
 
 namespace qs::cli {
@@ -201,7 +201,13 @@ int RunFileReport(Session& session, const ParsedArgs& args) {
 
 std::vector<Command> FileReportCommands() {
   return {
-      {{"inspect"}, {}, 1, 1, "FIL", "visa vad en fil från Quillseal innehåller (utan att dekryptera)", "",
+      {{"inspect"},
+       {},
+       1,
+       1,
+       "FIL",
+       "visa vad en fil från Quillseal innehåller (utan att dekryptera)",
+       "",
        RunFileReport},
   };
 }

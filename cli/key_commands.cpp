@@ -35,7 +35,8 @@ int RunKeygen(Session& session, const ParsedArgs& args) {
       [&](ProgressHook* hook) { return GenerateKeyPair(encryption, signing, *generator, hook); });
   if (interrupted) return session.interrupted();
   if (!records) return session.fail(key_text::kKeyGenerationFailed);
-  const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord), KeyNameText(name)};
+  const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord),
+                           KeyNameText(name)};
   if (!WriteStoredKeyPair(*folder, pair)) return session.fail(key_text::kKeyPairNotSaved);
   session.io().out << "Nyckelparet har skapats.\nFingerprint: "
                    << HexString(ComputeFingerprint(pair.publicRecord).value_or(ByteBuffer())) << '\n';
@@ -51,7 +52,8 @@ int RunKeyShow(Session& session, const ParsedArgs&) {
     out << "Nyckel saknas\n";
     return kFailure;
   }
-  out << "Nyckelns namn: " << *info.name << "\nAlgoritm för kryptering: " << info.encryptionAlgorithm.value_or("")
+  out << "Nyckelns namn: " << *info.name
+      << "\nAlgoritm för kryptering: " << info.encryptionAlgorithm.value_or("")
       << "\nAlgoritm för signering: " << info.signingAlgorithm.value_or("")
       << "\nFingerprint: " << info.fingerprint.value_or("") << '\n';
   return kSuccess;
@@ -105,9 +107,16 @@ std::vector<Command> KeyCommands() {
        0,
        "--name NAMN [--encryption-bits 2048|3072|4096] [--signing-bits 2048|3072|4096] [--force]",
        "skapa ett nytt nyckelpar (krypterings- och signeringsnyckel)",
-       "Nyckelparet sparas i arbetsmappen (priv_key.bin). Ett lagrat nyckelpar skrivs bara över med --force.\n",
+       "Nyckelparet sparas i arbetsmappen (priv_key.bin). Ett lagrat nyckelpar skrivs bara över med "
+       "--force.\n",
        RunKeygen},
-      {{"key", "show"}, {}, 0, 0, "", "visa det lagrade nyckelparets namn, algoritmer och fingerprint", "",
+      {{"key", "show"},
+       {},
+       0,
+       0,
+       "",
+       "visa det lagrade nyckelparets namn, algoritmer och fingerprint",
+       "",
        RunKeyShow},
       {{"key", "export"},
        {output, force},

@@ -9,7 +9,8 @@ namespace {
 int RunWith(const std::vector<std::string>& words) {
   qs::platform::UseUtf8Console();
   qs::platform::CatchInterrupts();
-  qs::cli::Io io{std::cin, std::cout, std::cerr, qs::platform::IsTerminal(qs::platform::ConsoleStream::kInput),
+  qs::cli::Io io{std::cin, std::cout, std::cerr,
+                 qs::platform::IsTerminal(qs::platform::ConsoleStream::kInput),
                  qs::platform::IsTerminal(qs::platform::ConsoleStream::kError)};
   return qs::cli::Run(words, io);
 }

@@ -1,7 +1,7 @@
 #include <ostream>
 
-#include "operations/settings.h"
 #include "cli/command.h"
+#include "operations/settings.h"
 
 namespace qs::cli {
 namespace {
@@ -24,7 +24,8 @@ int RunSettings(Session& session, const ParsedArgs& args) {
     return session.fail("Kunde inte spara inställningarna.");
   }
   session.io().out << "Filformat: "
-                   << (settings.fileFormat == Settings::kOki ? "Open Key Infrastructure (OKI-format)" : "Quillseal-format")
+                   << (settings.fileFormat == Settings::kOki ? "Open Key Infrastructure (OKI-format)"
+                                                             : "Quillseal-format")
                    << "\nKompression: " << (settings.compression == 1 ? "på" : "av") << '\n';
   return kSuccess;
 }

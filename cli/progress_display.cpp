@@ -29,8 +29,9 @@ bool ProgressDisplay::run(const ProgressSource& source, const std::function<bool
       if (!draw_) continue;
       const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
       const std::string line =
-          source.fraction ? ProgressLine(source.fraction(), source.bytesDone ? source.bytesDone() : 0, seconds)
-                          : SpinnerLine(tick++, seconds);
+          source.fraction
+              ? ProgressLine(source.fraction(), source.bytesDone ? source.bytesDone() : 0, seconds)
+              : SpinnerLine(tick++, seconds);
       io_.err << '\r' << line << "   " << std::flush;
     }
   });

@@ -21,7 +21,8 @@ std::string ProgressLine(double fraction, std::uint64_t bytesDone, double second
   int n = std::snprintf(text, sizeof text, "%3d %%", static_cast<int>(fraction * 100));
   std::string line(text, static_cast<std::size_t>(n));
   if (secondsElapsed >= 0.5 && bytesDone > 0) {
-    n = std::snprintf(text, sizeof text, "   %7.1f MB/s", static_cast<double>(bytesDone) / 1e6 / secondsElapsed);
+    n = std::snprintf(text, sizeof text, "   %7.1f MB/s",
+                      static_cast<double>(bytesDone) / 1e6 / secondsElapsed);
     line.append(text, static_cast<std::size_t>(n));
     if (fraction > 0.01 && fraction < 1) {
       line += "   " + MinutesSeconds(secondsElapsed * (1 - fraction) / fraction) + " kvar";

@@ -46,7 +46,8 @@ bool Encode(ByteBuffer& buffer) {
 }  // namespace
 
 bool BlockSortEncode(ByteBuffer& buffer, RotationSort sort) {
-  return sort == RotationSort::kComplete ? Encode<CompleteRotationSorter>(buffer) : Encode<RotationSorter>(buffer);
+  return sort == RotationSort::kComplete ? Encode<CompleteRotationSorter>(buffer)
+                                         : Encode<RotationSorter>(buffer);
 }
 
 bool BlockSortDecode(ByteBuffer& buffer, std::uint32_t maxOutput) {

@@ -61,9 +61,11 @@ bool DecompressChunk(ByteBuffer& buffer) {
   if (mode == kChunkRunLength) {
     if (!HuffmanDecode(work, kMaxFirstRunLengthBytes) || !RunLengthDecode(work, kMaxChunkBytes)) return false;
   } else {
-    if (!HuffmanDecode(work, kMaxSecondRunLengthBytes) || !RunLengthDecode(work, kMaxBlockSortBytes)) return false;
+    if (!HuffmanDecode(work, kMaxSecondRunLengthBytes) || !RunLengthDecode(work, kMaxBlockSortBytes))
+      return false;
     MoveToFrontDecode(work.span());
-    if (!BlockSortDecode(work, kMaxFirstRunLengthBytes) || !RunLengthDecode(work, kMaxChunkBytes)) return false;
+    if (!BlockSortDecode(work, kMaxFirstRunLengthBytes) || !RunLengthDecode(work, kMaxChunkBytes))
+      return false;
   }
   buffer = std::move(work);
   return true;

@@ -22,8 +22,8 @@ class CompleteRotationSorter {
 
  private:
   SuffixSorter suffixes_;
-  WorkArray<std::uint8_t> root_;      // one period of the block's least rotation
-  WorkArray<std::uint32_t> order_;    // the root's rotations, smallest first
+  WorkArray<std::uint8_t> root_;    // one period of the block's least rotation
+  WorkArray<std::uint32_t> order_;  // the root's rotations, smallest first
 };
 
 }  // namespace qs

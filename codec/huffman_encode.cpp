@@ -53,7 +53,8 @@ bool HuffmanEncode(ByteBuffer& buffer) {
   const int c = SizeClass(n);
   const int sizeBits = 8 * (c + 1);
   std::uint64_t bits = kClassBits + sizeBits;
-  bits += std::uint64_t{kTreeLeafBits} * t.tree.leaves + std::uint64_t{kTreeInternalBits} * (t.tree.leaves - 1);
+  bits +=
+      std::uint64_t{kTreeLeafBits} * t.tree.leaves + std::uint64_t{kTreeInternalBits} * (t.tree.leaves - 1);
   for (int v = 0; v < 256; ++v) bits += t.counts[v] * static_cast<std::uint64_t>(t.codes[v].length);
   const std::uint64_t room = std::uint64_t{n} + n / 4 + 500;
   if (bits > 8 * room) return false;

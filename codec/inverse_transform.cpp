@@ -46,7 +46,8 @@ void InverseTransform::BuildLinks(const std::uint8_t* last, std::uint32_t n) {
   SecureWipe(next, sizeof next);
 }
 
-void InverseTransform::Run(const std::uint8_t* last, std::uint32_t n, std::uint32_t primary, std::uint8_t* out) {
+void InverseTransform::Run(const std::uint8_t* last, std::uint32_t n, std::uint32_t primary,
+                           std::uint8_t* out) {
   BuildLinks(last, n);
   if (n < kMinPiecewiseBytes || !WalkInPieces(n, primary, out)) WalkBack(n, primary, out);
 }

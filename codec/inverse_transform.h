@@ -26,8 +26,8 @@ class InverseTransform {
   bool WalkInPieces(std::uint32_t n, std::uint32_t primary, std::uint8_t* out);
   void WalkBack(std::uint32_t n, std::uint32_t primary, std::uint8_t* out);
 
-  WorkArray<std::uint32_t> links_;  // per row: the row one step back, with its byte
-  WorkArray<std::uint8_t> pieces_;  // what the walks wrote, kPieceBytes a piece
+  WorkArray<std::uint32_t> links_;      // per row: the row one step back, with its byte
+  WorkArray<std::uint8_t> pieces_;      // what the walks wrote, kPieceBytes a piece
   WorkArray<std::uint32_t> nextPiece_;  // per piece: the same walk's next piece
 };
 

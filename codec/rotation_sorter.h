@@ -40,7 +40,7 @@ class RotationSorter {
   WorkArray<std::uint8_t> text_;  // the block followed by its own start, so rotations never wrap
   WorkArray<Rotation> rotations_;
   WorkArray<Rotation> left_;  // the left run during a merge
-  std::uint32_t words_ = 0;  // words a full comparison covers: n / 4 rounded up
+  std::uint32_t words_ = 0;   // words a full comparison covers: n / 4 rounded up
   std::uint64_t budget_ = 0;
   bool exhausted_ = false;
 };

@@ -60,7 +60,9 @@ void XorInto(std::uint8_t* target, const std::uint8_t* source) {
 
 std::size_t BlockCount(std::span<std::uint8_t> data) { return data.size() / kAesBlockBytes; }
 
-Block BlockAt(std::span<std::uint8_t> data, std::size_t i) { return Block(data.data() + kAesBlockBytes * i, kAesBlockBytes); }
+Block BlockAt(std::span<std::uint8_t> data, std::size_t i) {
+  return Block(data.data() + kAesBlockBytes * i, kAesBlockBytes);
+}
 
 }  // namespace
 
@@ -80,7 +82,8 @@ void AesEncryptBlocks(const AesKeySchedule& schedule, std::span<std::uint8_t> da
 }
 
 void AesEncryptCbc(const AesKeySchedule& schedule, Block chain, std::span<std::uint8_t> data) {
-  if (HardwareAesEnabled()) return AesHardwareEncryptCbc(schedule, chain.data(), data.data(), BlockCount(data));
+  if (HardwareAesEnabled())
+    return AesHardwareEncryptCbc(schedule, chain.data(), data.data(), BlockCount(data));
   // Each plaintext block is overwritten by its ciphertext, which is then the chaining value.
   for (std::size_t i = 0; i < BlockCount(data); ++i) {
     const Block block = BlockAt(data, i);
@@ -91,7 +94,8 @@ void AesEncryptCbc(const AesKeySchedule& schedule, Block chain, std::span<std::u
 }
 
 void AesDecryptCbc(const AesKeySchedule& schedule, Block chain, std::span<std::uint8_t> data) {
-  if (HardwareAesEnabled()) return AesHardwareDecryptCbc(schedule, chain.data(), data.data(), BlockCount(data));
+  if (HardwareAesEnabled())
+    return AesHardwareDecryptCbc(schedule, chain.data(), data.data(), BlockCount(data));
   std::uint8_t ciphertext[kAesBlockBytes];
   for (std::size_t i = 0; i < BlockCount(data); ++i) {
     const Block block = BlockAt(data, i);

@@ -5,7 +5,9 @@
 namespace qs {
 namespace {
 
-QS_AES_TARGET __m128i Load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+QS_AES_TARGET __m128i Load(const std::uint8_t* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
 QS_AES_TARGET void Store(std::uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
 template <bool kEncrypt>
@@ -13,26 +15,32 @@ QS_AES_TARGET void EcbBlocks(const AesRoundKeys& keys, std::uint8_t* data, std::
   for (; blocks >= kAesLanes; blocks -= kAesLanes, data += 16 * kAesLanes) {
     __m128i b[kAesLanes];
     for (std::size_t i = 0; i < kAesLanes; ++i) b[i] = Load(data + 16 * i);
-    if constexpr (kEncrypt) keys.encrypt(b); else keys.decrypt(b);
+    if constexpr (kEncrypt)
+      keys.encrypt(b);
+    else
+      keys.decrypt(b);
     for (std::size_t i = 0; i < kAesLanes; ++i) Store(data + 16 * i, b[i]);
   }
-  for (; blocks > 0; --blocks, data += 16) Store(data, kEncrypt ? keys.encrypt(Load(data)) : keys.decrypt(Load(data)));
+  for (; blocks > 0; --blocks, data += 16)
+    Store(data, kEncrypt ? keys.encrypt(Load(data)) : keys.decrypt(Load(data)));
 }
 
 }  // namespace
 
-QS_AES_TARGET void AesHardwareEncryptBlocks(const AesKeySchedule& schedule, std::uint8_t* data, std::size_t blocks) {
+QS_AES_TARGET void AesHardwareEncryptBlocks(const AesKeySchedule& schedule, std::uint8_t* data,
+                                            std::size_t blocks) {
   const AesRoundKeys keys(schedule.encryptionKeys(), schedule.rounds());
   EcbBlocks<true>(keys, data, blocks);
 }
 
-QS_AES_TARGET void AesHardwareDecryptBlocks(const AesKeySchedule& schedule, std::uint8_t* data, std::size_t blocks) {
+QS_AES_TARGET void AesHardwareDecryptBlocks(const AesKeySchedule& schedule, std::uint8_t* data,
+                                            std::size_t blocks) {
   const AesRoundKeys keys(schedule.decryptionKeys(), schedule.rounds());
   EcbBlocks<false>(keys, data, blocks);
 }
 
-QS_AES_TARGET void AesHardwareEncryptCbc(const AesKeySchedule& schedule, std::uint8_t* chain, std::uint8_t* data,
-                                         std::size_t blocks) {
+QS_AES_TARGET void AesHardwareEncryptCbc(const AesKeySchedule& schedule, std::uint8_t* chain,
+                                         std::uint8_t* data, std::size_t blocks) {
   const AesRoundKeys keys(schedule.encryptionKeys(), schedule.rounds());
   __m128i c = Load(chain);
   for (; blocks > 0; --blocks, data += 16) {
@@ -44,8 +52,8 @@ QS_AES_TARGET void AesHardwareEncryptCbc(const AesKeySchedule& schedule, std::ui
 
 // Decryption has no chain between the block operations, so kAesLanes blocks go at once and
 // each is then combined with the ciphertext before it.
-QS_AES_TARGET void AesHardwareDecryptCbc(const AesKeySchedule& schedule, std::uint8_t* chain, std::uint8_t* data,
-                                         std::size_t blocks) {
+QS_AES_TARGET void AesHardwareDecryptCbc(const AesKeySchedule& schedule, std::uint8_t* chain,
+                                         std::uint8_t* data, std::size_t blocks) {
   const AesRoundKeys keys(schedule.decryptionKeys(), schedule.rounds());
   __m128i previous = Load(chain);
   for (; blocks >= kAesLanes; blocks -= kAesLanes, data += 16 * kAesLanes) {

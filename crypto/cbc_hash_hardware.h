@@ -26,6 +26,7 @@ void CbcEncryptAndHashHardware(const AesKeySchedule& schedule, CbcHashStream& st
 
 // The same for two messages under one key: their steps interleaved while both have some
 // left, since one message's chains leave the units idle most of the time, then each alone.
-void CbcEncryptAndHashPairHardware(const AesKeySchedule& schedule, CbcHashStream& first, CbcHashStream& second);
+void CbcEncryptAndHashPairHardware(const AesKeySchedule& schedule, CbcHashStream& first,
+                                   CbcHashStream& second);
 
 }  // namespace qs

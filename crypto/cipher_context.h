@@ -79,7 +79,6 @@ class CipherContext {
   bool hooked() const { return hook_ != nullptr; }
 
  private:
-
   AesKeySchedule schedule_;
   ProgressHook* hook_ = nullptr;
   SecretBytes<kBlockBytes> chain_;

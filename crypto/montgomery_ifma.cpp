@@ -121,7 +121,8 @@ QS_IFMA_INLINE void Normalize(__m512i (&acc)[K]) {
 // digit, then drops that digit. The lowest digit and q are worked out in a general register
 // so the vectors never wait for a lane to be extracted more than once per step.
 template <std::uint32_t kLimbs>
-QS_IFMA_TARGET void MultiplyPair(Side<kLimbs> (&sides)[2], std::uint32_t a, std::uint32_t b, std::uint32_t out) {
+QS_IFMA_TARGET void MultiplyPair(Side<kLimbs> (&sides)[2], std::uint32_t a, std::uint32_t b,
+                                 std::uint32_t out) {
   constexpr std::uint32_t K = Shape<kLimbs>::kRegisters;
   const __m512i zero = _mm512_setzero_si512();
   __m512i acc[2][K];
@@ -152,7 +153,8 @@ QS_IFMA_TARGET void MultiplyPair(Side<kLimbs> (&sides)[2], std::uint32_t a, std:
       // The lowest digit is now carry·2^52: every digit moves down by one.
       for (std::uint32_t k = 0; k + 1 < K; ++k) acc[s][k] = _mm512_alignr_epi64(acc[s][k + 1], acc[s][k], 1);
       acc[s][K - 1] = _mm512_alignr_epi64(zero, acc[s][K - 1], 1);
-      acc[s][0] = _mm512_add_epi64(acc[s][0], _mm512_zextsi128_si512(_mm_cvtsi64_si128(static_cast<long long>(carry))));
+      acc[s][0] = _mm512_add_epi64(acc[s][0],
+                                   _mm512_zextsi128_si512(_mm_cvtsi64_si128(static_cast<long long>(carry))));
       // The high halves of the products belong one digit up, which is where they now land.
       for (std::uint32_t k = 0; k < K; ++k) {
         acc[s][k] = _mm512_madd52hi_epu64(acc[s][k], x[s][k], bv);
@@ -162,7 +164,8 @@ QS_IFMA_TARGET void MultiplyPair(Side<kLimbs> (&sides)[2], std::uint32_t a, std:
   }
   for (std::uint32_t s = 0; s < 2; ++s) {
     Normalize<K>(acc[s]);
-    for (std::uint32_t k = 0; k < K; ++k) _mm512_storeu_si512(sides[s].numbers[out].data() + 8 * k, acc[s][k]);
+    for (std::uint32_t k = 0; k < K; ++k)
+      _mm512_storeu_si512(sides[s].numbers[out].data() + 8 * k, acc[s][k]);
   }
 }
 

@@ -71,8 +71,9 @@ template <std::uint32_t kFixed>
                                                 const std::uint64_t* q, const std::uint64_t* m,
                                                 Accumulator& acc) {
   Accumulator reduction;
-  Repeat<kFixed>(from, to,
-                 [&](std::uint32_t i) __attribute__((always_inline)) { reduction.multiplyAdd(q[i], m[col - i]); });
+  Repeat<kFixed>(
+      from,
+      to, [&](std::uint32_t i) __attribute__((always_inline)) { reduction.multiplyAdd(q[i], m[col - i]); });
   acc.add(reduction);
 }
 
@@ -91,20 +92,25 @@ void MultiplyColumns(std::uint32_t width, const std::uint64_t* a, const std::uin
                      const std::uint64_t* m, std::uint64_t m0inv, std::uint64_t* q, std::uint64_t* out) {
   const std::uint32_t n = kFixed != 0 ? kFixed : width;
   Accumulator acc;
-  Repeat<kFixed>(0, n, [&](std::uint32_t col) __attribute__((always_inline)) {
-    Repeat<kFixed>(0, col + 1,
-                   [&](std::uint32_t i) __attribute__((always_inline)) { acc.multiplyAdd(a[i], b[col - i]); });
-    AddReduction<kFixed>(col, 0, col, q, m, acc);
-    ChooseQuotient(col, m, m0inv, q, acc);
-  });
+  Repeat<kFixed>(
+      0, n, [&](std::uint32_t col) __attribute__((always_inline)) {
+        Repeat<kFixed>(
+            0, col + 1, [&](std::uint32_t i) __attribute__((always_inline)) {
+              acc.multiplyAdd(a[i], b[col - i]);
+            });
+        AddReduction<kFixed>(col, 0, col, q, m, acc);
+        ChooseQuotient(col, m, m0inv, q, acc);
+      });
   // One chain for both kinds of product measures faster here than two.
-  Repeat<kFixed>(n, 2 * n - 1, [&](std::uint32_t col) __attribute__((always_inline)) {
-    Repeat<kFixed>(col - n + 1, n, [&](std::uint32_t i) __attribute__((always_inline)) {
-      acc.multiplyAdd(a[i], b[col - i]);
-      acc.multiplyAdd(q[i], m[col - i]);
-    });
-    out[col - n] = acc.shift();
-  });
+  Repeat<kFixed>(
+      n, 2 * n - 1, [&](std::uint32_t col) __attribute__((always_inline)) {
+        Repeat<kFixed>(
+            col - n + 1, n, [&](std::uint32_t i) __attribute__((always_inline)) {
+              acc.multiplyAdd(a[i], b[col - i]);
+              acc.multiplyAdd(q[i], m[col - i]);
+            });
+        out[col - n] = acc.shift();
+      });
   out[n - 1] = acc.shift();
   SubtractModulusMasked(n, out, acc.c0, m, out);
 }
@@ -118,21 +124,25 @@ void SquareColumns(std::uint32_t width, const std::uint64_t* a, const std::uint6
   Accumulator acc;
   const auto addProducts = [&](std::uint32_t col, std::uint32_t from) __attribute__((always_inline)) {
     Accumulator cross;
-    Repeat<kFixed>(from, (col + 1) / 2,
-                   [&](std::uint32_t i) __attribute__((always_inline)) { cross.multiplyAdd(a[i], a[col - i]); });
+    Repeat<kFixed>(
+        from, (col + 1) / 2, [&](std::uint32_t i) __attribute__((always_inline)) {
+          cross.multiplyAdd(a[i], a[col - i]);
+        });
     if (col % 2 == 0) acc.multiplyAdd(a[col / 2], a[col / 2]);
     acc.addTwice(cross);
   };
-  Repeat<kFixed>(0, n, [&](std::uint32_t col) __attribute__((always_inline)) {
-    addProducts(col, 0);
-    AddReduction<kFixed>(col, 0, col, q, m, acc);
-    ChooseQuotient(col, m, m0inv, q, acc);
-  });
-  Repeat<kFixed>(n, 2 * n - 1, [&](std::uint32_t col) __attribute__((always_inline)) {
-    addProducts(col, col - n + 1);
-    AddReduction<kFixed>(col, col - n + 1, n, q, m, acc);
-    out[col - n] = acc.shift();
-  });
+  Repeat<kFixed>(
+      0, n, [&](std::uint32_t col) __attribute__((always_inline)) {
+        addProducts(col, 0);
+        AddReduction<kFixed>(col, 0, col, q, m, acc);
+        ChooseQuotient(col, m, m0inv, q, acc);
+      });
+  Repeat<kFixed>(
+      n, 2 * n - 1, [&](std::uint32_t col) __attribute__((always_inline)) {
+        addProducts(col, col - n + 1);
+        AddReduction<kFixed>(col, col - n + 1, n, q, m, acc);
+        out[col - n] = acc.shift();
+      });
   out[n - 1] = acc.shift();
   SubtractModulusMasked(n, out, acc.c0, m, out);
 }

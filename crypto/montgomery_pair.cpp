@@ -15,8 +15,8 @@ bool VectorPowerAvailable(std::uint32_t limbs) {
 }
 
 void PowerPairUniform(const MontgomeryModulus& mod1, const Limbs& form1, const BigInt& x1,
-                      const MontgomeryModulus& mod2, const Limbs& form2, const BigInt& x2,
-                      std::uint32_t bits, Limbs& out1, Limbs& out2) {
+                      const MontgomeryModulus& mod2, const Limbs& form2, const BigInt& x2, std::uint32_t bits,
+                      Limbs& out1, Limbs& out2) {
 #if defined(__x86_64__)
   if (VectorPowerAvailable(mod1.limbs())) {
     IfmaPowerPair(mod1, form1, x1, mod2, form2, x2, bits, out1, out2);

@@ -15,8 +15,8 @@ namespace qs {
 // on them (16 and 32 limbs, the halves of 2048- and 4096-bit keys); otherwise one after the
 // other on the 64-bit limb code.
 void PowerPairUniform(const MontgomeryModulus& mod1, const Limbs& form1, const BigInt& x1,
-                      const MontgomeryModulus& mod2, const Limbs& form2, const BigInt& x2,
-                      std::uint32_t bits, Limbs& out1, Limbs& out2);
+                      const MontgomeryModulus& mod2, const Limbs& form2, const BigInt& x2, std::uint32_t bits,
+                      Limbs& out1, Limbs& out2);
 
 // Whether PowerPairUniform takes the vector path for moduli of this many limbs.
 bool VectorPowerAvailable(std::uint32_t limbs);

@@ -25,8 +25,8 @@ void PortableCompress(Sha256State& state, std::span<const std::uint8_t, kSha256B
       const std::uint32_t sigma1 = Rotr(w2, 17) ^ Rotr(w2, 19) ^ (w2 >> 10);
       w[t % 16] += sigma0 + w[(t - 7) % 16] + sigma1;
     }
-    const std::uint32_t t1 =
-        h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) + kSha256RoundConstants[t] + w[t % 16];
+    const std::uint32_t t1 = h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) +
+                             kSha256RoundConstants[t] + w[t % 16];
     const std::uint32_t t2 = (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
     h = g;
     g = f;

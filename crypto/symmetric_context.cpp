@@ -94,7 +94,8 @@ bool SymmetricContext::sealPair(const SealRequest& first, const SealRequest& sec
   return firstInner && secondInner &&
          EncryptAndHashPair(*cipher_, {*firstBody, first.length, *firstInner},
                             {*secondBody, second.length, *secondInner}) &&
-         putMac(*firstInner, first.buffer, firstBody->size()) && putMac(*secondInner, second.buffer, secondBody->size());
+         putMac(*firstInner, first.buffer, firstBody->size()) &&
+         putMac(*secondInner, second.buffer, secondBody->size());
 }
 
 std::optional<std::span<std::uint8_t>> SymmetricContext::sealedBody(const SealRequest& request) const {
@@ -104,7 +105,8 @@ std::optional<std::span<std::uint8_t>> SymmetricContext::sealedBody(const SealRe
   return request.buffer.first(sealed - kMacBytes);
 }
 
-bool SymmetricContext::putMac(Sha256Context& inner, std::span<std::uint8_t> buffer, std::size_t bodyBytes) const {
+bool SymmetricContext::putMac(Sha256Context& inner, std::span<std::uint8_t> buffer,
+                              std::size_t bodyBytes) const {
   const ByteBuffer mac = authenticator_->finish(inner);
   if (mac.length() != kMacBytes) return false;
   std::copy_n(mac.data(), kMacBytes, buffer.begin() + static_cast<std::ptrdiff_t>(bodyBytes));

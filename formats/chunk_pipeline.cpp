@@ -28,7 +28,8 @@ struct Shared {
   bool stopping = false;
 };
 
-void WorkOnSlots(Shared& shared, const ChunkPipeline::Steps& steps, std::uint32_t batch, std::uint32_t worker) {
+void WorkOnSlots(Shared& shared, const ChunkPipeline::Steps& steps, std::uint32_t batch,
+                 std::uint32_t worker) {
   std::uint32_t taken[2];
   for (;;) {
     std::size_t count;
@@ -103,7 +104,8 @@ bool RunOnCallingThread(std::uint32_t count, const ChunkPipeline::Steps& steps) 
 ChunkPipeline::ChunkPipeline(Batch batch) : ChunkPipeline(std::thread::hardware_concurrency(), batch) {}
 
 ChunkPipeline::ChunkPipeline(std::uint32_t workers, Batch batch)
-    : workers_(std::clamp<std::uint32_t>(workers, 1, kMaxWorkers)), batch_(static_cast<std::uint32_t>(batch)) {}
+    : workers_(std::clamp<std::uint32_t>(workers, 1, kMaxWorkers)),
+      batch_(static_cast<std::uint32_t>(batch)) {}
 
 bool ChunkPipeline::run(std::uint32_t count, const Steps& steps) const {
   if (count == 0) return true;

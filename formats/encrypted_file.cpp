@@ -66,8 +66,8 @@ class WorkerContexts {
 // The payload in the job's buffer replaced by its compressed form.
 bool CompressInPlace(SealJob& job, ChunkCompression compression) {
   ByteBuffer chunk(job.buffer.data() + kChunkPayloadOffset, job.length);
-  const bool compressed =
-      compression == ChunkCompression::kStrong ? CompressChunkStrong(chunk) : CompressChunk(chunk, kChunkBlockSorted);
+  const bool compressed = compression == ChunkCompression::kStrong ? CompressChunkStrong(chunk)
+                                                                   : CompressChunk(chunk, kChunkBlockSorted);
   if (!compressed) return false;
   // A chunk that does not shrink is stored with its mode byte: one byte longer.
   const std::uint64_t needed = ChunkBufferBytes(chunk.length());
@@ -136,9 +136,8 @@ bool EncryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
   if (chunks > kMaxChunks || params.generator == nullptr) return Fail(code, ResultCode::kSource);
   const auto count = static_cast<std::uint32_t>(chunks);
 
-  const std::optional<WrittenHeader> header =
-      WriteFileHeader(*params.generator, params.compression != ChunkCompression::kNone, *size, ownPrivate,
-                      peerPublic, code);
+  const std::optional<WrittenHeader> header = WriteFileHeader(
+      *params.generator, params.compression != ChunkCompression::kNone, *size, ownPrivate, peerPublic, code);
   if (!header) return false;
 
   EncryptedFileWriter out(target, header->sessionKey.span(), params.generator);
@@ -185,7 +184,8 @@ bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
       ReadFileHeader(params.generator, ownPrivate, peerPublic, *record, code);
   if (!header) return false;
   if (!in.readTable(header->sessionKey.span())) return Fail(code, ResultCode::kSource);
-  if (header->plainSize && ChunkCount(*header->plainSize) != in.count()) return Fail(code, ResultCode::kSource);
+  if (header->plainSize && ChunkCount(*header->plainSize) != in.count())
+    return Fail(code, ResultCode::kSource);
 
   std::optional<platform::AtomicFileWriter> out = platform::AtomicFileWriter::begin(target);
   if (!out) return Fail(code, ResultCode::kTarget);
@@ -202,7 +202,8 @@ bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
           },
       .work =
           [&](std::span<const std::uint32_t> slots, std::uint32_t worker) {
-            for (const std::uint32_t slot : slots) Open(jobs[slot], openers[worker], header->compressed, count);
+            for (const std::uint32_t slot : slots)
+              Open(jobs[slot], openers[worker], header->compressed, count);
           },
       .write =
           [&](std::uint32_t i, std::uint32_t slot) {

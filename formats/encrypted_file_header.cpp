@@ -9,7 +9,8 @@
 
 namespace qs {
 
-ByteBuffer FileHeaderRecord(bool compressed, const ByteBuffer& encryptedKeyRecord, const ByteBuffer& signature) {
+ByteBuffer FileHeaderRecord(bool compressed, const ByteBuffer& encryptedKeyRecord,
+                            const ByteBuffer& signature) {
   ByteBuffer record;
   AppendRecordHeader(record, tag::kEncryptedFile);
   record.appendU8(0);
@@ -20,9 +21,9 @@ ByteBuffer FileHeaderRecord(bool compressed, const ByteBuffer& encryptedKeyRecor
   return record;
 }
 
-std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress, std::uint64_t plainSize,
-                                             const ByteBuffer& ownPrivate, const ByteBuffer& peerPublic,
-                                             ResultCode& code) {
+std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress,
+                                             std::uint64_t plainSize, const ByteBuffer& ownPrivate,
+                                             const ByteBuffer& peerPublic, ResultCode& code) {
   code = ResultCode::kKeys;
   std::optional<WrappedKey> wrapped = WrapKey(generator, peerPublic);
   if (!wrapped) return std::nullopt;

@@ -48,13 +48,14 @@ struct FileHeaderFields {
 std::optional<FileHeaderFields> ReadFileHeaderFields(const ByteBuffer& record, ResultCode& code);
 
 // The record around a wrapped key and the sender's signature over it.
-ByteBuffer FileHeaderRecord(bool compressed, const ByteBuffer& encryptedKeyRecord, const ByteBuffer& signature);
+ByteBuffer FileHeaderRecord(bool compressed, const ByteBuffer& encryptedKeyRecord,
+                            const ByteBuffer& signature);
 
 // Wraps a fresh session key for peerPublic and signs it, with the compressed flag and the
 // plain file's size, with ownPrivate; fails with kKeys.
-std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress, std::uint64_t plainSize,
-                                             const ByteBuffer& ownPrivate, const ByteBuffer& peerPublic,
-                                             ResultCode& code);
+std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress,
+                                             std::uint64_t plainSize, const ByteBuffer& ownPrivate,
+                                             const ByteBuffer& peerPublic, ResultCode& code);
 
 // Checks the header and the sender's signature before the own private key unwraps the
 // session key. Codes: kSource for a malformed header, a signed message that is not a

@@ -13,8 +13,8 @@ constexpr std::string_view kSizeKey = " storlek=";
 }  // namespace
 
 WideText HeaderBindingText(const HeaderBinding& binding) {
-  const std::string text = std::string(kCompressedKey) + (binding.compressed ? "1" : "0") + std::string(kSizeKey) +
-                           std::to_string(binding.plainSize);
+  const std::string text = std::string(kCompressedKey) + (binding.compressed ? "1" : "0") +
+                           std::string(kSizeKey) + std::to_string(binding.plainSize);
   return WideText(std::u16string(text.begin(), text.end()));
 }
 

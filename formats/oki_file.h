@@ -30,7 +30,7 @@ struct OkiParams {
   ProgressHook* progress = nullptr;  // counts cipher and MAC blocks; carries the cancel
   // out: bytes being processed, read by the progress display while the pipeline runs
   std::atomic<std::uint32_t> totalBytes = 0;
-  bool targetFailed = false;         // out: the failure was the target's (unwritable, full disk)
+  bool targetFailed = false;  // out: the failure was the target's (unwritable, full disk)
 };
 
 // Both refuse a target that is the source itself, and put the target in place only when it

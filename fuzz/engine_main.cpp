@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   }
   if (qs::fuzz::g_target == nullptr) {
     std::fprintf(stderr, "QS_FUZZ_TARGET must name one of:");
-    for (const qs::fuzz::NamedTarget& target : qs::fuzz::Targets()) std::fprintf(stderr, " %s", target.name.c_str());
+    for (const qs::fuzz::NamedTarget& target : qs::fuzz::Targets())
+      std::fprintf(stderr, " %s", target.name.c_str());
     std::fprintf(stderr, "\n");
     std::exit(2);
   }

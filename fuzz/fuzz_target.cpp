@@ -43,9 +43,9 @@ ByteBuffer KeyFromPairsFile(const std::string& path, const std::string& pair, co
 }
 
 std::string WriteInputFile(std::span<const std::uint8_t> data) {
-  static const std::string path =
-      (std::filesystem::temp_directory_path() / ("qs-fuzz-input-" + std::to_string(platform::os::ProcessId())))
-          .string();
+  static const std::string path = (std::filesystem::temp_directory_path() /
+                                   ("qs-fuzz-input-" + std::to_string(platform::os::ProcessId())))
+                                      .string();
   std::optional<platform::File> file = platform::File::create(path);
   if (!file || !file->write(data.data(), data.size()) || !file->close()) Fail("cannot write the input file");
   return path;

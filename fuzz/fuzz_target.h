@@ -50,8 +50,8 @@ std::string WriteInputFile(std::span<const std::uint8_t> data);
 
 }  // namespace qs::fuzz
 
-#define QS_FUZZ_TARGET(name)                                                          \
-  static void QsFuzzTarget_##name(std::span<const std::uint8_t> data);                \
-  [[maybe_unused]] static const bool qs_fuzz_registered_##name =                      \
-      ::qs::fuzz::Register(#name, QsFuzzTarget_##name);                               \
+#define QS_FUZZ_TARGET(name)                                           \
+  static void QsFuzzTarget_##name(std::span<const std::uint8_t> data); \
+  [[maybe_unused]] static const bool qs_fuzz_registered_##name =       \
+      ::qs::fuzz::Register(#name, QsFuzzTarget_##name);                \
   static void QsFuzzTarget_##name(std::span<const std::uint8_t> data)

@@ -24,8 +24,7 @@ void Secret(const qs::BigInt& v) { Secret(v.words(), 4 * qs::kBigIntWords); }
 // The private-key operation of a 2048-bit key: p, q, dP, dQ and qInv are secret; the
 // modulus and the input are public.
 bool RsaPrivateOnSecrets() {
-  const qs::ByteBuffer record =
-      qs::fuzz::KeyFromPairsFile(QS_KEY_PAIRS_FILE, "carol", "Private");
+  const qs::ByteBuffer record = qs::fuzz::KeyFromPairsFile(QS_KEY_PAIRS_FILE, "carol", "Private");
   const std::optional<qs::KeyRecord> keys = qs::ReadKeyRecord(record, qs::tag::kPrivateKey);
   if (!keys) return false;
   const qs::RsaKey key = qs::LoadRsaKey(2048, keys->encryptionKey, true, qs::KeyUsage::kEncryption, nullptr);
@@ -71,9 +70,12 @@ bool FingerprintOnSecrets() {
 int main(int argc, char** argv) {
   const char* check = argc == 2 ? argv[1] : "";
   bool ok = false;
-  if (std::strcmp(check, "rsa_private") == 0) ok = RsaPrivateOnSecrets();
-  else if (std::strcmp(check, "mac") == 0) ok = MacOnSecrets();
-  else if (std::strcmp(check, "fingerprint") == 0) ok = FingerprintOnSecrets();
+  if (std::strcmp(check, "rsa_private") == 0)
+    ok = RsaPrivateOnSecrets();
+  else if (std::strcmp(check, "mac") == 0)
+    ok = MacOnSecrets();
+  else if (std::strcmp(check, "fingerprint") == 0)
+    ok = FingerprintOnSecrets();
   else {
     std::fprintf(stderr, "usage: secret_timing rsa_private|mac|fingerprint\n");
     return 2;

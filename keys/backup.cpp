@@ -17,7 +17,8 @@ std::string KeyPairPath(const std::string& workingFolder) {
 KeyResult<KeyPairBackup> PrepareBackup(const std::string& workingFolder) {
   std::optional<ByteBuffer> content = ReadKeyFile(KeyPairPath(workingFolder));
   if (!content) return Failed<KeyPairBackup>(KeyOutcome::kNothingToBackUp);
-  const std::optional<ByteBuffer> fingerprint = ComputeFingerprint(DecodeStoredKeyPair(*content).publicRecord);
+  const std::optional<ByteBuffer> fingerprint =
+      ComputeFingerprint(DecodeStoredKeyPair(*content).publicRecord);
   if (!fingerprint) return Failed<KeyPairBackup>(KeyOutcome::kBackupNoFingerprint);
   return {KeyOutcome::kOk, KeyPairBackup{std::move(*content), HexString(*fingerprint)}};
 }

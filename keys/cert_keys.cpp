@@ -65,7 +65,8 @@ KeyOutcome SaveCertificationKeyPair(const CertKeyPairRecords& records, const std
   if (!WriteKeyFile(privatePath, records.privateRecord, {}, platform::FileAccess::kOwnerOnly)) {
     return KeyOutcome::kPrivateCertKeyNotWritten;
   }
-  if (!WriteKeyFile(publicPath, records.publicRecord, {privatePath})) return KeyOutcome::kPublicCertKeyNotWritten;
+  if (!WriteKeyFile(publicPath, records.publicRecord, {privatePath}))
+    return KeyOutcome::kPublicCertKeyNotWritten;
   return KeyOutcome::kOk;
 }
 

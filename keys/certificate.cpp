@@ -12,7 +12,8 @@ namespace qs {
 
 std::optional<ByteBuffer> CreateCertificate(const ByteBuffer& publicKeyRecord,
                                             const std::vector<ByteBuffer>& certifications) {
-  if (!ReadExactKeyRecord(publicKeyRecord, tag::kPublicKey) || certifications.size() > 0xFFFF) return std::nullopt;
+  if (!ReadExactKeyRecord(publicKeyRecord, tag::kPublicKey) || certifications.size() > 0xFFFF)
+    return std::nullopt;
   const ByteBuffer fingerprint = Sha256(publicKeyRecord.span());
 
   ByteBuffer certificate;
@@ -43,8 +44,8 @@ std::optional<ByteBuffer> ReadCertifiedKey(ByteStream& in) {
 
 // Checks one certification of a trusted authority; false when the key type is bad or the
 // signature does not cover this key and these data fields.
-bool VerifyCertification(const TrustedKey& authority, const ByteBuffer& publicKeyRecord, const ByteBuffer& dataFields,
-                         const ByteBuffer& signature) {
+bool VerifyCertification(const TrustedKey& authority, const ByteBuffer& publicKeyRecord,
+                         const ByteBuffer& dataFields, const ByteBuffer& signature) {
   const std::optional<std::uint32_t> bits = KeyTypeBits(authority.keyType);
   if (!bits) return false;
   const RsaKey key = LoadRsaKey(*bits, authority.publicBlob, false, KeyUsage::kSigning, nullptr);
@@ -58,7 +59,8 @@ std::optional<ByteBuffer> ExtractCertificateKey(const ByteBuffer& certificate) {
   return ReadCertifiedKey(in);
 }
 
-bool FindTrustedKey(const ByteBuffer& keyId, const std::vector<ByteBuffer>& trusted, std::optional<TrustedKey>& found) {
+bool FindTrustedKey(const ByteBuffer& keyId, const std::vector<ByteBuffer>& trusted,
+                    std::optional<TrustedKey>& found) {
   found.reset();
   for (const ByteBuffer& entry : trusted) {
     ByteStream in(entry);
@@ -125,4 +127,3 @@ std::optional<CertificationResults> VerifyCertificate(const ByteBuffer& certific
 }
 
 }  // namespace qs
-

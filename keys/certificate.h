@@ -55,7 +55,8 @@ struct TrustedKey {
 // keyId has the same length and bytes. False when an entry before the match is not a
 // "PublicCertKey" record of version 0, which fails the whole lookup; otherwise true, with
 // found unset when no entry matches.
-bool FindTrustedKey(const ByteBuffer& keyId, const std::vector<ByteBuffer>& trusted, std::optional<TrustedKey>& found);
+bool FindTrustedKey(const ByteBuffer& keyId, const std::vector<ByteBuffer>& trusted,
+                    std::optional<TrustedKey>& found);
 
 enum class CertificationStatus : std::uint8_t { kNoTrustedKey = 0, kVerified = 1 };
 

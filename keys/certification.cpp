@@ -2,10 +2,10 @@
 
 #include "base/byte_stream.h"
 #include "base/record.h"
+#include "crypto/key_records.h"
 #include "crypto/random_generator.h"
 #include "crypto/rsa_signature.h"
 #include "crypto/sha256.h"
-#include "crypto/key_records.h"
 
 namespace qs {
 namespace {

@@ -48,8 +48,8 @@ std::optional<CertificationHeader> ReadCertificationHeader(const ByteBuffer& rec
 ByteBuffer CertificationDigest(const ByteBuffer& publicKeyRecord, const ByteBuffer& dataFields);
 
 // Certifies a "PublicKey" record with a "PrivateCertKey" record. Fails below a generator
-// credit of 1024, for a public record of any other tag or with bytes after its blobs, a private record of another tag or
-// version or key type, no fields or fields over their limits, or a key that does not sign.
+// credit of 1024, for a public record of any other tag or with bytes after its blobs, a private record of
+// another tag or version or key type, no fields or fields over their limits, or a key that does not sign.
 std::optional<ByteBuffer> Certify(RandomGenerator& generator, const std::vector<DataField>& fields,
                                   const ByteBuffer& privateCertKeyRecord, const ByteBuffer& publicKeyRecord,
                                   std::uint32_t timestamp);

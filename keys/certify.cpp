@@ -29,7 +29,8 @@ KeyResult<CertificationInputs> ReadCertificationInputs(const std::string& public
 KeyResult<NewCertification> MakeCertification(RandomGenerator& generator, const CertificationInputs& inputs,
                                               const std::vector<DataField>& fields, std::uint32_t timestamp,
                                               const std::string& publicKeyPath) {
-  std::optional<ByteBuffer> record = Certify(generator, fields, inputs.privateCertKey, inputs.publicKey, timestamp);
+  std::optional<ByteBuffer> record =
+      Certify(generator, fields, inputs.privateCertKey, inputs.publicKey, timestamp);
   if (!record) return Failed<NewCertification>(KeyOutcome::kCertificationNotCreated);
   const std::optional<CertKeyHeader> header = ReadCertKeyHeader(inputs.privateCertKey);
   if (!header) return Failed<NewCertification>(KeyOutcome::kCertificationHeaderUnreadable);
@@ -47,9 +48,10 @@ std::string SuggestedCertificationName(const std::string& publicKeyPath, const W
   return SafeFileName(name + "_" + DisplayText(organisation) + "_" + HexString(keyId));
 }
 
-KeyOutcome WriteCertification(const std::string& path, const ByteBuffer& record, const std::string& publicKeyPath,
-                              const std::string& privateCertKeyPath) {
-  if (!WriteKeyFile(path, record, {publicKeyPath, privateCertKeyPath})) return KeyOutcome::kCertificationNotWritten;
+KeyOutcome WriteCertification(const std::string& path, const ByteBuffer& record,
+                              const std::string& publicKeyPath, const std::string& privateCertKeyPath) {
+  if (!WriteKeyFile(path, record, {publicKeyPath, privateCertKeyPath}))
+    return KeyOutcome::kCertificationNotWritten;
   return KeyOutcome::kOk;
 }
 

@@ -50,7 +50,8 @@ bool HoldsKeyPair(const StoredKeyPair& pair) {
   const std::optional<KeyRecord> secret = ReadKeyRecord(pair.privateRecord, tag::kPrivateKey);
   const std::optional<KeyRecord> known = ReadKeyRecord(pair.publicRecord, tag::kPublicKey);
   if (!secret || !known) return false;
-  if (secret->encryptionKeyType != known->encryptionKeyType || secret->signingKeyType != known->signingKeyType) {
+  if (secret->encryptionKeyType != known->encryptionKeyType ||
+      secret->signingKeyType != known->signingKeyType) {
     return false;
   }
   return SameModulus(known->encryptionKeyType, secret->encryptionKey, known->encryptionKey) &&

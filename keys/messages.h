@@ -9,10 +9,10 @@ namespace qs {
 enum class KeyOutcome : std::uint8_t {
   kOk,
   // The stored key pair and its export.
-  kNoPublicKey,         // no readable priv_key.bin to export from
-  kPublicKeyNotSaved,   // the ".public_key" file could not be written
-  kKeysUnavailable,     // the keys for a file command could not be gathered
-  kKeyPairNotSaved,     // priv_key.bin (restore) or a backup could not be written
+  kNoPublicKey,        // no readable priv_key.bin to export from
+  kPublicKeyNotSaved,  // the ".public_key" file could not be written
+  kKeysUnavailable,    // the keys for a file command could not be gathered
+  kKeyPairNotSaved,    // priv_key.bin (restore) or a backup could not be written
   // Certification key pairs.
   kCertKeysNotCreated,
   kNewCertKeysUnreadable,
@@ -66,7 +66,8 @@ inline constexpr char kAddNewCertKeyQuestion[] =
     "Vill du lägga till den nya publika certifieringsnyckeln som en betrodd nyckel i programmet?";
 inline constexpr char kConfirmCertificationQuestion[] = "Stämmer tiden och fingerprint för användaren?";
 inline constexpr char kTrustKeyQuestion[] = "Godkänner du detta som en pålitlig nyckel?";
-inline constexpr char kRemoveTrustedKeyQuestion[] = "Är du säker på att du vill ta bort certifieringsnyckeln?";
+inline constexpr char kRemoveTrustedKeyQuestion[] =
+    "Är du säker på att du vill ta bort certifieringsnyckeln?";
 inline constexpr char kApproveCertificateQuestion[] = "Är det här certifikatet pålitligt?";
 inline constexpr char kUntrustedCertificateWarning[] = "Du bör bara använda certifikat som är pålitliga.";
 inline constexpr char kTrustedKeyFound[] = "Hittade nyckel";

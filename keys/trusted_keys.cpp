@@ -85,7 +85,8 @@ KeyResult<TrustedKeyCandidate> ReadTrustedKeyCandidate(const std::string& path) 
   if (!header) return Failed<TrustedKeyCandidate>(KeyOutcome::kKeyUnreadable);
   std::optional<ByteBuffer> fingerprint = ComputeFingerprint(*record);
   if (!fingerprint) return Failed<TrustedKeyCandidate>(KeyOutcome::kFingerprintUnreadable);
-  return {KeyOutcome::kOk, TrustedKeyCandidate{std::move(*record), std::move(*header), std::move(*fingerprint)}};
+  return {KeyOutcome::kOk,
+          TrustedKeyCandidate{std::move(*record), std::move(*header), std::move(*fingerprint)}};
 }
 
 TrustedKeyListing ListTrustedKeys(const std::string& workingFolder) {

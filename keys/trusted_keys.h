@@ -60,11 +60,11 @@ struct TrustedKeyRow {
 };
 
 struct TrustedKeyListing {
-  bool readable = false;               // false: the list is shown empty
-  std::vector<TrustedKeyRow> rows;     // the readable entries, in file order
+  bool readable = false;                // false: the list is shown empty
+  std::vector<TrustedKeyRow> rows;      // the readable entries, in file order
   std::vector<std::size_t> unreadable;  // places of entries without a row: one
                                         // kStoredTrustedKeyUnreadable message each
-  bool canRemove = false;              // the file holds at least one entry
+  bool canRemove = false;               // the file holds at least one entry
 };
 
 TrustedKeyListing ListTrustedKeys(const std::string& workingFolder);

@@ -74,8 +74,9 @@ ChunkCompression CompressionOf(std::uint8_t compression) {
 }
 
 OperationResult RunNative(bool encrypt, OperationRequest& request, RandomGenerator& generator) {
-  const PipelineParams params{
-      &generator, encrypt ? CompressionOf(request.compression) : ChunkCompression::kNone, &request.chunkProgress};
+  const PipelineParams params{&generator,
+                              encrypt ? CompressionOf(request.compression) : ChunkCompression::kNone,
+                              &request.chunkProgress};
   ResultCode code = ResultCode::kSource;
   const bool done = encrypt ? EncryptFile(params, request.ownPrivateKey, request.peerPublicKey,
                                           request.sourceName, request.targetName, code)
@@ -176,7 +177,8 @@ double ProgressFraction(const OperationRequest& request) {
 }
 
 std::uint64_t ProgressBytes(const OperationRequest& request) {
-  if (request.chunkProgress.count != 0) return (request.chunkProgress.current + std::uint64_t{1}) * kChunkBytes;
+  if (request.chunkProgress.count != 0)
+    return (request.chunkProgress.current + std::uint64_t{1}) * kChunkBytes;
   return static_cast<std::uint32_t>(request.byteProgress.count) / 2;
 }
 

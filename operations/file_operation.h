@@ -25,15 +25,15 @@ inline constexpr std::uint8_t kStrongCompression = 2;
 // counters and totalBytes.
 struct OperationRequest {
   OperationCode code = OperationCode::kEncrypt;
-  std::uint8_t compression = 0;              // encrypt only, native format: 1 = compress, or kStrongCompression
-  std::uint8_t okiFormat = 0;                // encrypt only; decryption follows the file
-  std::string sourceName;                    // paths are UTF-8
-  std::string targetName;                    // verify: the signature file
-  ByteBuffer ownPrivateKey;                  // "PrivateKey" record; empty for verify
-  ByteBuffer peerPublicKey;                  // "PublicKey" record; empty for sign
-  TextString signMessage;                    // Windows-1252, empty when none
-  ChunkProgress chunkProgress;               // native and signature pipelines
-  ProgressHook byteProgress;                 // OKI-format pipelines
+  std::uint8_t compression = 0;  // encrypt only, native format: 1 = compress, or kStrongCompression
+  std::uint8_t okiFormat = 0;    // encrypt only; decryption follows the file
+  std::string sourceName;        // paths are UTF-8
+  std::string targetName;        // verify: the signature file
+  ByteBuffer ownPrivateKey;      // "PrivateKey" record; empty for verify
+  ByteBuffer peerPublicKey;      // "PublicKey" record; empty for sign
+  TextString signMessage;        // Windows-1252, empty when none
+  ChunkProgress chunkProgress;   // native and signature pipelines
+  ProgressHook byteProgress;     // OKI-format pipelines
   std::atomic<std::uint32_t> totalBytes{0};  // OKI-format: the size being processed
 };
 

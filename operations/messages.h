@@ -8,15 +8,15 @@ namespace qs {
 // MessageText gives them.
 enum class FileOutcome : std::uint8_t {
   kOk,
-  kCancelled,             // the user asked to stop; nothing is said
-  kSourceUnreadable,      // native format
-  kTargetUnwritable,      // any format
-  kWrongKeys,             // native format: keys or file do not match
-  kOtherMethod,           // native format: written by another method
-  kUnknown,               // no better cause known, an exception among them
-  kOkiTooLarge,           // OKI-format encryption of a file above its limit
+  kCancelled,         // the user asked to stop; nothing is said
+  kSourceUnreadable,  // native format
+  kTargetUnwritable,  // any format
+  kWrongKeys,         // native format: keys or file do not match
+  kOtherMethod,       // native format: written by another method
+  kUnknown,           // no better cause known, an exception among them
+  kOkiTooLarge,       // OKI-format encryption of a file above its limit
   kOkiEncryptionFailed,
-  kFileUnreadable,        // decryption could not read enough to tell the format
+  kFileUnreadable,  // decryption could not read enough to tell the format
   kOkiDecryptionFailed,
   kSigningFailed,
   kSignatureMismatch,

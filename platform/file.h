@@ -61,7 +61,8 @@ enum class FileAccess { kUsual, kOwnerOnly };
 // a failure or a cancel leaves an older target as it was and no partial file behind.
 class AtomicFileWriter {
  public:
-  static std::optional<AtomicFileWriter> begin(const std::string& target, FileAccess access = FileAccess::kUsual);
+  static std::optional<AtomicFileWriter> begin(const std::string& target,
+                                               FileAccess access = FileAccess::kUsual);
 
   AtomicFileWriter(AtomicFileWriter&& other) noexcept;
   AtomicFileWriter& operator=(AtomicFileWriter&&) = delete;

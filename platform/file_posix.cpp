@@ -29,7 +29,8 @@ std::intptr_t OpenRead(const std::string& path) {
   if (fd < 0) return kNoHandle;
   struct stat st;
   const int flags = ::fcntl(fd, F_GETFL);
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return kNoHandle;
   }

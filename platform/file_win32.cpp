@@ -143,10 +143,12 @@ bool SameFile(const std::string& a, const std::string& b) {
   if (!ia || !ib) return false;
   if (ia->hasFull && ib->hasFull) {
     return ia->full.VolumeSerialNumber == ib->full.VolumeSerialNumber &&
-           std::memcmp(ia->full.FileId.Identifier, ib->full.FileId.Identifier, sizeof ia->full.FileId.Identifier) == 0;
+           std::memcmp(ia->full.FileId.Identifier, ib->full.FileId.Identifier,
+                       sizeof ia->full.FileId.Identifier) == 0;
   }
   return ia->basic.dwVolumeSerialNumber == ib->basic.dwVolumeSerialNumber &&
-         ia->basic.nFileIndexHigh == ib->basic.nFileIndexHigh && ia->basic.nFileIndexLow == ib->basic.nFileIndexLow;
+         ia->basic.nFileIndexHigh == ib->basic.nFileIndexHigh &&
+         ia->basic.nFileIndexLow == ib->basic.nFileIndexLow;
 }
 
 }  // namespace qs::platform

@@ -19,12 +19,14 @@ constexpr char kFolderName[] = "QS_wd";
 std::optional<std::string> BaseFolder() {
 #ifdef _WIN32
   wchar_t path[MAX_PATH + 10] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_DEFAULT, path))) {
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_DEFAULT,
+                              path))) {
     return std::nullopt;
   }
   return Narrow(path);
 #else
-  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/') return std::string(xdg);
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/')
+    return std::string(xdg);
   const char* home = std::getenv("HOME");
   if (home == nullptr || home[0] == '\0') return std::nullopt;
   const std::string share = std::string(home) + "/.local/share";

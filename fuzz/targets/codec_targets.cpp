@@ -27,7 +27,8 @@ QS_FUZZ_TARGET(compress_roundtrip) {
   if (data.empty()) return;
   const qs::ByteBuffer original(data.subspan(1));
   qs::ByteBuffer chunk = original;
-  if (!qs::CompressChunk(chunk, static_cast<std::uint8_t>(data[0] % 3))) qs::fuzz::Fail("compress refused a chunk");
+  if (!qs::CompressChunk(chunk, static_cast<std::uint8_t>(data[0] % 3)))
+    qs::fuzz::Fail("compress refused a chunk");
   if (!qs::DecompressChunk(chunk)) qs::fuzz::Fail("decompress refused a compressed chunk");
   if (!chunk.equals(original)) qs::fuzz::Fail("round trip changed the chunk");
 }
@@ -39,11 +40,13 @@ QS_FUZZ_TARGET(strong_roundtrip) {
   const qs::ByteBuffer original(data);
   qs::ByteBuffer complete = original;
   qs::ByteBuffer budgeted = original;
-  if (!qs::BlockSortEncode(complete, qs::RotationSort::kComplete)) qs::fuzz::Fail("complete sort refused a block");
+  if (!qs::BlockSortEncode(complete, qs::RotationSort::kComplete))
+    qs::fuzz::Fail("complete sort refused a block");
   if (qs::BlockSortEncode(budgeted, qs::RotationSort::kBudgeted)) {
     const std::uint32_t header = complete.length() - original.length();
     if (budgeted.length() != complete.length() ||
-        !std::equal(complete.data() + header, complete.data() + complete.length(), budgeted.data() + header)) {
+        !std::equal(complete.data() + header, complete.data() + complete.length(),
+                    budgeted.data() + header)) {
       qs::fuzz::Fail("the two sorts disagree");
     }
   }
@@ -61,7 +64,7 @@ QS_FUZZ_TARGET(strong_roundtrip) {
 // flipped does not open.
 QS_FUZZ_TARGET(seal_roundtrip) {
   if (data.size() < 33) return;
-  static qs::RandomGenerator& generator = [] () -> qs::RandomGenerator& {
+  static qs::RandomGenerator& generator = []() -> qs::RandomGenerator& {
     static qs::RandomGenerator seeded;
     const std::uint8_t seed[32] = {7};
     if (!seeded.addSeed(seed, 0, true)) qs::fuzz::Fail("generator seed");

@@ -21,7 +21,8 @@ const std::vector<qs::ByteBuffer>& TrustedList() {
     qs::CertKeyHeader header;
     header.keyType = known->signingKeyType;
     header.keyId = qs::ByteBuffer::fromText(qs::fuzz::kFixedAuthorityKeyId);
-    return std::vector<qs::ByteBuffer>{qs::BuildCertKeyRecord(qs::tag::kPublicCertKey, header, known->signingKey)};
+    return std::vector<qs::ByteBuffer>{
+        qs::BuildCertKeyRecord(qs::tag::kPublicCertKey, header, known->signingKey)};
   }();
   return list;
 }

@@ -124,9 +124,9 @@ TEST_F(CertifyDialogTest, FieldsAreAddedAndRemovedByRow) {
 
 // Escape, the close button and "Stäng" drop what was typed alike, without a question.
 TEST_F(CertifyDialogTest, EscapeEndsItAsStängDoes) {
-  const std::vector<test::FakeUi::Script> ways{
-      [](test::FakeView& v) { v.click(IDC_CERTIFY_CLOSE); }, [](test::FakeView& v) { v.close(); },
-      [](test::FakeView& v) { v.pressEscape(); }};
+  const std::vector<test::FakeUi::Script> ways{[](test::FakeView& v) { v.click(IDC_CERTIFY_CLOSE); },
+                                               [](test::FakeView& v) { v.close(); },
+                                               [](test::FakeView& v) { v.pressEscape(); }};
   for (const auto& end : ways) {
     open([&end](test::FakeView& v) {
       v.type(IDC_CERTIFY_PUBLIC_KEY, "C:\\alice.public_key");

@@ -220,9 +220,9 @@ TEST_F(TrustedKeysDialogTest, RowsPastAnUnreadableEntryRemoveTheirOwn) {
     v.close();
   });
   constexpr char kUnreadable[] = "box@108: Kunde läsa lagrad nyckel!";
-  EXPECT_EQ(ui_.log(), (Log{"dialog 108@101", kUnreadable, "row@108: Acme", kUnreadable, "row@108: Beta", kUnreadable,
-                            "ask@108: Är du säker på att du vill ta bort certifieringsnyckeln?", kUnreadable,
-                            "row@108: Acme", kUnreadable, kUnreadable, "end 108: 1"}));
+  EXPECT_EQ(ui_.log(), (Log{"dialog 108@101", kUnreadable, "row@108: Acme", kUnreadable, "row@108: Beta",
+                            kUnreadable, "ask@108: Är du säker på att du vill ta bort certifieringsnyckeln?",
+                            kUnreadable, "row@108: Acme", kUnreadable, kUnreadable, "end 108: 1"}));
   EXPECT_EQ(TrustedOrganisations(dir_.path()), (std::vector<std::string>{"?", "Acme", "?", "?"}));
 }
 

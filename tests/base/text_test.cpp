@@ -61,15 +61,20 @@ TEST(Windows1252, SwedishLettersAndTheEuroSurviveEitherFrontEnd) {
   EXPECT_EQ(Windows1252ToUtf8(fromUtf8), utf8);
   EXPECT_EQ(Windows1252ToUtf16(fromUtf8), u"\u00e5\u00e4\u00f6 \u00c5\u00c4\u00d6 \u20ac");
   // Stored in a record, "ä" is the unit 00 E4.
-  EXPECT_EQ(ToHex(WideText::fromTextString(TextString(Utf8ToWindows1252("\xC3\xA4"))).toRecordBytes()), "00e4");
+  EXPECT_EQ(ToHex(WideText::fromTextString(TextString(Utf8ToWindows1252("\xC3\xA4"))).toRecordBytes()),
+            "00e4");
 }
 
 TEST(Windows1252, UnrepresentableAndMalformedInputBecomesQuestionMarks) {
-  EXPECT_EQ(ToHex(Utf8ToWindows1252("\xE6\x97\xA5" "x")), "3f78");       // CJK
-  EXPECT_EQ(ToHex(Utf8ToWindows1252("\xF0\x9F\x98\x80")), "3f");      // emoji
-  EXPECT_EQ(ToHex(Utf8ToWindows1252("\xC3")), "3f");                  // truncated
-  EXPECT_EQ(ToHex(Utf8ToWindows1252("\xFF" "a")), "3f61");               // invalid lead
-  EXPECT_EQ(ToHex(Utf16ToWindows1252(u"\U0001F600a")), "3f61");        // surrogate pair
+  EXPECT_EQ(ToHex(Utf8ToWindows1252("\xE6\x97\xA5"
+                                    "x")),
+            "3f78");                                              // CJK
+  EXPECT_EQ(ToHex(Utf8ToWindows1252("\xF0\x9F\x98\x80")), "3f");  // emoji
+  EXPECT_EQ(ToHex(Utf8ToWindows1252("\xC3")), "3f");              // truncated
+  EXPECT_EQ(ToHex(Utf8ToWindows1252("\xFF"
+                                    "a")),
+            "3f61");                                             // invalid lead
+  EXPECT_EQ(ToHex(Utf16ToWindows1252(u"\U0001F600a")), "3f61");  // surrogate pair
   // Every byte converts to Unicode and back unchanged.
   ByteBuffer all;
   for (int b = 0; b < 256; ++b) all.appendU8(static_cast<std::uint8_t>(b));
@@ -86,7 +91,10 @@ class UtcZone : public ::testing::Test {
     _putenv_s("TZ", zone ? zone : "");
     _tzset();
 #else
-    if (zone) setenv("TZ", zone, 1); else unsetenv("TZ");
+    if (zone)
+      setenv("TZ", zone, 1);
+    else
+      unsetenv("TZ");
     tzset();
 #endif
   }

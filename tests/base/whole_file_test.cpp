@@ -20,7 +20,8 @@ ByteBuffer Pattern(std::uint32_t n) {
 
 TEST(WholeFile, RoundTripsAcrossPieceBoundaries) {
   TempFolder dir;
-  for (std::uint32_t n : {0u, 1u, kWholeFilePiece - 1, kWholeFilePiece, kWholeFilePiece + 1, 3 * kWholeFilePiece}) {
+  for (std::uint32_t n :
+       {0u, 1u, kWholeFilePiece - 1, kWholeFilePiece, kWholeFilePiece + 1, 3 * kWholeFilePiece}) {
     ByteStream out(Pattern(n));
     ProgressHook hook;
     out.progress = &hook;
@@ -48,7 +49,9 @@ TEST(WholeFile, EmptyOrShortPrefixFilesAndTrailingBytes) {
   EXPECT_TRUE(s.bytes.empty());
   WriteRaw(dir.file("zero"), std::string(2, '\0'));
   EXPECT_TRUE(ReadWholeFile(s, dir.file("zero")));
-  WriteRaw(dir.file("trailing"), std::string("\x02\0\0\0" "abXYZ", 9));
+  WriteRaw(dir.file("trailing"), std::string("\x02\0\0\0"
+                                             "abXYZ",
+                                             9));
   ASSERT_TRUE(ReadWholeFile(s, dir.file("trailing")));
   EXPECT_EQ(test::ToHex(s.bytes), "6162");
 }
@@ -58,8 +61,12 @@ TEST(WholeFile, DamagedFilesFailAndKeepThePreviousContent) {
   ByteStream s(test::FromHex("cafe"));
   // Claims 2^30 + 1 bytes; claims a gigabyte in an 8-byte file; claims one byte more.
   WriteRaw(dir.file("huge"), std::string("\x01\0\0\x40", 4));
-  WriteRaw(dir.file("liar"), std::string("\0\0\0\x40" "abcd", 8));
-  WriteRaw(dir.file("short"), std::string("\x05\0\0\0" "abcd", 8));
+  WriteRaw(dir.file("liar"), std::string("\0\0\0\x40"
+                                         "abcd",
+                                         8));
+  WriteRaw(dir.file("short"), std::string("\x05\0\0\0"
+                                          "abcd",
+                                          8));
   WriteRaw(dir.file("two"), std::string("\x05\0", 2));
   for (const char* name : {"huge", "liar", "short", "two", "missing"}) {
     EXPECT_FALSE(ReadWholeFile(s, dir.file(name))) << name;
@@ -75,10 +82,19 @@ TEST(WholeFile, LengthPrefixIsBoundByTheLimitAndTheFile) {
     std::optional<std::uint32_t> length;
   };
   const Case cases[] = {
-      {std::string("\x03\0\0\0" "abc", 7), 3, 3},
-      {std::string("\x03\0\0\0" "abc", 7), 2, std::nullopt},   // above the limit
-      {std::string("\x04\0\0\0" "abc", 7), 9, std::nullopt},   // more than the file holds
-      {std::string("\0\0", 2), 9, 0},                          // short prefix reads as zero
+      {std::string("\x03\0\0\0"
+                   "abc",
+                   7),
+       3, 3},
+      {std::string("\x03\0\0\0"
+                   "abc",
+                   7),
+       2, std::nullopt},  // above the limit
+      {std::string("\x04\0\0\0"
+                   "abc",
+                   7),
+       9, std::nullopt},               // more than the file holds
+      {std::string("\0\0", 2), 9, 0},  // short prefix reads as zero
       {std::string("\x01\0", 2), 9, std::nullopt},
   };
   TempFolder dir;

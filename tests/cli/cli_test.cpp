@@ -42,10 +42,11 @@ TEST(Cli, UsageMistakesExitWithTwoAndHelpWithZero) {
   // Before any file or key is looked at.
   test::TempFolder dir;
   Streams compress;
-  EXPECT_EQ(RunWords(compress, {"--workdir", dir.path(), "encrypt", "--to", "x", "--compress=fast", "in"}), kUsage);
+  EXPECT_EQ(RunWords(compress, {"--workdir", dir.path(), "encrypt", "--to", "x", "--compress=fast", "in"}),
+            kUsage);
   EXPECT_NE(compress.err.str().find("--compress tar inget värde eller strong"), std::string::npos);
-  EXPECT_EQ(RunWords(compress, {"--workdir", dir.path(), "encrypt", "--to", "x", "--compress=strong", "--no-compress",
-                                "in"}),
+  EXPECT_EQ(RunWords(compress, {"--workdir", dir.path(), "encrypt", "--to", "x", "--compress=strong",
+                                "--no-compress", "in"}),
             kUsage);
   EXPECT_EQ(RunWords(compress, {"encrypt", "--help"}), kSuccess);
   EXPECT_NE(compress.out.str().find("[--compress[=strong]|--no-compress]"), std::string::npos);
@@ -68,7 +69,8 @@ TEST(Cli, VersionIsTheProjectsOnStandardOutputAndTheHelpNamesIt) {
 TEST(Cli, SettingsRoundTripThroughTheWorkingFolder) {
   test::TempFolder dir;
   Streams s;
-  EXPECT_EQ(RunWords(s, {"--workdir", dir.path(), "settings", "--format", "oki", "--compression", "on"}), kSuccess);
+  EXPECT_EQ(RunWords(s, {"--workdir", dir.path(), "settings", "--format", "oki", "--compression", "on"}),
+            kSuccess);
   Streams again;
   EXPECT_EQ(RunWords(again, {"--workdir", dir.path(), "settings"}), kSuccess);
   EXPECT_EQ(again.out.str(), "Filformat: Open Key Infrastructure (OKI-format)\nKompression: på\n");
@@ -83,7 +85,8 @@ TEST(Cli, SigningOntoTheDocumentFailsAndKeepsIt) {
             kSuccess);
   const std::string document = dir.path() + "/doc.txt";
   test::WriteRaw(document, "the only copy");
-  EXPECT_EQ(RunWords(s, {"--workdir", dir.path(), "--quiet", "sign", document, "-o", document, "--force"}), kFailure);
+  EXPECT_EQ(RunWords(s, {"--workdir", dir.path(), "--quiet", "sign", document, "-o", document, "--force"}),
+            kFailure);
   EXPECT_NE(s.err.str().find("Fel vid signering av fil."), std::string::npos);
   EXPECT_EQ(test::ReadRaw(document), "the only copy");
 }
@@ -102,18 +105,20 @@ TEST(Cli, KeyFilesAreTheOwnersAloneAndTheFolderIsWatched) {
   const std::string wd = dir.path() + "/wd";
   const auto in = [&](const std::string& name) { return dir.path() + "/" + name; };
   Streams s;
-  ASSERT_EQ(RunWords(s, {"--workdir", wd, "keygen", "--name", "Anna", "--encryption-bits", "2048", "--signing-bits",
-                         "2048"}),
+  ASSERT_EQ(RunWords(s, {"--workdir", wd, "keygen", "--name", "Anna", "--encryption-bits", "2048",
+                         "--signing-bits", "2048"}),
             kSuccess);
   ASSERT_EQ(RunWords(s, {"--workdir", wd, "key", "backup", "-o", in("anna.key_backup")}), kSuccess);
   ASSERT_EQ(RunWords(s, {"--workdir", wd, "key", "export", "-o", in("anna.public_key")}), kSuccess);
-  ASSERT_EQ(RunWords(s, {"--workdir", wd, "ca", "create", "--organisation", "Org", "--bits", "2048", "-o", in("ca")}),
+  ASSERT_EQ(RunWords(s, {"--workdir", wd, "ca", "create", "--organisation", "Org", "--bits", "2048", "-o",
+                         in("ca")}),
             kSuccess);
   test::WriteRaw(in("doc.txt"), "text");
   test::WriteRaw(in("doc.signature"), "older");
   ::chmod(in("doc.signature").c_str(), 0600);
-  ASSERT_EQ(RunWords(s, {"--workdir", wd, "--quiet", "sign", in("doc.txt"), "-o", in("doc.signature"), "--force"}),
-            kSuccess);
+  ASSERT_EQ(
+      RunWords(s, {"--workdir", wd, "--quiet", "sign", in("doc.txt"), "-o", in("doc.signature"), "--force"}),
+      kSuccess);
   ASSERT_EQ(RunWords(s, {"--workdir", wd, "key", "restore", in("anna.key_backup"), "--force"}), kSuccess);
   for (const auto& [path, mode] : std::vector<std::pair<std::string, mode_t>>{
            {wd, 0700},
@@ -132,8 +137,8 @@ TEST(Cli, KeyFilesAreTheOwnersAloneAndTheFolderIsWatched) {
   ::chmod(wd.c_str(), 0755);
   Streams open;
   EXPECT_EQ(RunWords(open, {"--workdir", wd, "key", "show"}), kSuccess);
-  const std::string warning = "quillseal-cli: Varning: Andra användare kan läsa eller öppna arbetsmappen " + wd +
-                              "; stäng den med chmod 700.\n";
+  const std::string warning = "quillseal-cli: Varning: Andra användare kan läsa eller öppna arbetsmappen " +
+                              wd + "; stäng den med chmod 700.\n";
   EXPECT_EQ(open.err.str(), warning);
   ::umask(saved);
 }
@@ -168,7 +173,8 @@ TEST(Cli, ApprovalFollowsFingerprintThenYesThenTheTerminal) {
     Streams s;
     Session session(s.io, yes);
     EXPECT_EQ(ApproveCertificate(session, results, fingerprint), approved) << results.size();
-    EXPECT_EQ(s.err.str().find("--yes godkänner bara certifikat") == std::string::npos, approved) << s.err.str();
+    EXPECT_EQ(s.err.str().find("--yes godkänner bara certifikat") == std::string::npos, approved)
+        << s.err.str();
   }
   {
     Streams s;  // the trusted list rests on the user's own word
@@ -188,7 +194,8 @@ TEST(Cli, ApprovalFollowsFingerprintThenYesThenTheTerminal) {
     Session refused(none.io, GlobalOptions{});
     EXPECT_FALSE(ApproveCertification(refused, "anna.public_key", "", {}, fingerprint));
   }
-  for (const auto& [answer, approved] : std::vector<std::pair<std::string, bool>>{{"j\n", true}, {"\n", false}, {"nej\n", false}}) {
+  for (const auto& [answer, approved] :
+       std::vector<std::pair<std::string, bool>>{{"j\n", true}, {"\n", false}, {"nej\n", false}}) {
     Streams s;
     s.in.str(answer);
     s.io.inputIsTerminal = true;

@@ -64,7 +64,8 @@ class FileCommandsTest : public test::AppTest {
   // A file of alice's own, or one sealed by the GUI from one test key pair to another.
   std::string sealed(const std::string& name, const std::string& from, const std::string& to,
                      const std::string& content, std::uint8_t oki = 0) {
-    EXPECT_EQ(gui(OperationCode::kEncrypt, writeFile(name + ".plain", content), path(name), from, to, oki), "");
+    EXPECT_EQ(gui(OperationCode::kEncrypt, writeFile(name + ".plain", content), path(name), from, to, oki),
+              "");
     return path(name);
   }
 
@@ -186,7 +187,8 @@ TEST_F(FileCommandsTest, SeveralFilesAreApprovedOnceAndEachGetsItsLine) {
   EXPECT_EQ(cli(opened, {"decrypt", "--from", bob(), x, y, "-o", folder}), cli::kSuccess) << opened.err.str();
   EXPECT_EQ(test::ReadRaw(folder + "/x"), "ex");
   EXPECT_EQ(test::ReadRaw(folder + "/y"), "why");
-  EXPECT_NE(opened.out.str().find(y + ": dekrypterad till " + platform::JoinPath(folder, "y") + "\n"), std::string::npos);
+  EXPECT_NE(opened.out.str().find(y + ": dekrypterad till " + platform::JoinPath(folder, "y") + "\n"),
+            std::string::npos);
 }
 
 TEST_F(FileCommandsTest, SeveralSignaturesAndTheirVerificationsOneLineEach) {
@@ -194,14 +196,16 @@ TEST_F(FileCommandsTest, SeveralSignaturesAndTheirVerificationsOneLineEach) {
   const std::string b = writeFile("b", "second");
   const std::string folder = path("signatures");
   Streams signing;
-  EXPECT_EQ(cli(signing, {"sign", a, b, "-o", folder, "--message", "hej"}), cli::kSuccess) << signing.err.str();
+  EXPECT_EQ(cli(signing, {"sign", a, b, "-o", folder, "--message", "hej"}), cli::kSuccess)
+      << signing.err.str();
   const std::string aSignature = platform::JoinPath(folder, "a_Alice.signature");
   const std::string bSignature = platform::JoinPath(folder, "b_Alice.signature");
-  EXPECT_EQ(signing.out.str(), a + ": signerad i " + aSignature + "\n" + b + ": signerad i " + bSignature + "\n");
+  EXPECT_EQ(signing.out.str(),
+            a + ": signerad i " + aSignature + "\n" + b + ": signerad i " + bSignature + "\n");
 
   Streams verifying;
-  EXPECT_EQ(cli(verifying, {"verify", "--from", path("alice.certificate"), a, aSignature, a, bSignature, b,
-                            bSignature}),
+  EXPECT_EQ(cli(verifying,
+                {"verify", "--from", path("alice.certificate"), a, aSignature, a, bSignature, b, bSignature}),
             cli::kFailure);
   const std::string shown = verifying.out.str();
   EXPECT_NE(shown.find(a + ": Signaturen OK. Tidstämpel: "), std::string::npos);
@@ -218,14 +222,14 @@ TEST_F(FileCommandsTest, SeveralSignaturesAndTheirVerificationsOneLineEach) {
 TEST_F(FileCommandsTest, ArgumentMistakesAreUsageErrorsBeforeAnythingIsDone) {
   const std::string a = writeFile("a.encrypted", "a");
   const std::string b = writeFile("b", "b");
-  for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
-           {"verify", "--from", bob(), a, b, a},
-           {"decrypt", "--from", bob(), a, b},
-           {"decrypt", "--from", bob(), b},
-           {"encrypt", "--to", bob(), "--compress", "--no-compress", b},
-           {"encrypt", "--to", bob(), "--format", "zip", b},
-           {"encrypt", b},
-           {"sign"}}) {
+  for (const std::vector<std::string>& words :
+       std::vector<std::vector<std::string>>{{"verify", "--from", bob(), a, b, a},
+                                             {"decrypt", "--from", bob(), a, b},
+                                             {"decrypt", "--from", bob(), b},
+                                             {"encrypt", "--to", bob(), "--compress", "--no-compress", b},
+                                             {"encrypt", "--to", bob(), "--format", "zip", b},
+                                             {"encrypt", b},
+                                             {"sign"}}) {
     Streams s;
     EXPECT_EQ(cli(s, words), cli::kUsage) << words[0] << ' ' << words.back();
     EXPECT_EQ(s.out.str(), "");

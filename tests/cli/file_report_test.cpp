@@ -3,7 +3,6 @@
 #include <sstream>
 #include <string_view>
 
-#include "operations/settings.h"
 #include "base/byte_stream.h"
 #include "base/whole_file.h"
 #include "cli/cli.h"
@@ -14,6 +13,7 @@
 #include "formats/signing_context.h"
 #include "keys/certificate.h"
 #include "keys/trusted_keys.h"
+#include "operations/settings.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/seeded_generator.h"
 #include "tests/support/temp_folder.h"

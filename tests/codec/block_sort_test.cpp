@@ -116,7 +116,8 @@ std::vector<std::uint8_t> StressBlock(std::uint32_t seed, std::uint32_t n) {
   const std::uint32_t alphabet = std::vector<std::uint32_t>{256, 3, 2}[seed % 3];
   const std::uint32_t period = seed % 2 == 0 ? n : std::vector<std::uint32_t>{1, 2, 3, 7}[seed / 2 % 4];
   std::vector<std::uint8_t> block(n);
-  for (std::uint32_t i = 0; i < n; ++i) block[i] = static_cast<std::uint8_t>(noise.data()[i % period] % alphabet);
+  for (std::uint32_t i = 0; i < n; ++i)
+    block[i] = static_cast<std::uint8_t>(noise.data()[i % period] % alphabet);
   if (seed % 5 == 1 && n > 0) block[noise.data()[0] % n] ^= 0x80;
   return block;
 }
@@ -152,9 +153,13 @@ TEST(BlockSort, ShortBlocksAreCopiedWithIndexZero) {
 TEST(BlockSort, IdenticalRotationsKeepTheOrderOfTheExactProcedure) {
   // a b a b: rotations 0 and 2 are identical and so are 1 and 3. The exchange sort leaves 0
   // before 2 and swaps 1 behind 2: order 0 2 1 3, last bytes b b a a, rotation 0 first.
-  EXPECT_EQ(Container("61626162"), "0100000000" "62626161");
+  EXPECT_EQ(Container("61626162"),
+            "0100000000"
+            "62626161");
   // Distinct rotations of "banana": order 5 3 1 0 4 2 (a, ana, anana, banana, na, nana).
-  EXPECT_EQ(Container("62616e616e61"), "0100030000" "6e6e62616161");
+  EXPECT_EQ(Container("62616e616e61"),
+            "0100030000"
+            "6e6e62616161");
 }
 
 TEST(BlockSort, MatchesTheLiteralProcedureIncludingTheBudget) {
@@ -235,7 +240,9 @@ TEST(CompleteBlockSort, MatchesStdSortOfTheRotationsAndDecodes) {
 }
 
 TEST(CompleteBlockSort, WritesTheBudgetedContainerWheneverTheBudgetSuffices) {
-  EXPECT_EQ(ToHex(SortedComplete({0x62, 0x61, 0x6e, 0x61, 0x6e, 0x61})), "0100030000" "6e6e62616161");
+  EXPECT_EQ(ToHex(SortedComplete({0x62, 0x61, 0x6e, 0x61, 0x6e, 0x61})),
+            "0100030000"
+            "6e6e62616161");
   int compared = 0;
   for (std::uint32_t seed = 0; seed < 300; ++seed) {
     const std::vector<std::uint8_t> block = StressBlock(seed, 4 + seed % 200);
@@ -296,20 +303,28 @@ TEST(BlockSort, DecodeRoundTripsAndRefusesInconsistentContainers) {
     EXPECT_EQ(ToHex(b), hex);
   }
   const char* bad[] = {
-      "",                        // no block count
-      "00",                      // half a block count
-      "01000000",                // index cut short
-      "0000" "61",               // data without a block
+      "",          // no block count
+      "00",        // half a block count
+      "01000000",  // index cut short
+      "0000"
+      "61",                        // data without a block
       "020000000000000061626364",  // two blocks for four bytes
-      "0100" "040000" "61626364",  // primary index past the block
-      "0100" "010000" "61",        // the same for a copied block
+      "0100"
+      "040000"
+      "61626364",  // primary index past the block
+      "0100"
+      "010000"
+      "61",  // the same for a copied block
   };
   for (const char* hex : bad) {
     ByteBuffer b = FromHex(hex);
     EXPECT_FALSE(BlockSortDecode(b, 100)) << hex;
     EXPECT_EQ(ToHex(b), hex);
   }
-  ByteBuffer b = FromHex("0100" "000000" "62626161");
+  ByteBuffer b = FromHex(
+      "0100"
+      "000000"
+      "62626161");
   EXPECT_FALSE(BlockSortDecode(b, 3));
   EXPECT_TRUE(BlockSortDecode(b, 4));
   EXPECT_EQ(ToHex(b), "61626162");

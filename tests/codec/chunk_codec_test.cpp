@@ -61,7 +61,8 @@ TEST(ChunkCodec, RoundTripsEverySampleAtTheBoundaries) {
 void ExpectBothDecode(const ByteBuffer& compressed, const ByteBuffer& chunk, const std::string& what) {
   const auto reference = ReferenceDecompress(compressed.span());
   ASSERT_TRUE(reference.has_value()) << what;
-  EXPECT_TRUE(ByteBuffer(reference->data(), static_cast<std::uint32_t>(reference->size())).equals(chunk)) << what;
+  EXPECT_TRUE(ByteBuffer(reference->data(), static_cast<std::uint32_t>(reference->size())).equals(chunk))
+      << what;
   ByteBuffer b(compressed);
   ASSERT_TRUE(DecompressChunk(b)) << what;
   EXPECT_TRUE(b.equals(chunk)) << what;
@@ -91,18 +92,21 @@ void ExpectSameDecision(const ByteBuffer& compressed, const std::string& what) {
   ByteBuffer b(compressed);
   ASSERT_EQ(DecompressChunk(b), reference.has_value()) << what;
   if (reference) {
-    EXPECT_TRUE(ByteBuffer(reference->data(), static_cast<std::uint32_t>(reference->size())).equals(b)) << what;
+    EXPECT_TRUE(ByteBuffer(reference->data(), static_cast<std::uint32_t>(reference->size())).equals(b))
+        << what;
   }
 }
 
 TEST(ChunkCodec, PeriodicBlocksAndNonTransformsDecodeAlike) {
-  for (auto [period, repeats] : {std::pair{4u, 1u}, {4u, 2u}, {5u, 3u}, {7u, 1000u}, {64u, 4097u}, {4u, 524288u}}) {
+  for (auto [period, repeats] :
+       {std::pair{4u, 1u}, {4u, 2u}, {5u, 3u}, {7u, 1000u}, {64u, 4097u}, {4u, 524288u}}) {
     ByteBuffer unit = ByteBuffer::zeros(period);
     for (std::uint32_t i = 0; i < period; ++i) unit.data()[i] = static_cast<std::uint8_t>(37 * i + 1);
     ByteBuffer block;
     for (std::uint32_t k = 0; k < repeats; ++k) block.append(unit);
     for (std::uint32_t copy : {0u, repeats - 1}) {
-      const std::string what = std::to_string(period) + " x " + std::to_string(repeats) + " copy " + std::to_string(copy);
+      const std::string what =
+          std::to_string(period) + " x " + std::to_string(repeats) + " copy " + std::to_string(copy);
       const ByteBuffer container = test::PeriodicContainer(unit, repeats, copy);
       ByteBuffer b(container);
       ASSERT_TRUE(BlockSortDecode(b, kMaxFirstRunLengthBytes)) << what;
@@ -235,7 +239,8 @@ TEST(ChunkCodec, DecompressionStopsAtWhatAFullChunkCanNeed) {
 
   // A Huffman stream of a single leaf claiming one byte more than any RunLength output.
   for (std::uint8_t mode : {kChunkRunLength, kChunkBlockSorted}) {
-    const std::uint32_t n = (mode == kChunkRunLength ? kMaxFirstRunLengthBytes : kMaxSecondRunLengthBytes) + 1;
+    const std::uint32_t n =
+        (mode == kChunkRunLength ? kMaxFirstRunLengthBytes : kMaxSecondRunLengthBytes) + 1;
     ByteBuffer stream = ByteBuffer::zeros(5);
     const std::uint64_t bits = 2 | std::uint64_t{n} << 2 | std::uint64_t{1} << 26 | std::uint64_t{0x41} << 27;
     for (int i = 0; i < 5; ++i) stream.data()[i] = static_cast<std::uint8_t>(bits >> (8 * i));
@@ -258,7 +263,9 @@ TEST(ChunkCodec, HandCheckedChunkStageByStage) {
   RunLengthEncode(b);
   EXPECT_EQ(ToHex(b), "ffff613c");
   ASSERT_TRUE(BlockSortEncode(b, RotationSort::kBudgeted));
-  EXPECT_EQ(ToHex(b), "01000300" "0061ffff3c");
+  EXPECT_EQ(ToHex(b),
+            "01000300"
+            "0061ffff3c");
   MoveToFrontEncode(b.span());
   EXPECT_EQ(ToHex(b), "010103010061ff003e");
   RunLengthEncode(b);

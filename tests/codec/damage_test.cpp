@@ -7,9 +7,9 @@
 
 #include "codec/chunk_codec.h"
 #include "codec/limits.h"
-#include "tests/support/hex.h"
 #include "tests/codec/reference_decoder.h"
 #include "tests/codec/sample_data.h"
+#include "tests/support/hex.h"
 
 namespace qs {
 namespace {
@@ -40,7 +40,8 @@ class Damage : public ::testing::Test {
     }
   }
 
-  void change(const ByteBuffer& chunk, std::uint32_t at, std::initializer_list<std::uint8_t> masks = {0x01, 0x10, 0x80, 0xFF}) {
+  void change(const ByteBuffer& chunk, std::uint32_t at,
+              std::initializer_list<std::uint8_t> masks = {0x01, 0x10, 0x80, 0xFF}) {
     for (std::uint8_t mask : masks) {
       ByteBuffer b(chunk);
       b.data()[at] ^= mask;
@@ -83,9 +84,9 @@ TEST_F(Damage, EveryByteOfSmallChunks) {
   // Its block, ff 61 02 62 repeated, is a valid run-length stream, so every stage runs.
   const ByteBuffer periodicSorted = BlockSortedChunk(test::PeriodicContainer(FromHex("ff610262"), 5, 2));
 
-  for (const ByteBuffer& chunk : {Compressed(Sample::kText, 600, kChunkBlockSorted),
-                                  Compressed(Sample::kRuns, 3000, kChunkBlockSorted),
-                                  Compressed(Sample::kBinary, 700, kChunkBlockSorted), periodic, periodicSorted}) {
+  for (const ByteBuffer& chunk :
+       {Compressed(Sample::kText, 600, kChunkBlockSorted), Compressed(Sample::kRuns, 3000, kChunkBlockSorted),
+        Compressed(Sample::kBinary, 700, kChunkBlockSorted), periodic, periodicSorted}) {
     for (std::uint32_t at = 0; at < chunk.length(); ++at) {
       change(chunk, at);
       drop(chunk, at);

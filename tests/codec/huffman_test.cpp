@@ -132,7 +132,8 @@ class StreamBuilder {
   }
   ByteBuffer build() const {
     ByteBuffer b = ByteBuffer::zeros(static_cast<std::uint32_t>((bits_.size() + 7) / 8));
-    for (std::size_t i = 0; i < bits_.size(); ++i) b.data()[i / 8] |= static_cast<std::uint8_t>(bits_[i] << (i % 8));
+    for (std::size_t i = 0; i < bits_.size(); ++i)
+      b.data()[i / 8] |= static_cast<std::uint8_t>(bits_[i] << (i % 8));
     return b;
   }
 
@@ -160,11 +161,11 @@ TEST(Huffman, DecoderReadsDeepTreesUpToTwoHundredFiftySixLeaves) {
 
 TEST(Huffman, DecoderRefusesShortStreamsAndOversizedCounts) {
   const char* bad[] = {
-      "03",          // class 3 needs 5 bytes
-      "03000000",    //
-      "0c",          // class 0 needs 2 bytes
-      "0c00",        // the tree runs out
-      "0c5830",      // the codes run out
+      "03",        // class 3 needs 5 bytes
+      "03000000",  //
+      "0c",        // class 0 needs 2 bytes
+      "0c00",      // the tree runs out
+      "0c5830",    // the codes run out
   };
   for (const char* hex : bad) {
     ByteBuffer b = FromHex(hex);

@@ -133,7 +133,8 @@ Bytes Unsort(const Bytes& last, std::uint32_t primary) {
   const std::size_t n = last.size();
   std::vector<std::uint32_t> order(n);
   std::iota(order.begin(), order.end(), 0u);
-  std::stable_sort(order.begin(), order.end(), [&](std::uint32_t x, std::uint32_t y) { return last[x] < last[y]; });
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::uint32_t x, std::uint32_t y) { return last[x] < last[y]; });
   std::vector<std::uint32_t> back(n);
   for (std::uint32_t r = 0; r < n; ++r) back[order[r]] = r;
   Bytes out(n);
@@ -153,12 +154,14 @@ std::optional<Bytes> BlockSort(const Bytes& in, std::uint32_t maxOutput) {
   const std::size_t header = 2 + 3 * blocks;
   if (in.size() < header) return std::nullopt;
   const std::size_t length = in.size() - header;
-  if (length > maxOutput || (length + kBlockSortBlockBytes - 1) / kBlockSortBlockBytes != blocks) return std::nullopt;
+  if (length > maxOutput || (length + kBlockSortBlockBytes - 1) / kBlockSortBlockBytes != blocks)
+    return std::nullopt;
   Bytes out;
   for (std::size_t k = 0; k < blocks; ++k) {
     const std::uint32_t primary = in[2 + 3 * k] | in[3 + 3 * k] << 8 | in[4 + 3 * k] << 16;
     const auto from = in.begin() + static_cast<std::ptrdiff_t>(header + k * kBlockSortBlockBytes);
-    const Bytes block(from, from + static_cast<std::ptrdiff_t>(std::min<std::size_t>(kBlockSortBlockBytes, length - k * kBlockSortBlockBytes)));
+    const Bytes block(from, from + static_cast<std::ptrdiff_t>(std::min<std::size_t>(
+                                       kBlockSortBlockBytes, length - k * kBlockSortBlockBytes)));
     if (primary >= block.size()) return std::nullopt;
     const Bytes plain = block.size() < kMinSortedBlockBytes ? block : Unsort(block, primary);
     out.insert(out.end(), plain.begin(), plain.end());

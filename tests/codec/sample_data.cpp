@@ -29,12 +29,12 @@ class Random {
 };
 
 const char* const kWords[] = {
-    "the",    "of",      "and",   "to",      "in",       "file",   "key",     "is",     "for",
-    "that",   "with",    "chunk", "as",      "signature", "be",    "on",      "by",     "this",
-    "which",  "or",      "from",  "block",   "at",       "an",     "record",  "are",    "each",
-    "buffer", "length",  "not",   "it",      "when",     "header", "value",   "bytes",  "one",
-    "all",    "certificate", "first", "its",  "then",    "user",   "encrypted", "trusted", "data",
-    "compression", "public", "program", "every", "stream", "order", "table", "index",  "tree"};
+    "the",         "of",          "and",     "to",    "in",        "file",   "key",       "is",      "for",
+    "that",        "with",        "chunk",   "as",    "signature", "be",     "on",        "by",      "this",
+    "which",       "or",          "from",    "block", "at",        "an",     "record",    "are",     "each",
+    "buffer",      "length",      "not",     "it",    "when",      "header", "value",     "bytes",   "one",
+    "all",         "certificate", "first",   "its",   "then",      "user",   "encrypted", "trusted", "data",
+    "compression", "public",      "program", "every", "stream",    "order",  "table",     "index",   "tree"};
 
 void FillText(std::uint8_t* out, std::uint32_t n, Random& random) {
   std::string text;

@@ -73,12 +73,15 @@ TEST(CbcHash, HardwareStepsEqualCbcThenCompression) {
 // One message's run of the loop, with its own chain and state.
 struct LoopRun {
   LoopRun(std::mt19937& rng, std::size_t steps)
-      : message(Random(rng, 64 * (steps + 1))), chain(Random(rng, 16)),
+      : message(Random(rng, 64 * (steps + 1))),
+        chain(Random(rng, 16)),
         stream{chain.data(), message.data() + 64, message.data(), steps, &state} {
     for (auto& w : state) w = static_cast<std::uint32_t>(rng());
   }
   LoopRun(const LoopRun& other)
-      : message(other.message), chain(other.chain), state(other.state),
+      : message(other.message),
+        chain(other.chain),
+        state(other.state),
         stream{chain.data(), message.data() + 64, message.data(), other.stream.steps, &state} {}
 
   Bytes message;

@@ -120,7 +120,8 @@ TEST(EncryptedData, RoundTripSizeAndSenderCheck) {
       EncryptMessage(*generator, bob.publicRecord, alice.privateRecord, message, nullptr);
   ASSERT_TRUE(record);
   EXPECT_EQ(record->length(), 99u + 512 + 512 + 16 * (1000 / 16));
-  const std::optional<ByteBuffer> plain = DecryptMessage(bob.privateRecord, alice.publicRecord, *record, nullptr);
+  const std::optional<ByteBuffer> plain =
+      DecryptMessage(bob.privateRecord, alice.publicRecord, *record, nullptr);
   ASSERT_TRUE(plain);
   EXPECT_TRUE(plain->equals(message));
 
@@ -145,7 +146,8 @@ TEST(EncryptedData, EmptyMessageAndNoCredit) {
       EncryptMessage(*generator, carol.publicRecord, carol.privateRecord, ByteBuffer(), nullptr);
   ASSERT_TRUE(record);
   EXPECT_EQ(record->length(), 99u + 256 + 256);
-  const std::optional<ByteBuffer> plain = DecryptMessage(carol.privateRecord, carol.publicRecord, *record, nullptr);
+  const std::optional<ByteBuffer> plain =
+      DecryptMessage(carol.privateRecord, carol.publicRecord, *record, nullptr);
   ASSERT_TRUE(plain);
   EXPECT_TRUE(plain->empty());
   RandomGenerator poor;

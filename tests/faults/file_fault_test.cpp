@@ -78,14 +78,18 @@ TEST_F(FileFaultTest, NativeEncryptionAndDecryption) {
   for (ChunkCompression compression : {ChunkCompression::kNone, ChunkCompression::kFormat}) {
     PipelineParams params{generator_.get(), compression, nullptr};
     EXPECT_GT(failEveryCall([&] {
-      return EncryptFile(params, carol_.privateRecord, carol_.publicRecord, plain, path("enc"), code);
-    }), 3);
+                return EncryptFile(params, carol_.privateRecord, carol_.publicRecord, plain, path("enc"),
+                                   code);
+              }),
+              3);
   }
   WriteRaw(path("out"), "an older file");
   PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
   EXPECT_GT(failEveryCall([&] {
-    return DecryptFile(params, carol_.privateRecord, carol_.publicRecord, path("enc"), path("out"), code);
-  }), 3);
+              return DecryptFile(params, carol_.privateRecord, carol_.publicRecord, path("enc"), path("out"),
+                                 code);
+            }),
+            3);
   EXPECT_EQ(ReadRaw(path("out")), ReadRaw(plain));
 }
 
@@ -95,12 +99,16 @@ TEST_F(FileFaultTest, OkiEncryptionAndDecryption) {
   bool tooLarge = false;
   OkiParams params{generator_.get(), nullptr, 0};
   EXPECT_GT(failEveryCall([&] {
-    return EncryptOkiFile(params, plain, path("enc"), carol_.publicRecord, carol_.privateRecord, tooLarge);
-  }), 3);
+              return EncryptOkiFile(params, plain, path("enc"), carol_.publicRecord, carol_.privateRecord,
+                                    tooLarge);
+            }),
+            3);
   WriteRaw(path("out"), "an older file");
   EXPECT_GT(failEveryCall([&] {
-    return DecryptOkiFile(params, path("enc"), path("out"), carol_.publicRecord, carol_.privateRecord);
-  }), 3);
+              return DecryptOkiFile(params, path("enc"), path("out"), carol_.publicRecord,
+                                    carol_.privateRecord);
+            }),
+            3);
   EXPECT_EQ(ReadRaw(path("out")), ReadRaw(plain));
 }
 
@@ -130,7 +138,8 @@ TEST_F(FileFaultTest, AnExceptionFailsTheOperationAndLeavesNothing) {
     std::uint8_t compression;
     void (*raise)();
   };
-  for (const Case c : {Case{0, 0, RaiseOutOfMemory}, Case{0, 1, RaiseBufferFailure}, Case{1, 0, RaiseOutOfMemory}}) {
+  for (const Case c :
+       {Case{0, 0, RaiseOutOfMemory}, Case{0, 1, RaiseBufferFailure}, Case{1, 0, RaiseOutOfMemory}}) {
     SCOPED_TRACE(c.oki ? "OKI-format" : c.compression ? "compressed" : "native");
     request.okiFormat = c.oki;
     request.compression = c.compression;
@@ -161,7 +170,8 @@ TEST_F(FileFaultTest, Signing) {
   SignatureRequest request;
   request.generator = generator_.get();
   request.message = TextString(Utf8ToWindows1252("hej"));
-  EXPECT_GT(failEveryCall([&] { return SignFile(request, carol_.privateRecord, data, path("data.sig")); }), 3);
+  EXPECT_GT(failEveryCall([&] { return SignFile(request, carol_.privateRecord, data, path("data.sig")); }),
+            3);
   SignatureRequest check;
   check.generator = generator_.get();
   EXPECT_TRUE(VerifyFile(check, data, carol_.publicRecord, path("data.sig")));
@@ -171,14 +181,19 @@ TEST_F(FileFaultTest, WorkingFolderFiles) {
   const std::string dir = folder();
   test::StoreTestKeyPair(dir, "bob", "Bob");
   EXPECT_GT(failEveryCall([&] {
-    return WriteStoredKeyPair(dir, StoredKeyPair{carol_.privateRecord, carol_.publicRecord, KeyNameText("Carol")});
-  }), 3);
+              return WriteStoredKeyPair(
+                  dir, StoredKeyPair{carol_.privateRecord, carol_.publicRecord, KeyNameText("Carol")});
+            }),
+            3);
 
-  ASSERT_EQ(AddTrustedKey(dir, test::CertKeyFrom("bob", "Org B", "0102030405060708").publicRecord), KeyOutcome::kOk);
+  ASSERT_EQ(AddTrustedKey(dir, test::CertKeyFrom("bob", "Org B", "0102030405060708").publicRecord),
+            KeyOutcome::kOk);
   EXPECT_GT(failEveryCall([&] {
-    return AddTrustedKey(dir, test::CertKeyFrom("carol", "Org C", "1112131415161718").publicRecord) ==
-           KeyOutcome::kOk;
-  }), 3);
+              return AddTrustedKey(dir,
+                                   test::CertKeyFrom("carol", "Org C", "1112131415161718").publicRecord) ==
+                     KeyOutcome::kOk;
+            }),
+            3);
   EXPECT_EQ(ReadTrustedKeys(dir).size(), 2u);
 
   ASSERT_TRUE(WriteSettings(dir, Settings{Settings::kOki, 0}));

@@ -83,8 +83,8 @@ TEST(ChunkPipeline, EveryChunkInOrderWithBoundedSlotsForAnyWorkerCount) {
       EXPECT_EQ(pipeline.workers(), workers > 8 ? 8u : workers);
       EXPECT_EQ(pipeline.slots(), 2 * pipeline.workers() * pipeline.batch());
       for (std::uint32_t count : {0u, 1u, 2u, 3u, 17u, 60u}) {
-        SCOPED_TRACE(std::to_string(pipeline.batch()) + " per call, " + std::to_string(workers) + " workers, " +
-                     std::to_string(count) + " chunks");
+        SCOPED_TRACE(std::to_string(pipeline.batch()) + " per call, " + std::to_string(workers) +
+                     " workers, " + std::to_string(count) + " chunks");
         Probe probe(pipeline);
         EXPECT_TRUE(pipeline.run(count, probe.steps()));
         EXPECT_EQ(probe.reads, count);

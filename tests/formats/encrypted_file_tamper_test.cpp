@@ -24,7 +24,9 @@ std::uint32_t U32At(const std::string& file, std::size_t offset) {
          static_cast<std::uint32_t>(static_cast<std::uint8_t>(file[offset + 3])) << 24;
 }
 std::size_t HeaderEnd(const std::string& file) { return 4 + U32At(file, 0); }
-std::size_t ChunksStart(const std::string& file) { return HeaderEnd(file) + 4 + U32At(file, HeaderEnd(file)); }
+std::size_t ChunksStart(const std::string& file) {
+  return HeaderEnd(file) + 4 + U32At(file, HeaderEnd(file));
+}
 
 std::string AsString(const ByteBuffer& bytes) {
   return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.length());
@@ -56,9 +58,11 @@ class TamperTest : public RefusalTest, public ::testing::WithParamInterface<bool
  protected:
   void SetUp() override {
     WriteRaw(path("plain"), plainContent());
-    PipelineParams params{generator_.get(), GetParam() ? ChunkCompression::kFormat : ChunkCompression::kNone, nullptr};
+    PipelineParams params{generator_.get(), GetParam() ? ChunkCompression::kFormat : ChunkCompression::kNone,
+                          nullptr};
     ResultCode code;
-    ASSERT_TRUE(EncryptFile(params, alice_.privateRecord, bob_.publicRecord, path("plain"), path("enc"), code));
+    ASSERT_TRUE(
+        EncryptFile(params, alice_.privateRecord, bob_.publicRecord, path("plain"), path("enc"), code));
     original_ = ReadRaw(path("enc"));
   }
   virtual std::string plainContent() const {
@@ -125,7 +129,8 @@ TEST_P(TamperTest, SwappedAndDuplicatedChunksFail) {
   const std::string second = original_.substr(start + size, size);
   WriteRaw(path("enc"), original_.substr(0, start) + second + first + original_.substr(start + 2 * size));
   EXPECT_EQ(expectFailure("swapped"), ResultCode::kSource);
-  WriteRaw(path("enc"), original_.substr(0, start) + first + first + second + original_.substr(start + 2 * size));
+  WriteRaw(path("enc"),
+           original_.substr(0, start) + first + first + second + original_.substr(start + 2 * size));
   EXPECT_EQ(expectFailure("duplicated"), ResultCode::kSource);
 }
 
@@ -150,7 +155,6 @@ TEST_P(TamperTest, LengthsBeyondTheFileFailBeforeAllocating) {
   EXPECT_EQ(expectFailure("table length"), ResultCode::kSource);
 }
 
-
 INSTANTIATE_TEST_SUITE_P(PlainAndCompressed, TamperTest, ::testing::Bool());
 INSTANTIATE_TEST_SUITE_P(PlainAndCompressed, OneChunkTamperTest, ::testing::Bool());
 
@@ -173,7 +177,8 @@ class SpliceTest : public RefusalTest {
   // A header for the session key, signed by alice with the message.
   ByteBuffer signedHeader(bool compressed, const WideText& message) {
     SigningContext signer(generator_.get());
-    EXPECT_TRUE(signer.setLabel(TextString(kEncryptedFileLabel)) && signer.addData(key_.encryptedKeyRecord.span()));
+    EXPECT_TRUE(signer.setLabel(TextString(kEncryptedFileLabel)) &&
+                signer.addData(key_.encryptedKeyRecord.span()));
     const std::optional<ByteBuffer> signature = signer.sign(alice_.privateRecord, 1700000000, message);
     EXPECT_TRUE(signature);
     return FileHeaderRecord(compressed, key_.encryptedKeyRecord, signature.value_or(ByteBuffer()));
@@ -206,8 +211,8 @@ TEST_F(SpliceTest, ChunkZeroInPlaceOfTheTableDoesNotReadAsNoChunks) {
     const test::TestKeyPair* recipient;
     const test::TestKeyPair* sender;
   } files[] = {{ReadRaw(path("enc")), &bob_, &alice_},
-               {AsString(test::FromHex(test::LoadVectors("formats/encrypted_files.txt").at(0).at("File"))), &carol_,
-                &bob_}};
+               {AsString(test::FromHex(test::LoadVectors("formats/encrypted_files.txt").at(0).at("File"))),
+                &carol_, &bob_}};
   for (const auto& [file, recipient, sender] : files) {
     const std::string chunk = file.substr(ChunksStart(file));
     ByteBuffer length;
@@ -222,8 +227,8 @@ TEST_F(SpliceTest, TableMustHoldExactlyItsChunkSizes) {
   const auto chunk = static_cast<std::uint32_t>(SymmetricContext::SealedSize(4 + 100));
   const std::uint32_t tooLong = static_cast<std::uint32_t>(kMaxSealedChunkBytes) + 16;
   // The count, then the sizes: one too many, one too few, and one no chunk can have.
-  for (const std::vector<std::uint32_t>& table : std::vector<std::vector<std::uint32_t>>{
-           {1, chunk, chunk}, {2, chunk}, {1, tooLong}, {0, 0}}) {
+  for (const std::vector<std::uint32_t>& table :
+       std::vector<std::vector<std::uint32_t>>{{1, chunk, chunk}, {2, chunk}, {1, tooLong}, {0, 0}}) {
     ByteBuffer sealed;
     for (const std::uint32_t value : table) sealed.appendU32(value);
     SymmetricContext sealer(key_.key.span(), generator_.get());
@@ -273,7 +278,8 @@ TEST_F(SpliceTest, SignedFlagAndSizeMustMatchTheFile) {
     }
     PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
     ResultCode code;
-    EXPECT_TRUE(DecryptFile(params, bob_.privateRecord, alice_.publicRecord, path("enc"), path("out"), code)) << what;
+    EXPECT_TRUE(DecryptFile(params, bob_.privateRecord, alice_.publicRecord, path("enc"), path("out"), code))
+        << what;
     EXPECT_EQ(ReadRaw(path("out")), plain) << what;
     std::filesystem::remove(path("out"));
   }

@@ -34,7 +34,8 @@ class EncryptedFileTest : public test::PipelineTest {
 
 TEST_F(EncryptedFileTest, RoundTripsAtChunkBoundariesBothWaysAndCompressed) {
   const std::size_t sizes[] = {0, 1, kChunkBytes - 1, kChunkBytes, kChunkBytes + 1, 2 * kChunkBytes + 3};
-  for (ChunkCompression compression : {ChunkCompression::kNone, ChunkCompression::kFormat, ChunkCompression::kStrong}) {
+  for (ChunkCompression compression :
+       {ChunkCompression::kNone, ChunkCompression::kFormat, ChunkCompression::kStrong}) {
     for (std::size_t size : sizes) {
       const bool aliceToBob = size % 2 == 0;
       const auto& sender = aliceToBob ? alice_ : bob_;
@@ -47,7 +48,8 @@ TEST_F(EncryptedFileTest, RoundTripsAtChunkBoundariesBothWaysAndCompressed) {
       EXPECT_EQ(progress.count.load(), chunks);
       ASSERT_TRUE(decrypt(recipient, sender, path("enc"), path("dec"), code))
           << size << " " << static_cast<int>(code);
-      EXPECT_EQ(ReadRaw(path("dec")), ReadRaw(plain)) << size << " compression " << static_cast<int>(compression);
+      EXPECT_EQ(ReadRaw(path("dec")), ReadRaw(plain))
+          << size << " compression " << static_cast<int>(compression);
       EXPECT_EQ(listing(), "dec\nenc\nplain\n");
     }
   }
@@ -86,7 +88,8 @@ TEST(LeastChunkCount, IsTheSmallestCountWhoseTableSealsToTheSize) {
 
 // A file as a reader that knows nothing of the header message would decrypt it: the
 // signature is checked, with its label, and its message ignored.
-std::optional<std::string> DecryptIgnoringTheMessage(const std::string& file, const test::TestKeyPair& recipient,
+std::optional<std::string> DecryptIgnoringTheMessage(const std::string& file,
+                                                     const test::TestKeyPair& recipient,
                                                      const test::TestKeyPair& sender) {
   EncryptedFileReader in(file);
   const std::optional<ByteBuffer> record = in.readHeader();
@@ -135,7 +138,8 @@ TEST_F(EncryptedFileTest, ChunkLayoutOfAThreeChunkFile) {
   ASSERT_TRUE(encrypt(bob_, alice_, plain, path("enc"), ChunkCompression::kNone, code));
   // Header 615 and 58 for "komprimerad=0 storlek=4194314", table of 3 chunks 80, two full
   // chunks (4 + 2 MiB sealed) and one of 14 bytes.
-  EXPECT_EQ(ReadRaw(path("enc")).size(), 8u + 615 + 58 + 80 + 2 * SymmetricContext::SealedSize(4 + kChunkBytes) +
+  EXPECT_EQ(ReadRaw(path("enc")).size(), 8u + 615 + 58 + 80 +
+                                             2 * SymmetricContext::SealedSize(4 + kChunkBytes) +
                                              SymmetricContext::SealedSize(14));
 }
 
@@ -143,9 +147,10 @@ TEST_F(EncryptedFileTest, ChunkLayoutOfAThreeChunkFile) {
 // IVs are drawn in chunk order from the one generator. Only the header differs (its time).
 TEST_F(EncryptedFileTest, ParallelChunksMatchTheOneByOneWriterAfterTheHeader) {
   // An even and an odd chunk count: chunks sealed in pairs, and a last one alone.
-  for (const auto& [chunks, compression] :
-       {std::pair{8u, ChunkCompression::kNone}, {8u, ChunkCompression::kFormat}, {3u, ChunkCompression::kNone},
-        {3u, ChunkCompression::kStrong}}) {
+  for (const auto& [chunks, compression] : {std::pair{8u, ChunkCompression::kNone},
+                                            {8u, ChunkCompression::kFormat},
+                                            {3u, ChunkCompression::kNone},
+                                            {3u, ChunkCompression::kStrong}}) {
     const bool compress = compression != ChunkCompression::kNone;
     const std::string plain = makePlain("plain", (chunks - 1) * kChunkBytes + 99);
     const std::string content = ReadRaw(plain);
@@ -187,9 +192,9 @@ TEST_F(EncryptedFileTest, ChunksThatDoNotShrinkAreStoredOneByteLonger) {
   ASSERT_TRUE(encrypt(alice_, bob_, path("noise"), path("enc"), ChunkCompression::kFormat, code));
   ASSERT_TRUE(decrypt(bob_, alice_, path("enc"), path("dec"), code));
   EXPECT_TRUE(ReadRaw(path("dec")) == noise);
-  EXPECT_EQ(ReadRaw(path("enc")).size(),
-            8u + 1127 + 58 + SealedTableSize(3) + 2 * SymmetricContext::SealedSize(4 + kChunkBytes + 1) +
-                SymmetricContext::SealedSize(4 + 6));
+  EXPECT_EQ(ReadRaw(path("enc")).size(), 8u + 1127 + 58 + SealedTableSize(3) +
+                                             2 * SymmetricContext::SealedSize(4 + kChunkBytes + 1) +
+                                             SymmetricContext::SealedSize(4 + 6));
 }
 
 TEST_F(EncryptedFileTest, WrongKeysFailWithTheKeyCode) {

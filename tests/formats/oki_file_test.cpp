@@ -14,7 +14,8 @@ using test::WriteRaw;
 
 class OkiFileTest : public test::PipelineTest {
  protected:
-  bool encrypt(const std::string& source, const std::string& target, bool& tooLarge, ProgressHook* hook = nullptr) {
+  bool encrypt(const std::string& source, const std::string& target, bool& tooLarge,
+               ProgressHook* hook = nullptr) {
     OkiParams params{generator_.get(), hook, 0};
     return EncryptOkiFile(params, source, target, bob_.publicRecord, alice_.privateRecord, tooLarge);
   }
@@ -132,14 +133,16 @@ TEST_F(OkiFileTest, TellsATargetFailureFromAKeyFailure) {
   const std::string plain = makePlain("plain", 5000);
   OkiParams params{generator_.get(), nullptr, 0};
   bool tooLarge = false;
-  EXPECT_FALSE(EncryptOkiFile(params, plain, path("missing/enc"), bob_.publicRecord, alice_.privateRecord, tooLarge));
+  EXPECT_FALSE(
+      EncryptOkiFile(params, plain, path("missing/enc"), bob_.publicRecord, alice_.privateRecord, tooLarge));
   EXPECT_TRUE(params.targetFailed);
   EXPECT_FALSE(EncryptOkiFile(params, plain, plain, bob_.publicRecord, alice_.privateRecord, tooLarge));
   EXPECT_TRUE(params.targetFailed);
   ASSERT_TRUE(EncryptOkiFile(params, plain, path("enc"), bob_.publicRecord, alice_.privateRecord, tooLarge));
   EXPECT_FALSE(params.targetFailed);
 
-  EXPECT_FALSE(DecryptOkiFile(params, path("enc"), path("missing/out"), alice_.publicRecord, bob_.privateRecord));
+  EXPECT_FALSE(
+      DecryptOkiFile(params, path("enc"), path("missing/out"), alice_.publicRecord, bob_.privateRecord));
   EXPECT_TRUE(params.targetFailed);
   EXPECT_FALSE(DecryptOkiFile(params, path("enc"), path("out"), carol_.publicRecord, bob_.privateRecord));
   EXPECT_FALSE(params.targetFailed);

@@ -14,7 +14,8 @@ using Iv = std::span<const std::uint8_t, SymmetricContext::kIvBytes>;
 // A chunk's buffer with its payload in place.
 Bytes ChunkBuffer(std::uint32_t length, std::uint8_t fill) {
   Bytes buffer(ChunkBufferBytes(length));
-  for (std::uint32_t i = 0; i < length; ++i) buffer[kChunkPayloadOffset + i] = static_cast<std::uint8_t>(fill + i);
+  for (std::uint32_t i = 0; i < length; ++i)
+    buffer[kChunkPayloadOffset + i] = static_cast<std::uint8_t>(fill + i);
   return buffer;
 }
 

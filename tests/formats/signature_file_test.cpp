@@ -78,7 +78,8 @@ TEST_F(SignatureFileTest, AnyChangeMakesVerificationFail) {
   // Container 4, tag field 13, version 2, reserved 2, block field length 4, then the block:
   // label field 4 + 11, timestamp 4, message field 4 + 6.
   const std::uint64_t block = 4 + 13 + 2 + 2 + 4;
-  for (std::uint64_t offset : {block + 4 + 3, block + 15, block + 15 + 4 + 4 + 1, std::uint64_t{4 + 13 + 2}}) {
+  for (std::uint64_t offset :
+       {block + 4 + 3, block + 15, block + 15 + 4 + 4 + 1, std::uint64_t{4 + 13 + 2}}) {
     PatchByte(path("sig"), offset, 0x01);
     EXPECT_FALSE(verify(data, path("sig"), request)) << offset;
     PatchByte(path("sig"), offset, 0x01);
@@ -131,8 +132,8 @@ TEST(SigningContext, RoundsMustBeCompleteAndReservedMustBeZero) {
   const auto& carol = test::KeyPairOf("carol");
   SigningContext context(generator.get());
   const std::uint8_t data[3] = {1, 2, 3};
-  EXPECT_FALSE(context.addData(data));                // no label yet
-  EXPECT_FALSE(context.setLabel(TextString()));        // a label needs text
+  EXPECT_FALSE(context.addData(data));           // no label yet
+  EXPECT_FALSE(context.setLabel(TextString()));  // a label needs text
   ASSERT_TRUE(context.setLabel(TextString("SignedFile")));
   EXPECT_FALSE(context.sign(carol.privateRecord, 0, WideText()));  // no data yet
   ASSERT_TRUE(context.setLabel(TextString("SignedFile")));

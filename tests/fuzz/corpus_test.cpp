@@ -12,7 +12,8 @@
 namespace qs {
 
 const fuzz::FixedKeyPair& fuzz::FixedKeys() {
-  static const FixedKeyPair keys{test::KeyPairOf("carol").privateRecord, test::KeyPairOf("carol").publicRecord};
+  static const FixedKeyPair keys{test::KeyPairOf("carol").privateRecord,
+                                 test::KeyPairOf("carol").publicRecord};
   return keys;
 }
 

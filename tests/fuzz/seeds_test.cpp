@@ -6,7 +6,6 @@
 
 #include <filesystem>
 
-#include "operations/settings.h"
 #include "base/byte_stream.h"
 #include "codec/block_sort.h"
 #include "codec/chunk_codec.h"
@@ -20,6 +19,7 @@
 #include "keys/key_store.h"
 #include "keys/record_text.h"
 #include "keys/trusted_keys.h"
+#include "operations/settings.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/seeded_generator.h"
 #include "tests/support/temp_folder.h"
@@ -57,8 +57,8 @@ TEST_F(FuzzSeeds, DISABLED_WriteSeeds) {
   const ByteBuffer certification = test::CertificationOf(carol_.publicRecord, authority);
   const std::optional<ByteBuffer> certificate = CreateCertificate(carol_.publicRecord, {certification});
   ASSERT_TRUE(certificate);
-  const ByteBuffer stored = EncodeStoredKeyPair(StoredKeyPair{carol_.privateRecord, carol_.publicRecord,
-                                                              KeyNameText("Carol")});
+  const ByteBuffer stored =
+      EncodeStoredKeyPair(StoredKeyPair{carol_.privateRecord, carol_.publicRecord, KeyNameText("Carol")});
 
   seed("byte_stream", "public", prefixed(0xE4, carol_.publicRecord));
   seed("byte_stream", "fields", prefixed(0xFF, stored));
@@ -79,7 +79,8 @@ TEST_F(FuzzSeeds, DISABLED_WriteSeeds) {
   seed("cert_key", "private", authority.privateRecord);
   seed("certification", "one", certification);
   seed("certificate", "trusted", *certificate);
-  seed("certificate", "untrusted", *CreateCertificate(carol_.publicRecord, {test::CertificationOf(carol_.publicRecord, other)}));
+  seed("certificate", "untrusted",
+       *CreateCertificate(carol_.publicRecord, {test::CertificationOf(carol_.publicRecord, other)}));
   seed("trusted_list", "two", EncodeTrustedKeyList({authority.publicRecord, other.publicRecord}));
 
   SigningContext signer(generator_.get());
@@ -106,15 +107,17 @@ TEST_F(FuzzSeeds, DISABLED_WriteSeeds) {
     ASSERT_TRUE(writer.writeChunk(first) && writer.writeChunk(second) && writer.commit());
   }
   const std::string native = test::ReadRaw(dir.file("native"));
-  seed("native_file", "two_chunks", ByteBuffer(reinterpret_cast<const std::uint8_t*>(native.data()),
-                                               static_cast<std::uint32_t>(native.size())));
+  seed("native_file", "two_chunks",
+       ByteBuffer(reinterpret_cast<const std::uint8_t*>(native.data()),
+                  static_cast<std::uint32_t>(native.size())));
 
-  const std::optional<ByteBuffer> oki =
-      EncryptMessage(*generator_, carol_.publicRecord, carol_.privateRecord, text("a short message"), nullptr);
+  const std::optional<ByteBuffer> oki = EncryptMessage(*generator_, carol_.publicRecord, carol_.privateRecord,
+                                                       text("a short message"), nullptr);
   ASSERT_TRUE(oki);
   seed("oki_record", "message", *oki);
 
-  const char* samples[] = {"", "abc", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaabbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb",
+  const char* samples[] = {"", "abc",
+                           "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaabbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb",
                            "banana bandana banana bandana banana"};
   for (std::uint8_t mode = 0; mode < 3; ++mode) {
     for (std::size_t i = 0; i < std::size(samples); ++i) {
@@ -124,8 +127,10 @@ TEST_F(FuzzSeeds, DISABLED_WriteSeeds) {
       seed("decompress_chunk", std::to_string(mode) + "-" + std::to_string(i), chunk);
     }
   }
-  for (std::size_t i = 0; i < std::size(samples); ++i) seed("strong_roundtrip", std::to_string(i), text(samples[i]));
-  seed("strong_roundtrip", "periodic", text("abcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabc"));
+  for (std::size_t i = 0; i < std::size(samples); ++i)
+    seed("strong_roundtrip", std::to_string(i), text(samples[i]));
+  seed("strong_roundtrip", "periodic",
+       text("abcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabcabc"));
   for (std::size_t i = 0; i < std::size(samples); ++i) {
     ByteBuffer block = text(samples[i]);
     if (BlockSortEncode(block, RotationSort::kBudgeted)) seed("block_sort_decode", std::to_string(i), block);

@@ -45,7 +45,8 @@ TEST_F(BackupTest, BackupThenRestoreGivesTheSameFile) {
 TEST_F(BackupTest, NothingToBackUpOrNoFingerprint) {
   EXPECT_EQ(PrepareBackup(dir.path()).outcome, KeyOutcome::kNothingToBackUp);
   const test::TestKeyPair& bob = KeyPairOf("bob");
-  ASSERT_TRUE(WriteStoredKeyPair(dir.path(), StoredKeyPair{bob.privateRecord, bob.privateRecord, KeyNameText("b")}));
+  ASSERT_TRUE(
+      WriteStoredKeyPair(dir.path(), StoredKeyPair{bob.privateRecord, bob.privateRecord, KeyNameText("b")}));
   EXPECT_EQ(PrepareBackup(dir.path()).outcome, KeyOutcome::kBackupNoFingerprint);
 }
 
@@ -53,7 +54,8 @@ TEST_F(BackupTest, NeverWritesOverTheKeyPairItself) {
   test::StoreTestKeyPair(dir.path(), "bob", "b");
   const std::string original = ReadRaw(KeyPairFile());
   EXPECT_EQ(WriteBackup(dir.path(), KeyPairFile(), test::FromString("x")), KeyOutcome::kKeyPairNotSaved);
-  EXPECT_EQ(WriteBackup(dir.path(), dir.file("missing/b"), test::FromString("x")), KeyOutcome::kKeyPairNotSaved);
+  EXPECT_EQ(WriteBackup(dir.path(), dir.file("missing/b"), test::FromString("x")),
+            KeyOutcome::kKeyPairNotSaved);
   EXPECT_EQ(ReadRaw(KeyPairFile()), original);
 }
 
@@ -70,8 +72,10 @@ TEST_F(BackupTest, RestoreRefusesWhatIsNotAKeyPairAndKeepsTheStoredOne) {
   };
   EXPECT_TRUE(refused(ByteBuffer()));
   EXPECT_TRUE(refused(test::CertKeyFrom("bob", "CA", "01").privateRecord));
-  EXPECT_TRUE(refused(EncodeStoredKeyPair(StoredKeyPair{alice.privateRecord, bob.publicRecord, KeyNameText("m")})));
-  EXPECT_TRUE(refused(EncodeStoredKeyPair(StoredKeyPair{alice.publicRecord, alice.privateRecord, KeyNameText("m")})));
+  EXPECT_TRUE(
+      refused(EncodeStoredKeyPair(StoredKeyPair{alice.privateRecord, bob.publicRecord, KeyNameText("m")})));
+  EXPECT_TRUE(
+      refused(EncodeStoredKeyPair(StoredKeyPair{alice.publicRecord, alice.privateRecord, KeyNameText("m")})));
   // A key pair cut short inside its public record.
   const ByteBuffer whole = EncodeStoredKeyPair(StoredKeyPair{alice.privateRecord, alice.publicRecord, {}});
   EXPECT_TRUE(refused(whole.slice(4 + alice.privateRecord.length() + 4 + 40, 0)));

@@ -122,8 +122,9 @@ TEST(CertificationKeyPair, SavesPrivateThenPublicAndNeverOneOverTheOther) {
   const CertKeyPairRecords records = test::CertKeyFrom("carol", "Org", "0102030405060708");
   ASSERT_EQ(SaveCertificationKeyPair(records, dir.file("k.private_cert_key"), dir.file("k.public_cert_key")),
             KeyOutcome::kOk);
-  EXPECT_EQ(test::ReadRaw(dir.file("k.public_cert_key")).substr(4),
-            std::string(reinterpret_cast<const char*>(records.publicRecord.data()), records.publicRecord.length()));
+  EXPECT_EQ(
+      test::ReadRaw(dir.file("k.public_cert_key")).substr(4),
+      std::string(reinterpret_cast<const char*>(records.publicRecord.data()), records.publicRecord.length()));
 
   TempFolder other;
   EXPECT_EQ(SaveCertificationKeyPair(records, other.file("k"), other.path() + "/./k"),

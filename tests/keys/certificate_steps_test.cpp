@@ -30,8 +30,10 @@ class CertificateStepsTest : public ::testing::Test {
 
 TEST_F(CertificateStepsTest, PendingListTakesOnlyCertificationsSoRowsAreEntries) {
   PendingCertifications pending;
-  const std::string first = Save("a.certification", test::CertificationOf(KeyPairOf("alice").publicRecord, authority));
-  const std::string other = Save("b.certification", test::CertificationOf(KeyPairOf("bob").publicRecord, authority));
+  const std::string first =
+      Save("a.certification", test::CertificationOf(KeyPairOf("alice").publicRecord, authority));
+  const std::string other =
+      Save("b.certification", test::CertificationOf(KeyPairOf("bob").publicRecord, authority));
   EXPECT_EQ(pending.add(dir.file("none")), KeyOutcome::kCertificationFileUnreadable);
   EXPECT_EQ(pending.add(Save("k.public_key", KeyPairOf("alice").publicRecord)),
             KeyOutcome::kCertificationFileUnreadable);
@@ -43,7 +45,8 @@ TEST_F(CertificateStepsTest, PendingListTakesOnlyCertificationsSoRowsAreEntries)
   EXPECT_EQ(rows[0].organisation, "Bob CA");
   EXPECT_EQ(rows[0].keyId, "0101010101010101");
 
-  StoredKeyPair alice{KeyPairOf("alice").privateRecord, KeyPairOf("alice").publicRecord, KeyNameText("Alice A")};
+  StoredKeyPair alice{KeyPairOf("alice").privateRecord, KeyPairOf("alice").publicRecord,
+                      KeyNameText("Alice A")};
   EXPECT_EQ(MakePersonalCertificate(alice, pending).outcome, KeyOutcome::kCertificateNotCreated);
   EXPECT_EQ(pending.remove(std::nullopt), KeyOutcome::kNoCertificationSelected);
   EXPECT_EQ(pending.remove(3), KeyOutcome::kNoCertificationSelected);
@@ -56,7 +59,8 @@ TEST_F(CertificateStepsTest, PendingListTakesOnlyCertificationsSoRowsAreEntries)
   EXPECT_TRUE(made.value.record.equals(*CreateCertificate(alice.publicRecord, pending.contents())));
 
   // Never over an input: a gathered certification or the key pair.
-  EXPECT_EQ(WritePersonalCertificate(dir.path(), first, made.value.record, pending), KeyOutcome::kCertificateNotWritten);
+  EXPECT_EQ(WritePersonalCertificate(dir.path(), first, made.value.record, pending),
+            KeyOutcome::kCertificateNotWritten);
   test::StoreTestKeyPair(dir.path(), "alice", "Alice A");
   EXPECT_EQ(WritePersonalCertificate(dir.path(), dir.file(kKeyPairFileName), made.value.record, pending),
             KeyOutcome::kCertificateNotWritten);

@@ -4,12 +4,12 @@
 
 #include "base/byte_stream.h"
 #include "base/record.h"
+#include "crypto/random_generator.h"
 #include "keys/approval.h"
 #include "keys/certification.h"
 #include "keys/key_store.h"
 #include "keys/record_text.h"
 #include "tests/keys/key_fixtures.h"
-#include "crypto/random_generator.h"
 #include "tests/support/hex.h"
 #include "tests/support/seeded_generator.h"
 #include "tests/support/test_keys.h"
@@ -67,9 +67,9 @@ TEST_F(CertificateTest, TrustedKeyLookupTakesTheFirstMatch) {
   std::optional<TrustedKey> found;
   ASSERT_TRUE(FindTrustedKey(FromHex("0101010101010101"), {}, found));
   EXPECT_FALSE(found);
-  ASSERT_TRUE(FindTrustedKey(FromHex("0101010101010101"),
-                             {carolAuthority.publicRecord, bobAuthority.publicRecord, sameIdOtherKey.publicRecord},
-                             found));
+  ASSERT_TRUE(FindTrustedKey(
+      FromHex("0101010101010101"),
+      {carolAuthority.publicRecord, bobAuthority.publicRecord, sameIdOtherKey.publicRecord}, found));
   ASSERT_TRUE(found);
   EXPECT_EQ(DisplayText(found->organisation), "Bob CA");
   EXPECT_EQ(found->publicBlob.length(), 256u);
@@ -77,19 +77,21 @@ TEST_F(CertificateTest, TrustedKeyLookupTakesTheFirstMatch) {
   ASSERT_TRUE(FindTrustedKey(FromHex("01010101"), {bobAuthority.publicRecord}, found));
   EXPECT_FALSE(found);
   // A malformed entry before the match fails the lookup; one after it is never read.
-  EXPECT_FALSE(FindTrustedKey(FromHex("0101010101010101"), {bobAuthority.privateRecord, bobAuthority.publicRecord},
-                              found));
+  EXPECT_FALSE(FindTrustedKey(FromHex("0101010101010101"),
+                              {bobAuthority.privateRecord, bobAuthority.publicRecord}, found));
   EXPECT_TRUE(FindTrustedKey(FromHex("0101010101010101"), {bobAuthority.publicRecord, ByteBuffer()}, found));
 
   // With two trusted entries of one keyId, the first decides the verification.
-  EXPECT_TRUE(VerifyCertificate(CertificateOf({byBob}), {bobAuthority.publicRecord, sameIdOtherKey.publicRecord}));
-  EXPECT_FALSE(VerifyCertificate(CertificateOf({byBob}), {sameIdOtherKey.publicRecord, bobAuthority.publicRecord}));
+  EXPECT_TRUE(
+      VerifyCertificate(CertificateOf({byBob}), {bobAuthority.publicRecord, sameIdOtherKey.publicRecord}));
+  EXPECT_FALSE(
+      VerifyCertificate(CertificateOf({byBob}), {sameIdOtherKey.publicRecord, bobAuthority.publicRecord}));
 }
 
 TEST_F(CertificateTest, ResultsForTrustedAndUntrustedAuthorities) {
   const std::optional<CertificationResults> results =
-      VerifyCertificate(CertificateOf({byBob, byCarol}), {test::CertKeyFrom("bob", "Bob CA renamed",
-                                                                            "0101010101010101").publicRecord});
+      VerifyCertificate(CertificateOf({byBob, byCarol}),
+                        {test::CertKeyFrom("bob", "Bob CA renamed", "0101010101010101").publicRecord});
   ASSERT_TRUE(results);
   ASSERT_EQ(results->size(), 2u);
   const CertificationResult& trusted = (*results)[0];
@@ -120,7 +122,8 @@ TEST_F(CertificateTest, ResultsForTrustedAndUntrustedAuthorities) {
   ASSERT_EQ(identity->fields.size(), 1u);
   EXPECT_EQ(identity->fields[0].first, "Namn");
 
-  const std::optional<CertificationResults> none = VerifyCertificate(CertificateOf({}), {bobAuthority.publicRecord});
+  const std::optional<CertificationResults> none =
+      VerifyCertificate(CertificateOf({}), {bobAuthority.publicRecord});
   ASSERT_TRUE(none);
   EXPECT_TRUE(none->empty());
 }
@@ -172,7 +175,8 @@ TEST_F(CertificateTest, KeyRecordAndDataFieldsCutElsewhereAreRefused) {
   };
   const std::vector<ByteBuffer> trusted = {bobAuthority.publicRecord};
   ASSERT_TRUE(VerifyCertificate(recut(alicePublic.length()), trusted));
-  for (const std::uint32_t keyBytes : {alicePublic.length() + 6, alicePublic.length() + 4, alicePublic.length() - 2}) {
+  for (const std::uint32_t keyBytes :
+       {alicePublic.length() + 6, alicePublic.length() + 4, alicePublic.length() - 2}) {
     EXPECT_FALSE(VerifyCertificate(recut(keyBytes), trusted)) << keyBytes;
     EXPECT_FALSE(VerifyCertificate(recut(keyBytes), {})) << keyBytes;
     EXPECT_FALSE(ExtractCertificateKey(recut(keyBytes))) << keyBytes;
@@ -184,8 +188,8 @@ TEST_F(CertificateTest, KeyRecordAndDataFieldsCutElsewhereAreRefused) {
   longKey.appendU16(0);
   EXPECT_FALSE(CreateCertificate(longKey, {}));
   std::unique_ptr<RandomGenerator> generator = test::SeededGenerator();
-  EXPECT_FALSE(Certify(*generator, {{RecordText("Namn"), RecordText("A")}},
-                       bobAuthority.privateRecord, longKey, 1700000000));
+  EXPECT_FALSE(Certify(*generator, {{RecordText("Namn"), RecordText("A")}}, bobAuthority.privateRecord,
+                       longKey, 1700000000));
   CertificationRecord longFields = signedOne;
   longFields.dataFields.appendU16(0);
   EXPECT_FALSE(ReadCertification(BuildCertification(longFields)));

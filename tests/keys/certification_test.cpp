@@ -25,7 +25,8 @@ using test::ToHex;
 std::vector<DataField> Repeated(std::size_t count, std::size_t nameLength, std::size_t valueLength) {
   std::vector<DataField> fields;
   for (std::size_t i = 0; i < count; ++i) {
-    fields.push_back(DataField{RecordText(std::string(nameLength, 'n')), RecordText(std::string(valueLength, 'v'))});
+    fields.push_back(
+        DataField{RecordText(std::string(nameLength, 'n')), RecordText(std::string(valueLength, 'v'))});
   }
   return fields;
 }
@@ -36,8 +37,10 @@ TEST(DataFields, LayoutAndRoundTrip) {
   EXPECT_EQ(ToHex(*record),
             "04030201"
             "0200"
-            "06000000004f00720074" "080000000055006d006500e5"
-            "00000000" "020000000078");
+            "06000000004f00720074"
+            "080000000055006d006500e5"
+            "00000000"
+            "020000000078");
   const std::optional<DecodedDataFields> decoded = DecodeDataFields(*record);
   ASSERT_TRUE(decoded);
   EXPECT_EQ(decoded->timestamp, 0x01020304u);
@@ -55,15 +58,25 @@ TEST(DataFields, LimitsOfNamesValuesAndCount) {
 
 TEST(DataFields, OnlyTheExactLayoutDecodes) {
   EXPECT_TRUE(DecodeDataFields(FromHex("010000000000")));
-  EXPECT_TRUE(DecodeDataFields(FromHex("000000000100" "020000000041" "00000000")));
+  EXPECT_TRUE(
+      DecodeDataFields(FromHex("000000000100"
+                               "020000000041"
+                               "00000000")));
   for (const char* damaged : {
-           "010203",                                        // no count
-           "0100000002",                                    // half a count
-           "00000000ffff" "02000000004100000000",           // a count of 65535 over one pair
-           "000000000100" "020000000041",                   // a name without its value
-           "000000000100" "0300000000410000000000",         // half a unit of text
-           "000000000100" "020000000041" "0000000000",      // a byte after the last pair
-           "000000000100" "090000000041" "00000000",        // a text longer than the record
+           "010203",      // no count
+           "0100000002",  // half a count
+           "00000000ffff"
+           "02000000004100000000",  // a count of 65535 over one pair
+           "000000000100"
+           "020000000041",  // a name without its value
+           "000000000100"
+           "0300000000410000000000",  // half a unit of text
+           "000000000100"
+           "020000000041"
+           "0000000000",  // a byte after the last pair
+           "000000000100"
+           "090000000041"
+           "00000000",  // a text longer than the record
        }) {
     EXPECT_FALSE(DecodeDataFields(FromHex(damaged))) << damaged;
   }
@@ -142,9 +155,11 @@ TEST_F(CertifyCommandTest, OutcomesInTheOrderTheStepsRun) {
   const std::vector<DataField> fields = Fields({{"Namn", "Alice"}});
   EXPECT_EQ(ReadCertificationInputs(dir.file("none"), dir.file("none"), {}).outcome,
             KeyOutcome::kPublicKeyFileUnreadable);
-  EXPECT_EQ(ReadCertificationInputs(publicPath, dir.file("none"), {}).outcome, KeyOutcome::kPrivateCertKeyUnreadable);
+  EXPECT_EQ(ReadCertificationInputs(publicPath, dir.file("none"), {}).outcome,
+            KeyOutcome::kPrivateCertKeyUnreadable);
   EXPECT_EQ(ReadCertificationInputs(publicPath, privatePath, {}).outcome, KeyOutcome::kNoDataFields);
-  EXPECT_EQ(ReadCertificationInputs(privatePath, privatePath, fields).outcome, KeyOutcome::kPublicKeyNoFingerprint);
+  EXPECT_EQ(ReadCertificationInputs(privatePath, privatePath, fields).outcome,
+            KeyOutcome::kPublicKeyNoFingerprint);
 
   // A ".public_cert_key" passes the fingerprint but cannot be certified.
   test::WriteContent(dir.file("org.public_cert_key"), authority.publicRecord);
@@ -163,7 +178,8 @@ TEST_F(CertifyCommandTest, OutcomesInTheOrderTheStepsRun) {
   EXPECT_EQ(MakeCertification(uncredited, inputs.value, fields, 0, publicPath).outcome,
             KeyOutcome::kCertificationNotCreated);
 
-  const KeyResult<NewCertification> made = MakeCertification(*generator, inputs.value, fields, 1700000000, publicPath);
+  const KeyResult<NewCertification> made =
+      MakeCertification(*generator, inputs.value, fields, 1700000000, publicPath);
   ASSERT_TRUE(made.ok());
   EXPECT_EQ(made.value.suggestedName, "alice_key_Test_Org_0123456789ABCDEF");
   EXPECT_TRUE(made.value.record.equals(*CertifyAlice(fields)));

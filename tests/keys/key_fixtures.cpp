@@ -32,7 +32,8 @@ CertKeyPairRecords CertKeyFrom(const std::string& pairName, const std::string& o
 const CertKeyPairRecords& GeneratedCertKeyPair() {
   static const CertKeyPairRecords records = [] {
     const auto generator = SeededGenerator();
-    std::optional<CertKeyPairRecords> made = CreateCertificationKeyPair(*generator, RecordText("Test Org"), 0, nullptr);
+    std::optional<CertKeyPairRecords> made =
+        CreateCertificationKeyPair(*generator, RecordText("Test Org"), 0, nullptr);
     EXPECT_TRUE(made);
     return made.value_or(CertKeyPairRecords{});
   }();
@@ -41,20 +42,22 @@ const CertKeyPairRecords& GeneratedCertKeyPair() {
 
 std::vector<DataField> Fields(const std::vector<std::pair<std::string, std::string>>& namesAndValues) {
   std::vector<DataField> fields;
-  for (const auto& [name, value] : namesAndValues) fields.push_back(DataField{RecordText(name), RecordText(value)});
+  for (const auto& [name, value] : namesAndValues)
+    fields.push_back(DataField{RecordText(name), RecordText(value)});
   return fields;
 }
 
 void StoreTestKeyPair(const std::string& folder, const std::string& pairName, const std::string& keyName) {
   const TestKeyPair& pair = KeyPairOf(pairName);
-  ASSERT_TRUE(WriteStoredKeyPair(folder, StoredKeyPair{pair.privateRecord, pair.publicRecord, KeyNameText(keyName)}));
+  ASSERT_TRUE(
+      WriteStoredKeyPair(folder, StoredKeyPair{pair.privateRecord, pair.publicRecord, KeyNameText(keyName)}));
 }
 
 ByteBuffer CertificationOf(const ByteBuffer& publicRecord, const CertKeyPairRecords& authority,
                            std::uint32_t timestamp) {
   const auto generator = SeededGenerator();
-  const std::optional<ByteBuffer> certification =
-      Certify(*generator, Fields({{"Namn", "Alice Andersson"}}), authority.privateRecord, publicRecord, timestamp);
+  const std::optional<ByteBuffer> certification = Certify(*generator, Fields({{"Namn", "Alice Andersson"}}),
+                                                          authority.privateRecord, publicRecord, timestamp);
   EXPECT_TRUE(certification);
   return certification.value_or(ByteBuffer());
 }

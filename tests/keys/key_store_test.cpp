@@ -71,8 +71,8 @@ TEST(KeyStore, HoldsKeyPairNeedsMatchingModuliForBothKeys) {
   KeyRecord mixedPrivate = *ReadKeyRecord(alice.privateRecord, tag::kPrivateKey);
   mixedPrivate.signingKeyType = carol.signingKeyType;
   mixedPrivate.signingKey = ReadKeyRecord(KeyPairOf("bob").privateRecord, tag::kPrivateKey)->signingKey;
-  EXPECT_FALSE(HoldsKeyPair(StoredKeyPair{BuildKeyRecord(tag::kPrivateKey, mixedPrivate),
-                                          BuildKeyRecord(tag::kPublicKey, mixed), {}}));
+  EXPECT_FALSE(HoldsKeyPair(StoredKeyPair{
+      BuildKeyRecord(tag::kPrivateKey, mixedPrivate), BuildKeyRecord(tag::kPublicKey, mixed), {}}));
 }
 
 TEST(Fingerprint, CoversTheWholePublicRecordAndOnlyTheTagIsChecked) {
@@ -130,7 +130,8 @@ TEST(KeyPairInfo, ShowsWhatTheStoredPairAllows) {
 
   // A wrong tag leaves the fingerprint and the algorithms as they were.
   const test::TestKeyPair& alice = KeyPairOf("alice");
-  ASSERT_TRUE(WriteStoredKeyPair(dir.path(), StoredKeyPair{alice.privateRecord, alice.privateRecord, KeyNameText("x")}));
+  ASSERT_TRUE(WriteStoredKeyPair(dir.path(),
+                                 StoredKeyPair{alice.privateRecord, alice.privateRecord, KeyNameText("x")}));
   info = DescribeStoredKeyPair(dir.path());
   EXPECT_EQ(info.name, "x");
   EXPECT_FALSE(info.fingerprint || info.encryptionAlgorithm);
@@ -139,15 +140,26 @@ TEST(KeyPairInfo, ShowsWhatTheStoredPairAllows) {
   KeyRecord content = *ReadKeyRecord(alice.publicRecord, tag::kPublicKey);
   content.signingKeyType = 9;
   ASSERT_TRUE(WriteStoredKeyPair(
-      dir.path(), StoredKeyPair{alice.privateRecord, BuildKeyRecord(tag::kPublicKey, content), KeyNameText("y")}));
+      dir.path(),
+      StoredKeyPair{alice.privateRecord, BuildKeyRecord(tag::kPublicKey, content), KeyNameText("y")}));
   info = DescribeStoredKeyPair(dir.path());
   EXPECT_TRUE(info.fingerprint && info.encryptionAlgorithm);
   EXPECT_FALSE(info.signingAlgorithm);
 }
 
 TEST(RecordText, KeepsOneUnitPerWindows1252Byte) {
-  EXPECT_EQ(ToHex(RecordText("Bär €").toRecordBytes()), "0042" "00e4" "0072" "0020" "0080");
-  EXPECT_EQ(ToHex(RecordTextFromUtf16(u"Bär €").toRecordBytes()), "0042" "00e4" "0072" "0020" "0080");
+  EXPECT_EQ(ToHex(RecordText("Bär €").toRecordBytes()),
+            "0042"
+            "00e4"
+            "0072"
+            "0020"
+            "0080");
+  EXPECT_EQ(ToHex(RecordTextFromUtf16(u"Bär €").toRecordBytes()),
+            "0042"
+            "00e4"
+            "0072"
+            "0020"
+            "0080");
   EXPECT_EQ(DisplayText(WideText(u"Bär €")), "Bär ÿ");  // a unit above 255 shows as byte 0xFF
   EXPECT_EQ(DisplayText(WideText::fromRecordBytes(test::FromHex("00E40080"))), "ä€");
 }

@@ -61,7 +61,8 @@ TEST(KeyStory, CertifiedPublicKeyReachesAPeerThatTrustsTheAuthority) {
   ASSERT_TRUE(certification.ok());
   EXPECT_EQ(certification.value.suggestedName, "Alice_Andersson_Test_Org_" + keyIdHex);
   const std::string certificationPath = user.file(certification.value.suggestedName + ".certification");
-  ASSERT_EQ(WriteCertification(certificationPath, certification.value.record, exported, caPrivate), KeyOutcome::kOk);
+  ASSERT_EQ(WriteCertification(certificationPath, certification.value.record, exported, caPrivate),
+            KeyOutcome::kOk);
 
   // The user assembles the certificate.
   const std::optional<StoredKeyPair> own = ReadStoredKeyPair(user.path());
@@ -71,7 +72,8 @@ TEST(KeyStory, CertifiedPublicKeyReachesAPeerThatTrustsTheAuthority) {
   const KeyResult<PersonalCertificate> certificate = MakePersonalCertificate(*own, pending);
   ASSERT_TRUE(certificate.ok());
   const std::string certificatePath = peer.file(certificate.value.suggestedName + ".certificate");
-  ASSERT_EQ(WritePersonalCertificate(user.path(), certificatePath, certificate.value.record, pending), KeyOutcome::kOk);
+  ASSERT_EQ(WritePersonalCertificate(user.path(), certificatePath, certificate.value.record, pending),
+            KeyOutcome::kOk);
 
   // The peer checks it and sees who the authority vouches for.
   const std::optional<PeerCertificate> checked = CheckPeerCertificate(certificatePath, peer.path());

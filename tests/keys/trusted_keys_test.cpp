@@ -140,7 +140,8 @@ TEST_F(TrustedKeysTest, CandidateFileOutcomes) {
   test::WriteContent(dir.file("a.public_key"), test::KeyPairOf("alice").publicRecord);
   EXPECT_EQ(ReadTrustedKeyCandidate(dir.file("a.public_key")).outcome, KeyOutcome::kKeyUnreadable);
   test::WriteContent(dir.file("k.private_cert_key"), first.privateRecord);
-  EXPECT_EQ(ReadTrustedKeyCandidate(dir.file("k.private_cert_key")).outcome, KeyOutcome::kFingerprintUnreadable);
+  EXPECT_EQ(ReadTrustedKeyCandidate(dir.file("k.private_cert_key")).outcome,
+            KeyOutcome::kFingerprintUnreadable);
   test::WriteContent(dir.file("k.public_cert_key"), first.publicRecord);
   const KeyResult<TrustedKeyCandidate> candidate = ReadTrustedKeyCandidate(dir.file("k.public_cert_key"));
   ASSERT_TRUE(candidate.ok());

@@ -132,7 +132,8 @@ TEST(File, SameFileComparesIdentityNotSpelling) {
   WriteRaw(dir.file("a"), "x");
   WriteRaw(dir.file("b"), "x");
   EXPECT_TRUE(SameFile(dir.file("a"), dir.path() + "/./a"));
-  EXPECT_TRUE(SameFile(dir.file("a"), dir.path() + "/../" + dir.path().substr(dir.path().find_last_of('/') + 1) + "/a"));
+  EXPECT_TRUE(SameFile(dir.file("a"),
+                       dir.path() + "/../" + dir.path().substr(dir.path().find_last_of('/') + 1) + "/a"));
   EXPECT_FALSE(SameFile(dir.file("a"), dir.file("b")));
   EXPECT_FALSE(SameFile(dir.file("a"), dir.file("missing")));
   // Two names of one file: the identity is the file's, not its name's.

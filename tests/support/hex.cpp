@@ -30,7 +30,8 @@ std::string ToHex(const ByteBuffer& bytes) {
 }
 
 ByteBuffer FromString(const std::string& text) {
-  return ByteBuffer(reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<std::uint32_t>(text.size()));
+  return ByteBuffer(reinterpret_cast<const std::uint8_t*>(text.data()),
+                    static_cast<std::uint32_t>(text.size()));
 }
 
 }  // namespace qs::test

@@ -47,7 +47,8 @@ void WriteRaw(const std::string& path, const std::string& bytes) {
 
 std::string ListFolder(const std::string& path) {
   std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(Utf8Path(path))) names.insert(entry.path().filename().generic_string());
+  for (const auto& entry : fs::directory_iterator(Utf8Path(path)))
+    names.insert(entry.path().filename().generic_string());
   std::string out;
   for (const auto& n : names) out += n + "\n";
   return out;
