@@ -4,6 +4,7 @@
 #include <istream>
 #include <ostream>
 
+#include "cli/messages.h"
 #include "keys/approval.h"
 #include "keys/messages.h"
 #include "keys/record_text.h"
@@ -31,14 +32,12 @@ bool Decide(Session& session, const std::string& fingerprint, const Question& qu
   const GlobalOptions& options = session.options();
   if (options.expectFingerprint) {
     if (Upper(*options.expectFingerprint) == fingerprint) return true;
-    session.fail("Fingerprint stämmer inte med --expect-fingerprint; inget har godkänts.");
+    session.fail(cli_text::kFingerprintMismatch);
     return false;
   }
   if (options.yes && question.yesNotEnough == nullptr) return true;
   if (!io.inputIsTerminal) {
-    session.fail(options.yes
-                     ? question.yesNotEnough
-                     : "Godkännande krävs: kör i en terminal, eller ange --yes eller --expect-fingerprint.");
+    session.fail(options.yes ? question.yesNotEnough : cli_text::kApprovalNeeded);
     return false;
   }
   io.out << question.text << " [j/N] " << std::flush;
@@ -74,12 +73,9 @@ bool ApproveCertificate(Session& session, const CertificationResults& results,
   }
   out << "Fingerprint: " << fingerprint << '\n';
   // Unless a trusted authority vouches for the key, only the user can tell whose it is.
-  return Decide(
-      session, fingerprint,
-      {key_text::kApproveCertificateQuestion, key_text::kUntrustedCertificateWarning,
-       AnyVerified(results) ? nullptr
-                            : "--yes godkänner bara certifikat som en betrodd certifieringsnyckel har "
-                              "certifierat; ange --expect-fingerprint eller svara i en terminal."});
+  return Decide(session, fingerprint,
+                {key_text::kApproveCertificateQuestion, key_text::kUntrustedCertificateWarning,
+                 AnyVerified(results) ? nullptr : cli_text::kYesNeedsCertification});
 }
 
 bool ApproveTrustedKey(Session& session, const std::string& organisation, const std::string& keyId,
@@ -87,11 +83,8 @@ bool ApproveTrustedKey(Session& session, const std::string& organisation, const 
   session.io().out << "Certifieringsnyckel:\n  Organisation: " << organisation
                    << "\n  Nyckel-ID:    " << keyId << "\n  Fingerprint:  " << fingerprint << '\n';
   // Every later approval rests on this list, so --yes never adds to it.
-  return Decide(
-      session, fingerprint,
-      {key_text::kTrustKeyQuestion, "Nyckeln lades inte till.",
-       "--yes räcker inte för att lägga till en betrodd certifieringsnyckel; ange --expect-fingerprint "
-       "eller svara i en terminal."});
+  return Decide(session, fingerprint,
+                {key_text::kTrustKeyQuestion, cli_text::kKeyNotAdded, cli_text::kYesCannotTrust});
 }
 
 bool ApproveCertification(Session& session, const std::string& publicKeyName, const std::string& timestamp,
@@ -102,7 +95,7 @@ bool ApproveCertification(Session& session, const std::string& publicKeyName, co
     out << "    " << DisplayText(field.name) << ": " << DisplayText(field.value) << '\n';
   out << "Fingerprint: " << fingerprint << '\n';
   return Decide(session, fingerprint,
-                {key_text::kConfirmCertificationQuestion, "Ingen certifiering har skapats."});
+                {key_text::kConfirmCertificationQuestion, cli_text::kNoCertificationMade});
 }
 
 }  // namespace qs::cli

@@ -5,6 +5,7 @@
 #include "base/timestamp.h"
 #include "base/windows1252.h"
 #include "cli/command.h"
+#include "cli/messages.h"
 #include "cli/output_file.h"
 #include "cli/own_keys.h"
 #include "cli/progress_display.h"
@@ -34,7 +35,7 @@ std::optional<std::vector<FileTask>> PlanTasks(
   const std::vector<std::string>& sources = args.positionals();
   const std::optional<std::string> output = args.value("output");
   if (output && sources.size() > 1 && !platform::CreateFolder(*output)) {
-    session.fail("Kunde inte skapa mappen: " + *output);
+    session.fail(cli_text::kFolderNotMade + *output);
     return std::nullopt;
   }
   std::vector<FileTask> tasks;

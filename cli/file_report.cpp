@@ -5,6 +5,7 @@
 #include "base/timestamp.h"
 #include "base/whole_file.h"
 #include "cli/command.h"
+#include "cli/messages.h"
 #include "crypto/encrypted_data.h"
 #include "crypto/key_wrap.h"
 #include "crypto/random_generator.h"
@@ -192,9 +193,9 @@ bool ReportContainer(std::ostream& out, const std::string& path) {
 int RunFileReport(Session& session, const ParsedArgs& args) {
   const std::string path = args.positionals()[0];
   std::ostream& out = session.io().out;
-  if (!platform::File::openRead(path)) return session.fail("Kunde inte läsa filen: " + path);
+  if (!platform::File::openRead(path)) return session.fail(cli_text::kFileUnreadable + path);
   if (ReportNative(out, path) || ReportOki(out, path) || ReportContainer(out, path)) return kSuccess;
-  return session.fail("Okänd filtyp: " + path + " är ingen fil som Quillseal skriver.");
+  return session.fail(cli_text::kUnknownFileKind + path + cli_text::kNotOurFile);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "cli/command.h"
 #include "cli/key_type_option.h"
+#include "cli/messages.h"
 #include "cli/output_file.h"
 #include "cli/progress_display.h"
 #include "crypto/key_pair.h"
@@ -15,9 +16,6 @@
 namespace qs::cli {
 namespace {
 
-constexpr char kOverwriteRefused[] =
-    "Det finns redan ett lagrat nyckelpar. Använd --force för att skriva över det nyckelparet.";
-
 int RunKeygen(Session& session, const ParsedArgs& args) {
   const std::string name = args.required("name");
   if (name.empty()) return session.fail(key_text::kNeedKeyName);
@@ -25,7 +23,7 @@ int RunKeygen(Session& session, const ParsedArgs& args) {
   const KeyType signing = KeyTypeOption(args, "signing-bits");
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
-  if (KeyPairStored(*folder) && !args.has("force")) return session.fail(kOverwriteRefused);
+  if (KeyPairStored(*folder) && !args.has("force")) return session.fail(cli_text::kKeyPairExists);
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
 
@@ -89,7 +87,7 @@ int RunKeyBackup(Session& session, const ParsedArgs& args) {
 int RunKeyRestore(Session& session, const ParsedArgs& args) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
-  if (KeyPairStored(*folder) && !args.has("force")) return session.fail(kOverwriteRefused);
+  if (KeyPairStored(*folder) && !args.has("force")) return session.fail(cli_text::kKeyPairExists);
   const KeyOutcome outcome = RestoreKeyPair(*folder, args.positionals()[0]);
   if (outcome != KeyOutcome::kOk) return session.fail(MessageText(outcome));
   return RunKeyShow(session, args);

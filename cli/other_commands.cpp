@@ -1,6 +1,7 @@
 #include <ostream>
 
 #include "cli/command.h"
+#include "cli/messages.h"
 #include "operations/settings.h"
 
 namespace qs::cli {
@@ -21,7 +22,7 @@ int RunSettings(Session& session, const ParsedArgs& args) {
     settings.compression = *compression == "on" ? 1 : 0;
   }
   if ((format || compression) && !WriteSettings(*folder, settings)) {
-    return session.fail("Kunde inte spara inställningarna.");
+    return session.fail(cli_text::kSettingsNotSaved);
   }
   session.io().out << "Filformat: "
                    << (settings.fileFormat == Settings::kOki ? "Open Key Infrastructure (OKI-format)"

@@ -1,0 +1,33 @@
+#pragma once
+
+// The Swedish texts of what only the command line does, UTF-8; the outcomes both front ends
+// share are in operations/messages.h and keys/messages.h. A text that names a file or folder
+// is followed by it.
+namespace qs::cli::cli_text {
+
+// Approvals without a dialog.
+inline constexpr char kFingerprintMismatch[] =
+    "Fingerprint stämmer inte med --expect-fingerprint; inget har godkänts.";
+inline constexpr char kApprovalNeeded[] =
+    "Godkännande krävs: kör i en terminal, eller ange --yes eller --expect-fingerprint.";
+inline constexpr char kYesNeedsCertification[] =
+    "--yes godkänner bara certifikat som en betrodd certifieringsnyckel har certifierat; ange "
+    "--expect-fingerprint eller svara i en terminal.";
+inline constexpr char kYesCannotTrust[] =
+    "--yes räcker inte för att lägga till en betrodd certifieringsnyckel; ange --expect-fingerprint eller "
+    "svara i en terminal.";
+inline constexpr char kKeyNotAdded[] = "Nyckeln lades inte till.";
+inline constexpr char kNoCertificationMade[] = "Ingen certifiering har skapats.";
+
+// Outputs and inputs.
+inline constexpr char kOutputExists[] = "Filen finns redan: ";
+inline constexpr char kUseForce[] = " (använd --force för att skriva över den).";
+inline constexpr char kKeyPairExists[] =
+    "Det finns redan ett lagrat nyckelpar. Använd --force för att skriva över det nyckelparet.";
+inline constexpr char kFolderNotMade[] = "Kunde inte skapa mappen: ";
+inline constexpr char kFileUnreadable[] = "Kunde inte läsa filen: ";
+inline constexpr char kUnknownFileKind[] = "Okänd filtyp: ";
+inline constexpr char kNotOurFile[] = " är ingen fil som Quillseal skriver.";
+inline constexpr char kSettingsNotSaved[] = "Kunde inte spara inställningarna.";
+
+}  // namespace qs::cli::cli_text
