@@ -44,9 +44,17 @@ install() {
   driver_stop
 }
 
-# registry_value NAME: the value of the uninstall entry, or nothing.
+# registry_value NAME: the value of the uninstall entry, or nothing. reg prints the value, or
+# that it found none; when it prints nothing at all Wine did not start it, as now and then
+# right after an installer ran, and it is asked again after a pause.
 registry_value() {
-  "$E2E_WINE" reg query "$uninstall_key" /v "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z]* *//p"
+  local output try
+  for try in 1 2 3; do
+    output=$("$E2E_WINE" reg query "$uninstall_key" /v "$1" 2>/dev/null)
+    [[ -n $output ]] && break
+    sleep "$try"
+  done
+  tr -d '\r' <<<"$output" | sed -n "s/^ *$1 *REG_[A-Z]* *//p"
 }
 
 # uninstall KEEP_ANSWER [CONFIRM_ANSWER]: the uninstaller, silent but for rw_clean's questions.
