@@ -17,8 +17,9 @@ static_assert(kBlockSortBlockBytes <= kRowMask + 1);
 std::uint32_t Row(std::uint32_t link) { return link & kRowMask; }
 std::uint8_t Byte(std::uint32_t link) { return static_cast<std::uint8_t>(link >> 24); }
 
-// Below this many bytes one walk is quick enough.
-constexpr std::uint32_t kMinPiecewiseBytes = 65536;
+// Below this many bytes one walk is quick enough. Low enough that the fuzz target's inputs
+// reach the walks in pieces too.
+constexpr std::uint32_t kMinPiecewiseBytes = 4096;
 
 std::uint32_t PieceCount(std::uint32_t maxBlock) {
   return maxBlock / InverseTransform::kPieceBytes + InverseTransform::kWalks + 1;

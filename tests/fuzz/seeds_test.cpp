@@ -135,6 +135,12 @@ TEST_F(FuzzSeeds, DISABLED_WriteSeeds) {
     ByteBuffer block = text(samples[i]);
     if (BlockSortEncode(block, RotationSort::kBudgeted)) seed("block_sort_decode", std::to_string(i), block);
   }
+  // A block long enough for the decoder to walk it in pieces.
+  std::string lines;
+  for (int i = 0; lines.size() < 6000; ++i) lines += "line " + std::to_string(i) + ": the quick brown fox\n";
+  ByteBuffer longBlock = text(lines.c_str());
+  ASSERT_TRUE(BlockSortEncode(longBlock, RotationSort::kComplete));
+  seed("block_sort_decode", "pieces", longBlock);
   ByteBuffer sealInput(fuzz::kFixedSessionKey, 32);
   sealInput.appendU8(5);
   sealInput.append(text("a message of more than one block"));
