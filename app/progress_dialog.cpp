@@ -35,6 +35,7 @@ void ProgressDialog::onInit(ui::View& view) {
   view.setProgressPosition(IDC_PROGRESS_BAR, 0);
   rangeSet_ = false;
   message_.clear();
+  warning_.clear();
   view.setText(IDC_PROGRESS_STATUS, StatusText(request));
   ui::View* dialog = &view;
   ui_.startWorker([this, dialog] {
@@ -85,6 +86,7 @@ void ProgressDialog::finish(ui::View& view, const OperationResult& result) {
     SignatureResultDialog shown(state_);
     ui_.runDialog(IDD_SIGNATURE_RESULT, shown, &view);
   }
+  if (result.senderUnbound) warning_ = file_text::kSenderUnbound;
   state_.mainWindow->setText(IDC_MAIN_FILE_NAME, "");
   view.endDialog(1);
 }
@@ -96,6 +98,9 @@ void RunOperationDialog(ui::Ui& ui, AppState& state) {
   state.operation.peerPublicKey.clear();
   if (!progress.message().empty()) {
     ui.messageBox(state.mainWindow, progress.message(), ui::Buttons::kOk, ui::Icon::kNone);
+  }
+  if (!progress.warning().empty()) {
+    ui.messageBox(state.mainWindow, progress.warning(), ui::Buttons::kOk, ui::Icon::kWarning);
   }
 }
 

@@ -20,8 +20,10 @@ class ProgressDialog : public ui::Controller {
   void onClose(ui::View& view) override { cancel(view); }
   void onTimer(ui::View& view) override;
 
-  // What to tell the user once the dialog has closed; empty: nothing.
+  // What to tell the user once the dialog has closed, as an error or a warning about a
+  // result; empty: nothing.
   const std::string& message() const { return message_; }
+  const std::string& warning() const { return warning_; }
 
  private:
   void cancel(ui::View& view);
@@ -32,6 +34,7 @@ class ProgressDialog : public ui::Controller {
   AppState& state_;
   bool rangeSet_ = false;
   std::string message_;
+  std::string warning_;
 };
 
 // Runs the operation in AppState under the progress dialog, then shows its message with the

@@ -61,10 +61,13 @@ void KeepWritable(Session& session, const ParsedArgs& args, std::vector<FileTask
   tasks = std::move(kept);
 }
 
-// A file that failed: with several inputs its line names it.
+// What is told of one file: with several inputs its line names it.
+std::string AboutFile(bool several, const std::string& source, const std::string& text) {
+  return several ? source + ": " + text : text;
+}
+
 void FailFile(Session& session, bool several, const std::string& source, FileOutcome outcome) {
-  const std::string text = MessageText(outcome);
-  session.fail(several ? source + ": " + text : text);
+  session.fail(AboutFile(several, source, MessageText(outcome)));
 }
 
 ProgressSource SourceOf(OperationRequest& request) {
@@ -113,6 +116,7 @@ int RunTasks(Session& session, OperationRequest& request, RandomGenerator& gener
     } else if (several) {
       session.io().out << task.source << ": " << done << ' ' << task.target << '\n';
     }
+    if (result.senderUnbound) session.warn(AboutFile(several, task.source, file_text::kSenderUnbound));
   }
   return anyFailed ? kFailure : kSuccess;
 }

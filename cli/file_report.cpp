@@ -111,7 +111,8 @@ bool ReportOki(std::ostream& out, const std::string& path) {
   out << "Krypterad fil (OKI-format), post \"EncryptedData\"\n"
       << "Mottagarens krypteringsnyckel: RSA " << Bits(fields->ciphertext.length())
       << "\nAvsändarens signeringsnyckel: RSA " << Bits(fields->signature.length())
-      << "\nKrypterad data: " << fields->sealed.length() << " byte\n";
+      << "\nKrypterad data: " << fields->sealed.length() << " byte\n"
+      << cli_text::kOkiAuthenticates << '\n';
   return true;
 }
 

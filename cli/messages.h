@@ -30,4 +30,10 @@ inline constexpr char kUnknownFileKind[] = "Okänd filtyp: ";
 inline constexpr char kNotOurFile[] = " är ingen fil som Quillseal skriver.";
 inline constexpr char kSettingsNotSaved[] = "Kunde inte spara inställningarna.";
 
+// What inspect tells beside a file's fields.
+inline constexpr char kOkiAuthenticates[] =
+    "Avsändarens signatur täcker bara nyckelkapseln, inte datan. Att samma avsändare förseglade "
+    "datan visar datans IV, som bara mottagaren kan kontrollera; filer från äldre versioner saknar "
+    "den bindningen.";
+
 }  // namespace qs::cli::cli_text

@@ -65,8 +65,10 @@ int Session::interrupted() {
 }
 
 int Session::fail(const std::string& text) {
-  io_.err << "quillseal-cli: " << text << '\n';
+  warn(text);
   return kFailure;
 }
+
+void Session::warn(const std::string& text) { io_.err << "quillseal-cli: " << text << '\n'; }
 
 }  // namespace qs::cli

@@ -37,6 +37,8 @@ class Session {
 
   // Prints "quillseal-cli: text" on stderr and gives kFailure.
   int fail(const std::string& text);
+  // Prints "quillseal-cli: text" on stderr about something that did not fail.
+  void warn(const std::string& text);
   // Tells that the user stopped the command and gives kInterrupted.
   int interrupted();
 

@@ -1,7 +1,10 @@
 #include "crypto/encrypted_data.h"
 
+#include <algorithm>
+
 #include "base/byte_stream.h"
 #include "base/record.h"
+#include "crypto/key_records.h"
 #include "crypto/key_wrap.h"
 #include "crypto/sha256.h"
 #include "crypto/symmetric_context.h"
@@ -29,8 +32,12 @@ std::optional<ByteBuffer> EncryptMessage(RandomGenerator& generator, const ByteB
 
   SymmetricContext sealer(wrapped->key.span(), &generator);
   sealer.setHook(hook);
+  const std::optional<ByteBuffer> senderPublic = PublicKeyRecordOf(senderPrivate);
+  const std::optional<std::array<std::uint8_t, SymmetricContext::kIvBytes>> iv =
+      senderPublic ? SenderBoundIv(sealer, *senderPublic) : std::nullopt;
+  if (!iv) return std::nullopt;
   ByteBuffer sealed = message;
-  if (!sealer.encrypt(sealed)) return std::nullopt;
+  if (!sealer.encrypt(sealed, *iv)) return std::nullopt;
 
   const ByteBuffer signature = SignDigest(generator, senderPrivate, Sha256(ciphertext.span()));
   if (signature.empty()) return std::nullopt;
@@ -52,12 +59,14 @@ std::optional<EncryptedDataFields> ReadEncryptedData(const ByteBuffer& record) {
   std::optional<ByteBuffer> ciphertext = in.readCompleteField();
   std::optional<ByteBuffer> signature = in.readCompleteField();
   std::optional<ByteBuffer> sealed = in.readCompleteField();
-  if (!header || !reserved || !ciphertext || !signature || !sealed) return std::nullopt;
+  if (!header || !reserved || !ciphertext || !signature || !sealed || in.remaining() != 0)
+    return std::nullopt;
   return EncryptedDataFields{std::move(*ciphertext), std::move(*signature), std::move(*sealed)};
 }
 
 std::optional<ByteBuffer> DecryptMessage(const ByteBuffer& ownPrivate, const ByteBuffer& senderPublic,
-                                         const ByteBuffer& record, ProgressHook* hook) {
+                                         const ByteBuffer& record, ProgressHook* hook,
+                                         SenderBinding& binding) {
   std::optional<EncryptedDataFields> fields = ReadEncryptedData(record);
   if (!fields) return std::nullopt;
   if (!VerifyDigest(senderPublic, Sha256(fields->ciphertext.span()), fields->signature)) return std::nullopt;
@@ -67,7 +76,11 @@ std::optional<ByteBuffer> DecryptMessage(const ByteBuffer& ownPrivate, const Byt
 
   SymmetricContext opener(key.span(), nullptr);
   opener.setHook(hook);
+  std::array<std::uint8_t, SymmetricContext::kIvBytes> iv{};
+  if (data.length() >= iv.size()) std::copy_n(data.data(), iv.size(), iv.begin());
   if (!opener.decrypt(data)) return std::nullopt;
+  binding = CheckSenderBinding(opener, iv, senderPublic);
+  if (binding == SenderBinding::kOtherSender) return std::nullopt;
   return data;
 }
 

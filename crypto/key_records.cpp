@@ -4,6 +4,19 @@
 #include "base/record.h"
 
 namespace qs {
+namespace {
+
+// The modulus at the end of a private blob of this key type: p, q, dP, dQ and qInv of k/2
+// bytes each, then n of k bytes.
+std::optional<ByteBuffer> ModulusOf(KeyType type, const ByteBuffer& privateBlob) {
+  const std::optional<std::uint32_t> bits = KeyTypeBits(type);
+  if (!bits) return std::nullopt;
+  const std::uint32_t k = *bits / 8;
+  if (privateBlob.length() != 5 * (k / 2) + k) return std::nullopt;
+  return privateBlob.slice(k, privateBlob.length() - k);
+}
+
+}  // namespace
 
 std::optional<std::uint32_t> KeyTypeBits(KeyType type) {
   switch (type) {
@@ -44,6 +57,16 @@ std::optional<KeyRecord> ReadExactKeyRecord(const ByteBuffer& record, const char
   // Exact when writing it again gives the same bytes: no blob cut short, nothing after them.
   if (!content || !BuildKeyRecord(tag, *content).equals(record)) return std::nullopt;
   return content;
+}
+
+std::optional<ByteBuffer> PublicKeyRecordOf(const ByteBuffer& privateRecord) {
+  const std::optional<KeyRecord> keys = ReadKeyRecord(privateRecord, tag::kPrivateKey);
+  if (!keys) return std::nullopt;
+  std::optional<ByteBuffer> encryption = ModulusOf(keys->encryptionKeyType, keys->encryptionKey);
+  std::optional<ByteBuffer> signing = ModulusOf(keys->signingKeyType, keys->signingKey);
+  if (!encryption || !signing) return std::nullopt;
+  return BuildKeyRecord(tag::kPublicKey, {keys->encryptionKeyType, keys->signingKeyType,
+                                          std::move(*encryption), std::move(*signing)});
 }
 
 }  // namespace qs

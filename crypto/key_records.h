@@ -37,4 +37,9 @@ std::optional<KeyRecord> ReadKeyRecord(const ByteBuffer& record, const char* tag
 // blob: for records whose bytes are signed next to others, where the boundary must be fixed.
 std::optional<KeyRecord> ReadExactKeyRecord(const ByteBuffer& record, const char* tag);
 
+// The "PublicKey" record of a "PrivateKey" record: the same key types, each private blob's
+// modulus (its last k bytes) as the public blob, so exactly the record generation stored
+// beside it. Nothing for another tag or version, a bad key type or a blob of the wrong size.
+std::optional<ByteBuffer> PublicKeyRecordOf(const ByteBuffer& privateRecord);
+
 }  // namespace qs

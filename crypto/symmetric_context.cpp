@@ -65,6 +65,15 @@ bool SymmetricContext::encrypt(ByteBuffer& data, std::span<const std::uint8_t, k
   return true;
 }
 
+ByteBuffer SymmetricContext::keyedTag(std::span<const std::uint8_t> message) const {
+  if (failed_ || message.size() % CipherContext::kBlockBytes == 0) return {};
+  std::optional<Sha256Context> inner = authenticator_->startInner();
+  if (!inner) return {};
+  inner->setHook(nullptr);  // not the caller's data
+  inner->update(message);
+  return authenticator_->finish(*inner);
+}
+
 bool SymmetricContext::decrypt(ByteBuffer& data) {
   const std::optional<std::span<std::uint8_t>> plain = open(data.span());
   if (!plain) {

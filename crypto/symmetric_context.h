@@ -71,6 +71,12 @@ class SymmetricContext {
   // verified. On failure the buffer is wiped and emptied.
   bool decrypt(ByteBuffer& data);
 
+  // HMAC under the MAC key of a message whose length is not a multiple of the block size, so
+  // that no sealed unit can carry it as its MAC: values only the holders of the master key can
+  // make, for marks inside a file. Not counted on the hook and never cancelled. Empty when the
+  // context failed or for a message of a sealed unit's shape.
+  ByteBuffer keyedTag(std::span<const std::uint8_t> message) const;
+
   // Sealed size of a plaintext of length bytes.
   static constexpr std::uint64_t SealedSize(std::uint64_t length) { return 16 * (length / 16) + 64; }
 

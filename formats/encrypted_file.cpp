@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codec/chunk_codec.h"
+#include "crypto/key_records.h"
 #include "crypto/secret_bytes.h"
 #include "formats/chunk_pipeline.h"
 #include "formats/encrypted_file_header.h"
@@ -141,6 +142,8 @@ bool EncryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
   if (!header) return false;
 
   EncryptedFileWriter out(target, header->sessionKey.span(), params.generator);
+  const std::optional<ByteBuffer> ownPublic = PublicKeyRecordOf(ownPrivate);
+  if (!ownPublic || !out.bindSender(*ownPublic)) return Fail(code, ResultCode::kKeys);
   if (!out.begin(header->record, count)) return Fail(code, ResultCode::kTarget);
   const ChunkPipeline pipeline(ChunkPipeline::Batch::kPairs);
   WorkerContexts sealers(pipeline, header->sessionKey.span());
@@ -184,6 +187,10 @@ bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
       ReadFileHeader(params.generator, ownPrivate, peerPublic, *record, code);
   if (!header) return false;
   if (!in.readTable(header->sessionKey.span())) return Fail(code, ResultCode::kSource);
+  // Someone else signed the header of a file its sender bound to their own key.
+  const SenderBinding binding = in.senderBinding(peerPublic);
+  if (binding == SenderBinding::kOtherSender) return Fail(code, ResultCode::kKeys);
+  if (params.senderBinding != nullptr) *params.senderBinding = binding;
   if (header->plainSize && ChunkCount(*header->plainSize) != in.count())
     return Fail(code, ResultCode::kSource);
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/byte_buffer.h"
+#include "crypto/sender_binding.h"
 #include "formats/progress.h"
 
 namespace qs {
@@ -18,11 +19,16 @@ struct PipelineParams {
   RandomGenerator* generator = nullptr;
   ChunkCompression compression = ChunkCompression::kNone;  // encryption only; decryption follows the header
   ChunkProgress* progress = nullptr;  // current = chunk just done, count = chunks; optional
+  // decryption, out, optional: whether the file binds its sender (kOtherSender never
+  // decrypts); kUnbound for a file of an earlier writer, which anyone who saw it can have
+  // signed again
+  SenderBinding* senderBinding = nullptr;
 };
 
 // Encrypts source for the holder of peerPublic ("PublicKey" record), signed with
-// ownPrivate ("PrivateKey" record), into the native format. Decrypts a file sent by the
-// holder of peerPublic with ownPrivate.
+// ownPrivate ("PrivateKey" record) and bound to it (crypto/sender_binding.h), into the native
+// format. Decrypts a file sent by the holder of peerPublic with ownPrivate; a file bound to
+// another sender fails with kKeys, as a header signed by another does.
 //
 // Both refuse a target that is the source itself (kTarget) before touching anything, write
 // through a temporary file beside the target, and put it in place only when complete: on

@@ -1,5 +1,7 @@
 #include "formats/encrypted_file_stream.h"
 
+#include <algorithm>
+
 #include "base/byte_order.h"
 #include "base/byte_stream.h"
 #include "crypto/secret_bytes.h"
@@ -28,6 +30,12 @@ std::optional<SymmetricContext::SealRequest> Indexed(const ChunkToSeal& chunk) {
 EncryptedFileWriter::EncryptedFileWriter(const std::string& target, std::span<const std::uint8_t> sessionKey,
                                          RandomGenerator* generator)
     : file_(platform::AtomicFileWriter::begin(target)), cipher_(sessionKey, generator) {}
+
+bool EncryptedFileWriter::bindSender(const ByteBuffer& senderPublic) {
+  if (tableWritten_) return false;
+  tableIv_ = SenderBoundIv(cipher_, senderPublic);
+  return tableIv_.has_value();
+}
 
 bool EncryptedFileWriter::begin(const ByteBuffer& header, std::uint32_t count) {
   if (!opened() || begun_) return false;
@@ -71,7 +79,7 @@ bool EncryptedFileWriter::writeTable() {
   ByteBuffer table;
   table.appendU32(count_);
   for (std::uint32_t length : lengths_) table.appendU32(length);
-  if (!cipher_.encrypt(table)) return false;
+  if (!(tableIv_ ? cipher_.encrypt(table, *tableIv_) : cipher_.encrypt(table))) return false;
   platform::File& out = file_->file();
   if (!out.seek(tableOffset_) || !out.write(table.data(), table.length())) return false;
   tableWritten_ = true;
@@ -123,7 +131,9 @@ bool EncryptedFileReader::readTable(std::span<const std::uint8_t> sessionKey) {
   std::optional<ByteBuffer> table = readSealedTable();
   const std::uint64_t sealedBytes = table ? table->length() : 0;
   cipher_.emplace(sessionKey, nullptr);
-  if (!table || !cipher_->decrypt(*table) || table->length() < 4) return false;
+  if (!table || table->length() < tableIv_.size()) return false;
+  std::copy_n(table->data(), tableIv_.size(), tableIv_.begin());
+  if (!cipher_->decrypt(*table) || table->length() < 4) return false;
   ByteStream in(std::move(*table));
   const std::uint32_t n = in.readU32();
   // Exact sizes: any other sealed unit under the session key (chunk 0 opens to an index of
@@ -132,11 +142,19 @@ bool EncryptedFileReader::readTable(std::span<const std::uint8_t> sessionKey) {
     return false;
   }
   lengths_.reserve(n);
+  std::uint64_t chunkBytes = 0;
   for (std::uint32_t i = 0; i < n; ++i) {
     lengths_.push_back(in.readU32());
     if (lengths_.back() > kMaxSealedChunkBytes) return false;
+    chunkBytes += lengths_.back();
   }
-  return true;
+  // Bytes after the last chunk are no part of the file; no writer leaves any.
+  return chunkBytes == left_;
+}
+
+SenderBinding EncryptedFileReader::senderBinding(const ByteBuffer& senderPublic) const {
+  if (!cipher_) return SenderBinding::kOtherSender;
+  return CheckSenderBinding(*cipher_, tableIv_, senderPublic);
 }
 
 std::optional<ByteBuffer> EncryptedFileReader::readChunk() {

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -6,6 +7,7 @@
 #include <vector>
 
 #include "base/byte_buffer.h"
+#include "crypto/sender_binding.h"
 #include "crypto/symmetric_context.h"
 #include "platform/file.h"
 
@@ -88,6 +90,9 @@ class EncryptedFileWriter {
   bool opened() const { return file_.has_value() && !cipher_.failed(); }
   void setHook(ProgressHook* hook) { cipher_.setHook(hook); }
 
+  // Seals the table with the IV that binds the file to the sender with this "PublicKey"
+  // record (crypto/sender_binding.h) instead of a drawn one; before the table is written.
+  bool bindSender(const ByteBuffer& senderPublic);
   // Writes H, the header, T and T zero bytes for a table of count chunks; once only.
   bool begin(const ByteBuffer& header, std::uint32_t count);
   // Seals index || payload and appends it; after the last chunk the table is written.
@@ -109,6 +114,7 @@ class EncryptedFileWriter {
   std::uint64_t tableOffset_ = 0;
   std::uint32_t count_ = 0;
   std::vector<std::uint32_t> lengths_;
+  std::optional<std::array<std::uint8_t, SymmetricContext::kIvBytes>> tableIv_;
 };
 
 // Reads a native encrypted file in order: header, table, chunks. Every length read from the
@@ -121,8 +127,11 @@ class EncryptedFileReader {
   // The header record; nothing when H is above 10,240 or the file is too short.
   std::optional<ByteBuffer> readHeader();
   // Unseals the table with the session key; false for any damage, for a table that is not
-  // exactly n sizes in exactly the sealed size for n, or for a size no chunk can have.
+  // exactly n sizes in exactly the sealed size for n, for a size no chunk can have, or for
+  // chunks that do not fill the rest of the file exactly.
   bool readTable(std::span<const std::uint8_t> sessionKey);
+  // Whether the table's IV binds the file to the holder of senderPublic; after readTable.
+  SenderBinding senderBinding(const ByteBuffer& senderPublic) const;
   // The table as stored, without the session key; nothing when T is more than the rest of
   // the file allows.
   std::optional<ByteBuffer> readSealedTable();
@@ -143,6 +152,7 @@ class EncryptedFileReader {
   std::optional<SymmetricContext> cipher_;
   std::vector<std::uint32_t> lengths_;
   std::uint32_t index_ = 0;
+  std::array<std::uint8_t, SymmetricContext::kIvBytes> tableIv_{};
 };
 
 }  // namespace qs

@@ -4,6 +4,7 @@
 #include "base/record.h"
 #include "base/whole_file.h"
 #include "crypto/encrypted_data.h"
+#include "formats/signing_context.h"
 #include "platform/file.h"
 
 namespace qs {
@@ -72,7 +73,7 @@ std::optional<ByteBuffer> ReadOkiRecord(const std::string& source) {
   const std::optional<std::uint64_t> size = in ? in->size() : std::nullopt;
   if (!size) return std::nullopt;
   const std::optional<std::uint32_t> length = ReadLengthPrefix(*in, *size, kMaxOkiRecordBytes);
-  if (!length) return std::nullopt;
+  if (!length || 4 + std::uint64_t{*length} != *size) return std::nullopt;
   return ReadExactly(*in, *length);
 }
 
@@ -83,7 +84,10 @@ bool DecryptOkiFile(OkiParams& params, const std::string& source, const std::str
   if (!record) return false;
   params.totalBytes.store(record->length(), std::memory_order_relaxed);
 
-  const std::optional<ByteBuffer> plain = DecryptMessage(ownPrivate, senderPublic, *record, params.progress);
+  const std::optional<EncryptedDataFields> fields = ReadEncryptedData(*record);
+  if (!fields || EndsWithSignedInformation(fields->ciphertext.span())) return false;
+  const std::optional<ByteBuffer> plain =
+      DecryptMessage(ownPrivate, senderPublic, *record, params.progress, params.senderBinding);
   return plain && WriteAtomically(params, target, *plain);
 }
 

@@ -6,13 +6,20 @@
 
 #include "base/byte_buffer.h"
 #include "base/progress_hook.h"
+#include "crypto/sender_binding.h"
 
 namespace qs {
 
 class RandomGenerator;
 
-// The OKI-format: u32 L, then one "EncryptedData" record of L bytes holding the whole file;
-// bytes after it are ignored. Everything happens in memory, hence the limits.
+// The OKI-format: u32 L, then one "EncryptedData" record of L bytes holding the whole file,
+// and nothing after it. Everything happens in memory, hence the limits.
+//
+// What it authenticates: the sender signs only the SHA-256 of C, the KEM ciphertext, with no
+// label; the data is sealed under the key C carries. So the signature shows who made C, and
+// the sealed data's IV (crypto/sender_binding.h) that the one who made C also sealed the
+// data. A C whose tail reads as a signed-information block is refused: a signature file over
+// a document of the right length and its block would otherwise pass as a sender signature.
 inline constexpr std::uint32_t kMaxOkiPlainBytes = 262144000;   // 250 MiB
 inline constexpr std::uint32_t kMaxOkiRecordBytes = 288358400;  // 275 MiB
 inline constexpr std::uint32_t kOkiDetectionBytes = 100;
@@ -22,7 +29,7 @@ inline constexpr std::uint32_t kOkiDetectionBytes = 100;
 bool DetectOkiFile(const std::string& source, bool& isOki);
 
 // The "EncryptedData" record of an OKI-format file; nothing when the file cannot be read or
-// L is above the limit or beyond the file.
+// L is above the limit or does not end exactly at the file's end.
 std::optional<ByteBuffer> ReadOkiRecord(const std::string& source);
 
 struct OkiParams {
@@ -31,6 +38,8 @@ struct OkiParams {
   // out: bytes being processed, read by the progress display while the pipeline runs
   std::atomic<std::uint32_t> totalBytes = 0;
   bool targetFailed = false;  // out: the failure was the target's (unwritable, full disk)
+  // out, decryption: whether the file binds its sender (set on success)
+  SenderBinding senderBinding = SenderBinding::kUnbound;
 };
 
 // Both refuse a target that is the source itself, and put the target in place only when it

@@ -17,6 +17,28 @@ ByteBuffer FinishDigest(Sha256Context& digest, const ByteBuffer& block) {
 
 }  // namespace
 
+std::optional<SignedInformation> ReadSignedInformation(std::span<const std::uint8_t> block) {
+  ByteStream in(ByteBuffer(block.data(), static_cast<std::uint32_t>(block.size())));
+  std::optional<ByteBuffer> label = in.readCompleteField();
+  const bool timestampComplete = in.remaining() >= 4;
+  const std::uint32_t timestamp = in.readU32();
+  std::optional<ByteBuffer> message = in.readCompleteField();
+  if (!label || !timestampComplete || !message || in.remaining() != 0) return std::nullopt;
+  if (label->length() < 2 || label->at(label->length() - 1) != 0) return std::nullopt;
+  if (message->length() % 2 != 0) return std::nullopt;
+  for (std::uint32_t i = 0; i < message->length(); i += 2) {
+    if (message->at(i) != 0) return std::nullopt;  // the high byte of a unit above 0xFF
+  }
+  return SignedInformation{std::move(*label), timestamp, WideText::fromRecordBytes(*message)};
+}
+
+bool EndsWithSignedInformation(std::span<const std::uint8_t> bytes) {
+  for (std::size_t start = 0; start < bytes.size(); ++start) {
+    if (ReadSignedInformation(bytes.subspan(start))) return true;
+  }
+  return false;
+}
+
 std::optional<SignatureRecord> ReadSignatureRecord(const ByteBuffer& record) {
   ByteStream in(record);
   const bool header = ReadRecordHeader(in, tag::kSignature);
@@ -24,12 +46,13 @@ std::optional<SignatureRecord> ReadSignatureRecord(const ByteBuffer& record) {
   std::optional<ByteBuffer> block = in.readCompleteField();
   std::optional<ByteBuffer> signature = in.readCompleteField();
   if (!header || !reserved || !block || !signature || in.remaining() != 0) return std::nullopt;
+  std::optional<SignedInformation> information = ReadSignedInformation(block->span());
+  if (!information) return std::nullopt;
 
   SignatureRecord parts;
-  ByteStream info(*block);
-  parts.label = info.readField();
-  parts.timestamp = info.readU32();
-  parts.message = WideText::fromRecordBytes(info.readField());
+  parts.label = std::move(information->label);
+  parts.timestamp = information->timestamp;
+  parts.message = std::move(information->message);
   parts.signedInformation = std::move(*block);
   parts.signature = std::move(*signature);
   return parts;

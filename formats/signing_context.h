@@ -38,9 +38,26 @@ struct SignatureRecord {
 };
 
 // The parts of a "Signature" record, without checking the signature. Nothing unless the tag,
-// version and reserved value are right and the two fields fill the record exactly: their
-// lengths are outside what the signature covers.
+// version and reserved value are right, the two fields fill the record exactly (their lengths
+// are outside what the signature covers) and the block is exactly a signed-information block.
 std::optional<SignatureRecord> ReadSignatureRecord(const ByteBuffer& record);
+
+// The signed-information block read exactly: a label field of at least one character and its
+// terminating zero, the u32 timestamp, a message field of whole 16-bit units each at most
+// 0xFF (messages come from 8-bit text), and nothing after it. The signature covers the data
+// followed by the block with nothing marking where one ends, so a block read any more loosely
+// lets one signature stand for other data, another time or another message: every other place
+// to cut the signed bytes in two would have to parse as such a block too.
+struct SignedInformation {
+  ByteBuffer label;  // with its terminating zero
+  std::uint32_t timestamp = 0;
+  WideText message;
+};
+std::optional<SignedInformation> ReadSignedInformation(std::span<const std::uint8_t> block);
+
+// True when some tail of bytes is a signed-information block: bytes that a signature over
+// other data followed by its block could also be taken to sign.
+bool EndsWithSignedInformation(std::span<const std::uint8_t> bytes);
 
 class SigningContext {
  public:

@@ -15,6 +15,12 @@ namespace {
 OperationResult Ended(FileOutcome outcome) { return OperationResult{outcome, true, 0, {}}; }
 OperationResult CancelledAtOnce() { return OperationResult{FileOutcome::kCancelled, false, 0, {}}; }
 
+OperationResult Decrypted(SenderBinding binding) {
+  OperationResult result = Ended(FileOutcome::kOk);
+  result.senderUnbound = binding != SenderBinding::kBound;
+  return result;
+}
+
 // What the OKI-format progress measures against; the pipelines work on the whole file at once.
 std::uint32_t SizeForProgress(const std::string& path) {
   std::optional<platform::File> file = platform::File::openRead(path);
@@ -63,7 +69,7 @@ OperationResult DecryptOki(OperationRequest& request, RandomGenerator& generator
   request.totalBytes = SizeForProgress(request.sourceName);
   if (DecryptOkiFile(params, request.sourceName, request.targetName, request.peerPublicKey,
                      request.ownPrivateKey)) {
-    return Ended(FileOutcome::kOk);
+    return Decrypted(params.senderBinding);
   }
   return OkiFailure(request, params, FileOutcome::kOkiDecryptionFailed);
 }
@@ -74,15 +80,17 @@ ChunkCompression CompressionOf(std::uint8_t compression) {
 }
 
 OperationResult RunNative(bool encrypt, OperationRequest& request, RandomGenerator& generator) {
+  SenderBinding binding = SenderBinding::kUnbound;
   const PipelineParams params{&generator,
                               encrypt ? CompressionOf(request.compression) : ChunkCompression::kNone,
-                              &request.chunkProgress};
+                              &request.chunkProgress, &binding};
   ResultCode code = ResultCode::kSource;
   const bool done = encrypt ? EncryptFile(params, request.ownPrivateKey, request.peerPublicKey,
                                           request.sourceName, request.targetName, code)
                             : DecryptFile(params, request.ownPrivateKey, request.peerPublicKey,
                                           request.sourceName, request.targetName, code);
-  return Ended(done ? FileOutcome::kOk : NativeOutcome(code, request.chunkProgress.cancelRequested()));
+  if (!done) return Ended(NativeOutcome(code, request.chunkProgress.cancelRequested()));
+  return encrypt ? Ended(FileOutcome::kOk) : Decrypted(binding);
 }
 
 OperationResult Decrypt(OperationRequest& request, RandomGenerator& generator) {

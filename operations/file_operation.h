@@ -45,6 +45,9 @@ struct OperationResult {
   // What a verified signature carried.
   std::uint32_t signedTimestamp = 0;
   TextString signedMessage;
+  // A decrypted file of an earlier writer, which does not bind its sender: anyone who saw it
+  // could have signed its header, so the sender's certificate does not show who wrote it.
+  bool senderUnbound = false;
 };
 
 // Runs the request: picks the format and pipeline, and turns how it ended into one outcome.

@@ -25,6 +25,14 @@ enum class FileOutcome : std::uint8_t {
 // The Swedish message of an outcome, UTF-8; empty for kOk and kCancelled.
 const char* MessageText(FileOutcome outcome);
 
+// Texts both front ends show after an operation that succeeded. UTF-8.
+namespace file_text {
+inline constexpr char kSenderUnbound[] =
+    "Varning: Filen är skriven av en äldre version och inte bunden till sin avsändare. Den som har "
+    "sett filen kan ha signerat om den, så certifikatet visar inte säkert vem som skrev innehållet. "
+    "Be avsändaren kryptera filen på nytt om det har betydelse.";
+}  // namespace file_text
+
 // Texts both front ends show when they cannot start. UTF-8.
 namespace start_text {
 inline constexpr char kNoWorkingFolder[] = "Fel: Kunde inte välja arbetsmapp!";

@@ -38,5 +38,6 @@ QS_FUZZ_TARGET(native_file) {
 
 QS_FUZZ_TARGET(oki_record) {
   const qs::fuzz::FixedKeyPair& keys = qs::fuzz::FixedKeys();
-  qs::DecryptMessage(keys.privateRecord, keys.publicRecord, qs::ByteBuffer(data), nullptr);
+  qs::SenderBinding binding = qs::SenderBinding::kUnbound;
+  qs::DecryptMessage(keys.privateRecord, keys.publicRecord, qs::ByteBuffer(data), nullptr, binding);
 }

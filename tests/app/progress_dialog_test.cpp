@@ -10,7 +10,9 @@
 #include "formats/oki_file.h"
 #include "platform/file.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/hex.h"
 #include "tests/support/test_keys.h"
+#include "tests/support/vectors.h"
 
 namespace qs {
 namespace {
@@ -165,6 +167,14 @@ TEST_F(ProgressTest, NativeFailuresShowTheirMessageEvenAfterCancel) {
   EXPECT_EQ(run(), (Log{"dialog 113@101", "pause 1000", "end 113: 1"}));
   EXPECT_EQ(test::ReadRaw(path("opened")), std::string(1000, 'e'));
   EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), "");
+
+  // A file of an earlier writer opens too, with a warning that it does not bind its sender.
+  const test::Vector known = test::LoadVectors("formats/encrypted_files.txt").at(0);
+  const ByteBuffer file = test::FromHex(known.at("File"));
+  writeFile("older", std::string(reinterpret_cast<const char*>(file.data()), file.length()));
+  request(OperationCode::kDecrypt, path("older"), path("older.out"), "carol", "bob");
+  EXPECT_EQ(run(), (Log{"dialog 113@101", "pause 1000", "end 113: 1",
+                        std::string("warn@101: ") + file_text::kSenderUnbound}));
 }
 
 TEST_F(ProgressTest, OkiFormatFailures) {

@@ -11,6 +11,8 @@
 #include "app/progress_dialog.h"
 #include "app/resource_ids.h"
 #include "cli/cli.h"
+#include "formats/encrypted_file_header.h"
+#include "formats/encrypted_file_stream.h"
 #include "formats/oki_file.h"
 #include "operations/messages.h"
 #include "platform/file.h"
@@ -251,6 +253,34 @@ TEST_F(FileCommandsTest, OneFileIsToldAsBefore) {
   EXPECT_EQ(done.err.str(), "");
   EXPECT_EQ(done.out.str().find("krypterad till"), std::string::npos);
   EXPECT_NE(test::ReadRaw(target), "an older file");
+}
+
+// A file of an earlier writer, which does not bind its sender, decrypts with a warning line
+// on standard error, named by its input among several.
+TEST_F(FileCommandsTest, AFileThatDoesNotBindItsSenderDecryptsWithAWarning) {
+  const std::string content = "from an older build";
+  ResultCode code;
+  std::optional<WrittenHeader> header =
+      WriteFileHeader(state_.generator, false, content.size(), test::KeyPairOf("bob").privateRecord,
+                      test::KeyPairOf("alice").publicRecord, code);
+  ASSERT_TRUE(header);
+  {
+    EncryptedFileWriter out(path("older.encrypted"), header->sessionKey.span(), &state_.generator);
+    ByteBuffer chunk(reinterpret_cast<const std::uint8_t*>(content.data()),
+                     static_cast<std::uint32_t>(content.size()));
+    ASSERT_TRUE(out.begin(header->record, 1) && out.writeChunk(chunk) && out.commit());
+  }
+  const std::string bound = sealed("bound.encrypted", "bob", "alice", "new");
+  Streams one;
+  EXPECT_EQ(cli(one, {"decrypt", "--from", bob(), path("older.encrypted")}), cli::kSuccess);
+  EXPECT_EQ(one.err.str(), std::string("quillseal-cli: ") + file_text::kSenderUnbound + "\n");
+  EXPECT_EQ(test::ReadRaw(path("older")), content);
+  Streams several;
+  EXPECT_EQ(cli(several,
+                {"decrypt", "--from", bob(), path("older.encrypted"), bound, "-o", path("out"), "--force"}),
+            cli::kSuccess);
+  EXPECT_EQ(several.err.str(),
+            "quillseal-cli: " + path("older.encrypted") + ": " + file_text::kSenderUnbound + "\n");
 }
 
 }  // namespace

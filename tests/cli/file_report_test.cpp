@@ -6,6 +6,7 @@
 #include "base/byte_stream.h"
 #include "base/whole_file.h"
 #include "cli/cli.h"
+#include "cli/messages.h"
 #include "crypto/random_generator.h"
 #include "formats/encrypted_file.h"
 #include "formats/oki_file.h"
@@ -94,7 +95,8 @@ TEST_F(InspectReport, OkiFile) {
             "Krypterad fil (OKI-format), post \"EncryptedData\"\n"
             "Mottagarens krypteringsnyckel: RSA 4096 bitar\n"
             "Avsändarens signeringsnyckel: RSA 4096 bitar\n"
-            "Krypterad data: 5056 byte\n");
+            "Krypterad data: 5056 byte\n" +
+                std::string(cli::cli_text::kOkiAuthenticates) + "\n");
 }
 
 TEST_F(InspectReport, SignatureFile) {

@@ -116,38 +116,45 @@ TEST(EncryptedData, RoundTripSizeAndSenderCheck) {
   const auto& alice = KeyPairOf("alice");  // encryption 2048, signing 4096
   const auto& bob = KeyPairOf("bob");      // encryption 4096, signing 2048
   const ByteBuffer message = Text(1000);
+  SenderBinding binding = SenderBinding::kOtherSender;
   const std::optional<ByteBuffer> record =
       EncryptMessage(*generator, bob.publicRecord, alice.privateRecord, message, nullptr);
   ASSERT_TRUE(record);
   EXPECT_EQ(record->length(), 99u + 512 + 512 + 16 * (1000 / 16));
   const std::optional<ByteBuffer> plain =
-      DecryptMessage(bob.privateRecord, alice.publicRecord, *record, nullptr);
+      DecryptMessage(bob.privateRecord, alice.publicRecord, *record, nullptr, binding);
   ASSERT_TRUE(plain);
   EXPECT_TRUE(plain->equals(message));
+  EXPECT_EQ(binding, SenderBinding::kBound);
 
   // Someone else named as sender, someone else as recipient, a changed byte, a non-zero
   // reserved field: all refused.
-  EXPECT_FALSE(DecryptMessage(bob.privateRecord, KeyPairOf("carol").publicRecord, *record, nullptr));
-  EXPECT_FALSE(DecryptMessage(KeyPairOf("carol").privateRecord, alice.publicRecord, *record, nullptr));
+  EXPECT_FALSE(DecryptMessage(bob.privateRecord, KeyPairOf("carol").publicRecord, *record, nullptr, binding));
+  EXPECT_FALSE(
+      DecryptMessage(KeyPairOf("carol").privateRecord, alice.publicRecord, *record, nullptr, binding));
   for (std::uint32_t at : {20u, 40u, 600u, record->length() - 1}) {
     ByteBuffer damaged = *record;
     damaged.at(at) ^= 1;
-    EXPECT_FALSE(DecryptMessage(bob.privateRecord, alice.publicRecord, damaged, nullptr)) << at;
+    EXPECT_FALSE(DecryptMessage(bob.privateRecord, alice.publicRecord, damaged, nullptr, binding)) << at;
   }
   ByteBuffer reserved = *record;
   reserved.at(4 + 13 + 2) = 1;
-  EXPECT_FALSE(DecryptMessage(bob.privateRecord, alice.publicRecord, reserved, nullptr));
+  EXPECT_FALSE(DecryptMessage(bob.privateRecord, alice.publicRecord, reserved, nullptr, binding));
+  ByteBuffer longer = *record;
+  longer.appendU8(0);
+  EXPECT_FALSE(DecryptMessage(bob.privateRecord, alice.publicRecord, longer, nullptr, binding));
 }
 
 TEST(EncryptedData, EmptyMessageAndNoCredit) {
   auto generator = test::SeededGenerator();
   const auto& carol = KeyPairOf("carol");
+  SenderBinding binding = SenderBinding::kOtherSender;
   const std::optional<ByteBuffer> record =
       EncryptMessage(*generator, carol.publicRecord, carol.privateRecord, ByteBuffer(), nullptr);
   ASSERT_TRUE(record);
   EXPECT_EQ(record->length(), 99u + 256 + 256);
   const std::optional<ByteBuffer> plain =
-      DecryptMessage(carol.privateRecord, carol.publicRecord, *record, nullptr);
+      DecryptMessage(carol.privateRecord, carol.publicRecord, *record, nullptr, binding);
   ASSERT_TRUE(plain);
   EXPECT_TRUE(plain->empty());
   RandomGenerator poor;

@@ -1,5 +1,6 @@
 #include <filesystem>
 
+#include "base/record.h"
 #include "base/whole_file.h"
 #include "crypto/key_wrap.h"
 #include "formats/encrypted_file.h"
@@ -30,6 +31,16 @@ std::size_t ChunksStart(const std::string& file) {
 
 std::string AsString(const ByteBuffer& bytes) {
   return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.length());
+}
+
+// A "Signature" record holding the given block beside a signature made over other bytes.
+ByteBuffer SignatureRecordWith(const ByteBuffer& block, const ByteBuffer& signature) {
+  ByteBuffer record;
+  AppendRecordHeader(record, tag::kSignature);
+  record.appendU16(0);
+  record.appendField(block);
+  record.appendField(signature);
+  return record;
 }
 
 class RefusalTest : public test::PipelineTest {
@@ -134,12 +145,11 @@ TEST_P(TamperTest, SwappedAndDuplicatedChunksFail) {
   EXPECT_EQ(expectFailure("duplicated"), ResultCode::kSource);
 }
 
-TEST_P(TamperTest, AppendedBytesAreIgnored) {
-  WriteRaw(path("enc"), original_ + "trailing bytes");
-  PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
-  ResultCode code;
-  ASSERT_TRUE(DecryptFile(params, bob_.privateRecord, alice_.publicRecord, path("enc"), path("out"), code));
-  EXPECT_EQ(ReadRaw(path("out")), ReadRaw(path("plain")));
+TEST_P(TamperTest, AppendedBytesAreRefused) {
+  for (const std::string& appended : {std::string(1, '\0'), std::string("trailing bytes")}) {
+    WriteRaw(path("enc"), original_ + appended);
+    EXPECT_EQ(expectFailure(std::to_string(appended.size()) + " bytes appended"), ResultCode::kSource);
+  }
 }
 
 TEST_P(TamperTest, LengthsBeyondTheFileFailBeforeAllocating) {
@@ -166,10 +176,12 @@ class SpliceTest : public RefusalTest {
     ASSERT_TRUE(key);
     key_ = *key;
   }
-  // A file of one chunk, or none for an empty plain, under the header and the session key.
-  void writeFile(const ByteBuffer& header, const std::string& plain) {
+  // A file of one chunk, or none for an empty plain, under the header and the session key;
+  // bound to a sender when one is named, as an earlier writer's when none is.
+  void writeFile(const ByteBuffer& header, const std::string& plain, const ByteBuffer* boundTo = nullptr) {
     EncryptedFileWriter out(path("enc"), key_.key.span(), generator_.get());
     ByteBuffer chunk = test::FromString(plain);
+    ASSERT_TRUE(boundTo == nullptr || out.bindSender(*boundTo));
     ASSERT_TRUE(out.begin(header, plain.empty() ? 0 : 1));
     ASSERT_TRUE(plain.empty() || out.writeChunk(chunk));
     ASSERT_TRUE(out.commit());
@@ -198,6 +210,101 @@ TEST_F(SpliceTest, FileSignatureDoesNotPassAsTheSendersHeaderSignature) {
   ASSERT_TRUE(ReadWholeFile(stored, path("request.signature")));
   writeFile(FileHeaderRecord(false, key_.encryptedKeyRecord, stored.bytes), "pay the bearer");
   EXPECT_EQ(expectFailure("file signature in a header"), ResultCode::kKeys);
+}
+
+// Alice signs a file that begins with the attacker's wrapped key and goes on with bytes shaped
+// like the header's signed-information block (it can be an archive she reviews). Moved into
+// the block, the rest of her signed bytes must not turn the signature into her header
+// signature for that key: neither after that block, nor swallowed by its message.
+TEST_F(SpliceTest, ASignedFileBeginningWithAWrappedKeyDoesNotHeadAFile) {
+  ByteBuffer tail;
+  tail.appendField(TextString(kEncryptedFileLabel).bytes());
+  tail.appendU32(1700000000);
+  tail.appendField(ByteBuffer());
+  WriteRaw(path("request"), AsString(key_.encryptedKeyRecord) + AsString(tail) + "PK\x03\x04 an archive");
+  SignatureRequest request;
+  request.generator = generator_.get();
+  ASSERT_TRUE(SignFile(request, alice_.privateRecord, path("request"), path("request.signature")));
+  ByteStream stored;
+  ASSERT_TRUE(ReadWholeFile(stored, path("request.signature")));
+  const std::optional<SignatureRecord> genuine = ReadSignatureRecord(stored.bytes);
+  ASSERT_TRUE(genuine);
+  const std::string rest = ReadRaw(path("request")).substr(key_.encryptedKeyRecord.length() + tail.length()) +
+                           AsString(genuine->signedInformation);
+  ByteBuffer after = tail;
+  after.append(test::FromString(rest).data(), static_cast<std::uint32_t>(rest.size()));
+  ByteBuffer swallowed = tail;
+  swallowed.resize(swallowed.length() - 4);
+  swallowed.appendU32(static_cast<std::uint32_t>(rest.size()));
+  swallowed.append(test::FromString(rest).data(), static_cast<std::uint32_t>(rest.size()));
+  for (const ByteBuffer& block : {after, swallowed}) {
+    writeFile(
+        FileHeaderRecord(false, key_.encryptedKeyRecord, SignatureRecordWith(block, genuine->signature)),
+        "pay the bearer", &alice_.publicRecord);
+    EXPECT_EQ(expectFailure("a file signature cut into a header"), ResultCode::kKeys);
+  }
+}
+
+// The header signature covers the wrapped key followed by the block: no other place to cut
+// those bytes into a key record and a block may verify.
+TEST_F(SpliceTest, NoOtherCutOfTheHeadersSignedBytesVerifies) {
+  const ByteBuffer header = signedHeader(false, WideText(u"komprimerad=0 storlek=5"));
+  ResultCode code;
+  const std::optional<FileHeaderFields> fields = ReadFileHeaderFields(header, code);
+  ASSERT_TRUE(fields);
+  const std::optional<SignatureRecord> genuine = ReadSignatureRecord(fields->signature);
+  ASSERT_TRUE(genuine);
+  const std::string signedBytes = AsString(fields->encryptedKeyRecord) + AsString(genuine->signedInformation);
+  for (std::size_t cut = 0; cut <= signedBytes.size(); ++cut) {
+    const ByteBuffer key = test::FromString(signedBytes.substr(0, cut));
+    const ByteBuffer block = test::FromString(signedBytes.substr(cut));
+    const ByteBuffer record = FileHeaderRecord(false, key, SignatureRecordWith(block, genuine->signature));
+    const bool accepted =
+        ReadFileHeader(generator_.get(), bob_.privateRecord, alice_.publicRecord, record, code).has_value();
+    EXPECT_EQ(accepted, cut == fields->encryptedKeyRecord.length()) << "cut at " << cut;
+  }
+}
+
+// Whoever sees a file can sign its wrapped key again with a key of their own. The file's
+// binding then names another sender than the one the header names, and it is refused; a file
+// of an earlier writer binds nobody and is read as the new signer's, told as unbound.
+TEST_F(SpliceTest, AHeaderSignedAgainByAnotherIsRefusedOrToldUnbound) {
+  WriteRaw(path("plain"), "meeting at noon");
+  PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
+  ResultCode code;
+  ASSERT_TRUE(EncryptFile(params, alice_.privateRecord, bob_.publicRecord, path("plain"), path("enc"), code));
+  const auto resign = [&](const std::string& file) {
+    const std::optional<FileHeaderFields> fields =
+        ReadFileHeaderFields(test::FromString(file.substr(4, HeaderEnd(file) - 4)), code);
+    EXPECT_TRUE(fields);
+    const std::optional<SignatureRecord> original = ReadSignatureRecord(fields->signature);
+    EXPECT_TRUE(original);
+    SigningContext signer(generator_.get());
+    EXPECT_TRUE(signer.setLabel(TextString(kEncryptedFileLabel)) &&
+                signer.addData(fields->encryptedKeyRecord.span()));
+    const std::optional<ByteBuffer> signature =
+        signer.sign(carol_.privateRecord, original->timestamp, original->message);
+    EXPECT_TRUE(signature);
+    ByteBuffer header;
+    header.appendField(FileHeaderRecord(fields->compressed, fields->encryptedKeyRecord, *signature));
+    WriteRaw(path("enc"), AsString(header) + file.substr(HeaderEnd(file)));
+  };
+  const std::string genuine = ReadRaw(path("enc"));
+  SenderBinding binding = SenderBinding::kOtherSender;
+  params.senderBinding = &binding;
+  ASSERT_TRUE(DecryptFile(params, bob_.privateRecord, alice_.publicRecord, path("enc"), path("out"), code));
+  EXPECT_EQ(binding, SenderBinding::kBound);
+  resign(genuine);
+  EXPECT_EQ(expectFailure("signed again by carol", &bob_, &carol_), ResultCode::kKeys);
+
+  writeFile(signedHeader(false, WideText(u"komprimerad=0 storlek=5")), "older", nullptr);
+  binding = SenderBinding::kOtherSender;
+  ASSERT_TRUE(DecryptFile(params, bob_.privateRecord, alice_.publicRecord, path("enc"), path("out2"), code));
+  EXPECT_EQ(binding, SenderBinding::kUnbound);
+  resign(ReadRaw(path("enc")));
+  binding = SenderBinding::kOtherSender;
+  ASSERT_TRUE(DecryptFile(params, bob_.privateRecord, carol_.publicRecord, path("enc"), path("out3"), code));
+  EXPECT_EQ(binding, SenderBinding::kUnbound);
 }
 
 TEST_F(SpliceTest, ChunkZeroInPlaceOfTheTableDoesNotReadAsNoChunks) {
@@ -267,7 +374,6 @@ TEST_F(SpliceTest, SignedFlagAndSizeMustMatchTheFile) {
       {u"Komprimerad=0 storlek=1000", false, false},
       {u"komprimerad=0 storlek=", false, false},
       {u"komprimerad=0 storlek=18446744073709551616", false, false},  // beyond 64 bits
-      {u"komprimerad=0 storlek=1000\u0100", false, false},
   };
   for (const auto& [message, compressed, accepted] : cases) {
     const std::string what(message.begin(), message.end());
@@ -283,6 +389,9 @@ TEST_F(SpliceTest, SignedFlagAndSizeMustMatchTheFile) {
     EXPECT_EQ(ReadRaw(path("out")), plain) << what;
     std::filesystem::remove(path("out"));
   }
+  // A unit above 0xFF is no signature's message at all.
+  writeFile(signedHeader(false, WideText(u"komprimerad=0 storlek=1000\u0100")), plain);
+  EXPECT_EQ(expectFailure("a wide unit"), ResultCode::kKeys);
 }
 
 }  // namespace

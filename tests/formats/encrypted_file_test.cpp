@@ -163,6 +163,7 @@ TEST_F(EncryptedFileTest, ParallelChunksMatchTheOneByOneWriterAfterTheHeader) {
         WriteFileHeader(*generator_, compress, content.size(), alice_.privateRecord, bob_.publicRecord, code);
     ASSERT_TRUE(header);
     EncryptedFileWriter writer(path("serial"), header->sessionKey.span(), generator_.get());
+    ASSERT_TRUE(writer.bindSender(alice_.publicRecord));
     ASSERT_TRUE(writer.begin(header->record, chunks));
     for (std::size_t offset = 0; offset < content.size(); offset += kChunkBytes) {
       const std::string slice = content.substr(offset, kChunkBytes);

@@ -2,8 +2,16 @@
 
 #include <filesystem>
 
+#include "base/record.h"
+#include "base/whole_file.h"
+#include "crypto/encrypted_data.h"
+#include "crypto/key_wrap.h"
+#include "crypto/sha256.h"
 #include "formats/encrypted_file.h"
+#include "formats/signature_file.h"
+#include "formats/signing_context.h"
 #include "tests/formats/pipeline_fixture.h"
+#include "tests/support/hex.h"
 
 namespace qs {
 namespace {
@@ -19,10 +27,35 @@ class OkiFileTest : public test::PipelineTest {
     OkiParams params{generator_.get(), hook, 0};
     return EncryptOkiFile(params, source, target, bob_.publicRecord, alice_.privateRecord, tooLarge);
   }
-  bool decrypt(const std::string& source, const std::string& target, ProgressHook* hook = nullptr) {
+  bool decrypt(const std::string& source, const std::string& target, ProgressHook* hook = nullptr,
+               const test::TestKeyPair* sender = nullptr) {
     OkiParams params{generator_.get(), hook, 0};
-    return DecryptOkiFile(params, source, target, alice_.publicRecord, bob_.privateRecord);
+    const bool done =
+        DecryptOkiFile(params, source, target, (sender ? sender : &alice_)->publicRecord, bob_.privateRecord);
+    binding_ = params.senderBinding;
+    return done;
   }
+  // An OKI-format file for bob of a record with these fields, the data sealed under key with
+  // the IV given, or a drawn one when none is.
+  void writeOki(const ByteBuffer& ciphertext, const ByteBuffer& signature, std::span<const std::uint8_t> key,
+                const std::string& plain,
+                const std::optional<std::array<std::uint8_t, SymmetricContext::kIvBytes>>& iv) {
+    SymmetricContext sealer(key, generator_.get());
+    ByteBuffer sealed = test::FromString(plain);
+    ASSERT_TRUE(iv ? sealer.encrypt(sealed, *iv) : sealer.encrypt(sealed));
+    ByteBuffer record;
+    AppendRecordHeader(record, tag::kEncryptedData);
+    record.appendU16(0);
+    record.appendU16(0);
+    record.appendField(ciphertext);
+    record.appendField(signature);
+    record.appendField(sealed);
+    ByteBuffer file;
+    file.appendField(record);
+    WriteRaw(path("enc"), std::string(reinterpret_cast<const char*>(file.data()), file.length()));
+  }
+
+  SenderBinding binding_ = SenderBinding::kOtherSender;
 };
 
 TEST_F(OkiFileTest, RoundTripsWithTheRecordSize) {
@@ -38,9 +71,82 @@ TEST_F(OkiFileTest, RoundTripsWithTheRecordSize) {
     EXPECT_TRUE(isOki);
     ASSERT_TRUE(decrypt(path("enc"), path("out")));
     EXPECT_EQ(ReadRaw(path("out")), ReadRaw(plain));
+    EXPECT_EQ(binding_, SenderBinding::kBound);
   }
-  WriteRaw(path("enc"), ReadRaw(path("enc")) + "appended");
-  EXPECT_TRUE(decrypt(path("enc"), path("out")));
+  // Nothing may follow the record, not even one byte.
+  const std::string whole = ReadRaw(path("enc"));
+  for (const std::string& appended : {std::string(1, '\0'), std::string("appended")}) {
+    WriteRaw(path("enc"), whole + appended);
+    EXPECT_FALSE(decrypt(path("enc"), path("out2")));
+  }
+  EXPECT_FALSE(std::filesystem::exists(path("out2")));
+}
+
+// The sender signs only the digest of C, so whoever sees a file can sign it again, and a
+// signature over other bytes that happen to be C passes as the sender's: the data's IV names
+// the sender, and a C that ends in a signed-information block is refused.
+TEST_F(OkiFileTest, ASignatureByAnotherOrOverOtherDataIsRefused) {
+  const std::string plain = makePlain("plain", 3000);
+  bool tooLarge = false;
+  ASSERT_TRUE(encrypt(plain, path("genuine"), tooLarge));
+  const std::optional<ByteBuffer> record = ReadOkiRecord(path("genuine"));
+  ASSERT_TRUE(record);
+  const std::optional<EncryptedDataFields> fields = ReadEncryptedData(*record);
+  ASSERT_TRUE(fields);
+  const ByteBuffer byCarol = SignDigest(*generator_, carol_.privateRecord, Sha256(fields->ciphertext.span()));
+
+  // Carol signs alice's file again: bound to alice, it is refused as carol's.
+  ByteBuffer resigned;
+  AppendRecordHeader(resigned, tag::kEncryptedData);
+  resigned.appendU16(0);
+  resigned.appendU16(0);
+  resigned.appendField(fields->ciphertext);
+  resigned.appendField(byCarol);
+  resigned.appendField(fields->sealed);
+  ByteBuffer file;
+  file.appendField(resigned);
+  WriteRaw(path("enc"), std::string(reinterpret_cast<const char*>(file.data()), file.length()));
+  EXPECT_FALSE(decrypt(path("enc"), path("out"), nullptr, &carol_));
+
+  // A file of an earlier writer (a drawn IV) still decrypts, told as unbound; signed again by
+  // carol it then reads as carol's, which is what the binding is for.
+  const std::optional<WrappedKey> wrapped = WrapKey(*generator_, bob_.publicRecord);
+  ASSERT_TRUE(wrapped);
+  const ByteBuffer ciphertext = ReadEncryptedKey(wrapped->encryptedKeyRecord).value_or(ByteBuffer());
+  const ByteBuffer byAlice = SignDigest(*generator_, alice_.privateRecord, Sha256(ciphertext.span()));
+  writeOki(ciphertext, byAlice, wrapped->key.span(), "older", std::nullopt);
+  ASSERT_TRUE(decrypt(path("enc"), path("out")));
+  EXPECT_EQ(ReadRaw(path("out")), "older");
+  EXPECT_EQ(binding_, SenderBinding::kUnbound);
+  writeOki(ciphertext, SignDigest(*generator_, carol_.privateRecord, Sha256(ciphertext.span())),
+           wrapped->key.span(), "older", std::nullopt);
+  ASSERT_TRUE(decrypt(path("enc"), path("out"), nullptr, &carol_));
+  EXPECT_EQ(binding_, SenderBinding::kUnbound);
+
+  // Bob, the recipient, asks alice to sign a document of k - 23 bytes; with its empty-message
+  // block it is a k-byte value below his modulus, a C he can open with his own key.
+  const std::size_t k = 512;  // bob's encryption modulus
+  WriteRaw(path("document"), std::string(k - 23, 'D'));
+  SignatureRequest request;
+  request.generator = generator_.get();
+  ASSERT_TRUE(SignFile(request, alice_.privateRecord, path("document"), path("document.signature")));
+  ByteStream stored;
+  ASSERT_TRUE(ReadWholeFile(stored, path("document.signature")));
+  const std::optional<SignatureRecord> signature = ReadSignatureRecord(stored.bytes);
+  ASSERT_TRUE(signature);
+  ByteBuffer shaped = test::FromString(ReadRaw(path("document")));
+  shaped.append(signature->signedInformation.data(), signature->signedInformation.length());
+  ASSERT_EQ(shaped.length(), k);
+  ByteBuffer encryptedKey;
+  AppendRecordHeader(encryptedKey, tag::kEncryptedKey);
+  encryptedKey.appendField(shaped);
+  const ByteBuffer key = UnwrapKey(bob_.privateRecord, encryptedKey);
+  ASSERT_EQ(key.length(), 32u);
+  SymmetricContext binder(key.span(), nullptr);
+  writeOki(shaped, signature->signature, key.span(), "pay the bearer",
+           SenderBoundIv(binder, alice_.publicRecord));
+  EXPECT_FALSE(decrypt(path("enc"), path("out2")));
+  EXPECT_FALSE(std::filesystem::exists(path("out2")));
 }
 
 TEST_F(OkiFileTest, DetectionTellsTheFormatsApart) {

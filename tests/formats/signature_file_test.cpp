@@ -1,5 +1,9 @@
 #include "formats/signature_file.h"
 
+#include <functional>
+
+#include "base/record.h"
+#include "base/whole_file.h"
 #include "base/windows1252.h"
 #include "formats/signing_context.h"
 #include "tests/formats/pipeline_fixture.h"
@@ -10,6 +14,29 @@ namespace {
 
 using test::PatchByte;
 using test::ReadRaw;
+using test::WriteRaw;
+
+std::string AsString(std::span<const std::uint8_t> bytes) {
+  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+ByteBuffer Block(const char* label, std::uint32_t timestamp, const std::u16string& message) {
+  ByteBuffer block;
+  block.appendField(TextString(label).bytes());
+  block.appendU32(timestamp);
+  block.appendField(WideText(message).toRecordBytes());
+  return block;
+}
+
+// A "Signature" record holding the given block beside a signature made over other bytes.
+ByteBuffer SignatureRecordWith(const ByteBuffer& block, const ByteBuffer& signature) {
+  ByteBuffer record;
+  AppendRecordHeader(record, tag::kSignature);
+  record.appendU16(0);
+  record.appendField(block);
+  record.appendField(signature);
+  return record;
+}
 
 class SignatureFileTest : public test::PipelineTest {
  protected:
@@ -103,6 +130,56 @@ TEST_F(SignatureFileTest, StoredLabelMustBeTheExpectedOne) {
   }
 }
 
+// The signature covers the data followed by the block, with nothing between them: one
+// signature over D || B must verify for D and B alone, never for another cut of those bytes.
+TEST_F(SignatureFileTest, NoOtherCutOfTheSignedBytesVerifies) {
+  const std::string data = ReadRaw(makePlain("data", 90));
+  ASSERT_TRUE(sign(path("data"), path("data.signature"), "ok"));
+  ByteStream stored;
+  ASSERT_TRUE(ReadWholeFile(stored, path("data.signature")));
+  const std::optional<SignatureRecord> genuine = ReadSignatureRecord(stored.bytes);
+  ASSERT_TRUE(genuine);
+  const std::string signedBytes = data + AsString(genuine->signedInformation.span());
+  for (std::size_t cut = 0; cut <= signedBytes.size(); ++cut) {
+    WriteRaw(path("cut"), signedBytes.substr(0, cut));
+    const ByteBuffer block = test::FromString(signedBytes.substr(cut));
+    ASSERT_TRUE(
+        WriteWholeFile(ByteStream(SignatureRecordWith(block, genuine->signature)), path("cut.signature")));
+    SignatureRequest request;
+    EXPECT_EQ(verify(path("cut"), path("cut.signature"), request), cut == data.size()) << "cut at " << cut;
+  }
+}
+
+// Alice signs a document that ends in bytes shaped like a signed-information block: the
+// signature must not then pass for the document without them, at the time and with the
+// message those bytes name.
+TEST_F(SignatureFileTest, ABlockShapedTailDoesNotSignThePrefix) {
+  const std::string document = "Avtal om leverans av 100 enheter.\n";
+  const ByteBuffer tail = Block("SignedFile", 946684800, u"Godk\u00e4nd av styrelsen");  // 2000-01-01
+  WriteRaw(path("request"), document + AsString(tail.span()));
+  ASSERT_TRUE(sign(path("request"), path("request.signature")));
+  ByteStream stored;
+  ASSERT_TRUE(ReadWholeFile(stored, path("request.signature")));
+  const std::optional<SignatureRecord> genuine = ReadSignatureRecord(stored.bytes);
+  ASSERT_TRUE(genuine);
+  WriteRaw(path("document"), document);
+
+  // The real block after the tail's, or swallowed by a message field that runs to the end.
+  ByteBuffer after = tail;
+  after.append(genuine->signedInformation.data(), genuine->signedInformation.length());
+  ByteBuffer swallowed = Block("SignedFile", 946684800, u"");
+  swallowed.resize(swallowed.length() - 4);
+  swallowed.appendU32(static_cast<std::uint32_t>(tail.length() - swallowed.length() - 4 +
+                                                 genuine->signedInformation.length()));
+  swallowed.append(tail.data() + swallowed.length(), tail.length() - swallowed.length());
+  swallowed.append(genuine->signedInformation.data(), genuine->signedInformation.length());
+  for (const ByteBuffer& block : {after, swallowed}) {
+    ASSERT_TRUE(WriteWholeFile(ByteStream(SignatureRecordWith(block, genuine->signature)), path("forged")));
+    SignatureRequest request;
+    EXPECT_FALSE(verify(path("document"), path("forged"), request)) << test::ToHex(block);
+  }
+}
+
 TEST_F(SignatureFileTest, FailureOrCancelLeavesNoPartialFileAndKeepsAnOlderOne) {
   const std::string data = makePlain("data.bin", 3 * kSignatureHashBlock + 5);
   test::WriteRaw(path("old.signature"), "older");
@@ -181,6 +258,62 @@ TEST(SignatureRecord, ReadsTheSignedInformationOnlyFromAnExactRecord) {
   longer.appendU8(0);
   EXPECT_FALSE(ReadSignatureRecord(longer));
   EXPECT_FALSE(ReadSignatureRecord(ByteBuffer(record->span().first(record->length() - 1))));
+}
+
+TEST(SignedInformation, IsReadOnlyInItsExactForm) {
+  const ByteBuffer good = Block("SignedFile", 7, u"x\u00e4");
+  const auto changed = [&good](const std::function<void(ByteBuffer&)>& change) {
+    ByteBuffer block = good;
+    change(block);
+    return block;
+  };
+  ByteBuffer wide;  // a unit above 0xFF
+  wide.appendField(TextString("SignedFile").bytes());
+  wide.appendU32(7);
+  wide.appendField(WideText(u"\u0100").toRecordBytes());
+  ByteBuffer noZero;
+  noZero.appendField(ByteBuffer::fromText("SignedFile"));
+  noZero.appendU32(7);
+  noZero.appendField(ByteBuffer());
+  ByteBuffer onlyZero;
+  onlyZero.appendField(ByteBuffer::zeros(1));
+  onlyZero.appendU32(7);
+  onlyZero.appendField(ByteBuffer());
+  ByteBuffer oddMessage;
+  oddMessage.appendField(TextString("SignedFile").bytes());
+  oddMessage.appendU32(7);
+  oddMessage.appendField(ByteBuffer::zeros(3));
+  const struct {
+    const char* what;
+    ByteBuffer block;
+    bool accepted;
+  } cases[] = {
+      {"as written", good, true},
+      {"empty message", Block("EncryptedFile", 0, u""), true},
+      {"a byte after the message", changed([](ByteBuffer& b) { b.appendU8(0); }), false},
+      {"cut in the message", changed([](ByteBuffer& b) { b.resize(b.length() - 1); }), false},
+      {"cut in the timestamp", ByteBuffer(good.span().first(4 + 11 + 2)), false},
+      {"no message field", ByteBuffer(good.span().first(4 + 11 + 4)), false},
+      {"a unit above 0xFF", wide, false},
+      {"label without its zero", noZero, false},
+      {"label of its zero alone", onlyZero, false},
+      {"message of odd length", oddMessage, false},
+      {"empty", ByteBuffer(), false},
+  };
+  for (const auto& [what, block, accepted] : cases) {
+    const std::optional<SignedInformation> read = ReadSignedInformation(block.span());
+    EXPECT_EQ(read.has_value(), accepted) << what;
+    // Any bytes in front of an exact block make bytes that end with one.
+    ByteBuffer behind = test::FromString("any data");
+    behind.append(block.data(), block.length());
+    EXPECT_EQ(EndsWithSignedInformation(behind.span()), accepted) << what;
+  }
+  const std::optional<SignedInformation> read = ReadSignedInformation(good.span());
+  ASSERT_TRUE(read);
+  EXPECT_TRUE(read->label.equals(TextString("SignedFile").bytes()));
+  EXPECT_EQ(read->timestamp, 7u);
+  EXPECT_EQ(read->message.units(), u"x\u00e4");
+  EXPECT_FALSE(EndsWithSignedInformation(test::FromString(std::string(300, '\x5A')).span()));
 }
 
 }  // namespace
