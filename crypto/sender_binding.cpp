@@ -46,7 +46,8 @@ SenderBinding CheckSenderBinding(const SymmetricContext& context,
   const ByteBuffer sender = SenderTag(context, senderPublic);
   if (marker.length() < kHalf || sender.length() < kHalf) return SenderBinding::kOtherSender;
   if (!ct::Equal(iv.data(), marker.data(), kHalf)) return SenderBinding::kUnbound;
-  return ct::Equal(iv.data() + kHalf, sender.data(), kHalf) ? SenderBinding::kBound : SenderBinding::kOtherSender;
+  return ct::Equal(iv.data() + kHalf, sender.data(), kHalf) ? SenderBinding::kBound
+                                                            : SenderBinding::kOtherSender;
 }
 
 }  // namespace qs

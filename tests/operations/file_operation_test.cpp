@@ -18,7 +18,8 @@ using test::WriteRaw;
 class FileOperationTest : public ::testing::Test {
  protected:
   OperationResult run(OperationCode code, const std::string& source, const std::string& target,
-                      const test::TestKeyPair& own, const test::TestKeyPair& peer, std::uint8_t okiFormat = 0) {
+                      const test::TestKeyPair& own, const test::TestKeyPair& peer,
+                      std::uint8_t okiFormat = 0) {
     OperationRequest request;
     request.code = code;
     request.okiFormat = okiFormat;
@@ -51,8 +52,8 @@ TEST_F(FileOperationTest, DecryptionTellsWhetherTheFileBindsItsSender) {
   const test::Vector known = test::LoadVectors("formats/encrypted_files.txt").at(0);
   const ByteBuffer file = test::FromHex(known.at("File"));
   WriteRaw(dir_.file("known"), std::string(reinterpret_cast<const char*>(file.data()), file.length()));
-  const OperationResult older =
-      run(OperationCode::kDecrypt, dir_.file("known"), dir_.file("known.out"), KeyPairOf("carol"), KeyPairOf("bob"));
+  const OperationResult older = run(OperationCode::kDecrypt, dir_.file("known"), dir_.file("known.out"),
+                                    KeyPairOf("carol"), KeyPairOf("bob"));
   ASSERT_EQ(older.outcome, FileOutcome::kOk);
   EXPECT_TRUE(older.senderUnbound);
   EXPECT_TRUE(test::FromString(ReadRaw(dir_.file("known.out"))).equals(test::FromHex(known.at("Plain"))));
