@@ -36,6 +36,9 @@ bool ReadWholeFile(ByteStream& stream, const std::string& path) {
   const std::optional<std::uint32_t> prefixed = ReadLengthPrefix(*file, *fileSize, kMaxWholeFileContent);
   if (!prefixed) return false;
   const std::uint32_t length = *prefixed;
+  // No writer puts anything after the content, so bytes there were added to the file, and
+  // nothing they say may pass for part of it.
+  if (*fileSize > 4 + std::uint64_t{length}) return false;
 
   ByteBuffer content = ByteBuffer::zeros(length);
   for (std::uint32_t done = 0; done < length;) {

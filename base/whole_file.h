@@ -8,7 +8,7 @@
 namespace qs {
 
 // The container of key, certificate, signature and working-folder files: a u32 content
-// length N, then N bytes. Bytes after the content are ignored.
+// length N, then N bytes, and nothing after them.
 
 inline constexpr std::uint32_t kMaxWholeFileContent = 1u << 30;
 inline constexpr std::uint32_t kWholeFilePiece = 102400;
@@ -20,8 +20,9 @@ std::optional<std::uint32_t> ReadLengthPrefix(platform::File& file, std::uint64_
                                               std::uint32_t limit);
 
 // Reads the content into stream.bytes (cursor 0). Fails, leaving the stream as it was, when
-// the file cannot be read, claims more than 2^30 bytes or more than it holds, or the hook
-// cancels. Progress and cancel are checked after every piece, cancel first.
+// the file cannot be read, claims more than 2^30 bytes or more than it holds, holds bytes
+// after the content, or the hook cancels. Progress and cancel are checked after every
+// piece, cancel first.
 bool ReadWholeFile(ByteStream& stream, const std::string& path);
 
 // Writes stream.bytes as the content through a temporary file that replaces the target

@@ -96,6 +96,8 @@ std::optional<CertificateRecord> ReadCertificate(const ByteBuffer& certificate) 
     record.certifications.push_back({std::move(*keyId), std::move(*organisation), std::move(*dataFields),
                                      std::move(*decoded), std::move(*signature)});
   }
+  // Whatever follows the last certification is covered by nothing and made by no writer.
+  if (in.remaining() != 0) return std::nullopt;
   return record;
 }
 

@@ -38,7 +38,8 @@ struct CertificateRecord {
 };
 
 // The fields of a certificate, no signature checked. Nothing for a wrong tag or version, a
-// key record or data fields not exactly their layout, or a certification cut short.
+// key record or data fields not exactly their layout, a certification cut short, or bytes
+// after the last certification.
 std::optional<CertificateRecord> ReadCertificate(const ByteBuffer& certificate);
 
 // The owner's "PublicKey" record; nothing unless the tag is "Certificate", the version 0 and

@@ -201,6 +201,14 @@ TEST_F(CertificateTest, KeyRecordAndDataFieldsCutElsewhereAreRefused) {
 TEST_F(CertificateTest, DamagedCertificatesAndTrustedListsFail) {
   const ByteBuffer certificate = CertificateOf({byBob});
   EXPECT_FALSE(VerifyCertificate(certificate.slice(certificate.length() - 1, 0), {}));
+  // A byte after the last certification, or where none follows the count.
+  for (ByteBuffer appended : {certificate, CertificateOf({})}) {
+    ASSERT_TRUE(ReadCertificate(appended));
+    appended.appendU8(0);
+    EXPECT_FALSE(ReadCertificate(appended));
+    EXPECT_FALSE(VerifyCertificate(appended, {}));
+    EXPECT_FALSE(VerifyCertificate(appended, {bobAuthority.publicRecord}));
+  }
   ByteBuffer otherVersion = certificate;
   otherVersion.at(4 + 11) = 1;
   EXPECT_FALSE(VerifyCertificate(otherVersion, {}));
