@@ -5,6 +5,7 @@
 #include "cli/approval.h"
 #include "cli/command.h"
 #include "cli/key_type_option.h"
+#include "cli/messages.h"
 #include "cli/output_file.h"
 #include "cli/progress_display.h"
 #include "keys/cert_keys.h"
@@ -142,6 +143,9 @@ int RunTrustAdd(Session& session, const ParsedArgs& args) {
   const KeyResult<TrustedKeyCandidate> candidate = ReadTrustedKeyCandidate(args.positionals()[0]);
   if (!candidate.ok()) return Outcome(session, candidate.outcome);
   const CertKeyHeader& header = candidate.value.header;
+  if (const std::optional<std::string> warning = SharedKeyIdWarningFor(*folder, candidate.value)) {
+    session.io().err << "quillseal-cli: " << *warning << '\n';
+  }
   if (!ApproveTrustedKey(session, DisplayText(header.organisation), HexString(header.keyId),
                          HexString(candidate.value.fingerprint))) {
     return kFailure;
@@ -152,12 +156,16 @@ int RunTrustAdd(Session& session, const ParsedArgs& args) {
 int RunTrustRemove(Session& session, const ParsedArgs& args) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
-  std::string keyId = args.positionals()[0];
-  for (char& c : keyId) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  std::string named = args.positionals()[0];
+  for (char& c : named) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  std::vector<std::size_t> entries;
   for (const TrustedKeyRow& row : ListTrustedKeys(*folder).rows) {
-    if (row.keyId == keyId) return Outcome(session, RemoveTrustedKey(*folder, row.entry));
+    if (row.keyId == named || row.fingerprint == named) entries.push_back(row.entry);
   }
-  return session.fail(MessageText(KeyOutcome::kNoTrustedKeySelected));
+  // Several trusted keys may share a Key-ID; only the fingerprint says which one goes.
+  if (entries.size() > 1) return session.fail(cli_text::kKeyIdNotUnique);
+  if (entries.empty()) return session.fail(MessageText(KeyOutcome::kNoTrustedKeySelected));
+  return Outcome(session, RemoveTrustedKey(*folder, entries.front()));
 }
 
 }  // namespace
@@ -204,9 +212,9 @@ std::vector<Command> CertificationCommands() {
        {},
        1,
        1,
-       "NYCKEL-ID",
+       "NYCKEL-ID|FINGERPRINT",
        "ta bort en betrodd certifieringsnyckel",
-       "",
+       "Har flera betrodda nycklar samma Nyckel-ID anges nyckelns fingerprint.\n",
        RunTrustRemove},
   };
 }

@@ -30,4 +30,8 @@ inline constexpr char kUnknownFileKind[] = "Okänd filtyp: ";
 inline constexpr char kNotOurFile[] = " är ingen fil som Quillseal skriver.";
 inline constexpr char kSettingsNotSaved[] = "Kunde inte spara inställningarna.";
 
+// Trusted keys.
+inline constexpr char kKeyIdNotUnique[] =
+    "Flera betrodda certifieringsnycklar har detta Nyckel-ID; ange nyckelns fingerprint i stället.";
+
 }  // namespace qs::cli::cli_text

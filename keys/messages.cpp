@@ -75,4 +75,19 @@ const char* MessageText(KeyOutcome outcome) {
   return "";
 }
 
+std::string SharedKeyIdWarning(const std::string& keyId, const std::string& fingerprint,
+                               const std::vector<std::string>& trustedFingerprints) {
+  std::string text = "Varning! Nyckel-ID " + keyId +
+                     " finns redan i listan av betrodda nycklar, men för en annan nyckel.\n"
+                     "Den valda nyckelns fingerprint: " +
+                     fingerprint + "\n";
+  for (const std::string& trusted : trustedFingerprints) {
+    text += "Betrodd nyckel med samma Nyckel-ID: " + trusted + "\n";
+  }
+  text +=
+      "Nyckel-ID väljs fritt av den som skapar en nyckel. Godkänn bara nyckeln om du har kontrollerat "
+      "dess fingerprint med utfärdaren, och ta bort den betrodda nyckel som inte är äkta.";
+  return text;
+}
+
 }  // namespace qs

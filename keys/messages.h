@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace qs {
 
@@ -50,6 +52,11 @@ enum class KeyOutcome : std::uint8_t {
 
 // The Swedish message of an outcome, UTF-8; empty for kOk.
 const char* MessageText(KeyOutcome outcome);
+
+// The warning before a certification key is approved whose Key-ID trusted keys have already:
+// the Key-ID, the offered key's fingerprint and each trusted one's, one a line (hex).
+std::string SharedKeyIdWarning(const std::string& keyId, const std::string& fingerprint,
+                               const std::vector<std::string>& trustedFingerprints);
 
 // Texts of this area that are not the outcome of an operation: questions, warnings, notices
 // and what the information lists show. UTF-8.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <new>
 #include <sstream>
 #include <stdexcept>
@@ -11,6 +12,7 @@
 #include "cli/approval.h"
 #include "cli/cli.h"
 #include "cli/progress_display.h"
+#include "keys/key_store.h"
 #include "keys/record_text.h"
 #include "platform/file_fault.h"
 #include "tests/keys/key_fixtures.h"
@@ -27,6 +29,9 @@ struct Streams {
 };
 
 int RunWords(Streams& s, std::vector<std::string> words) { return Run(words, s.io); }
+
+// A command's exit status and what it wrote on standard error.
+using CommandResult = std::pair<int, std::string>;
 
 TEST(Cli, UsageMistakesExitWithTwoAndHelpWithZero) {
   Streams s;
@@ -143,6 +148,50 @@ TEST(Cli, KeyFilesAreTheOwnersAloneAndTheFolderIsWatched) {
   ::umask(saved);
 }
 #endif
+
+// A fake authority with the real one's Key-ID, trusted first: the real key is added beside it
+// after a warning with both fingerprints, and only a fingerprint removes one of the two.
+TEST(Cli, TrustAddTellsOfASharedKeyIdAndTrustRemoveWantsTheFingerprint) {
+  test::TempFolder dir;
+  const std::string wd = dir.file("wd");
+  const CertKeyPairRecords fake = test::CertKeyFrom("bob", "Test CA", "0102030405060708");
+  const CertKeyPairRecords real = test::CertKeyFrom("carol", "Test CA", "0102030405060708");
+  const std::string fakeFingerprint = HexString(*ComputeFingerprint(fake.publicRecord));
+  const std::string realFingerprint = HexString(*ComputeFingerprint(real.publicRecord));
+  test::WriteContent(dir.file("fake.public_cert_key"), fake.publicRecord);
+  test::WriteContent(dir.file("real.public_cert_key"), real.publicRecord);
+  const auto trust = [&](const std::string& file, const std::string& fingerprint) {
+    Streams s;
+    const int status =
+        RunWords(s, {"--workdir", wd, "--expect-fingerprint", fingerprint, "trust", "add", file});
+    return CommandResult{status, s.err.str()};
+  };
+  EXPECT_EQ(trust(dir.file("fake.public_cert_key"), fakeFingerprint),
+            (CommandResult{kSuccess, std::string()}));
+  const auto [status, err] = trust(dir.file("real.public_cert_key"), realFingerprint);
+  EXPECT_EQ(status, kSuccess);
+  EXPECT_EQ(err.rfind("quillseal-cli: Varning! Nyckel-ID 0102030405060708 finns redan", 0), 0u) << err;
+  EXPECT_NE(err.find("Den valda nyckelns fingerprint: " + realFingerprint + "\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("Betrodd nyckel med samma Nyckel-ID: " + fakeFingerprint + "\n"), std::string::npos)
+      << err;
+  EXPECT_EQ(
+      trust(dir.file("real.public_cert_key"), realFingerprint),
+      (CommandResult{kFailure, "quillseal-cli: Denna nyckel finns redan i listan av betrodda nycklar!\n"}));
+
+  Streams remove;
+  EXPECT_EQ(RunWords(remove, {"--workdir", wd, "trust", "remove", "0102030405060708"}), kFailure);
+  EXPECT_EQ(remove.err.str(),
+            "quillseal-cli: Flera betrodda certifieringsnycklar har detta Nyckel-ID; ange "
+            "nyckelns fingerprint i stället.\n");
+  std::string lower = fakeFingerprint;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_EQ(RunWords(remove, {"--workdir", wd, "trust", "remove", lower}), kSuccess);
+  Streams listed;
+  EXPECT_EQ(RunWords(listed, {"--workdir", wd, "trust", "list"}), kSuccess);
+  EXPECT_EQ(listed.out.str().find(fakeFingerprint), std::string::npos);
+  EXPECT_NE(listed.out.str().find(realFingerprint), std::string::npos);
+  EXPECT_EQ(RunWords(remove, {"--workdir", wd, "trust", "remove", "0102030405060708"}), kSuccess);
+}
 
 TEST(Cli, ApprovalFollowsFingerprintThenYesThenTheTerminal) {
   const std::string fingerprint = "AB12";
