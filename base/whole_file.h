@@ -1,5 +1,6 @@
 #pragma once
 #include <optional>
+#include <span>
 #include <string>
 
 #include "base/byte_stream.h"
@@ -29,5 +30,17 @@ bool ReadWholeFile(ByteStream& stream, const std::string& path);
 // only when complete; on failure or cancel an older target is left as it was.
 bool WriteWholeFile(const ByteStream& stream, const std::string& path,
                     platform::FileAccess access = platform::FileAccess::kUsual);
+
+// One file of WriteWholeFiles.
+struct WholeFileTarget {
+  const ByteBuffer& content;
+  std::string path;
+};
+
+// Files that belong together: each is written through its own temporary file, and only when
+// all are written and on the disk are they put in place, in the order given. A failure while
+// writing leaves every target as it was; only a failure in putting one in place (its commit)
+// leaves the ones before it in place. Each file gets the usual access (FileAccess::kUsual).
+bool WriteWholeFiles(std::span<const WholeFileTarget> targets);
 
 }  // namespace qs

@@ -13,6 +13,7 @@
 #include "keys/key_store.h"
 #include "keys/messages.h"
 #include "keys/personal_certificate.h"
+#include "keys/possession_proof.h"
 #include "keys/record_text.h"
 #include "keys/trusted_keys.h"
 #include "platform/clock.h"
@@ -72,8 +73,10 @@ std::vector<DataField> FieldsOf(const ParsedArgs& args) {
 int RunCaCertify(Session& session, const ParsedArgs& args) {
   const std::string publicKeyPath = args.required("public-key");
   const std::string caKeyPath = args.required("ca-key");
+  const std::string proofPath = args.value("proof").value_or(PossessionProofPath(publicKeyPath));
   const std::vector<DataField> fields = FieldsOf(args);
-  const KeyResult<CertificationInputs> inputs = ReadCertificationInputs(publicKeyPath, caKeyPath, fields);
+  const KeyResult<CertificationInputs> inputs =
+      ReadCertificationInputs(publicKeyPath, caKeyPath, proofPath, fields);
   if (!inputs.ok()) return Outcome(session, inputs.outcome);
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
@@ -184,12 +187,20 @@ std::vector<Command> CertificationCommands() {
        "Nyckel-ID). --trust lägger till den publika nyckeln som betrodd i arbetsmappen.\n",
        RunCaCreate},
       {{"ca", "certify"},
-       {{"public-key", 0, true}, {"ca-key", 0, true}, {"field", 0, true, true}, output, force},
+       {{"public-key", 0, true},
+        {"ca-key", 0, true},
+        {"proof", 0, true},
+        {"field", 0, true, true},
+        output,
+        force},
        0,
        0,
-       "--public-key FIL --ca-key FIL --field NAMN=VÄRDE [--field ...] [-o FIL.certification] [--force]",
+       "--public-key FIL --ca-key FIL [--proof FIL] --field NAMN=VÄRDE [--field ...] [-o FIL.certification] "
+       "[--force]",
        "certifiera en användares publika nyckel med datafält",
-       "Högst 20 fält; namn högst 20 och värden högst 150 tecken.\n",
+       "Högst 20 fält; namn högst 20 och värden högst 150 tecken. Nyckeln certifieras bara med\n"
+       "ägarens innehavsbevis, signaturen som key export sparar bredvid nyckelfilen\n"
+       "(FIL.signature, eller den fil --proof anger).\n",
        RunCaCertify},
       {{"certificate", "create"},
        {output, force},

@@ -10,6 +10,7 @@
 #include "keys/key_pair_info.h"
 #include "keys/key_store.h"
 #include "keys/personal_certificate.h"
+#include "keys/possession_proof.h"
 #include "keys/public_key_export.h"
 #include "keys/record_text.h"
 #include "keys/select_keys.h"
@@ -50,10 +51,11 @@ TEST(KeyStory, CertifiedPublicKeyReachesAPeerThatTrustsTheAuthority) {
   const KeyResult<std::string> exportName = SuggestedPublicKeyName(user.path());
   ASSERT_EQ(exportName.value, "Alice_Andersson");
   const std::string exported = authority.file(exportName.value + ".public_key");
-  ASSERT_EQ(ExportPublicKey(user.path(), exported), KeyOutcome::kOk);
+  ASSERT_EQ(ExportPublicKey(user.path(), exported, *generator, 1717000000), KeyOutcome::kOk);
   const std::vector<DataField> fields =
       test::Fields({{"Namn", "Alice Andersson"}, {"Ort", "Luleå"}, {"E-post", "alice@example.se"}});
-  const KeyResult<CertificationInputs> inputs = ReadCertificationInputs(exported, caPrivate, fields);
+  const KeyResult<CertificationInputs> inputs =
+      ReadCertificationInputs(exported, caPrivate, PossessionProofPath(exported), fields);
   ASSERT_TRUE(inputs.ok());
   EXPECT_EQ(HexString(inputs.value.fingerprint), DescribeStoredKeyPair(user.path()).fingerprint);
   const KeyResult<NewCertification> certification =
