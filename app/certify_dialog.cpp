@@ -7,6 +7,7 @@
 #include "base/timestamp.h"
 #include "keys/certify.h"
 #include "keys/messages.h"
+#include "keys/possession_proof.h"
 #include "keys/record_text.h"
 #include "platform/clock.h"
 
@@ -92,7 +93,8 @@ void CertifyDialog::showFields(ui::View& view) {
 void CertifyDialog::certify(ui::View& view) {
   const std::string publicKeyPath = CutAtControl(view.text(IDC_CERTIFY_PUBLIC_KEY));
   const std::string certKeyPath = CutAtControl(view.text(IDC_CERTIFY_CERT_KEY));
-  const KeyResult<CertificationInputs> inputs = ReadCertificationInputs(publicKeyPath, certKeyPath, fields_);
+  const KeyResult<CertificationInputs> inputs =
+      ReadCertificationInputs(publicKeyPath, certKeyPath, PossessionProofPath(publicKeyPath), fields_);
   if (!inputs.ok()) {
     tell(view, MessageText(inputs.outcome));
     return;

@@ -10,9 +10,10 @@
 namespace qs {
 
 // "Certifiera nyckel" (106): a certification authority certifies a user's ".public_key"
-// file with its ".private_cert_key" file and the data fields typed here, after confirming
-// the time and the key's fingerprint (122). Ends with 1 once the ".certification" file is
-// written, and on "Stäng"; every failure leaves it open as it was.
+// file with its ".private_cert_key" file and the data fields typed here, once the proof of
+// possession beside the key file has been checked and the time and the key's fingerprint
+// confirmed (122). Ends with 1 once the ".certification" file is written, and on "Stäng";
+// every failure leaves it open as it was.
 class CertifyDialog : public MouseFeedingController {
  public:
   // Characters kept of a typed field name or value; the record's own limits are smaller

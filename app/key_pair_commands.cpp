@@ -4,10 +4,13 @@
 
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
+#include "app/texts.h"
+#include "crypto/random_generator.h"
 #include "keys/backup.h"
 #include "keys/key_store.h"
 #include "keys/messages.h"
 #include "keys/public_key_export.h"
+#include "platform/clock.h"
 
 namespace qs {
 namespace {
@@ -24,9 +27,15 @@ void ExportPublicKeyCommand(ui::Ui& ui, const AppState& state, ui::View& owner) 
     Tell(ui, owner, suggestion.outcome);
     return;
   }
+  // The file is written only with its proof of possession, which needs the generator.
+  if (state.generator.credit() < RandomGenerator::kRequiredCredit) {
+    ui.messageBox(&owner, text::kGeneratorNotReady, ui::Buttons::kOk, ui::Icon::kNone);
+    return;
+  }
   const std::optional<std::string> path = ui.saveFile(&owner, PublicKeyExportDialog(suggestion.value));
   if (!path) return;
-  const KeyOutcome exported = ExportPublicKey(state.workingFolder, CutAtControl(*path));
+  const KeyOutcome exported = ExportPublicKey(state.workingFolder, CutAtControl(*path), state.generator,
+                                              static_cast<std::uint32_t>(platform::CalendarSeconds()));
   if (exported != KeyOutcome::kOk) Tell(ui, owner, exported);
 }
 

@@ -8,7 +8,8 @@ namespace qs {
 // owned by the window given.
 
 // "Spara publik nyckel för certifiering...": the stored "PublicKey" record to a
-// ".public_key" file, suggested under the key's name.
+// ".public_key" file, suggested under the key's name, with its proof of possession beside it
+// (nothing without the generator's credit).
 void ExportPublicKeyCommand(ui::Ui& ui, const AppState& state, ui::View& owner);
 
 // "Säkerhetskopiera nyckelpar...": priv_key.bin to a ".key_backup" file named after the

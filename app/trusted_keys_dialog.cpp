@@ -58,6 +58,9 @@ void TrustedKeysDialog::add(ui::View& view) {
     tell(view, candidate.outcome);
     return;
   }
+  // Told before the confirmation, so the user can tell the keys apart by their fingerprints.
+  if (const std::optional<std::string> warning = SharedKeyIdWarningFor(state_.workingFolder, candidate.value))
+    ui_.messageBox(&view, *warning, ui::Buttons::kOk, ui::Icon::kWarning);
   TrustConfirmDialog confirm(state_, candidate.value);
   if (ui_.runDialog(IDD_TRUST_CONFIRM, confirm, &view) != 1) return;
   const KeyOutcome added = AddTrustedKey(state_.workingFolder, candidate.value.record);

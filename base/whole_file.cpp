@@ -1,5 +1,7 @@
 #include "base/whole_file.h"
 
+#include <vector>
+
 #include "base/byte_order.h"
 #include "platform/file.h"
 
@@ -12,6 +14,22 @@ bool ReportPiece(ProgressHook* hook, std::uint32_t piece) {
   if (hook == nullptr) return true;
   if (hook->cancelRequested()) return false;
   hook->add(static_cast<std::int32_t>(piece));
+  return true;
+}
+
+// The u32 length and the content, in pieces reported to the stream's hook.
+bool WriteContainer(platform::File& file, const ByteStream& stream) {
+  const ByteBuffer& content = stream.bytes;
+  ByteBuffer prefix;
+  prefix.appendU32(content.length());
+  if (!file.write(prefix.data(), prefix.length())) return false;
+  for (std::uint32_t done = 0; done < content.length();) {
+    const std::uint32_t left = content.length() - done;
+    const std::uint32_t piece = left < kWholeFilePiece ? left : kWholeFilePiece;
+    if (!file.write(content.data() + done, piece)) return false;
+    if (!ReportPiece(stream.progress, piece)) return false;
+    done += piece;
+  }
   return true;
 }
 
@@ -36,6 +54,9 @@ bool ReadWholeFile(ByteStream& stream, const std::string& path) {
   const std::optional<std::uint32_t> prefixed = ReadLengthPrefix(*file, *fileSize, kMaxWholeFileContent);
   if (!prefixed) return false;
   const std::uint32_t length = *prefixed;
+  // No writer puts anything after the content, so bytes there were added to the file, and
+  // nothing they say may pass for part of it.
+  if (*fileSize > 4 + std::uint64_t{length}) return false;
 
   ByteBuffer content = ByteBuffer::zeros(length);
   for (std::uint32_t done = 0; done < length;) {
@@ -51,19 +72,23 @@ bool ReadWholeFile(ByteStream& stream, const std::string& path) {
 
 bool WriteWholeFile(const ByteStream& stream, const std::string& path, platform::FileAccess access) {
   std::optional<platform::AtomicFileWriter> writer = platform::AtomicFileWriter::begin(path, access);
-  if (!writer) return false;
-  const ByteBuffer& content = stream.bytes;
-  ByteBuffer prefix;
-  prefix.appendU32(content.length());
-  if (!writer->file().write(prefix.data(), prefix.length())) return false;
-  for (std::uint32_t done = 0; done < content.length();) {
-    const std::uint32_t left = content.length() - done;
-    const std::uint32_t piece = left < kWholeFilePiece ? left : kWholeFilePiece;
-    if (!writer->file().write(content.data() + done, piece)) return false;
-    if (!ReportPiece(stream.progress, piece)) return false;
-    done += piece;
+  return writer && WriteContainer(writer->file(), stream) && writer->commit();
+}
+
+bool WriteWholeFiles(std::span<const WholeFileTarget> targets) {
+  std::vector<platform::AtomicFileWriter> writers;
+  writers.reserve(targets.size());
+  for (const WholeFileTarget& target : targets) {
+    std::optional<platform::AtomicFileWriter> writer = platform::AtomicFileWriter::begin(target.path);
+    if (!writer) return false;
+    writers.push_back(std::move(*writer));
+    if (!WriteContainer(writers.back().file(), ByteStream(target.content)) || !writers.back().file().flush())
+      return false;
   }
-  return writer->commit();
+  for (platform::AtomicFileWriter& writer : writers) {
+    if (!writer.commit()) return false;
+  }
+  return true;
 }
 
 }  // namespace qs

@@ -1,5 +1,6 @@
 #pragma once
 #include <optional>
+#include <span>
 #include <string>
 
 #include "base/byte_stream.h"
@@ -8,7 +9,7 @@
 namespace qs {
 
 // The container of key, certificate, signature and working-folder files: a u32 content
-// length N, then N bytes. Bytes after the content are ignored.
+// length N, then N bytes, and nothing after them.
 
 inline constexpr std::uint32_t kMaxWholeFileContent = 1u << 30;
 inline constexpr std::uint32_t kWholeFilePiece = 102400;
@@ -20,13 +21,26 @@ std::optional<std::uint32_t> ReadLengthPrefix(platform::File& file, std::uint64_
                                               std::uint32_t limit);
 
 // Reads the content into stream.bytes (cursor 0). Fails, leaving the stream as it was, when
-// the file cannot be read, claims more than 2^30 bytes or more than it holds, or the hook
-// cancels. Progress and cancel are checked after every piece, cancel first.
+// the file cannot be read, claims more than 2^30 bytes or more than it holds, holds bytes
+// after the content, or the hook cancels. Progress and cancel are checked after every
+// piece, cancel first.
 bool ReadWholeFile(ByteStream& stream, const std::string& path);
 
 // Writes stream.bytes as the content through a temporary file that replaces the target
 // only when complete; on failure or cancel an older target is left as it was.
 bool WriteWholeFile(const ByteStream& stream, const std::string& path,
                     platform::FileAccess access = platform::FileAccess::kUsual);
+
+// One file of WriteWholeFiles.
+struct WholeFileTarget {
+  const ByteBuffer& content;
+  std::string path;
+};
+
+// Files that belong together: each is written through its own temporary file, and only when
+// all are written and on the disk are they put in place, in the order given. A failure while
+// writing leaves every target as it was; only a failure in putting one in place (its commit)
+// leaves the ones before it in place. Each file gets the usual access (FileAccess::kUsual).
+bool WriteWholeFiles(std::span<const WholeFileTarget> targets);
 
 }  // namespace qs

@@ -5,6 +5,7 @@
 #include "cli/approval.h"
 #include "cli/command.h"
 #include "cli/key_type_option.h"
+#include "cli/messages.h"
 #include "cli/output_file.h"
 #include "cli/progress_display.h"
 #include "keys/cert_keys.h"
@@ -12,6 +13,7 @@
 #include "keys/key_store.h"
 #include "keys/messages.h"
 #include "keys/personal_certificate.h"
+#include "keys/possession_proof.h"
 #include "keys/record_text.h"
 #include "keys/trusted_keys.h"
 #include "platform/clock.h"
@@ -71,8 +73,10 @@ std::vector<DataField> FieldsOf(const ParsedArgs& args) {
 int RunCaCertify(Session& session, const ParsedArgs& args) {
   const std::string publicKeyPath = args.required("public-key");
   const std::string caKeyPath = args.required("ca-key");
+  const std::string proofPath = args.value("proof").value_or(PossessionProofPath(publicKeyPath));
   const std::vector<DataField> fields = FieldsOf(args);
-  const KeyResult<CertificationInputs> inputs = ReadCertificationInputs(publicKeyPath, caKeyPath, fields);
+  const KeyResult<CertificationInputs> inputs =
+      ReadCertificationInputs(publicKeyPath, caKeyPath, proofPath, fields);
   if (!inputs.ok()) return Outcome(session, inputs.outcome);
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
@@ -142,6 +146,9 @@ int RunTrustAdd(Session& session, const ParsedArgs& args) {
   const KeyResult<TrustedKeyCandidate> candidate = ReadTrustedKeyCandidate(args.positionals()[0]);
   if (!candidate.ok()) return Outcome(session, candidate.outcome);
   const CertKeyHeader& header = candidate.value.header;
+  if (const std::optional<std::string> warning = SharedKeyIdWarningFor(*folder, candidate.value)) {
+    session.io().err << "quillseal-cli: " << *warning << '\n';
+  }
   if (!ApproveTrustedKey(session, DisplayText(header.organisation), HexString(header.keyId),
                          HexString(candidate.value.fingerprint))) {
     return kFailure;
@@ -152,12 +159,16 @@ int RunTrustAdd(Session& session, const ParsedArgs& args) {
 int RunTrustRemove(Session& session, const ParsedArgs& args) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
-  std::string keyId = args.positionals()[0];
-  for (char& c : keyId) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  std::string named = args.positionals()[0];
+  for (char& c : named) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  std::vector<std::size_t> entries;
   for (const TrustedKeyRow& row : ListTrustedKeys(*folder).rows) {
-    if (row.keyId == keyId) return Outcome(session, RemoveTrustedKey(*folder, row.entry));
+    if (row.keyId == named || row.fingerprint == named) entries.push_back(row.entry);
   }
-  return session.fail(MessageText(KeyOutcome::kNoTrustedKeySelected));
+  // Several trusted keys may share a Key-ID; only the fingerprint says which one goes.
+  if (entries.size() > 1) return session.fail(cli_text::kKeyIdNotUnique);
+  if (entries.empty()) return session.fail(MessageText(KeyOutcome::kNoTrustedKeySelected));
+  return Outcome(session, RemoveTrustedKey(*folder, entries.front()));
 }
 
 }  // namespace
@@ -176,12 +187,20 @@ std::vector<Command> CertificationCommands() {
        "Nyckel-ID). --trust lägger till den publika nyckeln som betrodd i arbetsmappen.\n",
        RunCaCreate},
       {{"ca", "certify"},
-       {{"public-key", 0, true}, {"ca-key", 0, true}, {"field", 0, true, true}, output, force},
+       {{"public-key", 0, true},
+        {"ca-key", 0, true},
+        {"proof", 0, true},
+        {"field", 0, true, true},
+        output,
+        force},
        0,
        0,
-       "--public-key FIL --ca-key FIL --field NAMN=VÄRDE [--field ...] [-o FIL.certification] [--force]",
+       "--public-key FIL --ca-key FIL [--proof FIL] --field NAMN=VÄRDE [--field ...] [-o FIL.certification] "
+       "[--force]",
        "certifiera en användares publika nyckel med datafält",
-       "Högst 20 fält; namn högst 20 och värden högst 150 tecken.\n",
+       "Högst 20 fält; namn högst 20 och värden högst 150 tecken. Nyckeln certifieras bara med\n"
+       "ägarens innehavsbevis, signaturen som key export sparar bredvid nyckelfilen\n"
+       "(FIL.signature, eller den fil --proof anger).\n",
        RunCaCertify},
       {{"certificate", "create"},
        {output, force},
@@ -204,9 +223,9 @@ std::vector<Command> CertificationCommands() {
        {},
        1,
        1,
-       "NYCKEL-ID",
+       "NYCKEL-ID|FINGERPRINT",
        "ta bort en betrodd certifieringsnyckel",
-       "",
+       "Har flera betrodda nycklar samma Nyckel-ID anges nyckelns fingerprint.\n",
        RunTrustRemove},
   };
 }

@@ -10,8 +10,10 @@
 #include "keys/key_pair_info.h"
 #include "keys/key_store.h"
 #include "keys/messages.h"
+#include "keys/possession_proof.h"
 #include "keys/public_key_export.h"
 #include "keys/record_text.h"
+#include "platform/clock.h"
 
 namespace qs::cli {
 namespace {
@@ -63,10 +65,15 @@ int RunKeyExport(Session& session, const ParsedArgs& args) {
   const KeyResult<std::string> suggested = SuggestedPublicKeyName(*folder);
   if (!suggested.ok()) return session.fail(MessageText(suggested.outcome));
   const std::string target = args.value("output").value_or(suggested.value + ".public_key");
-  if (!MayWrite(session, target, args.has("force"))) return kFailure;
-  const KeyOutcome outcome = ExportPublicKey(*folder, target);
+  const std::string proof = PossessionProofPath(target);
+  if (!MayWrite(session, target, args.has("force")) || !MayWrite(session, proof, args.has("force")))
+    return kFailure;
+  RandomGenerator* generator = session.generator();
+  if (generator == nullptr) return kFailure;
+  const KeyOutcome outcome =
+      ExportPublicKey(*folder, target, *generator, static_cast<std::uint32_t>(platform::CalendarSeconds()));
   if (outcome != KeyOutcome::kOk) return session.fail(MessageText(outcome));
-  session.io().out << target << '\n';
+  session.io().out << target << '\n' << proof << '\n';
   return kSuccess;
 }
 
@@ -122,7 +129,9 @@ std::vector<Command> KeyCommands() {
        0,
        "[-o FIL.public_key] [--force]",
        "spara den publika nyckeln för certifiering",
-       "Utan -o sparas filen i aktuell mapp under nyckelparets namn.\n",
+       "Utan -o sparas filen i aktuell mapp under nyckelparets namn. Bredvid den sparas\n"
+       "FIL.public_key.signature, nyckelns egen signatur över filen: beviset på att du har nyckeln,\n"
+       "som certifieringsinstansen kräver. Skicka båda filerna.\n",
        RunKeyExport},
       {{"key", "backup"},
        {output, force},

@@ -36,4 +36,8 @@ inline constexpr char kOkiAuthenticates[] =
     "datan visar datans IV, som bara mottagaren kan kontrollera; filer från äldre versioner saknar "
     "den bindningen.";
 
+// Trusted keys.
+inline constexpr char kKeyIdNotUnique[] =
+    "Flera betrodda certifieringsnycklar har detta Nyckel-ID; ange nyckelns fingerprint i stället.";
+
 }  // namespace qs::cli::cli_text

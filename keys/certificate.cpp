@@ -52,6 +52,16 @@ bool VerifyCertification(const TrustedKey& authority, const ByteBuffer& publicKe
   return Verify(key, CertificationDigest(publicKeyRecord, dataFields), signature);
 }
 
+// The first of the trusted keys with the certification's Key-ID that verifies it; none when
+// no key does.
+const TrustedKey* FirstSigner(const std::vector<TrustedKey>& authorities, const ByteBuffer& publicKeyRecord,
+                              const CertificateEntry& entry) {
+  for (const TrustedKey& authority : authorities) {
+    if (VerifyCertification(authority, publicKeyRecord, entry.dataFields, entry.signature)) return &authority;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 std::optional<ByteBuffer> ExtractCertificateKey(const ByteBuffer& certificate) {
@@ -59,23 +69,20 @@ std::optional<ByteBuffer> ExtractCertificateKey(const ByteBuffer& certificate) {
   return ReadCertifiedKey(in);
 }
 
-bool FindTrustedKey(const ByteBuffer& keyId, const std::vector<ByteBuffer>& trusted,
-                    std::optional<TrustedKey>& found) {
-  found.reset();
+std::optional<std::vector<TrustedKey>> FindTrustedKeys(const ByteBuffer& keyId,
+                                                       const std::vector<ByteBuffer>& trusted) {
+  std::vector<TrustedKey> found;
   for (const ByteBuffer& entry : trusted) {
     ByteStream in(entry);
-    if (!ReadRecordHeader(in, tag::kPublicCertKey)) return false;
+    if (!ReadRecordHeader(in, tag::kPublicCertKey)) return std::nullopt;
     TrustedKey key;
     key.keyType = in.readU16();
     const ByteBuffer entryKeyId = in.readField();
     key.organisation = WideText::fromRecordBytes(in.readField());
     key.publicBlob = in.readField();
-    if (entryKeyId.equals(keyId)) {
-      found = std::move(key);
-      return true;
-    }
+    if (entryKeyId.equals(keyId)) found.push_back(std::move(key));
   }
-  return true;
+  return found;
 }
 
 std::optional<CertificateRecord> ReadCertificate(const ByteBuffer& certificate) {
@@ -96,6 +103,8 @@ std::optional<CertificateRecord> ReadCertificate(const ByteBuffer& certificate) 
     record.certifications.push_back({std::move(*keyId), std::move(*organisation), std::move(*dataFields),
                                      std::move(*decoded), std::move(*signature)});
   }
+  // Whatever follows the last certification is covered by nothing and made by no writer.
+  if (in.remaining() != 0) return std::nullopt;
   return record;
 }
 
@@ -110,13 +119,12 @@ std::optional<CertificationResults> VerifyCertificate(const ByteBuffer& certific
     result.keyId = std::move(entry.keyId);
     result.organisation = WideText::fromRecordBytes(entry.organisation);
 
-    std::optional<TrustedKey> authority;
-    if (!FindTrustedKey(result.keyId, trusted, authority)) return std::nullopt;
-    if (authority) {
-      if (!VerifyCertification(*authority, record->publicKeyRecord, entry.dataFields, entry.signature)) {
-        return std::nullopt;
-      }
-      result.organisation = authority->organisation;
+    const std::optional<std::vector<TrustedKey>> authorities = FindTrustedKeys(result.keyId, trusted);
+    if (!authorities) return std::nullopt;
+    if (!authorities->empty()) {
+      const TrustedKey* signer = FirstSigner(*authorities, record->publicKeyRecord, entry);
+      if (signer == nullptr) return std::nullopt;
+      result.organisation = signer->organisation;
       result.status = CertificationStatus::kVerified;
       result.timestamp = entry.decoded.timestamp;
       result.fields = std::move(entry.decoded.fields);

@@ -38,7 +38,8 @@ struct CertificateRecord {
 };
 
 // The fields of a certificate, no signature checked. Nothing for a wrong tag or version, a
-// key record or data fields not exactly their layout, or a certification cut short.
+// key record or data fields not exactly their layout, a certification cut short, or bytes
+// after the last certification.
 std::optional<CertificateRecord> ReadCertificate(const ByteBuffer& certificate);
 
 // The owner's "PublicKey" record; nothing unless the tag is "Certificate", the version 0 and
@@ -51,12 +52,12 @@ struct TrustedKey {
   WideText organisation;
 };
 
-// The first entry of the trusted list (complete "PublicCertKey" records in file order) whose
-// keyId has the same length and bytes. False when an entry before the match is not a
-// "PublicCertKey" record of version 0, which fails the whole lookup; otherwise true, with
-// found unset when no entry matches.
-bool FindTrustedKey(const ByteBuffer& keyId, const std::vector<ByteBuffer>& trusted,
-                    std::optional<TrustedKey>& found);
+// Every entry of the trusted list (complete "PublicCertKey" records in file order) whose
+// keyId has the same length and bytes, in file order, none when no entry has it. A Key-ID is
+// whatever its key's creator chose, so another key may carry a trusted authority's. Nothing
+// when any entry is not a "PublicCertKey" record of version 0, which fails the whole lookup.
+std::optional<std::vector<TrustedKey>> FindTrustedKeys(const ByteBuffer& keyId,
+                                                       const std::vector<ByteBuffer>& trusted);
 
 enum class CertificationStatus : std::uint8_t { kNoTrustedKey = 0, kVerified = 1 };
 
@@ -71,11 +72,14 @@ struct CertificationResult {
 
 using CertificationResults = std::vector<CertificationResult>;
 
-// Checks every certification whose authority is trusted and lists them all in order. Fails
-// for a wrong tag or version, a key record or data fields not exactly their layout, a
-// certification cut short, a failed lookup, a trusted key of a bad type, and any signature of
-// a trusted authority that does not verify: one forged certification makes the whole
-// certificate unusable. Certifications of untrusted authorities are listed unchecked.
+// Checks every certification whose authority is trusted and lists them all in order; a
+// certification is verified when one of the trusted keys with its Key-ID (tried in file
+// order) verifies it, and carries that key's organisation. Fails for a wrong tag or version,
+// a key record or data fields not exactly their layout, a certification cut short, bytes
+// after the last one, a failed lookup, and any certification with a trusted Key-ID that none
+// of those keys verifies (a key of a bad type verifies nothing): one forged certification
+// makes the whole certificate unusable. Certifications of untrusted authorities are listed
+// unchecked.
 std::optional<CertificationResults> VerifyCertificate(const ByteBuffer& certificate,
                                                       const std::vector<ByteBuffer>& trusted);
 

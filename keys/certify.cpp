@@ -1,9 +1,11 @@
 #include "keys/certify.h"
 
+#include "base/record.h"
 #include "keys/cert_keys.h"
 #include "keys/certification.h"
 #include "keys/key_files.h"
 #include "keys/key_store.h"
+#include "keys/possession_proof.h"
 #include "keys/record_text.h"
 #include "keys/safe_file_name.h"
 
@@ -11,6 +13,7 @@ namespace qs {
 
 KeyResult<CertificationInputs> ReadCertificationInputs(const std::string& publicKeyPath,
                                                        const std::string& privateCertKeyPath,
+                                                       const std::string& proofPath,
                                                        const std::vector<DataField>& fields) {
   CertificationInputs inputs;
   std::optional<ByteBuffer> publicKey = ReadKeyFile(publicKeyPath);
@@ -20,6 +23,13 @@ KeyResult<CertificationInputs> ReadCertificationInputs(const std::string& public
   if (fields.empty()) return Failed<CertificationInputs>(KeyOutcome::kNoDataFields);
   std::optional<ByteBuffer> fingerprint = ComputeFingerprint(*publicKey);
   if (!fingerprint) return Failed<CertificationInputs>(KeyOutcome::kPublicKeyNoFingerprint);
+  if (HasRecordTag(*publicKey, tag::kPublicKey)) {
+    const std::optional<ByteBuffer> proof = ReadKeyFile(proofPath);
+    if (!proof) return Failed<CertificationInputs>(KeyOutcome::kPossessionProofMissing);
+    if (!VerifyPossessionProof(*publicKey, *proof))
+      return Failed<CertificationInputs>(KeyOutcome::kPossessionProofInvalid);
+    inputs.possessionProven = true;
+  }
   inputs.publicKey = std::move(*publicKey);
   inputs.privateCertKey = std::move(*privateCertKey);
   inputs.fingerprint = std::move(*fingerprint);
@@ -29,6 +39,7 @@ KeyResult<CertificationInputs> ReadCertificationInputs(const std::string& public
 KeyResult<NewCertification> MakeCertification(RandomGenerator& generator, const CertificationInputs& inputs,
                                               const std::vector<DataField>& fields, std::uint32_t timestamp,
                                               const std::string& publicKeyPath) {
+  if (!inputs.possessionProven) return Failed<NewCertification>(KeyOutcome::kCertificationNotCreated);
   std::optional<ByteBuffer> record =
       Certify(generator, fields, inputs.privateCertKey, inputs.publicKey, timestamp);
   if (!record) return Failed<NewCertification>(KeyOutcome::kCertificationNotCreated);

@@ -13,19 +13,25 @@ namespace qs {
 class RandomGenerator;
 
 // Certifying a user's ".public_key" file with a ".private_cert_key" file, in the steps a
-// front end runs around its own questions: read the inputs, show the fingerprint and the
-// timestamp for confirmation, make the certification, choose a file, write it.
+// front end runs around its own questions: read the inputs and check the key owner's proof of
+// possession (keys/possession_proof.h), show the fingerprint and the timestamp for
+// confirmation, make the certification, choose a file, write it.
 
 struct CertificationInputs {
   ByteBuffer publicKey;       // the ".public_key" file's content
   ByteBuffer privateCertKey;  // the ".private_cert_key" file's content
   ByteBuffer fingerprint;     // of publicKey, for the confirmation
+  bool possessionProven = false;
 };
 
-// Reads both files and fingerprints the public key: kPublicKeyFileUnreadable,
-// kPrivateCertKeyUnreadable, kNoDataFields (checked after both reads), kPublicKeyNoFingerprint.
+// Reads both files, fingerprints the public key and, for a "PublicKey" record, checks the
+// proof at proofPath: kPublicKeyFileUnreadable, kPrivateCertKeyUnreadable, kNoDataFields
+// (checked after both reads), kPublicKeyNoFingerprint, kPossessionProofMissing when the proof
+// cannot be read, kPossessionProofInvalid when it is not that record's own. Another kind of
+// record has no signing key to prove, and is refused by MakeCertification.
 KeyResult<CertificationInputs> ReadCertificationInputs(const std::string& publicKeyPath,
                                                        const std::string& privateCertKeyPath,
+                                                       const std::string& proofPath,
                                                        const std::vector<DataField>& fields);
 
 struct NewCertification {
@@ -33,8 +39,9 @@ struct NewCertification {
   std::string suggestedName;
 };
 
-// Certifies with the timestamp that was shown: kCertificationNotCreated when Certify fails,
-// kCertificationHeaderUnreadable when the certification key's header cannot be read.
+// Certifies with the timestamp that was shown: kCertificationNotCreated when no proof of
+// possession was checked or Certify fails, kCertificationHeaderUnreadable when the
+// certification key's header cannot be read.
 KeyResult<NewCertification> MakeCertification(RandomGenerator& generator, const CertificationInputs& inputs,
                                               const std::vector<DataField>& fields, std::uint32_t timestamp,
                                               const std::string& publicKeyPath);

@@ -11,12 +11,29 @@ std::optional<ByteBuffer> ReadKeyFile(const std::string& path) {
   return std::move(stream.bytes);
 }
 
+namespace {
+
+bool NamesAny(const std::string& path, const std::vector<std::string>& others) {
+  for (const std::string& other : others) {
+    if (platform::SameFile(path, other)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 bool WriteKeyFile(const std::string& path, const ByteBuffer& content, const std::vector<std::string>& sources,
                   platform::FileAccess access) {
-  for (const std::string& source : sources) {
-    if (platform::SameFile(path, source)) return false;
+  return !NamesAny(path, sources) && WriteWholeFile(ByteStream(content), path, access);
+}
+
+bool WriteKeyFiles(const std::vector<WholeFileTarget>& targets, const std::vector<std::string>& sources) {
+  std::vector<std::string> taken = sources;
+  for (const WholeFileTarget& target : targets) {
+    if (NamesAny(target.path, taken)) return false;
+    taken.push_back(target.path);
   }
-  return WriteWholeFile(ByteStream(content), path, access);
+  return WriteWholeFiles(targets);
 }
 
 }  // namespace qs

@@ -10,6 +10,8 @@ const char* MessageText(KeyOutcome outcome) {
       return "Hittade ingen publik nyckel!";
     case KeyOutcome::kPublicKeyNotSaved:
       return "Kunde inte spara nyckeln!";
+    case KeyOutcome::kPublicKeyNotSigned:
+      return "Kunde inte signera den publika nyckeln, så den sparades inte!";
     case KeyOutcome::kKeysUnavailable:
       return "Fel: Kunde inte hämta krypteringsnycklar!";
     case KeyOutcome::kKeyPairNotSaved:
@@ -30,6 +32,12 @@ const char* MessageText(KeyOutcome outcome) {
       return "Du måste ange minst ett datafält i certifieringen!";
     case KeyOutcome::kPublicKeyNoFingerprint:
       return "Kunde inte läsa från den publika nyckeln!";
+    case KeyOutcome::kPossessionProofMissing:
+      return "Hittade inget innehavsbevis för den publika nyckeln! Be nyckelns ägare exportera den igen "
+             "och skicka både .public_key-filen och dess .signature-fil.";
+    case KeyOutcome::kPossessionProofInvalid:
+      return "Innehavsbeviset är inte gjort med den publika nyckelns egen signeringsnyckel över just "
+             "denna fil! Nyckeln certifieras inte.";
     case KeyOutcome::kCertificationNotCreated:
       return "Kunde int skapa certifiering!";
     case KeyOutcome::kCertificationHeaderUnreadable:
@@ -73,6 +81,21 @@ const char* MessageText(KeyOutcome outcome) {
       return "Fel: Kunde läsa säkerhetskopian.";
   }
   return "";
+}
+
+std::string SharedKeyIdWarning(const std::string& keyId, const std::string& fingerprint,
+                               const std::vector<std::string>& trustedFingerprints) {
+  std::string text = "Varning! Nyckel-ID " + keyId +
+                     " finns redan i listan av betrodda nycklar, men för en annan nyckel.\n"
+                     "Den valda nyckelns fingerprint: " +
+                     fingerprint + "\n";
+  for (const std::string& trusted : trustedFingerprints) {
+    text += "Betrodd nyckel med samma Nyckel-ID: " + trusted + "\n";
+  }
+  text +=
+      "Nyckel-ID väljs fritt av den som skapar en nyckel. Godkänn bara nyckeln om du har kontrollerat "
+      "dess fingerprint med utfärdaren, och ta bort den betrodda nyckel som inte är äkta.";
+  return text;
 }
 
 }  // namespace qs

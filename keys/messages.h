@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace qs {
 
@@ -9,10 +11,11 @@ namespace qs {
 enum class KeyOutcome : std::uint8_t {
   kOk,
   // The stored key pair and its export.
-  kNoPublicKey,        // no readable priv_key.bin to export from
-  kPublicKeyNotSaved,  // the ".public_key" file could not be written
-  kKeysUnavailable,    // the keys for a file command could not be gathered
-  kKeyPairNotSaved,    // priv_key.bin (restore) or a backup could not be written
+  kNoPublicKey,         // no readable priv_key.bin to export from
+  kPublicKeyNotSaved,   // the ".public_key" file could not be written
+  kPublicKeyNotSigned,  // its proof of possession could not be made; nothing written
+  kKeysUnavailable,     // the keys for a file command could not be gathered
+  kKeyPairNotSaved,     // priv_key.bin (restore) or a backup could not be written
   // Certification key pairs.
   kCertKeysNotCreated,
   kNewCertKeysUnreadable,
@@ -23,6 +26,8 @@ enum class KeyOutcome : std::uint8_t {
   kPrivateCertKeyUnreadable,
   kNoDataFields,
   kPublicKeyNoFingerprint,
+  kPossessionProofMissing,  // no readable signature file beside the ".public_key" file
+  kPossessionProofInvalid,  // not the record's own signing key's proof over that file
   kCertificationNotCreated,
   kCertificationHeaderUnreadable,
   kCertificationNotWritten,
@@ -51,6 +56,11 @@ enum class KeyOutcome : std::uint8_t {
 // The Swedish message of an outcome, UTF-8; empty for kOk.
 const char* MessageText(KeyOutcome outcome);
 
+// The warning before a certification key is approved whose Key-ID trusted keys have already:
+// the Key-ID, the offered key's fingerprint and each trusted one's, one a line (hex).
+std::string SharedKeyIdWarning(const std::string& keyId, const std::string& fingerprint,
+                               const std::vector<std::string>& trustedFingerprints);
+
 // Texts of this area that are not the outcome of an operation: questions, warnings, notices
 // and what the information lists show. UTF-8.
 namespace key_text {
@@ -64,6 +74,9 @@ inline constexpr char kBackupWarning[] =
 inline constexpr char kBackupSaved[] = "Nyckelparet har säkerhetskopierats!";
 inline constexpr char kAddNewCertKeyQuestion[] =
     "Vill du lägga till den nya publika certifieringsnyckeln som en betrodd nyckel i programmet?";
+// The message of the signature that proves, when a public key is exported, that its owner
+// holds its signing key (keys/possession_proof.h).
+inline constexpr char kPossessionProofMessage[] = "Innehavsbevis för certifiering";
 inline constexpr char kConfirmCertificationQuestion[] = "Stämmer tiden och fingerprint för användaren?";
 inline constexpr char kTrustKeyQuestion[] = "Godkänner du detta som en pålitlig nyckel?";
 inline constexpr char kRemoveTrustedKeyQuestion[] =

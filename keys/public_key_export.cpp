@@ -3,6 +3,7 @@
 #include "keys/cert_keys.h"
 #include "keys/key_files.h"
 #include "keys/key_store.h"
+#include "keys/possession_proof.h"
 #include "keys/record_text.h"
 #include "keys/safe_file_name.h"
 #include "platform/working_folder.h"
@@ -15,10 +16,16 @@ KeyResult<std::string> SuggestedPublicKeyName(const std::string& workingFolder) 
   return {KeyOutcome::kOk, SafeFileName(DisplayText(pair->keyName))};
 }
 
-KeyOutcome ExportPublicKey(const std::string& workingFolder, const std::string& path) {
+KeyOutcome ExportPublicKey(const std::string& workingFolder, const std::string& path,
+                           RandomGenerator& generator, std::uint32_t timestamp) {
   const std::optional<StoredKeyPair> pair = ReadStoredKeyPair(workingFolder);
   if (!pair) return KeyOutcome::kNoPublicKey;
-  if (!WriteKeyFile(path, pair->publicRecord, {platform::JoinPath(workingFolder, kKeyPairFileName)})) {
+  // Signed before anything is written, so that a key file never appears without its proof.
+  const std::optional<ByteBuffer> proof =
+      SignPossessionProof(generator, pair->privateRecord, pair->publicRecord, timestamp);
+  if (!proof) return KeyOutcome::kPublicKeyNotSigned;
+  if (!WriteKeyFiles({{*proof, PossessionProofPath(path)}, {pair->publicRecord, path}},
+                     {platform::JoinPath(workingFolder, kKeyPairFileName)})) {
     return KeyOutcome::kPublicKeyNotSaved;
   }
   return KeyOutcome::kOk;

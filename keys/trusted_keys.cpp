@@ -59,9 +59,10 @@ KeyOutcome AddTrustedKey(const std::string& workingFolder, const ByteBuffer& pub
   std::optional<std::vector<ByteBuffer>> list = ReadTrustedKeyList(workingFolder);
   if (!list && platform::FileExists(ListPath(workingFolder))) return KeyOutcome::kTrustedKeyNotSaved;
   std::vector<ByteBuffer> entries = list.value_or(std::vector<ByteBuffer>{});
+  // Only the very same key is a duplicate; another with its Key-ID goes beside it, after the
+  // user was told (SharedKeyIdWarning), since certifications are tried with both.
   for (const ByteBuffer& entry : entries) {
-    const std::optional<CertKeyHeader> existing = ReadCertKeyHeader(entry);
-    if (existing && existing->keyId.equals(header->keyId)) return KeyOutcome::kTrustedKeyDuplicate;
+    if (entry.equals(publicCertKeyRecord)) return KeyOutcome::kTrustedKeyDuplicate;
   }
   if (entries.size() >= kMaxTrustedKeys) return KeyOutcome::kTrustedKeyNotSaved;
   entries.push_back(publicCertKeyRecord);
@@ -87,6 +88,22 @@ KeyResult<TrustedKeyCandidate> ReadTrustedKeyCandidate(const std::string& path) 
   if (!fingerprint) return Failed<TrustedKeyCandidate>(KeyOutcome::kFingerprintUnreadable);
   return {KeyOutcome::kOk,
           TrustedKeyCandidate{std::move(*record), std::move(*header), std::move(*fingerprint)}};
+}
+
+std::optional<std::string> SharedKeyIdWarningFor(const std::string& workingFolder,
+                                                 const TrustedKeyCandidate& candidate) {
+  std::vector<std::string> others;
+  for (const ByteBuffer& entry : ReadTrustedKeys(workingFolder)) {
+    // The key itself is trusted already, and adding it is refused as the duplicate it is.
+    if (entry.equals(candidate.record)) return std::nullopt;
+    const std::optional<CertKeyHeader> header = ReadCertKeyHeader(entry);
+    const std::optional<ByteBuffer> fingerprint = ComputeFingerprint(entry);
+    if (header && fingerprint && header->keyId.equals(candidate.header.keyId)) {
+      others.push_back(HexString(*fingerprint));
+    }
+  }
+  if (others.empty()) return std::nullopt;
+  return SharedKeyIdWarning(HexString(candidate.header.keyId), HexString(candidate.fingerprint), others);
 }
 
 TrustedKeyListing ListTrustedKeys(const std::string& workingFolder) {

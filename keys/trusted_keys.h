@@ -29,9 +29,11 @@ std::optional<std::vector<ByteBuffer>> ReadTrustedKeyList(const std::string& wor
 std::vector<ByteBuffer> ReadTrustedKeys(const std::string& workingFolder);
 
 // Appends a "PublicCertKey" record: kCertKeyBadFormat for any other record (a private
-// certification key never enters the list), kTrustedKeyDuplicate when an entry has the
-// same keyId, kTrustedKeyNotSaved when the list is full (65535), exists but cannot be read,
-// or cannot be written.
+// certification key never enters the list), kTrustedKeyDuplicate when the same key (record)
+// is in the list already, kTrustedKeyNotSaved when the list is full (65535), exists but cannot
+// be read, or cannot be written. A key whose Key-ID another trusted key has is added beside
+// it: Key-IDs are chosen by their creators, so a fake authority may have taken the real one's
+// first, and refusing the real key would leave only the fake one trusted.
 KeyOutcome AddTrustedKey(const std::string& workingFolder, const ByteBuffer& publicCertKeyRecord);
 
 // Removes the entry at this place in the file (TrustedKeyRow::entry):
@@ -49,6 +51,12 @@ struct TrustedKeyCandidate {
 // kKeyFileUnreadable, kKeyUnreadable (no certification key header), kFingerprintUnreadable
 // (what a ".private_cert_key" file gives).
 KeyResult<TrustedKeyCandidate> ReadTrustedKeyCandidate(const std::string& path);
+
+// What the user is told before approving a candidate whose Key-ID other trusted keys have
+// (SharedKeyIdWarning, with their fingerprints in file order); nothing when none has, when
+// the candidate itself is in the list, or when the list cannot be read.
+std::optional<std::string> SharedKeyIdWarningFor(const std::string& workingFolder,
+                                                 const TrustedKeyCandidate& candidate);
 
 // One row of the trusted-keys list, UTF-8, tied to its place in the file.
 struct TrustedKeyRow {

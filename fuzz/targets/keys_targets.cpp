@@ -68,7 +68,6 @@ QS_FUZZ_TARGET(certificate) {
 
 QS_FUZZ_TARGET(trusted_list) {
   const std::vector<qs::ByteBuffer> entries = qs::DecodeTrustedKeyList(qs::ByteBuffer(data));
-  std::optional<qs::TrustedKey> found;
-  qs::FindTrustedKey(qs::ByteBuffer::fromText(qs::fuzz::kFixedAuthorityKeyId), entries, found);
+  qs::FindTrustedKeys(qs::ByteBuffer::fromText(qs::fuzz::kFixedAuthorityKeyId), entries);
   for (const qs::ByteBuffer& entry : entries) qs::ReadCertKeyHeader(entry);
 }

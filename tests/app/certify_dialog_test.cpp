@@ -11,8 +11,11 @@
 #include "keys/data_fields.h"
 #include "keys/key_files.h"
 #include "keys/key_store.h"
+#include "keys/messages.h"
+#include "keys/possession_proof.h"
 #include "keys/record_text.h"
 #include "tests/app/app_fixture.h"
+#include "tests/keys/key_fixtures.h"
 #include "tests/support/test_keys.h"
 
 namespace qs {
@@ -36,7 +39,8 @@ void AddField(test::FakeView& v, const std::string& name, const std::string& val
 class CertifyDialogTest : public test::AppTest {
  protected:
   CertifyDialogTest() {
-    publicKey_ = writeKeyFile("alice key.v1.public_key", test::KeyPairOf("alice").publicRecord);
+    publicKey_ = path("alice key.v1.public_key");
+    test::WriteExportedPublicKey(publicKey_, "alice");
     certKey_ = writeKeyFile("acme.private_cert_key", test::PrivateCertKeyOf("Acme"));
   }
 
@@ -226,6 +230,49 @@ TEST_F(CertifyDialogTest, WhatCannotBeCertifiedIsRefusedAfterTheConfirmation) {
   });
   EXPECT_EQ(ui_.logOf("box"), Log(4, "box@106: Kunde int skapa certifiering!"));
   EXPECT_TRUE(ui_.logOf("save").empty());
+}
+
+// Mallory's record joins his encryption key to Alice's signing key: certified, every signature
+// of hers would verify as his. It is refused before the confirmation, with or without a proof
+// he could make, and so is an honest key whose proof is another key's.
+TEST_F(CertifyDialogTest, AKeyIsCertifiedOnlyWithItsOwnersProofOfPossession) {
+  const std::string hybrid = writeKeyFile("mallory.public_key", test::HybridPublicKey("bob", "alice"));
+  const std::string carol = path("carol.public_key");
+  test::WriteExportedPublicKey(carol, "carol");
+  open([&](test::FakeView& v) {
+    certify(v, hybrid, certKey_);
+    test::SignFileAs("bob", hybrid, PossessionProofPath(hybrid), key_text::kPossessionProofMessage);
+    certify(v, hybrid, certKey_);
+    test::WriteRaw(PossessionProofPath(publicKey_), test::ReadRaw(PossessionProofPath(carol)));
+    certify(v, publicKey_, certKey_);
+    EXPECT_FALSE(v.ended());
+    v.close();
+  });
+  const std::string missing =
+      "box@106: Hittade inget innehavsbevis för den publika nyckeln! Be nyckelns ägare exportera den igen "
+      "och "
+      "skicka både .public_key-filen och dess .signature-fil.";
+  const std::string invalid =
+      "box@106: Innehavsbeviset är inte gjort med den publika nyckelns egen signeringsnyckel över just denna "
+      "fil! Nyckeln certifieras inte.";
+  EXPECT_EQ(ui_.logOf("box"), (Log{missing, invalid, invalid}));
+  EXPECT_TRUE(ui_.logOf("dialog 122").empty());
+  EXPECT_TRUE(ui_.logOf("save").empty());
+}
+
+// What the menu's export writes is what the dialog certifies.
+TEST_F(CertifyDialogTest, AKeyExportedFromTheMenuIsCertified) {
+  storeKeyPair("carol", "Carol");
+  ui_.chooseFile(path("carol.public_key"));
+  main().click(IDM_EXPORT_PUBLIC_KEY);
+  confirm(IDC_CERTIFY_CONFIRM_YES);
+  ui_.chooseFile(path("carol.certification"));
+  open([this](test::FakeView& v) { certify(v, path("carol.public_key"), certKey_); });
+  EXPECT_EQ(ui_.log().back(), "end 106: 1");
+  const std::optional<CertificationRecord> record =
+      ReadCertification(*ReadKeyFile(path("carol.certification")));
+  ASSERT_TRUE(record);
+  EXPECT_TRUE(record->keyFingerprint.equals(*ComputeFingerprint(test::KeyPairOf("carol").publicRecord)));
 }
 
 TEST_F(CertifyDialogTest, TheLimitsThemselvesAreCertified) {

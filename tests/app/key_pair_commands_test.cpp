@@ -7,6 +7,7 @@
 #include "app/resource_ids.h"
 #include "keys/key_files.h"
 #include "keys/key_store.h"
+#include "keys/possession_proof.h"
 #include "keys/record_text.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/hex.h"
@@ -30,13 +31,29 @@ constexpr char kBackupWarning[] =
 
 using KeyPairCommandsTest = test::AppTest;
 
-TEST_F(KeyPairCommandsTest, ExportSuggestsTheKeyNameAndWritesThePublicRecord) {
+TEST_F(KeyPairCommandsTest, ExportSuggestsTheKeyNameAndWritesThePublicRecordWithItsProof) {
   storeKeyPair("alice", "work key");
   ui_.chooseFile(path("alice.public_key"));
   main().click(IDM_EXPORT_PUBLIC_KEY);
   EXPECT_EQ(ui_.log(), (Log{std::string(kExportDialog) + "work_key"}));
   EXPECT_EQ(test::ToHex(ReadKeyFile(path("alice.public_key")).value_or(ByteBuffer())),
             test::ToHex(test::KeyPairOf("alice").publicRecord));
+  EXPECT_TRUE(VerifyPossessionProof(test::KeyPairOf("alice").publicRecord,
+                                    ReadKeyFile(path("alice.public_key.signature")).value_or(ByteBuffer())));
+}
+
+// The proof needs the generator: without its credit nothing is asked or written.
+class UncreditedKeyPairCommandsTest : public test::AppTest {
+ protected:
+  UncreditedKeyPairCommandsTest() : AppTest(false) {}
+};
+
+TEST_F(UncreditedKeyPairCommandsTest, ExportWithoutTheGeneratorWritesNoKeyWithoutItsProof) {
+  storeKeyPair("alice", "a");
+  const std::string before = folderListing();
+  main().click(IDM_EXPORT_PUBLIC_KEY);
+  EXPECT_EQ(ui_.log(), (Log{"box@101: Fel: Slumptalsgeneratorn är inte initierad!"}));
+  EXPECT_EQ(folderListing(), before);
 }
 
 TEST_F(KeyPairCommandsTest, ExportWithoutAKeyPairOrAfterACancelWritesNothing) {

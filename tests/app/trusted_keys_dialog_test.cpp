@@ -7,8 +7,10 @@
 #include "app/resource_ids.h"
 #include "keys/key_store.h"
 #include "keys/record_text.h"
+#include "keys/select_keys.h"
 #include "keys/trusted_keys.h"
 #include "tests/app/app_fixture.h"
+#include "tests/keys/key_fixtures.h"
 #include "tests/support/hex.h"
 #include "tests/support/test_keys.h"
 
@@ -125,6 +127,49 @@ TEST_F(TrustedKeysDialogTest, TheSameKeyTwiceIsRefusedAndListedOnce) {
   });
   EXPECT_EQ(ui_.logOf("box"), (Log{"box@108: Denna nyckel finns redan i listan av betrodda nycklar!"}));
   EXPECT_EQ(TrustedOrganisations(dir_.path()), (std::vector<std::string>{"Acme"}));
+}
+
+// A fake authority that took the real one's Key-ID and was trusted first: the real key is
+// told apart by its fingerprint before the confirmation, added beside it, and certifies.
+TEST_F(TrustedKeysDialogTest, AKeyIdTakenByAnotherKeyIsToldWithBothFingerprints) {
+  const ByteBuffer fake =
+      test::CertKeyFrom("bob", "Acme", HexString(test::AuthorityKeyId("Acme"))).publicRecord;
+  ASSERT_EQ(AddTrustedKey(dir_.path(), fake), KeyOutcome::kOk);
+  const std::string certificate = writeCertificate("alice.certificate", "alice", {"Acme"});
+  ASSERT_FALSE(CheckPeerCertificate(certificate, dir_.path()))
+      << "the fake key fails the genuine certification";
+  offer(publicCertKeyFile("Acme"), IDC_TRUST_YES);
+  open([](test::FakeView& v) {
+    v.click(IDC_TRUSTED_ADD);
+    EXPECT_EQ(Organisations(v.control(IDC_TRUSTED_LIST)), (std::vector<std::string>{"Acme", "Acme"}));
+    v.close();
+  });
+  const std::string real = HexString(*ComputeFingerprint(test::PublicCertKeyOf("Acme")));
+  const Log log = ui_.log();
+  ASSERT_EQ(log.size(), 6u);
+  EXPECT_EQ(log[2].rfind("warn@108: Varning! Nyckel-ID " + HexString(test::AuthorityKeyId("Acme")) +
+                             " finns redan i listan av betrodda nycklar, men för en annan nyckel.\n"
+                             "Den valda nyckelns fingerprint: " +
+                             real + "\nBetrodd nyckel med samma Nyckel-ID: " +
+                             HexString(*ComputeFingerprint(fake)) + "\n",
+                         0),
+            0u)
+      << log[2];
+  EXPECT_EQ(log[3], "dialog 126@108");
+  EXPECT_TRUE(ui_.logOf("box").empty());
+  const std::optional<PeerCertificate> peer = CheckPeerCertificate(certificate, dir_.path());
+  ASSERT_TRUE(peer);
+  EXPECT_EQ(peer->results.at(0).status, CertificationStatus::kVerified);
+
+  // The very same key again is the duplicate it always was, without the warning.
+  offer(publicCertKeyFile("Acme"), IDC_TRUST_YES);
+  ui_.clearLog();
+  open([](test::FakeView& v) {
+    v.click(IDC_TRUSTED_ADD);
+    v.close();
+  });
+  EXPECT_TRUE(ui_.logOf("warn").empty());
+  EXPECT_EQ(ui_.logOf("box"), (Log{"box@108: Denna nyckel finns redan i listan av betrodda nycklar!"}));
 }
 
 TEST_F(TrustedKeysDialogTest, DecliningOrCancellingAddsNothing) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <new>
 #include <sstream>
 #include <stdexcept>
@@ -11,7 +12,10 @@
 #include "cli/approval.h"
 #include "cli/cli.h"
 #include "cli/progress_display.h"
+#include "keys/key_store.h"
+#include "keys/messages.h"
 #include "keys/record_text.h"
+#include "platform/file.h"
 #include "platform/file_fault.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/temp_folder.h"
@@ -27,6 +31,9 @@ struct Streams {
 };
 
 int RunWords(Streams& s, std::vector<std::string> words) { return Run(words, s.io); }
+
+// A command's exit status and what it wrote on standard error.
+using CommandResult = std::pair<int, std::string>;
 
 TEST(Cli, UsageMistakesExitWithTwoAndHelpWithZero) {
   Streams s;
@@ -128,6 +135,7 @@ TEST(Cli, KeyFilesAreTheOwnersAloneAndTheFolderIsWatched) {
            {in("ca.private_cert_key"), 0600},
            {in("ca.public_cert_key"), 0644},
            {in("anna.public_key"), 0644},
+           {in("anna.public_key.signature"), 0644},
            {in("doc.signature"), 0600},
        }) {
     EXPECT_EQ(ModeOf(path), mode) << path;
@@ -143,6 +151,114 @@ TEST(Cli, KeyFilesAreTheOwnersAloneAndTheFolderIsWatched) {
   ::umask(saved);
 }
 #endif
+
+// The authority certifies a key only with its owner's proof of possession, which the export
+// writes beside the key file; a record joining someone else's signing key to one's own
+// encryption key is refused, whoever signed it.
+TEST(Cli, CaCertifyWantsTheKeysOwnProofOfPossession) {
+  test::TempFolder dir;
+  const std::string wd = dir.file("wd");
+  ASSERT_TRUE(platform::CreateFolder(wd));
+  test::StoreTestKeyPair(wd, "alice", "Alice");
+  const std::string caKey = dir.file("ca.private_cert_key");
+  test::WriteContent(caKey, test::CertKeyFrom("carol", "Test CA", "0102030405060708").privateRecord);
+  const std::string alice = dir.file("alice.public_key");
+  Streams exported;
+  ASSERT_EQ(RunWords(exported, {"--workdir", wd, "key", "export", "-o", alice}), kSuccess);
+  EXPECT_EQ(exported.out.str(), alice + "\n" + alice + ".signature\n");
+  Streams again;  // the proof is an output too, kept without --force
+  const std::string other = dir.file("x.public_key");
+  test::WriteRaw(other + ".signature", "older");
+  EXPECT_EQ(RunWords(again, {"--workdir", wd, "key", "export", "-o", other}), kFailure);
+  EXPECT_EQ(again.err.str(), "quillseal-cli: Filen finns redan: " + other +
+                                 ".signature (använd --force för att skriva över den).\n");
+  EXPECT_FALSE(platform::FileExists(other));
+  EXPECT_EQ(RunWords(again, {"--workdir", wd, "key", "export", "-o", other, "--force"}), kSuccess);
+  EXPECT_NE(test::ReadRaw(other + ".signature"), "older");
+
+  const auto certify = [&](const std::string& publicKey, std::vector<std::string> more) {
+    Streams s;
+    std::vector<std::string> words = {"--workdir",
+                                      wd,
+                                      "--yes",
+                                      "ca",
+                                      "certify",
+                                      "--public-key",
+                                      publicKey,
+                                      "--ca-key",
+                                      caKey,
+                                      "--field",
+                                      "Namn=Alice",
+                                      "-o",
+                                      dir.file("out.certification"),
+                                      "--force"};
+    words.insert(words.end(), more.begin(), more.end());
+    const int status = RunWords(s, words);
+    return CommandResult{status, s.err.str()};
+  };
+  const std::string missing =
+      "quillseal-cli: " + std::string(MessageText(KeyOutcome::kPossessionProofMissing)) + "\n";
+  const std::string invalid =
+      "quillseal-cli: " + std::string(MessageText(KeyOutcome::kPossessionProofInvalid)) + "\n";
+  const std::string mallory = dir.file("mallory.public_key");
+  test::WriteContent(mallory, test::HybridPublicKey("bob", "alice"));
+  EXPECT_EQ(certify(mallory, {}), (CommandResult{kFailure, missing}));
+  test::SignFileAs("bob", mallory, mallory + ".signature", key_text::kPossessionProofMessage);
+  EXPECT_EQ(certify(mallory, {}), (CommandResult{kFailure, invalid}));
+  EXPECT_EQ(certify(mallory, {"--proof", alice + ".signature"}), (CommandResult{kFailure, invalid}));
+  EXPECT_FALSE(platform::FileExists(dir.file("out.certification")));
+
+  EXPECT_EQ(certify(alice, {}), (CommandResult{kSuccess, std::string()}));
+  test::WriteRaw(dir.file("moved.signature"), test::ReadRaw(alice + ".signature"));
+  ASSERT_TRUE(platform::RemoveFile(alice + ".signature"));
+  EXPECT_EQ(certify(alice, {}), (CommandResult{kFailure, missing}));
+  EXPECT_EQ(certify(alice, {"--proof", dir.file("moved.signature")}),
+            (CommandResult{kSuccess, std::string()}));
+}
+
+// A fake authority with the real one's Key-ID, trusted first: the real key is added beside it
+// after a warning with both fingerprints, and only a fingerprint removes one of the two.
+TEST(Cli, TrustAddTellsOfASharedKeyIdAndTrustRemoveWantsTheFingerprint) {
+  test::TempFolder dir;
+  const std::string wd = dir.file("wd");
+  const CertKeyPairRecords fake = test::CertKeyFrom("bob", "Test CA", "0102030405060708");
+  const CertKeyPairRecords real = test::CertKeyFrom("carol", "Test CA", "0102030405060708");
+  const std::string fakeFingerprint = HexString(*ComputeFingerprint(fake.publicRecord));
+  const std::string realFingerprint = HexString(*ComputeFingerprint(real.publicRecord));
+  test::WriteContent(dir.file("fake.public_cert_key"), fake.publicRecord);
+  test::WriteContent(dir.file("real.public_cert_key"), real.publicRecord);
+  const auto trust = [&](const std::string& file, const std::string& fingerprint) {
+    Streams s;
+    const int status =
+        RunWords(s, {"--workdir", wd, "--expect-fingerprint", fingerprint, "trust", "add", file});
+    return CommandResult{status, s.err.str()};
+  };
+  EXPECT_EQ(trust(dir.file("fake.public_cert_key"), fakeFingerprint),
+            (CommandResult{kSuccess, std::string()}));
+  const auto [status, err] = trust(dir.file("real.public_cert_key"), realFingerprint);
+  EXPECT_EQ(status, kSuccess);
+  EXPECT_EQ(err.rfind("quillseal-cli: Varning! Nyckel-ID 0102030405060708 finns redan", 0), 0u) << err;
+  EXPECT_NE(err.find("Den valda nyckelns fingerprint: " + realFingerprint + "\n"), std::string::npos) << err;
+  EXPECT_NE(err.find("Betrodd nyckel med samma Nyckel-ID: " + fakeFingerprint + "\n"), std::string::npos)
+      << err;
+  EXPECT_EQ(
+      trust(dir.file("real.public_cert_key"), realFingerprint),
+      (CommandResult{kFailure, "quillseal-cli: Denna nyckel finns redan i listan av betrodda nycklar!\n"}));
+
+  Streams remove;
+  EXPECT_EQ(RunWords(remove, {"--workdir", wd, "trust", "remove", "0102030405060708"}), kFailure);
+  EXPECT_EQ(remove.err.str(),
+            "quillseal-cli: Flera betrodda certifieringsnycklar har detta Nyckel-ID; ange "
+            "nyckelns fingerprint i stället.\n");
+  std::string lower = fakeFingerprint;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_EQ(RunWords(remove, {"--workdir", wd, "trust", "remove", lower}), kSuccess);
+  Streams listed;
+  EXPECT_EQ(RunWords(listed, {"--workdir", wd, "trust", "list"}), kSuccess);
+  EXPECT_EQ(listed.out.str().find(fakeFingerprint), std::string::npos);
+  EXPECT_NE(listed.out.str().find(realFingerprint), std::string::npos);
+  EXPECT_EQ(RunWords(remove, {"--workdir", wd, "trust", "remove", "0102030405060708"}), kSuccess);
+}
 
 TEST(Cli, ApprovalFollowsFingerprintThenYesThenTheTerminal) {
   const std::string fingerprint = "AB12";

@@ -238,7 +238,17 @@ TEST_F(InspectReport, UnknownAndDamagedFilesAreNamedSo) {
   const std::string longSignature = dir.file("long.sig");
   test::WriteContent(longSignature, longer.bytes);
 
-  for (const std::string& path : {unknown, shortCertification, shortCertificate, longSignature}) {
+  // A byte after a container's content, and after a certificate's last certification.
+  const std::string appended = dir.file("appended.public_cert_key");
+  test::WriteContent(appended, authority.publicRecord);
+  test::WriteRaw(appended, test::ReadRaw(appended) + '\0');
+  ByteBuffer longerCertificate = *certificate;
+  longerCertificate.appendU8(0);
+  const std::string longCertificate = dir.file("long.certificate");
+  test::WriteContent(longCertificate, longerCertificate);
+
+  for (const std::string& path :
+       {unknown, shortCertification, shortCertificate, longSignature, appended, longCertificate}) {
     EXPECT_EQ(Inspect(path, kFailure),
               "quillseal-cli: Okänd filtyp: " + path + " är ingen fil som Quillseal skriver.\n");
   }

@@ -143,6 +143,13 @@ TEST(RandomGenerator, AShortSeedFileIsIgnoredAndKept) {
   EXPECT_EQ(generator.credit(), 0u);
   EXPECT_EQ(test::ReadRaw(path), SeedFile(31));
 
+  // So is one with a byte after its content.
+  test::WriteRaw(path, SeedFile(512) + '\0');
+  RandomGenerator appended;
+  ASSERT_TRUE(appended.startUp(path));
+  EXPECT_EQ(appended.credit(), 0u);
+  EXPECT_EQ(test::ReadRaw(path), SeedFile(512) + '\0');
+
   // A 32-byte seed counts.
   test::WriteRaw(path, SeedFile(32));
   RandomGenerator seeded;

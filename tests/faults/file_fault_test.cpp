@@ -7,6 +7,7 @@
 #include <map>
 #include <new>
 #include <sstream>
+#include <vector>
 
 #include "base/windows1252.h"
 #include "formats/encrypted_file.h"
@@ -14,10 +15,12 @@
 #include "formats/oki_file.h"
 #include "formats/signature_file.h"
 #include "keys/key_store.h"
+#include "keys/public_key_export.h"
 #include "keys/record_text.h"
 #include "keys/trusted_keys.h"
 #include "operations/file_operation.h"
 #include "operations/settings.h"
+#include "platform/file.h"
 #include "platform/file_fault.h"
 #include "platform/working_folder.h"
 #include "tests/formats/pipeline_fixture.h"
@@ -175,6 +178,42 @@ TEST_F(FileFaultTest, Signing) {
   SignatureRequest check;
   check.generator = generator_.get();
   EXPECT_TRUE(VerifyFile(check, data, carol_.publicRecord, path("data.sig")));
+}
+
+// The export writes and flushes both files before it puts either in place, the proof first.
+// A failure anywhere leaves the folder as it was, except in the key file's own commit (the
+// last two calls), which leaves the new proof beside the older key file: a key file never
+// appears without its proof, and the older one does not fit the new proof.
+TEST_F(FileFaultTest, PublicKeyExport) {
+  const std::string dir = folder();
+  test::StoreTestKeyPair(dir, "carol", "Carol");
+  const std::string target = path("carol.public_key");
+  WriteRaw(target, "an older file");
+  const std::map<std::string, std::string> before = Snapshot(dir);
+  std::vector<int> changed;
+  int calls = 0;
+  for (int n = 1; n < 1000; ++n) {
+    platform::FailNthFileCall(static_cast<std::uint64_t>(n));
+    const KeyOutcome outcome = ExportPublicKey(dir, target, *generator_, 1700000000);
+    const bool hit = platform::InjectedFileFaultHit();
+    platform::FailNthFileCall(0);
+    if (!hit) {
+      EXPECT_EQ(outcome, KeyOutcome::kOk);
+      calls = n - 1;
+      break;
+    }
+    EXPECT_NE(outcome, KeyOutcome::kOk) << "call " << n;
+    std::map<std::string, std::string> after = Snapshot(dir);
+    if (after == before) continue;
+    changed.push_back(n);
+    EXPECT_EQ(after.at("carol.public_key"), "an older file") << "call " << n;
+    EXPECT_EQ(after.erase("carol.public_key.signature"), 1u) << "call " << n;
+    EXPECT_EQ(after, before) << "call " << n;
+    ASSERT_TRUE(platform::RemoveFile(target + ".signature"));
+  }
+  EXPECT_GT(calls, 6);
+  EXPECT_EQ(changed, (std::vector<int>{calls - 1, calls}));
+  EXPECT_NE(ReadRaw(target), "an older file");
 }
 
 TEST_F(FileFaultTest, WorkingFolderFiles) {

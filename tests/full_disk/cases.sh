@@ -213,6 +213,24 @@ case_key_and_authority_outputs_onto_a_full_disk() {
   expect_unchanged out "$before"
 }
 
+# Room for one of the two files of a public key export: neither is put in place, since a key
+# file must not appear without its proof; with room for both the authority certifies it.
+case_key_export_with_room_for_one_file_only() {
+  disk out 64k
+  fill out "$page"
+  local before
+  before=$(snapshot out)
+  expect_status 1 --workdir "$alice" key export -o out/alice.public_key
+  expect_output "quillseal-cli: Kunde inte spara nyckeln!"
+  expect_unchanged out "$before"
+  rm out/filler1
+  fill out $((2 * page))
+  expect_status 0 --workdir "$alice" key export -o out/alice.public_key
+  expect_no_temporary out
+  expect_status 0 --workdir "$home/ca" --yes ca certify --public-key out/alice.public_key \
+    --ca-key "$home/ca.private_cert_key" --field "Namn=alice" -o alice.certification
+}
+
 # Room for the private file of a new authority only: the command fails and says which file;
 # the private file, written first, stays, as the key-pair dialog leaves it.
 case_ca_create_with_room_for_the_private_file_only() {

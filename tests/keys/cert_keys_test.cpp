@@ -6,10 +6,14 @@
 #include "base/record.h"
 #include "crypto/random_generator.h"
 #include "crypto/rsa_key.h"
+#include "formats/signature_file.h"
+#include "keys/key_files.h"
 #include "keys/key_store.h"
+#include "keys/possession_proof.h"
 #include "keys/public_key_export.h"
 #include "keys/record_text.h"
 #include "keys/safe_file_name.h"
+#include "platform/file.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/hex.h"
 #include "tests/support/seeded_generator.h"
@@ -135,23 +139,52 @@ TEST(CertificationKeyPair, SavesPrivateThenPublicAndNeverOneOverTheOther) {
   EXPECT_EQ(test::ListFolder(other.path()), "k\n");
 }
 
-TEST(PublicKeyExport, WritesTheStoredPublicRecordUnderTheKeyName) {
+TEST(PublicKeyExport, WritesTheStoredPublicRecordUnderTheKeyNameWithItsProof) {
   TempFolder dir;
+  const auto generator = test::SeededGenerator();
+  const auto exportTo = [&](const std::string& path) {
+    return ExportPublicKey(dir.path(), path, *generator, 1700000000);
+  };
   EXPECT_EQ(SuggestedPublicKeyName(dir.path()).outcome, KeyOutcome::kNoPublicKey);
-  EXPECT_EQ(ExportPublicKey(dir.path(), dir.file("x.public_key")), KeyOutcome::kNoPublicKey);
+  EXPECT_EQ(exportTo(dir.file("x.public_key")), KeyOutcome::kNoPublicKey);
 
   test::StoreTestKeyPair(dir.path(), "alice", "Alice A nyckel");
   EXPECT_EQ(SuggestedPublicKeyName(dir.path()).value, "Alice_A_nyckel");
-  ASSERT_EQ(ExportPublicKey(dir.path(), dir.file("a.public_key")), KeyOutcome::kOk);
+  ASSERT_EQ(exportTo(dir.file("a.public_key")), KeyOutcome::kOk);
   ByteBuffer expected;
   expected.appendField(test::KeyPairOf("alice").publicRecord);
   EXPECT_EQ(ToHex(test::FromString(test::ReadRaw(dir.file("a.public_key")))), ToHex(expected));
 
-  // Pointed at the key pair itself, the export must not replace it.
+  // The proof is an ordinary signature file over the exported file, with its message.
+  SignatureRequest request;
+  ASSERT_TRUE(VerifyFile(request, dir.file("a.public_key"), test::KeyPairOf("alice").publicRecord,
+                         dir.file("a.public_key.signature")));
+  EXPECT_EQ(DisplayText(request.message), "Innehavsbevis för certifiering");
+  EXPECT_EQ(request.timestamp, 1700000000u);
+  EXPECT_TRUE(VerifyPossessionProof(test::KeyPairOf("alice").publicRecord,
+                                    *ReadKeyFile(dir.file("a.public_key.signature"))));
+
+  // Pointed at the key pair itself the export must not replace it, and writes neither file;
+  // nor does it when the proof cannot be put in place (a folder has its name).
   const std::string stored = test::ReadRaw(dir.file(kKeyPairFileName));
-  EXPECT_EQ(ExportPublicKey(dir.path(), dir.file(kKeyPairFileName)), KeyOutcome::kPublicKeyNotSaved);
+  ASSERT_TRUE(platform::CreateFolder(dir.file("c.public_key.signature")));
+  const std::string listing = test::ListFolder(dir.path());
+  EXPECT_EQ(exportTo(dir.file(kKeyPairFileName)), KeyOutcome::kPublicKeyNotSaved);
   EXPECT_EQ(test::ReadRaw(dir.file(kKeyPairFileName)), stored);
-  EXPECT_EQ(ExportPublicKey(dir.path(), dir.file("missing/a.public_key")), KeyOutcome::kPublicKeyNotSaved);
+  EXPECT_EQ(exportTo(dir.file("c.public_key")), KeyOutcome::kPublicKeyNotSaved);
+  EXPECT_EQ(test::ListFolder(dir.path()), listing);
+  EXPECT_EQ(exportTo(dir.file("missing/a.public_key")), KeyOutcome::kPublicKeyNotSaved);
+
+  // Without the generator's credit there is no proof, and so no file at all.
+  RandomGenerator uncredited;
+  EXPECT_EQ(ExportPublicKey(dir.path(), dir.file("b.public_key"), uncredited, 0),
+            KeyOutcome::kPublicKeyNotSigned);
+  // Nor from a stored pair whose private signing key is not the public record's.
+  const test::TestKeyPair& alice = test::KeyPairOf("alice");
+  ASSERT_TRUE(WriteStoredKeyPair(dir.path(), StoredKeyPair{test::KeyPairOf("carol").privateRecord,
+                                                           alice.publicRecord, KeyNameText("x")}));
+  EXPECT_EQ(exportTo(dir.file("b.public_key")), KeyOutcome::kPublicKeyNotSigned);
+  EXPECT_EQ(test::ListFolder(dir.path()), listing);
 }
 
 }  // namespace

@@ -62,30 +62,58 @@ TEST_F(CertificateTest, RefusesCertificationsOfAnotherKeyAndOtherRecords) {
   EXPECT_FALSE(ExtractCertificateKey(byBob));
 }
 
-TEST_F(CertificateTest, TrustedKeyLookupTakesTheFirstMatch) {
+TEST_F(CertificateTest, TrustedKeyLookupFindsEveryKeyWithTheKeyId) {
   const CertKeyPairRecords sameIdOtherKey = test::CertKeyFrom("carol", "Other CA", "0101010101010101");
-  std::optional<TrustedKey> found;
-  ASSERT_TRUE(FindTrustedKey(FromHex("0101010101010101"), {}, found));
-  EXPECT_FALSE(found);
-  ASSERT_TRUE(FindTrustedKey(
-      FromHex("0101010101010101"),
-      {carolAuthority.publicRecord, bobAuthority.publicRecord, sameIdOtherKey.publicRecord}, found));
+  const ByteBuffer keyId = FromHex("0101010101010101");
+  ASSERT_TRUE(FindTrustedKeys(keyId, {}));
+  EXPECT_TRUE(FindTrustedKeys(keyId, {})->empty());
+  const std::optional<std::vector<TrustedKey>> found = FindTrustedKeys(
+      keyId, {carolAuthority.publicRecord, bobAuthority.publicRecord, sameIdOtherKey.publicRecord});
   ASSERT_TRUE(found);
-  EXPECT_EQ(DisplayText(found->organisation), "Bob CA");
-  EXPECT_EQ(found->publicBlob.length(), 256u);
+  ASSERT_EQ(found->size(), 2u);
+  EXPECT_EQ(DisplayText((*found)[0].organisation), "Bob CA");
+  EXPECT_EQ((*found)[0].publicBlob.length(), 256u);
+  EXPECT_EQ(DisplayText((*found)[1].organisation), "Other CA");
   // The keyId must match in length too.
-  ASSERT_TRUE(FindTrustedKey(FromHex("01010101"), {bobAuthority.publicRecord}, found));
-  EXPECT_FALSE(found);
-  // A malformed entry before the match fails the lookup; one after it is never read.
-  EXPECT_FALSE(FindTrustedKey(FromHex("0101010101010101"),
-                              {bobAuthority.privateRecord, bobAuthority.publicRecord}, found));
-  EXPECT_TRUE(FindTrustedKey(FromHex("0101010101010101"), {bobAuthority.publicRecord, ByteBuffer()}, found));
+  EXPECT_TRUE(FindTrustedKeys(FromHex("01010101"), {bobAuthority.publicRecord})->empty());
+  // A malformed entry anywhere fails the lookup.
+  EXPECT_FALSE(FindTrustedKeys(keyId, {bobAuthority.privateRecord, bobAuthority.publicRecord}));
+  EXPECT_FALSE(FindTrustedKeys(keyId, {bobAuthority.publicRecord, ByteBuffer()}));
+}
 
-  // With two trusted entries of one keyId, the first decides the verification.
-  EXPECT_TRUE(
-      VerifyCertificate(CertificateOf({byBob}), {bobAuthority.publicRecord, sameIdOtherKey.publicRecord}));
-  EXPECT_FALSE(
-      VerifyCertificate(CertificateOf({byBob}), {sameIdOtherKey.publicRecord, bobAuthority.publicRecord}));
+// A fake authority that took the real one's Key-ID and was trusted first must neither stop the
+// real one's certifications verifying nor have them shown under its name; a certification that
+// neither key verifies still fails the certificate.
+TEST_F(CertificateTest, ACertificationIsTriedWithEveryTrustedKeyOfItsKeyId) {
+  const CertKeyPairRecords fake = test::CertKeyFrom("carol", "Bob CA", "0101010101010101");
+  const ByteBuffer byFake = test::CertificationOf(alicePublic, fake, 1700000200);
+  for (const std::vector<ByteBuffer>& trusted : std::vector<std::vector<ByteBuffer>>{
+           {fake.publicRecord, bobAuthority.publicRecord}, {bobAuthority.publicRecord, fake.publicRecord}}) {
+    const std::optional<CertificationResults> results =
+        VerifyCertificate(CertificateOf({byBob, byFake}), trusted);
+    ASSERT_TRUE(results);
+    ASSERT_EQ(results->size(), 2u);
+    EXPECT_EQ((*results)[0].status, CertificationStatus::kVerified);
+    EXPECT_EQ((*results)[0].timestamp, 1700000000u);
+    EXPECT_EQ((*results)[1].status, CertificationStatus::kVerified);
+    EXPECT_EQ((*results)[1].timestamp, 1700000200u);
+  }
+  // Each shows the organisation of the key that verified it.
+  const CertKeyPairRecords renamedFake = test::CertKeyFrom("carol", "Falsk CA", "0101010101010101");
+  const std::optional<CertificationResults> named = VerifyCertificate(
+      CertificateOf({byFake, byBob}), {renamedFake.publicRecord, bobAuthority.publicRecord});
+  ASSERT_TRUE(named);
+  EXPECT_EQ(DisplayText((*named)[0].organisation), "Falsk CA");
+  EXPECT_EQ(DisplayText((*named)[1].organisation), "Bob CA");
+  // Only the fake key trusted: the genuine certification fails the whole, as before.
+  EXPECT_FALSE(VerifyCertificate(CertificateOf({byBob}), {fake.publicRecord}));
+  // A key of a bad type verifies nothing, but does not stop the other one.
+  CertKeyHeader badType = *ReadCertKeyHeader(fake.publicRecord);
+  badType.keyType = 5;
+  const ByteBuffer blob = ReadKeyRecord(KeyPairOf("carol").publicRecord, tag::kPublicKey)->signingKey;
+  const ByteBuffer badKey = BuildCertKeyRecord(tag::kPublicCertKey, badType, blob);
+  EXPECT_TRUE(VerifyCertificate(CertificateOf({byBob}), {badKey, bobAuthority.publicRecord}));
+  EXPECT_FALSE(VerifyCertificate(CertificateOf({byBob}), {badKey}));
 }
 
 TEST_F(CertificateTest, ResultsForTrustedAndUntrustedAuthorities) {
@@ -201,6 +229,14 @@ TEST_F(CertificateTest, KeyRecordAndDataFieldsCutElsewhereAreRefused) {
 TEST_F(CertificateTest, DamagedCertificatesAndTrustedListsFail) {
   const ByteBuffer certificate = CertificateOf({byBob});
   EXPECT_FALSE(VerifyCertificate(certificate.slice(certificate.length() - 1, 0), {}));
+  // A byte after the last certification, or where none follows the count.
+  for (ByteBuffer appended : {certificate, CertificateOf({})}) {
+    ASSERT_TRUE(ReadCertificate(appended));
+    appended.appendU8(0);
+    EXPECT_FALSE(ReadCertificate(appended));
+    EXPECT_FALSE(VerifyCertificate(appended, {}));
+    EXPECT_FALSE(VerifyCertificate(appended, {bobAuthority.publicRecord}));
+  }
   ByteBuffer otherVersion = certificate;
   otherVersion.at(4 + 11) = 1;
   EXPECT_FALSE(VerifyCertificate(otherVersion, {}));

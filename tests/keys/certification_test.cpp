@@ -8,6 +8,7 @@
 #include "keys/certify.h"
 #include "keys/key_files.h"
 #include "keys/key_store.h"
+#include "keys/possession_proof.h"
 #include "keys/record_text.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/hex.h"
@@ -145,31 +146,42 @@ class CertifyCommandTest : public CertifyTest {
   std::string publicPath = dir.file("alice key.public_key");
   std::string privatePath = dir.file("org.private_cert_key");
 
+  std::string proofPath = PossessionProofPath(publicPath);
+
   void SetUp() override {
-    test::WriteContent(publicPath, alicePublic);
+    test::WriteExportedPublicKey(publicPath, "alice");
     test::WriteContent(privatePath, authority.privateRecord);
+  }
+
+  KeyOutcome ReadInputs(const std::string& publicKey, const std::string& proof) {
+    return ReadCertificationInputs(publicKey, privatePath, proof, Fields({{"Namn", "Alice"}})).outcome;
   }
 };
 
 TEST_F(CertifyCommandTest, OutcomesInTheOrderTheStepsRun) {
   const std::vector<DataField> fields = Fields({{"Namn", "Alice"}});
-  EXPECT_EQ(ReadCertificationInputs(dir.file("none"), dir.file("none"), {}).outcome,
+  EXPECT_EQ(ReadCertificationInputs(dir.file("none"), dir.file("none"), dir.file("none"), {}).outcome,
             KeyOutcome::kPublicKeyFileUnreadable);
-  EXPECT_EQ(ReadCertificationInputs(publicPath, dir.file("none"), {}).outcome,
+  EXPECT_EQ(ReadCertificationInputs(publicPath, dir.file("none"), proofPath, {}).outcome,
             KeyOutcome::kPrivateCertKeyUnreadable);
-  EXPECT_EQ(ReadCertificationInputs(publicPath, privatePath, {}).outcome, KeyOutcome::kNoDataFields);
-  EXPECT_EQ(ReadCertificationInputs(privatePath, privatePath, fields).outcome,
+  EXPECT_EQ(ReadCertificationInputs(publicPath, privatePath, proofPath, {}).outcome,
+            KeyOutcome::kNoDataFields);
+  EXPECT_EQ(ReadCertificationInputs(privatePath, privatePath, proofPath, fields).outcome,
             KeyOutcome::kPublicKeyNoFingerprint);
+  EXPECT_EQ(ReadCertificationInputs(publicPath, privatePath, dir.file("none"), fields).outcome,
+            KeyOutcome::kPossessionProofMissing);
 
-  // A ".public_cert_key" passes the fingerprint but cannot be certified.
+  // A ".public_cert_key" passes the fingerprint, has no signing key to prove, and cannot be
+  // certified.
   test::WriteContent(dir.file("org.public_cert_key"), authority.publicRecord);
   const KeyResult<CertificationInputs> certKey =
-      ReadCertificationInputs(dir.file("org.public_cert_key"), privatePath, fields);
+      ReadCertificationInputs(dir.file("org.public_cert_key"), privatePath, dir.file("none"), fields);
   ASSERT_TRUE(certKey.ok());
   EXPECT_EQ(MakeCertification(*generator, certKey.value, fields, 0, "x").outcome,
             KeyOutcome::kCertificationNotCreated);
 
-  const KeyResult<CertificationInputs> inputs = ReadCertificationInputs(publicPath, privatePath, fields);
+  const KeyResult<CertificationInputs> inputs =
+      ReadCertificationInputs(publicPath, privatePath, proofPath, fields);
   ASSERT_TRUE(inputs.ok());
   EXPECT_TRUE(inputs.value.fingerprint.equals(*ComputeFingerprint(alicePublic)));
   EXPECT_EQ(MakeCertification(*generator, inputs.value, Repeated(1, 21, 1), 0, publicPath).outcome,
@@ -191,6 +203,37 @@ TEST_F(CertifyCommandTest, OutcomesInTheOrderTheStepsRun) {
   ASSERT_EQ(WriteCertification(dir.file("c.certification"), made.value.record, publicPath, privatePath),
             KeyOutcome::kOk);
   EXPECT_TRUE(ReadKeyFile(dir.file("c.certification"))->equals(made.value.record));
+}
+
+// Mallory joins his own encryption key to Alice's signing key: certified as him, every
+// signature Alice ever made would verify as his. Only the holder of a record's signing key can
+// make the proof the authority asks for.
+TEST_F(CertifyCommandTest, OnlyTheKeysOwnProofOfPossessionLetsItBeCertified) {
+  const std::string hybrid = dir.file("mallory.public_key");
+  test::WriteContent(hybrid, test::HybridPublicKey("bob", "alice"));
+  EXPECT_EQ(ReadInputs(hybrid, PossessionProofPath(hybrid)), KeyOutcome::kPossessionProofMissing);
+  // Mallory signs it with his own key, message and all.
+  test::SignFileAs("bob", hybrid, PossessionProofPath(hybrid), key_text::kPossessionProofMessage);
+  EXPECT_EQ(ReadInputs(hybrid, PossessionProofPath(hybrid)), KeyOutcome::kPossessionProofInvalid);
+  // Alice's real proof lies beside her own file, not his.
+  EXPECT_EQ(ReadInputs(hybrid, proofPath), KeyOutcome::kPossessionProofInvalid);
+  // Nor does a signature Alice made over his file as a document, without the proof's message.
+  test::SignFileAs("alice", hybrid, dir.file("signed.signature"), "");
+  EXPECT_EQ(ReadInputs(hybrid, dir.file("signed.signature")), KeyOutcome::kPossessionProofInvalid);
+  test::SignFileAs("alice", hybrid, dir.file("message.signature"), "Innehavsbevis");
+  EXPECT_EQ(ReadInputs(hybrid, dir.file("message.signature")), KeyOutcome::kPossessionProofInvalid);
+  // Another key's proof over its own file.
+  test::WriteExportedPublicKey(dir.file("carol.public_key"), "carol");
+  EXPECT_EQ(ReadInputs(publicPath, PossessionProofPath(dir.file("carol.public_key"))),
+            KeyOutcome::kPossessionProofInvalid);
+  // The honest proof, beside the file or anywhere else.
+  EXPECT_EQ(ReadInputs(publicPath, proofPath), KeyOutcome::kOk);
+  test::WriteRaw(dir.file("moved.signature"), test::ReadRaw(proofPath));
+  EXPECT_EQ(ReadInputs(publicPath, dir.file("moved.signature")), KeyOutcome::kOk);
+  // Inputs that skipped the check are never certified.
+  CertificationInputs unchecked{alicePublic, authority.privateRecord, *ComputeFingerprint(alicePublic)};
+  EXPECT_EQ(MakeCertification(*generator, unchecked, Fields({{"Namn", "Alice"}}), 0, publicPath).outcome,
+            KeyOutcome::kCertificationNotCreated);
 }
 
 }  // namespace

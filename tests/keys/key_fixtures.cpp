@@ -6,8 +6,10 @@
 #include "base/record.h"
 #include "base/whole_file.h"
 #include "crypto/random_generator.h"
+#include "formats/signature_file.h"
 #include "keys/certification.h"
 #include "keys/key_store.h"
+#include "keys/possession_proof.h"
 #include "keys/record_text.h"
 #include "tests/support/hex.h"
 #include "tests/support/seeded_generator.h"
@@ -64,6 +66,34 @@ ByteBuffer CertificationOf(const ByteBuffer& publicRecord, const CertKeyPairReco
 
 void WriteContent(const std::string& path, const ByteBuffer& content) {
   ASSERT_TRUE(WriteWholeFile(ByteStream(content), path));
+}
+
+void WriteExportedPublicKey(const std::string& path, const std::string& pairName) {
+  const TestKeyPair& pair = KeyPairOf(pairName);
+  const auto generator = SeededGenerator();
+  const std::optional<ByteBuffer> proof =
+      SignPossessionProof(*generator, pair.privateRecord, pair.publicRecord, 1700000000);
+  ASSERT_TRUE(proof);
+  WriteContent(path, pair.publicRecord);
+  WriteContent(PossessionProofPath(path), *proof);
+}
+
+ByteBuffer HybridPublicKey(const std::string& encryptionPair, const std::string& signingPair) {
+  KeyRecord hybrid = *ReadKeyRecord(KeyPairOf(encryptionPair).publicRecord, tag::kPublicKey);
+  const KeyRecord signing = *ReadKeyRecord(KeyPairOf(signingPair).publicRecord, tag::kPublicKey);
+  hybrid.signingKeyType = signing.signingKeyType;
+  hybrid.signingKey = signing.signingKey;
+  return BuildKeyRecord(tag::kPublicKey, hybrid);
+}
+
+void SignFileAs(const std::string& pairName, const std::string& path, const std::string& signaturePath,
+                const std::string& message) {
+  const auto generator = SeededGenerator();
+  SignatureRequest request;
+  request.generator = generator.get();
+  request.message = KeyNameText(message);
+  request.timestamp = 1700000000;
+  ASSERT_TRUE(SignFile(request, KeyPairOf(pairName).privateRecord, path, signaturePath));
 }
 
 }  // namespace qs::test

@@ -30,4 +30,16 @@ ByteBuffer CertificationOf(const ByteBuffer& publicRecord, const CertKeyPairReco
 // Writes content in the whole-file container.
 void WriteContent(const std::string& path, const ByteBuffer& content);
 
+// A fixed test key pair's ".public_key" file at path with its proof of possession beside it,
+// as an export writes them.
+void WriteExportedPublicKey(const std::string& path, const std::string& pairName);
+
+// A "PublicKey" record joining one test pair's encryption key to another's signing key.
+ByteBuffer HybridPublicKey(const std::string& encryptionPair, const std::string& signingPair);
+
+// A signature file over the file at path, made with the named test pair's signing key and the
+// message given: what anyone holding that key can make.
+void SignFileAs(const std::string& pairName, const std::string& path, const std::string& signaturePath,
+                const std::string& message);
+
 }  // namespace qs::test

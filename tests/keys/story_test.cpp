@@ -3,17 +3,23 @@
 // certificate assembled, and the peer checking it before using the key inside.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "crypto/key_wrap.h"
+#include "formats/signature_file.h"
 #include "keys/approval.h"
+#include "keys/backup.h"
 #include "keys/cert_keys.h"
 #include "keys/certify.h"
 #include "keys/key_pair_info.h"
 #include "keys/key_store.h"
 #include "keys/personal_certificate.h"
+#include "keys/possession_proof.h"
 #include "keys/public_key_export.h"
 #include "keys/record_text.h"
 #include "keys/select_keys.h"
 #include "keys/trusted_keys.h"
+#include "operations/messages.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/seeded_generator.h"
 #include "tests/support/temp_folder.h"
@@ -50,10 +56,11 @@ TEST(KeyStory, CertifiedPublicKeyReachesAPeerThatTrustsTheAuthority) {
   const KeyResult<std::string> exportName = SuggestedPublicKeyName(user.path());
   ASSERT_EQ(exportName.value, "Alice_Andersson");
   const std::string exported = authority.file(exportName.value + ".public_key");
-  ASSERT_EQ(ExportPublicKey(user.path(), exported), KeyOutcome::kOk);
+  ASSERT_EQ(ExportPublicKey(user.path(), exported, *generator, 1717000000), KeyOutcome::kOk);
   const std::vector<DataField> fields =
       test::Fields({{"Namn", "Alice Andersson"}, {"Ort", "Luleå"}, {"E-post", "alice@example.se"}});
-  const KeyResult<CertificationInputs> inputs = ReadCertificationInputs(exported, caPrivate, fields);
+  const KeyResult<CertificationInputs> inputs =
+      ReadCertificationInputs(exported, caPrivate, PossessionProofPath(exported), fields);
   ASSERT_TRUE(inputs.ok());
   EXPECT_EQ(HexString(inputs.value.fingerprint), DescribeStoredKeyPair(user.path()).fingerprint);
   const KeyResult<NewCertification> certification =
@@ -99,6 +106,97 @@ TEST(KeyStory, CertifiedPublicKeyReachesAPeerThatTrustsTheAuthority) {
   const std::optional<WrappedKey> wrapped = WrapKey(*generator, checked->publicRecord);
   ASSERT_TRUE(wrapped);
   EXPECT_TRUE(UnwrapKey(own->privateRecord, wrapped->encryptedKeyRecord).equals(wrapped->key));
+}
+
+// Every file of the story, with one byte appended after its content, gets the failure its
+// reader gives an unreadable file, and reads again once the byte is gone; so does a
+// certificate with a byte after its last certification.
+TEST(KeyStory, EveryFileRefusesAByteAfterItsContent) {
+  TempFolder user, authority, peer;
+  const auto generator = test::SeededGenerator();
+  test::StoreTestKeyPair(user.path(), "alice", "Alice");
+  const CertKeyPairRecords caKeys = test::CertKeyFrom("bob", "Test Org", "0123456789ABCDEF");
+  const std::string caPrivate = authority.file("ca.private_cert_key");
+  const std::string caPublic = authority.file("ca.public_cert_key");
+  ASSERT_EQ(SaveCertificationKeyPair(caKeys, caPrivate, caPublic), KeyOutcome::kOk);
+  ASSERT_EQ(AddTrustedKey(peer.path(), caKeys.publicRecord), KeyOutcome::kOk);
+  const std::string exported = authority.file("alice.public_key");
+  const std::string proof = PossessionProofPath(exported);
+  ASSERT_EQ(ExportPublicKey(user.path(), exported, *generator, 1717000000), KeyOutcome::kOk);
+  const std::vector<DataField> fields = test::Fields({{"Namn", "Alice"}});
+  const KeyResult<CertificationInputs> inputs = ReadCertificationInputs(exported, caPrivate, proof, fields);
+  ASSERT_TRUE(inputs.ok());
+  const std::string certification = user.file("alice.certification");
+  ASSERT_EQ(WriteCertification(
+                certification,
+                MakeCertification(*generator, inputs.value, fields, 1718000000, exported).value.record,
+                exported, caPrivate),
+            KeyOutcome::kOk);
+  PendingCertifications pending;
+  ASSERT_EQ(pending.add(certification), KeyOutcome::kOk);
+  const ByteBuffer certificateRecord =
+      MakePersonalCertificate(*ReadStoredKeyPair(user.path()), pending).value.record;
+  const std::string certificate = peer.file("alice.certificate");
+  ASSERT_EQ(WritePersonalCertificate(user.path(), certificate, certificateRecord, pending), KeyOutcome::kOk);
+  const std::string backup = user.file("alice.key_backup");
+  ASSERT_EQ(WriteBackup(user.path(), backup, PrepareBackup(user.path()).value.content), KeyOutcome::kOk);
+  const std::string document = user.file("doc.txt");
+  const std::string signature = user.file("doc.signature");
+  test::WriteRaw(document, "text");
+  SignatureRequest signing;
+  signing.generator = generator.get();
+  ASSERT_TRUE(SignFile(signing, test::KeyPairOf("alice").privateRecord, document, signature));
+
+  const auto told = [](KeyOutcome outcome) { return std::string(MessageText(outcome)); };
+  const auto certifying = [&] {
+    return told(ReadCertificationInputs(exported, caPrivate, proof, fields).outcome);
+  };
+  const auto checkingCertificate = [&] {
+    return CheckPeerCertificate(certificate, peer.path()) ? "" : told(KeyOutcome::kKeysUnavailable);
+  };
+  struct Case {
+    std::string path;
+    std::function<std::string()> read;
+    std::string failure;
+  };
+  const Case cases[] = {
+      {user.file(kKeyPairFileName), [&] { return told(PrepareBackup(user.path()).outcome); },
+       told(KeyOutcome::kNothingToBackUp)},
+      {backup, [&] { return told(RestoreKeyPair(user.path(), backup)); },
+       told(KeyOutcome::kBackupUnreadable)},
+      {exported, certifying, told(KeyOutcome::kPublicKeyFileUnreadable)},
+      {proof, certifying, told(KeyOutcome::kPossessionProofMissing)},
+      {caPrivate, certifying, told(KeyOutcome::kPrivateCertKeyUnreadable)},
+      {caPublic, [&] { return told(ReadTrustedKeyCandidate(caPublic).outcome); },
+       told(KeyOutcome::kKeyFileUnreadable)},
+      {peer.file(kTrustedKeysFileName),
+       [&] { return ListTrustedKeys(peer.path()).readable ? "" : told(KeyOutcome::kTrustedListUnreadable); },
+       told(KeyOutcome::kTrustedListUnreadable)},
+      {certification, [&] { return told(PendingCertifications().add(certification)); },
+       told(KeyOutcome::kCertificationFileUnreadable)},
+      {certificate, checkingCertificate, told(KeyOutcome::kKeysUnavailable)},
+      {signature,
+       [&] {
+         SignatureRequest request;
+         return VerifyFile(request, document, test::KeyPairOf("alice").publicRecord, signature)
+                    ? ""
+                    : MessageText(FileOutcome::kSignatureMismatch);
+       },
+       MessageText(FileOutcome::kSignatureMismatch)},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.read(), "") << c.path;
+    const std::string content = test::ReadRaw(c.path);
+    test::WriteRaw(c.path, content + '\0');
+    EXPECT_EQ(c.read(), c.failure) << c.path;
+    test::WriteRaw(c.path, content);
+    EXPECT_EQ(c.read(), "") << c.path;
+  }
+
+  ByteBuffer longer = certificateRecord;
+  longer.appendU8(0);
+  test::WriteContent(certificate, longer);
+  EXPECT_EQ(checkingCertificate(), told(KeyOutcome::kKeysUnavailable));
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "base/record.h"
+#include "keys/certificate.h"
 #include "keys/key_store.h"
 #include "keys/record_text.h"
+#include "keys/select_keys.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/hex.h"
 #include "tests/support/temp_folder.h"
@@ -54,16 +56,50 @@ TEST_F(TrustedKeysTest, FileIsACountAndTheRecordsAsAdded) {
   EXPECT_EQ(ToHex(test::FromString(test::ReadRaw(ListFile()))), ToHex(file));
 }
 
-TEST_F(TrustedKeysTest, RefusesDuplicatesAndAnythingButAPublicCertificationKey) {
+TEST_F(TrustedKeysTest, RefusesTheSameKeyTwiceAndAnythingButAPublicCertificationKey) {
   ASSERT_EQ(AddTrustedKey(dir.path(), first.publicRecord), KeyOutcome::kOk);
   EXPECT_EQ(AddTrustedKey(dir.path(), first.publicRecord), KeyOutcome::kTrustedKeyDuplicate);
-  // Another key with the same keyId is a duplicate too.
-  EXPECT_EQ(AddTrustedKey(dir.path(), test::CertKeyFrom("carol", "X", "0101010101010101").publicRecord),
-            KeyOutcome::kTrustedKeyDuplicate);
   EXPECT_EQ(AddTrustedKey(dir.path(), first.privateRecord), KeyOutcome::kCertKeyBadFormat);
   EXPECT_EQ(AddTrustedKey(dir.path(), test::KeyPairOf("alice").publicRecord), KeyOutcome::kCertKeyBadFormat);
   EXPECT_EQ(ReadTrustedKeys(dir.path()).size(), 1u);
   EXPECT_EQ(AddTrustedKey(dir.file("missing"), second.publicRecord), KeyOutcome::kTrustedKeyNotSaved);
+}
+
+// Key-IDs are chosen by whoever makes a key: a fake authority trusted first must not keep the
+// real one, whose fingerprint the user approved, out of the list.
+TEST_F(TrustedKeysTest, AnotherKeyWithATrustedKeyIdIsAddedAfterAWarningWithBothFingerprints) {
+  const CertKeyPairRecords fake = test::CertKeyFrom("carol", "Första CA", "0101010101010101");
+  ASSERT_EQ(AddTrustedKey(dir.path(), fake.publicRecord), KeyOutcome::kOk);
+  test::WriteContent(dir.file("real.public_cert_key"), first.publicRecord);
+  const KeyResult<TrustedKeyCandidate> real = ReadTrustedKeyCandidate(dir.file("real.public_cert_key"));
+  ASSERT_TRUE(real.ok());
+  const std::string fakeFingerprint = HexString(*ComputeFingerprint(fake.publicRecord));
+  const std::string realFingerprint = HexString(*ComputeFingerprint(first.publicRecord));
+  EXPECT_EQ(SharedKeyIdWarningFor(dir.path(), real.value),
+            "Varning! Nyckel-ID 0101010101010101 finns redan i listan av betrodda nycklar, men för en annan "
+            "nyckel.\nDen valda nyckelns fingerprint: " +
+                realFingerprint + "\nBetrodd nyckel med samma Nyckel-ID: " + fakeFingerprint +
+                "\nNyckel-ID väljs fritt av den som skapar en nyckel. Godkänn bara nyckeln om du har "
+                "kontrollerat dess fingerprint med utfärdaren, och ta bort den betrodda nyckel som inte är "
+                "äkta.");
+  ASSERT_EQ(AddTrustedKey(dir.path(), first.publicRecord), KeyOutcome::kOk);
+  EXPECT_EQ(ReadTrustedKeys(dir.path()).size(), 2u);
+  EXPECT_EQ(AddTrustedKey(dir.path(), first.publicRecord), KeyOutcome::kTrustedKeyDuplicate);
+  // The real authority's certificates verify now.
+  const ByteBuffer& alicePublic = test::KeyPairOf("alice").publicRecord;
+  test::WriteContent(dir.file("alice.certificate"),
+                     *CreateCertificate(alicePublic, {test::CertificationOf(alicePublic, first)}));
+  const std::optional<PeerCertificate> peer = CheckPeerCertificate(dir.file("alice.certificate"), dir.path());
+  ASSERT_TRUE(peer);
+  EXPECT_EQ(peer->results.at(0).status, CertificationStatus::kVerified);
+
+  // No warning for a key alone with its Key-ID, nor for one already in the list (whose
+  // addition is refused), nor without a readable list.
+  test::WriteContent(dir.file("second.public_cert_key"), second.publicRecord);
+  EXPECT_FALSE(
+      SharedKeyIdWarningFor(dir.path(), ReadTrustedKeyCandidate(dir.file("second.public_cert_key")).value));
+  EXPECT_FALSE(SharedKeyIdWarningFor(dir.path(), real.value));
+  EXPECT_FALSE(SharedKeyIdWarningFor(dir.file("missing"), real.value));
 }
 
 TEST_F(TrustedKeysTest, AFullListRefusesTheNextKeyAndStaysAsItWas) {

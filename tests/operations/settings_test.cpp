@@ -24,6 +24,8 @@ TEST(Settings, MissingOrDamagedFileGivesDefaultsWithoutCreatingIt) {
   ExpectSettings(ReadSettings(dir.path()), 0, 0);
   WriteRaw(dir.file("config.bin"), std::string("\x02\0\0\x50\x01\x01", 6));  // beyond 2^30
   ExpectSettings(ReadSettings(dir.path()), 0, 0);
+  WriteRaw(dir.file("config.bin"), std::string("\x02\0\0\0\x01\x01\0", 7));  // a byte after the content
+  ExpectSettings(ReadSettings(dir.path()), 0, 0);
 }
 
 TEST(Settings, ReaderIsLenient) {
