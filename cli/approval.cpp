@@ -4,6 +4,7 @@
 #include <istream>
 #include <ostream>
 
+#include "base/visible_text.h"
 #include "cli/messages.h"
 #include "keys/approval.h"
 #include "keys/messages.h"
@@ -90,7 +91,7 @@ bool ApproveTrustedKey(Session& session, const std::string& organisation, const 
 bool ApproveCertification(Session& session, const std::string& publicKeyName, const std::string& timestamp,
                           const std::vector<DataField>& fields, const std::string& fingerprint) {
   std::ostream& out = session.io().out;
-  out << "Certifiering av " << publicKeyName << ":\n  Tidsstämpel: " << timestamp << '\n';
+  out << "Certifiering av " << VisibleText(publicKeyName) << ":\n  Tidsstämpel: " << timestamp << '\n';
   for (const DataField& field : fields)
     out << "    " << DisplayText(field.name) << ": " << DisplayText(field.value) << '\n';
   out << "Fingerprint: " << fingerprint << '\n';

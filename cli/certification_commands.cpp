@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "base/timestamp.h"
+#include "base/visible_text.h"
 #include "cli/approval.h"
 #include "cli/command.h"
 #include "cli/key_type_option.h"
@@ -51,7 +52,7 @@ int RunCaCreate(Session& session, const ParsedArgs& args) {
       status) {
     return status;
   }
-  session.io().out << privatePath << '\n' << publicPath << '\n';
+  session.io().out << VisibleText(privatePath) << '\n' << VisibleText(publicPath) << '\n';
   if (!args.has("trust")) return kSuccess;
   const std::optional<std::string> folder = session.workingFolder();
   return folder ? Outcome(session, AddTrustedKey(*folder, records->publicRecord)) : kFailure;
@@ -94,7 +95,7 @@ int RunCaCertify(Session& session, const ParsedArgs& args) {
       status) {
     return status;
   }
-  session.io().out << target << '\n';
+  session.io().out << VisibleText(target) << '\n';
   return kSuccess;
 }
 
@@ -116,7 +117,7 @@ int RunCertificateCreate(Session& session, const ParsedArgs& args) {
       status) {
     return status;
   }
-  session.io().out << target << '\n';
+  session.io().out << VisibleText(target) << '\n';
   return kSuccess;
 }
 

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "base/visible_text.h"
 #include "cli/command.h"
 
 namespace qs::cli {
@@ -75,9 +76,10 @@ bool IsGroup(const std::vector<std::string>& words) {
   return false;
 }
 
+// The text may quote a word of the command, a file name perhaps: it is shown escaped.
 int UsageFailure(Io& io, const std::string& text, const std::string& helpFor) {
-  io.err << "quillseal-cli: " << text << "\nSe 'quillseal-cli " << helpFor << (helpFor.empty() ? "" : " ")
-         << "--help'.\n";
+  io.err << "quillseal-cli: " << VisibleText(text) << "\nSe 'quillseal-cli " << helpFor
+         << (helpFor.empty() ? "" : " ") << "--help'.\n";
   return kUsage;
 }
 

@@ -1,5 +1,6 @@
 #include <ostream>
 
+#include "base/visible_text.h"
 #include "cli/command.h"
 #include "cli/key_type_option.h"
 #include "cli/messages.h"
@@ -66,7 +67,7 @@ int RunKeyExport(Session& session, const ParsedArgs& args) {
   if (!MayWrite(session, target, args.has("force"))) return kFailure;
   const KeyOutcome outcome = ExportPublicKey(*folder, target);
   if (outcome != KeyOutcome::kOk) return session.fail(MessageText(outcome));
-  session.io().out << target << '\n';
+  session.io().out << VisibleText(target) << '\n';
   return kSuccess;
 }
 
@@ -80,7 +81,7 @@ int RunKeyBackup(Session& session, const ParsedArgs& args) {
   session.io().err << key_text::kBackupWarning << '\n';
   const KeyOutcome outcome = WriteBackup(*folder, target, backup.value.content);
   if (outcome != KeyOutcome::kOk) return session.fail(MessageText(outcome));
-  session.io().out << key_text::kBackupSaved << '\n' << target << '\n';
+  session.io().out << key_text::kBackupSaved << '\n' << VisibleText(target) << '\n';
   return kSuccess;
 }
 

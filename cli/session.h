@@ -35,7 +35,10 @@ class Session {
   // after a message, when the generator cannot be started.
   RandomGenerator* generator();
 
-  // Prints "quillseal-cli: text" on stderr and gives kFailure.
+  // Prints "quillseal-cli: text" on stderr. The text may name a file or hold a file's text:
+  // it is shown through VisibleText, so nothing in it can end its line or act on a terminal.
+  void tell(const std::string& text);
+  // The same, and gives kFailure.
   int fail(const std::string& text);
   // Tells that the user stopped the command and gives kInterrupted.
   int interrupted();

@@ -45,6 +45,19 @@ ByteBuffer AuthorityKeyId(const std::string& authority) {
   return id;
 }
 
+bool HoldsRawControls(const std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+    if ((c < 0x20 && c != '\n') || c == 0x7F || (c == 0xC2 && next >= 0x80 && next < 0xA0)) return true;
+  }
+  for (const char* hidden : {"\u200B", "\u200D", "\u200E", "\u200F", "\u202A", "\u202B", "\u202C", "\u202D",
+                             "\u202E", "\u2066", "\u2067", "\u2068", "\u2069", "\uFEFF"}) {
+    if (text.find(hidden) != std::string::npos) return true;
+  }
+  return false;
+}
+
 ByteBuffer PublicCertKeyOf(const std::string& authority) { return CertKey(authority, false); }
 ByteBuffer PrivateCertKeyOf(const std::string& authority) { return CertKey(authority, true); }
 

@@ -16,6 +16,9 @@ namespace qs::test {
 // A certification authority's key records, made from carol's signing key under a keyId
 // derived from the authority's name, which is also its organisation.
 ByteBuffer AuthorityKeyId(const std::string& authority);
+// Whether text (UTF-8) holds what a terminal acts on or a display hides: a control
+// character other than the line end, a bidirectional control or a zero-width character.
+bool HoldsRawControls(const std::string& text);
 ByteBuffer PublicCertKeyOf(const std::string& authority);
 ByteBuffer PrivateCertKeyOf(const std::string& authority);
 

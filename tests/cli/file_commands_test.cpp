@@ -10,8 +10,10 @@
 
 #include "app/progress_dialog.h"
 #include "app/resource_ids.h"
+#include "base/visible_text.h"
 #include "cli/cli.h"
 #include "formats/oki_file.h"
+#include "keys/messages.h"
 #include "operations/messages.h"
 #include "platform/file.h"
 #include "platform/file_fault.h"
@@ -251,6 +253,80 @@ TEST_F(FileCommandsTest, OneFileIsToldAsBefore) {
   EXPECT_EQ(done.err.str(), "");
   EXPECT_EQ(done.out.str().find("krypterad till"), std::string::npos);
   EXPECT_NE(test::ReadRaw(target), "an older file");
+}
+
+// A received file named to erase its own failure line and print a success line in its place.
+TEST_F(FileCommandsTest, FileNamesAreShownEscapedInEveryLineTheCommandLineWrites) {
+#ifdef _WIN32
+  const std::string hostile =
+      "\xC2\x9B"
+      "2K\xE2\x80\xAE"
+      "txt\xE2\x80\x8B";  // no C0 control in a Windows name
+#else
+  const std::string hostile = "\x1B[2K\r\xC2\x9B\nquillseal-cli: OK \xE2\x80\xAE";
+#endif
+  const std::string a = writeFile(hostile + "a", "first");
+  const std::string b = writeFile(hostile + "b", "second");
+  const std::string missing = path(hostile + "missing");
+  // Each run with what its lines must say; nothing raw may stand in stdout or stderr.
+  const auto run = [&](std::vector<std::string> words, const std::string& out, const std::string& err) {
+    Streams s;
+    cli(s, words);
+    EXPECT_FALSE(test::HoldsRawControls(s.out.str() + s.err.str())) << words[0];
+    if (!out.empty()) {
+      EXPECT_NE(s.out.str().find(out), std::string::npos) << s.out.str();
+    }
+    EXPECT_EQ(s.err.str(), err) << words[0];
+  };
+  const std::string exists = "quillseal-cli: Filen finns redan: ";
+  const std::string force = " (använd --force för att skriva över den).\n";
+  run({"encrypt", "--to", bob(), a, missing, b},
+      VisibleText(a) + ": krypterad till " + VisibleText(a + ".encrypted") + "\n" + VisibleText(b) +
+          ": krypterad till " + VisibleText(b + ".encrypted") + "\n",
+      "quillseal-cli: " + VisibleText(missing) + ": Fel vid läsning av källfilen.\n");
+  run({"encrypt", "--to", bob(), a, b}, "",
+      exists + VisibleText(a + ".encrypted") + force + exists + VisibleText(b + ".encrypted") + force);
+  run({"encrypt", "--to", bob(), a, "-o", a + ".encrypted"}, "",
+      exists + VisibleText(a + ".encrypted") + force);
+  run({"encrypt", "--to", bob(), a, b, "-o", a + "/folder"}, "",
+      "quillseal-cli: Kunde inte skapa mappen: " + VisibleText(a + "/folder") + "\n");
+
+  const std::string x = sealed(hostile + "x.encrypted", "bob", "alice", "ex");
+  const std::string y = sealed(hostile + "y.encrypted", "bob", "alice", "why");
+  const std::string opened = path(hostile + "opened");
+  run({"decrypt", "--from", bob(), x, y, "-o", opened},
+      VisibleText(x) + ": dekrypterad till " + VisibleText(platform::JoinPath(opened, hostile + "x")) + "\n",
+      "");
+  run({"decrypt", "--from", bob(), x, a}, "",
+      "quillseal-cli: " + VisibleText(a) + " slutar inte på .encrypted\nSe 'quillseal-cli --help'.\n");
+
+  const std::string signatures = path(hostile + "signatures");
+  run({"sign", a, b, "-o", signatures},
+      VisibleText(a) + ": signerad i " +
+          VisibleText(platform::JoinPath(signatures, hostile + "a_Alice.signature")) + "\n",
+      "");
+  const std::string aSignature = platform::JoinPath(signatures, hostile + "a_Alice.signature");
+  run({"verify", "--from", path("alice.certificate"), a, aSignature, b, aSignature},
+      VisibleText(a) + ": Signaturen OK. Tidstämpel: ",
+      "quillseal-cli: " + VisibleText(b) + ": Signaturen stämmer ej mot den valda filen.\n");
+
+  run({"inspect", missing}, "", "quillseal-cli: Kunde inte läsa filen: " + VisibleText(missing) + "\n");
+  run({"inspect", a}, "",
+      "quillseal-cli: Okänd filtyp: " + VisibleText(a) + " är ingen fil som Quillseal skriver.\n");
+  const std::string publicKey = path(hostile + ".public_key");
+  run({"key", "export", "-o", publicKey}, VisibleText(publicKey) + "\n", "");
+  const std::string backup = path(hostile + ".key_backup");
+  run({"key", "backup", "-o", backup}, "\n" + VisibleText(backup) + "\n",
+      std::string(key_text::kBackupWarning) + "\n");
+  const std::string ca = path(hostile + "ca");
+  run({"ca", "create", "--organisation", "Org", "--bits", "2048", "-o", ca},
+      VisibleText(ca + ".private_cert_key") + "\n" + VisibleText(ca + ".public_cert_key") + "\n", "");
+  const std::string certification = path(hostile + ".certification");
+  run({"ca", "certify", "--public-key", publicKey, "--ca-key", ca + ".private_cert_key", "--field", "Namn=A",
+       "-o", certification},
+      "Certifiering av " + VisibleText(publicKey) + ":\n", "");
+  run({"certificate", "create", certification, "-o", path(hostile + ".certificate")},
+      VisibleText(path(hostile + ".certificate")) + "\n", "");
 }
 
 }  // namespace
