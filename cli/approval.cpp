@@ -61,13 +61,17 @@ bool AnyVerified(const CertificationResults& results) {
 
 bool ApproveCertificate(Session& session, const CertificationResults& results,
                         const std::string& fingerprint) {
+  if (const std::string warning = ConflictWarning(results); !warning.empty()) session.tell(warning);
   std::ostream& out = session.io().out;
   out << "Certifieringar:\n";
   if (results.empty()) out << "  (inga)\n";
   for (const CertificationResult& result : results) {
     const ApprovalRow row = DescribeCertification(result);
-    out << "  Organisation: " << row.organisation << "\n  Nyckel-ID:    " << row.keyId
-        << "\n  Status:       " << row.status << "\n  Tidstämpel:   " << row.timestamp << '\n';
+    // What the sender wrote as the organisation of an unverified certification is left out:
+    // padded, it would wrap on a terminal into lines that look like a verified one's.
+    out << "  Organisation: " << (row.verified ? row.organisation : key_text::kUnverifiedMark)
+        << "\n  Nyckel-ID:    " << row.keyId << "\n  Status:       " << row.status
+        << "\n  Tidstämpel:   " << row.timestamp << '\n';
     if (const std::optional<VerifiedIdentity> identity = VerifiedIdentityOf(result)) {
       for (const auto& [name, value] : identity->fields) out << "    " << name << ": " << value << '\n';
     }

@@ -10,15 +10,19 @@
 
 #include "app/progress_dialog.h"
 #include "app/resource_ids.h"
+#include "base/timestamp.h"
 #include "base/visible_text.h"
 #include "cli/cli.h"
 #include "formats/oki_file.h"
+#include "keys/key_store.h"
 #include "keys/messages.h"
+#include "keys/record_text.h"
 #include "operations/messages.h"
 #include "platform/file.h"
 #include "platform/file_fault.h"
 #include "platform/working_folder.h"
 #include "tests/app/app_fixture.h"
+#include "tests/keys/key_fixtures.h"
 #include "tests/support/test_keys.h"
 
 namespace qs {
@@ -253,6 +257,68 @@ TEST_F(FileCommandsTest, OneFileIsToldAsBefore) {
   EXPECT_EQ(done.err.str(), "");
   EXPECT_EQ(done.out.str().find("krypterad till"), std::string::npos);
   EXPECT_NE(test::ReadRaw(target), "an older file");
+}
+
+// An untrusted authority's organisation is written by the certificate's sender: padded to
+// wrap into lines of a verified certification, with controls and bidirectional overrides.
+// The approval text shows none of it.
+TEST_F(FileCommandsTest, TheApprovalTextShowsNothingOfAnUnverifiedOrganisation) {
+  const std::u16string padding(200, u' ');
+  const WideText hostile(u"Evil" + padding + u"  Status:       Hittade nyckel" + padding +
+                         u"    Namn: Alice\x1B[2K\r\n\x81\x9D\u202E\u200B");
+  const std::string certificate = writeCertificateOf(
+      "mixed.certificate", "bob",
+      {certificationBy("Evil", "bob", test::Fields({{"Namn", "Alice"}}), 1700000000, hostile),
+       certificationBy("Org", "bob", test::OwnerFields("bob"), 1700000000)});
+  Streams s;
+  EXPECT_EQ(cli(s, {"encrypt", "--to", certificate, writeFile("plain", "text")}), cli::kSuccess)
+      << s.err.str();
+  EXPECT_EQ(s.out.str(),
+            "Certifieringar:\n"
+            "  Organisation: (ej verifierad)\n"
+            "  Nyckel-ID:    " +
+                HexString(test::AuthorityKeyId("Evil")) +
+                "\n"
+                "  Status:       Ingen betrodd nyckel hittades\n"
+                "  Tidstämpel:   --\n"
+                "  Organisation: Org\n"
+                "  Nyckel-ID:    " +
+                HexString(test::AuthorityKeyId("Org")) +
+                "\n"
+                "  Status:       Hittade nyckel\n"
+                "  Tidstämpel:   " +
+                FormatTimestamp(1700000000).str() +
+                "\n"
+                "    Namn: bob Åkesson\n"
+                "    E-post: bob@example.se\n"
+                "Fingerprint: " +
+                HexString(*ComputeFingerprint(test::KeyPairOf("bob").publicRecord)) + "\n");
+  EXPECT_EQ(s.err.str(), "");
+  // inspect shows what the file holds, unchecked, but escaped and on its own line.
+  std::istringstream in;
+  std::ostringstream report;
+  cli::Io io{in, report, report, false, false};
+  EXPECT_EQ(cli::Run({"inspect", certificate}, io), cli::kSuccess);
+  EXPECT_FALSE(test::HoldsRawControls(report.str()));
+  EXPECT_NE(report.str().find("  Organisation: Evil "), std::string::npos);
+}
+
+// The holder chose to put the older of two differing certifications of one authority first.
+TEST_F(FileCommandsTest, DifferingCertificationsOfOneAuthorityAreShownNewestFirstWithAWarning) {
+  const std::string certificate = writeCertificateOf(
+      "bob.certificate", "bob",
+      {certificationBy("Org", "bob", test::Fields({{"Namn", "bob Åkesson"}, {"Roll", "Styrelse"}}),
+                       1600000000),
+       certificationBy("Org", "bob", test::Fields({{"Namn", "bob Åkesson"}, {"Roll", "Medlem"}}),
+                       1700000000)});
+  const std::string plain = writeFile("plain", "text");
+  Streams s;
+  EXPECT_EQ(cli(s, {"encrypt", "--to", certificate, plain, "-o", path("out")}), cli::kSuccess) << s.err.str();
+  EXPECT_EQ(s.err.str(), std::string("quillseal-cli: ") + key_text::kConflictingCertifications +
+                             HexString(test::AuthorityKeyId("Org")) + "\n");
+  const std::string shown = s.out.str();
+  EXPECT_LT(shown.find("Roll: Medlem"), shown.find("Roll: Styrelse"));
+  EXPECT_LT(shown.find(FormatTimestamp(1700000000).str()), shown.find(FormatTimestamp(1600000000).str()));
 }
 
 // A received file named to erase its own failure line and print a success line in its place.
