@@ -50,13 +50,6 @@ bool Decide(Session& session, const std::string& fingerprint, const Question& qu
   return false;
 }
 
-bool AnyVerified(const CertificationResults& results) {
-  for (const CertificationResult& result : results) {
-    if (result.status == CertificationStatus::kVerified) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 bool ApproveCertificate(Session& session, const CertificationResults& results,
@@ -77,10 +70,15 @@ bool ApproveCertificate(Session& session, const CertificationResults& results,
     }
   }
   out << "Fingerprint: " << fingerprint << '\n';
-  // Unless a trusted authority vouches for the key, only the user can tell whose it is.
+  const std::vector<DataField>& expected = session.options().expectFields;
+  if (!expected.empty() && !VouchesFor(results, expected)) {
+    session.fail(cli_text::kExpectedFieldsNotCertified);
+    return false;
+  }
+  // A certified key is still only the person the script expects when the script says whom.
   return Decide(session, fingerprint,
                 {key_text::kApproveCertificateQuestion, key_text::kUntrustedCertificateWarning,
-                 AnyVerified(results) ? nullptr : cli_text::kYesNeedsCertification});
+                 expected.empty() ? cli_text::kYesNeedsExpectation : nullptr});
 }
 
 bool ApproveTrustedKey(Session& session, const std::string& organisation, const std::string& keyId,

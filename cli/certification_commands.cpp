@@ -5,6 +5,7 @@
 #include "base/visible_text.h"
 #include "cli/approval.h"
 #include "cli/command.h"
+#include "cli/field_option.h"
 #include "cli/key_type_option.h"
 #include "cli/output_file.h"
 #include "cli/progress_display.h"
@@ -58,14 +59,9 @@ int RunCaCreate(Session& session, const ParsedArgs& args) {
   return folder ? Outcome(session, AddTrustedKey(*folder, records->publicRecord)) : kFailure;
 }
 
-// "--field NAME=VALUE": the name is what stands before the first '='.
 std::vector<DataField> FieldsOf(const ParsedArgs& args) {
   std::vector<DataField> fields;
-  for (const std::string& field : args.values("field")) {
-    const std::size_t eq = field.find('=');
-    if (eq == std::string::npos || eq == 0) throw UsageError("--field tar NAMN=VÄRDE");
-    fields.push_back({RecordText(field.substr(0, eq)), RecordText(field.substr(eq + 1))});
-  }
+  for (const std::string& field : args.values("field")) fields.push_back(FieldOption(field, "field"));
   return fields;
 }
 

@@ -2,9 +2,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/io.h"
 #include "crypto/random_generator.h"
+#include "keys/data_fields.h"
 
 namespace qs::cli {
 
@@ -13,6 +15,8 @@ struct GlobalOptions {
   bool yes = false;
   std::optional<std::string> expectFingerprint;
   bool quiet = false;
+  // --expect-field: what one verified certification of an approved certificate must hold.
+  std::vector<DataField> expectFields;
 };
 
 // What every command shares: the streams, the global options, the working folder and the

@@ -38,6 +38,11 @@ bool Conflicting(const CertificationResults& results, std::size_t i) {
   return ContradictedSince(results, i, 0);
 }
 
+bool Holds(const CertificationResult& result, const DataField& wanted) {
+  return std::any_of(result.fields.begin(), result.fields.end(),
+                     [&](const DataField& field) { return SameField(field, wanted); });
+}
+
 }  // namespace
 
 ApprovalRow DescribeCertification(const CertificationResult& result) {
@@ -96,6 +101,16 @@ std::string ConflictWarning(const CertificationResults& results) {
   std::string warning = key_text::kConflictingCertifications;
   for (std::size_t i = 0; i < keyIds.size(); ++i) warning += (i ? ", " : "") + keyIds[i];
   return warning;
+}
+
+bool VouchesFor(const CertificationResults& results, const std::vector<DataField>& expected) {
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    if (!Verified(results[i]) || ContradictedSince(results, i, results[i].timestamp)) continue;
+    if (std::all_of(expected.begin(), expected.end(),
+                    [&](const DataField& wanted) { return Holds(results[i], wanted); }))
+      return true;
+  }
+  return false;
 }
 
 }  // namespace qs

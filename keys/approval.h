@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "keys/certificate.h"
+#include "keys/data_fields.h"
 
 namespace qs {
 
@@ -41,5 +42,10 @@ void OrderForApproval(CertificationResults& results);
 // The warning to show before the approval when some authority certified different data
 // fields, naming the Key-IDs of those authorities; empty when none did.
 std::string ConflictWarning(const CertificationResults& results);
+
+// True when one verified certification holds every expected field (name and value exactly)
+// and no certification of its authority that is at least as new holds other fields: an
+// authority's newest word about the key is the one that counts.
+bool VouchesFor(const CertificationResults& results, const std::vector<DataField>& expected);
 
 }  // namespace qs

@@ -13,11 +13,13 @@
 #include "base/timestamp.h"
 #include "base/visible_text.h"
 #include "cli/cli.h"
+#include "cli/messages.h"
 #include "formats/oki_file.h"
 #include "keys/key_store.h"
 #include "keys/messages.h"
 #include "keys/record_text.h"
 #include "operations/messages.h"
+#include "operations/output_names.h"
 #include "platform/file.h"
 #include "platform/file_fault.h"
 #include "platform/working_folder.h"
@@ -38,7 +40,7 @@ struct Streams {
 void RaiseOutOfMemory() { throw std::bad_alloc(); }
 
 // The user is alice; bob and carol are peers whose certificates a trusted authority, "Org",
-// has certified, so --yes approves them.
+// has certified, so --yes approves them when the command names whom it expects.
 class FileCommandsTest : public test::AppTest {
  protected:
   FileCommandsTest() {
@@ -75,8 +77,12 @@ class FileCommandsTest : public test::AppTest {
     return path(name);
   }
 
-  int cli(Streams& s, std::vector<std::string> words) {
-    words.insert(words.begin(), {"--workdir", dir_.path(), "--quiet", "--yes"});
+  // The command with --yes and each expected field.
+  int cli(Streams& s, std::vector<std::string> words,
+          const std::vector<std::string>& expected = {"Namn=bob Åkesson"}) {
+    std::vector<std::string> global{"--workdir", dir_.path(), "--quiet", "--yes"};
+    for (const std::string& field : expected) global.insert(global.end(), {"--expect-field", field});
+    words.insert(words.begin(), global.begin(), global.end());
     return cli::Run(words, s.io);
   }
 
@@ -211,7 +217,8 @@ TEST_F(FileCommandsTest, SeveralSignaturesAndTheirVerificationsOneLineEach) {
 
   Streams verifying;
   EXPECT_EQ(cli(verifying,
-                {"verify", "--from", path("alice.certificate"), a, aSignature, a, bSignature, b, bSignature}),
+                {"verify", "--from", path("alice.certificate"), a, aSignature, a, bSignature, b, bSignature},
+                {"Namn=alice Åkesson"}),
             cli::kFailure);
   const std::string shown = verifying.out.str();
   EXPECT_NE(shown.find(a + ": Signaturen OK. Tidstämpel: "), std::string::npos);
@@ -220,7 +227,8 @@ TEST_F(FileCommandsTest, SeveralSignaturesAndTheirVerificationsOneLineEach) {
 
   // One pair is told as it always was.
   Streams one;
-  EXPECT_EQ(cli(one, {"verify", "--from", path("alice.certificate"), b, bSignature}), cli::kSuccess);
+  EXPECT_EQ(cli(one, {"verify", "--from", path("alice.certificate"), b, bSignature}, {"Namn=alice Åkesson"}),
+            cli::kSuccess);
   EXPECT_NE(one.out.str().find("Signaturen OK.\nTidstämpel: "), std::string::npos);
   EXPECT_NE(one.out.str().find("\nMeddelande: hej\n"), std::string::npos);
 }
@@ -257,6 +265,56 @@ TEST_F(FileCommandsTest, OneFileIsToldAsBefore) {
   EXPECT_EQ(done.err.str(), "");
   EXPECT_EQ(done.out.str().find("krypterad till"), std::string::npos);
   EXPECT_NE(test::ReadRaw(target), "an older file");
+}
+
+// A script that runs "--yes encrypt --to bob.certificate" trusts whatever certified
+// certificate lies at that path, unless it says whom it expects: then only a verified
+// certification holding exactly those fields approves it.
+TEST_F(FileCommandsTest, YesApprovesOnlyTheCertificateOfWhomTheCommandExpects) {
+  const std::string plain = writeFile("plain", "text");
+  const std::string fromBob = sealed("from-bob.encrypted", "bob", "alice", "from bob");
+  const std::string signature = path("plain.signature");
+  ASSERT_EQ(gui(OperationCode::kSign, plain, signature, "bob", ""), "");
+  const std::string carol = writeCertificate("carol.certificate", "carol", {"Org"});
+  const std::string untrusted = writeCertificate("untrusted.certificate", "bob", {"Beta"});
+  const std::string out = path("out");
+  const std::vector<std::function<std::vector<std::string>(const std::string&)>> commands{
+      [&](const std::string& c) { return std::vector<std::string>{"encrypt", "--to", c, plain, "-o", out}; },
+      [&](const std::string& c) {
+        return std::vector<std::string>{"decrypt", "--from", c, fromBob, "-o", out};
+      },
+      [&](const std::string& c) {
+        return std::vector<std::string>{"verify", "--from", c, plain, signature};
+      },
+  };
+  struct Case {
+    std::vector<std::string> expected;
+    std::string certificate;
+    const char* refusal;  // nothing when approved
+  };
+  const std::vector<Case> cases{
+      {{}, bob(), cli::cli_text::kYesNeedsExpectation},
+      {{"Namn=carol Åkesson"}, bob(), cli::cli_text::kExpectedFieldsNotCertified},
+      {{"Namn=bob Åkesson"}, carol, cli::cli_text::kExpectedFieldsNotCertified},
+      {{"Namn=bob"}, bob(), cli::cli_text::kExpectedFieldsNotCertified},
+      {{"Namn=bob Åkesson", "E-post=carol@example.se"}, bob(), cli::cli_text::kExpectedFieldsNotCertified},
+      {{"Namn=bob Åkesson"}, untrusted, cli::cli_text::kExpectedFieldsNotCertified},
+      {{"Namn=bob Åkesson"}, bob(), nullptr},
+      {{"E-post=bob@example.se", "Namn=bob Åkesson"}, bob(), nullptr},
+  };
+  for (const auto& command : commands) {
+    for (const Case& c : cases) {
+      const std::vector<std::string> words = command(c.certificate);
+      SCOPED_TRACE(words[0] + " " + FileNamePart(c.certificate) + " " + std::to_string(c.expected.size()));
+      Streams s;
+      EXPECT_EQ(cli(s, words, c.expected), c.refusal ? cli::kFailure : cli::kSuccess) << s.err.str();
+      if (c.refusal) {
+        EXPECT_EQ(s.err.str(), std::string("quillseal-cli: ") + c.refusal + "\n");
+        EXPECT_FALSE(platform::FileExists(out));
+      }
+      platform::RemoveFile(out);
+    }
+  }
 }
 
 // An untrusted authority's organisation is written by the certificate's sender: padded to
@@ -319,6 +377,11 @@ TEST_F(FileCommandsTest, DifferingCertificationsOfOneAuthorityAreShownNewestFirs
   const std::string shown = s.out.str();
   EXPECT_LT(shown.find("Roll: Medlem"), shown.find("Roll: Styrelse"));
   EXPECT_LT(shown.find(FormatTimestamp(1700000000).str()), shown.find(FormatTimestamp(1600000000).str()));
+  // The authority's newest word is the one a script can expect.
+  Streams older;
+  EXPECT_EQ(cli(older, {"encrypt", "--to", certificate, plain, "-o", path("older")}, {"Roll=Styrelse"}),
+            cli::kFailure);
+  EXPECT_FALSE(platform::FileExists(path("older")));
 }
 
 // A received file named to erase its own failure line and print a success line in its place.
@@ -335,9 +398,10 @@ TEST_F(FileCommandsTest, FileNamesAreShownEscapedInEveryLineTheCommandLineWrites
   const std::string b = writeFile(hostile + "b", "second");
   const std::string missing = path(hostile + "missing");
   // Each run with what its lines must say; nothing raw may stand in stdout or stderr.
-  const auto run = [&](std::vector<std::string> words, const std::string& out, const std::string& err) {
+  const auto run = [&](std::vector<std::string> words, const std::string& out, const std::string& err,
+                       const std::vector<std::string>& expected = {"Namn=bob Åkesson"}) {
     Streams s;
-    cli(s, words);
+    cli(s, words, expected);
     EXPECT_FALSE(test::HoldsRawControls(s.out.str() + s.err.str())) << words[0];
     if (!out.empty()) {
       EXPECT_NE(s.out.str().find(out), std::string::npos) << s.out.str();
@@ -374,7 +438,8 @@ TEST_F(FileCommandsTest, FileNamesAreShownEscapedInEveryLineTheCommandLineWrites
   const std::string aSignature = platform::JoinPath(signatures, hostile + "a_Alice.signature");
   run({"verify", "--from", path("alice.certificate"), a, aSignature, b, aSignature},
       VisibleText(a) + ": Signaturen OK. Tidstämpel: ",
-      "quillseal-cli: " + VisibleText(b) + ": Signaturen stämmer ej mot den valda filen.\n");
+      "quillseal-cli: " + VisibleText(b) + ": Signaturen stämmer ej mot den valda filen.\n",
+      {"Namn=alice Åkesson"});
 
   run({"inspect", missing}, "", "quillseal-cli: Kunde inte läsa filen: " + VisibleText(missing) + "\n");
   run({"inspect", a}, "",

@@ -122,6 +122,62 @@ CertificationResult Result(const std::string& keyIdHex, bool verified, std::uint
 constexpr char kA[] = "AAAAAAAAAAAAAAAA";
 constexpr char kB[] = "BBBBBBBBBBBBBBBB";
 
+// --expect-field counts only what a trusted authority vouches for now: its newest word, or
+// none where two of its certifications of one time disagree.
+TEST(Approval, ExpectedFieldsMustBeHeldByOneVerifiedCertificationNotContradictedSince) {
+  using Expected = std::vector<std::pair<std::string, std::string>>;
+  struct Case {
+    const char* why;
+    CertificationResults results;
+    Expected expected;
+    bool vouched;
+  };
+  const std::vector<Case> cases{
+      {"verified", {Result(kA, true, 1, "Bob")}, {{"Namn", "Bob"}}, true},
+      {"unverified fields never count", {Result(kA, false, 0, "Bob")}, {{"Namn", "Bob"}}, false},
+      {"no certification", {}, {{"Namn", "Bob"}}, false},
+      {"another value", {Result(kA, true, 1, "Bob")}, {{"Namn", "Bobby"}}, false},
+      {"case counts", {Result(kA, true, 1, "Bob")}, {{"Namn", "bob"}}, false},
+      {"another name", {Result(kA, true, 1, "Bob")}, {{"Name", "Bob"}}, false},
+      {"all in one", {Result(kA, true, 1, "Bob", "CA")}, {{"Namn", "Bob"}, {"Roll", "CA"}}, true},
+      {"split over two",
+       {Result(kA, true, 1, "Bob"), Result(kB, true, 1, "Eve", "CA")},
+       {{"Namn", "Bob"}, {"Roll", "CA"}},
+       false},
+      {"the newest word counts",
+       {Result(kA, true, 5, "Bob", "Styrelse"), Result(kA, true, 9, "Bob", "Medlem")},
+       {{"Roll", "Medlem"}},
+       true},
+      {"an older word does not",
+       {Result(kA, true, 5, "Bob", "Styrelse"), Result(kA, true, 9, "Bob", "Medlem")},
+       {{"Roll", "Styrelse"}},
+       false},
+      {"whatever the order",
+       {Result(kA, true, 9, "Bob", "Medlem"), Result(kA, true, 5, "Bob", "Styrelse")},
+       {{"Roll", "Styrelse"}},
+       false},
+      {"one time, two words",
+       {Result(kA, true, 5, "Bob", "Styrelse"), Result(kA, true, 5, "Bob", "Medlem")},
+       {{"Namn", "Bob"}},
+       false},
+      {"the same word again",
+       {Result(kA, true, 5, "Bob"), Result(kA, true, 9, "Bob")},
+       {{"Namn", "Bob"}},
+       true},
+      {"another authority's newer word",
+       {Result(kA, true, 5, "Bob"), Result(kB, true, 9, "Eve")},
+       {{"Namn", "Bob"}},
+       true},
+      {"an unverified newer word",
+       {Result(kA, true, 5, "Bob"), Result(kA, false, 9, "Eve")},
+       {{"Namn", "Bob"}},
+       true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(VouchesFor(c.results, test::Fields(c.expected)), c.vouched) << c.why;
+  }
+}
+
 // The holder orders the certifications and the dialog shows the first; where one authority
 // says different things, its certifications stand together, newest first, with a warning.
 TEST(Approval, DifferingCertificationsOfOneAuthorityComeNewestFirstWithAWarning) {
