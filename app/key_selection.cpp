@@ -3,6 +3,7 @@
 #include "app/approval_dialog.h"
 #include "app/file_dialogs.h"
 #include "app/resource_ids.h"
+#include "keys/approval.h"
 #include "keys/select_keys.h"
 
 namespace qs {
@@ -15,6 +16,9 @@ KeySelection SelectKeys(ui::Ui& ui, AppState& state, bool needsCertificate, cons
     if (!path) return KeySelection::kCancelled;
     std::optional<PeerCertificate> peer = CheckPeerCertificate(*path, state.workingFolder);
     if (!peer) return KeySelection::kFailed;
+    // The dialog shows the first certification's identity, and the holder chose the order.
+    if (const std::string warning = ConflictWarning(peer->results); !warning.empty())
+      ui.messageBox(owner, warning, ui::Buttons::kOk, ui::Icon::kWarning);
     ApprovalDialog approval(ui, state, *peer);
     if (ui.runDialog(IDD_APPROVAL, approval, owner) == 0) return KeySelection::kCancelled;
     keys.peerPublicKey = std::move(peer->publicRecord);

@@ -4,6 +4,7 @@
 #include <istream>
 #include <ostream>
 
+#include "base/visible_text.h"
 #include "cli/messages.h"
 #include "keys/approval.h"
 #include "keys/messages.h"
@@ -49,33 +50,35 @@ bool Decide(Session& session, const std::string& fingerprint, const Question& qu
   return false;
 }
 
-bool AnyVerified(const CertificationResults& results) {
-  for (const CertificationResult& result : results) {
-    if (result.status == CertificationStatus::kVerified) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 bool ApproveCertificate(Session& session, const CertificationResults& results,
                         const std::string& fingerprint) {
+  if (const std::string warning = ConflictWarning(results); !warning.empty()) session.tell(warning);
   std::ostream& out = session.io().out;
   out << "Certifieringar:\n";
   if (results.empty()) out << "  (inga)\n";
   for (const CertificationResult& result : results) {
     const ApprovalRow row = DescribeCertification(result);
-    out << "  Organisation: " << row.organisation << "\n  Nyckel-ID:    " << row.keyId
-        << "\n  Status:       " << row.status << "\n  Tidstämpel:   " << row.timestamp << '\n';
+    // What the sender wrote as the organisation of an unverified certification is left out:
+    // padded, it would wrap on a terminal into lines that look like a verified one's.
+    out << "  Organisation: " << (row.verified ? row.organisation : key_text::kUnverifiedMark)
+        << "\n  Nyckel-ID:    " << row.keyId << "\n  Status:       " << row.status
+        << "\n  Tidstämpel:   " << row.timestamp << '\n';
     if (const std::optional<VerifiedIdentity> identity = VerifiedIdentityOf(result)) {
       for (const auto& [name, value] : identity->fields) out << "    " << name << ": " << value << '\n';
     }
   }
   out << "Fingerprint: " << fingerprint << '\n';
-  // Unless a trusted authority vouches for the key, only the user can tell whose it is.
+  const std::vector<DataField>& expected = session.options().expectFields;
+  if (!expected.empty() && !VouchesFor(results, expected)) {
+    session.fail(cli_text::kExpectedFieldsNotCertified);
+    return false;
+  }
+  // A certified key is still only the person the script expects when the script says whom.
   return Decide(session, fingerprint,
                 {key_text::kApproveCertificateQuestion, key_text::kUntrustedCertificateWarning,
-                 AnyVerified(results) ? nullptr : cli_text::kYesNeedsCertification});
+                 expected.empty() ? cli_text::kYesNeedsExpectation : nullptr});
 }
 
 bool ApproveTrustedKey(Session& session, const std::string& organisation, const std::string& keyId,
@@ -90,7 +93,7 @@ bool ApproveTrustedKey(Session& session, const std::string& organisation, const 
 bool ApproveCertification(Session& session, const std::string& publicKeyName, const std::string& timestamp,
                           const std::vector<DataField>& fields, const std::string& fingerprint) {
   std::ostream& out = session.io().out;
-  out << "Certifiering av " << publicKeyName << ":\n  Tidsstämpel: " << timestamp << '\n';
+  out << "Certifiering av " << VisibleText(publicKeyName) << ":\n  Tidsstämpel: " << timestamp << '\n';
   for (const DataField& field : fields)
     out << "    " << DisplayText(field.name) << ": " << DisplayText(field.value) << '\n';
   out << "Fingerprint: " << fingerprint << '\n';

@@ -9,10 +9,12 @@
 namespace qs::cli {
 
 // Prints what the approval dialog shows (each certification's organisation, key id, status,
-// timestamp and data fields, then the fingerprint) and approves: --expect-fingerprint
-// decides alone (a mismatch is refused), else --yes when a trusted certification key has
-// verified at least one certification, else the user's answer on a terminal; without a
-// terminal nothing else is approved. False after a message saying why.
+// timestamp and data fields, then the fingerprint; an unverified certification's
+// organisation only as unverified), after a warning when one authority certified different
+// fields, and approves. Every --expect-field must be held by one verified certification
+// (VouchesFor), else it is refused; then --expect-fingerprint decides alone (a mismatch is
+// refused), else --yes when --expect-field was given, else the user's answer on a terminal;
+// without a terminal nothing else is approved. False after a message saying why.
 bool ApproveCertificate(Session& session, const CertificationResults& results,
                         const std::string& fingerprint);
 

@@ -2,8 +2,10 @@
 #include <ostream>
 
 #include "base/timestamp.h"
+#include "base/visible_text.h"
 #include "cli/approval.h"
 #include "cli/command.h"
+#include "cli/field_option.h"
 #include "cli/key_type_option.h"
 #include "cli/messages.h"
 #include "cli/output_file.h"
@@ -53,20 +55,15 @@ int RunCaCreate(Session& session, const ParsedArgs& args) {
       status) {
     return status;
   }
-  session.io().out << privatePath << '\n' << publicPath << '\n';
+  session.io().out << VisibleText(privatePath) << '\n' << VisibleText(publicPath) << '\n';
   if (!args.has("trust")) return kSuccess;
   const std::optional<std::string> folder = session.workingFolder();
   return folder ? Outcome(session, AddTrustedKey(*folder, records->publicRecord)) : kFailure;
 }
 
-// "--field NAME=VALUE": the name is what stands before the first '='.
 std::vector<DataField> FieldsOf(const ParsedArgs& args) {
   std::vector<DataField> fields;
-  for (const std::string& field : args.values("field")) {
-    const std::size_t eq = field.find('=');
-    if (eq == std::string::npos || eq == 0) throw UsageError("--field tar NAMN=VÄRDE");
-    fields.push_back({RecordText(field.substr(0, eq)), RecordText(field.substr(eq + 1))});
-  }
+  for (const std::string& field : args.values("field")) fields.push_back(FieldOption(field, "field"));
   return fields;
 }
 
@@ -98,7 +95,7 @@ int RunCaCertify(Session& session, const ParsedArgs& args) {
       status) {
     return status;
   }
-  session.io().out << target << '\n';
+  session.io().out << VisibleText(target) << '\n';
   return kSuccess;
 }
 
@@ -120,7 +117,7 @@ int RunCertificateCreate(Session& session, const ParsedArgs& args) {
       status) {
     return status;
   }
-  session.io().out << target << '\n';
+  session.io().out << VisibleText(target) << '\n';
   return kSuccess;
 }
 

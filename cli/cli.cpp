@@ -2,24 +2,39 @@
 
 #include <ostream>
 
+#include "base/visible_text.h"
 #include "cli/command.h"
+#include "cli/field_option.h"
+#include "cli/messages.h"
+#include "keys/record_text.h"
 
 namespace qs::cli {
 namespace {
 
 const OptionSpec kGlobalOptions[] = {
-    {"workdir", 0, true}, {"yes"}, {"expect-fingerprint", 0, true}, {"quiet"}, {"help", 'h'}, {"version"},
+    {"workdir", 0, true},
+    {"yes"},
+    {"expect-fingerprint", 0, true},
+    {"expect-field", 0, true, true},
+    {"quiet"},
+    {"help", 'h'},
+    {"version"},
 };
 
 constexpr char kProgramHelp[] =
-    "Användning: quillseal-cli [--workdir MAPP] [--yes] [--expect-fingerprint HEX] [--quiet] KOMMANDO ...\n"
+    "Användning: quillseal-cli [--workdir MAPP] [--yes] [--expect-fingerprint HEX] [--expect-field "
+    "NAMN=VÄRDE]...\n"
+    "                          [--quiet] KOMMANDO ...\n"
     "\n"
     "Skyddar filer med publik nyckel-kryptering: samma filer, format och arbetsmapp som Quillseal.\n"
     "\n"
     "Globala flaggor:\n"
     "  --workdir MAPP              arbetsmappen (annars programmets vanliga arbetsmapp QS_wd)\n"
-    "  --yes                       godkänn certifikat och nycklar utan att fråga\n"
+    "  --yes                       godkänn utan att fråga: ett certifikat bara med --expect-field\n"
+    "                              eller --expect-fingerprint, en betrodd nyckel aldrig\n"
     "  --expect-fingerprint HEX    godkänn bara ett certifikat eller en nyckel med detta fingerprint\n"
+    "  --expect-field NAMN=VÄRDE   godkänn bara ett certifikat där en certifiering av en betrodd\n"
+    "                              certifieringsnyckel har fältet (kan upprepas: alla i samma)\n"
     "  --quiet                     visa ingen förloppsindikator\n"
     "  --help                      visa hjälp (fungerar på varje nivå)\n"
     "  --version                   visa programmets version\n"
@@ -75,9 +90,23 @@ bool IsGroup(const std::vector<std::string>& words) {
   return false;
 }
 
+// Each --expect-field as record text. A text no certification can hold as written (outside
+// Windows-1252, or with control characters) is a mistake, since it could only match another.
+std::vector<DataField> ExpectedFields(const ParsedArgs& global) {
+  std::vector<DataField> fields;
+  for (const std::string& word : global.values("expect-field")) {
+    DataField field = FieldOption(word, "expect-field");
+    if (DisplayText(field.name) + '=' + DisplayText(field.value) != word)
+      throw UsageError(cli_text::kExpectedFieldNotRecordText + word);
+    fields.push_back(std::move(field));
+  }
+  return fields;
+}
+
+// The text may quote a word of the command, a file name perhaps: it is shown escaped.
 int UsageFailure(Io& io, const std::string& text, const std::string& helpFor) {
-  io.err << "quillseal-cli: " << text << "\nSe 'quillseal-cli " << helpFor << (helpFor.empty() ? "" : " ")
-         << "--help'.\n";
+  io.err << "quillseal-cli: " << VisibleText(text) << "\nSe 'quillseal-cli " << helpFor
+         << (helpFor.empty() ? "" : " ") << "--help'.\n";
   return kUsage;
 }
 
@@ -151,6 +180,7 @@ int Run(const std::vector<std::string>& words, Io& io) {
     options.yes = global.has("yes");
     options.expectFingerprint = global.value("expect-fingerprint");
     options.quiet = global.has("quiet");
+    options.expectFields = ExpectedFields(global);
     Session session(io, options);
     return RunCommand(*command, session, args);
   } catch (const UsageError& e) {

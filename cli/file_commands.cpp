@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "base/timestamp.h"
+#include "base/visible_text.h"
 #include "base/windows1252.h"
 #include "cli/command.h"
 #include "cli/messages.h"
@@ -10,6 +11,7 @@
 #include "cli/own_keys.h"
 #include "cli/progress_display.h"
 #include "formats/oki_file.h"
+#include "keys/record_text.h"
 #include "operations/file_operation.h"
 #include "operations/output_names.h"
 #include "operations/settings.h"
@@ -75,17 +77,14 @@ ProgressSource SourceOf(OperationRequest& request) {
           [&request] { RequestCancel(request); }};
 }
 
-std::string SignedMessageText(const TextString& message) {
-  return Windows1252ToUtf8(message.bytes().slice(message.characterCount(), 0));
-}
-
 // What a single file's success prints; several files print one line each instead.
 void PrintVerified(std::ostream& out, const OperationResult& result, bool oneLine,
                    const std::string& source) {
   const std::string timestamp = FormatTimestamp(result.signedTimestamp).str();
-  const std::string message = SignedMessageText(result.signedMessage);
+  const std::string message = DisplayText(result.signedMessage);
   if (oneLine) {
-    out << source << ": Signaturen OK. Tidstämpel: " << timestamp << ". Meddelande: " << message << '\n';
+    out << VisibleText(source) << ": Signaturen OK. Tidstämpel: " << timestamp << ". Meddelande: " << message
+        << '\n';
   } else {
     out << "Signaturen OK.\nTidstämpel: " << timestamp << "\nMeddelande: " << message << '\n';
   }
@@ -114,9 +113,9 @@ int RunTasks(Session& session, OperationRequest& request, RandomGenerator& gener
     } else if (request.code == OperationCode::kVerify) {
       PrintVerified(session.io().out, result, several, task.source);
     } else if (several) {
-      session.io().out << task.source << ": " << done << ' ' << task.target << '\n';
+      session.io().out << VisibleText(task.source) << ": " << done << ' ' << VisibleText(task.target) << '\n';
     }
-    if (result.senderUnbound) session.warn(AboutFile(several, task.source, file_text::kSenderUnbound));
+    if (result.senderUnbound) session.tell(AboutFile(several, task.source, file_text::kSenderUnbound));
   }
   return anyFailed ? kFailure : kSuccess;
 }

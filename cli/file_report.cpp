@@ -63,7 +63,7 @@ void PrintCertKey(std::ostream& out, const ByteBuffer& record, const char* inden
 
 // The signed-information block and signature of a "Signature" record.
 void PrintSignature(std::ostream& out, const SignatureRecord& record, const char* indent) {
-  out << indent << "Etikett: " << TextString(record.label).str() << '\n'
+  out << indent << "Etikett: " << DisplayText(TextString(record.label)) << '\n'
       << indent << "Tidstämpel: " << Time(record.timestamp) << '\n'
       << indent << "Meddelande: " << DisplayText(record.message) << '\n'
       << indent << "Signeringsnyckel: RSA " << Bits(record.signature.length()) << '\n';

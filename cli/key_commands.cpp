@@ -1,5 +1,6 @@
 #include <ostream>
 
+#include "base/visible_text.h"
 #include "cli/command.h"
 #include "cli/key_type_option.h"
 #include "cli/messages.h"
@@ -73,7 +74,9 @@ int RunKeyExport(Session& session, const ParsedArgs& args) {
   const KeyOutcome outcome =
       ExportPublicKey(*folder, target, *generator, static_cast<std::uint32_t>(platform::CalendarSeconds()));
   if (outcome != KeyOutcome::kOk) return session.fail(MessageText(outcome));
-  session.io().out << target << '\n' << proof << '\n';
+  session.io().out << VisibleText(target) << '
+' << VisibleText(proof) << '
+';
   return kSuccess;
 }
 
@@ -87,7 +90,7 @@ int RunKeyBackup(Session& session, const ParsedArgs& args) {
   session.io().err << key_text::kBackupWarning << '\n';
   const KeyOutcome outcome = WriteBackup(*folder, target, backup.value.content);
   if (outcome != KeyOutcome::kOk) return session.fail(MessageText(outcome));
-  session.io().out << key_text::kBackupSaved << '\n' << target << '\n';
+  session.io().out << key_text::kBackupSaved << '\n' << VisibleText(target) << '\n';
   return kSuccess;
 }
 

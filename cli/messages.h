@@ -10,9 +10,16 @@ inline constexpr char kFingerprintMismatch[] =
     "Fingerprint stämmer inte med --expect-fingerprint; inget har godkänts.";
 inline constexpr char kApprovalNeeded[] =
     "Godkännande krävs: kör i en terminal, eller ange --yes eller --expect-fingerprint.";
-inline constexpr char kYesNeedsCertification[] =
-    "--yes godkänner bara certifikat som en betrodd certifieringsnyckel har certifierat; ange "
-    "--expect-fingerprint eller svara i en terminal.";
+inline constexpr char kYesNeedsExpectation[] =
+    "--yes godkänner ett certifikat bara när kommandot också säger vem det väntar sig: ange --expect-field "
+    "NAMN=VÄRDE, som en certifiering av en betrodd certifieringsnyckel måste ha, eller --expect-fingerprint, "
+    "eller svara i en terminal.";
+inline constexpr char kExpectedFieldsNotCertified[] =
+    "Ingen certifiering av en betrodd certifieringsnyckel har fälten i --expect-field; inget har godkänts.";
+// Followed by the option's word.
+inline constexpr char kExpectedFieldNotRecordText[] =
+    "--expect-field kan bara jämföras med text som ett certifikat kan hålla (tecken i Windows-1252, inga "
+    "styrtecken): ";
 inline constexpr char kYesCannotTrust[] =
     "--yes räcker inte för att lägga till en betrodd certifieringsnyckel; ange --expect-fingerprint eller "
     "svara i en terminal.";

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "base/secure_wipe.h"
+#include "base/visible_text.h"
 #include "operations/messages.h"
 #include "platform/file.h"
 #include "platform/system_random.h"
@@ -23,8 +24,8 @@ std::optional<std::string> Session::workingFolder() {
   folder_ = folder;
   // Once per run: the folder holds the private key pair and the seed.
   if (platform::FolderOpenToOthers(*folder_)) {
-    io_.err << "quillseal-cli: Varning: Andra användare kan läsa eller öppna arbetsmappen " << *folder_
-            << "; stäng den med chmod 700.\n";
+    tell("Varning: Andra användare kan läsa eller öppna arbetsmappen " + *folder_ +
+         "; stäng den med chmod 700.");
   }
   return folder_;
 }
@@ -64,11 +65,12 @@ int Session::interrupted() {
   return kInterrupted;
 }
 
+void Session::tell(const std::string& text) { io_.err << "quillseal-cli: " << VisibleText(text) << '\n'; }
+
 int Session::fail(const std::string& text) {
-  warn(text);
+  tell(text);
   return kFailure;
 }
 
-void Session::warn(const std::string& text) { io_.err << "quillseal-cli: " << text << '\n'; }
 
 }  // namespace qs::cli

@@ -2,9 +2,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/io.h"
 #include "crypto/random_generator.h"
+#include "keys/data_fields.h"
 
 namespace qs::cli {
 
@@ -13,6 +15,8 @@ struct GlobalOptions {
   bool yes = false;
   std::optional<std::string> expectFingerprint;
   bool quiet = false;
+  // --expect-field: what one verified certification of an approved certificate must hold.
+  std::vector<DataField> expectFields;
 };
 
 // What every command shares: the streams, the global options, the working folder and the
@@ -35,10 +39,11 @@ class Session {
   // after a message, when the generator cannot be started.
   RandomGenerator* generator();
 
-  // Prints "quillseal-cli: text" on stderr and gives kFailure.
+  // Prints "quillseal-cli: text" on stderr. The text may name a file or hold a file's text:
+  // it is shown through VisibleText, so nothing in it can end its line or act on a terminal.
+  void tell(const std::string& text);
+  // The same, and gives kFailure.
   int fail(const std::string& text);
-  // Prints "quillseal-cli: text" on stderr about something that did not fail.
-  void warn(const std::string& text);
   // Tells that the user stopped the command and gives kInterrupted.
   int interrupted();
 

@@ -86,6 +86,11 @@ inline constexpr char kUntrustedCertificateWarning[] = "Du bör bara använda ce
 inline constexpr char kTrustedKeyFound[] = "Hittade nyckel";
 inline constexpr char kNoTrustedKeyFound[] = "Ingen betrodd nyckel hittades";
 inline constexpr char kNoTimestamp[] = "--";
+inline constexpr char kUnverifiedMark[] = "(ej verifierad)";
+// Followed by the Key-IDs.
+inline constexpr char kConflictingCertifications[] =
+    "Varning: Samma certifieringsnyckel har certifierat olika uppgifter i certifikatets certifieringar. Den "
+    "nyaste visas först; kontrollera att uppgifterna är de du väntar dig. Nyckel-ID: ";
 inline constexpr char kNeedKeyName[] = "Du måste skriva in ett namn på nyckeln.";
 inline constexpr char kNeedOrganisation[] = "Du måste skriva in ett namn på organisationen.";
 inline constexpr char kKeyGenerationFailed[] = "Fel: Kunde inte skapa krypteringsnyckel.";

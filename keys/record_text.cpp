@@ -1,5 +1,6 @@
 #include "keys/record_text.h"
 
+#include "base/visible_text.h"
 #include "base/windows1252.h"
 
 namespace qs {
@@ -16,7 +17,7 @@ std::string DisplayText(const WideText& text) { return DisplayText(text.toTextSt
 
 std::string DisplayText(const TextString& text) {
   const ByteBuffer& bytes = text.bytes();
-  return Windows1252ToUtf8(bytes.slice(text.characterCount(), 0));
+  return VisibleText(Windows1252ToUtf8(bytes.slice(text.characterCount(), 0)));
 }
 
 std::string HexString(const ByteBuffer& bytes) {

@@ -17,9 +17,10 @@ namespace qs {
 WideText RecordText(std::string_view utf8);
 WideText RecordTextFromUtf16(std::u16string_view utf16);
 
-// Record text as UTF-8; a unit above 255 shows as the character of byte 0xFF.
+// Record text as UTF-8 to be shown, its control and format characters as visible escapes
+// (VisibleText); a unit above 255 shows as the character of byte 0xFF.
 std::string DisplayText(const WideText& text);
-// An 8-bit text (a key name) as UTF-8.
+// The same for an 8-bit text (a key name, a signing message).
 std::string DisplayText(const TextString& text);
 
 // Uppercase hex digits, two per byte: how fingerprints and Key-IDs are shown.

@@ -1,5 +1,6 @@
 #include "keys/select_keys.h"
 
+#include "keys/approval.h"
 #include "keys/key_files.h"
 #include "keys/key_store.h"
 #include "keys/trusted_keys.h"
@@ -20,6 +21,7 @@ std::optional<PeerCertificate> CheckPeerCertificate(const std::string& certifica
   if (!results) return std::nullopt;
   peer.publicRecord = std::move(*publicRecord);
   peer.fingerprint = std::move(*fingerprint);
+  OrderForApproval(*results);
   peer.results = std::move(*results);
   return peer;
 }

@@ -16,9 +16,9 @@ namespace qs {
 
 // What the approval shows and what the command uses once the user approves.
 struct PeerCertificate {
-  ByteBuffer publicRecord;  // the peer's "PublicKey" record
-  ByteBuffer fingerprint;   // of publicRecord
-  CertificationResults results;
+  ByteBuffer publicRecord;       // the peer's "PublicKey" record
+  ByteBuffer fingerprint;        // of publicRecord
+  CertificationResults results;  // in the order the approval shows them (OrderForApproval)
 };
 
 // Reads the certificate and the trusted list (missing or unreadable: empty) and verifies

@@ -24,9 +24,11 @@ KeyRecord CarolSigningKey(bool priv) {
                         priv ? tag::kPrivateKey : tag::kPublicKey);
 }
 
-ByteBuffer CertKey(const std::string& authority, bool priv) {
+ByteBuffer CertKey(const std::string& authority, bool priv,
+                   const std::optional<WideText>& organisation = {}) {
   const KeyRecord carol = CarolSigningKey(priv);
-  CertKeyHeader header{carol.signingKeyType, AuthorityKeyId(authority), RecordText(authority)};
+  CertKeyHeader header{carol.signingKeyType, AuthorityKeyId(authority),
+                       organisation.value_or(RecordText(authority))};
   return BuildCertKeyRecord(priv ? tag::kPrivateCertKey : tag::kPublicCertKey, header, carol.signingKey);
 }
 
@@ -43,6 +45,24 @@ ByteBuffer AuthorityKeyId(const std::string& authority) {
     id.at(static_cast<std::uint32_t>(i % kKeyIdBytes)) ^= static_cast<std::uint8_t>(authority[i] + i);
   }
   return id;
+}
+
+bool HoldsRawControls(const std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+    if ((c < 0x20 && c != '\n') || c == 0x7F || (c == 0xC2 && next >= 0x80 && next < 0xA0)) return true;
+  }
+  for (const char* hidden : {"\u200B", "\u200D", "\u200E", "\u200F", "\u202A", "\u202B", "\u202C", "\u202D",
+                             "\u202E", "\u2066", "\u2067", "\u2068", "\u2069", "\uFEFF"}) {
+    if (text.find(hidden) != std::string::npos) return true;
+  }
+  return false;
+}
+
+std::vector<DataField> OwnerFields(const std::string& owner) {
+  return {{RecordText("Namn"), RecordText(owner + " Åkesson")},
+          {RecordText("E-post"), RecordText(owner + "@example.se")}};
 }
 
 ByteBuffer PublicCertKeyOf(const std::string& authority) { return CertKey(authority, false); }
@@ -71,17 +91,26 @@ void AppTest::storeKeyPair(const std::string& owner, const std::string& keyName)
 
 std::string AppTest::writeCertificate(const std::string& file, const std::string& owner,
                                       const std::vector<std::string>& authorities) {
-  const ByteBuffer& publicRecord = KeyPairOf(owner).publicRecord;
   std::vector<ByteBuffer> certifications;
   for (const std::string& authority : authorities) {
-    const std::vector<DataField> fields{{RecordText("Namn"), RecordText(owner + " Åkesson")},
-                                        {RecordText("E-post"), RecordText(owner + "@example.se")}};
-    std::optional<ByteBuffer> certification =
-        Certify(*generator_, fields, PrivateCertKeyOf(authority), publicRecord, kCertifiedAt);
-    EXPECT_TRUE(certification);
-    if (certification) certifications.push_back(*certification);
+    certifications.push_back(certificationBy(authority, owner, OwnerFields(owner), kCertifiedAt));
   }
-  const std::optional<ByteBuffer> certificate = CreateCertificate(publicRecord, certifications);
+  return writeCertificateOf(file, owner, certifications);
+}
+
+ByteBuffer AppTest::certificationBy(const std::string& authority, const std::string& owner,
+                                    const std::vector<DataField>& fields, std::uint32_t timestamp,
+                                    const std::optional<WideText>& organisation) {
+  std::optional<ByteBuffer> certification = Certify(
+      *generator_, fields, CertKey(authority, true, organisation), KeyPairOf(owner).publicRecord, timestamp);
+  EXPECT_TRUE(certification);
+  return certification.value_or(ByteBuffer());
+}
+
+std::string AppTest::writeCertificateOf(const std::string& file, const std::string& owner,
+                                        const std::vector<ByteBuffer>& certifications) {
+  const std::optional<ByteBuffer> certificate =
+      CreateCertificate(KeyPairOf(owner).publicRecord, certifications);
   EXPECT_TRUE(certificate);
   WriteContainer(certificate.value_or(ByteBuffer()), path(file));
   return path(file);

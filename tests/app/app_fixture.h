@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/main_dialog.h"
 #include "crypto/random_generator.h"
+#include "keys/data_fields.h"
 #include "tests/app/fake_ui.h"
 #include "tests/support/temp_folder.h"
 
@@ -16,6 +18,12 @@ namespace qs::test {
 // A certification authority's key records, made from carol's signing key under a keyId
 // derived from the authority's name, which is also its organisation.
 ByteBuffer AuthorityKeyId(const std::string& authority);
+// Whether text (UTF-8) holds what a terminal acts on or a display hides: a control
+// character other than the line end, a bidirectional control or a zero-width character.
+bool HoldsRawControls(const std::string& text);
+
+// The fields of every certification that writeCertificate makes for the owner.
+std::vector<DataField> OwnerFields(const std::string& owner);
 ByteBuffer PublicCertKeyOf(const std::string& authority);
 ByteBuffer PrivateCertKeyOf(const std::string& authority);
 
@@ -41,6 +49,14 @@ class AppTest : public ::testing::Test {
   // named (each made with carol's signing key under its own keyId and organisation).
   std::string writeCertificate(const std::string& file, const std::string& owner,
                                const std::vector<std::string>& authorities = {});
+  // The authority's certification of the named key pair with these fields and this time;
+  // with organisation, the certification claims that organisation instead of the authority's.
+  ByteBuffer certificationBy(const std::string& authority, const std::string& owner,
+                             const std::vector<DataField>& fields, std::uint32_t timestamp,
+                             const std::optional<WideText>& organisation = std::nullopt);
+  // A ".certificate" file for the named key pair holding these certifications in this order.
+  std::string writeCertificateOf(const std::string& file, const std::string& owner,
+                                 const std::vector<ByteBuffer>& certifications);
   // A ".certification" file: the authority's certification of the named key pair.
   std::string writeCertification(const std::string& file, const std::string& owner,
                                  const std::string& authority);

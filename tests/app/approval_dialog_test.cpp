@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include "app/key_selection.h"
 #include "app/resource_ids.h"
 #include "base/timestamp.h"
+#include "keys/messages.h"
 #include "keys/record_text.h"
 #include "tests/app/app_fixture.h"
+#include "tests/keys/key_fixtures.h"
 
 namespace qs {
 namespace {
@@ -48,10 +51,11 @@ TEST_F(ApprovalDialogTest, ListsEveryCertificationAndTheVerifiedIdentity) {
                    EXPECT_EQ(list.columns[2].title, "Status");
                    EXPECT_EQ(list.columns[2].width, 160);
                    EXPECT_EQ(list.icons, (std::vector<int>{IDI_KEY_FOUND, IDI_KEY_MISSING}));
-                   EXPECT_EQ(CellsOf(list), (Rows{{"Acme", HexString(test::AuthorityKeyId("Acme")),
-                                                   "Hittade nyckel", FormatTimestamp(1700000000).str()},
-                                                  {"Beta", HexString(test::AuthorityKeyId("Beta")),
-                                                   "Ingen betrodd nyckel hittades", "--"}}));
+                   EXPECT_EQ(CellsOf(list),
+                             (Rows{{"Acme", HexString(test::AuthorityKeyId("Acme")), "Hittade nyckel",
+                                    FormatTimestamp(1700000000).str()},
+                                   {"(ej verifierad) Beta", HexString(test::AuthorityKeyId("Beta")),
+                                    "Ingen betrodd nyckel hittades", "--"}}));
                    EXPECT_EQ(list.rows[0].icon, 0);
                    EXPECT_EQ(list.rows[1].icon, 1);
                    EXPECT_EQ(list.selectedRow, 0);
@@ -96,6 +100,71 @@ TEST_F(ApprovalDialogTest, NoWarnsBeforeRefusing) {
   EXPECT_EQ(open(certificate, [](test::FakeView& v) { v.click(IDC_APPROVAL_NO); }), 0);
   EXPECT_EQ(ui_.log(), (Log{"dialog 115@101", "warn@115: Du bör bara använda certifikat som är pålitliga.",
                             "end 115: 0"}));
+}
+
+// An untrusted authority's organisation is whatever the certificate's sender wrote. Padded,
+// with controls and bidirectional overrides, it still shows only behind the mark, escaped,
+// and never where the verified identity stands.
+TEST_F(ApprovalDialogTest, AnUnverifiedOrganisationCannotPassForAVerifiedOne) {
+  trustAuthority("Org");
+  const std::u16string padding(120, u' ');
+  const WideText hostile(u"Evil" + padding + u"Hittade nyckel" + padding +
+                         u"Namn\x1B[2K\r\n\x81\x9D\xAD"
+                         u"\u202Eecila\u200B");
+  const std::string certificate = writeCertificateOf(
+      "bob.certificate", "bob",
+      {certificationBy("Org", "bob", test::OwnerFields("bob"), 1700000000),
+       certificationBy("Evil", "bob", test::Fields({{"Namn", "Alice"}}), 1700000000, hostile)});
+  EXPECT_EQ(open(certificate,
+                 [](test::FakeView& v) {
+                   const test::FakeControl& list = v.control(IDC_APPROVAL_CERTIFICATIONS);
+                   ASSERT_EQ(list.rows.size(), 2u);
+                   const std::string shown = list.rows[1].cells[0];
+                   EXPECT_EQ(shown.rfind("(ej verifierad) Evil ", 0), 0u) << shown;
+                   EXPECT_FALSE(test::HoldsRawControls(shown));
+                   // Units above 255 show as ÿ, C0 controls as spaces; the rest is escaped.
+                   EXPECT_NE(shown.find("Namn [2K  \\u0081\\u009D\\u00ADÿecilaÿ"), std::string::npos)
+                       << shown;
+                   EXPECT_EQ(list.rows[1].cells[2], "Ingen betrodd nyckel hittades");
+                   EXPECT_EQ(list.rows[1].icon, 1);
+                   v.chooseRow(IDC_APPROVAL_CERTIFICATIONS, 1);
+                   EXPECT_EQ(v.text(IDC_APPROVAL_ORGANISATION), "");
+                   EXPECT_EQ(v.text(IDC_APPROVAL_KEY_ID), "");
+                   EXPECT_TRUE(v.control(IDC_APPROVAL_FIELDS).rows.empty());
+                   v.chooseRow(IDC_APPROVAL_CERTIFICATIONS, 0);
+                   EXPECT_EQ(v.text(IDC_APPROVAL_ORGANISATION), "Org");
+                   EXPECT_EQ(CellsOf(v.control(IDC_APPROVAL_FIELDS)),
+                             (Rows{{"Namn", "bob Åkesson"}, {"E-post", "bob@example.se"}}));
+                   v.click(IDC_APPROVAL_NO);
+                 }),
+            0);
+}
+
+// The holder put the older certification first, and the dialog shows the first row's
+// identity: the newer one comes first, after a warning.
+TEST_F(ApprovalDialogTest, DifferingCertificationsOfOneAuthorityAreShownNewestFirstAfterAWarning) {
+  storeKeyPair("alice", "a");
+  trustAuthority("Org");
+  const std::string certificate = writeCertificateOf(
+      "bob.certificate", "bob",
+      {certificationBy("Org", "bob", test::Fields({{"Namn", "Bob"}, {"Roll", "Styrelse"}}), 1600000000),
+       certificationBy("Org", "bob", test::Fields({{"Namn", "Bob"}, {"Roll", "Medlem"}}), 1700000000)});
+  ui_.chooseFile(certificate);
+  ui_.onDialog(IDD_APPROVAL, [](test::FakeView& v) {
+    const test::FakeControl& list = v.control(IDC_APPROVAL_CERTIFICATIONS);
+    ASSERT_EQ(list.rows.size(), 2u);
+    EXPECT_EQ(list.rows[0].cells[3], FormatTimestamp(1700000000).str());
+    EXPECT_EQ(list.rows[1].cells[3], FormatTimestamp(1600000000).str());
+    EXPECT_EQ(CellsOf(v.control(IDC_APPROVAL_FIELDS)), (Rows{{"Namn", "Bob"}, {"Roll", "Medlem"}}));
+    v.click(IDC_APPROVAL_YES);
+  });
+  SelectedKeys keys;
+  EXPECT_EQ(SelectKeys(ui_, state_, true, "", &main(), keys), KeySelection::kSelected);
+  const std::string warning = std::string("warn@101: ") + key_text::kConflictingCertifications +
+                              HexString(test::AuthorityKeyId("Org"));
+  EXPECT_EQ(ui_.log(),
+            (Log{"open@101: Välj certifikat... | Certifikat (*.certificate)|*.certificate | certificate | ",
+                 warning, "dialog 115@101", "end 115: 1"}));
 }
 
 TEST_F(ApprovalDialogTest, OneForgedCertificationMakesTheCertificateUnusable) {

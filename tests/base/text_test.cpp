@@ -4,6 +4,7 @@
 
 #include "base/text_string.h"
 #include "base/timestamp.h"
+#include "base/visible_text.h"
 #include "base/wide_text.h"
 #include "base/windows1252.h"
 #include "tests/support/hex.h"
@@ -80,6 +81,42 @@ TEST(Windows1252, UnrepresentableAndMalformedInputBecomesQuestionMarks) {
   for (int b = 0; b < 256; ++b) all.appendU8(static_cast<std::uint8_t>(b));
   EXPECT_TRUE(Utf8ToWindows1252(Windows1252ToUtf8(all)).equals(all));
   EXPECT_TRUE(Utf16ToWindows1252(Windows1252ToUtf16(all)).equals(all));
+}
+
+// What a terminal would act on or a display would hide shows as an escape; the rest,
+// Swedish letters and backslashes included, stays as it is.
+TEST(VisibleText, EscapesEveryControlAndFormatCharacterAndNothingElse) {
+  const std::vector<std::pair<std::string, std::string>> cases{
+      {"", ""},
+      {"Åsa Öberg €5 C:\\Users\\a.txt", "Åsa Öberg €5 C:\\Users\\a.txt"},
+      {std::string("a\0b", 3), "a\\x00b"},
+      {"\x1B[2K\rOK\n", "\\x1B[2K\\x0DOK\\x0A"},
+      {"tab\tdel\x7F", "tab\\x09del\\x7F"},
+      {"\xC2\x80\xC2\x9B\xC2\x9F\xC2\xA0", "\\u0080\\u009B\\u009F\xC2\xA0"},  // C1; NBSP is visible
+      {"soft\xC2\xADhyphen", "soft\\u00ADhyphen"},
+      {"\xE2\x80\xAEtxt.exe\xE2\x80\xAC", "\\u202Etxt.exe\\u202C"},   // override, pop
+      {"\xE2\x81\xA6\xE2\x81\xA9\xD8\x9C", "\\u2066\\u2069\\u061C"},  // isolates, Arabic mark
+      {"zero\xE2\x80\x8Bwidth\xE2\x80\x8D\xEF\xBB\xBF", "zero\\u200Bwidth\\u200D\\uFEFF"},
+      {"line\xE2\x80\xA8para\xE2\x80\xA9", "line\\u2028para\\u2029"},
+      {"\xF3\xA0\x80\x81tag", "\\U000E0001tag"},
+      {"\xE6\x97\xA5\xF0\x9F\x98\x80", "\xE6\x97\xA5\xF0\x9F\x98\x80"},  // CJK and emoji are visible
+      // Bytes that are not UTF-8 show as bytes: a lone C1 byte, a cut, overlong or surrogate
+      // sequence, a value beyond U+10FFFF.
+      {"\x9B"
+       "2J",
+       "\\x9B2J"},
+      {"\xC3", "\\xC3"},
+      {"\xE2\x80", "\\xE2\\x80"},
+      {"\xC0\x9B", "\\xC0\\x9B"},
+      {"\xE0\x80\x9B", "\\xE0\\x80\\x9B"},
+      {"\xED\xA0\x80", "\\xED\\xA0\\x80"},
+      {"\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},
+      {"\xFF\xFE", "\\xFF\\xFE"},
+  };
+  for (const auto& [text, shown] : cases) {
+    EXPECT_EQ(VisibleText(text), shown) << ToHex(test::FromString(text));
+    EXPECT_EQ(VisibleText(shown), shown) << "an escaped text stays as it is";
+  }
 }
 
 class UtcZone : public ::testing::Test {

@@ -57,6 +57,18 @@ TEST(Cli, UsageMistakesExitWithTwoAndHelpWithZero) {
             kUsage);
   EXPECT_EQ(RunWords(compress, {"encrypt", "--help"}), kSuccess);
   EXPECT_NE(compress.out.str().find("[--compress[=strong]|--no-compress]"), std::string::npos);
+  // An expected field that no certification could hold as written could only match another text.
+  for (const char* expected : {"Namn", "=Bob", "Namn=Bob\x1B[2K", "Namn=\xE6\x97\xA5", "Namn=\xC2\x81"}) {
+    Streams field;
+    EXPECT_EQ(RunWords(field, {"--workdir", dir.path(), "--expect-field", expected, "key", "show"}), kUsage)
+        << expected;
+    EXPECT_EQ(field.err.str().find('\x1B'), std::string::npos);
+  }
+  Streams field;
+  EXPECT_EQ(RunWords(field, {"--workdir", dir.path(), "--expect-field", "E-post=åsa@example.se",
+                             "--expect-field", "Namn=Åsa Öberg", "key", "show"}),
+            kFailure)
+      << field.err.str();
 }
 
 TEST(Cli, VersionIsTheProjectsOnStandardOutputAndTheHelpNamesIt) {
@@ -264,12 +276,12 @@ TEST(Cli, ApprovalFollowsFingerprintThenYesThenTheTerminal) {
   const std::string fingerprint = "AB12";
   {
     Streams s;
-    Session session(s.io, GlobalOptions{std::nullopt, true, std::string("ab12"), false});
+    Session session(s.io, GlobalOptions{std::nullopt, true, std::string("ab12"), false, {}});
     EXPECT_TRUE(ApproveCertificate(session, {}, fingerprint));
   }
   {
     Streams s;  // a wrong fingerprint wins over --yes
-    Session session(s.io, GlobalOptions{std::nullopt, true, std::string("ab13"), false});
+    Session session(s.io, GlobalOptions{std::nullopt, true, std::string("ab13"), false, {}});
     EXPECT_FALSE(ApproveCertificate(session, {}, fingerprint));
   }
   {
@@ -278,19 +290,52 @@ TEST(Cli, ApprovalFollowsFingerprintThenYesThenTheTerminal) {
     EXPECT_FALSE(ApproveCertificate(session, {}, fingerprint));
     EXPECT_NE(s.err.str().find("Godkännande krävs"), std::string::npos);
   }
-  // --yes stands for the user only where a trusted authority vouches for the key.
+  // --yes stands for the user only where the command says whom it expects and a trusted
+  // authority vouches for just that.
   CertificationResult verified;
   verified.status = CertificationStatus::kVerified;
+  verified.fields = test::Fields({{"Namn", "Bob"}});
   CertificationResult unverified;
   unverified.status = CertificationStatus::kNoTrustedKey;
-  const GlobalOptions yes{std::nullopt, true, std::nullopt, false};
-  for (const auto& [results, approved] : std::vector<std::pair<CertificationResults, bool>>{
-           {{}, false}, {{unverified}, false}, {{unverified, verified}, true}}) {
+  unverified.fields = verified.fields;
+  const GlobalOptions yes{std::nullopt, true, std::nullopt, false, {}};
+  const std::vector<DataField> bob = test::Fields({{"Namn", "Bob"}});
+  struct Case {
+    CertificationResults results;
+    std::vector<DataField> expected;
+    std::optional<std::string> expectedFingerprint;
+    const char* refusal;  // nothing when approved
+  };
+  for (const Case& c : std::vector<Case>{
+           {{unverified, verified}, {}, std::nullopt, "--yes godkänner ett certifikat bara när"},
+           {{}, bob, std::nullopt, "Ingen certifiering av en betrodd"},
+           {{unverified}, bob, std::nullopt, "Ingen certifiering av en betrodd"},
+           {{verified}, test::Fields({{"Namn", "Eve"}}), std::nullopt, "Ingen certifiering av en betrodd"},
+           {{unverified, verified}, bob, std::nullopt, nullptr},
+           // Every expectation given must hold.
+           {{verified}, bob, std::string("ab12"), nullptr},
+           {{verified}, bob, std::string("ab13"), "Fingerprint stämmer inte"},
+           {{unverified}, bob, std::string("ab12"), "Ingen certifiering av en betrodd"},
+       }) {
     Streams s;
-    Session session(s.io, yes);
-    EXPECT_EQ(ApproveCertificate(session, results, fingerprint), approved) << results.size();
-    EXPECT_EQ(s.err.str().find("--yes godkänner bara certifikat") == std::string::npos, approved)
-        << s.err.str();
+    GlobalOptions options = yes;
+    options.expectFields = c.expected;
+    options.expectFingerprint = c.expectedFingerprint;
+    Session session(s.io, options);
+    EXPECT_EQ(ApproveCertificate(session, c.results, fingerprint), c.refusal == nullptr) << s.err.str();
+    if (c.refusal) {
+      EXPECT_NE(s.err.str().find(c.refusal), std::string::npos) << s.err.str();
+    }
+  }
+  {
+    Streams s;  // an expectation without --yes still leaves the answer to the user
+    s.in.str("nej\n");
+    s.io.inputIsTerminal = true;
+    GlobalOptions options;
+    options.expectFields = bob;
+    Session session(s.io, options);
+    EXPECT_FALSE(ApproveCertificate(session, {verified}, fingerprint));
+    EXPECT_NE(s.out.str().find("Är det här certifikatet pålitligt? [j/N]"), std::string::npos);
   }
   {
     Streams s;  // the trusted list rests on the user's own word

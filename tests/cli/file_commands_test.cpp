@@ -10,15 +10,23 @@
 
 #include "app/progress_dialog.h"
 #include "app/resource_ids.h"
+#include "base/timestamp.h"
+#include "base/visible_text.h"
 #include "cli/cli.h"
 #include "formats/encrypted_file_header.h"
 #include "formats/encrypted_file_stream.h"
+#include "cli/messages.h"
 #include "formats/oki_file.h"
+#include "keys/key_store.h"
+#include "keys/messages.h"
+#include "keys/record_text.h"
 #include "operations/messages.h"
+#include "operations/output_names.h"
 #include "platform/file.h"
 #include "platform/file_fault.h"
 #include "platform/working_folder.h"
 #include "tests/app/app_fixture.h"
+#include "tests/keys/key_fixtures.h"
 #include "tests/support/test_keys.h"
 
 namespace qs {
@@ -34,7 +42,7 @@ struct Streams {
 void RaiseOutOfMemory() { throw std::bad_alloc(); }
 
 // The user is alice; bob and carol are peers whose certificates a trusted authority, "Org",
-// has certified, so --yes approves them.
+// has certified, so --yes approves them when the command names whom it expects.
 class FileCommandsTest : public test::AppTest {
  protected:
   FileCommandsTest() {
@@ -71,8 +79,12 @@ class FileCommandsTest : public test::AppTest {
     return path(name);
   }
 
-  int cli(Streams& s, std::vector<std::string> words) {
-    words.insert(words.begin(), {"--workdir", dir_.path(), "--quiet", "--yes"});
+  // The command with --yes and each expected field.
+  int cli(Streams& s, std::vector<std::string> words,
+          const std::vector<std::string>& expected = {"Namn=bob Åkesson"}) {
+    std::vector<std::string> global{"--workdir", dir_.path(), "--quiet", "--yes"};
+    for (const std::string& field : expected) global.insert(global.end(), {"--expect-field", field});
+    words.insert(words.begin(), global.begin(), global.end());
     return cli::Run(words, s.io);
   }
 
@@ -207,7 +219,8 @@ TEST_F(FileCommandsTest, SeveralSignaturesAndTheirVerificationsOneLineEach) {
 
   Streams verifying;
   EXPECT_EQ(cli(verifying,
-                {"verify", "--from", path("alice.certificate"), a, aSignature, a, bSignature, b, bSignature}),
+                {"verify", "--from", path("alice.certificate"), a, aSignature, a, bSignature, b, bSignature},
+                {"Namn=alice Åkesson"}),
             cli::kFailure);
   const std::string shown = verifying.out.str();
   EXPECT_NE(shown.find(a + ": Signaturen OK. Tidstämpel: "), std::string::npos);
@@ -216,7 +229,8 @@ TEST_F(FileCommandsTest, SeveralSignaturesAndTheirVerificationsOneLineEach) {
 
   // One pair is told as it always was.
   Streams one;
-  EXPECT_EQ(cli(one, {"verify", "--from", path("alice.certificate"), b, bSignature}), cli::kSuccess);
+  EXPECT_EQ(cli(one, {"verify", "--from", path("alice.certificate"), b, bSignature}, {"Namn=alice Åkesson"}),
+            cli::kSuccess);
   EXPECT_NE(one.out.str().find("Signaturen OK.\nTidstämpel: "), std::string::npos);
   EXPECT_NE(one.out.str().find("\nMeddelande: hej\n"), std::string::npos);
 }
@@ -281,6 +295,197 @@ TEST_F(FileCommandsTest, AFileThatDoesNotBindItsSenderDecryptsWithAWarning) {
             cli::kSuccess);
   EXPECT_EQ(several.err.str(),
             "quillseal-cli: " + path("older.encrypted") + ": " + file_text::kSenderUnbound + "\n");
+// A script that runs "--yes encrypt --to bob.certificate" trusts whatever certified
+// certificate lies at that path, unless it says whom it expects: then only a verified
+// certification holding exactly those fields approves it.
+TEST_F(FileCommandsTest, YesApprovesOnlyTheCertificateOfWhomTheCommandExpects) {
+  const std::string plain = writeFile("plain", "text");
+  const std::string fromBob = sealed("from-bob.encrypted", "bob", "alice", "from bob");
+  const std::string signature = path("plain.signature");
+  ASSERT_EQ(gui(OperationCode::kSign, plain, signature, "bob", ""), "");
+  const std::string carol = writeCertificate("carol.certificate", "carol", {"Org"});
+  const std::string untrusted = writeCertificate("untrusted.certificate", "bob", {"Beta"});
+  const std::string out = path("out");
+  const std::vector<std::function<std::vector<std::string>(const std::string&)>> commands{
+      [&](const std::string& c) { return std::vector<std::string>{"encrypt", "--to", c, plain, "-o", out}; },
+      [&](const std::string& c) {
+        return std::vector<std::string>{"decrypt", "--from", c, fromBob, "-o", out};
+      },
+      [&](const std::string& c) {
+        return std::vector<std::string>{"verify", "--from", c, plain, signature};
+      },
+  };
+  struct Case {
+    std::vector<std::string> expected;
+    std::string certificate;
+    const char* refusal;  // nothing when approved
+  };
+  const std::vector<Case> cases{
+      {{}, bob(), cli::cli_text::kYesNeedsExpectation},
+      {{"Namn=carol Åkesson"}, bob(), cli::cli_text::kExpectedFieldsNotCertified},
+      {{"Namn=bob Åkesson"}, carol, cli::cli_text::kExpectedFieldsNotCertified},
+      {{"Namn=bob"}, bob(), cli::cli_text::kExpectedFieldsNotCertified},
+      {{"Namn=bob Åkesson", "E-post=carol@example.se"}, bob(), cli::cli_text::kExpectedFieldsNotCertified},
+      {{"Namn=bob Åkesson"}, untrusted, cli::cli_text::kExpectedFieldsNotCertified},
+      {{"Namn=bob Åkesson"}, bob(), nullptr},
+      {{"E-post=bob@example.se", "Namn=bob Åkesson"}, bob(), nullptr},
+  };
+  for (const auto& command : commands) {
+    for (const Case& c : cases) {
+      const std::vector<std::string> words = command(c.certificate);
+      SCOPED_TRACE(words[0] + " " + FileNamePart(c.certificate) + " " + std::to_string(c.expected.size()));
+      Streams s;
+      EXPECT_EQ(cli(s, words, c.expected), c.refusal ? cli::kFailure : cli::kSuccess) << s.err.str();
+      if (c.refusal) {
+        EXPECT_EQ(s.err.str(), std::string("quillseal-cli: ") + c.refusal + "\n");
+        EXPECT_FALSE(platform::FileExists(out));
+      }
+      platform::RemoveFile(out);
+    }
+  }
+}
+
+// An untrusted authority's organisation is written by the certificate's sender: padded to
+// wrap into lines of a verified certification, with controls and bidirectional overrides.
+// The approval text shows none of it.
+TEST_F(FileCommandsTest, TheApprovalTextShowsNothingOfAnUnverifiedOrganisation) {
+  const std::u16string padding(200, u' ');
+  const WideText hostile(u"Evil" + padding + u"  Status:       Hittade nyckel" + padding +
+                         u"    Namn: Alice\x1B[2K\r\n\x81\x9D\u202E\u200B");
+  const std::string certificate = writeCertificateOf(
+      "mixed.certificate", "bob",
+      {certificationBy("Evil", "bob", test::Fields({{"Namn", "Alice"}}), 1700000000, hostile),
+       certificationBy("Org", "bob", test::OwnerFields("bob"), 1700000000)});
+  Streams s;
+  EXPECT_EQ(cli(s, {"encrypt", "--to", certificate, writeFile("plain", "text")}), cli::kSuccess)
+      << s.err.str();
+  EXPECT_EQ(s.out.str(),
+            "Certifieringar:\n"
+            "  Organisation: (ej verifierad)\n"
+            "  Nyckel-ID:    " +
+                HexString(test::AuthorityKeyId("Evil")) +
+                "\n"
+                "  Status:       Ingen betrodd nyckel hittades\n"
+                "  Tidstämpel:   --\n"
+                "  Organisation: Org\n"
+                "  Nyckel-ID:    " +
+                HexString(test::AuthorityKeyId("Org")) +
+                "\n"
+                "  Status:       Hittade nyckel\n"
+                "  Tidstämpel:   " +
+                FormatTimestamp(1700000000).str() +
+                "\n"
+                "    Namn: bob Åkesson\n"
+                "    E-post: bob@example.se\n"
+                "Fingerprint: " +
+                HexString(*ComputeFingerprint(test::KeyPairOf("bob").publicRecord)) + "\n");
+  EXPECT_EQ(s.err.str(), "");
+  // inspect shows what the file holds, unchecked, but escaped and on its own line.
+  std::istringstream in;
+  std::ostringstream report;
+  cli::Io io{in, report, report, false, false};
+  EXPECT_EQ(cli::Run({"inspect", certificate}, io), cli::kSuccess);
+  EXPECT_FALSE(test::HoldsRawControls(report.str()));
+  EXPECT_NE(report.str().find("  Organisation: Evil "), std::string::npos);
+}
+
+// The holder chose to put the older of two differing certifications of one authority first.
+TEST_F(FileCommandsTest, DifferingCertificationsOfOneAuthorityAreShownNewestFirstWithAWarning) {
+  const std::string certificate = writeCertificateOf(
+      "bob.certificate", "bob",
+      {certificationBy("Org", "bob", test::Fields({{"Namn", "bob Åkesson"}, {"Roll", "Styrelse"}}),
+                       1600000000),
+       certificationBy("Org", "bob", test::Fields({{"Namn", "bob Åkesson"}, {"Roll", "Medlem"}}),
+                       1700000000)});
+  const std::string plain = writeFile("plain", "text");
+  Streams s;
+  EXPECT_EQ(cli(s, {"encrypt", "--to", certificate, plain, "-o", path("out")}), cli::kSuccess) << s.err.str();
+  EXPECT_EQ(s.err.str(), std::string("quillseal-cli: ") + key_text::kConflictingCertifications +
+                             HexString(test::AuthorityKeyId("Org")) + "\n");
+  const std::string shown = s.out.str();
+  EXPECT_LT(shown.find("Roll: Medlem"), shown.find("Roll: Styrelse"));
+  EXPECT_LT(shown.find(FormatTimestamp(1700000000).str()), shown.find(FormatTimestamp(1600000000).str()));
+  // The authority's newest word is the one a script can expect.
+  Streams older;
+  EXPECT_EQ(cli(older, {"encrypt", "--to", certificate, plain, "-o", path("older")}, {"Roll=Styrelse"}),
+            cli::kFailure);
+  EXPECT_FALSE(platform::FileExists(path("older")));
+}
+
+// A received file named to erase its own failure line and print a success line in its place.
+TEST_F(FileCommandsTest, FileNamesAreShownEscapedInEveryLineTheCommandLineWrites) {
+#ifdef _WIN32
+  const std::string hostile =
+      "\xC2\x9B"
+      "2K\xE2\x80\xAE"
+      "txt\xE2\x80\x8B";  // no C0 control in a Windows name
+#else
+  const std::string hostile = "\x1B[2K\r\xC2\x9B\nquillseal-cli: OK \xE2\x80\xAE";
+#endif
+  const std::string a = writeFile(hostile + "a", "first");
+  const std::string b = writeFile(hostile + "b", "second");
+  const std::string missing = path(hostile + "missing");
+  // Each run with what its lines must say; nothing raw may stand in stdout or stderr.
+  const auto run = [&](std::vector<std::string> words, const std::string& out, const std::string& err,
+                       const std::vector<std::string>& expected = {"Namn=bob Åkesson"}) {
+    Streams s;
+    cli(s, words, expected);
+    EXPECT_FALSE(test::HoldsRawControls(s.out.str() + s.err.str())) << words[0];
+    if (!out.empty()) {
+      EXPECT_NE(s.out.str().find(out), std::string::npos) << s.out.str();
+    }
+    EXPECT_EQ(s.err.str(), err) << words[0];
+  };
+  const std::string exists = "quillseal-cli: Filen finns redan: ";
+  const std::string force = " (använd --force för att skriva över den).\n";
+  run({"encrypt", "--to", bob(), a, missing, b},
+      VisibleText(a) + ": krypterad till " + VisibleText(a + ".encrypted") + "\n" + VisibleText(b) +
+          ": krypterad till " + VisibleText(b + ".encrypted") + "\n",
+      "quillseal-cli: " + VisibleText(missing) + ": Fel vid läsning av källfilen.\n");
+  run({"encrypt", "--to", bob(), a, b}, "",
+      exists + VisibleText(a + ".encrypted") + force + exists + VisibleText(b + ".encrypted") + force);
+  run({"encrypt", "--to", bob(), a, "-o", a + ".encrypted"}, "",
+      exists + VisibleText(a + ".encrypted") + force);
+  run({"encrypt", "--to", bob(), a, b, "-o", a + "/folder"}, "",
+      "quillseal-cli: Kunde inte skapa mappen: " + VisibleText(a + "/folder") + "\n");
+
+  const std::string x = sealed(hostile + "x.encrypted", "bob", "alice", "ex");
+  const std::string y = sealed(hostile + "y.encrypted", "bob", "alice", "why");
+  const std::string opened = path(hostile + "opened");
+  run({"decrypt", "--from", bob(), x, y, "-o", opened},
+      VisibleText(x) + ": dekrypterad till " + VisibleText(platform::JoinPath(opened, hostile + "x")) + "\n",
+      "");
+  run({"decrypt", "--from", bob(), x, a}, "",
+      "quillseal-cli: " + VisibleText(a) + " slutar inte på .encrypted\nSe 'quillseal-cli --help'.\n");
+
+  const std::string signatures = path(hostile + "signatures");
+  run({"sign", a, b, "-o", signatures},
+      VisibleText(a) + ": signerad i " +
+          VisibleText(platform::JoinPath(signatures, hostile + "a_Alice.signature")) + "\n",
+      "");
+  const std::string aSignature = platform::JoinPath(signatures, hostile + "a_Alice.signature");
+  run({"verify", "--from", path("alice.certificate"), a, aSignature, b, aSignature},
+      VisibleText(a) + ": Signaturen OK. Tidstämpel: ",
+      "quillseal-cli: " + VisibleText(b) + ": Signaturen stämmer ej mot den valda filen.\n",
+      {"Namn=alice Åkesson"});
+
+  run({"inspect", missing}, "", "quillseal-cli: Kunde inte läsa filen: " + VisibleText(missing) + "\n");
+  run({"inspect", a}, "",
+      "quillseal-cli: Okänd filtyp: " + VisibleText(a) + " är ingen fil som Quillseal skriver.\n");
+  const std::string publicKey = path(hostile + ".public_key");
+  run({"key", "export", "-o", publicKey}, VisibleText(publicKey) + "\n", "");
+  const std::string backup = path(hostile + ".key_backup");
+  run({"key", "backup", "-o", backup}, "\n" + VisibleText(backup) + "\n",
+      std::string(key_text::kBackupWarning) + "\n");
+  const std::string ca = path(hostile + "ca");
+  run({"ca", "create", "--organisation", "Org", "--bits", "2048", "-o", ca},
+      VisibleText(ca + ".private_cert_key") + "\n" + VisibleText(ca + ".public_cert_key") + "\n", "");
+  const std::string certification = path(hostile + ".certification");
+  run({"ca", "certify", "--public-key", publicKey, "--ca-key", ca + ".private_cert_key", "--field", "Namn=A",
+       "-o", certification},
+      "Certifiering av " + VisibleText(publicKey) + ":\n", "");
+  run({"certificate", "create", certification, "-o", path(hostile + ".certificate")},
+      VisibleText(path(hostile + ".certificate")) + "\n", "");
 }
 
 }  // namespace

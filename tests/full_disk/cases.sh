@@ -18,7 +18,7 @@ case_encrypt_onto_a_full_disk() {
   fill out
   local before
   before=$(snapshot out)
-  expect_status 1 --workdir "$alice" --yes encrypt --to "$home/bob.certificate" "$home/data.bin" -o out/data.bin.encrypted
+  expect_status 1 --workdir "$alice" --yes --expect-field Namn=bob encrypt --to "$home/bob.certificate" "$home/data.bin" -o out/data.bin.encrypted
   expect_output "quillseal-cli: Fel vid skrivning till målfilen."
   expect_unchanged out "$before"
 }
@@ -31,7 +31,7 @@ case_encrypt_onto_a_disk_without_free_entries() {
   expect_eq "$(df --output=iavail out | tail -1 | tr -d ' ')" 0 "free entries"
   local before
   before=$(snapshot out)
-  expect_status 1 --workdir "$alice" --yes encrypt --to "$home/bob.certificate" "$home/data.bin" \
+  expect_status 1 --workdir "$alice" --yes --expect-field Namn=bob encrypt --to "$home/bob.certificate" "$home/data.bin" \
     -o out/data.bin.encrypted --force
   expect_output "quillseal-cli: Fel vid skrivning till målfilen."
   expect_unchanged out "$before"
@@ -43,7 +43,7 @@ case_encrypt_fills_the_disk_part_way_and_keeps_the_older_target() {
   cp "$home/older.bin" out/data.bin.encrypted
   local before
   before=$(snapshot out)
-  expect_status 1 --workdir "$alice" --yes encrypt --to "$home/bob.certificate" "$home/data.bin" \
+  expect_status 1 --workdir "$alice" --yes --expect-field Namn=bob encrypt --to "$home/bob.certificate" "$home/data.bin" \
     -o out/data.bin.encrypted --force
   expect_output "quillseal-cli: Fel vid skrivning till målfilen."
   expect_unchanged out "$before"
@@ -51,10 +51,10 @@ case_encrypt_fills_the_disk_part_way_and_keeps_the_older_target() {
 
 case_encrypt_with_exactly_enough_room() {
   disk out "$(pages_for "$(size_of "$home/data.bin.encrypted")")"
-  expect_status 0 --workdir "$alice" --yes encrypt --to "$home/bob.certificate" "$home/data.bin" -o out/data.bin.encrypted
+  expect_status 0 --workdir "$alice" --yes --expect-field Namn=bob encrypt --to "$home/bob.certificate" "$home/data.bin" -o out/data.bin.encrypted
   expect_eq "$(free_bytes out)" 0 "free room after the encryption"
   expect_no_temporary out
-  expect_status 0 --workdir "$bob" --yes decrypt --from "$home/alice.certificate" out/data.bin.encrypted -o data.out
+  expect_status 0 --workdir "$bob" --yes --expect-field Namn=alice decrypt --from "$home/alice.certificate" out/data.bin.encrypted -o data.out
   cmp "$home/data.bin" data.out || fail "the encrypted file does not decrypt to its source"
 }
 
@@ -62,7 +62,7 @@ case_encrypt_oki_onto_a_disk_too_small() {
   disk out 512k
   local before
   before=$(snapshot out)
-  expect_status 1 --workdir "$alice" --yes encrypt --to "$home/bob.certificate" --format oki "$home/small.bin" -o out/small.oki
+  expect_status 1 --workdir "$alice" --yes --expect-field Namn=bob encrypt --to "$home/bob.certificate" --format oki "$home/small.bin" -o out/small.oki
   expect_output "quillseal-cli: Fel vid skrivning till målfilen."
   expect_unchanged out "$before"
 }
@@ -74,14 +74,14 @@ case_decrypt_fills_the_disk_part_way_and_keeps_source_and_older_target() {
   cp "$home/older.bin" out/data.bin
   local before
   before=$(snapshot out)
-  expect_status 1 --workdir "$bob" --yes decrypt --from "$home/alice.certificate" out/data.bin.encrypted --force
+  expect_status 1 --workdir "$bob" --yes --expect-field Namn=alice decrypt --from "$home/alice.certificate" out/data.bin.encrypted --force
   expect_output "quillseal-cli: Fel vid skrivning till målfilen."
   expect_unchanged out "$before"
 }
 
 case_decrypt_with_exactly_enough_room() {
   disk out "$(pages_for "$(size_of "$home/data.bin")")"
-  expect_status 0 --workdir "$bob" --yes decrypt --from "$home/alice.certificate" "$home/data.bin.encrypted" -o out/data.bin
+  expect_status 0 --workdir "$bob" --yes --expect-field Namn=alice decrypt --from "$home/alice.certificate" "$home/data.bin.encrypted" -o out/data.bin
   expect_eq "$(free_bytes out)" 0 "free room after the decryption"
   expect_no_temporary out
   cmp "$home/data.bin" out/data.bin || fail "the decrypted file differs from the original"
@@ -92,7 +92,7 @@ case_decrypt_oki_onto_a_full_disk() {
   fill out
   local before
   before=$(snapshot out)
-  expect_status 1 --workdir "$bob" --yes decrypt --from "$home/alice.certificate" "$home/small.oki" -o out/small.bin
+  expect_status 1 --workdir "$bob" --yes --expect-field Namn=alice decrypt --from "$home/alice.certificate" "$home/small.oki" -o out/small.bin
   expect_output "quillseal-cli: Fel vid skrivning till målfilen."
   expect_unchanged out "$before"
 }
@@ -116,7 +116,7 @@ case_sign_with_exactly_enough_room() {
   expect_status 0 --workdir "$alice" sign out/data.bin -o out/data.signature
   expect_eq "$(free_bytes out)" 0 "free room after signing"
   expect_no_temporary out
-  expect_status 0 --workdir "$bob" --yes verify --from "$home/alice.certificate" out/data.bin out/data.signature
+  expect_status 0 --workdir "$bob" --yes --expect-field Namn=alice verify --from "$home/alice.certificate" out/data.bin out/data.signature
   expect_output "Signaturen OK."
 }
 

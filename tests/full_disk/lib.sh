@@ -94,8 +94,8 @@ make_fixtures() {
   head -c $((5 * 1024 * 1024 + 12345)) /dev/urandom >data.bin
   head -c $((1024 * 1024)) /dev/urandom >small.bin
   head -c 200000 /dev/urandom >older.bin
-  expect_status 0 --workdir alice --yes encrypt --to bob.certificate data.bin
-  expect_status 0 --workdir alice --yes encrypt --to bob.certificate --format oki small.bin -o small.oki
+  expect_status 0 --workdir alice --yes --expect-field Namn=bob encrypt --to bob.certificate data.bin
+  expect_status 0 --workdir alice --yes --expect-field Namn=bob encrypt --to bob.certificate --format oki small.bin -o small.oki
   expect_status 0 --workdir alice sign data.bin -o data.signature
   snapshot_fixtures >fixtures.sums
 }

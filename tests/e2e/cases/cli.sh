@@ -32,6 +32,10 @@ $out"
 expect_output() { [[ $out == *"$1"* ]] || fail "output lacks '$1':
 $out"; }
 
+# --yes approves a certificate only for whom the command expects.
+for_bob=(--yes --expect-field "Namn=bob Åström")
+from_alice=(--yes --expect-field "Namn=alice Åström")
+
 # Keys for alice and bob, an authority that both trust and that certifies both.
 make_people() {
   expect_status 0 --workdir ca ca create --organisation "Test CA" -o ca
@@ -54,21 +58,21 @@ story() {
   head -c 3000000 /dev/urandom >data.bin
   printf 'Rapport om räksmörgåsar\n%.0s' $(seq 2000) >report.txt
   use "$writer"
-  expect_status 0 --workdir alice --yes encrypt --to bob.certificate data.bin
-  expect_status 0 --workdir alice --yes encrypt --to bob.certificate --compress report.txt -o report.z.encrypted
-  expect_status 0 --workdir alice --yes encrypt --to bob.certificate --compress=strong report.txt -o report.s.encrypted
-  expect_status 0 --workdir alice --yes encrypt --to bob.certificate --format oki report.txt -o report.oki
+  expect_status 0 --workdir alice "${for_bob[@]}" encrypt --to bob.certificate data.bin
+  expect_status 0 --workdir alice "${for_bob[@]}" encrypt --to bob.certificate --compress report.txt -o report.z.encrypted
+  expect_status 0 --workdir alice "${for_bob[@]}" encrypt --to bob.certificate --compress=strong report.txt -o report.s.encrypted
+  expect_status 0 --workdir alice "${for_bob[@]}" encrypt --to bob.certificate --format oki report.txt -o report.oki
   expect_status 0 --workdir alice sign report.txt --message "Hälsningar från Åsa"
   use "$reader"
-  expect_status 0 --workdir bob --yes decrypt --from alice.certificate data.bin.encrypted -o data.out
+  expect_status 0 --workdir bob "${from_alice[@]}" decrypt --from alice.certificate data.bin.encrypted -o data.out
   cmp data.bin data.out || fail "data.bin changed on the way"
-  expect_status 0 --workdir bob --yes decrypt --from alice.certificate report.z.encrypted -o report.z.out
+  expect_status 0 --workdir bob "${from_alice[@]}" decrypt --from alice.certificate report.z.encrypted -o report.z.out
   cmp report.txt report.z.out || fail "compressed report changed"
-  expect_status 0 --workdir bob --yes decrypt --from alice.certificate report.s.encrypted -o report.s.out
+  expect_status 0 --workdir bob "${from_alice[@]}" decrypt --from alice.certificate report.s.encrypted -o report.s.out
   cmp report.txt report.s.out || fail "strongly compressed report changed"
-  expect_status 0 --workdir bob --yes decrypt --from alice.certificate report.oki -o report.oki.out
+  expect_status 0 --workdir bob "${from_alice[@]}" decrypt --from alice.certificate report.oki -o report.oki.out
   cmp report.txt report.oki.out || fail "OKI report changed"
-  expect_status 0 --workdir bob --yes verify --from alice.certificate report.txt report.txt_alice_key.signature
+  expect_status 0 --workdir bob "${from_alice[@]}" verify --from alice.certificate report.txt report.txt_alice_key.signature
   expect_output "Signaturen OK."
   expect_output "Meddelande: Hälsningar från Åsa"
   expect_output "Namn: alice Åström"
@@ -77,14 +81,14 @@ story() {
   local byte
   byte=$(od -An -tu1 -j2000000 -N1 data.bin.encrypted)
   printf "\\$(printf %03o $((255 - byte)))" | dd of=data.bin.encrypted bs=1 seek=2000000 conv=notrunc 2>/dev/null
-  expect_status 1 --workdir bob --yes decrypt --from alice.certificate data.bin.encrypted -o tampered.out
+  expect_status 1 --workdir bob "${from_alice[@]}" decrypt --from alice.certificate data.bin.encrypted -o tampered.out
   expect_output "Fel vid läsning av källfilen."
   [[ ! -e tampered.out ]] || fail "a tampered file left output"
   echo "ändrad" >>report.txt
-  expect_status 1 --workdir bob --yes verify --from alice.certificate report.txt report.txt_alice_key.signature
+  expect_status 1 --workdir bob "${from_alice[@]}" verify --from alice.certificate report.txt report.txt_alice_key.signature
   expect_output "Signaturen stämmer ej mot den valda filen."
   # The wrong sender is refused.
-  expect_status 1 --workdir bob --yes decrypt --from bob.certificate report.oki -o wrong.out
+  expect_status 1 --workdir bob "${for_bob[@]}" decrypt --from bob.certificate report.oki -o wrong.out
   expect_output "Fel vid dekryptering av fil, kontrollera sändarens certifikat."
   [[ -z $(ls -A | grep -E 'qs-tmp') ]] || fail "temporary files left: $(ls -A)"
 }
@@ -93,10 +97,10 @@ story() {
 # others, and the outputs go into the folder -o names.
 several_files() {
   rm -rf several opened
-  expect_status 1 --workdir alice --yes encrypt --to bob.certificate data.bin missing.bin report.txt -o several
+  expect_status 1 --workdir alice "${for_bob[@]}" encrypt --to bob.certificate data.bin missing.bin report.txt -o several
   expect_output "data.bin: krypterad till several"
   expect_output "missing.bin: Fel vid läsning av källfilen."
-  expect_status 0 --workdir bob --yes decrypt --from alice.certificate several/data.bin.encrypted \
+  expect_status 0 --workdir bob "${from_alice[@]}" decrypt --from alice.certificate several/data.bin.encrypted \
     several/report.txt.encrypted -o opened
   cmp data.bin opened/data.bin || fail "data.bin changed on the way"
   cmp report.txt opened/report.txt || fail "report.txt changed on the way"
@@ -132,7 +136,7 @@ case_files_cross_between_the_builds() {
   story windows native
 }
 
-case_approval_needs_a_terminal_yes_or_the_right_fingerprint() {
+case_approval_needs_a_terminal_an_expectation_or_the_right_fingerprint() {
   use native
   make_people
   echo hej >f.txt
@@ -145,11 +149,20 @@ case_approval_needs_a_terminal_yes_or_the_right_fingerprint() {
   expect_output "stämmer inte"
   expect_status 0 --workdir alice --expect-fingerprint "${fingerprint,,}" encrypt --to bob.certificate f.txt
   [[ -s f.txt.encrypted ]] || fail "no encrypted file"
-  # --yes approves only what a trusted authority certified, and never a new trusted key.
+  # --yes approves only whom the command expects, as a trusted authority certified it, and
+  # never a new trusted key.
+  expect_status 1 --workdir alice --yes encrypt --to bob.certificate f.txt -o g.encrypted
+  expect_output "--yes godkänner ett certifikat bara när kommandot också säger vem det väntar sig"
+  expect_status 1 --workdir alice --yes --expect-field "Namn=alice Åström" encrypt --to bob.certificate f.txt \
+    -o g.encrypted
+  expect_output "Ingen certifiering av en betrodd certifieringsnyckel har fälten i --expect-field"
   expect_status 0 --workdir bob certificate create -o uncertified.certificate
-  expect_status 1 --workdir alice --yes encrypt --to uncertified.certificate f.txt -o g.encrypted
-  expect_output "--yes godkänner bara certifikat som en betrodd certifieringsnyckel har certifierat"
-  [[ ! -e g.encrypted ]] || fail "encrypted for an uncertified key on --yes"
+  expect_status 1 --workdir alice "${for_bob[@]}" encrypt --to uncertified.certificate f.txt -o g.encrypted
+  expect_output "Ingen certifiering av en betrodd certifieringsnyckel har fälten i --expect-field"
+  [[ ! -e g.encrypted ]] || fail "encrypted on --yes for someone the command did not expect"
+  expect_status 0 --workdir alice "${for_bob[@]}" --expect-field "Land=Sverige" encrypt --to bob.certificate \
+    f.txt -o g.encrypted
+  [[ -s g.encrypted ]] || fail "no encrypted file for the expected certificate"
   expect_status 1 --workdir alice --yes trust add ca.public_cert_key
   expect_output "--yes räcker inte"
 }
@@ -159,10 +172,10 @@ case_outputs_are_not_overwritten_without_force() {
   make_people
   echo hej >f.txt
   echo old >f.txt.encrypted
-  expect_status 1 --workdir alice --yes encrypt --to bob.certificate f.txt
+  expect_status 1 --workdir alice "${for_bob[@]}" encrypt --to bob.certificate f.txt
   expect_output "--force"
   expect_eq "$(cat f.txt.encrypted)" old "existing file"
-  expect_status 0 --workdir alice --yes encrypt --to bob.certificate f.txt --force
+  expect_status 0 --workdir alice "${for_bob[@]}" encrypt --to bob.certificate f.txt --force
   expect_status 1 --workdir alice keygen --name again
   expect_output "Det finns redan ett lagrat nyckelpar."
 }
@@ -189,7 +202,7 @@ case_interrupted_encryption_leaves_nothing_behind() {
   use native
   make_people
   head -c 400000000 /dev/zero >big.bin
-  "$native" --quiet --workdir alice --yes encrypt --to bob.certificate big.bin </dev/null >/dev/null 2>&1 &
+  "$native" --quiet --workdir alice "${for_bob[@]}" encrypt --to bob.certificate big.bin </dev/null >/dev/null 2>&1 &
   local pid=$!
   # Interrupt while the temporary file exists, however fast this machine encrypts.
   local tries=0
@@ -207,7 +220,7 @@ case_inspect_names_every_kind_of_file() {
   use native
   make_people
   echo hej >f.txt
-  expect_status 0 --workdir alice --yes encrypt --to bob.certificate f.txt
+  expect_status 0 --workdir alice "${for_bob[@]}" encrypt --to bob.certificate f.txt
   expect_status 0 inspect f.txt.encrypted
   expect_output "Krypterad fil (Quillseal-format)"
   expect_status 0 inspect bob.certificate

@@ -247,11 +247,11 @@ case_program_and_command_line_read_each_others_files() {
   approve "Test CA"
   file_dialog "Välj plats för den krypterade filen..." brev.txt.encrypted
   finished
-  cli --workdir "$data/bob" decrypt --from "$data/alice.certificate" "$data/brev.txt.encrypted" -o "$data/brev-bob.txt"
+  cli --workdir "$data/bob" --expect-field "Namn=alice Åström" decrypt --from "$data/alice.certificate" "$data/brev.txt.encrypted" -o "$data/brev-bob.txt"
   cmp "$data/brev.txt" "$data/brev-bob.txt" || fail "bob read another letter"
 
   # The command line encrypts for alice, the program decrypts.
-  cli --workdir "$data/bob" encrypt --to "$data/alice.certificate" "$data/svar.txt"
+  cli --workdir "$data/bob" --expect-field "Namn=alice Åström" encrypt --to "$data/alice.certificate" "$data/svar.txt"
   drv 'settext 1006 C:\e2e\svar.txt.encrypted' ok
   drv "click 1002" ok
   file_dialog "Välj sändarens certifikat..." bob.certificate
@@ -269,7 +269,7 @@ case_program_and_command_line_read_each_others_files() {
   drv "click 1078" ok
   file_dialog "Välj plats för signaturfilen..." brev.signature
   finished
-  cli --workdir "$data/bob" verify --from "$data/alice.certificate" "$data/brev.txt" "$data/brev.signature"
+  cli --workdir "$data/bob" --expect-field "Namn=alice Åström" verify --from "$data/alice.certificate" "$data/brev.txt" "$data/brev.signature"
   grep -q "Signaturen OK." "$data/cli.out" || fail "not verified: $(cat "$data/cli.out")"
   grep -q "Från programmet" "$data/cli.out" || fail "message lost: $(cat "$data/cli.out")"
 

@@ -1,0 +1,12 @@
+#pragma once
+#include <string>
+
+#include "keys/data_fields.h"
+
+namespace qs::cli {
+
+// One "--NAME NAMN=VÄRDE" word as record text: the field's name is what stands before the
+// first '=' and must not be empty; anything else is a usage error.
+DataField FieldOption(const std::string& word, const std::string& option);
+
+}  // namespace qs::cli
