@@ -55,8 +55,7 @@ Function ${UN}ReadPath
   ${If} $0 = 0
     System::Call 'advapi32::RegQueryValueExW(p R0, w "Path", p 0, p 0, p R1, *i R4) i .r0'
     ${If} $0 <> 0
-      System::Free $R1
-      System::Call 'advapi32::RegCloseKey(p R0)'
+      Call ${UN}ClosePath
       SetErrors
       Return
     ${EndIf}
@@ -64,8 +63,14 @@ Function ${UN}ReadPath
   ${EndIf}
 FunctionEnd
 
-; Writes the text at $0 as Path with the type it had ($R2), then frees $R1, closes $R0 and
-; tells every window.
+; Frees the buffer and closes the key ReadPath left.
+Function ${UN}ClosePath
+  System::Free $R1
+  System::Call 'advapi32::RegCloseKey(p R0)'
+FunctionEnd
+
+; Writes the text at $0 as Path with the type it had ($R2), closes the path and tells every
+; window.
 Function ${UN}WritePath
   System::Call 'kernel32::lstrlenW(p r0) i .r1'
   IntOp $1 $1 + 1
@@ -74,8 +79,7 @@ Function ${UN}WritePath
   ${If} $1 <> 0
     DetailPrint "$(PathNotWritten)"
   ${EndIf}
-  System::Free $R1
-  System::Call 'advapi32::RegCloseKey(p R0)'
+  Call ${UN}ClosePath
   SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
 FunctionEnd
 
@@ -97,16 +101,12 @@ Function ${UN}RemovePathEntry
     DetailPrint "$(PathNotRead)"
     Return
   ${EndIf}
-  ${If} $R3 = -1
-    System::Free $R1
-    System::Call 'advapi32::RegCloseKey(p R0)'
-    Return
-  ${EndIf}
   Call ${UN}FramedPath
   ; Each ";<folder>;" becomes ";": the entry goes with the separator before it.
   StrLen $2 "$INSTDIR"
   IntOp $2 $2 + 1
   IntOp $2 $2 * 2
+  StrCpy $6 0
   ${Do}
     System::Call 'shlwapi::StrStrIW(p R5, w ";$INSTDIR;") p .r3'
     ${If} $3 P= 0
@@ -117,7 +117,14 @@ Function ${UN}RemovePathEntry
     IntOp $5 $5 + 1
     IntOp $5 $5 * 2
     System::Call 'ntdll::RtlMoveMemory(p r3, p r4, p r5)'
+    StrCpy $6 1
   ${Loop}
+  ; A PATH without the entry is left alone.
+  ${If} $6 = 0
+    System::Free $R5
+    Call ${UN}ClosePath
+    Return
+  ${EndIf}
   ; Without the two framing separators again: skip the first, cut the last.
   ${IntPtrOp} $0 $R5 + 2
   System::Call 'kernel32::lstrlenW(p r0) i .r1'
@@ -151,8 +158,7 @@ Function AddPathEntry
   System::Call 'shlwapi::StrStrIW(p R5, w ";$INSTDIR;") p .r0'
   System::Free $R5
   ${If} $0 P<> 0
-    System::Free $R1
-    System::Call 'advapi32::RegCloseKey(p R0)'
+    Call ClosePath
     Return
   ${EndIf}
   ${If} $R3 <= 0
