@@ -120,14 +120,15 @@ void SignCommand(ui::Ui& ui, AppState& state) {
   Run(ui, state, keys, *target);
 }
 
-void VerifyCommand(ui::Ui& ui, AppState& state) {
+void VerifyCommand(ui::Ui& ui, AppState& state, const std::optional<std::string>& chosenSignature) {
   const std::optional<std::string> source = ReadSourceName(ui, state);
   if (!source) return;
   if (EndsWith(*source, kSignatureSuffix) && !Ask(ui, state, text::kVerifySignatureFile)) return;
   BeginRequest(state, OperationCode::kVerify, *source);
   SelectedKeys keys;
   if (!Select(ui, state, true, text::kSenderCertificateTitle, keys)) return;
-  const std::optional<std::string> signature = ui.openFile(state.mainWindow, SignatureFileDialog());
+  const std::optional<std::string> signature =
+      chosenSignature ? chosenSignature : ui.openFile(state.mainWindow, SignatureFileDialog());
   if (!signature) return;
   Run(ui, state, keys, *signature);
 }

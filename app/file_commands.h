@@ -1,4 +1,7 @@
 #pragma once
+#include <optional>
+#include <string>
+
 #include "app/app_state.h"
 #include "app/ui.h"
 
@@ -10,6 +13,9 @@ namespace qs {
 void EncryptCommand(ui::Ui& ui, AppState& state);
 void DecryptCommand(ui::Ui& ui, AppState& state);
 void SignCommand(ui::Ui& ui, AppState& state);
-void VerifyCommand(ui::Ui& ui, AppState& state);
+// Verification asks for the signature file last; one chosen already (a signature file the
+// program was started with) is taken instead.
+void VerifyCommand(ui::Ui& ui, AppState& state,
+                   const std::optional<std::string>& chosenSignature = std::nullopt);
 
 }  // namespace qs

@@ -28,6 +28,8 @@ ui::FileDialog SignTargetDialog(const std::string& suggestion) {
 
 ui::FileDialog SignatureFileDialog() { return {"Välj signaturfil...", {kSignatureFile}, "signature", ""}; }
 
+ui::FileDialog SignedFileDialog() { return {"Välj filen som signaturen gäller...", {kAllFiles}, "", ""}; }
+
 ui::FileDialog CertificateDialog(const std::string& title) {
   return {title.empty() ? "Välj certifikat..." : title,
           {{"Certifikat (*.certificate)", "*.certificate"}},

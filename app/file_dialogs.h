@@ -12,6 +12,7 @@ ui::FileDialog EncryptTargetDialog(const std::string& suggestion);  // save
 ui::FileDialog DecryptTargetDialog(const std::string& suggestion);  // save
 ui::FileDialog SignTargetDialog(const std::string& suggestion);     // save
 ui::FileDialog SignatureFileDialog();                               // open
+ui::FileDialog SignedFileDialog();                                  // open: a signature's file
 // An empty title gives "Välj certifikat...".
 ui::FileDialog CertificateDialog(const std::string& title);             // open
 ui::FileDialog PrivateCertKeyDialog(const std::string& suggestion);     // save

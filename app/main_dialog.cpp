@@ -11,14 +11,63 @@
 #include "app/resource_ids.h"
 #include "app/settings_dialog.h"
 #include "app/trusted_keys_dialog.h"
+#include "operations/output_names.h"
+#include "platform/file.h"
 
 namespace qs {
+namespace {
+
+int ButtonOf(FileVerb verb) {
+  switch (verb) {
+    case FileVerb::kEncrypt:
+      return IDC_MAIN_ENCRYPT;
+    case FileVerb::kDecrypt:
+      return IDC_MAIN_DECRYPT;
+    case FileVerb::kSign:
+      return IDC_MAIN_SIGN;
+    case FileVerb::kVerify:
+      return IDC_MAIN_VERIFY;
+  }
+  return IDC_MAIN_VERIFY;
+}
+
+// The first of the names a signed file may have that is there.
+std::optional<std::string> SignedFileBeside(const std::string& signature) {
+  for (const std::string& name : SignedFileNames(signature)) {
+    if (platform::FileExists(name)) return name;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
 
 void MainDialog::onInit(ui::View& view) {
   state_.mainWindow = &view;
   view.centreOnScreen();
   view.acceptDroppedFiles();
   view.setProgramIcon();
+  // Posted, so that it runs once the window shows, as a drop and a click would.
+  if (start_.file) ui_.post(view, [this, &view] { carryOutStartRequest(view); });
+}
+
+// The file as if dropped, then the verb's button as if pressed. A signature file to verify
+// stands for the file it belongs to, which goes into the name field instead.
+void MainDialog::carryOutStartRequest(ui::View& view) {
+  if (start_.verb == FileVerb::kVerify && EndsWith(*start_.file, kSignatureSuffix)) {
+    verifySignatureFile(view, *start_.file);
+    return;
+  }
+  onFilesDropped(view, {*start_.file});
+  if (start_.verb) onCommand(view, ButtonOf(*start_.verb));
+}
+
+// The signed file is found beside the signature by its name, or else asked for.
+void MainDialog::verifySignatureFile(ui::View& view, const std::string& signature) {
+  std::optional<std::string> signedFile = SignedFileBeside(signature);
+  if (!signedFile) signedFile = ui_.openFile(&view, SignedFileDialog());
+  if (!signedFile) return;
+  view.setText(IDC_MAIN_FILE_NAME, CutAtControl(*signedFile));
+  VerifyCommand(ui_, state_, signature);
 }
 
 void MainDialog::onFilesDropped(ui::View& view, const std::vector<std::string>& paths) {

@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/app_state.h"
+#include "app/command_line.h"
 #include "app/entropy_dialog.h"
 #include "app/key_pair_dialog.h"
 #include "app/main_dialog.h"
@@ -28,7 +29,13 @@ bool FirstRun(ui::Ui& ui, AppState& state) {
 
 }  // namespace
 
-int RunProgram(ui::Ui& ui, RandomGenerator& generator, const std::optional<std::string>& workingFolder) {
+int RunProgram(ui::Ui& ui, RandomGenerator& generator, const std::optional<std::string>& workingFolder,
+               const std::vector<std::string>& arguments) {
+  CommandLine command = ReadCommandLine(arguments);
+  if (!command.refusal.empty()) {
+    ui.messageBox(nullptr, command.refusal, ui::Buttons::kOk, ui::Icon::kNone);
+    return 1;
+  }
   if (!workingFolder) {
     ui.messageBox(nullptr, start_text::kNoWorkingFolder, ui::Buttons::kOk, ui::Icon::kNone);
     return 1;
@@ -40,7 +47,7 @@ int RunProgram(ui::Ui& ui, RandomGenerator& generator, const std::optional<std::
   }
   if (!KeyPairStored(state.workingFolder) && !FirstRun(ui, state)) return 1;
   state.signingContext.emplace(&generator);
-  MainDialog main(ui, state);
+  MainDialog main(ui, state, std::move(command.request));
   ui.runDialog(IDD_MAIN, main, nullptr);
   state.mainWindow = nullptr;
   state.signingContext.reset();

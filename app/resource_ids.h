@@ -27,6 +27,17 @@
 #define IDI_KEY_FOUND 120
 #define IDI_KEY_MISSING 121
 
+// The icons of the program's file types, which the installer names in the registry by these
+// numbers (quillseal.exe,-130).
+#define IDI_FILE_ENCRYPTED 130
+#define IDI_FILE_SIGNATURE 131
+#define IDI_FILE_CERTIFICATE 132
+#define IDI_FILE_CERTIFICATION 133
+#define IDI_FILE_PUBLIC_KEY 134
+#define IDI_FILE_PUBLIC_CERT_KEY 135
+#define IDI_FILE_PRIVATE_CERT_KEY 136
+#define IDI_FILE_KEY_BACKUP 137
+
 // Main dialog (101)
 #define IDC_MAIN_ENCRYPT 1001
 #define IDC_MAIN_DECRYPT 1002

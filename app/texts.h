@@ -9,6 +9,14 @@ namespace qs::text {
 inline constexpr char kOfferKeyPair[] =
     "Det finns inget nyckelpar lagrat i programmet. Vill du skapa ett nytt nyckelpar?";
 
+// The command line: a refusal, then the usage
+inline constexpr char kUnknownCommandLineVerb[] = "Fel: Okänt kommando på kommandoraden: ";
+inline constexpr char kOneVerbOneFile[] = "Fel: Kommandoraden kan bara ange en fil och högst ett kommando.";
+inline constexpr char kVerbWithoutFile[] = "Fel: Kommandot saknar ett filnamn: ";
+inline constexpr char kNoSuchFile[] = "Fel: Filen finns inte: ";
+inline constexpr char kCommandLineUsage[] =
+    "Användning: quillseal.exe [/kryptera | /dekryptera | /signera | /verifiera] fil";
+
 // Main dialog and its file commands
 inline constexpr char kNoSourceName[] = "Du måste ange ett filnamn på källfilen!";
 inline constexpr char kGeneratorNotReady[] = "Fel: Slumptalsgeneratorn är inte initierad!";

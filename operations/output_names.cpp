@@ -25,4 +25,18 @@ std::string SignatureFileName(const std::string& source, const std::string& keyN
   return source + "_" + SafeFileName(keyName) + kSignatureSuffix;
 }
 
+std::vector<std::string> SignedFileNames(const std::string& signature) {
+  const std::size_t n = sizeof kSignatureSuffix - 1;
+  if (!EndsWith(signature, kSignatureSuffix)) return {};
+  const std::string base = signature.substr(0, signature.size() - n);
+  const std::size_t nameStart = base.size() - FileNamePart(base).size();
+  std::vector<std::string> names;
+  if (base.size() > nameStart) names.push_back(base);
+  for (std::size_t cut = base.rfind('_'); cut != std::string::npos && cut > nameStart;
+       cut = base.rfind('_', cut - 1)) {
+    names.push_back(base.substr(0, cut));
+  }
+  return names;
+}
+
 }  // namespace qs

@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qs {
 
@@ -25,5 +26,11 @@ std::optional<std::string> DecryptedFileName(const std::string& encrypted);
 
 // "plan.txt" signed with the key pair "work key" -> "plan.txt_work_key.signature".
 std::string SignatureFileName(const std::string& source, const std::string& keyName);
+
+// The paths the signed file of a signature file may have, beside it, most likely first: the
+// name without ".signature", then that name cut at each "_" from the end, since the key
+// name comes last: "d/plan.txt_work_key.signature" -> "d/plan.txt_work_key",
+// "d/plan.txt_work", "d/plan.txt". None for a path without the suffix.
+std::vector<std::string> SignedFileNames(const std::string& signature);
 
 }  // namespace qs

@@ -9,6 +9,7 @@ RequestExecutionLevel admin
 ManifestDPIAware true
 
 !include "MUI2.nsh"
+!include "Sections.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillseal"
 
@@ -30,11 +31,15 @@ BrandingText "Quillseal ${VERSION}"
 !define MUI_ICON "../../app/win32/art/program.ico"
 !define MUI_UNICON "../../app/win32/art/program.ico"
 !define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Swedish"
+!include /CHARSET=UTF8 "texts.nsh"
+!include "file_types.nsh"
+!include "path_entry.nsh"
 
 Function .onInit
   SetRegView 64
@@ -46,7 +51,8 @@ Function un.onInit
   SetShellVarContext all
 FunctionEnd
 
-Section "Quillseal"
+Section "$(SectionProgram)" SectionProgram
+  SectionIn RO
   SetOutPath "$INSTDIR"
   File "${BIN}\quillseal.exe"
   File "${BIN}\rw_clean.exe"
@@ -63,6 +69,33 @@ Section "Quillseal"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+; Explorer: the file types, their icons and verbs, and the command line on the PATH.
+Section "-FileTypes"
+  !insertmacro RegisterFileTypes
+SectionEnd
+
+Section "$(SectionPath)" SectionPath
+  Call AddPathEntry
+SectionEnd
+
+; An upgrade without the choice takes the entry an earlier installation made.
+Section "-PathUnlessChosen"
+  ${IfNot} ${SectionIsSelected} ${SectionPath}
+    Call RemovePathEntry
+  ${EndIf}
+SectionEnd
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SectionProgram} "$(SectionProgramText)"
+  !insertmacro MUI_DESCRIPTION_TEXT ${SectionPath} "$(SectionPathText)"
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
+
+; Before the section below, which removes the folder last.
+Section "un.FileTypesAndPath"
+  !insertmacro UnregisterFileTypes
+  Call un.RemovePathEntry
 SectionEnd
 
 Section "Uninstall"

@@ -1,6 +1,7 @@
 // The four file commands of the main window, from the name field to the finished file.
 #include <gtest/gtest.h>
 
+#include "app/main_dialog.h"
 #include "app/resource_ids.h"
 #include "formats/oki_file.h"
 #include "platform/file.h"
@@ -50,6 +51,29 @@ class FileCommands : public test::AppTest {
     expectProgress();
     run(IDC_MAIN_ENCRYPT, source);
   }
+
+  // The main window as the command line opens it, with the request carried out once it
+  // shows; the name field afterwards goes to startedName_.
+  void startWith(StartRequest request) {
+    MainDialog started(ui_, state_, std::move(request));
+    test::FakeView view(ui_, IDD_MAIN, started);
+    started.onInit(view);
+    EXPECT_EQ(view.text(IDC_MAIN_FILE_NAME), "") << "before the window shows";
+    view.runWorkers();
+    startedName_ = view.text(IDC_MAIN_FILE_NAME);
+    state_.mainWindow = &main();
+  }
+
+  // Alice signs source into target, with no message.
+  void sign(const std::string& source, const std::string& target) {
+    ui_.onDialog(IDD_SIGNING_MESSAGE, [](test::FakeView& v) { v.click(IDC_SIGNING_CONTINUE); });
+    ui_.chooseFile(target);
+    expectProgress();
+    run(IDC_MAIN_SIGN, source);
+    ui_.clearLog();
+  }
+
+  std::string startedName_;
 
   // Bob, holding his key pair now, decrypts source from alice into target.
   void decryptFromAlice(const std::string& source, const std::string& target) {
@@ -196,6 +220,69 @@ TEST_F(FileCommands, SignThenVerifyShowsTheMessageAndTimestamp) {
                  "open@101: Välj signaturfil... | Signaturfil (*.signature)|*.signature | signature | ",
                  "dialog 113@101", "pause 1000", "dialog 118@113", "end 118: 1", "end 113: 1"}));
   EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), "");
+}
+
+TEST_F(FileCommands, TheCommandLinesFileIsDroppedAndItsVerbPressesItsButton) {
+  const std::string file = writeFile("rapport ö.pdf", "x");
+  const struct {
+    std::optional<FileVerb> verb;
+    Log log;
+  } cases[] = {
+      {std::nullopt, {}},
+      {FileVerb::kEncrypt, {kRecipientDialog}},
+      {FileVerb::kDecrypt, {kSenderDialog}},
+      {FileVerb::kSign, {"dialog 117@101", "end 117: 0"}},
+      {FileVerb::kVerify, {kSenderDialog}},
+  };
+  for (const auto& c : cases) {
+    ui_.clearLog();
+    if (c.verb == FileVerb::kSign) {
+      ui_.onDialog(IDD_SIGNING_MESSAGE, [](test::FakeView& v) { v.click(IDC_SIGNING_CANCEL); });
+    } else if (c.verb) {
+      ui_.chooseFile(std::nullopt);  // no certificate
+    }
+    startWith({file, c.verb});
+    EXPECT_EQ(ui_.log(), c.log);
+    EXPECT_EQ(startedName_, file);
+  }
+}
+
+TEST_F(FileCommands, VerifyingASignatureFileFromTheCommandLineVerifiesTheFileBesideIt) {
+  const std::string source = writeFile("plan_2024.txt", std::string(30000, 'p'));
+  writeFile("plan", "another file");
+  sign(source, path("plan_2024.txt_work_key.signature"));
+  approveCertificate(writeCertificate("alice.certificate", "alice"));
+  expectProgress();
+  ui_.onDialog(IDD_SIGNATURE_RESULT, [&](test::FakeView& v) {
+    EXPECT_EQ(state_.mainWindow->text(IDC_MAIN_FILE_NAME), source);
+    v.click(IDC_RESULT_OK);
+  });
+  startWith({path("plan_2024.txt_work_key.signature"), FileVerb::kVerify});
+  EXPECT_EQ(ui_.log(), (Log{kSenderDialog, "dialog 115@101", "end 115: 1", "dialog 113@101", "pause 1000",
+                            "dialog 118@113", "end 118: 1", "end 113: 1"}));
+}
+
+TEST_F(FileCommands, ASignatureFileWithoutItsFileBesideItAsksForTheFile) {
+  const std::string signature = writeFile("borta.txt_work_key.signature", "x");
+  const std::string asked = "open@101: Välj filen som signaturen gäller... | Alla filer (*.*)|*.* |  | ";
+  ui_.chooseFile(std::nullopt);
+  startWith({signature, FileVerb::kVerify});
+  EXPECT_EQ(ui_.log(), (Log{asked}));
+  EXPECT_EQ(startedName_, "");
+
+  ui_.clearLog();
+  const std::string chosen = writeFile("annan.txt", "y");
+  ui_.chooseFile(chosen);
+  ui_.chooseFile(std::nullopt);
+  startWith({signature, FileVerb::kVerify});
+  EXPECT_EQ(ui_.log(), (Log{asked, kSenderDialog}));
+  EXPECT_EQ(startedName_, chosen);
+
+  // Without the verb a signature file is only dropped.
+  ui_.clearLog();
+  startWith({signature, std::nullopt});
+  EXPECT_EQ(ui_.log(), Log{});
+  EXPECT_EQ(startedName_, signature);
 }
 
 TEST_F(FileCommands, SigningOntoTheDocumentItselfFailsAndKeepsIt) {

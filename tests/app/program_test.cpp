@@ -50,6 +50,34 @@ TEST_F(ProgramTest, WithoutAWorkingFolderItEndsAtOnce) {
   EXPECT_EQ(ui_.log(), (Log{"box@-: Fel: Kunde inte välja arbetsmapp!"}));
 }
 
+TEST_F(ProgramTest, ACommandLineItCannotFollowEndsItBeforeAnythingElse) {
+  EXPECT_EQ(RunProgram(ui_, generator_, std::nullopt, {"/öppna", dir_.file("x")}), 1);
+  EXPECT_EQ(ui_.log(),
+            (Log{"box@-: Fel: Okänt kommando på kommandoraden: /öppna\n\nAnvändning: quillseal.exe "
+                 "[/kryptera | /dekryptera | /signera | /verifiera] fil"}));
+}
+
+// The first-run questions come first; the file and its command wait for the main window.
+TEST_F(ProgramTest, TheCommandLinesFileAndVerbComeAfterTheFirstRun) {
+  ASSERT_TRUE(test::SeededGenerator()->writeSeedFile(dir_.file("rand.bin")));
+  const std::string file = dir_.file("rapport.pdf.encrypted");
+  test::WriteRaw(file, "x");
+  ui_.answer(ui::Answer::kNo);
+  ui_.chooseFile(std::nullopt);
+  ui_.onDialog(IDD_MAIN, [&](test::FakeView& v) {
+    EXPECT_EQ(v.text(IDC_MAIN_FILE_NAME), "");
+    v.runWorkers();
+    EXPECT_EQ(v.text(IDC_MAIN_FILE_NAME), file);
+    v.click(IDC_MAIN_QUIT);
+  });
+  EXPECT_EQ(RunProgram(ui_, generator_, dir_.path(), {"/dekryptera", file}), 0);
+  EXPECT_EQ(ui_.log(),
+            (Log{kOffer, "dialog 101@-",
+                 "open@101: Välj sändarens certifikat... | Certifikat (*.certificate)|*.certificate | "
+                 "certificate | ",
+                 "end 101: 1"}));
+}
+
 TEST_F(ProgramTest, AStoredKeyPairLeadsStraightToTheMainWindow) {
   storeKeyPair();
   expectMainWindow();

@@ -5,6 +5,7 @@
 #include "base/text_string.h"
 #include "base/timestamp.h"
 #include "base/visible_text.h"
+#include "base/utf8.h"
 #include "base/wide_text.h"
 #include "base/windows1252.h"
 #include "tests/support/hex.h"
@@ -117,6 +118,32 @@ TEST(VisibleText, EscapesEveryControlAndFormatCharacterAndNothingElse) {
     EXPECT_EQ(VisibleText(text), shown) << ToHex(test::FromString(text));
     EXPECT_EQ(VisibleText(shown), shown) << "an escaped text stays as it is";
   }
+TEST(Utf8, EveryLengthOfSequenceAndEveryLoneSurrogate) {
+  const struct {
+    char32_t c;
+    const char* utf8;
+  } points[] = {{0x7F, "\x7F"},
+                {0x80, "\xC2\x80"},
+                {0x7FF, "\xDF\xBF"},
+                {0x800, "\xE0\xA0\x80"},
+                {0xFFFF, "\xEF\xBF\xBF"},
+                {0x10000, "\xF0\x90\x80\x80"},
+                {0x10FFFF, "\xF4\x8F\xBF\xBF"}};
+  for (const auto& p : points) {
+    std::string out;
+    AppendUtf8(out, p.c);
+    EXPECT_EQ(out, p.utf8) << std::hex << static_cast<std::uint32_t>(p.c);
+  }
+  EXPECT_EQ(Utf16ToUtf8(u"\u00e5\u20ac\U0001F600\U0010FFFF"),
+            "\xC3\xA5\xE2\x82\xAC\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF");
+  // A high surrogate at the end or before anything but a low one, and a low one alone.
+  EXPECT_EQ(Utf16ToUtf8(u"a\xD83D"), "a\xEF\xBF\xBD");
+  EXPECT_EQ(Utf16ToUtf8(u"\xD83D"
+                        u"b"),
+            "\xEF\xBF\xBD"
+            "b");
+  EXPECT_EQ(Utf16ToUtf8(u"\xDE00\xD83D"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(Utf16ToUtf8(u""), "");
 }
 
 class UtcZone : public ::testing::Test {

@@ -29,5 +29,17 @@ TEST(OutputNames, EveryOperationNamesItsOutputAlike) {
   EXPECT_EQ(SignatureFileName("data/plan.txt", "work key"), "data/plan.txt_work_key.signature");
 }
 
+TEST(OutputNames, ASignaturesFileIsLookedForByItsNameLongestFirst) {
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(SignedFileNames("d\\plan.txt_work_key.signature"),
+            (Names{"d\\plan.txt_work_key", "d\\plan.txt_work", "d\\plan.txt"}));
+  EXPECT_EQ(SignedFileNames("doc.pdf.signature"), Names{"doc.pdf"});
+  // Cuts stay inside the name and never leave it empty.
+  EXPECT_EQ(SignedFileNames("a_b/_x_y.signature"), (Names{"a_b/_x_y", "a_b/_x"}));
+  EXPECT_EQ(SignedFileNames("d/.signature"), Names{});
+  EXPECT_EQ(SignedFileNames("plan.txt"), Names{});
+  EXPECT_EQ(SignedFileNames("x.signature.txt"), Names{});
+}
+
 }  // namespace
 }  // namespace qs

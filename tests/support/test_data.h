@@ -12,6 +12,8 @@ struct EmbeddedFile {
 
 // Generated at build time from tests/data; ends with a null path.
 extern const EmbeddedFile kEmbeddedFiles[];
+// The same from app/win32/art: the icons Explorer shows, the program's and its file types'.
+extern const EmbeddedFile kEmbeddedShellIcons[];
 
 // The content of tests/data/<path>; fails the calling test when there is no such file.
 std::string TestData(const std::string& path);

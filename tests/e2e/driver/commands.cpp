@@ -50,6 +50,13 @@ std::wstring Session::run(const std::wstring& line) {
     const auto error = program_.start(rest);
     return error ? L"error start " + std::to_wstring(*error) : L"started";
   }
+  if (word == L"shell" || word == L"shellclass") {
+    dialog_ = nullptr;
+    const auto [fileClass, verbAndFile] = word == L"shell" ? std::pair{std::wstring(), rest} : Split(rest);
+    const auto [verb, file] = Split(verbAndFile);
+    const auto error = program_.open(verb == L"-" ? L"" : verb, file, fileClass);
+    return error ? L"error shell " + std::to_wstring(*error) : L"started";
+  }
   if (word == L"wait") return wait(rest, {});
   if (word == L"waitbox") return wait(rest, {true, 0});
   if (word == L"waitwith") {

@@ -1,6 +1,10 @@
 #pragma once
 // The driver's command language, one command a line, one reply line each:
 //   start <command line>      start the program under test -> "started" | "error start <code>"
+//   shell <verb>|- <file>     open the file through its association, with that verb or the
+//                             default one (-), as Explorer does -> "started" | "error shell <code>"
+//   shellclass <class> <verb> <file>  the same with a verb of that file class ("*": every
+//                             file's menu)
 //   wait <ms> <title>         wait for an enabled dialog, making it current -> "dialog <title>"
 //                             | "no window appeared"
 //   waitbox <ms> <title>      the same for a message box only -> "box <title>" | ...

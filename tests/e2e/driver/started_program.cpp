@@ -1,5 +1,7 @@
 #include "tests/e2e/driver/started_program.h"
 
+#include <shellapi.h>
+
 #include <vector>
 
 namespace qs::e2e {
@@ -17,6 +19,25 @@ std::optional<DWORD> StartedProgram::start(const std::wstring& commandLine) {
     return GetLastError();
   }
   CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  return std::nullopt;
+}
+
+std::optional<DWORD> StartedProgram::open(const std::wstring& verb, const std::wstring& file,
+                                          const std::wstring& fileClass) {
+  close();
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = verb.empty() ? nullptr : verb.c_str();
+  info.lpFile = file.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!fileClass.empty()) {
+    info.fMask |= SEE_MASK_CLASSNAME;
+    info.lpClass = fileClass.c_str();
+  }
+  if (!ShellExecuteExW(&info)) return GetLastError();
+  if (info.hProcess == nullptr) return ERROR_INVALID_HANDLE;
   process_ = info.hProcess;
   return std::nullopt;
 }
