@@ -155,7 +155,7 @@ int RunTrustRemove(Session& session, const ParsedArgs& args) {
   std::string keyId = args.positionals()[0];
   for (char& c : keyId) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   for (const TrustedKeyRow& row : ListTrustedKeys(*folder).rows) {
-    if (row.keyId == keyId) return Outcome(session, RemoveTrustedKey(*folder, row.entry));
+    if (row.keyId == keyId) return Outcome(session, RemoveTrustedKey(*folder, &row));
   }
   return session.fail(MessageText(KeyOutcome::kNoTrustedKeySelected));
 }

@@ -140,7 +140,7 @@ bool EncryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
       *params.generator, params.compression != ChunkCompression::kNone, *size, ownPrivate, peerPublic, code);
   if (!header) return false;
 
-  EncryptedFileWriter out(target, header->sessionKey.span(), params.generator);
+  EncryptedFileWriter out(target, header->sessionKey.span(), params.generator, params.overwrite);
   if (!out.begin(header->record, count)) return Fail(code, ResultCode::kTarget);
   const ChunkPipeline pipeline(ChunkPipeline::Batch::kPairs);
   WorkerContexts sealers(pipeline, header->sessionKey.span());
@@ -187,7 +187,8 @@ bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
   if (header->plainSize && ChunkCount(*header->plainSize) != in.count())
     return Fail(code, ResultCode::kSource);
 
-  std::optional<platform::AtomicFileWriter> out = platform::AtomicFileWriter::begin(target);
+  std::optional<platform::AtomicFileWriter> out =
+      platform::AtomicFileWriter::begin(target, platform::FileAccess::kPlaintext, params.overwrite);
   if (!out) return Fail(code, ResultCode::kTarget);
   const std::uint32_t count = in.count();
   const ChunkPipeline pipeline;

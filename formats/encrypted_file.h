@@ -4,6 +4,7 @@
 
 #include "base/byte_buffer.h"
 #include "formats/progress.h"
+#include "platform/file.h"
 
 namespace qs {
 
@@ -18,6 +19,7 @@ struct PipelineParams {
   RandomGenerator* generator = nullptr;
   ChunkCompression compression = ChunkCompression::kNone;  // encryption only; decryption follows the header
   ChunkProgress* progress = nullptr;  // current = chunk just done, count = chunks; optional
+  platform::Overwrite overwrite = platform::Overwrite::kReplace;  // a file at the target name by the end
 };
 
 // Encrypts source for the holder of peerPublic ("PublicKey" record), signed with

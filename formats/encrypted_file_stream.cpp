@@ -26,8 +26,9 @@ std::optional<SymmetricContext::SealRequest> Indexed(const ChunkToSeal& chunk) {
 }  // namespace
 
 EncryptedFileWriter::EncryptedFileWriter(const std::string& target, std::span<const std::uint8_t> sessionKey,
-                                         RandomGenerator* generator)
-    : file_(platform::AtomicFileWriter::begin(target)), cipher_(sessionKey, generator) {}
+                                         RandomGenerator* generator, platform::Overwrite overwrite)
+    : file_(platform::AtomicFileWriter::begin(target, platform::FileAccess::kUsual, overwrite)),
+      cipher_(sessionKey, generator) {}
 
 bool EncryptedFileWriter::begin(const ByteBuffer& header, std::uint32_t count) {
   if (!opened() || begun_) return false;

@@ -16,8 +16,10 @@ std::optional<ByteBuffer> ReadExactly(platform::File& file, std::uint32_t n) {
   return bytes;
 }
 
-bool WriteAtomically(OkiParams& params, const std::string& target, const ByteBuffer& bytes) {
-  std::optional<platform::AtomicFileWriter> out = platform::AtomicFileWriter::begin(target);
+bool WriteAtomically(OkiParams& params, const std::string& target, const ByteBuffer& bytes,
+                     platform::FileAccess access) {
+  std::optional<platform::AtomicFileWriter> out =
+      platform::AtomicFileWriter::begin(target, access, params.overwrite);
   params.targetFailed = !(out && out->file().write(bytes.data(), bytes.length()) && out->commit());
   return !params.targetFailed;
 }
@@ -64,7 +66,7 @@ bool EncryptOkiFile(OkiParams& params, const std::string& source, const std::str
   ByteBuffer length;
   length.appendU32(record->length() - 4);
   length.copyInto(*record);
-  return WriteAtomically(params, target, *record);
+  return WriteAtomically(params, target, *record, platform::FileAccess::kUsual);
 }
 
 std::optional<ByteBuffer> ReadOkiRecord(const std::string& source) {
@@ -84,7 +86,7 @@ bool DecryptOkiFile(OkiParams& params, const std::string& source, const std::str
   params.totalBytes.store(record->length(), std::memory_order_relaxed);
 
   const std::optional<ByteBuffer> plain = DecryptMessage(ownPrivate, senderPublic, *record, params.progress);
-  return plain && WriteAtomically(params, target, *plain);
+  return plain && WriteAtomically(params, target, *plain, platform::FileAccess::kPlaintext);
 }
 
 }  // namespace qs

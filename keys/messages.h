@@ -9,10 +9,12 @@ namespace qs {
 enum class KeyOutcome : std::uint8_t {
   kOk,
   // The stored key pair and its export.
-  kNoPublicKey,        // no readable priv_key.bin to export from
-  kPublicKeyNotSaved,  // the ".public_key" file could not be written
-  kKeysUnavailable,    // the keys for a file command could not be gathered
-  kKeyPairNotSaved,    // priv_key.bin (restore) or a backup could not be written
+  kNoPublicKey,         // no readable priv_key.bin to export from
+  kPublicKeyNotSaved,   // the ".public_key" file could not be written
+  kKeysUnavailable,     // the keys for a file command could not be gathered
+  kKeyPairNotSaved,     // priv_key.bin (restore) or a backup could not be written
+  kNewKeyPairNotSaved,  // a generated key pair could not be written to priv_key.bin
+  kKeyPairExists,       // a key pair was stored meanwhile that nobody agreed to replace
   // Certification key pairs.
   kCertKeysNotCreated,
   kNewCertKeysUnreadable,
@@ -46,6 +48,9 @@ enum class KeyOutcome : std::uint8_t {
   kNothingToBackUp,
   kBackupNoFingerprint,
   kBackupUnreadable,
+  kBackupDamaged,  // a key pair whose keys do not work: p·q ≠ n, or a private operation fails
+  // Any change of a working-folder file.
+  kFolderBusy,  // another program kept the working folder's lock through the whole wait
 };
 
 // The Swedish message of an outcome, UTF-8; empty for kOk.

@@ -45,8 +45,9 @@ TEST_F(BackupTest, BackupThenRestoreGivesTheSameFile) {
 TEST_F(BackupTest, NothingToBackUpOrNoFingerprint) {
   EXPECT_EQ(PrepareBackup(dir.path()).outcome, KeyOutcome::kNothingToBackUp);
   const test::TestKeyPair& bob = KeyPairOf("bob");
-  ASSERT_TRUE(
-      WriteStoredKeyPair(dir.path(), StoredKeyPair{bob.privateRecord, bob.privateRecord, KeyNameText("b")}));
+  ASSERT_EQ(
+      WriteStoredKeyPair(dir.path(), StoredKeyPair{bob.privateRecord, bob.privateRecord, KeyNameText("b")}),
+      KeyOutcome::kOk);
   EXPECT_EQ(PrepareBackup(dir.path()).outcome, KeyOutcome::kBackupNoFingerprint);
 }
 

@@ -130,8 +130,9 @@ TEST(KeyPairInfo, ShowsWhatTheStoredPairAllows) {
 
   // A wrong tag leaves the fingerprint and the algorithms as they were.
   const test::TestKeyPair& alice = KeyPairOf("alice");
-  ASSERT_TRUE(WriteStoredKeyPair(dir.path(),
-                                 StoredKeyPair{alice.privateRecord, alice.privateRecord, KeyNameText("x")}));
+  ASSERT_EQ(KeyOutcome::kOk,
+            WriteStoredKeyPair(dir.path(),
+                               StoredKeyPair{alice.privateRecord, alice.privateRecord, KeyNameText("x")}));
   info = DescribeStoredKeyPair(dir.path());
   EXPECT_EQ(info.name, "x");
   EXPECT_FALSE(info.fingerprint || info.encryptionAlgorithm);
@@ -139,9 +140,10 @@ TEST(KeyPairInfo, ShowsWhatTheStoredPairAllows) {
   // An unknown key type leaves that algorithm alone.
   KeyRecord content = *ReadKeyRecord(alice.publicRecord, tag::kPublicKey);
   content.signingKeyType = 9;
-  ASSERT_TRUE(WriteStoredKeyPair(
-      dir.path(),
-      StoredKeyPair{alice.privateRecord, BuildKeyRecord(tag::kPublicKey, content), KeyNameText("y")}));
+  ASSERT_EQ(KeyOutcome::kOk,
+            WriteStoredKeyPair(dir.path(),
+                               StoredKeyPair{alice.privateRecord, BuildKeyRecord(tag::kPublicKey, content),
+                                             KeyNameText("y")}));
   info = DescribeStoredKeyPair(dir.path());
   EXPECT_TRUE(info.fingerprint && info.encryptionAlgorithm);
   EXPECT_FALSE(info.signingAlgorithm);
