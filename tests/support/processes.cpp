@@ -15,7 +15,8 @@ bool RunsInProcesses() { return false; }
 std::vector<bool> RunTogether(int count, const std::function<bool(int)>& work) {
   std::vector<char> results(static_cast<std::size_t>(count), 0);
   std::vector<std::thread> threads;
-  for (int i = 0; i < count; ++i) threads.emplace_back([&, i] { results[static_cast<std::size_t>(i)] = work(i); });
+  for (int i = 0; i < count; ++i)
+    threads.emplace_back([&, i] { results[static_cast<std::size_t>(i)] = work(i); });
   for (std::thread& t : threads) t.join();
   return std::vector<bool>(results.begin(), results.end());
 }
