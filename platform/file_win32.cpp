@@ -20,6 +20,21 @@ std::intptr_t FromHandle(HANDLE h) {
 // Chunks of at most 1 GiB keep every count inside a DWORD.
 constexpr std::size_t kMaxIo = 1u << 30;
 
+// Only files on a disk are read: a pipe or a device (CON, COM1) would wait for input. A raw
+// disk or volume (\\.\PhysicalDrive0, \\.\C:) is a "disk file" too, but has no name on a
+// volume, which every file has ("\folder\name").
+bool IsPlainFile(HANDLE h) {
+  if (GetFileType(h) != FILE_TYPE_DISK) return false;
+  struct {
+    FILE_NAME_INFO info;
+    wchar_t room[MAX_PATH];
+  } name{};
+  if (!GetFileInformationByHandleEx(h, FileNameInfo, &name, sizeof name) && GetLastError() != ERROR_MORE_DATA) {
+    return false;
+  }
+  return name.info.FileNameLength > sizeof(wchar_t);
+}
+
 }  // namespace
 
 namespace os {
@@ -27,8 +42,7 @@ namespace os {
 std::intptr_t OpenRead(const std::string& path) {
   const HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
-  // Only files on a disk are read here: a pipe or a device (CON, COM1) would wait for input.
-  if (h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_DISK) {
+  if (h != INVALID_HANDLE_VALUE && !IsPlainFile(h)) {
     CloseHandle(h);
     return os::kNoHandle;
   }

@@ -41,12 +41,36 @@ Function .onInit
   SetShellVarContext all
 FunctionEnd
 
+; The elevated uninstaller runs rw_clean.exe from the installation folder, so only a folder
+; that ordinary users cannot write is accepted: one inside Program Files. Sets $0 to 1 for
+; such an $INSTDIR, else 0.
+Function InProgramFiles
+  GetFullPathName $1 "$INSTDIR"
+  StrLen $2 "$PROGRAMFILES64\"
+  StrCpy $3 $1 $2
+  StrCpy $0 0
+  StrCmp $3 "$PROGRAMFILES64\" 0 +2
+  StrCpy $0 1
+FunctionEnd
+
+; The directory page's Next stays disabled for any other folder.
+Function .onVerifyInstDir
+  Call InProgramFiles
+  StrCmp $0 1 +2
+  Abort
+FunctionEnd
+
 Function un.onInit
   SetRegView 64
   SetShellVarContext all
 FunctionEnd
 
 Section "Quillseal"
+  ; A silent installation (/D=) sees no directory page.
+  Call InProgramFiles
+  StrCmp $0 1 +3
+  MessageBox MB_ICONSTOP "Quillseal kan bara installeras i en mapp under $PROGRAMFILES64." /SD IDOK
+  Abort
   SetOutPath "$INSTDIR"
   File "${BIN}\quillseal.exe"
   File "${BIN}\rw_clean.exe"

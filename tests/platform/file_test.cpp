@@ -202,6 +202,8 @@ TEST(File, OnlyPlainFilesOpenForReading) {
   TempFolder dir;
   EXPECT_FALSE(File::openRead(dir.path()));
 #ifdef _WIN32
+  EXPECT_FALSE(File::openRead("\\\\.\\PhysicalDrive0"));  // raw disks and volumes are disk files too
+  EXPECT_FALSE(File::openRead("\\\\.\\C:"));
   EXPECT_FALSE(File::openRead("NUL"));
   EXPECT_FALSE(File::openRead("CON"));
 #else
