@@ -25,7 +25,8 @@ bool PortNumber(std::string_view digit) {
 // Windows opens the device for these names whatever extension follows them.
 bool ReservedOnWindows(std::string_view name) {
   const std::string stem = Upper(name.substr(0, name.find('.')));
-  static constexpr std::array<std::string_view, 6> kDevices = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  static constexpr std::array<std::string_view, 6> kDevices = {"CON", "PRN",    "AUX",
+                                                               "NUL", "CONIN$", "CONOUT$"};
   for (std::string_view device : kDevices) {
     if (stem == device) return true;
   }

@@ -29,7 +29,8 @@ bool IsPlainFile(HANDLE h) {
     FILE_NAME_INFO info;
     wchar_t room[MAX_PATH];
   } name{};
-  if (!GetFileInformationByHandleEx(h, FileNameInfo, &name, sizeof name) && GetLastError() != ERROR_MORE_DATA) {
+  if (!GetFileInformationByHandleEx(h, FileNameInfo, &name, sizeof name) &&
+      GetLastError() != ERROR_MORE_DATA) {
     return false;
   }
   return name.info.FileNameLength > sizeof(wchar_t);
