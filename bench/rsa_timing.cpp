@@ -48,7 +48,8 @@ struct Sample {
 };
 
 double Median(std::vector<double> values) {
-  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2), values.end());
+  std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2),
+                   values.end());
   return values[values.size() / 2];
 }
 
@@ -65,7 +66,8 @@ void Report(std::uint32_t bits, const char* path, const std::vector<Sample>& sam
   double worst = 0;
   int worstPercentile = 100;
   for (const int percentile : {100, 99, 95, 90, 75, 50}) {
-    const double limit = all[std::min(all.size() - 1, all.size() * static_cast<std::size_t>(percentile) / 100)];
+    const double limit =
+        all[std::min(all.size() - 1, all.size() * static_cast<std::size_t>(percentile) / 100)];
     Moments a;
     Moments b;
     for (const Sample& s : samples) {

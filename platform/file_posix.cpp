@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 #include "platform/file.h"
@@ -24,7 +25,7 @@ mode_t UsualMode() {
   std::string line;
   while (std::getline(status, line)) {
     if (line.rfind("Umask:", 0) == 0)
-      return static_cast<mode_t>(0666 & ~std::stoul(line.substr(6), nullptr, 8));
+      return static_cast<mode_t>(0666 & ~std::strtoul(line.c_str() + 6, nullptr, 8));
   }
   const mode_t mask = ::umask(022);
   ::umask(mask);
