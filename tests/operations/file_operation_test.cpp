@@ -1,0 +1,80 @@
+// One file operation run from a request, as both front ends run it: what it does with a
+// target that may not be replaced.
+#include "operations/file_operation.h"
+
+#include <gtest/gtest.h>
+
+#include "crypto/random_generator.h"
+#include "tests/support/seeded_generator.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_keys.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+namespace qs {
+namespace {
+
+using test::ReadRaw;
+using test::WriteRaw;
+
+class FileOperationTest : public ::testing::Test {
+ protected:
+  OperationResult run(OperationCode code, const std::string& source, const std::string& target,
+                      platform::Overwrite overwrite) {
+    OperationRequest request;
+    request.code = code;
+    request.sourceName = source;
+    request.targetName = target;
+    request.overwrite = overwrite;
+    request.ownPrivateKey = test::KeyPairOf(code == OperationCode::kDecrypt ? "bob" : "alice").privateRecord;
+    request.peerPublicKey = test::KeyPairOf(code == OperationCode::kDecrypt ? "alice" : "bob").publicRecord;
+    return RunFileOperation(request, *generator_);
+  }
+
+  test::TempFolder dir_;
+  std::unique_ptr<RandomGenerator> generator_ = test::SeededGenerator();
+};
+
+// A target that exists when the run starts is kept whole, in every format, and the run says
+// why; with leave to replace it is replaced.
+TEST_F(FileOperationTest, ATargetThatMayNotBeReplacedIsKept) {
+  const std::string plain = dir_.file("plain");
+  WriteRaw(plain, std::string(5000, 'p'));
+  const std::string sealed = dir_.file("sealed");
+  ASSERT_EQ(run(OperationCode::kEncrypt, plain, sealed, platform::Overwrite::kNever).outcome, FileOutcome::kOk);
+  const std::string kept = dir_.file("kept");
+  for (const OperationCode code : {OperationCode::kEncrypt, OperationCode::kDecrypt, OperationCode::kSign}) {
+    SCOPED_TRACE(static_cast<int>(code));
+    WriteRaw(kept, "an older file");
+    const std::string source = code == OperationCode::kDecrypt ? sealed : plain;
+    EXPECT_EQ(run(code, source, kept, platform::Overwrite::kNever).outcome, FileOutcome::kTargetExists);
+    EXPECT_EQ(ReadRaw(kept), "an older file");
+    EXPECT_EQ(run(code, source, kept, platform::Overwrite::kReplace).outcome, FileOutcome::kOk);
+    EXPECT_NE(ReadRaw(kept), "an older file");
+  }
+  EXPECT_STREQ(MessageText(FileOutcome::kTargetExists), "Målfilen finns redan och har inte skrivits över.");
+  EXPECT_EQ(test::ListFolder(dir_.path()), "kept\nplain\nsealed\n");
+}
+
+#ifndef _WIN32
+// A decrypted file follows the umask once in place, as any new file does.
+TEST_F(FileOperationTest, ADecryptedFileGetsTheUsualModeOnceComplete) {
+  const std::string plain = dir_.file("plain");
+  WriteRaw(plain, std::string(3000, 'p'));
+  ASSERT_EQ(run(OperationCode::kEncrypt, plain, dir_.file("sealed"), platform::Overwrite::kNever).outcome,
+            FileOutcome::kOk);
+  const mode_t saved = ::umask(022);
+  const OperationResult opened =
+      run(OperationCode::kDecrypt, dir_.file("sealed"), dir_.file("opened"), platform::Overwrite::kNever);
+  ::umask(saved);
+  ASSERT_EQ(opened.outcome, FileOutcome::kOk);
+  struct stat st {};
+  ASSERT_EQ(::stat(dir_.file("opened").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+#endif
+
+}  // namespace
+}  // namespace qs
