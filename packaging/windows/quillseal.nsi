@@ -43,14 +43,24 @@ FunctionEnd
 
 ; The elevated uninstaller runs rw_clean.exe from the installation folder, so only a folder
 ; that ordinary users cannot write is accepted: one inside Program Files. Sets $0 to 1 for
-; such an $INSTDIR, else 0.
+; such an $INSTDIR, else 0. The folder need not exist yet, so the text is read as it stands:
+; it must begin with Program Files and never step back out of it ("\..").
 Function InProgramFiles
-  GetFullPathName $1 "$INSTDIR"
-  StrLen $2 "$PROGRAMFILES64\"
-  StrCpy $3 $1 $2
   StrCpy $0 0
-  StrCmp $3 "$PROGRAMFILES64\" 0 +2
+  StrLen $1 "$PROGRAMFILES64\"
+  StrCpy $2 $INSTDIR $1
+  StrCmp $2 "$PROGRAMFILES64\" 0 done
+  StrCpy $1 0
+  next:
+    StrCpy $2 $INSTDIR 3 $1
+    StrCmp $2 "" inside
+    StrCmp $2 "\.." done
+    StrCmp $2 "/.." done
+    IntOp $1 $1 + 1
+    Goto next
+  inside:
   StrCpy $0 1
+  done:
 FunctionEnd
 
 ; The directory page's Next stays disabled for any other folder.
