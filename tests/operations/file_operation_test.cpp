@@ -43,7 +43,8 @@ TEST_F(FileOperationTest, ATargetThatMayNotBeReplacedIsKept) {
   const std::string plain = dir_.file("plain");
   WriteRaw(plain, std::string(5000, 'p'));
   const std::string sealed = dir_.file("sealed");
-  ASSERT_EQ(run(OperationCode::kEncrypt, plain, sealed, platform::Overwrite::kNever).outcome, FileOutcome::kOk);
+  ASSERT_EQ(run(OperationCode::kEncrypt, plain, sealed, platform::Overwrite::kNever).outcome,
+            FileOutcome::kOk);
   const std::string kept = dir_.file("kept");
   for (const OperationCode code : {OperationCode::kEncrypt, OperationCode::kDecrypt, OperationCode::kSign}) {
     SCOPED_TRACE(static_cast<int>(code));
