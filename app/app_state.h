@@ -11,6 +11,7 @@
 #include "formats/signing_context.h"
 #include "operations/file_operation.h"
 #include "operations/settings.h"
+#include "platform/file.h"
 
 namespace qs {
 
@@ -28,6 +29,9 @@ struct KeyGenRequest {
   KeyType signatureAlgorithm = 0;
   ProgressHook progress;
   bool busy = false;
+  // Whether the new key pair may replace one stored by the time it is written: only one the
+  // user agreed to replace.
+  platform::Overwrite overwrite = platform::Overwrite::kNever;
 };
 
 // The one process-wide state that the dialogs and workers share.

@@ -14,13 +14,17 @@ void KeyPairInfoDialog::onInit(ui::View& view) {
 
 void KeyPairInfoDialog::onCommand(ui::View& view, int control) {
   switch (control) {
-    case IDC_KEY_INFO_RESTORE:
-      if (!ConfirmOverwriteKeyPair(ui_, state_, view)) return;
-      RestoreKeyPairCommand(ui_, state_, view);
+    case IDC_KEY_INFO_RESTORE: {
+      const std::optional<platform::Overwrite> overwrite = ConfirmOverwriteKeyPair(ui_, state_, view);
+      if (!overwrite) return;
+      RestoreKeyPairCommand(ui_, state_, view, *overwrite);
       fill(view);
       break;
+    }
     case IDC_KEY_INFO_CREATE: {
-      if (!ConfirmOverwriteKeyPair(ui_, state_, view)) return;
+      const std::optional<platform::Overwrite> overwrite = ConfirmOverwriteKeyPair(ui_, state_, view);
+      if (!overwrite) return;
+      state_.keyGen.overwrite = *overwrite;
       state_.keyGenCertificationMode = false;
       KeyPairDialog keyPair(ui_, state_);
       ui_.runDialog(IDD_KEY_PAIR, keyPair, &view);

@@ -37,8 +37,9 @@ void GenerateUserKeyPair(ui::Ui& ui, AppState& state, ui::View& dialog) {
   }
   const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord),
                            request.keyName};
-  if (!WriteStoredKeyPair(state.workingFolder, pair)) {
-    ui.post(dialog, [&ui, &dialog] { EndFailed(ui, dialog, key_text::kKeyPairNotSaved, false); });
+  const KeyOutcome written = WriteStoredKeyPair(state.workingFolder, pair, request.overwrite);
+  if (written != KeyOutcome::kOk) {
+    ui.post(dialog, [&ui, &dialog, written] { EndFailed(ui, dialog, MessageText(written), false); });
     return;
   }
   ui.post(dialog, [&dialog] { dialog.endDialog(1); });

@@ -56,16 +56,21 @@ void BackUpKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner) {
   ui.messageBox(&owner, key_text::kBackupSaved, ui::Buttons::kOk, ui::Icon::kWarning);
 }
 
-bool ConfirmOverwriteKeyPair(ui::Ui& ui, const AppState& state, ui::View& owner) {
-  if (!KeyPairStored(state.workingFolder)) return true;
-  return ui.messageBox(&owner, key_text::kOverwriteKeyPairQuestion, ui::Buttons::kYesNo,
-                       ui::Icon::kWarning) == ui::Answer::kYes;
+std::optional<platform::Overwrite> ConfirmOverwriteKeyPair(ui::Ui& ui, const AppState& state,
+                                                           ui::View& owner) {
+  if (!KeyPairStored(state.workingFolder)) return platform::Overwrite::kNever;
+  if (ui.messageBox(&owner, key_text::kOverwriteKeyPairQuestion, ui::Buttons::kYesNo, ui::Icon::kWarning) !=
+      ui::Answer::kYes) {
+    return std::nullopt;
+  }
+  return platform::Overwrite::kReplace;
 }
 
-void RestoreKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner) {
+void RestoreKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner,
+                           platform::Overwrite overwrite) {
   const std::optional<std::string> path = ui.openFile(&owner, BackupOpenDialog());
   if (!path) return;
-  const KeyOutcome restored = RestoreKeyPair(state.workingFolder, CutAtControl(*path));
+  const KeyOutcome restored = RestoreKeyPair(state.workingFolder, CutAtControl(*path), overwrite);
   if (restored != KeyOutcome::kOk) Tell(ui, owner, restored);
 }
 

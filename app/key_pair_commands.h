@@ -1,4 +1,6 @@
 #pragma once
+#include <optional>
+
 #include "app/app_state.h"
 #include "app/ui.h"
 
@@ -16,11 +18,14 @@ void ExportPublicKeyCommand(ui::Ui& ui, const AppState& state, ui::View& owner);
 // fingerprint, after a warning that the copy holds the private keys in plain.
 void BackUpKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner);
 
-// Before the stored key pair is replaced: false when one can be read and the user does not
-// want it overwritten.
-bool ConfirmOverwriteKeyPair(ui::Ui& ui, const AppState& state, ui::View& owner);
+// Before the stored key pair is replaced: nothing when one can be read and the user does not
+// want it overwritten; else what the write may do when it comes: replace the one the user
+// agreed to, or, when none was stored, none that another program stores meanwhile.
+std::optional<platform::Overwrite> ConfirmOverwriteKeyPair(ui::Ui& ui, const AppState& state,
+                                                           ui::View& owner);
 
-// Replaces priv_key.bin with a chosen ".key_backup" file once it proves to hold a key pair.
-void RestoreKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner);
+// Replaces priv_key.bin with a chosen ".key_backup" file once it proves to hold a key pair
+// whose keys work.
+void RestoreKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner, platform::Overwrite overwrite);
 
 }  // namespace qs

@@ -110,7 +110,7 @@ void MainDialog::chooseFile(ui::View& view) {
 void MainDialog::runMenuDialog(ui::View& view, int control) {
   switch (control) {
     case IDM_SETTINGS: {
-      SettingsDialog settings(state_);
+      SettingsDialog settings(ui_, state_);
       ui_.runDialog(IDD_SETTINGS, settings, &view);
       break;
     }

@@ -23,13 +23,19 @@ void SettingsDialog::onCommand(ui::View& view, int control) {
     case IDC_SETTINGS_OKI:
       view.enable(IDC_SETTINGS_COMPRESSION, false);
       break;
-    case IDC_SETTINGS_OK:
+    case IDC_SETTINGS_OK: {
       state_.settings.fileFormat = view.isChecked(IDC_SETTINGS_OKI) ? Settings::kOki : Settings::kQuillseal;
       state_.settings.compression = view.isChecked(IDC_SETTINGS_COMPRESSION) ? 1 : 0;
-      // An unwritable config.bin goes unreported: the next encryption reads the old one.
-      WriteSettings(state_.workingFolder, state_.settings);
+      // Closing as if saved would let the next encryption use the old settings unannounced,
+      // so a failure is told and the dialog stays open for another try or "Avbryt".
+      const SettingsOutcome saved = WriteSettings(state_.workingFolder, state_.settings);
+      if (saved != SettingsOutcome::kSaved) {
+        ui_.messageBox(&view, MessageText(saved), ui::Buttons::kOk, ui::Icon::kNone);
+        break;
+      }
       view.endDialog(1);
       break;
+    }
     case IDC_SETTINGS_CANCEL:
       view.endDialog(0);
       break;

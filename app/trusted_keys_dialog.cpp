@@ -78,8 +78,7 @@ void TrustedKeysDialog::remove(ui::View& view) {
   if (ui_.messageBox(&view, key_text::kRemoveTrustedKeyQuestion, ui::Buttons::kYesNo, ui::Icon::kNone) !=
       ui::Answer::kYes)
     return;
-  const KeyOutcome removed =
-      RemoveTrustedKey(state_.workingFolder, rows_[static_cast<std::size_t>(*row)].entry);
+  const KeyOutcome removed = RemoveTrustedKey(state_.workingFolder, &rows_[static_cast<std::size_t>(*row)]);
   if (removed != KeyOutcome::kOk) {
     tell(view, removed);
     return;

@@ -70,8 +70,9 @@ bool ReadWholeFile(ByteStream& stream, const std::string& path) {
   return true;
 }
 
-bool WriteWholeFile(const ByteStream& stream, const std::string& path, platform::FileAccess access) {
-  std::optional<platform::AtomicFileWriter> writer = platform::AtomicFileWriter::begin(path, access);
+bool WriteWholeFile(const ByteStream& stream, const std::string& path, platform::FileAccess access,
+                    platform::Overwrite overwrite) {
+  std::optional<platform::AtomicFileWriter> writer = platform::AtomicFileWriter::begin(path, access, overwrite);
   return writer && WriteContainer(writer->file(), stream) && writer->commit();
 }
 

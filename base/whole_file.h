@@ -28,8 +28,11 @@ bool ReadWholeFile(ByteStream& stream, const std::string& path);
 
 // Writes stream.bytes as the content through a temporary file that replaces the target
 // only when complete; on failure or cancel an older target is left as it was.
+// With Overwrite::kNever a file that exists at the path when the write is complete is kept
+// and the write fails.
 bool WriteWholeFile(const ByteStream& stream, const std::string& path,
-                    platform::FileAccess access = platform::FileAccess::kUsual);
+                    platform::FileAccess access = platform::FileAccess::kUsual,
+                    platform::Overwrite overwrite = platform::Overwrite::kReplace);
 
 // One file of WriteWholeFiles.
 struct WholeFileTarget {

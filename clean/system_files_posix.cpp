@@ -81,7 +81,14 @@ std::optional<std::vector<FolderEntry>> SystemFiles::list() {
 }
 
 FileWipe SystemFiles::overwrite(const std::string& name, const FillBytes& fill) {
-  const int fd = ::openat(folder_, name.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+  // Only plain files are opened: opening a device may act on it, and a FIFO would wait for a
+  // reader forever. Not blocking either, should one be put in the file's place meanwhile;
+  // OverwriteOpen refuses it then.
+  struct stat st;
+  if (::fstatat(folder_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) {
+    return FileWipe::kFailed;
+  }
+  const int fd = ::openat(folder_, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return FileWipe::kFailed;
   const FileWipe written = OverwriteOpen(fd, fill);
   return ::close(fd) == 0 ? written : FileWipe::kFailed;

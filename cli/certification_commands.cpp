@@ -158,14 +158,14 @@ int RunTrustRemove(Session& session, const ParsedArgs& args) {
   if (!folder) return kFailure;
   std::string named = args.positionals()[0];
   for (char& c : named) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  std::vector<std::size_t> entries;
-  for (const TrustedKeyRow& row : ListTrustedKeys(*folder).rows) {
-    if (row.keyId == named || row.fingerprint == named) entries.push_back(row.entry);
+  std::vector<TrustedKeyRow> matches;
+  for (TrustedKeyRow& row : ListTrustedKeys(*folder).rows) {
+    if (row.keyId == named || row.fingerprint == named) matches.push_back(std::move(row));
   }
   // Several trusted keys may share a Key-ID; only the fingerprint says which one goes.
-  if (entries.size() > 1) return session.fail(cli_text::kKeyIdNotUnique);
-  if (entries.empty()) return session.fail(MessageText(KeyOutcome::kNoTrustedKeySelected));
-  return Outcome(session, RemoveTrustedKey(*folder, entries.front()));
+  if (matches.size() > 1) return session.fail(cli_text::kKeyIdNotUnique);
+  if (matches.empty()) return session.fail(MessageText(KeyOutcome::kNoTrustedKeySelected));
+  return Outcome(session, RemoveTrustedKey(*folder, &matches.front()));
 }
 
 }  // namespace

@@ -182,7 +182,11 @@ int Run(const std::vector<std::string>& words, Io& io) {
     options.quiet = global.has("quiet");
     options.expectFields = ExpectedFields(global);
     Session session(io, options);
-    return RunCommand(*command, session, args);
+    const int status = RunCommand(*command, session, args);
+    // A closed standard output (a pipe whose reader went away) fails the writes without a
+    // signal; what the command printed did not arrive, and its status must say so.
+    if (!io.out.flush() && status != kInterrupted) return session.fail(cli_text::kOutputNotWritten);
+    return status;
   } catch (const UsageError& e) {
     return UsageFailure(io, e.what(), "");
   }

@@ -29,6 +29,21 @@ struct FileTask {
   std::string target;
 };
 
+// One task's output may be neither another's (the second would replace the first, even with
+// --force) nor another task's input (read after it was replaced): a usage error before
+// anything is written. Names are compared as the file system compares them.
+void RefuseCollisions(const std::vector<FileTask>& tasks) {
+  for (std::size_t i = 0; i < tasks.size(); ++i) {
+    for (std::size_t j = 0; j < tasks.size(); ++j) {
+      if (i == j) continue;
+      if (j > i && platform::SamePlace(tasks[i].target, tasks[j].target))
+        throw UsageError(cli_text::kSameOutput + tasks[j].target);
+      if (platform::SamePlace(tasks[i].target, tasks[j].source))
+        throw UsageError(cli_text::kOutputIsInput + tasks[i].target);
+    }
+  }
+}
+
 // Where each input's output goes: outputName(input) beside the input, or with -o the named
 // file for a single input and the named folder, made when missing, for several.
 std::optional<std::vector<FileTask>> PlanTasks(
@@ -36,15 +51,16 @@ std::optional<std::vector<FileTask>> PlanTasks(
     const std::function<std::string(const std::string&)>& outputName) {
   const std::vector<std::string>& sources = args.positionals();
   const std::optional<std::string> output = args.value("output");
-  if (output && sources.size() > 1 && !platform::CreateFolder(*output)) {
-    session.fail(cli_text::kFolderNotMade + *output);
-    return std::nullopt;
-  }
   std::vector<FileTask> tasks;
   for (const std::string& source : sources) {
     std::string target = outputName(source);
     if (output) target = sources.size() == 1 ? *output : platform::JoinPath(*output, FileNamePart(target));
     tasks.push_back({source, std::move(target)});
+  }
+  RefuseCollisions(tasks);
+  if (output && sources.size() > 1 && !platform::CreateFolder(*output)) {
+    session.fail(cli_text::kFolderNotMade + *output);
+    return std::nullopt;
   }
   return tasks;
 }
@@ -68,8 +84,10 @@ std::string AboutFile(bool several, const std::string& source, const std::string
   return several ? source + ": " + text : text;
 }
 
-void FailFile(Session& session, bool several, const std::string& source, FileOutcome outcome) {
-  session.fail(AboutFile(several, source, MessageText(outcome)));
+void FailFile(Session& session, bool several, const FileTask& task, FileOutcome outcome) {
+  const std::string text =
+      outcome == FileOutcome::kTargetExists ? OutputExistsText(task.target) : MessageText(outcome);
+  session.fail(AboutFile(several, task.source, text));
 }
 
 ProgressSource SourceOf(OperationRequest& request) {
@@ -108,7 +126,7 @@ int RunTasks(Session& session, OperationRequest& request, RandomGenerator& gener
     });
     if (display.interrupted()) return session.interrupted();
     if (result.outcome != FileOutcome::kOk) {
-      FailFile(session, several, task.source, result.outcome);
+      FailFile(session, several, task, result.outcome);
       anyFailed = true;
     } else if (request.code == OperationCode::kVerify) {
       PrintVerified(session.io().out, result, several, task.source);
@@ -153,6 +171,7 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
   request.code = OperationCode::kEncrypt;
   request.compression = compressValue == "strong" ? kStrongCompression : settings.compression;
   request.okiFormat = settings.fileFormat;
+  request.overwrite = OverwriteOf(args);
   request.ownPrivateKey = std::move(own->privateRecord);
   request.peerPublicKey = std::move(*peer);
   return RunTasks(session, request, *generator, *tasks, args.positionals().size() > 1, anyFailed,
@@ -168,7 +187,7 @@ void KeepReadable(Session& session, std::vector<FileTask>& tasks, bool several, 
       kept.push_back(std::move(task));
       continue;
     }
-    FailFile(session, several, task.source, FileOutcome::kFileUnreadable);
+    FailFile(session, several, task, FileOutcome::kFileUnreadable);
     anyFailed = true;
   }
   tasks = std::move(kept);
@@ -198,6 +217,7 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
 
   OperationRequest request;
   request.code = OperationCode::kDecrypt;
+  request.overwrite = OverwriteOf(args);
   request.ownPrivateKey = std::move(own->privateRecord);
   request.peerPublicKey = std::move(*peer);
   return RunTasks(session, request, *generator, *tasks, several, anyFailed, "dekrypterad till");
@@ -218,6 +238,7 @@ int RunSign(Session& session, const ParsedArgs& args) {
 
   OperationRequest request;
   request.code = OperationCode::kSign;
+  request.overwrite = OverwriteOf(args);
   request.ownPrivateKey = std::move(own->privateRecord);
   request.signMessage = TextString(Utf8ToWindows1252(args.value("message").value_or("")));
   return RunTasks(session, request, *generator, *tasks, args.positionals().size() > 1, anyFailed,

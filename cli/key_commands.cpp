@@ -19,6 +19,12 @@
 namespace qs::cli {
 namespace {
 
+// What the command line says when priv_key.bin was not written: a key pair stored meanwhile
+// as one stored before the command began.
+const char* KeyPairFailure(KeyOutcome outcome) {
+  return outcome == KeyOutcome::kKeyPairExists ? cli_text::kKeyPairExists : MessageText(outcome);
+}
+
 int RunKeygen(Session& session, const ParsedArgs& args) {
   const std::string name = args.required("name");
   if (name.empty()) return session.fail(key_text::kNeedKeyName);
@@ -38,7 +44,8 @@ int RunKeygen(Session& session, const ParsedArgs& args) {
   if (!records) return session.fail(key_text::kKeyGenerationFailed);
   const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord),
                            KeyNameText(name)};
-  if (!WriteStoredKeyPair(*folder, pair)) return session.fail(key_text::kKeyPairNotSaved);
+  const KeyOutcome written = WriteStoredKeyPair(*folder, pair, OverwriteOf(args));
+  if (written != KeyOutcome::kOk) return session.fail(KeyPairFailure(written));
   session.io().out << "Nyckelparet har skapats.\nFingerprint: "
                    << HexString(ComputeFingerprint(pair.publicRecord).value_or(ByteBuffer())) << '\n';
   return kSuccess;
@@ -98,8 +105,8 @@ int RunKeyRestore(Session& session, const ParsedArgs& args) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
   if (KeyPairStored(*folder) && !args.has("force")) return session.fail(cli_text::kKeyPairExists);
-  const KeyOutcome outcome = RestoreKeyPair(*folder, args.positionals()[0]);
-  if (outcome != KeyOutcome::kOk) return session.fail(MessageText(outcome));
+  const KeyOutcome outcome = RestoreKeyPair(*folder, args.positionals()[0], OverwriteOf(args));
+  if (outcome != KeyOutcome::kOk) return session.fail(KeyPairFailure(outcome));
   return RunKeyShow(session, args);
 }
 

@@ -32,10 +32,12 @@ inline constexpr char kUseForce[] = " (använd --force för att skriva över den
 inline constexpr char kKeyPairExists[] =
     "Det finns redan ett lagrat nyckelpar. Använd --force för att skriva över det nyckelparet.";
 inline constexpr char kFolderNotMade[] = "Kunde inte skapa mappen: ";
+inline constexpr char kSameOutput[] = "två infiler skulle skrivas till samma utfil: ";
+inline constexpr char kOutputIsInput[] = "en utfil är också en av infilerna: ";
 inline constexpr char kFileUnreadable[] = "Kunde inte läsa filen: ";
+inline constexpr char kOutputNotWritten[] = "Kunde inte skriva till standard ut.";
 inline constexpr char kUnknownFileKind[] = "Okänd filtyp: ";
 inline constexpr char kNotOurFile[] = " är ingen fil som Quillseal skriver.";
-inline constexpr char kSettingsNotSaved[] = "Kunde inte spara inställningarna.";
 
 // What inspect tells beside a file's fields.
 inline constexpr char kOkiAuthenticates[] =

@@ -10,19 +10,21 @@ namespace {
 int RunSettings(Session& session, const ParsedArgs& args) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
-  Settings settings = ReadSettings(*folder);
   const std::optional<std::string> format = args.value("format");
   const std::optional<std::string> compression = args.value("compression");
-  if (format) {
-    if (*format != "quillseal" && *format != "oki") throw UsageError("--format tar quillseal eller oki");
-    settings.fileFormat = *format == "oki" ? Settings::kOki : Settings::kQuillseal;
-  }
-  if (compression) {
-    if (*compression != "on" && *compression != "off") throw UsageError("--compression tar on eller off");
-    settings.compression = *compression == "on" ? 1 : 0;
-  }
-  if ((format || compression) && !WriteSettings(*folder, settings)) {
-    return session.fail(cli_text::kSettingsNotSaved);
+  if (format && *format != "quillseal" && *format != "oki")
+    throw UsageError("--format tar quillseal eller oki");
+  if (compression && *compression != "on" && *compression != "off")
+    throw UsageError("--compression tar on eller off");
+  Settings settings = ReadSettings(*folder);
+  // Only what the flags name changes; the other value is kept as it is in the file then.
+  const auto change = [&](Settings& s) {
+    if (format) s.fileFormat = *format == "oki" ? Settings::kOki : Settings::kQuillseal;
+    if (compression) s.compression = *compression == "on" ? 1 : 0;
+  };
+  if (format || compression) {
+    const SettingsOutcome saved = ChangeSettings(*folder, change, settings);
+    if (saved != SettingsOutcome::kSaved) return session.fail(MessageText(saved));
   }
   session.io().out << "Filformat: "
                    << (settings.fileFormat == Settings::kOki ? "Open Key Infrastructure (OKI-format)"

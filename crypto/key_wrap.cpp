@@ -6,6 +6,7 @@
 #include "crypto/random_generator.h"
 #include "crypto/rsa_kem.h"
 #include "crypto/rsa_signature.h"
+#include "crypto/sha256.h"
 
 namespace qs {
 namespace {
@@ -27,6 +28,16 @@ RsaKey LoadFromRecord(const ByteBuffer& record, bool privateWanted, Slot slot, R
 
 bool HasCredit(const RandomGenerator& generator) {
   return generator.credit() >= RandomGenerator::kRequiredCredit;
+}
+
+// n = p·q, which every step of the private operation rests on and the check of its result
+// alone does not show (a damaged p still gives a result modulo n at times).
+bool FactorsMatch(const ByteBuffer& privateRecord, Slot slot) {
+  const RsaKey key = LoadFromRecord(privateRecord, true, slot, nullptr);
+  if (!key.valid) return false;
+  BigInt product;
+  Multiply(key.p, key.q, product);
+  return product == key.n;
 }
 
 }  // namespace
@@ -67,6 +78,19 @@ bool VerifyDigest(const ByteBuffer& senderPublicRecord, const ByteBuffer& digest
                   const ByteBuffer& signature) {
   const RsaKey sender = LoadFromRecord(senderPublicRecord, false, Slot::kSigning, nullptr);
   return Verify(sender, digest, signature);
+}
+
+bool KeyPairWorks(const ByteBuffer& privateRecord, const ByteBuffer& publicRecord) {
+  if (!FactorsMatch(privateRecord, Slot::kEncryption) || !FactorsMatch(privateRecord, Slot::kSigning)) {
+    return false;
+  }
+  const ByteBuffer fixed = Sha256(ByteBuffer::fromText("Quillseal key pair check").span());
+  RandomGenerator generator;
+  if (!generator.addSeed(fixed.span(), 0, true)) return false;
+  const std::optional<WrappedKey> wrapped = WrapKey(generator, publicRecord);
+  if (!wrapped || !UnwrapKey(privateRecord, wrapped->encryptedKeyRecord).equals(wrapped->key)) return false;
+  const ByteBuffer signature = SignDigest(generator, privateRecord, fixed);
+  return !signature.empty() && VerifyDigest(publicRecord, fixed, signature);
 }
 
 }  // namespace qs

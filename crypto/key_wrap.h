@@ -40,4 +40,11 @@ ByteBuffer SignDigest(RandomGenerator& generator, const ByteBuffer& ownPrivateRe
 bool VerifyDigest(const ByteBuffer& senderPublicRecord, const ByteBuffer& digest,
                   const ByteBuffer& signature);
 
+// Whether the two records of one key pair hold keys that work: for both keys p·q = n, a key
+// wrapped for the public record unwraps with the private one, and a signature made with the
+// private record verifies with the public one (each private operation checked as always).
+// One bit flipped in p, q, dP, dQ or qInv, or a modulus that belongs to another key, fails.
+// The wrap draws from a generator of fixed seed: nothing secret comes of it.
+bool KeyPairWorks(const ByteBuffer& privateRecord, const ByteBuffer& publicRecord);
+
 }  // namespace qs

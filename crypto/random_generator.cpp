@@ -9,7 +9,9 @@
 #include "crypto/secret_bytes.h"
 #include "crypto/sha256.h"
 #include "platform/clock.h"
+#include "platform/folder_lock.h"
 #include "platform/system_random.h"
+#include "platform/working_folder.h"
 
 namespace qs {
 namespace {
@@ -102,6 +104,10 @@ ByteBuffer RandomGenerator::output(std::uint32_t length) {
 }
 
 bool RandomGenerator::startUp(const std::string& seedPath) {
+  // Read and replaced under one lock, so that two programs starting together never both
+  // start from the same seed file.
+  const platform::FolderLock lock(platform::FolderOf(seedPath));
+  if (!lock.held()) return false;
   ByteStream file;
   bool seeded = false;
   if (ReadWholeFile(file, seedPath)) {
@@ -116,10 +122,15 @@ bool RandomGenerator::startUp(const std::string& seedPath) {
   SecretBytes<32> system;
   if (!platform::SystemRandom(system.span())) return false;
   addSeed(system.span(), LowCalendarSeconds(), false);
-  return !seeded || writeSeedFile(seedPath);
+  return !seeded || writeSeed(seedPath);
 }
 
 bool RandomGenerator::writeSeedFile(const std::string& seedPath) {
+  const platform::FolderLock lock(platform::FolderOf(seedPath));
+  return lock.held() && writeSeed(seedPath);
+}
+
+bool RandomGenerator::writeSeed(const std::string& seedPath) {
   const ByteBuffer seed = output(kSeedFileBytes);
   if (seed.empty()) return false;
   ByteStream content;

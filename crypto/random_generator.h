@@ -57,18 +57,21 @@ class RandomGenerator {
   // Run once at start: a seed file of at least 32 bytes (credited), the calendar time, the
   // process clock and 32 bytes of the operating system's generator (not credited); a seed
   // file that was used is then replaced by a fresh one. False when the system generator or
-  // that rewrite fails; a missing or short seed file is no error.
+  // that rewrite fails; a missing or short seed file is no error. The seed file's folder is
+  // locked (platform/folder_lock.h) from the read to the rewrite; false when it stays busy.
   bool startUp(const std::string& seedPath);
 
   // Replaces the seed file with 512 fresh output bytes (content: one length-prefixed field,
-  // inside the whole-file container: 520 bytes in all). False below 1024 credit or when it
-  // cannot be written; an older file is then left as it was.
+  // inside the whole-file container: 520 bytes in all), holding its folder's lock. False
+  // below 1024 credit, when the folder stays busy or the file cannot be written; an older
+  // file is then left as it was.
   bool writeSeedFile(const std::string& seedPath);
 
  private:
   enum State : std::uint8_t { kIdle = 0, kProducing = 1, kMixing = 2 };
 
-  void mixByte(std::uint8_t v);  // with the pool held
+  bool writeSeed(const std::string& seedPath);  // with the folder's lock held
+  void mixByte(std::uint8_t v);                 // with the pool held
   void stir();
   void encryptPoolUnderItsHash(std::span<std::uint8_t, 32> key);  // leaves the key in key
   void release() { state_.store(kIdle, std::memory_order_release); }

@@ -141,7 +141,7 @@ bool EncryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
       *params.generator, params.compression != ChunkCompression::kNone, *size, ownPrivate, peerPublic, code);
   if (!header) return false;
 
-  EncryptedFileWriter out(target, header->sessionKey.span(), params.generator);
+  EncryptedFileWriter out(target, header->sessionKey.span(), params.generator, params.overwrite);
   const std::optional<ByteBuffer> ownPublic = PublicKeyRecordOf(ownPrivate);
   if (!ownPublic || !out.bindSender(*ownPublic)) return Fail(code, ResultCode::kKeys);
   if (!out.begin(header->record, count)) return Fail(code, ResultCode::kTarget);
@@ -194,7 +194,8 @@ bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
   if (header->plainSize && ChunkCount(*header->plainSize) != in.count())
     return Fail(code, ResultCode::kSource);
 
-  std::optional<platform::AtomicFileWriter> out = platform::AtomicFileWriter::begin(target);
+  std::optional<platform::AtomicFileWriter> out =
+      platform::AtomicFileWriter::begin(target, platform::FileAccess::kPlaintext, params.overwrite);
   if (!out) return Fail(code, ResultCode::kTarget);
   const std::uint32_t count = in.count();
   const ChunkPipeline pipeline;

@@ -5,6 +5,7 @@
 #include "base/byte_buffer.h"
 #include "crypto/sender_binding.h"
 #include "formats/progress.h"
+#include "platform/file.h"
 
 namespace qs {
 
@@ -23,6 +24,7 @@ struct PipelineParams {
   // decrypts); kUnbound for a file of an earlier writer, which anyone who saw it can have
   // signed again
   SenderBinding* senderBinding = nullptr;
+  platform::Overwrite overwrite = platform::Overwrite::kReplace;  // a file at the target name by the end
 };
 
 // Encrypts source for the holder of peerPublic ("PublicKey" record), signed with

@@ -28,8 +28,9 @@ std::optional<SymmetricContext::SealRequest> Indexed(const ChunkToSeal& chunk) {
 }  // namespace
 
 EncryptedFileWriter::EncryptedFileWriter(const std::string& target, std::span<const std::uint8_t> sessionKey,
-                                         RandomGenerator* generator)
-    : file_(platform::AtomicFileWriter::begin(target)), cipher_(sessionKey, generator) {}
+                                         RandomGenerator* generator, platform::Overwrite overwrite)
+    : file_(platform::AtomicFileWriter::begin(target, platform::FileAccess::kUsual, overwrite)),
+      cipher_(sessionKey, generator) {}
 
 bool EncryptedFileWriter::bindSender(const ByteBuffer& senderPublic) {
   if (tableWritten_) return false;

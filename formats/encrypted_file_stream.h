@@ -86,7 +86,8 @@ std::optional<std::span<std::uint8_t>> OpenChunk(SymmetricContext& context, std:
 class EncryptedFileWriter {
  public:
   EncryptedFileWriter(const std::string& target, std::span<const std::uint8_t> sessionKey,
-                      RandomGenerator* generator);
+                      RandomGenerator* generator,
+                      platform::Overwrite overwrite = platform::Overwrite::kReplace);
   bool opened() const { return file_.has_value() && !cipher_.failed(); }
   void setHook(ProgressHook* hook) { cipher_.setHook(hook); }
 

@@ -17,8 +17,10 @@ std::optional<ByteBuffer> ReadExactly(platform::File& file, std::uint32_t n) {
   return bytes;
 }
 
-bool WriteAtomically(OkiParams& params, const std::string& target, const ByteBuffer& bytes) {
-  std::optional<platform::AtomicFileWriter> out = platform::AtomicFileWriter::begin(target);
+bool WriteAtomically(OkiParams& params, const std::string& target, const ByteBuffer& bytes,
+                     platform::FileAccess access) {
+  std::optional<platform::AtomicFileWriter> out =
+      platform::AtomicFileWriter::begin(target, access, params.overwrite);
   params.targetFailed = !(out && out->file().write(bytes.data(), bytes.length()) && out->commit());
   return !params.targetFailed;
 }
@@ -65,7 +67,7 @@ bool EncryptOkiFile(OkiParams& params, const std::string& source, const std::str
   ByteBuffer length;
   length.appendU32(record->length() - 4);
   length.copyInto(*record);
-  return WriteAtomically(params, target, *record);
+  return WriteAtomically(params, target, *record, platform::FileAccess::kUsual);
 }
 
 std::optional<ByteBuffer> ReadOkiRecord(const std::string& source) {
@@ -88,7 +90,7 @@ bool DecryptOkiFile(OkiParams& params, const std::string& source, const std::str
   if (!fields || EndsWithSignedInformation(fields->ciphertext.span())) return false;
   const std::optional<ByteBuffer> plain =
       DecryptMessage(ownPrivate, senderPublic, *record, params.progress, params.senderBinding);
-  return plain && WriteAtomically(params, target, *plain);
+  return plain && WriteAtomically(params, target, *plain, platform::FileAccess::kPlaintext);
 }
 
 }  // namespace qs

@@ -7,6 +7,7 @@
 #include "base/byte_buffer.h"
 #include "base/progress_hook.h"
 #include "crypto/sender_binding.h"
+#include "platform/file.h"
 
 namespace qs {
 
@@ -40,6 +41,7 @@ struct OkiParams {
   bool targetFailed = false;  // out: the failure was the target's (unwritable, full disk)
   // out, decryption: whether the file binds its sender (set on success)
   SenderBinding senderBinding = SenderBinding::kUnbound;
+  platform::Overwrite overwrite = platform::Overwrite::kReplace;  // a file at the target name by the end
 };
 
 // Both refuse a target that is the source itself, and put the target in place only when it

@@ -45,7 +45,8 @@ bool SignFile(SignatureRequest& request, const ByteBuffer& ownPrivate, const std
   std::optional<ByteBuffer> record =
       context.sign(ownPrivate, request.timestamp, WideText::fromTextString(request.message));
   if (!record) return false;
-  return WriteWholeFile(ByteStream(std::move(*record)), target);
+  return WriteWholeFile(ByteStream(std::move(*record)), target, platform::FileAccess::kUsual,
+                        request.overwrite);
 }
 
 bool VerifyFile(SignatureRequest& request, const std::string& source, const ByteBuffer& signerPublic,

@@ -5,6 +5,7 @@
 #include "base/byte_buffer.h"
 #include "base/text_string.h"
 #include "formats/progress.h"
+#include "platform/file.h"
 
 namespace qs {
 
@@ -20,6 +21,8 @@ struct SignatureRequest {
   ChunkProgress* progress = nullptr;  // counts 20,480-byte blocks; optional
   TextString message;                 // sign: embedded; verify: what was embedded
   std::uint32_t timestamp = 0;        // sign: embedded; verify: what was embedded
+  platform::Overwrite overwrite =
+      platform::Overwrite::kReplace;  // sign: a file at the target name by the end
 };
 
 // Streams the data file through the context's digest in 20,480-byte blocks, after setting

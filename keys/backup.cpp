@@ -1,5 +1,6 @@
 #include "keys/backup.h"
 
+#include "crypto/key_wrap.h"
 #include "keys/key_files.h"
 #include "keys/key_store.h"
 #include "keys/record_text.h"
@@ -29,12 +30,15 @@ KeyOutcome WriteBackup(const std::string& workingFolder, const std::string& path
              : KeyOutcome::kKeyPairNotSaved;
 }
 
-KeyOutcome RestoreKeyPair(const std::string& workingFolder, const std::string& backupPath) {
+KeyOutcome RestoreKeyPair(const std::string& workingFolder, const std::string& backupPath,
+                          platform::Overwrite overwrite) {
   const std::optional<ByteBuffer> content = ReadKeyFile(backupPath);
-  if (!content || !HoldsKeyPair(DecodeStoredKeyPair(*content))) return KeyOutcome::kBackupUnreadable;
-  return WriteKeyFile(KeyPairPath(workingFolder), *content, {backupPath}, platform::FileAccess::kOwnerOnly)
-             ? KeyOutcome::kOk
-             : KeyOutcome::kKeyPairNotSaved;
+  if (!content) return KeyOutcome::kBackupUnreadable;
+  const StoredKeyPair pair = DecodeStoredKeyPair(*content);
+  if (!HoldsKeyPair(pair)) return KeyOutcome::kBackupUnreadable;
+  // A damaged key replacing the working one would make every later decryption fail.
+  if (!KeyPairWorks(pair.privateRecord, pair.publicRecord)) return KeyOutcome::kBackupDamaged;
+  return StoreKeyPairContent(workingFolder, *content, overwrite, {backupPath}, KeyOutcome::kKeyPairNotSaved);
 }
 
 }  // namespace qs

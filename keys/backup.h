@@ -3,6 +3,7 @@
 
 #include "base/byte_buffer.h"
 #include "keys/key_result.h"
+#include "platform/file.h"
 
 namespace qs {
 
@@ -23,9 +24,13 @@ KeyResult<KeyPairBackup> PrepareBackup(const std::string& workingFolder);
 KeyOutcome WriteBackup(const std::string& workingFolder, const std::string& path, const ByteBuffer& content);
 
 // Replaces priv_key.bin with a backup's content, unchanged, after checking that it holds a
-// key pair (see HoldsKeyPair): kBackupUnreadable when the file cannot be read or holds
-// anything else, kKeyPairNotSaved when priv_key.bin cannot be written or is the chosen file.
-// On every failure the stored key pair stays as it was.
-KeyOutcome RestoreKeyPair(const std::string& workingFolder, const std::string& backupPath);
+// key pair (see HoldsKeyPair) whose keys work (see KeyPairWorks): kBackupUnreadable when the
+// file cannot be read or holds anything else, kBackupDamaged when its keys do not work,
+// kKeyPairNotSaved when priv_key.bin cannot be written or is the chosen file. The write
+// decides under the working folder's lock as WriteStoredKeyPair does (kFolderBusy,
+// kKeyPairExists with Overwrite::kNever). On every failure the stored key pair stays as it
+// was.
+KeyOutcome RestoreKeyPair(const std::string& workingFolder, const std::string& backupPath,
+                          platform::Overwrite overwrite = platform::Overwrite::kReplace);
 
 }  // namespace qs

@@ -5,7 +5,9 @@
 #include "base/whole_file.h"
 #include "crypto/rsa_key.h"
 #include "crypto/sha256.h"
+#include "keys/key_files.h"
 #include "keys/messages.h"
+#include "platform/folder_lock.h"
 #include "platform/working_folder.h"
 
 namespace qs {
@@ -64,9 +66,23 @@ std::optional<StoredKeyPair> ReadStoredKeyPair(const std::string& workingFolder)
   return DecodeStoredKeyPair(stream.bytes);
 }
 
-bool WriteStoredKeyPair(const std::string& workingFolder, const StoredKeyPair& pair) {
-  return WriteWholeFile(ByteStream(EncodeStoredKeyPair(pair)), KeyPairPath(workingFolder),
-                        platform::FileAccess::kOwnerOnly);
+KeyOutcome WriteStoredKeyPair(const std::string& workingFolder, const StoredKeyPair& pair,
+                              platform::Overwrite overwrite) {
+  return StoreKeyPairContent(workingFolder, EncodeStoredKeyPair(pair), overwrite, {},
+                             KeyOutcome::kNewKeyPairNotSaved);
+}
+
+KeyOutcome StoreKeyPairContent(const std::string& workingFolder, const ByteBuffer& content,
+                               platform::Overwrite overwrite, const std::vector<std::string>& sources,
+                               KeyOutcome notSaved) {
+  const platform::FolderLock lock(workingFolder);
+  if (!lock.held()) return lock.busy() ? KeyOutcome::kFolderBusy : notSaved;
+  // Readable, as for the question before replacing: what --force and that question are about.
+  if (overwrite == platform::Overwrite::kNever && KeyPairStored(workingFolder))
+    return KeyOutcome::kKeyPairExists;
+  return WriteKeyFile(KeyPairPath(workingFolder), content, sources, platform::FileAccess::kOwnerOnly)
+             ? KeyOutcome::kOk
+             : notSaved;
 }
 
 bool KeyPairStored(const std::string& workingFolder) {

@@ -1,10 +1,13 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/byte_buffer.h"
 #include "base/text_string.h"
 #include "crypto/key_records.h"
+#include "keys/messages.h"
+#include "platform/file.h"
 
 namespace qs {
 
@@ -35,8 +38,19 @@ bool HoldsKeyPair(const StoredKeyPair& pair);
 // pair is never cached: every operation that needs it reads the file again.
 std::optional<StoredKeyPair> ReadStoredKeyPair(const std::string& workingFolder);
 
-// Replaces priv_key.bin atomically; an older file stays as it was on failure.
-bool WriteStoredKeyPair(const std::string& workingFolder, const StoredKeyPair& pair);
+// Writes a new key pair to priv_key.bin, atomically and holding the working folder's lock,
+// so that whether a stored key pair may be replaced is decided against what is stored then:
+// with Overwrite::kNever a readable priv_key.bin gives kKeyPairExists. kFolderBusy when
+// another program keeps the lock, kNewKeyPairNotSaved when the file cannot be written. An
+// older file stays as it was on every failure.
+KeyOutcome WriteStoredKeyPair(const std::string& workingFolder, const StoredKeyPair& pair,
+                              platform::Overwrite overwrite = platform::Overwrite::kReplace);
+
+// priv_key.bin's content replaced as WriteStoredKeyPair replaces it; refused, with notSaved
+// like a failed write, when priv_key.bin is one of sources.
+KeyOutcome StoreKeyPairContent(const std::string& workingFolder, const ByteBuffer& content,
+                               platform::Overwrite overwrite, const std::vector<std::string>& sources,
+                               KeyOutcome notSaved);
 
 // Whether priv_key.bin can be read (empty content counts): the test behind the question
 // before a key pair is replaced (key_text::kOverwriteKeyPairQuestion).

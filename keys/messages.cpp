@@ -16,6 +16,10 @@ const char* MessageText(KeyOutcome outcome) {
       return "Fel: Kunde inte hämta krypteringsnycklar!";
     case KeyOutcome::kKeyPairNotSaved:
       return "Fel: Kunde spara krypteringsnyckeln.";
+    case KeyOutcome::kNewKeyPairNotSaved:
+      return key_text::kKeyPairNotSaved;
+    case KeyOutcome::kKeyPairExists:
+      return "Ett annat program har sparat ett nyckelpar under tiden. Det har inte skrivits över.";
     case KeyOutcome::kCertKeysNotCreated:
       return "Fel: Kunde inte skapa krypteringsnycklar.";
     case KeyOutcome::kNewCertKeysUnreadable:
@@ -79,6 +83,11 @@ const char* MessageText(KeyOutcome outcome) {
       return "Fel: Kunde inte läsa fingerprint.";
     case KeyOutcome::kBackupUnreadable:
       return "Fel: Kunde läsa säkerhetskopian.";
+    case KeyOutcome::kBackupDamaged:
+      return "Fel: Säkerhetskopian är skadad, dess nycklar fungerar inte. Det lagrade nyckelparet har inte "
+             "ändrats.";
+    case KeyOutcome::kFolderBusy:
+      return "Arbetsmappen används av ett annat Quillseal-program just nu. Försök igen om en stund.";
   }
   return "";
 }

@@ -16,6 +16,8 @@ enum class KeyOutcome : std::uint8_t {
   kPublicKeyNotSigned,  // its proof of possession could not be made; nothing written
   kKeysUnavailable,     // the keys for a file command could not be gathered
   kKeyPairNotSaved,     // priv_key.bin (restore) or a backup could not be written
+  kNewKeyPairNotSaved,  // a generated key pair could not be written to priv_key.bin
+  kKeyPairExists,       // a key pair was stored meanwhile that nobody agreed to replace
   // Certification key pairs.
   kCertKeysNotCreated,
   kNewCertKeysUnreadable,
@@ -51,6 +53,9 @@ enum class KeyOutcome : std::uint8_t {
   kNothingToBackUp,
   kBackupNoFingerprint,
   kBackupUnreadable,
+  kBackupDamaged,  // a key pair whose keys do not work: p·q ≠ n, or a private operation fails
+  // Any change of a working-folder file.
+  kFolderBusy,  // another program kept the working folder's lock through the whole wait
 };
 
 // The Swedish message of an outcome, UTF-8; empty for kOk.

@@ -16,15 +16,21 @@ std::string Upper(std::string_view text) {
   return upper;
 }
 
+// The digits Windows reserves after COM and LPT: 0 to 9 and the superscripts ¹ ² ³ (UTF-8).
+bool PortNumber(std::string_view digit) {
+  if (digit.size() == 1) return digit[0] >= '0' && digit[0] <= '9';
+  return digit == "\xC2\xB9" || digit == "\xC2\xB2" || digit == "\xC2\xB3";
+}
+
 // Windows opens the device for these names whatever extension follows them.
 bool ReservedOnWindows(std::string_view name) {
   const std::string stem = Upper(name.substr(0, name.find('.')));
-  static constexpr std::array<std::string_view, 4> kDevices = {"CON", "PRN", "AUX", "NUL"};
+  static constexpr std::array<std::string_view, 6> kDevices = {"CON", "PRN",    "AUX",
+                                                               "NUL", "CONIN$", "CONOUT$"};
   for (std::string_view device : kDevices) {
     if (stem == device) return true;
   }
-  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '1' &&
-         stem[3] <= '9';
+  return (stem.starts_with("COM") || stem.starts_with("LPT")) && PortNumber(std::string_view(stem).substr(3));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "keys/key_store.h"
 #include "keys/record_text.h"
 #include "platform/file.h"
+#include "platform/folder_lock.h"
 #include "platform/working_folder.h"
 
 namespace qs {
@@ -22,6 +23,20 @@ bool WriteList(const std::string& workingFolder, const std::vector<ByteBuffer>& 
 bool IsPublicCertKey(const ByteBuffer& record) {
   ByteStream in(record);
   return ReadRecordHeader(in, tag::kPublicCertKey);
+}
+
+bool HasFingerprint(const ByteBuffer& entry, const std::string& fingerprint) {
+  const std::optional<ByteBuffer> own = ComputeFingerprint(entry);
+  return own && HexString(*own) == fingerprint;
+}
+
+// Where the key of a row stands in the list as it is now.
+std::optional<std::size_t> PlaceOf(const std::vector<ByteBuffer>& entries, const TrustedKeyRow& row) {
+  if (row.entry < entries.size() && HasFingerprint(entries[row.entry], row.fingerprint)) return row.entry;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (HasFingerprint(entries[i], row.fingerprint)) return i;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -54,6 +69,8 @@ std::vector<ByteBuffer> ReadTrustedKeys(const std::string& workingFolder) {
 KeyOutcome AddTrustedKey(const std::string& workingFolder, const ByteBuffer& publicCertKeyRecord) {
   const std::optional<CertKeyHeader> header = ReadCertKeyHeader(publicCertKeyRecord);
   if (!header || !IsPublicCertKey(publicCertKeyRecord)) return KeyOutcome::kCertKeyBadFormat;
+  const platform::FolderLock lock(workingFolder);
+  if (!lock.held()) return lock.busy() ? KeyOutcome::kFolderBusy : KeyOutcome::kTrustedKeyNotSaved;
   // A list that exists but cannot be read is not replaced: writing only the new entry would
   // drop every key it holds.
   std::optional<std::vector<ByteBuffer>> list = ReadTrustedKeyList(workingFolder);
@@ -69,13 +86,15 @@ KeyOutcome AddTrustedKey(const std::string& workingFolder, const ByteBuffer& pub
   return WriteList(workingFolder, entries) ? KeyOutcome::kOk : KeyOutcome::kTrustedKeyNotSaved;
 }
 
-KeyOutcome RemoveTrustedKey(const std::string& workingFolder, std::optional<std::size_t> entry) {
-  if (!entry) return KeyOutcome::kNoTrustedKeySelected;
+KeyOutcome RemoveTrustedKey(const std::string& workingFolder, const TrustedKeyRow* row) {
+  if (row == nullptr) return KeyOutcome::kNoTrustedKeySelected;
+  const platform::FolderLock lock(workingFolder);
+  if (!lock.held()) return lock.busy() ? KeyOutcome::kFolderBusy : KeyOutcome::kTrustedListNotWritten;
   std::optional<std::vector<ByteBuffer>> entries = ReadTrustedKeyList(workingFolder);
   if (!entries) return KeyOutcome::kTrustedListUnreadable;
-  if (entries->empty()) return KeyOutcome::kOk;
-  if (*entry >= entries->size()) return KeyOutcome::kNoTrustedKeySelected;
-  entries->erase(entries->begin() + static_cast<std::ptrdiff_t>(*entry));
+  const std::optional<std::size_t> place = PlaceOf(*entries, *row);
+  if (!place) return KeyOutcome::kOk;
+  entries->erase(entries->begin() + static_cast<std::ptrdiff_t>(*place));
   return WriteList(workingFolder, *entries) ? KeyOutcome::kOk : KeyOutcome::kTrustedListNotWritten;
 }
 

@@ -28,6 +28,10 @@ std::optional<std::vector<ByteBuffer>> ReadTrustedKeyList(const std::string& wor
 // The entries for checking a certificate; a missing or unreadable file is an empty list.
 std::vector<ByteBuffer> ReadTrustedKeys(const std::string& workingFolder);
 
+// Both changes read, change and write the list holding the working folder's lock, so that
+// two programs changing it at once never lose each other's change; kFolderBusy when another
+// keeps the lock through the whole wait.
+
 // Appends a "PublicCertKey" record: kCertKeyBadFormat for any other record (a private
 // certification key never enters the list), kTrustedKeyDuplicate when the same key (record)
 // is in the list already, kTrustedKeyNotSaved when the list is full (65535), exists but cannot
@@ -36,10 +40,14 @@ std::vector<ByteBuffer> ReadTrustedKeys(const std::string& workingFolder);
 // first, and refusing the real key would leave only the fake one trusted.
 KeyOutcome AddTrustedKey(const std::string& workingFolder, const ByteBuffer& publicCertKeyRecord);
 
-// Removes the entry at this place in the file (TrustedKeyRow::entry):
-// kNoTrustedKeySelected without one or past the end, kTrustedListUnreadable,
+struct TrustedKeyRow;
+
+// Removes the entry a row of an earlier listing stands for: the one at its place in the file
+// (TrustedKeyRow::entry) when that is still the key with the row's fingerprint, else the
+// entry with that fingerprint, wherever another program's change has moved it; none left is
+// kOk, as the key is gone. kNoTrustedKeySelected without a row, kTrustedListUnreadable,
 // kTrustedListNotWritten. An empty list changes nothing and is kOk.
-KeyOutcome RemoveTrustedKey(const std::string& workingFolder, std::optional<std::size_t> entry);
+KeyOutcome RemoveTrustedKey(const std::string& workingFolder, const TrustedKeyRow* row);
 
 // A ".public_cert_key" file offered as a trusted key, with what its confirmation shows.
 struct TrustedKeyCandidate {

@@ -53,7 +53,7 @@ OperationResult OkiFailure(const OperationRequest& request, const OkiParams& par
 }
 
 OperationResult EncryptOki(OperationRequest& request, RandomGenerator& generator) {
-  OkiParams params{&generator, &request.byteProgress, 0};
+  OkiParams params{&generator, &request.byteProgress, 0, false, request.overwrite};
   request.totalBytes = SizeForProgress(request.sourceName);
   bool tooLarge = false;
   if (EncryptOkiFile(params, request.sourceName, request.targetName, request.peerPublicKey,
@@ -65,7 +65,7 @@ OperationResult EncryptOki(OperationRequest& request, RandomGenerator& generator
 }
 
 OperationResult DecryptOki(OperationRequest& request, RandomGenerator& generator) {
-  OkiParams params{&generator, &request.byteProgress, 0};
+  OkiParams params{&generator, &request.byteProgress, 0, false, request.overwrite};
   request.totalBytes = SizeForProgress(request.sourceName);
   if (DecryptOkiFile(params, request.sourceName, request.targetName, request.peerPublicKey,
                      request.ownPrivateKey)) {
@@ -83,7 +83,7 @@ OperationResult RunNative(bool encrypt, OperationRequest& request, RandomGenerat
   SenderBinding binding = SenderBinding::kUnbound;
   const PipelineParams params{&generator,
                               encrypt ? CompressionOf(request.compression) : ChunkCompression::kNone,
-                              &request.chunkProgress, &binding};
+                              &request.chunkProgress, &binding, request.overwrite};
   ResultCode code = ResultCode::kSource;
   const bool done = encrypt ? EncryptFile(params, request.ownPrivateKey, request.peerPublicKey,
                                           request.sourceName, request.targetName, code)
@@ -103,6 +103,7 @@ SignatureRequest SignatureRequestFor(OperationRequest& request, RandomGenerator&
   SignatureRequest signature;
   signature.generator = &generator;
   signature.progress = &request.chunkProgress;
+  signature.overwrite = request.overwrite;
   return signature;
 }
 
@@ -149,12 +150,26 @@ OperationResult Run(OperationRequest& request, RandomGenerator& generator) {
   return Ended(FileOutcome::kUnknown);
 }
 
+// Whether a target that may not be replaced is in the way. A failure to put the output in
+// place is the target's: the file that appeared meanwhile is the likely cause, and is named.
+bool TargetInTheWay(const OperationRequest& request) {
+  return request.code != OperationCode::kVerify && request.overwrite == platform::Overwrite::kNever &&
+         platform::FileExists(request.targetName);
+}
+
+OperationResult ExistingTargetKept(const OperationRequest& request, OperationResult result) {
+  const bool targetFailed =
+      result.outcome == FileOutcome::kTargetUnwritable || result.outcome == FileOutcome::kSigningFailed;
+  return targetFailed && TargetInTheWay(request) ? Ended(FileOutcome::kTargetExists) : result;
+}
+
 }  // namespace
 
 OperationResult RunFileOperation(OperationRequest& request, RandomGenerator& generator) {
+  if (TargetInTheWay(request)) return Ended(FileOutcome::kTargetExists);
   // The pipelines' temporary files are removed as the exception unwinds through them.
   try {
-    return Run(request, generator);
+    return ExistingTargetKept(request, Run(request, generator));
   } catch (...) {
     return Ended(UnforeseenFailure(request.code));
   }

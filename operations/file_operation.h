@@ -8,6 +8,7 @@
 #include "base/text_string.h"
 #include "formats/progress.h"
 #include "operations/messages.h"
+#include "platform/file.h"
 
 namespace qs {
 
@@ -32,8 +33,11 @@ struct OperationRequest {
   ByteBuffer ownPrivateKey;      // "PrivateKey" record; empty for verify
   ByteBuffer peerPublicKey;      // "PublicKey" record; empty for sign
   TextString signMessage;        // Windows-1252, empty when none
-  ChunkProgress chunkProgress;   // native and signature pipelines
-  ProgressHook byteProgress;     // OKI-format pipelines
+  // Whether an existing target may be replaced; with kNever one that exists when the run
+  // starts, or appears before its output is in place, is kept (kTargetExists).
+  platform::Overwrite overwrite = platform::Overwrite::kReplace;
+  ChunkProgress chunkProgress;               // native and signature pipelines
+  ProgressHook byteProgress;                 // OKI-format pipelines
   std::atomic<std::uint32_t> totalBytes{0};  // OKI-format: the size being processed
 };
 

@@ -1,5 +1,7 @@
 #include "operations/messages.h"
 
+#include "keys/messages.h"
+
 namespace qs {
 
 const char* MessageText(FileOutcome outcome) {
@@ -30,8 +32,22 @@ const char* MessageText(FileOutcome outcome) {
       return "Fel vid signering av fil.";
     case FileOutcome::kSignatureMismatch:
       return "Signaturen stämmer ej mot den valda filen.";
+    case FileOutcome::kTargetExists:
+      return "Målfilen finns redan och har inte skrivits över.";
   }
   return "Okänt fel.";  // kUnknown, and any value outside the list
+}
+
+const char* MessageText(SettingsOutcome outcome) {
+  switch (outcome) {
+    case SettingsOutcome::kSaved:
+      return "";
+    case SettingsOutcome::kNotSaved:
+      return "Kunde inte spara inställningarna.";
+    case SettingsOutcome::kFolderBusy:
+      return MessageText(KeyOutcome::kFolderBusy);
+  }
+  return "";
 }
 
 }  // namespace qs

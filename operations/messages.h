@@ -20,6 +20,7 @@ enum class FileOutcome : std::uint8_t {
   kOkiDecryptionFailed,
   kSigningFailed,
   kSignatureMismatch,
+  kTargetExists,  // a target that may not be replaced exists (it appeared after the front end looked)
 };
 
 // The Swedish message of an outcome, UTF-8; empty for kOk and kCancelled.
@@ -32,6 +33,15 @@ inline constexpr char kSenderUnbound[] =
     "sett filen kan ha signerat om den, så certifikatet visar inte säkert vem som skrev innehållet. "
     "Be avsändaren kryptera filen på nytt om det har betydelse.";
 }  // namespace file_text
+// How saving config.bin ended; MessageText gives the text both front ends show.
+enum class SettingsOutcome : std::uint8_t {
+  kSaved,
+  kNotSaved,
+  kFolderBusy,  // another program kept the working folder's lock through the whole wait
+};
+
+// Empty for kSaved.
+const char* MessageText(SettingsOutcome outcome);
 
 // Texts both front ends show when they cannot start. UTF-8.
 namespace start_text {

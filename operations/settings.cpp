@@ -1,6 +1,7 @@
 #include "operations/settings.h"
 
 #include "base/whole_file.h"
+#include "platform/folder_lock.h"
 #include "platform/working_folder.h"
 
 namespace qs {
@@ -19,11 +20,36 @@ Settings ReadSettings(const std::string& workingFolder) {
   return DecodeSettings(stream.bytes);
 }
 
-bool WriteSettings(const std::string& workingFolder, const Settings& settings) {
+namespace {
+
+// With the folder's lock held.
+SettingsOutcome Save(const std::string& workingFolder, const Settings& settings) {
   ByteStream stream;
   stream.bytes.appendU8(settings.fileFormat == Settings::kOki ? 1 : 0);
   stream.bytes.appendU8(settings.compression == 1 ? 1 : 0);
-  return WriteWholeFile(stream, platform::JoinPath(workingFolder, kSettingsFileName));
+  return WriteWholeFile(stream, platform::JoinPath(workingFolder, kSettingsFileName))
+             ? SettingsOutcome::kSaved
+             : SettingsOutcome::kNotSaved;
+}
+
+}  // namespace
+
+SettingsOutcome WriteSettings(const std::string& workingFolder, const Settings& settings) {
+  const platform::FolderLock lock(workingFolder);
+  if (!lock.held()) return lock.busy() ? SettingsOutcome::kFolderBusy : SettingsOutcome::kNotSaved;
+  return Save(workingFolder, settings);
+}
+
+SettingsOutcome ChangeSettings(const std::string& workingFolder, const std::function<void(Settings&)>& change,
+                               Settings& written) {
+  const platform::FolderLock lock(workingFolder);
+  if (!lock.held()) return lock.busy() ? SettingsOutcome::kFolderBusy : SettingsOutcome::kNotSaved;
+  Settings changed = ReadSettings(workingFolder);
+  change(changed);
+  // What the file holds afterwards: each value 0 or 1.
+  written = Settings{changed.fileFormat == Settings::kOki ? Settings::kOki : Settings::kQuillseal,
+                     static_cast<std::uint8_t>(changed.compression == 1 ? 1 : 0)};
+  return Save(workingFolder, changed);
 }
 
 }  // namespace qs

@@ -1,8 +1,10 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "base/byte_buffer.h"
+#include "operations/messages.h"
 
 namespace qs {
 
@@ -25,8 +27,13 @@ Settings DecodeSettings(const ByteBuffer& content);
 // file gives the defaults.
 Settings ReadSettings(const std::string& workingFolder);
 
-// Writes the two bytes atomically; false when the file could not be written, in which case
-// any older config.bin is left as it was.
-bool WriteSettings(const std::string& workingFolder, const Settings& settings);
+// Writes the two bytes atomically, holding the working folder's lock; on kNotSaved or
+// kFolderBusy any older config.bin is left as it was.
+SettingsOutcome WriteSettings(const std::string& workingFolder, const Settings& settings);
+
+// Reads config.bin, applies change and writes the result, all under the working folder's
+// lock, so that what another program changed meanwhile is kept; written is what was saved.
+SettingsOutcome ChangeSettings(const std::string& workingFolder, const std::function<void(Settings&)>& change,
+                               Settings& written);
 
 }  // namespace qs

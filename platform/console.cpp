@@ -18,10 +18,24 @@ namespace {
 std::atomic<bool> gInterrupted{false};
 
 #ifdef _WIN32
+// After the handler returns from a close, logoff or shutdown event the system ends the
+// process at once, so it returns never: the main thread cancels, removes its temporary file
+// and exits, which ends this thread too (or the system does, after its grace period).
 BOOL WINAPI OnConsoleControl(DWORD event) {
-  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-  gInterrupted = true;
-  return TRUE;
+  switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+      gInterrupted = true;
+      return TRUE;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      gInterrupted = true;
+      Sleep(INFINITE);
+      return TRUE;
+    default:
+      return FALSE;
+  }
 }
 #else
 void OnInterrupt(int) { gInterrupted = true; }
@@ -53,8 +67,15 @@ void CatchInterrupts() {
   struct sigaction action = {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  // A closed terminal or connection (SIGHUP) and SIGQUIT would otherwise end the process in
+  // the middle of a write and leave its temporary file behind.
+  for (const int caught : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(caught, &action, nullptr);
+  // A reader that went away makes the write fail, which is reported, instead of ending the
+  // process unseen.
+  struct sigaction ignore = {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGPIPE, &ignore, nullptr);
 #endif
 }
 

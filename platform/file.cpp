@@ -5,6 +5,7 @@
 
 #include "platform/file_fault.h"
 #include "platform/file_os.h"
+#include "platform/working_folder.h"
 
 namespace qs::platform {
 
@@ -58,24 +59,36 @@ std::string TemporaryNameFor(const std::string& target) {
 
 }  // namespace
 
-std::optional<AtomicFileWriter> AtomicFileWriter::begin(const std::string& target, FileAccess access) {
+std::optional<AtomicFileWriter> AtomicFileWriter::begin(const std::string& target, FileAccess access,
+                                                        Overwrite overwrite) {
   if (FileCallFails()) return std::nullopt;
-  const os::FileMode mode = os::ModeReplacing(target, access == FileAccess::kOwnerOnly);
+  const os::FileMode mode = access == FileAccess::kPlaintext
+                                ? os::FileMode(0600)
+                                : os::ModeReplacing(target, access == FileAccess::kOwnerOnly);
   for (int attempt = 0; attempt < 16; ++attempt) {
     std::string temporary = TemporaryNameFor(target);
     const std::intptr_t h = os::Create(temporary, true, mode);
-    if (h != os::kNoHandle) return AtomicFileWriter(target, std::move(temporary), File(h));
+    if (h != os::kNoHandle) {
+      return AtomicFileWriter(target, std::move(temporary), File(h), access, overwrite);
+    }
   }
   return std::nullopt;
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string target, std::string temporary, File file)
-    : target_(std::move(target)), temporary_(std::move(temporary)), file_(std::move(file)) {}
+AtomicFileWriter::AtomicFileWriter(std::string target, std::string temporary, File file, FileAccess access,
+                                   Overwrite overwrite)
+    : target_(std::move(target)),
+      temporary_(std::move(temporary)),
+      file_(std::move(file)),
+      access_(access),
+      overwrite_(overwrite) {}
 
 AtomicFileWriter::AtomicFileWriter(AtomicFileWriter&& other) noexcept
     : target_(std::move(other.target_)),
       temporary_(std::move(other.temporary_)),
       file_(std::move(other.file_)),
+      access_(other.access_),
+      overwrite_(other.overwrite_),
       done_(other.done_) {
   other.done_ = true;
 }
@@ -91,13 +104,24 @@ void AtomicFileWriter::abandon() {
 
 bool AtomicFileWriter::commit() {
   if (done_) return false;
-  const bool written = file_->flush() && file_->close();
-  if (!written || FileCallFails() || !os::Replace(temporary_, target_)) {
+  // Plaintext gets its final mode only now that it is complete, the moment before it is put
+  // in place; the mode is the target's as it is at this moment.
+  const bool moded =
+      access_ != FileAccess::kPlaintext || os::SetMode(file_->handle_, os::ModeReplacing(target_, false));
+  const bool written = moded && file_->flush() && file_->close();
+  if (!written || FileCallFails() || !os::Replace(temporary_, target_, overwrite_ == Overwrite::kReplace)) {
     abandon();
     return false;
   }
   done_ = true;
   return true;
+}
+
+bool SamePlace(const std::string& a, const std::string& b) {
+  if (SameFile(a, b)) return true;
+  const std::string folderA = FolderOf(a);
+  const std::string folderB = FolderOf(b);
+  return (folderA == folderB || SameFile(folderA, folderB)) && os::SameName(NameOf(a), NameOf(b));
 }
 
 }  // namespace qs::platform

@@ -49,20 +49,29 @@ bool CreateFolder(const std::string& path);  // true when it exists afterwards, 
 bool FolderOpenToOthers(const std::string& path);
 // True only when both name one existing file, however they are spelt.
 bool SameFile(const std::string& a, const std::string& b);
+// True when both name one file, or, where that is not known, the same name in one folder
+// (on Windows without regard to case): two outputs that would land in one place.
+bool SamePlace(const std::string& a, const std::string& b);
 
 // Who may read a file once written. On POSIX a usual new file gets the mode the umask leaves;
 // an owner-only file (private key material) is 0600 whatever the umask, its temporary file
 // too; a file that replaces another keeps that file's mode (an owner-only one no wider than
-// 0600). On Windows both inherit the folder's ACL, which in the working folder is the user's
-// profile's.
-enum class FileAccess { kUsual, kOwnerOnly };
+// 0600), when that file is a regular file itself and not a link. A plaintext file (what a
+// decryption writes) is usual once committed, but owner-only while it is written, so that
+// nobody opens the growing temporary file. On Windows all inherit the folder's ACL, which in
+// the working folder is the user's profile's.
+enum class FileAccess { kUsual, kOwnerOnly, kPlaintext };
+
+// Whether committing may replace a file that exists at the target name by then.
+enum class Overwrite { kReplace, kNever };
 
 // Writes a new file beside the target and puts it in the target's place only on commit, so
 // a failure or a cancel leaves an older target as it was and no partial file behind.
 class AtomicFileWriter {
  public:
   static std::optional<AtomicFileWriter> begin(const std::string& target,
-                                               FileAccess access = FileAccess::kUsual);
+                                               FileAccess access = FileAccess::kUsual,
+                                               Overwrite overwrite = Overwrite::kReplace);
 
   AtomicFileWriter(AtomicFileWriter&& other) noexcept;
   AtomicFileWriter& operator=(AtomicFileWriter&&) = delete;
@@ -71,16 +80,20 @@ class AtomicFileWriter {
 
   File& file() { return *file_; }
   const std::string& temporaryPath() const { return temporary_; }
-  // Flushes, closes and replaces the target; false leaves the target untouched.
+  // Flushes, closes and puts the file at the target name; false leaves the target untouched,
+  // also with Overwrite::kNever when a file has appeared there since begin.
   bool commit();
 
  private:
-  AtomicFileWriter(std::string target, std::string temporary, File file);
+  AtomicFileWriter(std::string target, std::string temporary, File file, FileAccess access,
+                   Overwrite overwrite);
   void abandon();
 
   std::string target_;
   std::string temporary_;
   std::optional<File> file_;
+  FileAccess access_;
+  Overwrite overwrite_;
   bool done_ = false;
 };
 

@@ -1,22 +1,47 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 
 #include "platform/file.h"
 #include "platform/file_fault.h"
 #include "platform/file_os.h"
+#include "platform/working_folder.h"
 
 namespace qs::platform {
 namespace {
 
 int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+// The mode a new file gets from open(..., 0666): what the umask leaves. Linux tells the umask
+// without changing it; elsewhere it is set and put back at once.
+mode_t UsualMode() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("Umask:", 0) == 0)
+      return static_cast<mode_t>(0666 & ~std::strtoul(line.c_str() + 6, nullptr, 8));
+  }
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+// rename that never replaces: in one step where the system has it, else by a second name
+// for the file (which fails when the target exists) and removing the first.
+bool RenameWithoutReplacing(const std::string& source, const std::string& target) {
+#ifdef RENAME_NOREPLACE
+  if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+#endif
+  if (::link(source.c_str(), target.c_str()) != 0) return false;
+  ::unlink(source.c_str());
+  return true;
 }
 
 }  // namespace
@@ -39,7 +64,7 @@ std::intptr_t OpenRead(const std::string& path) {
 
 FileMode ModeReplacing(const std::string& target, bool ownerOnly) {
   struct stat st;
-  if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+  if (::lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
     const std::uint32_t kept = st.st_mode & 0777;  // permissions, not set-id bits
     return ownerOnly ? kept & 0600 : kept;
   }
@@ -60,8 +85,14 @@ std::intptr_t Create(const std::string& path, bool exclusive, FileMode mode) {
   return fd;
 }
 
-bool Replace(const std::string& source, const std::string& target) {
-  if (::rename(source.c_str(), target.c_str()) != 0) return false;
+bool SetMode(std::intptr_t handle, FileMode mode) {
+  return ::fchmod(Fd(handle), mode ? static_cast<mode_t>(*mode) : UsualMode()) == 0;
+}
+
+bool Replace(const std::string& source, const std::string& target, bool replace) {
+  if (replace ? ::rename(source.c_str(), target.c_str()) != 0 : !RenameWithoutReplacing(source, target)) {
+    return false;
+  }
   // The rename is durable only once the folder entry is on the disk.
   const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir < 0) return true;
@@ -71,6 +102,25 @@ bool Replace(const std::string& source, const std::string& target) {
 }
 
 std::uint64_t ProcessId() { return static_cast<std::uint64_t>(::getpid()); }
+
+std::intptr_t OpenLockFile(const std::string& path) {
+  // Not through a link, and never waiting on something that is not a plain file.
+  const int fd =
+      ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
+  if (fd < 0) return kNoHandle;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return kNoHandle;
+  }
+  return fd;
+}
+
+bool TryLockFile(std::intptr_t handle) { return ::flock(Fd(handle), LOCK_EX | LOCK_NB) == 0; }
+
+void CloseLockFile(std::intptr_t handle) { ::close(Fd(handle)); }
+
+bool SameName(const std::string& a, const std::string& b) { return a == b; }
 
 }  // namespace os
 

@@ -20,6 +20,22 @@ std::intptr_t FromHandle(HANDLE h) {
 // Chunks of at most 1 GiB keep every count inside a DWORD.
 constexpr std::size_t kMaxIo = 1u << 30;
 
+// Only files on a disk are read: a pipe or a device (CON, COM1) would wait for input. A raw
+// disk or volume (\\.\PhysicalDrive0, \\.\C:) is a "disk file" too, but has no name on a
+// volume, which every file has ("\folder\name").
+bool IsPlainFile(HANDLE h) {
+  if (GetFileType(h) != FILE_TYPE_DISK) return false;
+  struct {
+    FILE_NAME_INFO info;
+    wchar_t room[MAX_PATH];
+  } name{};
+  if (!GetFileInformationByHandleEx(h, FileNameInfo, &name, sizeof name) &&
+      GetLastError() != ERROR_MORE_DATA) {
+    return false;
+  }
+  return name.info.FileNameLength > sizeof(wchar_t);
+}
+
 }  // namespace
 
 namespace os {
@@ -27,8 +43,7 @@ namespace os {
 std::intptr_t OpenRead(const std::string& path) {
   const HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
-  // Only files on a disk are read here: a pipe or a device (CON, COM1) would wait for input.
-  if (h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_DISK) {
+  if (h != INVALID_HANDLE_VALUE && !IsPlainFile(h)) {
     CloseHandle(h);
     return os::kNoHandle;
   }
@@ -43,12 +58,41 @@ std::intptr_t Create(const std::string& path, bool exclusive, FileMode) {
                                 exclusive ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-bool Replace(const std::string& source, const std::string& target) {
+bool SetMode(std::intptr_t, FileMode) { return true; }
+
+bool Replace(const std::string& source, const std::string& target, bool replace) {
+  // Without MOVEFILE_REPLACE_EXISTING the move fails when the target exists.
   return MoveFileExW(Widen(source).c_str(), Widen(target).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+                     (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 std::uint64_t ProcessId() { return GetCurrentProcessId(); }
+
+std::intptr_t OpenLockFile(const std::string& path) {
+  // Every sharing mode, so that rw_clean can still overwrite and remove the folder's files.
+  return FromHandle(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// One byte past the end of the empty file: locked ranges need not hold data.
+bool TryLockFile(std::intptr_t handle) {
+  OVERLAPPED at{};
+  return LockFileEx(Handle(handle), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at) != 0;
+}
+
+void CloseLockFile(std::intptr_t handle) {
+  OVERLAPPED at{};
+  UnlockFileEx(Handle(handle), 0, 1, 0, &at);
+  CloseHandle(Handle(handle));
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+  const std::wstring wa = Widen(a);
+  const std::wstring wb = Widen(b);
+  return CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(),
+                              static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
+}
 
 }  // namespace os
 

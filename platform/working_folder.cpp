@@ -15,6 +15,13 @@ namespace qs::platform {
 namespace {
 
 constexpr char kFolderName[] = "QS_wd";
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+constexpr char kSeparators[] = "/\\";
+#else
+constexpr char kSeparator = '/';
+constexpr char kSeparators[] = "/";
+#endif
 
 std::optional<std::string> BaseFolder() {
 #ifdef _WIN32
@@ -46,15 +53,21 @@ std::optional<std::string> ChooseWorkingFolder() {
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
-#ifdef _WIN32
-  constexpr char kSeparator = '\\';
-#else
-  constexpr char kSeparator = '/';
-#endif
   if (folder.empty()) return name;
   const char last = folder.back();
   if (last == '/' || last == kSeparator) return folder + name;
   return folder + kSeparator + name;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t cut = path.find_last_of(kSeparators);
+  if (cut == std::string::npos) return ".";
+  return cut == 0 ? path.substr(0, 1) : path.substr(0, cut);
+}
+
+std::string NameOf(const std::string& path) {
+  const std::size_t cut = path.find_last_of(kSeparators);
+  return cut == std::string::npos ? path : path.substr(cut + 1);
 }
 
 }  // namespace qs::platform

@@ -11,5 +11,8 @@ std::optional<std::string> ChooseWorkingFolder();
 
 // folder + separator + name; the program's own files are addressed this way.
 std::string JoinPath(const std::string& folder, const std::string& name);
+// The folder part of a path ("." for a bare name) and its last name: JoinPath undone.
+std::string FolderOf(const std::string& path);
+std::string NameOf(const std::string& path);
 
 }  // namespace qs::platform

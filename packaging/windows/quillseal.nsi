@@ -46,6 +46,35 @@ Function .onInit
   SetShellVarContext all
 FunctionEnd
 
+; The elevated uninstaller runs rw_clean.exe from the installation folder, so only a folder
+; that ordinary users cannot write is accepted: one inside Program Files. Sets $0 to 1 for
+; such an $INSTDIR, else 0. The folder need not exist yet, so the text is read as it stands:
+; it must begin with Program Files and never step back out of it ("\..").
+Function InProgramFiles
+  StrCpy $0 0
+  StrLen $1 "$PROGRAMFILES64\"
+  StrCpy $2 $INSTDIR $1
+  StrCmp $2 "$PROGRAMFILES64\" 0 done
+  StrCpy $1 0
+  next:
+    StrCpy $2 $INSTDIR 3 $1
+    StrCmp $2 "" inside
+    StrCmp $2 "\.." done
+    StrCmp $2 "/.." done
+    IntOp $1 $1 + 1
+    Goto next
+  inside:
+  StrCpy $0 1
+  done:
+FunctionEnd
+
+; The directory page's Next stays disabled for any other folder.
+Function .onVerifyInstDir
+  Call InProgramFiles
+  StrCmp $0 1 +2
+  Abort
+FunctionEnd
+
 Function un.onInit
   SetRegView 64
   SetShellVarContext all
@@ -53,6 +82,11 @@ FunctionEnd
 
 Section "$(SectionProgram)" SectionProgram
   SectionIn RO
+  ; A silent installation (/D=) sees no directory page.
+  Call InProgramFiles
+  StrCmp $0 1 +3
+  MessageBox MB_ICONSTOP "Quillseal kan bara installeras i en mapp under $PROGRAMFILES64." /SD IDOK
+  Abort
   SetOutPath "$INSTDIR"
   File "${BIN}\quillseal.exe"
   File "${BIN}\rw_clean.exe"

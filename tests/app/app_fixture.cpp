@@ -85,8 +85,9 @@ std::string AppTest::writeFile(const std::string& name, const std::string& conte
 
 void AppTest::storeKeyPair(const std::string& owner, const std::string& keyName) {
   const TestKeyPair& pair = KeyPairOf(owner);
-  ASSERT_TRUE(WriteStoredKeyPair(dir_.path(),
-                                 StoredKeyPair{pair.privateRecord, pair.publicRecord, KeyNameText(keyName)}));
+  ASSERT_EQ(KeyOutcome::kOk,
+            WriteStoredKeyPair(dir_.path(),
+                               StoredKeyPair{pair.privateRecord, pair.publicRecord, KeyNameText(keyName)}));
 }
 
 std::string AppTest::writeCertificate(const std::string& file, const std::string& owner,

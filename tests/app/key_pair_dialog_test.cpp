@@ -125,6 +125,7 @@ TEST_F(KeyPairDialogTest, AnEmptyNameIsRefusedAndTheDialogStays) {
 
 TEST_F(KeyPairDialogTest, CreatesAndStoresTheUsersKeyPair) {
   storeKeyPair("alice", "old");  // replaced without a question: the caller asked
+  state_.keyGen.overwrite = platform::Overwrite::kReplace;
   EXPECT_EQ(open(false,
                  [this](test::FakeView& v) {
                    create(v, "Min nyckel");
@@ -148,6 +149,19 @@ TEST_F(KeyPairDialogTest, CreatesAndStoresTheUsersKeyPair) {
   ASSERT_TRUE(types);
   EXPECT_EQ(types->encryption, 0);
   EXPECT_EQ(types->signing, 0);
+}
+
+// Asked about none (none was stored), the new key pair replaces none: one that another program
+// stored while this one was generated stays, and the user is told.
+TEST_F(KeyPairDialogTest, AKeyPairStoredMeanwhileIsKept) {
+  storeKeyPair("alice", "stored by another program");
+  state_.keyGen.overwrite = platform::Overwrite::kNever;
+  EXPECT_EQ(open(false, [](test::FakeView& v) { create(v, "Min nyckel"); }), 0);
+  EXPECT_EQ(ui_.log(), (Log{"dialog 109@101",
+                            "box@109: Ett annat program har sparat ett nyckelpar under tiden. Det har inte "
+                            "skrivits över.",
+                            "end 109: 0"}));
+  EXPECT_EQ(DisplayText(ReadStoredKeyPair(dir_.path())->keyName), "stored by another program");
 }
 
 TEST_F(KeyPairDialogTest, CancelWhileGeneratingEndsSilentlyOnceTheWorkerStops) {
@@ -245,7 +259,7 @@ TEST_F(KeyPairDialogTest, CertificationKeyPairSavingCanBeDeclined) {
   ui_.chooseFile(std::nullopt);
   EXPECT_EQ(open(true, [](test::FakeView& v) { create(v, "Acme"); }), 0);
   EXPECT_EQ(ui_.logOf("end"), (Log{"end 109: 0"}));
-  EXPECT_EQ(folderListing(), "rand.bin\n");
+  EXPECT_EQ(folderListing(), "qs.lock\nrand.bin\n");
 
   // Saved, but not trusted.
   ui_.clearLog();
@@ -253,7 +267,7 @@ TEST_F(KeyPairDialogTest, CertificationKeyPairSavingCanBeDeclined) {
   ui_.chooseFile(path("acme.public_cert_key"));
   ui_.answer(ui::Answer::kNo);
   EXPECT_EQ(open(true, [](test::FakeView& v) { create(v, "Acme"); }), 1);
-  EXPECT_EQ(folderListing(), "acme.private_cert_key\nacme.public_cert_key\nrand.bin\n");
+  EXPECT_EQ(folderListing(), "acme.private_cert_key\nacme.public_cert_key\nqs.lock\nrand.bin\n");
   EXPECT_FALSE(platform::FileExists(path("cert_key_list.bin")));
 }
 

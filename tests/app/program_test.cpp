@@ -37,7 +37,8 @@ class ProgramTest : public ::testing::Test {
 
   void storeKeyPair() {
     const test::TestKeyPair& alice = test::KeyPairOf("alice");
-    ASSERT_TRUE(WriteStoredKeyPair(dir_.path(), {alice.privateRecord, alice.publicRecord, KeyNameText("a")}));
+    ASSERT_EQ(KeyOutcome::kOk,
+              WriteStoredKeyPair(dir_.path(), {alice.privateRecord, alice.publicRecord, KeyNameText("a")}));
   }
 
   test::TempFolder dir_;

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <optional>
+
 #include "app/resource_ids.h"
 #include "platform/file.h"
+#include "platform/folder_lock.h"
 #include "tests/app/app_fixture.h"
 
 namespace qs {
@@ -95,6 +99,38 @@ TEST_F(SettingsDialogTest, CancelAndCloseWriteNothing) {
     });
     EXPECT_EQ(config(), std::string("\x02\0\0\0\x01\x00", 6));
   }
+}
+
+// Closing as if saved would leave the next encryption on the old settings unannounced: the
+// failure is told (as the command line tells it), the dialog stays for another try.
+TEST_F(SettingsDialogTest, AnUnwritableConfigBinIsToldAndTheDialogStaysOpen) {
+  std::filesystem::create_directory(path("config.bin"));  // nothing can replace a folder
+  for (const bool busy : {false, true}) {
+    ui_.clearLog();
+    std::optional<platform::FolderLock> other;
+    if (busy) {
+      std::filesystem::remove(path("config.bin"));
+      platform::SetFolderLockWait(std::chrono::milliseconds(50));
+      other.emplace(dir_.path());
+    }
+    open([](test::FakeView& v) {
+      v.clickRadio(IDC_SETTINGS_OKI, kFormats);
+      v.click(IDC_SETTINGS_OK);
+      EXPECT_FALSE(v.ended());
+      EXPECT_TRUE(v.isChecked(IDC_SETTINGS_OKI));
+      v.click(IDC_SETTINGS_CANCEL);
+    });
+    other.reset();
+    platform::SetFolderLockWait(platform::kFolderLockWait);
+    EXPECT_EQ(ui_.log(), (std::vector<std::string>{
+                             "dialog 116@101",
+                             std::string("box@116: ") + (busy ? "Arbetsmappen används av ett annat "
+                                                                "Quillseal-program just nu. Försök igen "
+                                                                "om en stund."
+                                                              : "Kunde inte spara inställningarna."),
+                             "end 116: 0"}));
+  }
+  EXPECT_FALSE(platform::FileExists(path("config.bin")));
 }
 
 }  // namespace

@@ -83,7 +83,7 @@ TEST_F(SigningMessageTest, TheResultShowsTheVerifiedSignature) {
 
 // Every dialog but the progress dialog feeds pointer movement to the generator.
 TEST_F(SigningMessageTest, DialogsFeedMouseMovesToTheGenerator) {
-  SettingsDialog settings(state_);
+  SettingsDialog settings(ui_, state_);
   SigningMessageDialog message(state_);
   SignatureResultDialog result(state_);
   const std::vector<std::pair<int, ui::Controller*>> dialogs{

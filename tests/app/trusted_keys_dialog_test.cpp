@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
+
 #include "app/resource_ids.h"
+#include "cli/cli.h"
 #include "keys/key_store.h"
 #include "keys/record_text.h"
 #include "keys/select_keys.h"
@@ -12,6 +16,7 @@
 #include "tests/app/app_fixture.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/hex.h"
+#include "tests/support/processes.h"
 #include "tests/support/test_keys.h"
 
 namespace qs {
@@ -269,6 +274,42 @@ TEST_F(TrustedKeysDialogTest, RowsPastAnUnreadableEntryRemoveTheirOwn) {
                             kUnreadable, "ask@108: Är du säker på att du vill ta bort certifieringsnyckeln?",
                             kUnreadable, "row@108: Acme", kUnreadable, kUnreadable, "end 108: 1"}));
   EXPECT_EQ(TrustedOrganisations(dir_.path()), (std::vector<std::string>{"?", "Acme", "?", "?"}));
+}
+
+// The GUI and the command line change the list at the same time, each in its own process:
+// every key that either added with success is in the list afterwards.
+TEST_F(TrustedKeysDialogTest, TheGuiAndTheCommandLineAddAtOnceAndKeepEachOthersKeys) {
+  const std::vector<std::string> gui{"G1", "G2", "G3", "G4"};
+  const std::vector<std::string> cli{"C1", "C2", "C3", "C4"};
+  for (const std::string& name : gui) publicCertKeyFile(name);
+  for (const std::string& name : cli) publicCertKeyFile(name);
+  const std::vector<bool> done = test::RunTogether(2, [&](int side) {
+    if (side == 1) {
+      for (const std::string& name : cli) {
+        std::istringstream in;
+        std::ostringstream out;
+        std::ostringstream err;
+        cli::Io io{in, out, err, false, false};
+        const std::string fingerprint = HexString(*ComputeFingerprint(test::PublicCertKeyOf(name)));
+        if (cli::Run({"--workdir", dir_.path(), "--expect-fingerprint", fingerprint, "trust", "add",
+                      path(name + ".public_cert_key")},
+                     io) != cli::kSuccess) {
+          return false;
+        }
+      }
+      return true;
+    }
+    for (const std::string& name : gui) offer(path(name + ".public_cert_key"), IDC_TRUST_YES);
+    open([&](test::FakeView& v) {
+      for (std::size_t i = 0; i < gui.size(); ++i) v.click(IDC_TRUSTED_ADD);
+      v.click(IDC_TRUSTED_CLOSE);
+    });
+    return ui_.logOf("box").empty();  // no failure was shown
+  });
+  EXPECT_EQ(done, std::vector<bool>(2, true));
+  std::vector<std::string> trusted = TrustedOrganisations(dir_.path());
+  std::sort(trusted.begin(), trusted.end());
+  EXPECT_EQ(trusted, (std::vector<std::string>{"C1", "C2", "C3", "C4", "G1", "G2", "G3", "G4"}));
 }
 
 }  // namespace

@@ -2,8 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <map>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "tests/clean/spy_files.h"
 #include "tests/support/temp_folder.h"
@@ -182,6 +190,22 @@ TEST_F(Wipe, LinkIsReportedAndItsTargetOutsideTheFolderLeftAlone) {
 
   EXPECT_EQ(left_, std::vector<std::string>{"link failed"});
   EXPECT_EQ(ReadRaw(dir_.file("target.txt")), "the user's own file");
+}
+
+// A FIFO would block the wipe forever if opened for writing; it is reported at once and the
+// files beside it still go.
+TEST_F(Wipe, FifoIsReportedAtOnceAndTheWipeGoesOn) {
+  std::filesystem::create_directory(dir_.file("wd"));
+  ASSERT_EQ(::mkfifo(dir_.file("wd/fifo").c_str(), 0600), 0);
+  WriteRaw(dir_.file("wd/priv_key.bin"), "secret");
+  std::future<FolderState> done = std::async(std::launch::async, [this] { return wipe(dir_.file("wd")); });
+  if (done.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    ::close(::open(dir_.file("wd/fifo").c_str(), O_RDONLY | O_NONBLOCK));  // lets the blocked open return
+    FAIL() << "the wipe waited on a FIFO";
+  }
+  EXPECT_EQ(done.get(), FolderState::kUsable);
+  EXPECT_EQ(left_, std::vector<std::string>{"fifo failed"});
+  EXPECT_FALSE(Exists(dir_.file("wd/priv_key.bin")));
 }
 #endif
 

@@ -486,6 +486,88 @@ TEST_F(FileCommandsTest, FileNamesAreShownEscapedInEveryLineTheCommandLineWrites
       "Certifiering av " + VisibleText(publicKey) + ":\n", "");
   run({"certificate", "create", certification, "-o", path(hostile + ".certificate")},
       VisibleText(path(hostile + ".certificate")) + "\n", "");
+// Two outputs of one command in one place would leave only the second: refused before
+// anything is written, with --force too. So is an output that is another task's input.
+TEST_F(FileCommandsTest, OutputsOfOneCommandNeverLandOnEachOtherOrOnItsInputs) {
+  std::filesystem::create_directory(path("d1"));
+  std::filesystem::create_directory(path("d2"));
+  const std::string first = writeFile("d1/x.txt", "the first file");
+  const std::string second = writeFile("d2/x.txt", "the second file");
+  const std::string out = path("out");
+  const std::string again = dir_.path() + "/./d1/x.txt";  // the same input, spelt otherwise
+  const std::string sealedX = sealed("x.encrypted", "bob", "alice", "ex");
+  const std::string twice = sealed("x.encrypted.encrypted", "bob", "alice", "ex");
+  const std::string sealedBytes = test::ReadRaw(sealedX);
+  struct Case {
+    std::vector<std::string> words;
+    std::string named;  // the output the message names
+  };
+  for (const Case& c : std::vector<Case>{
+           {{"encrypt", "--to", bob(), first, second, "-o", out}, platform::JoinPath(out, "x.txt.encrypted")},
+           {{"encrypt", "--to", bob(), first, second, "-o", out, "--force"},
+            platform::JoinPath(out, "x.txt.encrypted")},
+           {{"encrypt", "--to", bob(), first, again}, again + ".encrypted"},
+           {{"sign", first, first, "--force"}, first + "_Alice.signature"},
+           {{"decrypt", "--from", bob(), twice, sealedX}, sealedX},
+       }) {
+    Streams s;
+    SCOPED_TRACE(c.words[3]);
+    EXPECT_EQ(cli(s, c.words), cli::kUsage);
+    EXPECT_NE(s.err.str().find(c.named), std::string::npos) << s.err.str();
+    EXPECT_EQ(s.out.str(), "");
+  }
+  EXPECT_FALSE(platform::FileExists(out)) << "not even the folder is made";
+  EXPECT_FALSE(platform::FileExists(first + ".encrypted"));
+  EXPECT_EQ(test::ReadRaw(sealedX), sealedBytes);
+  EXPECT_EQ(folderListing().find(".qs-tmp-"), std::string::npos);
+}
+
+// Reads as a terminal would, and makes a file appear just before the answer is given: after
+// the command has looked for its outputs, before any of them is written.
+class AnswerAfterMaking : public std::streambuf {
+ public:
+  AnswerAfterMaking(std::string path, std::string answer)
+      : path_(std::move(path)), answer_(std::move(answer)) {}
+
+ protected:
+  int_type underflow() override {
+    if (!made_) {
+      test::WriteRaw(path_, "made meanwhile");
+      made_ = true;
+      setg(answer_.data(), answer_.data(), answer_.data() + answer_.size());
+      return traits_type::to_int_type(answer_[0]);
+    }
+    return traits_type::eof();
+  }
+
+ private:
+  std::string path_;
+  std::string answer_;
+  bool made_ = false;
+};
+
+// Without --force an output that appears after the command looked is kept: each task looks
+// again when it starts (and its output is put in place only where nothing stands then).
+TEST_F(FileCommandsTest, AnOutputThatAppearsAfterTheCheckIsKept) {
+  const std::string a = writeFile("a", "first");
+  const std::string b = writeFile("b", "second");
+  const std::string late = b + ".encrypted";
+  AnswerAfterMaking answer(late, "j\n");
+  std::istream in(&answer);
+  std::ostringstream out;
+  std::ostringstream err;
+  cli::Io io{in, out, err, true, false};
+  writeCertificate("uncertified.certificate", "bob", {});
+  EXPECT_EQ(cli::Run({"--workdir", dir_.path(), "--quiet", "encrypt", "--to", path("uncertified.certificate"),
+                      a, b},
+                     io),
+            cli::kFailure);
+  EXPECT_EQ(test::ReadRaw(late), "made meanwhile");
+  EXPECT_TRUE(platform::FileExists(a + ".encrypted"));
+  EXPECT_NE(out.str().find(a + ": krypterad till " + a + ".encrypted\n"), std::string::npos);
+  EXPECT_EQ(err.str(), "quillseal-cli: " + b + ": Filen finns redan: " + late +
+                           " (använd --force för att skriva över den).\n");
+  EXPECT_EQ(folderListing().find(".qs-tmp-"), std::string::npos);
 }
 
 }  // namespace

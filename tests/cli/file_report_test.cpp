@@ -183,12 +183,12 @@ TEST_F(InspectReport, KeyFiles) {
 
 TEST_F(InspectReport, WorkingFolderFiles) {
   const std::string config = dir.file("config.bin");
-  ASSERT_TRUE(WriteSettings(dir.path(), {Settings::kOki, 1}));
+  ASSERT_EQ(SettingsOutcome::kSaved, WriteSettings(dir.path(), {Settings::kOki, 1}));
   EXPECT_EQ(Inspect(config),
             "Inställningar (config.bin)\n"
             "Filformat: OKI-format\n"
             "Kompression: på\n");
-  ASSERT_TRUE(WriteSettings(dir.path(), {Settings::kQuillseal, 0}));
+  ASSERT_EQ(SettingsOutcome::kSaved, WriteSettings(dir.path(), {Settings::kQuillseal, 0}));
   EXPECT_EQ(Inspect(config),
             "Inställningar (config.bin)\n"
             "Filformat: Quillseal-format\n"

@@ -220,8 +220,8 @@ TEST_F(FileFaultTest, WorkingFolderFiles) {
   const std::string dir = folder();
   test::StoreTestKeyPair(dir, "bob", "Bob");
   EXPECT_GT(failEveryCall([&] {
-              return WriteStoredKeyPair(
-                  dir, StoredKeyPair{carol_.privateRecord, carol_.publicRecord, KeyNameText("Carol")});
+              return WriteStoredKeyPair(dir, StoredKeyPair{carol_.privateRecord, carol_.publicRecord,
+                                                           KeyNameText("Carol")}) == KeyOutcome::kOk;
             }),
             3);
 
@@ -235,8 +235,11 @@ TEST_F(FileFaultTest, WorkingFolderFiles) {
             3);
   EXPECT_EQ(ReadTrustedKeys(dir).size(), 2u);
 
-  ASSERT_TRUE(WriteSettings(dir, Settings{Settings::kOki, 0}));
-  EXPECT_GT(failEveryCall([&] { return WriteSettings(dir, Settings{Settings::kQuillseal, 1}); }), 3);
+  ASSERT_EQ(SettingsOutcome::kSaved, WriteSettings(dir, Settings{Settings::kOki, 0}));
+  EXPECT_GT(failEveryCall([&] {
+              return WriteSettings(dir, Settings{Settings::kQuillseal, 1}) == SettingsOutcome::kSaved;
+            }),
+            3);
   EXPECT_EQ(ReadSettings(dir).compression, 1);
 
   const std::string seed = platform::JoinPath(dir, kSeedFileName);

@@ -140,7 +140,7 @@ case_keygen_with_room_for_the_seed_file_only_keeps_the_older_key_pair() {
   expect_status 1 --workdir wd keygen --name new --encryption-bits 2048 --signing-bits 2048 --force
   expect_output "quillseal-cli: Fel: Kunde inte spara ned krypteringsnyckeln."
   expect_eq "$(sha256sum <wd/priv_key.bin)" "$key" "priv_key.bin"
-  expect_eq "$(cd wd && ls -A | tr '\n' ' ')" "filler1 priv_key.bin rand.bin " "working folder"
+  expect_eq "$(cd wd && ls -A | tr '\n' ' ')" "filler1 priv_key.bin qs.lock rand.bin " "working folder"
 }
 
 case_keygen_with_exactly_enough_room() {

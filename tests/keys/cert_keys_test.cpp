@@ -67,6 +67,12 @@ TEST(CertKeyRecords, SuggestedNames) {
            {"Com1", "_Com1"},
            {"LPT9.x", "_LPT9.x"},
            {"COM10", "COM10"},
+           {"COM\xC2\xB9", "_COM\xC2\xB9"},  // COM¹ to COM³ and LPT¹ to LPT³ are ports too
+           {"lpt\xC2\xB3.txt", "_lpt\xC2\xB3.txt"},
+           {"COM\xC2\xB4", "COM\xC2\xB4"},  // ´, no digit
+           {"conin$", "_conin$"},
+           {"CONOUT$.log", "_CONOUT$.log"},
+           {"COM0", "_COM0"},
            {"CONSOLE", "CONSOLE"},
            {"tab\there\nnew\x7f", "tab_here_new_"},
            {".hidden", "_hidden"},

@@ -51,8 +51,9 @@ std::vector<DataField> Fields(const std::vector<std::pair<std::string, std::stri
 
 void StoreTestKeyPair(const std::string& folder, const std::string& pairName, const std::string& keyName) {
   const TestKeyPair& pair = KeyPairOf(pairName);
-  ASSERT_TRUE(
-      WriteStoredKeyPair(folder, StoredKeyPair{pair.privateRecord, pair.publicRecord, KeyNameText(keyName)}));
+  ASSERT_EQ(
+      WriteStoredKeyPair(folder, StoredKeyPair{pair.privateRecord, pair.publicRecord, KeyNameText(keyName)}),
+      KeyOutcome::kOk);
 }
 
 ByteBuffer CertificationOf(const ByteBuffer& publicRecord, const CertKeyPairRecords& authority,

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/record.h"
 #include "keys/key_pair_info.h"
 #include "keys/record_text.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/hex.h"
+#include "tests/support/processes.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_keys.h"
 
@@ -130,8 +133,9 @@ TEST(KeyPairInfo, ShowsWhatTheStoredPairAllows) {
 
   // A wrong tag leaves the fingerprint and the algorithms as they were.
   const test::TestKeyPair& alice = KeyPairOf("alice");
-  ASSERT_TRUE(WriteStoredKeyPair(dir.path(),
-                                 StoredKeyPair{alice.privateRecord, alice.privateRecord, KeyNameText("x")}));
+  ASSERT_EQ(KeyOutcome::kOk,
+            WriteStoredKeyPair(dir.path(),
+                               StoredKeyPair{alice.privateRecord, alice.privateRecord, KeyNameText("x")}));
   info = DescribeStoredKeyPair(dir.path());
   EXPECT_EQ(info.name, "x");
   EXPECT_FALSE(info.fingerprint || info.encryptionAlgorithm);
@@ -139,12 +143,41 @@ TEST(KeyPairInfo, ShowsWhatTheStoredPairAllows) {
   // An unknown key type leaves that algorithm alone.
   KeyRecord content = *ReadKeyRecord(alice.publicRecord, tag::kPublicKey);
   content.signingKeyType = 9;
-  ASSERT_TRUE(WriteStoredKeyPair(
-      dir.path(),
-      StoredKeyPair{alice.privateRecord, BuildKeyRecord(tag::kPublicKey, content), KeyNameText("y")}));
+  ASSERT_EQ(KeyOutcome::kOk,
+            WriteStoredKeyPair(dir.path(),
+                               StoredKeyPair{alice.privateRecord, BuildKeyRecord(tag::kPublicKey, content),
+                                             KeyNameText("y")}));
   info = DescribeStoredKeyPair(dir.path());
   EXPECT_TRUE(info.fingerprint && info.encryptionAlgorithm);
   EXPECT_FALSE(info.signingAlgorithm);
+}
+
+// Two key generations that may replace no key pair, at once: the one that writes second is
+// refused under the lock and says so, and the file holds the first, whole.
+TEST(KeyStore, OfTwoNewKeyPairsWithoutLeaveToReplaceOnlyTheFirstIsStored) {
+  TempFolder dir;
+  const std::vector<std::string> names{"alice", "bob"};
+  const std::vector<bool> stored = test::RunTogether(2, [&](int i) {
+    const test::TestKeyPair& pair = KeyPairOf(names[i]);
+    return WriteStoredKeyPair(dir.path(),
+                              StoredKeyPair{pair.privateRecord, pair.publicRecord, KeyNameText(names[i])},
+                              platform::Overwrite::kNever) == KeyOutcome::kOk;
+  });
+  ASSERT_EQ(std::count(stored.begin(), stored.end(), true), 1);
+  const std::string winner = stored[0] ? "alice" : "bob";
+  const std::optional<StoredKeyPair> now = ReadStoredKeyPair(dir.path());
+  ASSERT_TRUE(now);
+  EXPECT_EQ(DisplayText(now->keyName), winner);
+  EXPECT_TRUE(now->publicRecord.equals(KeyPairOf(winner).publicRecord));
+  const test::TestKeyPair& carol = KeyPairOf("carol");
+  EXPECT_EQ(
+      WriteStoredKeyPair(dir.path(), StoredKeyPair{carol.privateRecord, carol.publicRecord, KeyNameText("c")},
+                         platform::Overwrite::kNever),
+      KeyOutcome::kKeyPairExists);
+  EXPECT_EQ(
+      WriteStoredKeyPair(dir.path(), StoredKeyPair{carol.privateRecord, carol.publicRecord, KeyNameText("c")},
+                         platform::Overwrite::kReplace),
+      KeyOutcome::kOk);
 }
 
 TEST(RecordText, KeepsOneUnitPerWindows1252Byte) {

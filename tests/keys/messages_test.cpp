@@ -11,7 +11,7 @@ namespace {
 TEST(KeyMessages, EveryFailureHasItsOwnText) {
   EXPECT_STREQ(MessageText(KeyOutcome::kOk), "");
   std::set<std::string> texts;
-  const auto last = static_cast<int>(KeyOutcome::kBackupUnreadable);
+  const auto last = static_cast<int>(KeyOutcome::kFolderBusy);
   for (int i = 1; i <= last; ++i) {
     const std::string text = MessageText(static_cast<KeyOutcome>(i));
     EXPECT_FALSE(text.empty()) << i;

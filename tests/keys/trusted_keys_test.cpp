@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/record.h"
 #include "keys/certificate.h"
 #include "keys/key_store.h"
 #include "keys/record_text.h"
 #include "keys/select_keys.h"
+#include "platform/folder_lock.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/hex.h"
+#include "tests/support/processes.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_keys.h"
 
@@ -125,18 +129,77 @@ TEST_F(TrustedKeysTest, DamagedListsAreReadAsFarAsTheyGo) {
   EXPECT_EQ(Organisations(), (std::vector<std::string>{"Första CA", "Andra CA"}));
 }
 
-TEST_F(TrustedKeysTest, RemovesTheEntryAtItsPlace) {
-  EXPECT_EQ(RemoveTrustedKey(dir.path(), 0), KeyOutcome::kTrustedListUnreadable);
+TEST_F(TrustedKeysTest, RemovesTheEntryOfTheRowWhereverItIsNow) {
+  const TrustedKeyRow firstRow{0, "", "", "", HexString(*ComputeFingerprint(first.publicRecord))};
+  EXPECT_EQ(RemoveTrustedKey(dir.path(), &firstRow), KeyOutcome::kTrustedListUnreadable);
   AddAll();
-  EXPECT_EQ(RemoveTrustedKey(dir.path(), std::nullopt), KeyOutcome::kNoTrustedKeySelected);
-  EXPECT_EQ(RemoveTrustedKey(dir.path(), 3), KeyOutcome::kNoTrustedKeySelected);
-  ASSERT_EQ(RemoveTrustedKey(dir.path(), 1), KeyOutcome::kOk);
+  const std::vector<TrustedKeyRow> rows = ListTrustedKeys(dir.path()).rows;
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(RemoveTrustedKey(dir.path(), nullptr), KeyOutcome::kNoTrustedKeySelected);
+  ASSERT_EQ(RemoveTrustedKey(dir.path(), &rows[1]), KeyOutcome::kOk);
   EXPECT_EQ(Organisations(), (std::vector<std::string>{"Första CA", "Tredje CA"}));
-  ASSERT_EQ(RemoveTrustedKey(dir.path(), 0), KeyOutcome::kOk);
-  ASSERT_EQ(RemoveTrustedKey(dir.path(), 0), KeyOutcome::kOk);
+  // The listing is older than that removal: its third row's key now stands second, and the
+  // first key, at the place of the second row, is not what that row showed.
+  ASSERT_EQ(RemoveTrustedKey(dir.path(), &rows[2]), KeyOutcome::kOk);
+  EXPECT_EQ(Organisations(), std::vector<std::string>{"Första CA"});
+  EXPECT_EQ(RemoveTrustedKey(dir.path(), &rows[1]), KeyOutcome::kOk);  // already gone: nothing changes
+  EXPECT_EQ(Organisations(), std::vector<std::string>{"Första CA"});
+  ASSERT_EQ(RemoveTrustedKey(dir.path(), &rows[0]), KeyOutcome::kOk);
   EXPECT_EQ(test::ReadRaw(ListFile()), std::string("\x02\0\0\0\0\0", 6));
-  EXPECT_EQ(RemoveTrustedKey(dir.path(), 0), KeyOutcome::kOk);  // nothing left to remove
+  EXPECT_EQ(RemoveTrustedKey(dir.path(), &rows[0]), KeyOutcome::kOk);  // nothing left to remove
   EXPECT_FALSE(ListTrustedKeys(dir.path()).canRemove);
+}
+
+// Programs that change the list at once each keep the lock from reading to writing, so no
+// change that reported success is lost, and one that waited too long says so and changes
+// nothing.
+TEST_F(TrustedKeysTest, ConcurrentChangesAreAllKept) {
+  constexpr int kAdders = 8;
+  std::vector<CertKeyPairRecords> keys;
+  for (int i = 0; i < kAdders; ++i) {
+    keys.push_back(test::CertKeyFrom(i % 2 ? "bob" : "carol", "CA " + std::to_string(i),
+                                     std::string(15, '0') + std::to_string(i)));
+  }
+  const std::vector<bool> added = test::RunTogether(
+      kAdders, [&](int i) { return AddTrustedKey(dir.path(), keys[i].publicRecord) == KeyOutcome::kOk; });
+  EXPECT_EQ(added, std::vector<bool>(kAdders, true));
+  EXPECT_EQ(ReadTrustedKeys(dir.path()).size(), static_cast<std::size_t>(kAdders));
+
+  // One removes the first key while others add: the removed key stays removed.
+  const TrustedKeyRow row = ListTrustedKeys(dir.path()).rows.front();
+  const std::string removed = row.organisation;
+  const std::vector<bool> changed = test::RunTogether(3, [&](int i) {
+    const CertKeyPairRecords& key = i == 0 ? first : i == 1 ? second : third;
+    return i == 0 ? RemoveTrustedKey(dir.path(), &row) == KeyOutcome::kOk
+                  : AddTrustedKey(dir.path(), key.publicRecord) == KeyOutcome::kOk;
+  });
+  EXPECT_EQ(changed, std::vector<bool>(3, true));
+  const std::vector<std::string> names = Organisations();
+  EXPECT_EQ(names.size(), static_cast<std::size_t>(kAdders + 1));
+  EXPECT_EQ(std::count(names.begin(), names.end(), removed), 0);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "Andra CA"), 1);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "Tredje CA"), 1);
+}
+
+TEST_F(TrustedKeysTest, ABusyFolderIsReportedAndNothingChanges) {
+  AddAll();
+  const std::string before = test::ReadRaw(ListFile());
+  platform::SetFolderLockWait(std::chrono::milliseconds(100));
+  {
+    const platform::FolderLock other(dir.path());
+    ASSERT_TRUE(other.held());
+    const std::vector<bool> outcomes = test::RunTogether(2, [&](int i) {
+      const TrustedKeyRow row = ListTrustedKeys(dir.path()).rows.front();
+      return (i == 0
+                  ? AddTrustedKey(dir.path(), test::CertKeyFrom("bob", "Ny", "0404040404040404").publicRecord)
+                  : RemoveTrustedKey(dir.path(), &row)) == KeyOutcome::kFolderBusy;
+    });
+    EXPECT_EQ(outcomes, std::vector<bool>(2, true));
+  }
+  platform::SetFolderLockWait(platform::kFolderLockWait);
+  EXPECT_EQ(test::ReadRaw(ListFile()), before);
+  EXPECT_STREQ(MessageText(KeyOutcome::kFolderBusy),
+               "Arbetsmappen används av ett annat Quillseal-program just nu. Försök igen om en stund.");
 }
 
 TEST_F(TrustedKeysTest, RowsKeepTheirEntryPastAnUnreadableEntry) {
@@ -165,7 +228,7 @@ TEST_F(TrustedKeysTest, RowsKeepTheirEntryPastAnUnreadableEntry) {
   EXPECT_EQ(listing.rows[1].keyType, "Okänd typ");
 
   // Removing the second row removes the third entry, not the unreadable second one.
-  ASSERT_EQ(RemoveTrustedKey(dir.path(), listing.rows[1].entry), KeyOutcome::kOk);
+  ASSERT_EQ(RemoveTrustedKey(dir.path(), &listing.rows[1]), KeyOutcome::kOk);
   const std::vector<ByteBuffer> left = ReadTrustedKeys(dir.path());
   ASSERT_EQ(left.size(), 2u);
   EXPECT_TRUE(left[1].equals(first.privateRecord));

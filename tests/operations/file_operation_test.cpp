@@ -1,32 +1,41 @@
+// One file operation run from a request, as both front ends run it: what it does with a
+// target that may not be replaced, and what it tells of a decrypted file's sender.
 #include "operations/file_operation.h"
 
 #include <gtest/gtest.h>
 
+#include "crypto/random_generator.h"
 #include "tests/support/hex.h"
 #include "tests/support/seeded_generator.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_keys.h"
 #include "tests/support/vectors.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace qs {
 namespace {
 
-using test::KeyPairOf;
 using test::ReadRaw;
 using test::WriteRaw;
 
 class FileOperationTest : public ::testing::Test {
  protected:
+  // From alice to bob, or the reverse when decrypting, unless the keys are named.
   OperationResult run(OperationCode code, const std::string& source, const std::string& target,
-                      const test::TestKeyPair& own, const test::TestKeyPair& peer,
-                      std::uint8_t okiFormat = 0) {
+                      platform::Overwrite overwrite, std::uint8_t okiFormat = 0, const char* own = nullptr,
+                      const char* peer = nullptr) {
+    const bool decrypting = code == OperationCode::kDecrypt;
     OperationRequest request;
     request.code = code;
     request.okiFormat = okiFormat;
     request.sourceName = source;
     request.targetName = target;
-    request.ownPrivateKey = own.privateRecord;
-    request.peerPublicKey = peer.publicRecord;
+    request.overwrite = overwrite;
+    request.ownPrivateKey = test::KeyPairOf(own ? own : decrypting ? "bob" : "alice").privateRecord;
+    request.peerPublicKey = test::KeyPairOf(peer ? peer : decrypting ? "alice" : "bob").publicRecord;
     return RunFileOperation(request, *generator_);
   }
 
@@ -34,17 +43,39 @@ class FileOperationTest : public ::testing::Test {
   std::unique_ptr<RandomGenerator> generator_ = test::SeededGenerator();
 };
 
+// A target that exists when the run starts is kept whole, in every format, and the run says
+// why; with leave to replace it is replaced.
+TEST_F(FileOperationTest, ATargetThatMayNotBeReplacedIsKept) {
+  const std::string plain = dir_.file("plain");
+  WriteRaw(plain, std::string(5000, 'p'));
+  const std::string sealed = dir_.file("sealed");
+  ASSERT_EQ(run(OperationCode::kEncrypt, plain, sealed, platform::Overwrite::kNever).outcome,
+            FileOutcome::kOk);
+  const std::string kept = dir_.file("kept");
+  for (const OperationCode code : {OperationCode::kEncrypt, OperationCode::kDecrypt, OperationCode::kSign}) {
+    SCOPED_TRACE(static_cast<int>(code));
+    WriteRaw(kept, "an older file");
+    const std::string source = code == OperationCode::kDecrypt ? sealed : plain;
+    EXPECT_EQ(run(code, source, kept, platform::Overwrite::kNever).outcome, FileOutcome::kTargetExists);
+    EXPECT_EQ(ReadRaw(kept), "an older file");
+    EXPECT_EQ(run(code, source, kept, platform::Overwrite::kReplace).outcome, FileOutcome::kOk);
+    EXPECT_NE(ReadRaw(kept), "an older file");
+  }
+  EXPECT_STREQ(MessageText(FileOutcome::kTargetExists), "Målfilen finns redan och har inte skrivits över.");
+  EXPECT_EQ(test::ListFolder(dir_.path()), "kept\nplain\nsealed\n");
+}
+
 // What a decryption tells of its sender: this build's files, in both formats, bind theirs;
 // a file of an earlier writer does not, and is still read, with that said.
 TEST_F(FileOperationTest, DecryptionTellsWhetherTheFileBindsItsSender) {
   WriteRaw(dir_.file("plain"), "the minutes of the meeting");
   for (const std::uint8_t oki : {0, 1}) {
-    const OperationResult encrypted = run(OperationCode::kEncrypt, dir_.file("plain"), dir_.file("enc"),
-                                          KeyPairOf("alice"), KeyPairOf("bob"), oki);
+    const OperationResult encrypted =
+        run(OperationCode::kEncrypt, dir_.file("plain"), dir_.file("enc"), platform::Overwrite::kReplace, oki);
     ASSERT_EQ(encrypted.outcome, FileOutcome::kOk);
     EXPECT_FALSE(encrypted.senderUnbound);
-    const OperationResult decrypted = run(OperationCode::kDecrypt, dir_.file("enc"), dir_.file("out"),
-                                          KeyPairOf("bob"), KeyPairOf("alice"));
+    const OperationResult decrypted =
+        run(OperationCode::kDecrypt, dir_.file("enc"), dir_.file("out"), platform::Overwrite::kReplace);
     ASSERT_EQ(decrypted.outcome, FileOutcome::kOk) << int{oki};
     EXPECT_FALSE(decrypted.senderUnbound) << int{oki};
     EXPECT_EQ(ReadRaw(dir_.file("out")), "the minutes of the meeting");
@@ -53,11 +84,29 @@ TEST_F(FileOperationTest, DecryptionTellsWhetherTheFileBindsItsSender) {
   const ByteBuffer file = test::FromHex(known.at("File"));
   WriteRaw(dir_.file("known"), std::string(reinterpret_cast<const char*>(file.data()), file.length()));
   const OperationResult older = run(OperationCode::kDecrypt, dir_.file("known"), dir_.file("known.out"),
-                                    KeyPairOf("carol"), KeyPairOf("bob"));
+                                    platform::Overwrite::kReplace, 0, "carol", "bob");
   ASSERT_EQ(older.outcome, FileOutcome::kOk);
   EXPECT_TRUE(older.senderUnbound);
   EXPECT_TRUE(test::FromString(ReadRaw(dir_.file("known.out"))).equals(test::FromHex(known.at("Plain"))));
 }
+
+#ifndef _WIN32
+// A decrypted file follows the umask once in place, as any new file does.
+TEST_F(FileOperationTest, ADecryptedFileGetsTheUsualModeOnceComplete) {
+  const std::string plain = dir_.file("plain");
+  WriteRaw(plain, std::string(3000, 'p'));
+  ASSERT_EQ(run(OperationCode::kEncrypt, plain, dir_.file("sealed"), platform::Overwrite::kNever).outcome,
+            FileOutcome::kOk);
+  const mode_t saved = ::umask(022);
+  const OperationResult opened =
+      run(OperationCode::kDecrypt, dir_.file("sealed"), dir_.file("opened"), platform::Overwrite::kNever);
+  ::umask(saved);
+  ASSERT_EQ(opened.outcome, FileOutcome::kOk);
+  struct stat st {};
+  ASSERT_EQ(::stat(dir_.file("opened").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+#endif
 
 }  // namespace
 }  // namespace qs

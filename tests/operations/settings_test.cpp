@@ -35,22 +35,22 @@ TEST(Settings, ReaderIsLenient) {
   WriteRaw(dir.file("config.bin"), std::string("\x03\0\0\0\x07\x02\x09", 7));
   const Settings s = ReadSettings(dir.path());
   ExpectSettings(s, Settings::kOki, 1);
-  ASSERT_TRUE(WriteSettings(dir.path(), s));
+  ASSERT_EQ(SettingsOutcome::kSaved, WriteSettings(dir.path(), s));
   EXPECT_EQ(ReadRaw(dir.file("config.bin")), std::string("\x02\0\0\0\x01\x01", 6));
 }
 
 TEST(Settings, WriterStoresOnlyZeroOrOne) {
   TempFolder dir;
-  ASSERT_TRUE(WriteSettings(dir.path(), Settings{Settings::kQuillseal, 1}));
+  ASSERT_EQ(SettingsOutcome::kSaved, WriteSettings(dir.path(), Settings{Settings::kQuillseal, 1}));
   EXPECT_EQ(ReadRaw(dir.file("config.bin")), std::string("\x02\0\0\0\x00\x01", 6));
-  ASSERT_TRUE(WriteSettings(dir.path(), Settings{7, 9}));  // neither value is 1
+  ASSERT_EQ(SettingsOutcome::kSaved, WriteSettings(dir.path(), Settings{7, 9}));  // neither value is 1
   EXPECT_EQ(ReadRaw(dir.file("config.bin")), std::string("\x02\0\0\0\x00\x00", 6));
-  EXPECT_EQ(test::ListFolder(dir.path()), "config.bin\n");
+  EXPECT_EQ(test::ListFolder(dir.path()), "config.bin\nqs.lock\n");
 }
 
 TEST(Settings, UnwritableFolderReportsFailure) {
   TempFolder dir;
-  EXPECT_FALSE(WriteSettings(dir.file("missing"), Settings{}));
+  EXPECT_EQ(SettingsOutcome::kNotSaved, WriteSettings(dir.file("missing"), Settings{}));
 }
 
 }  // namespace

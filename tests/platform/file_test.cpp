@@ -96,13 +96,68 @@ TEST(AtomicFileWriter, ModesFollowTheAccessTheUmaskAndTheReplacedFile) {
   auto writer = AtomicFileWriter::begin(dir.file("shared"));
   ASSERT_TRUE(writer && writer->commit());
   EXPECT_EQ(ModeOf(dir.file("shared")), 0664u) << "a replacement keeps its mode whatever the umask";
+  // A link at the target lends no mode: the new file replaces the link, not what it points to.
+  WriteRaw(dir.file("open to all"), "x");
+  ::chmod(dir.file("open to all").c_str(), 0666);
+  ASSERT_EQ(::symlink("open to all", dir.file("link").c_str()), 0);
+  auto replacing = AtomicFileWriter::begin(dir.file("link"));
+  ASSERT_TRUE(replacing && replacing->commit());
+  EXPECT_EQ(ModeOf(dir.file("link")), 0600u) << "the umask's, not the linked file's";
+  EXPECT_EQ(ModeOf(dir.file("open to all")), 0666u);
+  EXPECT_EQ(ReadRaw(dir.file("open to all")), "x");
   EXPECT_TRUE(CreateFolder(dir.file("folder")));
   EXPECT_EQ(ModeOf(dir.file("folder")), 0700u);
   EXPECT_FALSE(FolderOpenToOthers(dir.file("folder")));
   ::chmod(dir.file("folder").c_str(), 0711);
   EXPECT_TRUE(FolderOpenToOthers(dir.file("folder")));
 }
+
+// Plaintext is nobody else's while it is written, and gets the mode it would have had (the
+// umask's, or the replaced file's) only once it is complete.
+TEST(AtomicFileWriter, PlaintextIsOwnerOnlyUntilItIsInPlace) {
+  const ScopedUmask usual(022);
+  TempFolder dir;
+  WriteRaw(dir.file("shared"), "x");
+  ::chmod(dir.file("shared").c_str(), 0664);
+  for (const auto& [target, final] : {std::pair{"new", 0644u}, std::pair{"shared", 0664u}}) {
+    auto writer = AtomicFileWriter::begin(dir.file(target), FileAccess::kPlaintext);
+    ASSERT_TRUE(writer);
+    EXPECT_EQ(ModeOf(writer->temporaryPath()), 0600u) << target;
+    ASSERT_TRUE(writer->commit());
+    EXPECT_EQ(ModeOf(dir.file(target)), final) << target;
+  }
+}
 #endif
+
+// Without leave to replace, a file that appeared at the target while the new one was written
+// is kept, and the new one goes.
+TEST(AtomicFileWriter, NeverReplacesAFileThatAppeared) {
+  TempFolder dir;
+  auto writer = AtomicFileWriter::begin(dir.file("target"), FileAccess::kUsual, Overwrite::kNever);
+  ASSERT_TRUE(writer);
+  ASSERT_TRUE(writer->file().write(reinterpret_cast<const std::uint8_t*>("new"), 3));
+  WriteRaw(dir.file("target"), "appeared");
+  EXPECT_FALSE(writer->commit());
+  EXPECT_EQ(ReadRaw(dir.file("target")), "appeared");
+  EXPECT_EQ(ListFolder(dir.path()), "target\n");
+  auto second = AtomicFileWriter::begin(dir.file("free"), FileAccess::kUsual, Overwrite::kNever);
+  ASSERT_TRUE(second && second->commit());
+  EXPECT_EQ(ListFolder(dir.path()), "free\ntarget\n");
+}
+
+TEST(File, SamePlaceIsWhereTwoOutputsWouldLand) {
+  TempFolder dir;
+  WriteRaw(dir.file("a"), "x");
+  EXPECT_TRUE(SamePlace(dir.file("a"), dir.path() + "/./a"));
+  EXPECT_TRUE(SamePlace(dir.file("new"), dir.path() + "/./new")) << "neither exists yet";
+  EXPECT_FALSE(SamePlace(dir.file("new"), dir.file("other")));
+  EXPECT_FALSE(SamePlace(dir.file("new"), dir.file("a")));
+#ifdef _WIN32
+  EXPECT_TRUE(SamePlace(dir.file("New.TXT"), dir.file("new.txt")));
+#else
+  EXPECT_FALSE(SamePlace(dir.file("New.TXT"), dir.file("new.txt")));
+#endif
+}
 
 TEST(File, UnicodeNamesSeekAndSize) {
   TempFolder dir;
@@ -147,6 +202,8 @@ TEST(File, OnlyPlainFilesOpenForReading) {
   TempFolder dir;
   EXPECT_FALSE(File::openRead(dir.path()));
 #ifdef _WIN32
+  EXPECT_FALSE(File::openRead("\\\\.\\PhysicalDrive0"));  // raw disks and volumes are disk files too
+  EXPECT_FALSE(File::openRead("\\\\.\\C:"));
   EXPECT_FALSE(File::openRead("NUL"));
   EXPECT_FALSE(File::openRead("CON"));
 #else

@@ -1,9 +1,10 @@
 # The Windows installer (scripts/package): a silent installation, the installed program's first
 # start, the file commands from Explorer's associations, an installation over an older version,
-# and the uninstaller, which lets rw_clean ask its two questions before it removes what it
+# the uninstaller, which lets rw_clean ask its two questions before it removes what it
 # installed, leaving the registry's classes and the PATH as they were before the first
-# installation. The cases run in order in one prefix. The installer and the programs in it are
-# those scripts/package left in build/package/.
+# installation, and a folder outside Program Files, which is refused. The cases run in order
+# in one prefix. The installer and the programs in it are those scripts/package left in
+# build/package/.
 
 package=$(dirname "$E2E_BIN")/package
 installers=("$package"/quillseal-*-setup.exe)
@@ -261,4 +262,17 @@ case_uninstall_with_the_wipe_removes_the_working_folder() {
   uninstall no yes
   [[ ! -e $wd ]] || fail "working folder still there: $(ls -A "$wd" | xargs)"
   expect_path ""
+}
+
+# The elevated uninstaller runs rw_clean.exe from the installation folder: a folder that
+# ordinary users may write (anything outside Program Files) is refused, and nothing is put
+# anywhere.
+case_a_folder_outside_program_files_is_refused() {
+  local elsewhere=$WINEPREFIX/drive_c/users/Public/Quillseal
+  driver_start
+  launch "\"$(windows_path "$installer")\" /S /D=C:\\users\\Public\\Quillseal"
+  expect_exit 2
+  driver_stop
+  [[ ! -e $elsewhere ]] || fail "installed outside Program Files: $(ls -A "$elsewhere" | xargs)"
+  [[ -z $(registry_value DisplayName) ]] || fail "an entry under installed programs was made"
 }
