@@ -81,9 +81,7 @@ int RunKeyExport(Session& session, const ParsedArgs& args) {
   const KeyOutcome outcome =
       ExportPublicKey(*folder, target, *generator, static_cast<std::uint32_t>(platform::CalendarSeconds()));
   if (outcome != KeyOutcome::kOk) return session.fail(MessageText(outcome));
-  session.io().out << VisibleText(target) << '
-' << VisibleText(proof) << '
-';
+  session.io().out << VisibleText(target) << '\n' << VisibleText(proof) << '\n';
   return kSuccess;
 }
 

@@ -39,9 +39,9 @@ struct OkiParams {
   // out: bytes being processed, read by the progress display while the pipeline runs
   std::atomic<std::uint32_t> totalBytes = 0;
   bool targetFailed = false;  // out: the failure was the target's (unwritable, full disk)
+  platform::Overwrite overwrite = platform::Overwrite::kReplace;  // a file at the target name by the end
   // out, decryption: whether the file binds its sender (set on success)
   SenderBinding senderBinding = SenderBinding::kUnbound;
-  platform::Overwrite overwrite = platform::Overwrite::kReplace;  // a file at the target name by the end
 };
 
 // Both refuse a target that is the source itself, and put the target in place only when it

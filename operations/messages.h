@@ -33,6 +33,7 @@ inline constexpr char kSenderUnbound[] =
     "sett filen kan ha signerat om den, så certifikatet visar inte säkert vem som skrev innehållet. "
     "Be avsändaren kryptera filen på nytt om det har betydelse.";
 }  // namespace file_text
+
 // How saving config.bin ended; MessageText gives the text both front ends show.
 enum class SettingsOutcome : std::uint8_t {
   kSaved,

@@ -118,6 +118,8 @@ TEST(VisibleText, EscapesEveryControlAndFormatCharacterAndNothingElse) {
     EXPECT_EQ(VisibleText(text), shown) << ToHex(test::FromString(text));
     EXPECT_EQ(VisibleText(shown), shown) << "an escaped text stays as it is";
   }
+}
+
 TEST(Utf8, EveryLengthOfSequenceAndEveryLoneSurrogate) {
   const struct {
     char32_t c;

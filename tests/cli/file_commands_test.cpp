@@ -295,6 +295,8 @@ TEST_F(FileCommandsTest, AFileThatDoesNotBindItsSenderDecryptsWithAWarning) {
             cli::kSuccess);
   EXPECT_EQ(several.err.str(),
             "quillseal-cli: " + path("older.encrypted") + ": " + file_text::kSenderUnbound + "\n");
+}
+
 // A script that runs "--yes encrypt --to bob.certificate" trusts whatever certified
 // certificate lies at that path, unless it says whom it expects: then only a verified
 // certification holding exactly those fields approves it.
@@ -486,6 +488,8 @@ TEST_F(FileCommandsTest, FileNamesAreShownEscapedInEveryLineTheCommandLineWrites
       "Certifiering av " + VisibleText(publicKey) + ":\n", "");
   run({"certificate", "create", certification, "-o", path(hostile + ".certificate")},
       VisibleText(path(hostile + ".certificate")) + "\n", "");
+}
+
 // Two outputs of one command in one place would leave only the second: refused before
 // anything is written, with --force too. So is an output that is another task's input.
 TEST_F(FileCommandsTest, OutputsOfOneCommandNeverLandOnEachOtherOrOnItsInputs) {
