@@ -72,7 +72,8 @@ bool ReadWholeFile(ByteStream& stream, const std::string& path) {
 
 bool WriteWholeFile(const ByteStream& stream, const std::string& path, platform::FileAccess access,
                     platform::Overwrite overwrite) {
-  std::optional<platform::AtomicFileWriter> writer = platform::AtomicFileWriter::begin(path, access, overwrite);
+  std::optional<platform::AtomicFileWriter> writer =
+      platform::AtomicFileWriter::begin(path, access, overwrite);
   return writer && WriteContainer(writer->file(), stream) && writer->commit();
 }
 

@@ -72,5 +72,4 @@ int Session::fail(const std::string& text) {
   return kFailure;
 }
 
-
 }  // namespace qs::cli

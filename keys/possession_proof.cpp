@@ -16,7 +16,8 @@ ByteBuffer PublicKeyFile(const ByteBuffer& publicRecord) {
 }
 
 bool StartRound(SigningContext& context, const ByteBuffer& publicRecord) {
-  return context.setLabel(TextString(kSignedFileLabel)) && context.addData(PublicKeyFile(publicRecord).span());
+  return context.setLabel(TextString(kSignedFileLabel)) &&
+         context.addData(PublicKeyFile(publicRecord).span());
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include "base/text_string.h"
 #include "base/timestamp.h"
-#include "base/visible_text.h"
 #include "base/utf8.h"
+#include "base/visible_text.h"
 #include "base/wide_text.h"
 #include "base/windows1252.h"
 #include "tests/support/hex.h"

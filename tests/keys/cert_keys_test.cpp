@@ -187,8 +187,8 @@ TEST(PublicKeyExport, WritesTheStoredPublicRecordUnderTheKeyNameWithItsProof) {
             KeyOutcome::kPublicKeyNotSigned);
   // Nor from a stored pair whose private signing key is not the public record's.
   const test::TestKeyPair& alice = test::KeyPairOf("alice");
-  ASSERT_EQ(WriteStoredKeyPair(dir.path(),
-                               StoredKeyPair{test::KeyPairOf("carol").privateRecord, alice.publicRecord, KeyNameText("x")}),
+  ASSERT_EQ(WriteStoredKeyPair(dir.path(), StoredKeyPair{test::KeyPairOf("carol").privateRecord,
+                                                         alice.publicRecord, KeyNameText("x")}),
             KeyOutcome::kOk);
   EXPECT_EQ(exportTo(dir.file("b.public_key")), KeyOutcome::kPublicKeyNotSigned);
   EXPECT_EQ(test::ListFolder(dir.path()), listing);

@@ -70,8 +70,8 @@ TEST_F(FileOperationTest, ATargetThatMayNotBeReplacedIsKept) {
 TEST_F(FileOperationTest, DecryptionTellsWhetherTheFileBindsItsSender) {
   WriteRaw(dir_.file("plain"), "the minutes of the meeting");
   for (const std::uint8_t oki : {0, 1}) {
-    const OperationResult encrypted =
-        run(OperationCode::kEncrypt, dir_.file("plain"), dir_.file("enc"), platform::Overwrite::kReplace, oki);
+    const OperationResult encrypted = run(OperationCode::kEncrypt, dir_.file("plain"), dir_.file("enc"),
+                                          platform::Overwrite::kReplace, oki);
     ASSERT_EQ(encrypted.outcome, FileOutcome::kOk);
     EXPECT_FALSE(encrypted.senderUnbound);
     const OperationResult decrypted =
