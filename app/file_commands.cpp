@@ -79,8 +79,8 @@ void EncryptCommand(ui::Ui& ui, AppState& state) {
   if (!source) return;
   if (EndsWith(*source, kEncryptedSuffix) && !Ask(ui, state, text::kEncryptAgain)) return;
   state.settings = ReadSettings(state.workingFolder);
-  state.operation.compression = state.settings.compression;
-  state.operation.okiFormat = state.settings.fileFormat;
+  state.operation.compression = ChosenCompression(state.settings);
+  state.operation.format = state.settings.fileFormat;
   BeginRequest(state, OperationCode::kEncrypt, *source);
   SelectedKeys keys;
   if (!Select(ui, state, true, text::kRecipientCertificateTitle, keys)) return;

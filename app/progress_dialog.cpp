@@ -14,7 +14,7 @@ constexpr unsigned kFinalPause = 1000;
 const char* StatusText(const OperationRequest& request) {
   switch (request.code) {
     case OperationCode::kEncrypt:
-      return request.compression == 1 && request.okiFormat == 0 ? text::kCompressingAndEncrypting
+      return request.compression != ChunkCompression::kNone && request.format == Settings::kQuillseal ? text::kCompressingAndEncrypting
                                                                 : text::kEncrypting;
     case OperationCode::kDecrypt:
       return text::kDecrypting;

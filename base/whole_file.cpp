@@ -33,36 +33,35 @@ bool WriteContainer(platform::File& file, const ByteStream& stream) {
   return true;
 }
 
-}  // namespace
-
-std::optional<std::uint32_t> ReadLengthPrefix(platform::File& file, std::uint64_t fileSize,
-                                              std::uint32_t limit) {
-  std::uint8_t prefix[4] = {0, 0, 0, 0};
-  const std::uint64_t prefixBytes = fileSize < 4 ? fileSize : 4;
-  if (!file.readFull(prefix, static_cast<std::size_t>(prefixBytes))) return std::nullopt;
-  const std::uint32_t length = LoadLe32(prefix);
-  // A damaged prefix must not make us allocate what the file cannot hold.
-  if (length > limit || length > fileSize - prefixBytes) return std::nullopt;
-  return length;
+bool Refuse(WholeFileProblem* problem, WholeFileProblem found) {
+  if (problem != nullptr) *problem = found;
+  return false;
 }
 
-bool ReadWholeFile(ByteStream& stream, const std::string& path) {
+}  // namespace
+
+bool ReadWholeFile(ByteStream& stream, const std::string& path, WholeFileProblem* problem) {
+  constexpr WholeFileProblem kSystemError{WholeFileProblem::kSystem};
   std::optional<platform::File> file = platform::File::openRead(path);
-  if (!file) return false;
-  const std::optional<std::uint64_t> fileSize = file->size();
-  if (!fileSize) return false;
-  const std::optional<std::uint32_t> prefixed = ReadLengthPrefix(*file, *fileSize, kMaxWholeFileContent);
-  if (!prefixed) return false;
-  const std::uint32_t length = *prefixed;
+  const std::optional<std::uint64_t> fileSize = file ? file->size() : std::nullopt;
+  if (!fileSize) return Refuse(problem, kSystemError);
+  std::uint8_t prefix[4] = {0, 0, 0, 0};
+  const std::uint64_t prefixBytes = *fileSize < 4 ? *fileSize : 4;
+  if (!file->readFull(prefix, static_cast<std::size_t>(prefixBytes))) return Refuse(problem, kSystemError);
+  const std::uint32_t length = LoadLe32(prefix);
+  // A damaged prefix must not make us allocate what the file cannot hold.
+  if (length > kMaxWholeFileContent) return Refuse(problem, {WholeFileProblem::kTooLong});
+  const std::uint64_t needed = prefixBytes + length;
+  if (needed > *fileSize) return Refuse(problem, {WholeFileProblem::kTruncated, *fileSize, needed});
   // No writer puts anything after the content, so bytes there were added to the file, and
   // nothing they say may pass for part of it.
-  if (*fileSize > 4 + std::uint64_t{length}) return false;
+  if (needed < *fileSize) return Refuse(problem, {WholeFileProblem::kTrailingBytes});
 
   ByteBuffer content = ByteBuffer::zeros(length);
   for (std::uint32_t done = 0; done < length;) {
     const std::uint32_t piece = length - done < kWholeFilePiece ? length - done : kWholeFilePiece;
-    if (!file->readFull(content.data() + done, piece)) return false;
-    if (!ReportPiece(stream.progress, piece)) return false;
+    if (!file->readFull(content.data() + done, piece)) return Refuse(problem, kSystemError);
+    if (!ReportPiece(stream.progress, piece)) return Refuse(problem, {WholeFileProblem::kCancelled});
     done += piece;
   }
   stream.bytes = std::move(content);

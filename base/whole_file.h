@@ -14,17 +14,26 @@ namespace qs {
 inline constexpr std::uint32_t kMaxWholeFileContent = 1u << 30;
 inline constexpr std::uint32_t kWholeFilePiece = 102400;
 
-// The u32 length prefix read from the file's start, when it is at most limit and no more
-// than the fileSize bytes hold after it. Missing prefix bytes count as zero, so an empty
-// file holds empty content.
-std::optional<std::uint32_t> ReadLengthPrefix(platform::File& file, std::uint64_t fileSize,
-                                              std::uint32_t limit);
+// Why ReadWholeFile failed.
+struct WholeFileProblem {
+  enum Kind : std::uint8_t {
+    kNone,
+    kSystem,         // platform::LastFileError() says what
+    kTruncated,      // the content ends before its length says: size of needed bytes
+    kTrailingBytes,  // bytes after the content
+    kTooLong,        // a length above 2^30: not a file of this kind
+    kCancelled,
+  };
+  Kind kind = kNone;
+  std::uint64_t size = 0;
+  std::uint64_t needed = 0;
+};
 
 // Reads the content into stream.bytes (cursor 0). Fails, leaving the stream as it was, when
 // the file cannot be read, claims more than 2^30 bytes or more than it holds, holds bytes
-// after the content, or the hook cancels. Progress and cancel are checked after every
-// piece, cancel first.
-bool ReadWholeFile(ByteStream& stream, const std::string& path);
+// after the content, or the hook cancels; problem, when given, then says which. Progress and
+// cancel are checked after every piece, cancel first.
+bool ReadWholeFile(ByteStream& stream, const std::string& path, WholeFileProblem* problem = nullptr);
 
 // Writes stream.bytes as the content through a temporary file that replaces the target
 // only when complete; on failure or cancel an older target is left as it was.

@@ -12,6 +12,7 @@
 #include "cli/progress_display.h"
 #include "formats/oki_file.h"
 #include "keys/record_text.h"
+#include "operations/cause_text.h"
 #include "operations/file_operation.h"
 #include "operations/output_names.h"
 #include "operations/settings.h"
@@ -84,10 +85,12 @@ std::string AboutFile(bool several, const std::string& source, const std::string
   return several ? source + ": " + text : text;
 }
 
-void FailFile(Session& session, bool several, const FileTask& task, FileOutcome outcome) {
+// The outcome's message, then what was wrong with which file when that is known.
+void FailFile(Session& session, bool several, const FileTask& task, FileOutcome outcome, const FileCause& cause) {
   const std::string text =
       outcome == FileOutcome::kTargetExists ? OutputExistsText(task.target) : MessageText(outcome);
-  session.fail(AboutFile(several, task.source, text));
+  const std::string why = CauseText(cause);
+  session.fail(AboutFile(several, task.source, why.empty() ? text : text + " " + why));
 }
 
 ProgressSource SourceOf(OperationRequest& request) {
@@ -126,7 +129,7 @@ int RunTasks(Session& session, OperationRequest& request, RandomGenerator& gener
     });
     if (display.interrupted()) return session.interrupted();
     if (result.outcome != FileOutcome::kOk) {
-      FailFile(session, several, task, result.outcome);
+      FailFile(session, several, task, result.outcome, result.cause);
       anyFailed = true;
     } else if (request.code == OperationCode::kVerify) {
       PrintVerified(session.io().out, result, several, task.source);
@@ -169,8 +172,8 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
 
   OperationRequest request;
   request.code = OperationCode::kEncrypt;
-  request.compression = compressValue == "strong" ? kStrongCompression : settings.compression;
-  request.okiFormat = settings.fileFormat;
+  request.compression = compressValue == "strong" ? ChunkCompression::kStrong : ChosenCompression(settings);
+  request.format = settings.fileFormat;
   request.overwrite = OverwriteOf(args);
   request.ownPrivateKey = std::move(own->privateRecord);
   request.peerPublicKey = std::move(*peer);
@@ -182,12 +185,12 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
 void KeepReadable(Session& session, std::vector<FileTask>& tasks, bool several, bool& anyFailed) {
   std::vector<FileTask> kept;
   for (FileTask& task : tasks) {
-    bool isOki = false;
-    if (DetectOkiFile(task.source, isOki)) {
+    FileResult unreadable;
+    if (DetectEncryptedFormat(task.source, unreadable)) {
       kept.push_back(std::move(task));
       continue;
     }
-    FailFile(session, several, task, FileOutcome::kFileUnreadable);
+    FailFile(session, several, task, FileOutcome::kFileUnreadable, unreadable.cause);
     anyFailed = true;
   }
   tasks = std::move(kept);

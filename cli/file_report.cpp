@@ -20,8 +20,10 @@
 #include "keys/key_store.h"
 #include "keys/record_text.h"
 #include "keys/trusted_keys.h"
+#include "operations/cause_text.h"
 #include "operations/settings.h"
 #include "platform/file.h"
+#include "platform/file_error.h"
 
 namespace qs::cli {
 namespace {
@@ -86,8 +88,8 @@ bool ReportNative(std::ostream& out, const std::string& path) {
   EncryptedFileReader reader(path);
   const std::optional<ByteBuffer> header = reader.readHeader();
   if (!header) return false;
-  ResultCode code{};
-  const std::optional<FileHeaderFields> fields = ReadFileHeaderFields(*header, code);
+  Finding why = Finding::kNone;
+  const std::optional<FileHeaderFields> fields = ReadFileHeaderFields(*header, why);
   if (!fields) return false;
   const std::optional<ByteBuffer> ciphertext = ReadEncryptedKey(fields->encryptedKeyRecord);
   const std::optional<SignatureRecord> signature = ReadSignatureRecord(fields->signature);
@@ -103,9 +105,9 @@ bool ReportNative(std::ostream& out, const std::string& path) {
 }
 
 bool ReportOki(std::ostream& out, const std::string& path) {
-  bool isOki = false;
-  if (!DetectOkiFile(path, isOki) || !isOki) return false;
-  const std::optional<ByteBuffer> record = ReadOkiRecord(path);
+  FileResult unreadable;
+  if (DetectEncryptedFormat(path, unreadable) != EncryptedFormat::kOki) return false;
+  const std::optional<ByteBuffer> record = ReadOkiRecord(path, unreadable);
   const std::optional<EncryptedDataFields> fields = record ? ReadEncryptedData(*record) : std::nullopt;
   if (!fields) return false;
   out << "Krypterad fil (OKI-format), post \"EncryptedData\"\n"
@@ -194,7 +196,8 @@ bool ReportContainer(std::ostream& out, const std::string& path) {
 int RunFileReport(Session& session, const ParsedArgs& args) {
   const std::string path = args.positionals()[0];
   std::ostream& out = session.io().out;
-  if (!platform::File::openRead(path)) return session.fail(cli_text::kFileUnreadable + path);
+  if (!platform::File::openRead(path))
+    return session.fail(cli_text::kFileUnreadable + CauseText({path, Finding::kSystem, platform::LastFileError()}));
   if (ReportNative(out, path) || ReportOki(out, path) || ReportContainer(out, path)) return kSuccess;
   return session.fail(cli_text::kUnknownFileKind + path + cli_text::kNotOurFile);
 }

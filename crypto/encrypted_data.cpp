@@ -64,24 +64,25 @@ std::optional<EncryptedDataFields> ReadEncryptedData(const ByteBuffer& record) {
   return EncryptedDataFields{std::move(*ciphertext), std::move(*signature), std::move(*sealed)};
 }
 
-std::optional<ByteBuffer> DecryptMessage(const ByteBuffer& ownPrivate, const ByteBuffer& senderPublic,
-                                         const ByteBuffer& record, ProgressHook* hook,
-                                         SenderBinding& binding) {
+OpenedMessage DecryptMessage(const ByteBuffer& recipientPrivate, const ByteBuffer& senderPublic,
+                             const ByteBuffer& record, ProgressHook* hook) {
   std::optional<EncryptedDataFields> fields = ReadEncryptedData(record);
-  if (!fields) return std::nullopt;
-  if (!VerifyDigest(senderPublic, Sha256(fields->ciphertext.span()), fields->signature)) return std::nullopt;
-  const ByteBuffer key = UnwrapKey(ownPrivate, EncryptedKeyRecordOf(fields->ciphertext));
-  if (key.empty()) return std::nullopt;
+  if (!fields) return {std::nullopt, MessageFailure::kMalformed};
+  if (!VerifyDigest(senderPublic, Sha256(fields->ciphertext.span()), fields->signature))
+    return {std::nullopt, MessageFailure::kNotBySender};
+  const ByteBuffer key = UnwrapKey(recipientPrivate, EncryptedKeyRecordOf(fields->ciphertext));
+  if (key.empty()) return {std::nullopt, MessageFailure::kNotForThisKey};
   ByteBuffer data = std::move(fields->sealed);
 
   SymmetricContext opener(key.span(), nullptr);
   opener.setHook(hook);
   std::array<std::uint8_t, SymmetricContext::kIvBytes> iv{};
   if (data.length() >= iv.size()) std::copy_n(data.data(), iv.size(), iv.begin());
-  if (!opener.decrypt(data)) return std::nullopt;
-  binding = CheckSenderBinding(opener, iv, senderPublic);
-  if (binding == SenderBinding::kOtherSender) return std::nullopt;
-  return data;
+  // A key unwrapped with another key pair's key is noise, which opens nothing.
+  if (!opener.decrypt(data)) return {std::nullopt, MessageFailure::kNotForThisKey};
+  const SenderBinding binding = CheckSenderBinding(opener, iv, senderPublic);
+  if (binding == SenderBinding::kOtherSender) return {std::nullopt, MessageFailure::kNotBySender};
+  return {std::move(data), MessageFailure::kNone, binding};
 }
 
 }  // namespace qs

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 
 #include "base/byte_buffer.h"
@@ -34,11 +35,27 @@ struct EncryptedDataFields {
 // field cut short or bytes after the last field.
 std::optional<EncryptedDataFields> ReadEncryptedData(const ByteBuffer& record);
 
-// The sender's signature is checked before the own private key is used. A message bound to
-// another sender than the one whose signature verified is refused; binding tells whether it
-// was bound to this one (kUnbound: written without the binding, by an earlier writer).
-std::optional<ByteBuffer> DecryptMessage(const ByteBuffer& ownPrivate, const ByteBuffer& senderPublic,
-                                         const ByteBuffer& record, ProgressHook* hook,
-                                         SenderBinding& binding);
+// Why a message did not open.
+enum class MessageFailure : std::uint8_t {
+  kNone,
+  kMalformed,      // not an "EncryptedData" record of this layout
+  kNotBySender,    // signed, or bound, by someone else than the sender
+  // The recipient's private key does not unwrap its key, or the key opens nothing: another
+  // key pair's key gives noise (damage to the sealed message, or a cancel, reads the same).
+  kNotForThisKey,
+};
+
+struct OpenedMessage {
+  std::optional<ByteBuffer> message;
+  MessageFailure failure = MessageFailure::kNone;
+  // Whether the message was bound to this sender (kUnbound: written without the binding, by
+  // an earlier writer); on success.
+  SenderBinding binding = SenderBinding::kUnbound;
+};
+
+// The sender's signature is checked before the recipient's private key is used. A message
+// bound to another sender than the one whose signature verified is refused.
+OpenedMessage DecryptMessage(const ByteBuffer& recipientPrivate, const ByteBuffer& senderPublic,
+                             const ByteBuffer& record, ProgressHook* hook);
 
 }  // namespace qs

@@ -27,10 +27,13 @@ bool ContinueAfterChunk(ChunkProgress* progress, std::uint32_t index, std::uint3
   return !progress->cancelRequested();
 }
 
-bool Fail(ResultCode& code, ResultCode why) {
-  code = why;
+// Keeps the first failure of a pipeline step.
+bool Fail(FileResult& result, FileResult failure) {
+  result = std::move(failure);
   return false;
 }
+
+FileResult Cancelled() { return Failed(ResultCode::kCancelled, {}); }
 
 // One chunk on its way from the source to a worker that compresses and seals it, in a
 // buffer kept from chunk to chunk.
@@ -39,7 +42,7 @@ struct SealJob {
   std::uint32_t length = 0;  // of the payload, then of the sealed chunk
   SecretBytes<SymmetricContext::kIvBytes> iv;
   std::uint32_t index = 0;
-  std::optional<ResultCode> failure;
+  std::optional<ResultCode> failure;  // with no cause to name: memory, or the context failed
 };
 
 // One sealed chunk on its way to a worker that opens and decompresses it.
@@ -127,76 +130,77 @@ void Open(OpenJob& job, SymmetricContext& opener, bool compressed, std::uint32_t
 
 }  // namespace
 
-bool EncryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, const ByteBuffer& peerPublic,
-                 const std::string& source, const std::string& target, ResultCode& code) {
-  if (platform::SameFile(source, target)) return Fail(code, ResultCode::kTarget);
-  std::optional<platform::File> in = platform::File::openRead(source);
+FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate, const ByteBuffer& recipientPublic) {
+  if (platform::SameFile(job.source, job.target)) return SourceFailed(job.target, Finding::kSameFile);
+  std::optional<platform::File> in = platform::File::openRead(job.source);
   const std::optional<std::uint64_t> size = in ? in->size() : std::nullopt;
-  if (!size) return Fail(code, ResultCode::kSource);
+  if (!size) return SystemFailed(ResultCode::kSource, job.source);
   const std::uint64_t chunks = ChunkCount(*size);
-  if (chunks > kMaxChunks || params.generator == nullptr) return Fail(code, ResultCode::kSource);
+  if (chunks > kMaxChunks) return SourceFailed(job.source, Finding::kTooLarge);
+  if (job.generator == nullptr) return Failed(ResultCode::kSource, {});
   const auto count = static_cast<std::uint32_t>(chunks);
 
   const std::optional<WrittenHeader> header = WriteFileHeader(
-      *params.generator, params.compression != ChunkCompression::kNone, *size, ownPrivate, peerPublic, code);
-  if (!header) return false;
+      *job.generator, job.compression != ChunkCompression::kNone, *size, senderPrivate, recipientPublic);
+  const std::optional<ByteBuffer> senderPublic = PublicKeyRecordOf(senderPrivate);
+  if (!header || !senderPublic) return Failed(ResultCode::kKeys, {});
 
-  EncryptedFileWriter out(target, header->sessionKey.span(), params.generator, params.overwrite);
-  const std::optional<ByteBuffer> ownPublic = PublicKeyRecordOf(ownPrivate);
-  if (!ownPublic || !out.bindSender(*ownPublic)) return Fail(code, ResultCode::kKeys);
-  if (!out.begin(header->record, count)) return Fail(code, ResultCode::kTarget);
+  EncryptedFileWriter out(job.target, header->sessionKey.span(), job.generator, job.overwrite);
+  if (!out.bindSender(*senderPublic)) return Failed(ResultCode::kKeys, {});
+  if (!out.begin(header->record, count)) return SystemFailed(ResultCode::kTarget, job.target);
   const ChunkPipeline pipeline(ChunkPipeline::Batch::kPairs);
   WorkerContexts sealers(pipeline, header->sessionKey.span());
   std::vector<SealJob> jobs(pipeline.slots());
   std::uint64_t left = *size;
+  FileResult result;
   const ChunkPipeline::Steps steps{
       .read =
           [&](std::uint32_t i, std::uint32_t slot) {
-            SealJob& job = jobs[slot];
-            job.index = i;
-            job.length = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, kChunkBytes));
-            if (!in->readFull(job.buffer.data() + kChunkPayloadOffset, job.length)) {
-              return Fail(code, ResultCode::kSource);
+            SealJob& sealJob = jobs[slot];
+            sealJob.index = i;
+            sealJob.length = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, kChunkBytes));
+            if (!in->readFull(sealJob.buffer.data() + kChunkPayloadOffset, sealJob.length)) {
+              return Fail(result, SystemFailed(ResultCode::kSource, job.source));
             }
-            left -= job.length;
-            return out.nextIv(job.iv.span()) || Fail(code, ResultCode::kTarget);
+            left -= sealJob.length;
+            return out.nextIv(sealJob.iv.span()) || Fail(result, Failed(ResultCode::kTarget, {}));
           },
       .work = [&](std::span<const std::uint32_t> slots,
-                  std::uint32_t worker) { Seal(jobs, slots, sealers[worker], params.compression); },
+                  std::uint32_t worker) { Seal(jobs, slots, sealers[worker], job.compression); },
       .write =
           [&](std::uint32_t i, std::uint32_t slot) {
-            const SealJob& job = jobs[slot];
-            if (job.failure) return Fail(code, *job.failure);
-            if (!out.writeSealedChunk(job.buffer.span().first(job.length)))
-              return Fail(code, ResultCode::kTarget);
-            return ContinueAfterChunk(params.progress, i, count) || Fail(code, ResultCode::kCancelled);
+            const SealJob& sealJob = jobs[slot];
+            if (sealJob.failure) return Fail(result, Failed(*sealJob.failure, {}));
+            if (!out.writeSealedChunk(sealJob.buffer.span().first(sealJob.length)))
+              return Fail(result, SystemFailed(ResultCode::kTarget, job.target));
+            return ContinueAfterChunk(job.chunks, i, count) || Fail(result, Cancelled());
           },
   };
-  if (!pipeline.run(count, steps)) return false;
-  if (!out.commit()) return Fail(code, ResultCode::kTarget);
-  return true;
+  if (!pipeline.run(count, steps)) return result;
+  if (!out.commit()) return SystemFailed(ResultCode::kTarget, job.target);
+  return FileResult{};
 }
 
-bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, const ByteBuffer& peerPublic,
-                 const std::string& source, const std::string& target, ResultCode& code) {
-  if (platform::SameFile(source, target)) return Fail(code, ResultCode::kTarget);
-  EncryptedFileReader in(source);
+FileResult DecryptFile(const FileJob& job, const ByteBuffer& recipientPrivate, const ByteBuffer& senderPublic) {
+  if (platform::SameFile(job.source, job.target)) return SourceFailed(job.target, Finding::kSameFile);
+  EncryptedFileReader in(job.source);
   const std::optional<ByteBuffer> record = in.readHeader();
-  if (!record) return Fail(code, ResultCode::kSource);
+  if (!record) return in.failure();
+  Finding why = Finding::kNone;
   const std::optional<AcceptedHeader> header =
-      ReadFileHeader(params.generator, ownPrivate, peerPublic, *record, code);
-  if (!header) return false;
-  if (!in.readTable(header->sessionKey.span())) return Fail(code, ResultCode::kSource);
+      ReadFileHeader(job.generator, recipientPrivate, senderPublic, *record, why);
+  if (!header) return SourceFailed(job.source, why);
+  if (!in.readTable(header->sessionKey.span())) return in.failure();
   // Someone else signed the header of a file its sender bound to their own key.
-  const SenderBinding binding = in.senderBinding(peerPublic);
-  if (binding == SenderBinding::kOtherSender) return Fail(code, ResultCode::kKeys);
-  if (params.senderBinding != nullptr) *params.senderBinding = binding;
+  FileResult result;
+  result.binding = in.senderBinding(senderPublic);
+  if (result.binding == SenderBinding::kOtherSender) return SourceFailed(job.source, Finding::kNotBySender);
   if (header->plainSize && ChunkCount(*header->plainSize) != in.count())
-    return Fail(code, ResultCode::kSource);
+    return SourceFailed(job.source, Finding::kDamaged);
 
   std::optional<platform::AtomicFileWriter> out =
-      platform::AtomicFileWriter::begin(target, platform::FileAccess::kPlaintext, params.overwrite);
-  if (!out) return Fail(code, ResultCode::kTarget);
+      platform::AtomicFileWriter::begin(job.target, platform::FileAccess::kPlaintext, job.overwrite);
+  if (!out) return SystemFailed(ResultCode::kTarget, job.target);
   const std::uint32_t count = in.count();
   const ChunkPipeline pipeline;
   WorkerContexts openers(pipeline, header->sessionKey.span());
@@ -206,7 +210,7 @@ bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
       .read =
           [&](std::uint32_t i, std::uint32_t slot) {
             jobs[slot].index = i;
-            return in.readSealedChunk(jobs[slot].sealed) || Fail(code, ResultCode::kSource);
+            return in.readSealedChunk(jobs[slot].sealed) || Fail(result, in.failure());
           },
       .work =
           [&](std::span<const std::uint32_t> slots, std::uint32_t worker) {
@@ -215,21 +219,22 @@ bool DecryptFile(const PipelineParams& params, const ByteBuffer& ownPrivate, con
           },
       .write =
           [&](std::uint32_t i, std::uint32_t slot) {
-            const OpenJob& job = jobs[slot];
-            if (job.damaged) return Fail(code, ResultCode::kSource);
-            if (!out->file().write(job.payload.data(), static_cast<std::uint32_t>(job.payload.size()))) {
-              return Fail(code, ResultCode::kTarget);
+            const OpenJob& openJob = jobs[slot];
+            if (openJob.damaged)
+              return Fail(result, SourceFailed(job.source, Finding::kDamagedChunk, i + std::uint64_t{1}, count));
+            if (!out->file().write(openJob.payload.data(), static_cast<std::uint32_t>(openJob.payload.size()))) {
+              return Fail(result, SystemFailed(ResultCode::kTarget, job.target));
             }
             out->file().startWriteBack();
-            written += job.payload.size();
-            return ContinueAfterChunk(params.progress, i, count) || Fail(code, ResultCode::kCancelled);
+            written += openJob.payload.size();
+            return ContinueAfterChunk(job.chunks, i, count) || Fail(result, Cancelled());
           },
   };
-  if (!pipeline.run(count, steps)) return false;
+  if (!pipeline.run(count, steps)) return result;
   // The last chunk's length is seen by nothing else.
-  if (header->plainSize && written != *header->plainSize) return Fail(code, ResultCode::kSource);
-  if (!out->commit()) return Fail(code, ResultCode::kTarget);
-  return true;
+  if (header->plainSize && written != *header->plainSize) return SourceFailed(job.source, Finding::kDamaged);
+  if (!out->commit()) return SystemFailed(ResultCode::kTarget, job.target);
+  return result;
 }
 
 }  // namespace qs

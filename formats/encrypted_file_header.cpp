@@ -22,10 +22,9 @@ ByteBuffer FileHeaderRecord(bool compressed, const ByteBuffer& encryptedKeyRecor
 }
 
 std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress,
-                                             std::uint64_t plainSize, const ByteBuffer& ownPrivate,
-                                             const ByteBuffer& peerPublic, ResultCode& code) {
-  code = ResultCode::kKeys;
-  std::optional<WrappedKey> wrapped = WrapKey(generator, peerPublic);
+                                             std::uint64_t plainSize, const ByteBuffer& senderPrivate,
+                                             const ByteBuffer& recipientPublic) {
+  std::optional<WrappedKey> wrapped = WrapKey(generator, recipientPublic);
   if (!wrapped) return std::nullopt;
   SigningContext signer(&generator);
   if (!signer.setLabel(TextString(kEncryptedFileLabel)) ||
@@ -34,7 +33,7 @@ std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool co
   }
   const auto now = static_cast<std::uint32_t>(platform::CalendarSeconds());
   const std::optional<ByteBuffer> signature =
-      signer.sign(ownPrivate, now, HeaderBindingText({.compressed = compress, .plainSize = plainSize}));
+      signer.sign(senderPrivate, now, HeaderBindingText({.compressed = compress, .plainSize = plainSize}));
   if (!signature) return std::nullopt;
 
   WrittenHeader header;
@@ -43,14 +42,14 @@ std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool co
   return header;
 }
 
-std::optional<FileHeaderFields> ReadFileHeaderFields(const ByteBuffer& record, ResultCode& code) {
+std::optional<FileHeaderFields> ReadFileHeaderFields(const ByteBuffer& record, Finding& why) {
   ByteStream in(record);
-  code = ResultCode::kSource;
+  why = Finding::kNotEncryptedFile;
   if (!ReadRecordHeader(in, tag::kEncryptedFile) || in.readU8() != 0) return std::nullopt;
   const std::uint8_t compressed = in.readU8();
   if (compressed > 1) return std::nullopt;
   if (in.readU8() != kEncryptionMethod) {
-    code = ResultCode::kOtherMethod;
+    why = Finding::kOtherMethod;
     return std::nullopt;
   }
   // The fields must fill the record exactly: the signature covers only the wrapped key, so
@@ -61,13 +60,13 @@ std::optional<FileHeaderFields> ReadFileHeaderFields(const ByteBuffer& record, R
   return FileHeaderFields{compressed == 1, std::move(*wrappedKey), std::move(*signature)};
 }
 
-std::optional<AcceptedHeader> ReadFileHeader(RandomGenerator* generator, const ByteBuffer& ownPrivate,
-                                             const ByteBuffer& peerPublic, const ByteBuffer& record,
-                                             ResultCode& code) {
-  const std::optional<FileHeaderFields> fields = ReadFileHeaderFields(record, code);
+std::optional<AcceptedHeader> ReadFileHeader(RandomGenerator* generator, const ByteBuffer& recipientPrivate,
+                                             const ByteBuffer& senderPublic, const ByteBuffer& record,
+                                             Finding& why) {
+  const std::optional<FileHeaderFields> fields = ReadFileHeaderFields(record, why);
   if (!fields) return std::nullopt;
 
-  code = ResultCode::kKeys;
+  why = Finding::kNotBySender;
   SigningContext checker(generator);
   if (!checker.setLabel(TextString(kEncryptedFileLabel)) ||
       !checker.addData(fields->encryptedKeyRecord.span())) {
@@ -75,18 +74,19 @@ std::optional<AcceptedHeader> ReadFileHeader(RandomGenerator* generator, const B
   }
   std::uint32_t timestamp = 0;
   WideText message;
-  if (!checker.verify(fields->signature, peerPublic, timestamp, message)) return std::nullopt;
+  if (!checker.verify(fields->signature, senderPublic, timestamp, message)) return std::nullopt;
   AcceptedHeader header;
   header.compressed = fields->compressed;
   if (message.count() != 0) {
     const std::optional<HeaderBinding> binding = ParseHeaderBinding(message);
     if (!binding || binding->compressed != header.compressed) {
-      code = ResultCode::kSource;
+      why = Finding::kDamaged;
       return std::nullopt;
     }
     header.plainSize = binding->plainSize;
   }
-  header.sessionKey = UnwrapKey(ownPrivate, fields->encryptedKeyRecord);
+  why = Finding::kNotForThisKey;
+  header.sessionKey = UnwrapKey(recipientPrivate, fields->encryptedKeyRecord);
   if (header.sessionKey.empty()) return std::nullopt;
   return header;
 }

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "base/byte_buffer.h"
-#include "formats/progress.h"
+#include "formats/file_result.h"
 
 namespace qs {
 
@@ -43,26 +43,26 @@ struct FileHeaderFields {
   ByteBuffer signature;  // the "Signature" record
 };
 
-// Nothing unless the record is exactly this layout. Codes: kOtherMethod for another method,
-// kSource for anything else.
-std::optional<FileHeaderFields> ReadFileHeaderFields(const ByteBuffer& record, ResultCode& code);
+// Nothing unless the record is exactly this layout; why is then kOtherMethod for another
+// method, kNotEncryptedFile for anything else.
+std::optional<FileHeaderFields> ReadFileHeaderFields(const ByteBuffer& record, Finding& why);
 
 // The record around a wrapped key and the sender's signature over it.
 ByteBuffer FileHeaderRecord(bool compressed, const ByteBuffer& encryptedKeyRecord,
                             const ByteBuffer& signature);
 
-// Wraps a fresh session key for peerPublic and signs it, with the compressed flag and the
-// plain file's size, with ownPrivate; fails with kKeys.
+// Wraps a fresh session key for recipientPublic and signs it, with the compressed flag and
+// the plain file's size, with senderPrivate; nothing when either key does not work.
 std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress,
-                                             std::uint64_t plainSize, const ByteBuffer& ownPrivate,
-                                             const ByteBuffer& peerPublic, ResultCode& code);
+                                             std::uint64_t plainSize, const ByteBuffer& senderPrivate,
+                                             const ByteBuffer& recipientPublic);
 
-// Checks the header and the sender's signature before the own private key unwraps the
-// session key. Codes: kSource for a malformed header, a signed message that is not a
-// HeaderBinding or a binding whose flag differs from the header's; kOtherMethod for another
-// method; kKeys for a signature or key that does not fit.
-std::optional<AcceptedHeader> ReadFileHeader(RandomGenerator* generator, const ByteBuffer& ownPrivate,
-                                             const ByteBuffer& peerPublic, const ByteBuffer& record,
-                                             ResultCode& code);
+// Checks the header and the sender's signature before the recipient's private key unwraps
+// the session key. why: as ReadFileHeaderFields for the layout; kNotBySender for a signature
+// that is not senderPublic's; kDamaged for a signed message that is not a HeaderBinding or a
+// binding whose flag differs from the header's; kNotForThisKey for a key that does not unwrap.
+std::optional<AcceptedHeader> ReadFileHeader(RandomGenerator* generator, const ByteBuffer& recipientPrivate,
+                                             const ByteBuffer& senderPublic, const ByteBuffer& record,
+                                             Finding& why);
 
 }  // namespace qs

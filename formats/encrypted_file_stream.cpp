@@ -90,17 +90,36 @@ bool EncryptedFileWriter::writeTable() {
 bool EncryptedFileWriter::commit() { return tableWritten_ && file_->commit(); }
 
 EncryptedFileReader::EncryptedFileReader(const std::string& source)
-    : file_(platform::File::openRead(source)) {
-  if (!file_) return;
-  const std::optional<std::uint64_t> size = file_->size();
-  if (!size) file_.reset();
-  left_ = size.value_or(0);
+    : source_(source), file_(platform::File::openRead(source)) {
+  const std::optional<std::uint64_t> size = file_ ? file_->size() : std::nullopt;
+  if (!size) {
+    failure_ = SystemFailed(ResultCode::kSource, source_);
+    file_.reset();
+  }
+  size_ = left_ = size.value_or(0);
+}
+
+// Whatever the reader finds is the source's failure, as the format's readers have always
+// reported it, a table that does not open under the session key included.
+bool EncryptedFileReader::fail(Finding finding) {
+  failure_ = Failed(ResultCode::kSource, {source_, finding});
+  return false;
+}
+
+bool EncryptedFileReader::cutShort(std::uint64_t needed) {
+  failure_ = SourceFailed(source_, Finding::kTruncated, size_, size_ - left_ + needed);
+  return false;
 }
 
 bool EncryptedFileReader::readInto(ByteBuffer& into, std::uint64_t n) {
-  if (!file_ || n > left_ || n > 0xFFFFFFFFu) return false;
+  if (!file_) return false;
+  if (n > left_) return cutShort(n);
+  if (n > 0xFFFFFFFFu) return fail(Finding::kNotEncryptedFile);
   into.resize(static_cast<std::uint32_t>(n));
-  if (!file_->readFull(into.data(), into.length())) return false;
+  if (!file_->readFull(into.data(), into.length())) {
+    failure_ = SystemFailed(ResultCode::kSource, source_);
+    return false;
+  }
   left_ -= n;
   return true;
 }
@@ -115,7 +134,10 @@ std::optional<ByteBuffer> EncryptedFileReader::readHeader() {
   std::optional<ByteBuffer> prefix = readBytes(4);
   if (!prefix) return std::nullopt;
   const std::uint32_t length = ByteStream(*prefix).readU32();
-  if (length > kMaxHeaderBytes) return std::nullopt;
+  if (length > kMaxHeaderBytes) {
+    fail(Finding::kNotEncryptedFile);
+    return std::nullopt;
+  }
   return readBytes(length);
 }
 
@@ -124,7 +146,15 @@ std::optional<ByteBuffer> EncryptedFileReader::readSealedTable() {
   if (!prefix) return std::nullopt;
   const std::uint32_t sealedBytes = ByteStream(*prefix).readU32();
   // Every chunk takes at least one sealed unit, so what the file still holds bounds n.
-  if (sealedBytes > SealedTableSize(left_ / SymmetricContext::SealedSize(0))) return std::nullopt;
+  if (sealedBytes > left_) {
+    cutShort(sealedBytes);
+    return std::nullopt;
+  }
+  // Without its chunks the file is cut short, by how much the table would say.
+  if (sealedBytes > SealedTableSize(left_ / SymmetricContext::SealedSize(0))) {
+    failure_ = SourceFailed(source_, Finding::kTruncated, size_);
+    return std::nullopt;
+  }
   return readBytes(sealedBytes);
 }
 
@@ -132,25 +162,30 @@ bool EncryptedFileReader::readTable(std::span<const std::uint8_t> sessionKey) {
   std::optional<ByteBuffer> table = readSealedTable();
   const std::uint64_t sealedBytes = table ? table->length() : 0;
   cipher_.emplace(sessionKey, nullptr);
-  if (!table || table->length() < tableIv_.size()) return false;
+  if (!table) return false;
+  if (table->length() < tableIv_.size()) return fail(Finding::kDamaged);
   std::copy_n(table->data(), tableIv_.size(), tableIv_.begin());
-  if (!cipher_->decrypt(*table) || table->length() < 4) return false;
+  // A session key unwrapped with another key pair's key is noise; the table is the first
+  // sealed unit it meets.
+  if (!cipher_->decrypt(*table)) return fail(Finding::kNotForThisKey);
+  if (table->length() < 4) return fail(Finding::kDamaged);
   ByteStream in(std::move(*table));
   const std::uint32_t n = in.readU32();
   // Exact sizes: any other sealed unit under the session key (chunk 0 opens to an index of
   // zero, which would read as "no chunks") is refused here.
   if (in.bytes.length() != 4 + 4 * static_cast<std::uint64_t>(n) || sealedBytes != SealedTableSize(n)) {
-    return false;
+    return fail(Finding::kDamaged);
   }
   lengths_.reserve(n);
   std::uint64_t chunkBytes = 0;
   for (std::uint32_t i = 0; i < n; ++i) {
     lengths_.push_back(in.readU32());
-    if (lengths_.back() > kMaxSealedChunkBytes) return false;
+    if (lengths_.back() > kMaxSealedChunkBytes) return fail(Finding::kDamaged);
     chunkBytes += lengths_.back();
   }
+  if (chunkBytes > left_) return cutShort(chunkBytes);
   // Bytes after the last chunk are no part of the file; no writer leaves any.
-  return chunkBytes == left_;
+  return chunkBytes == left_ || fail(Finding::kTrailingBytes);
 }
 
 SenderBinding EncryptedFileReader::senderBinding(const ByteBuffer& senderPublic) const {

@@ -9,6 +9,7 @@
 #include "base/byte_buffer.h"
 #include "crypto/sender_binding.h"
 #include "crypto/symmetric_context.h"
+#include "formats/file_result.h"
 #include "platform/file.h"
 
 namespace qs {
@@ -124,6 +125,10 @@ class EncryptedFileReader {
  public:
   explicit EncryptedFileReader(const std::string& source);
   bool opened() const { return file_.has_value(); }
+  // Why the last read failed, on the source: what the system said, a file that ends before
+  // its lengths say (with the bytes it has and needs), bytes after its end, or a header or
+  // table that is not one.
+  FileResult failure() const { return failure_; }
 
   // The header record; nothing when H is above 10,240 or the file is too short.
   std::optional<ByteBuffer> readHeader();
@@ -147,8 +152,14 @@ class EncryptedFileReader {
  private:
   bool readInto(ByteBuffer& into, std::uint64_t n);
   std::optional<ByteBuffer> readBytes(std::uint64_t n);
+  bool fail(Finding finding);
+  // A length that runs needed bytes past what the file still holds.
+  bool cutShort(std::uint64_t needed);
 
+  std::string source_;
   std::optional<platform::File> file_;
+  FileResult failure_;
+  std::uint64_t size_ = 0;
   std::uint64_t left_ = 0;  // bytes of the file not read yet
   std::optional<SymmetricContext> cipher_;
   std::vector<std::uint32_t> lengths_;

@@ -1,17 +1,13 @@
 #pragma once
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "base/byte_buffer.h"
-#include "base/progress_hook.h"
-#include "crypto/sender_binding.h"
-#include "platform/file.h"
+#include "formats/file_job.h"
+#include "formats/file_result.h"
 
 namespace qs {
-
-class RandomGenerator;
 
 // The OKI-format: u32 L, then one "EncryptedData" record of L bytes holding the whole file,
 // and nothing after it. Everything happens in memory, hence the limits.
@@ -25,33 +21,22 @@ inline constexpr std::uint32_t kMaxOkiPlainBytes = 262144000;   // 250 MiB
 inline constexpr std::uint32_t kMaxOkiRecordBytes = 288358400;  // 275 MiB
 inline constexpr std::uint32_t kOkiDetectionBytes = 100;
 
-// isOki tells whether the first field after the length prefix is "EncryptedData". False
-// when the file cannot be read or holds fewer than 100 bytes.
-bool DetectOkiFile(const std::string& source, bool& isOki);
+// Which format an encrypted file is in, told by its first 100 bytes: OKI when the first field
+// after the length prefix is "EncryptedData", native otherwise. Nothing when the file cannot
+// be read or holds fewer than 100 bytes; why then says which.
+enum class EncryptedFormat : std::uint8_t { kNative, kOki };
+std::optional<EncryptedFormat> DetectEncryptedFormat(const std::string& source, FileResult& why);
 
 // The "EncryptedData" record of an OKI-format file; nothing when the file cannot be read or
-// L is above the limit or does not end exactly at the file's end.
-std::optional<ByteBuffer> ReadOkiRecord(const std::string& source);
+// L is above the limit or does not end exactly at the file's end, why then says which.
+std::optional<ByteBuffer> ReadOkiRecord(const std::string& source, FileResult& why);
 
-struct OkiParams {
-  RandomGenerator* generator = nullptr;
-  ProgressHook* progress = nullptr;  // counts cipher and MAC blocks; carries the cancel
-  // out: bytes being processed, read by the progress display while the pipeline runs
-  std::atomic<std::uint32_t> totalBytes = 0;
-  bool targetFailed = false;  // out: the failure was the target's (unwritable, full disk)
-  platform::Overwrite overwrite = platform::Overwrite::kReplace;  // a file at the target name by the end
-  // out, decryption: whether the file binds its sender (set on success)
-  SenderBinding senderBinding = SenderBinding::kUnbound;
-};
+// Both take the job and keys as the native pipelines do (formats/encrypted_file.h), refuse a
+// target that is the source itself, and put the target in place only when it is complete:
+// on failure or cancel nothing is left behind and an older file at the target name stays as
+// it was. A source above 250 MiB is not read at all (kTooLarge).
+FileResult EncryptOkiFile(const FileJob& job, const ByteBuffer& senderPrivate, const ByteBuffer& recipientPublic);
 
-// Both refuse a target that is the source itself, and put the target in place only when it
-// is complete: on failure or cancel nothing is left behind and an older file at the target
-// name stays as it was. tooLarge is set only for a source above 250 MiB, which is then not
-// read at all.
-bool EncryptOkiFile(OkiParams& params, const std::string& source, const std::string& target,
-                    const ByteBuffer& recipientPublic, const ByteBuffer& ownPrivate, bool& tooLarge);
-
-bool DecryptOkiFile(OkiParams& params, const std::string& source, const std::string& target,
-                    const ByteBuffer& senderPublic, const ByteBuffer& ownPrivate);
+FileResult DecryptOkiFile(const FileJob& job, const ByteBuffer& recipientPrivate, const ByteBuffer& senderPublic);
 
 }  // namespace qs

@@ -14,13 +14,4 @@ struct ChunkProgress {
   bool cancelRequested() const { return cancel.load(std::memory_order_relaxed) == 1; }
 };
 
-// Why a native encrypt or decrypt pipeline failed.
-enum class ResultCode : int {
-  kSource = 0,       // the source could not be read or is not a well-formed file
-  kTarget = 1,       // the target could not be written
-  kKeys = 2,         // wrapping, signing, the sender's signature or unwrapping failed
-  kOtherMethod = 3,  // the file was encrypted with another method
-  kCancelled = 4,
-};
-
 }  // namespace qs

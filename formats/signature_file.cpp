@@ -5,60 +5,77 @@
 #include "platform/file.h"
 
 namespace qs {
+namespace {
 
-bool HashDataFile(const std::string& source, SignatureRequest& request, SigningContext& context) {
+// Far more than a signature with the longest message anyone types.
+constexpr std::uint64_t kMaxSignatureFileBytes = 1u << 20;
+
+}  // namespace
+
+FileResult HashDataFile(const std::string& source, SignatureRequest& request, SigningContext& context) {
   std::optional<platform::File> file = platform::File::openRead(source);
-  if (!file) return false;
-  const std::optional<std::uint64_t> size = file->size();
-  if (!size) return false;
+  const std::optional<std::uint64_t> size = file ? file->size() : std::nullopt;
+  if (!size) return SystemFailed(ResultCode::kSource, source);
   if (request.progress != nullptr) {
     request.progress->count =
         static_cast<std::uint32_t>((*size + kSignatureHashBlock - 1) / kSignatureHashBlock);
     request.progress->current = 0;
   }
-  if (!context.setLabel(request.label)) return false;
+  if (!context.setLabel(request.label)) return Failed(ResultCode::kSource, {});
 
   ByteBuffer block = ByteBuffer::zeros(kSignatureHashBlock);  // wiped when it goes
   for (;;) {
     std::uint32_t got = 0;
     while (got < kSignatureHashBlock) {
       const std::optional<std::size_t> n = file->read(block.data() + got, kSignatureHashBlock - got);
-      if (!n) return false;
+      if (!n) return SystemFailed(ResultCode::kSource, source);
       if (*n == 0) break;
       got += static_cast<std::uint32_t>(*n);
     }
-    if (!context.addData({block.data(), got})) return false;
-    if (got < kSignatureHashBlock) return true;
+    if (!context.addData({block.data(), got})) return Failed(ResultCode::kSource, {});
+    if (got < kSignatureHashBlock) return FileResult{};
     if (request.progress != nullptr) {
       request.progress->current.fetch_add(1);
-      if (request.progress->cancelRequested()) return false;
+      if (request.progress->cancelRequested()) return Failed(ResultCode::kCancelled, {});
     }
   }
 }
 
-bool SignFile(SignatureRequest& request, const ByteBuffer& ownPrivate, const std::string& source,
-              const std::string& target) {
+FileResult SignFile(SignatureRequest& request, const ByteBuffer& ownPrivate, const std::string& source,
+                    const std::string& target) {
   // Replacing the document with its signature would lose it.
-  if (platform::SameFile(source, target)) return false;
+  if (platform::SameFile(source, target)) return SourceFailed(target, Finding::kSameFile);
   SigningContext context(request.generator);
-  if (!HashDataFile(source, request, context)) return false;
+  FileResult hashed = HashDataFile(source, request, context);
+  if (!hashed) return hashed;
   std::optional<ByteBuffer> record =
       context.sign(ownPrivate, request.timestamp, WideText::fromTextString(request.message));
-  if (!record) return false;
-  return WriteWholeFile(ByteStream(std::move(*record)), target, platform::FileAccess::kUsual,
-                        request.overwrite);
+  if (!record) return Failed(ResultCode::kKeys, {});
+  if (!WriteWholeFile(ByteStream(std::move(*record)), target, platform::FileAccess::kUsual, request.overwrite))
+    return SystemFailed(ResultCode::kTarget, target);
+  return FileResult{};
 }
 
-bool VerifyFile(SignatureRequest& request, const std::string& source, const ByteBuffer& signerPublic,
-                const std::string& signatureFile) {
-  SigningContext context(request.generator);
-  if (!HashDataFile(source, request, context)) return false;
+FileResult VerifyFile(SignatureRequest& request, const std::string& source, const ByteBuffer& signerPublic,
+                      const std::string& signatureFile) {
   ByteStream stored;
-  if (!ReadWholeFile(stored, signatureFile)) return false;
+  WholeFileProblem problem;
+  if (!ReadWholeFile(stored, signatureFile, &problem)) {
+    // A length no signature has is another kind of file (the data file given in its place,
+    // say), not a cut-short signature.
+    if (problem.kind == WholeFileProblem::kTruncated && problem.needed > kMaxSignatureFileBytes)
+      problem.kind = WholeFileProblem::kTooLong;
+    return WholeFileFailed(ResultCode::kSource, signatureFile, problem, Finding::kNotSignatureFile);
+  }
+  if (!ReadSignatureRecord(stored.bytes)) return SourceFailed(signatureFile, Finding::kNotSignatureFile);
+  SigningContext context(request.generator);
+  FileResult hashed = HashDataFile(source, request, context);
+  if (!hashed) return hashed;
   WideText message;
-  if (!context.verify(stored.bytes, signerPublic, request.timestamp, message)) return false;
+  if (!context.verify(stored.bytes, signerPublic, request.timestamp, message))
+    return Failed(ResultCode::kKeys, {source, Finding::kSignatureMismatch});
   request.message = message.toTextString();
-  return true;
+  return FileResult{};
 }
 
 }  // namespace qs

@@ -12,23 +12,21 @@
 namespace qs {
 namespace {
 
-OperationResult Ended(FileOutcome outcome) { return OperationResult{outcome, true, 0, {}}; }
-OperationResult CancelledAtOnce() { return OperationResult{FileOutcome::kCancelled, false, 0, {}}; }
-
-OperationResult Decrypted(SenderBinding binding) {
-  OperationResult result = Ended(FileOutcome::kOk);
-  result.senderUnbound = binding != SenderBinding::kBound;
+OperationResult Ended(FileOutcome outcome, FileCause cause = {}) {
+  OperationResult result;
+  result.outcome = outcome;
+  result.cause = std::move(cause);
   return result;
 }
 
-// What the OKI-format progress measures against; the pipelines work on the whole file at once.
-std::uint32_t SizeForProgress(const std::string& path) {
-  std::optional<platform::File> file = platform::File::openRead(path);
-  const std::optional<std::uint64_t> size = file ? file->size() : std::nullopt;
-  if (!size || *size > kMaxOkiRecordBytes) return 0;
-  return static_cast<std::uint32_t>(*size);
+OperationResult CancelledAtOnce() {
+  OperationResult result = Ended(FileOutcome::kCancelled);
+  result.pause = false;
+  return result;
 }
 
+// The outcome of a failed native pipeline, and of the OKI-format ones for the target, which
+// both formats say the same way.
 FileOutcome NativeOutcome(ResultCode code, bool cancelRequested) {
   switch (code) {
     case ResultCode::kSource:
@@ -45,58 +43,59 @@ FileOutcome NativeOutcome(ResultCode code, bool cancelRequested) {
   return cancelRequested ? FileOutcome::kCancelled : FileOutcome::kUnknown;
 }
 
-// A target that cannot be written is said so, as for the native format; anything else gets
-// the pipeline's own outcome.
-OperationResult OkiFailure(const OperationRequest& request, const OkiParams& params, FileOutcome otherwise) {
+FileJob JobFor(OperationRequest& request, RandomGenerator& generator) {
+  FileJob job;
+  job.source = request.sourceName;
+  job.target = request.targetName;
+  job.generator = &generator;
+  job.compression = request.compression;
+  job.chunks = &request.chunkProgress;
+  job.bytes = &request.byteProgress;
+  job.totalBytes = &request.totalBytes;
+  job.overwrite = request.overwrite;
+  return job;
+}
+
+OperationResult Decrypted(const FileResult& result) {
+  OperationResult decrypted = Ended(FileOutcome::kOk);
+  decrypted.senderUnbound = result.binding != SenderBinding::kBound;
+  return decrypted;
+}
+
+OperationResult NativeEnded(const OperationRequest& request, FileResult result) {
+  if (!result) return Ended(NativeOutcome(*result.failure, request.chunkProgress.cancelRequested()), result.cause);
+  return request.code == OperationCode::kDecrypt ? Decrypted(result) : Ended(FileOutcome::kOk);
+}
+
+// The OKI-format pipelines stop at once on a cancel. A target that cannot be written is said
+// as for the native format; anything else gets the pipeline's own outcome.
+OperationResult OkiEnded(const OperationRequest& request, FileResult result, FileOutcome otherwise) {
+  if (result) return request.code == OperationCode::kDecrypt ? Decrypted(result) : Ended(FileOutcome::kOk);
   if (request.byteProgress.cancelRequested()) return CancelledAtOnce();
-  return Ended(params.targetFailed ? FileOutcome::kTargetUnwritable : otherwise);
+  if (result.cause.finding == Finding::kTooLarge) return Ended(FileOutcome::kOkiTooLarge, result.cause);
+  return Ended(*result.failure == ResultCode::kTarget ? FileOutcome::kTargetUnwritable : otherwise, result.cause);
 }
 
-OperationResult EncryptOki(OperationRequest& request, RandomGenerator& generator) {
-  OkiParams params{&generator, &request.byteProgress, 0, false, request.overwrite};
-  request.totalBytes = SizeForProgress(request.sourceName);
-  bool tooLarge = false;
-  if (EncryptOkiFile(params, request.sourceName, request.targetName, request.peerPublicKey,
-                     request.ownPrivateKey, tooLarge)) {
-    return Ended(FileOutcome::kOk);
+OperationResult Encrypt(OperationRequest& request, RandomGenerator& generator) {
+  const FileJob job = JobFor(request, generator);
+  if (request.format == Settings::kOki) {
+    return OkiEnded(request, EncryptOkiFile(job, request.ownPrivateKey, request.peerPublicKey),
+                    FileOutcome::kOkiEncryptionFailed);
   }
-  if (tooLarge) return Ended(FileOutcome::kOkiTooLarge);
-  return OkiFailure(request, params, FileOutcome::kOkiEncryptionFailed);
-}
-
-OperationResult DecryptOki(OperationRequest& request, RandomGenerator& generator) {
-  OkiParams params{&generator, &request.byteProgress, 0, false, request.overwrite};
-  request.totalBytes = SizeForProgress(request.sourceName);
-  if (DecryptOkiFile(params, request.sourceName, request.targetName, request.peerPublicKey,
-                     request.ownPrivateKey)) {
-    return Decrypted(params.senderBinding);
-  }
-  return OkiFailure(request, params, FileOutcome::kOkiDecryptionFailed);
-}
-
-ChunkCompression CompressionOf(std::uint8_t compression) {
-  if (compression == kStrongCompression) return ChunkCompression::kStrong;
-  return compression == 1 ? ChunkCompression::kFormat : ChunkCompression::kNone;
-}
-
-OperationResult RunNative(bool encrypt, OperationRequest& request, RandomGenerator& generator) {
-  SenderBinding binding = SenderBinding::kUnbound;
-  const PipelineParams params{&generator,
-                              encrypt ? CompressionOf(request.compression) : ChunkCompression::kNone,
-                              &request.chunkProgress, &binding, request.overwrite};
-  ResultCode code = ResultCode::kSource;
-  const bool done = encrypt ? EncryptFile(params, request.ownPrivateKey, request.peerPublicKey,
-                                          request.sourceName, request.targetName, code)
-                            : DecryptFile(params, request.ownPrivateKey, request.peerPublicKey,
-                                          request.sourceName, request.targetName, code);
-  if (!done) return Ended(NativeOutcome(code, request.chunkProgress.cancelRequested()));
-  return encrypt ? Ended(FileOutcome::kOk) : Decrypted(binding);
+  return NativeEnded(request, EncryptFile(job, request.ownPrivateKey, request.peerPublicKey));
 }
 
 OperationResult Decrypt(OperationRequest& request, RandomGenerator& generator) {
-  bool isOki = false;
-  if (!DetectOkiFile(request.sourceName, isOki)) return Ended(FileOutcome::kFileUnreadable);
-  return isOki ? DecryptOki(request, generator) : RunNative(false, request, generator);
+  FileJob job = JobFor(request, generator);
+  job.compression = ChunkCompression::kNone;
+  FileResult unreadable;
+  const std::optional<EncryptedFormat> format = DetectEncryptedFormat(request.sourceName, unreadable);
+  if (!format) return Ended(FileOutcome::kFileUnreadable, unreadable.cause);
+  if (*format == EncryptedFormat::kOki) {
+    return OkiEnded(request, DecryptOkiFile(job, request.ownPrivateKey, request.peerPublicKey),
+                    FileOutcome::kOkiDecryptionFailed);
+  }
+  return NativeEnded(request, DecryptFile(job, request.ownPrivateKey, request.peerPublicKey));
 }
 
 SignatureRequest SignatureRequestFor(OperationRequest& request, RandomGenerator& generator) {
@@ -111,20 +110,23 @@ OperationResult Sign(OperationRequest& request, RandomGenerator& generator) {
   SignatureRequest signature = SignatureRequestFor(request, generator);
   signature.message = request.signMessage;
   signature.timestamp = static_cast<std::uint32_t>(platform::CalendarSeconds());
-  if (SignFile(signature, request.ownPrivateKey, request.sourceName, request.targetName)) {
-    return Ended(FileOutcome::kOk);
-  }
+  const FileResult result = SignFile(signature, request.ownPrivateKey, request.sourceName, request.targetName);
+  if (result) return Ended(FileOutcome::kOk);
   if (request.chunkProgress.cancelRequested()) return CancelledAtOnce();
-  return Ended(FileOutcome::kSigningFailed);
+  return Ended(FileOutcome::kSigningFailed, result.cause);
 }
 
 OperationResult Verify(OperationRequest& request, RandomGenerator& generator) {
   SignatureRequest signature = SignatureRequestFor(request, generator);
-  if (!VerifyFile(signature, request.sourceName, request.peerPublicKey, request.targetName)) {
+  const FileResult result = VerifyFile(signature, request.sourceName, request.peerPublicKey, request.targetName);
+  if (!result) {
     if (request.chunkProgress.cancelRequested()) return CancelledAtOnce();
-    return Ended(FileOutcome::kSignatureMismatch);
+    return Ended(FileOutcome::kSignatureMismatch, result.cause);
   }
-  return OperationResult{FileOutcome::kOk, true, signature.timestamp, signature.message};
+  OperationResult verified = Ended(FileOutcome::kOk);
+  verified.signedTimestamp = signature.timestamp;
+  verified.signedMessage = signature.message;
+  return verified;
 }
 
 // What an operation says when it fails for a reason it cannot name, such as running out of
@@ -138,8 +140,7 @@ FileOutcome UnforeseenFailure(OperationCode code) {
 OperationResult Run(OperationRequest& request, RandomGenerator& generator) {
   switch (request.code) {
     case OperationCode::kEncrypt:
-      if (request.okiFormat == 1) return EncryptOki(request, generator);
-      return RunNative(true, request, generator);
+      return Encrypt(request, generator);
     case OperationCode::kDecrypt:
       return Decrypt(request, generator);
     case OperationCode::kSign:
@@ -160,7 +161,8 @@ bool TargetInTheWay(const OperationRequest& request) {
 OperationResult ExistingTargetKept(const OperationRequest& request, OperationResult result) {
   const bool targetFailed =
       result.outcome == FileOutcome::kTargetUnwritable || result.outcome == FileOutcome::kSigningFailed;
-  return targetFailed && TargetInTheWay(request) ? Ended(FileOutcome::kTargetExists) : result;
+  return targetFailed && TargetInTheWay(request) ? Ended(FileOutcome::kTargetExists)
+                                                 : result;
 }
 
 }  // namespace

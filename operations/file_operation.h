@@ -6,8 +6,10 @@
 #include "base/byte_buffer.h"
 #include "base/progress_hook.h"
 #include "base/text_string.h"
-#include "formats/progress.h"
+#include "formats/file_job.h"
+#include "formats/file_result.h"
 #include "operations/messages.h"
+#include "operations/settings.h"
 #include "platform/file.h"
 
 namespace qs {
@@ -16,18 +18,16 @@ class RandomGenerator;
 
 enum class OperationCode : std::int32_t { kEncrypt = 1, kDecrypt = 2, kSign = 3, kVerify = 4 };
 
-// OperationRequest::compression for compression with every block sorted to the end: smaller
-// files in the same format, offered by the command line only (config.bin knows on and off).
-inline constexpr std::uint8_t kStrongCompression = 2;
-
 // One encryption, decryption, signing or verification as a front end asks for it, with the
 // keys already chosen and approved. The front end fills it before the operation starts and
 // afterwards writes only the cancel flags (RequestCancel); the operation writes the progress
 // counters and totalBytes.
 struct OperationRequest {
   OperationCode code = OperationCode::kEncrypt;
-  std::uint8_t compression = 0;  // encrypt only, native format: 1 = compress, or kStrongCompression
-  std::uint8_t okiFormat = 0;    // encrypt only; decryption follows the file
+  // Encrypt only; decryption follows the file. kStrong is offered by the command line only
+  // (config.bin knows on and off).
+  Settings::FileFormat format = Settings::kQuillseal;
+  ChunkCompression compression = ChunkCompression::kNone;  // native format only
   std::string sourceName;        // paths are UTF-8
   std::string targetName;        // verify: the signature file
   ByteBuffer ownPrivateKey;      // "PrivateKey" record; empty for verify
@@ -52,7 +52,14 @@ struct OperationResult {
   // A decrypted file of an earlier writer, which does not bind its sender: anyone who saw it
   // could have signed its header, so the sender's certificate does not show who wrote it.
   bool senderUnbound = false;
+  // Which file a failure concerns and what was wrong with it; CauseText gives its words.
+  FileCause cause;
 };
+
+// How the settings say to compress: kFormat when compression is on.
+inline ChunkCompression ChosenCompression(const Settings& settings) {
+  return settings.compression == 1 ? ChunkCompression::kFormat : ChunkCompression::kNone;
+}
 
 // Runs the request: picks the format and pipeline, and turns how it ended into one outcome.
 // The pipelines write through temporary files, so after a failure or a cancel no partial

@@ -12,7 +12,7 @@ namespace qs {
 // compress before encrypting (native format only).
 struct Settings {
   enum FileFormat : std::uint8_t { kQuillseal = 0, kOki = 1 };
-  std::uint8_t fileFormat = kQuillseal;
+  FileFormat fileFormat = kQuillseal;
   std::uint8_t compression = 0;  // 1 = on
 };
 

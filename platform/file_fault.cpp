@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "platform/file_error.h"
+
 namespace qs::platform {
 namespace {
 
@@ -29,6 +31,7 @@ bool FileCallFails() {
     if (g_left.compare_exchange_weak(left, left - 1, std::memory_order_relaxed)) {
       if (left != 1) return false;
       g_hit.store(true, std::memory_order_relaxed);
+      SetLastFileError(FileError::kDiskFull);
       if (void (*raise)() = g_raise.load(std::memory_order_relaxed)) raise();
       return true;
     }

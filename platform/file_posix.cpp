@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "platform/file.h"
+#include "platform/file_error.h"
 #include "platform/file_fault.h"
 #include "platform/file_os.h"
 #include "platform/working_folder.h"
@@ -17,6 +18,41 @@ namespace qs::platform {
 namespace {
 
 int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
+
+FileError FromErrno(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return FileError::kNotFound;
+    case EISDIR:
+      return FileError::kIsFolder;
+    case EACCES:
+    case EPERM:
+      return FileError::kNoPermission;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return FileError::kDiskFull;
+    case ENAMETOOLONG:
+      return FileError::kNameTooLong;
+    case EROFS:
+      return FileError::kReadOnly;
+    case ETXTBSY:
+    case EBUSY:
+      return FileError::kInUse;
+    case ENXIO:
+    case ENODEV:
+      return FileError::kNotPlainFile;
+    default:
+      return FileError::kOther;
+  }
+}
+
+// Records errno and fails.
+bool SystemFailure() {
+  RecordSystemError();
+  return false;
+}
 
 // The mode a new file gets from open(..., 0666): what the umask leaves. Linux tells the umask
 // without changing it; elsewhere it is set and put back at once.
@@ -46,16 +82,24 @@ bool RenameWithoutReplacing(const std::string& source, const std::string& target
 
 }  // namespace
 
+void RecordSystemError() { SetLastFileError(FromErrno(errno)); }
+
 namespace os {
 
 std::intptr_t OpenRead(const std::string& path) {
   // Not blocking: opening a FIFO waits for a writer, and only plain files are read here.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return kNoHandle;
+  if (fd < 0) {
+    RecordSystemError();
+    return kNoHandle;
+  }
   struct stat st;
   const int flags = ::fcntl(fd, F_GETFL);
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
-      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  const bool opened = ::fstat(fd, &st) == 0 && flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+  if (!opened) RecordSystemError();
+  if (opened && !S_ISREG(st.st_mode))
+    SetLastFileError(S_ISDIR(st.st_mode) ? FileError::kIsFolder : FileError::kNotPlainFile);
+  if (!opened || !S_ISREG(st.st_mode)) {
     ::close(fd);
     return kNoHandle;
   }
@@ -76,8 +120,13 @@ std::intptr_t Create(const std::string& path, bool exclusive, FileMode mode) {
   // An exact mode is the file's from its first moment: the umask can only narrow it, and
   // fchmod puts back what the umask took.
   const int fd = ::open(path.c_str(), flags, static_cast<mode_t>(mode.value_or(0666)));
-  if (fd < 0) return kNoHandle;
+  if (fd < 0) {
+    // A file that is being made is missing only when its folder is.
+    SetLastFileError(errno == ENOENT || errno == ENOTDIR ? FileError::kNoFolder : FromErrno(errno));
+    return kNoHandle;
+  }
   if (mode && ::fchmod(fd, static_cast<mode_t>(*mode)) != 0) {
+    RecordSystemError();
     ::close(fd);
     ::unlink(path.c_str());
     return kNoHandle;
@@ -86,12 +135,12 @@ std::intptr_t Create(const std::string& path, bool exclusive, FileMode mode) {
 }
 
 bool SetMode(std::intptr_t handle, FileMode mode) {
-  return ::fchmod(Fd(handle), mode ? static_cast<mode_t>(*mode) : UsualMode()) == 0;
+  return ::fchmod(Fd(handle), mode ? static_cast<mode_t>(*mode) : UsualMode()) == 0 || SystemFailure();
 }
 
 bool Replace(const std::string& source, const std::string& target, bool replace) {
   if (replace ? ::rename(source.c_str(), target.c_str()) != 0 : !RenameWithoutReplacing(source, target)) {
-    return false;
+    return SystemFailure();
   }
   // The rename is durable only once the folder entry is on the disk.
   const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -129,7 +178,10 @@ std::optional<std::size_t> File::read(std::uint8_t* out, std::size_t n) {
   for (;;) {
     const ssize_t got = ::read(Fd(handle_), out, n);
     if (got >= 0) return static_cast<std::size_t>(got);
-    if (errno != EINTR) return std::nullopt;
+    if (errno != EINTR) {
+      RecordSystemError();
+      return std::nullopt;
+    }
   }
 }
 
@@ -138,7 +190,11 @@ bool File::write(const std::uint8_t* data, std::size_t n) {
   while (n > 0) {
     const ssize_t put = ::write(Fd(handle_), data, n);
     if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
+    if (put < 0) return SystemFailure();
+    if (put == 0) {  // nothing more fits
+      SetLastFileError(FileError::kDiskFull);
+      return false;
+    }
     data += put;
     n -= static_cast<std::size_t>(put);
   }
@@ -155,7 +211,7 @@ std::optional<std::uint64_t> File::size() const {
   return static_cast<std::uint64_t>(st.st_size);
 }
 
-bool File::flush() { return !FileCallFails() && ::fsync(Fd(handle_)) == 0; }
+bool File::flush() { return !FileCallFails() && (::fsync(Fd(handle_)) == 0 || SystemFailure()); }
 
 void File::startWriteBack() {
 #ifdef __linux__
@@ -167,7 +223,7 @@ bool File::close() {
   if (handle_ == os::kNoHandle) return true;
   const int result = ::close(Fd(handle_));
   handle_ = os::kNoHandle;
-  return result == 0;
+  return result == 0 || SystemFailure();
 }
 
 bool FileExists(const std::string& path) {

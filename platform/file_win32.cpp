@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/file.h"
+#include "platform/file_error.h"
 #include "platform/file_fault.h"
 #include "platform/file_os.h"
 #include "platform/widen_win32.h"
@@ -13,8 +14,44 @@ namespace {
 
 HANDLE Handle(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
+FileError FromSystemCode(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+      return FileError::kNotFound;
+    case ERROR_ACCESS_DENIED:
+      return FileError::kNoPermission;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case ERROR_DISK_QUOTA_EXCEEDED:
+      return FileError::kDiskFull;
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_BUFFER_OVERFLOW:
+      return FileError::kNameTooLong;
+    case ERROR_WRITE_PROTECT:
+      return FileError::kReadOnly;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return FileError::kInUse;
+    default:
+      return FileError::kOther;
+  }
+}
+
+// Records the system's error and fails.
+bool SystemFailure() {
+  RecordSystemError();
+  return false;
+}
+
 std::intptr_t FromHandle(HANDLE h) {
-  return h == INVALID_HANDLE_VALUE ? os::kNoHandle : reinterpret_cast<std::intptr_t>(h);
+  if (h == INVALID_HANDLE_VALUE) {
+    RecordSystemError();
+    return os::kNoHandle;
+  }
+  return reinterpret_cast<std::intptr_t>(h);
 }
 
 // Chunks of at most 1 GiB keep every count inside a DWORD.
@@ -36,14 +73,28 @@ bool IsPlainFile(HANDLE h) {
   return name.info.FileNameLength > sizeof(wchar_t);
 }
 
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 }  // namespace
+
+void RecordSystemError() { SetLastFileError(FromSystemCode(GetLastError())); }
 
 namespace os {
 
 std::intptr_t OpenRead(const std::string& path) {
   const HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h != INVALID_HANDLE_VALUE && !IsPlainFile(h)) {
+  if (h == INVALID_HANDLE_VALUE) {
+    RecordSystemError();
+    // A folder opened as a file is refused as access denied; it is named for what it is.
+    if (LastFileError() == FileError::kNoPermission && IsFolder(path)) SetLastFileError(FileError::kIsFolder);
+    return os::kNoHandle;
+  }
+  if (!IsPlainFile(h)) {
+    SetLastFileError(FileError::kNotPlainFile);
     CloseHandle(h);
     return os::kNoHandle;
   }
@@ -54,8 +105,12 @@ std::intptr_t OpenRead(const std::string& path) {
 FileMode ModeReplacing(const std::string&, bool) { return std::nullopt; }
 
 std::intptr_t Create(const std::string& path, bool exclusive, FileMode) {
-  return FromHandle(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                exclusive ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const std::intptr_t h =
+      FromHandle(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                             exclusive ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // A file that is being made is missing only when its folder is.
+  if (h == kNoHandle && LastFileError() == FileError::kNotFound) SetLastFileError(FileError::kNoFolder);
+  return h;
 }
 
 bool SetMode(std::intptr_t, FileMode) { return true; }
@@ -63,7 +118,8 @@ bool SetMode(std::intptr_t, FileMode) { return true; }
 bool Replace(const std::string& source, const std::string& target, bool replace) {
   // Without MOVEFILE_REPLACE_EXISTING the move fails when the target exists.
   return MoveFileExW(Widen(source).c_str(), Widen(target).c_str(),
-                     (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH) != 0;
+                     (replace ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_WRITE_THROUGH) != 0 ||
+         SystemFailure();
 }
 
 std::uint64_t ProcessId() { return GetCurrentProcessId(); }
@@ -100,6 +156,7 @@ std::optional<std::size_t> File::read(std::uint8_t* out, std::size_t n) {
   if (FileCallFails()) return std::nullopt;
   DWORD got = 0;
   if (!ReadFile(Handle(handle_), out, static_cast<DWORD>(n < kMaxIo ? n : kMaxIo), &got, nullptr)) {
+    RecordSystemError();
     return std::nullopt;
   }
   return got;
@@ -109,8 +166,11 @@ bool File::write(const std::uint8_t* data, std::size_t n) {
   if (FileCallFails()) return false;
   while (n > 0) {
     DWORD put = 0;
-    if (!WriteFile(Handle(handle_), data, static_cast<DWORD>(n < kMaxIo ? n : kMaxIo), &put, nullptr) ||
-        put == 0) {
+    if (!WriteFile(Handle(handle_), data, static_cast<DWORD>(n < kMaxIo ? n : kMaxIo), &put, nullptr)) {
+      return SystemFailure();
+    }
+    if (put == 0) {  // nothing more fits
+      SetLastFileError(FileError::kDiskFull);
       return false;
     }
     data += put;
@@ -131,7 +191,7 @@ std::optional<std::uint64_t> File::size() const {
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-bool File::flush() { return !FileCallFails() && FlushFileBuffers(Handle(handle_)) != 0; }
+bool File::flush() { return !FileCallFails() && (FlushFileBuffers(Handle(handle_)) != 0 || SystemFailure()); }
 
 void File::startWriteBack() {}  // the system writes back on its own; flush waits for it
 
@@ -139,7 +199,7 @@ bool File::close() {
   if (handle_ == os::kNoHandle) return true;
   const BOOL ok = CloseHandle(Handle(handle_));
   handle_ = os::kNoHandle;
-  return ok != 0;
+  return ok != 0 || SystemFailure();
 }
 
 bool FileExists(const std::string& path) {
@@ -149,9 +209,7 @@ bool FileExists(const std::string& path) {
 bool RemoveFile(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
 
 bool CreateFolder(const std::string& path) {
-  if (CreateDirectoryW(Widen(path).c_str(), nullptr)) return true;
-  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return CreateDirectoryW(Widen(path).c_str(), nullptr) || IsFolder(path);
 }
 
 bool FolderOpenToOthers(const std::string&) { return false; }

@@ -19,9 +19,9 @@ QS_FUZZ_TARGET(signature_record) {
 }
 
 QS_FUZZ_TARGET(native_header) {
-  qs::ResultCode code;
+  qs::Finding why = qs::Finding::kNone;
   const qs::fuzz::FixedKeyPair& keys = qs::fuzz::FixedKeys();
-  qs::ReadFileHeader(nullptr, keys.privateRecord, keys.publicRecord, qs::ByteBuffer(data), code);
+  qs::ReadFileHeader(nullptr, keys.privateRecord, keys.publicRecord, qs::ByteBuffer(data), why);
 }
 
 // A whole native file read with the fixed session key: header, table, every chunk and, for a
@@ -38,6 +38,5 @@ QS_FUZZ_TARGET(native_file) {
 
 QS_FUZZ_TARGET(oki_record) {
   const qs::fuzz::FixedKeyPair& keys = qs::fuzz::FixedKeys();
-  qs::SenderBinding binding = qs::SenderBinding::kUnbound;
-  qs::DecryptMessage(keys.privateRecord, keys.publicRecord, qs::ByteBuffer(data), nullptr, binding);
+  qs::DecryptMessage(keys.privateRecord, keys.publicRecord, qs::ByteBuffer(data), nullptr);
 }

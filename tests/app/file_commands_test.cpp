@@ -349,9 +349,8 @@ TEST_F(FileCommands, EncryptionFollowsTheSettingsAndDecryptionTheFile) {
   ui_.onDialog(IDD_PROGRESS, [&status](test::FakeView& v) { status = v.text(IDC_PROGRESS_STATUS); });
   run(IDC_MAIN_ENCRYPT, writeFile("a.txt", "OKI-innehåll"));
   EXPECT_EQ(status, "Krypterar...");
-  bool isOki = false;
-  ASSERT_TRUE(DetectOkiFile(path("oki.encrypted"), isOki));
-  EXPECT_TRUE(isOki);
+  FileResult why;
+  EXPECT_EQ(DetectEncryptedFormat(path("oki.encrypted"), why), EncryptedFormat::kOki);
 
   decryptFromAlice(path("oki.encrypted"), path("a-igen.txt"));
   EXPECT_EQ(test::ReadRaw(path("a-igen.txt")), "OKI-innehåll");
@@ -364,8 +363,7 @@ TEST_F(FileCommands, EncryptionFollowsTheSettingsAndDecryptionTheFile) {
   ui_.onDialog(IDD_PROGRESS, [&status](test::FakeView& v) { status = v.text(IDC_PROGRESS_STATUS); });
   run(IDC_MAIN_ENCRYPT, path("a.txt"));
   EXPECT_EQ(status, "Komprimerar och krypterar...");
-  ASSERT_TRUE(DetectOkiFile(path("native.encrypted"), isOki));
-  EXPECT_FALSE(isOki);
+  EXPECT_EQ(DetectEncryptedFormat(path("native.encrypted"), why), EncryptedFormat::kNative);
 }
 
 }  // namespace

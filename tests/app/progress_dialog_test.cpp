@@ -44,9 +44,10 @@ class ProgressTest : public test::AppTest {
   }
 
   // Encrypts a fresh file from alice to bob into name.
-  void encrypted(const std::string& name, std::size_t size = 1000, std::uint8_t oki = 0) {
+  void encrypted(const std::string& name, std::size_t size = 1000,
+                 Settings::FileFormat format = Settings::kQuillseal) {
     request(OperationCode::kEncrypt, writeFile(name + ".plain", std::string(size, 'e')), path(name));
-    state_.operation.okiFormat = oki;
+    state_.operation.format = format;
     ASSERT_EQ(run(), (Log{"dialog 113@101", "pause 1000", "end 113: 1"}));
   }
 
@@ -58,18 +59,21 @@ class ProgressTest : public test::AppTest {
 TEST_F(ProgressTest, StatusTextFollowsTheOperation) {
   struct Case {
     OperationCode code;
-    std::uint8_t compression, oki;
+    ChunkCompression compression;
+    Settings::FileFormat format;
     const char* status;
   };
-  for (const Case& c : {Case{OperationCode::kEncrypt, 0, 0, "Krypterar..."},
-                        Case{OperationCode::kEncrypt, 1, 0, "Komprimerar och krypterar..."},
-                        Case{OperationCode::kEncrypt, 1, 1, "Krypterar..."},
-                        Case{OperationCode::kDecrypt, 1, 0, "Dekrypterar..."},
-                        Case{OperationCode::kSign, 0, 0, "Signerar..."},
-                        Case{OperationCode::kVerify, 0, 0, "Verifierar..."}}) {
+  constexpr ChunkCompression kOn = ChunkCompression::kFormat;
+  constexpr ChunkCompression kOff = ChunkCompression::kNone;
+  for (const Case& c : {Case{OperationCode::kEncrypt, kOff, Settings::kQuillseal, "Krypterar..."},
+                        Case{OperationCode::kEncrypt, kOn, Settings::kQuillseal, "Komprimerar och krypterar..."},
+                        Case{OperationCode::kEncrypt, kOn, Settings::kOki, "Krypterar..."},
+                        Case{OperationCode::kDecrypt, kOn, Settings::kQuillseal, "Dekrypterar..."},
+                        Case{OperationCode::kSign, kOff, Settings::kQuillseal, "Signerar..."},
+                        Case{OperationCode::kVerify, kOff, Settings::kQuillseal, "Verifierar..."}}) {
     request(c.code, path("missing"), path("target"));
     state_.operation.compression = c.compression;
-    state_.operation.okiFormat = c.oki;
+    state_.operation.format = c.format;
     ui_.onDialog(IDD_PROGRESS, [&c](test::FakeView& v) {
       EXPECT_EQ(v.text(IDC_PROGRESS_STATUS), c.status);
       EXPECT_EQ(v.placement(), "centred on 101");
@@ -184,18 +188,18 @@ TEST_F(ProgressTest, OkiFormatFailures) {
   std::filesystem::resize_file(big, kMaxOkiPlainBytes + 1ull);
   const std::string target = writeFile("huge.encrypted", "older");
   request(OperationCode::kEncrypt, big, target);
-  state_.operation.okiFormat = 1;
+  state_.operation.format = Settings::kOki;
   EXPECT_EQ(run(), failed("Filen är för stor för OKI-formatet. Filen kan krypteras om formatet ändras i "
                           "inställningsdialogen."));
   EXPECT_EQ(test::ReadRaw(target), "older");
 
   // A cancel closes the dialog at once and silently.
   request(OperationCode::kEncrypt, writeFile("plain", std::string(100000, 'x')), path("oki"));
-  state_.operation.okiFormat = 1;
+  state_.operation.format = Settings::kOki;
   EXPECT_EQ(run(true), (Log{"dialog 113@101", "end 113: 0"}));
   EXPECT_FALSE(platform::FileExists(path("oki")));
 
-  encrypted("oki", 1000, 1);
+  encrypted("oki", 1000, Settings::kOki);
   request(OperationCode::kDecrypt, path("oki"), path("opened"), "bob", "carol");
   EXPECT_EQ(run(), failed("Fel vid dekryptering av fil, kontrollera sändarens certifikat."));
   request(OperationCode::kDecrypt, path("oki"), path("opened"), "bob", "alice");
@@ -205,7 +209,7 @@ TEST_F(ProgressTest, OkiFormatFailures) {
   request(OperationCode::kDecrypt, path("oki"), path("no folder/opened"), "bob", "alice");
   EXPECT_EQ(run(), failed("Fel vid skrivning till målfilen."));
   request(OperationCode::kEncrypt, path("plain"), path("no folder/oki"));
-  state_.operation.okiFormat = 1;
+  state_.operation.format = Settings::kOki;
   EXPECT_EQ(run(), failed("Fel vid skrivning till målfilen."));
   // Too short to tell its format.
   request(OperationCode::kDecrypt, writeFile("short", "tiny"), path("opened"), "bob", "alice");

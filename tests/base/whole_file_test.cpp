@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/file_error.h"
 #include "tests/support/hex.h"
 #include "tests/support/temp_folder.h"
 
@@ -70,43 +71,32 @@ TEST(WholeFile, DamagedFilesFailAndKeepThePreviousContent) {
                                              "abX",
                                              7));
   WriteRaw(dir.file("after empty"), std::string("\0\0\0\0\0", 5));
-  for (const char* name : {"huge", "liar", "short", "two", "trailing", "after empty", "missing"}) {
-    EXPECT_FALSE(ReadWholeFile(s, dir.file(name))) << name;
-    EXPECT_EQ(test::ToHex(s.bytes), "cafe") << name;
-  }
-  EXPECT_FALSE(ReadWholeFile(s, dir.path()));  // a folder is no file
-}
-
-TEST(WholeFile, LengthPrefixIsBoundByTheLimitAndTheFile) {
-  struct Case {
-    std::string content;
-    std::uint32_t limit;
-    std::optional<std::uint32_t> length;
+  // Each says why, with the bytes a cut-short file has and needs.
+  using P = WholeFileProblem;
+  const struct {
+    const char* name;
+    WholeFileProblem problem;
+  } cases[] = {
+      {"huge", {P::kTooLong}},
+      {"liar", {P::kTruncated, 8, 4 + (1u << 30)}},
+      {"short", {P::kTruncated, 8, 9}},
+      {"two", {P::kTruncated, 2, 7}},
+      {"trailing", {P::kTrailingBytes}},
+      {"after empty", {P::kTrailingBytes}},
+      {"missing", {P::kSystem}},
   };
-  const Case cases[] = {
-      {std::string("\x03\0\0\0"
-                   "abc",
-                   7),
-       3, 3},
-      {std::string("\x03\0\0\0"
-                   "abc",
-                   7),
-       2, std::nullopt},  // above the limit
-      {std::string("\x04\0\0\0"
-                   "abc",
-                   7),
-       9, std::nullopt},               // more than the file holds
-      {std::string("\0\0", 2), 9, 0},  // short prefix reads as zero
-      {std::string("\x01\0", 2), 9, std::nullopt},
-  };
-  TempFolder dir;
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    const Case& c = cases[i];
-    WriteRaw(dir.file("f"), c.content);
-    std::optional<platform::File> file = platform::File::openRead(dir.file("f"));
-    ASSERT_TRUE(file);
-    EXPECT_EQ(ReadLengthPrefix(*file, c.content.size(), c.limit), c.length) << i;
+  for (const auto& c : cases) {
+    WholeFileProblem problem;
+    EXPECT_FALSE(ReadWholeFile(s, dir.file(c.name), &problem)) << c.name;
+    EXPECT_EQ(test::ToHex(s.bytes), "cafe") << c.name;
+    EXPECT_EQ(problem.kind, c.problem.kind) << c.name;
+    EXPECT_EQ(problem.size, c.problem.size) << c.name;
+    EXPECT_EQ(problem.needed, c.problem.needed) << c.name;
   }
+  WholeFileProblem problem;
+  EXPECT_FALSE(ReadWholeFile(s, dir.path(), &problem));  // a folder is no file
+  EXPECT_EQ(problem.kind, P::kSystem);
+  EXPECT_EQ(platform::LastFileError(), platform::FileError::kIsFolder);
 }
 
 TEST(WholeFile, CancelStopsReadingAndWritingWithoutTouchingTheTarget) {

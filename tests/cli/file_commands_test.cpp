@@ -10,6 +10,7 @@
 
 #include "app/progress_dialog.h"
 #include "app/resource_ids.h"
+#include "base/byte_stream.h"
 #include "base/timestamp.h"
 #include "base/visible_text.h"
 #include "cli/cli.h"
@@ -20,6 +21,7 @@
 #include "keys/key_store.h"
 #include "keys/messages.h"
 #include "keys/record_text.h"
+#include "operations/cause_text.h"
 #include "operations/messages.h"
 #include "operations/output_names.h"
 #include "platform/file.h"
@@ -27,6 +29,7 @@
 #include "platform/working_folder.h"
 #include "tests/app/app_fixture.h"
 #include "tests/keys/key_fixtures.h"
+#include "tests/support/hex.h"
 #include "tests/support/test_keys.h"
 
 namespace qs {
@@ -54,11 +57,12 @@ class FileCommandsTest : public test::AppTest {
 
   // Runs the request under the GUI's progress dialog and gives the message it showed.
   std::string gui(OperationCode code, const std::string& source, const std::string& target,
-                  const std::string& own, const std::string& peer, std::uint8_t oki = 0) {
+                  const std::string& own, const std::string& peer,
+                  Settings::FileFormat format = Settings::kQuillseal) {
     OperationRequest& r = state_.operation;
     r.code = code;
-    r.okiFormat = oki;
-    r.compression = 0;
+    r.format = format;
+    r.compression = ChunkCompression::kNone;
     r.sourceName = source;
     r.targetName = target;
     r.ownPrivateKey = code == OperationCode::kVerify ? ByteBuffer() : test::KeyPairOf(own).privateRecord;
@@ -73,8 +77,8 @@ class FileCommandsTest : public test::AppTest {
 
   // A file of alice's own, or one sealed by the GUI from one test key pair to another.
   std::string sealed(const std::string& name, const std::string& from, const std::string& to,
-                     const std::string& content, std::uint8_t oki = 0) {
-    EXPECT_EQ(gui(OperationCode::kEncrypt, writeFile(name + ".plain", content), path(name), from, to, oki),
+                     const std::string& content, Settings::FileFormat format = Settings::kQuillseal) {
+    EXPECT_EQ(gui(OperationCode::kEncrypt, writeFile(name + ".plain", content), path(name), from, to, format),
               "");
     return path(name);
   }
@@ -91,67 +95,145 @@ class FileCommandsTest : public test::AppTest {
   std::string bob() { return path("bob.certificate"); }
 };
 
-// Every failure an operation can end in, made to happen for real in both front ends.
+// Every failure an operation can end in, and every cause a user can give it, made to happen
+// for real in both front ends: the same words, with the file and its cause.
 TEST_F(FileCommandsTest, EveryOutcomeReadsTheSameInBothFrontEnds) {
   const std::string plain = writeFile("plain", std::string(3000, 'p'));
   const std::string fromCarol = sealed("from-carol", "carol", "alice", "x");
+  const std::string forCarol = sealed("for-carol", "bob", "carol", "x");
   std::string bytes = test::ReadRaw(sealed("from-bob", "bob", "alice", "x"));
   bytes[25] ^= 0x01;  // the method byte of the header record
   const std::string otherMethod = writeFile("other", bytes);
-  const std::string okiFromCarol = sealed("oki-from-carol", "carol", "alice", std::string(300, 'o'), 1);
+  // Cut short in its header and in its second chunk, and damaged in that chunk.
+  const std::string large = test::ReadRaw(sealed("large", "bob", "alice", std::string(3000000, 'l')));
+  const std::string cutHeader = writeFile("cut-header", large.substr(0, 500));
+  const std::string cutChunk = writeFile("cut-chunk", large.substr(0, 2500000));
+  std::string damaged = large;
+  damaged[damaged.size() - 100] ^= 0x01;
+  const std::string damagedChunk = writeFile("damaged", damaged);
+  const std::uint32_t headerBytes = ByteStream(test::FromString(large.substr(0, 4))).readU32();
+  const std::string okiFromCarol = sealed("oki-from-carol", "carol", "alice", std::string(300, 'o'), Settings::kOki);
+  const std::string oki = test::ReadRaw(sealed("oki", "bob", "alice", std::string(300, 'o'), Settings::kOki));
+  const std::string okiCut = writeFile("oki-cut", oki.substr(0, 200));
   const std::string huge = writeFile("huge", "");
   std::filesystem::resize_file(huge, kMaxOkiPlainBytes + 1ull);
+  const std::string folder = path("folder");
+  std::filesystem::create_directory(folder);
   const std::string signature = path("plain.signature");
   ASSERT_EQ(gui(OperationCode::kSign, writeFile("signed", "what bob signed"), signature, "bob", ""), "");
+  const std::string sig = test::ReadRaw(signature);
+  const std::string cutSignature = writeFile("cut.signature", sig.substr(0, sig.size() - 1));
   const std::string missing = path("missing");
   const std::string out = path("out");
+  const auto cause = [](const std::string& file, const std::string& text) { return file + ": " + text; };
+  const std::string notFound = "filen finns inte";
+  const std::string notBySender = "filen är inte signerad av den valda avsändaren";
+  const auto cut = [](std::uint64_t at, std::uint64_t of) {
+    return "filen är avkortad (slutar efter " + GroupedDigits(at) + " av " + GroupedDigits(of) + " byte)";
+  };
 
   struct Case {
     FileOutcome outcome;
     std::function<std::string()> gui;
     std::vector<std::string> cli;
+    std::string cause;
     bool throwing = false;
   };
   const std::vector<Case> cases{
       {FileOutcome::kSourceUnreadable,
        [&] { return gui(OperationCode::kEncrypt, missing, out, "alice", "bob"); },
-       {"encrypt", "--to", bob(), missing, "-o", out}},
+       {"encrypt", "--to", bob(), missing, "-o", out},
+       cause(missing, notFound)},
+      {FileOutcome::kSourceUnreadable,
+       [&] { return gui(OperationCode::kEncrypt, folder, out, "alice", "bob"); },
+       {"encrypt", "--to", bob(), folder, "-o", out},
+       cause(folder, "det är en mapp, inte en fil")},
       {FileOutcome::kTargetUnwritable,
        [&] { return gui(OperationCode::kEncrypt, plain, path("no/folder"), "alice", "bob"); },
-       {"encrypt", "--to", bob(), plain, "-o", path("no/folder")}},
+       {"encrypt", "--to", bob(), plain, "-o", path("no/folder")},
+       cause(path("no/folder"), "mappen finns inte")},
       {FileOutcome::kWrongKeys,
        [&] { return gui(OperationCode::kDecrypt, fromCarol, out, "alice", "bob"); },
-       {"decrypt", "--from", bob(), fromCarol, "-o", out}},
+       {"decrypt", "--from", bob(), fromCarol, "-o", out},
+       cause(fromCarol, notBySender)},
+      {FileOutcome::kWrongKeys,
+       [&] { return gui(OperationCode::kDecrypt, forCarol, out, "alice", "bob"); },
+       {"decrypt", "--from", bob(), forCarol, "-o", out},
+       cause(forCarol, "filen är krypterad för en annan nyckel eller skadad")},
+      {FileOutcome::kSourceUnreadable,
+       [&] { return gui(OperationCode::kDecrypt, cutHeader, out, "alice", "bob"); },
+       {"decrypt", "--from", bob(), cutHeader, "-o", out},
+       cause(cutHeader, cut(500, 4 + headerBytes))},
+      {FileOutcome::kSourceUnreadable,
+       [&] { return gui(OperationCode::kDecrypt, cutChunk, out, "alice", "bob"); },
+       {"decrypt", "--from", bob(), cutChunk, "-o", out},
+       cause(cutChunk, cut(2500000, large.size()))},
+      {FileOutcome::kSourceUnreadable,
+       [&] { return gui(OperationCode::kDecrypt, damagedChunk, out, "alice", "bob"); },
+       {"decrypt", "--from", bob(), damagedChunk, "-o", out},
+       cause(damagedChunk, "filen är skadad eller ändrad (del 2 av 2)")},
       {FileOutcome::kOtherMethod,
        [&] { return gui(OperationCode::kDecrypt, otherMethod, out, "alice", "bob"); },
-       {"decrypt", "--from", bob(), otherMethod, "-o", out}},
+       {"decrypt", "--from", bob(), otherMethod, "-o", out},
+       cause(otherMethod, "filen är krypterad med en annan metod")},
       {FileOutcome::kUnknown,
        [&] { return gui(OperationCode::kEncrypt, plain, out, "alice", "bob"); },
        {"encrypt", "--to", bob(), plain, "-o", out},
+       "",
        true},
       {FileOutcome::kOkiTooLarge,
-       [&] { return gui(OperationCode::kEncrypt, huge, out, "alice", "bob", 1); },
-       {"encrypt", "--format", "oki", "--to", bob(), huge, "-o", out}},
+       [&] { return gui(OperationCode::kEncrypt, huge, out, "alice", "bob", Settings::kOki); },
+       {"encrypt", "--format", "oki", "--to", bob(), huge, "-o", out},
+       cause(huge, "filen är för stor för formatet (262 144 001 byte, högst 262 144 000)")},
       {FileOutcome::kOkiEncryptionFailed,
-       [&] { return gui(OperationCode::kEncrypt, missing, out, "alice", "bob", 1); },
-       {"encrypt", "--format", "oki", "--to", bob(), missing, "-o", out}},
+       [&] { return gui(OperationCode::kEncrypt, missing, out, "alice", "bob", Settings::kOki); },
+       {"encrypt", "--format", "oki", "--to", bob(), missing, "-o", out},
+       cause(missing, notFound)},
       {FileOutcome::kFileUnreadable,
        [&] { return gui(OperationCode::kDecrypt, missing, out, "alice", "bob"); },
-       {"decrypt", "--from", bob(), missing, "-o", out}},
+       {"decrypt", "--from", bob(), missing, "-o", out},
+       cause(missing, notFound)},
+      {FileOutcome::kSourceUnreadable,
+       [&] { return gui(OperationCode::kDecrypt, signature, out, "alice", "bob"); },
+       {"decrypt", "--from", bob(), signature, "-o", out},
+       cause(signature, "filen är inte en krypterad fil")},
       {FileOutcome::kOkiDecryptionFailed,
        [&] { return gui(OperationCode::kDecrypt, okiFromCarol, out, "alice", "bob"); },
-       {"decrypt", "--from", bob(), okiFromCarol, "-o", out}},
+       {"decrypt", "--from", bob(), okiFromCarol, "-o", out},
+       cause(okiFromCarol, notBySender)},
+      {FileOutcome::kOkiDecryptionFailed,
+       [&] { return gui(OperationCode::kDecrypt, okiCut, out, "alice", "bob"); },
+       {"decrypt", "--from", bob(), okiCut, "-o", out},
+       cause(okiCut, cut(200, oki.size()))},
       {FileOutcome::kSigningFailed,
        [&] { return gui(OperationCode::kSign, missing, out, "alice", ""); },
-       {"sign", missing, "-o", out}},
+       {"sign", missing, "-o", out},
+       cause(missing, notFound)},
       {FileOutcome::kSignatureMismatch,
        [&] { return gui(OperationCode::kVerify, plain, signature, "", "bob"); },
-       {"verify", "--from", bob(), plain, signature}},
+       {"verify", "--from", bob(), plain, signature},
+       cause(plain, "filen har ändrats eller signaturen är inte gjord av avsändaren")},
+      {FileOutcome::kSignatureMismatch,
+       [&] { return gui(OperationCode::kVerify, plain, missing, "", "bob"); },
+       {"verify", "--from", bob(), plain, missing},
+       cause(missing, notFound)},
+      {FileOutcome::kSignatureMismatch,
+       [&] { return gui(OperationCode::kVerify, missing, signature, "", "bob"); },
+       {"verify", "--from", bob(), missing, signature},
+       cause(missing, notFound)},
+      {FileOutcome::kSignatureMismatch,  // the two files swapped
+       [&] { return gui(OperationCode::kVerify, signature, plain, "", "bob"); },
+       {"verify", "--from", bob(), signature, plain},
+       cause(plain, "filen är inte en signaturfil")},
+      {FileOutcome::kSignatureMismatch,
+       [&] { return gui(OperationCode::kVerify, plain, cutSignature, "", "bob"); },
+       {"verify", "--from", bob(), plain, cutSignature},
+       cause(cutSignature, cut(sig.size() - 1, sig.size()))},
   };
   std::set<FileOutcome> walked;
   for (const Case& c : cases) {
     const std::string expected = MessageText(c.outcome);
-    SCOPED_TRACE(expected);
+    SCOPED_TRACE(expected + " " + c.cause);
     walked.insert(c.outcome);
     if (c.throwing) platform::ThrowAtNthFileCall(1, RaiseOutOfMemory);
     EXPECT_EQ(c.gui(), expected);
@@ -159,7 +241,7 @@ TEST_F(FileCommandsTest, EveryOutcomeReadsTheSameInBothFrontEnds) {
     if (c.throwing) platform::ThrowAtNthFileCall(1, RaiseOutOfMemory);
     EXPECT_EQ(cli(s, c.cli), cli::kFailure);
     platform::FailNthFileCall(0);
-    EXPECT_EQ(s.err.str(), "quillseal-cli: " + expected + "\n");
+    EXPECT_EQ(s.err.str(), "quillseal-cli: " + expected + (c.cause.empty() ? "" : " " + c.cause) + "\n");
     EXPECT_FALSE(platform::FileExists(out));
   }
   // Success and a cancel say nothing; every other outcome was walked.
@@ -181,7 +263,8 @@ TEST_F(FileCommandsTest, SeveralFilesAreApprovedOnceAndEachGetsItsLine) {
   EXPECT_EQ(shown.find("Fingerprint:"), shown.rfind("Fingerprint:")) << "one approval for all files";
   EXPECT_NE(shown.find(a + ": krypterad till " + a + ".encrypted\n"), std::string::npos);
   EXPECT_NE(shown.find(b + ": krypterad till " + b + ".encrypted\n"), std::string::npos);
-  EXPECT_EQ(s.err.str(), "quillseal-cli: " + missing + ": Fel vid läsning av källfilen.\n");
+  EXPECT_EQ(s.err.str(),
+            "quillseal-cli: " + missing + ": Fel vid läsning av källfilen. " + missing + ": filen finns inte\n");
 
   // Outputs that exist are skipped without --force, each with its line; with none left the
   // certificate is not even asked about.
@@ -225,7 +308,8 @@ TEST_F(FileCommandsTest, SeveralSignaturesAndTheirVerificationsOneLineEach) {
   const std::string shown = verifying.out.str();
   EXPECT_NE(shown.find(a + ": Signaturen OK. Tidstämpel: "), std::string::npos);
   EXPECT_NE(shown.find(". Meddelande: hej\n" + b + ": Signaturen OK."), std::string::npos);
-  EXPECT_EQ(verifying.err.str(), "quillseal-cli: " + a + ": Signaturen stämmer ej mot den valda filen.\n");
+  EXPECT_EQ(verifying.err.str(), "quillseal-cli: " + a + ": Signaturen stämmer ej mot den valda filen. " + a +
+                                     ": filen har ändrats eller signaturen är inte gjord av avsändaren\n");
 
   // One pair is told as it always was.
   Streams one;
@@ -273,10 +357,9 @@ TEST_F(FileCommandsTest, OneFileIsToldAsBefore) {
 // on standard error, named by its input among several.
 TEST_F(FileCommandsTest, AFileThatDoesNotBindItsSenderDecryptsWithAWarning) {
   const std::string content = "from an older build";
-  ResultCode code;
   std::optional<WrittenHeader> header =
       WriteFileHeader(state_.generator, false, content.size(), test::KeyPairOf("bob").privateRecord,
-                      test::KeyPairOf("alice").publicRecord, code);
+                      test::KeyPairOf("alice").publicRecord);
   ASSERT_TRUE(header);
   {
     EncryptedFileWriter out(path("older.encrypted"), header->sessionKey.span(), &state_.generator);
@@ -443,7 +526,8 @@ TEST_F(FileCommandsTest, FileNamesAreShownEscapedInEveryLineTheCommandLineWrites
   run({"encrypt", "--to", bob(), a, missing, b},
       VisibleText(a) + ": krypterad till " + VisibleText(a + ".encrypted") + "\n" + VisibleText(b) +
           ": krypterad till " + VisibleText(b + ".encrypted") + "\n",
-      "quillseal-cli: " + VisibleText(missing) + ": Fel vid läsning av källfilen.\n");
+      "quillseal-cli: " + VisibleText(missing) + ": Fel vid läsning av källfilen. " + VisibleText(missing) +
+          ": filen finns inte\n");
   run({"encrypt", "--to", bob(), a, b}, "",
       exists + VisibleText(a + ".encrypted") + force + exists + VisibleText(b + ".encrypted") + force);
   run({"encrypt", "--to", bob(), a, "-o", a + ".encrypted"}, "",

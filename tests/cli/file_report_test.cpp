@@ -62,10 +62,10 @@ class InspectReport : public ::testing::Test {
 TEST_F(InspectReport, NativeEncryptedFiles) {
   for (const bool compress : {false, true}) {
     const std::string target = dir.file(compress ? "packed.qs" : "plain.qs");
-    ResultCode code{};
     const ChunkCompression compression = compress ? ChunkCompression::kFormat : ChunkCompression::kNone;
-    ASSERT_TRUE(EncryptFile({.generator = generator.get(), .compression = compression}, alice.privateRecord,
-                            bob.publicRecord, Plain(), target, code));
+    ASSERT_TRUE(EncryptFile(
+        {.source = Plain(), .target = target, .generator = generator.get(), .compression = compression},
+        alice.privateRecord, bob.publicRecord));
     EXPECT_EQ(WithoutTime(Inspect(target)),
               std::string("Krypterad fil (Quillseal-format), post \"EncryptedFile\"\n"
                           "Metod: 2\n"
@@ -87,10 +87,8 @@ TEST_F(InspectReport, NativeEncryptedFiles) {
 
 TEST_F(InspectReport, OkiFile) {
   const std::string target = dir.file("oki.bin");
-  OkiParams params;
-  params.generator = generator.get();
-  bool tooLarge = false;
-  ASSERT_TRUE(EncryptOkiFile(params, Plain(), target, bob.publicRecord, alice.privateRecord, tooLarge));
+  ASSERT_TRUE(EncryptOkiFile({.source = Plain(), .target = target, .generator = generator.get()},
+                             alice.privateRecord, bob.publicRecord));
   EXPECT_EQ(Inspect(target),
             "Krypterad fil (OKI-format), post \"EncryptedData\"\n"
             "Mottagarens krypteringsnyckel: RSA 4096 bitar\n"

@@ -116,47 +116,52 @@ TEST(EncryptedData, RoundTripSizeAndSenderCheck) {
   const auto& alice = KeyPairOf("alice");  // encryption 2048, signing 4096
   const auto& bob = KeyPairOf("bob");      // encryption 4096, signing 2048
   const ByteBuffer message = Text(1000);
-  SenderBinding binding = SenderBinding::kOtherSender;
   const std::optional<ByteBuffer> record =
       EncryptMessage(*generator, bob.publicRecord, alice.privateRecord, message, nullptr);
   ASSERT_TRUE(record);
   EXPECT_EQ(record->length(), 99u + 512 + 512 + 16 * (1000 / 16));
-  const std::optional<ByteBuffer> plain =
-      DecryptMessage(bob.privateRecord, alice.publicRecord, *record, nullptr, binding);
-  ASSERT_TRUE(plain);
-  EXPECT_TRUE(plain->equals(message));
-  EXPECT_EQ(binding, SenderBinding::kBound);
+  const OpenedMessage opened = DecryptMessage(bob.privateRecord, alice.publicRecord, *record, nullptr);
+  ASSERT_TRUE(opened.message);
+  EXPECT_TRUE(opened.message->equals(message));
+  EXPECT_EQ(opened.binding, SenderBinding::kBound);
 
   // Someone else named as sender, someone else as recipient, a changed byte, a non-zero
-  // reserved field: all refused.
-  EXPECT_FALSE(DecryptMessage(bob.privateRecord, KeyPairOf("carol").publicRecord, *record, nullptr, binding));
-  EXPECT_FALSE(
-      DecryptMessage(KeyPairOf("carol").privateRecord, alice.publicRecord, *record, nullptr, binding));
-  for (std::uint32_t at : {20u, 40u, 600u, record->length() - 1}) {
+  // reserved field: all refused, each for its own reason.
+  const auto failure = [&](const ByteBuffer& recipientPrivate, const ByteBuffer& senderPublic,
+                           const ByteBuffer& bytes) {
+    const OpenedMessage refused = DecryptMessage(recipientPrivate, senderPublic, bytes, nullptr);
+    EXPECT_FALSE(refused.message);
+    return refused.failure;
+  };
+  EXPECT_EQ(failure(bob.privateRecord, KeyPairOf("carol").publicRecord, *record), MessageFailure::kNotBySender);
+  EXPECT_EQ(failure(KeyPairOf("carol").privateRecord, alice.publicRecord, *record),
+            MessageFailure::kNotForThisKey);
+  for (const auto& [at, why] : {std::pair{20u, MessageFailure::kMalformed},
+                                {40u, MessageFailure::kNotBySender},
+                                {600u, MessageFailure::kNotBySender},
+                                {record->length() - 1, MessageFailure::kNotForThisKey}}) {
     ByteBuffer damaged = *record;
     damaged.at(at) ^= 1;
-    EXPECT_FALSE(DecryptMessage(bob.privateRecord, alice.publicRecord, damaged, nullptr, binding)) << at;
+    EXPECT_EQ(failure(bob.privateRecord, alice.publicRecord, damaged), why) << at;
   }
   ByteBuffer reserved = *record;
   reserved.at(4 + 13 + 2) = 1;
-  EXPECT_FALSE(DecryptMessage(bob.privateRecord, alice.publicRecord, reserved, nullptr, binding));
+  EXPECT_EQ(failure(bob.privateRecord, alice.publicRecord, reserved), MessageFailure::kMalformed);
   ByteBuffer longer = *record;
   longer.appendU8(0);
-  EXPECT_FALSE(DecryptMessage(bob.privateRecord, alice.publicRecord, longer, nullptr, binding));
+  EXPECT_EQ(failure(bob.privateRecord, alice.publicRecord, longer), MessageFailure::kMalformed);
 }
 
 TEST(EncryptedData, EmptyMessageAndNoCredit) {
   auto generator = test::SeededGenerator();
   const auto& carol = KeyPairOf("carol");
-  SenderBinding binding = SenderBinding::kOtherSender;
   const std::optional<ByteBuffer> record =
       EncryptMessage(*generator, carol.publicRecord, carol.privateRecord, ByteBuffer(), nullptr);
   ASSERT_TRUE(record);
   EXPECT_EQ(record->length(), 99u + 256 + 256);
-  const std::optional<ByteBuffer> plain =
-      DecryptMessage(carol.privateRecord, carol.publicRecord, *record, nullptr, binding);
-  ASSERT_TRUE(plain);
-  EXPECT_TRUE(plain->empty());
+  const OpenedMessage opened = DecryptMessage(carol.privateRecord, carol.publicRecord, *record, nullptr);
+  ASSERT_TRUE(opened.message);
+  EXPECT_TRUE(opened.message->empty());
   RandomGenerator poor;
   EXPECT_FALSE(EncryptMessage(poor, carol.publicRecord, carol.privateRecord, Text(3), nullptr));
 }

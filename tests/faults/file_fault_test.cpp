@@ -21,6 +21,7 @@
 #include "operations/file_operation.h"
 #include "operations/settings.h"
 #include "platform/file.h"
+#include "platform/file_error.h"
 #include "platform/file_fault.h"
 #include "platform/working_folder.h"
 #include "tests/formats/pipeline_fixture.h"
@@ -68,6 +69,20 @@ class FileFaultTest : public test::PipelineTest {
     return 0;
   }
 
+  // The same for a pipeline, whose every injected failure names the switch's full disk and
+  // the file it hit.
+  int failEveryCall(const std::function<FileResult()>& op) {
+    return failEveryCall([&] {
+      const FileResult result = op();
+      if (platform::InjectedFileFaultHit()) {
+        EXPECT_EQ(result.cause.finding, Finding::kSystem);
+        EXPECT_EQ(result.cause.error, platform::FileError::kDiskFull);
+        EXPECT_FALSE(result.cause.file.empty());
+      }
+      return result.ok();
+    });
+  }
+
   std::string folder() const {
     const std::string any = path("x");
     return any.substr(0, any.size() - 2);
@@ -77,21 +92,15 @@ class FileFaultTest : public test::PipelineTest {
 TEST_F(FileFaultTest, NativeEncryptionAndDecryption) {
   const std::string plain = makePlain("plain", 3000);
   WriteRaw(path("enc"), "an older file");
-  ResultCode code;
   for (ChunkCompression compression : {ChunkCompression::kNone, ChunkCompression::kFormat}) {
-    PipelineParams params{generator_.get(), compression, nullptr};
     EXPECT_GT(failEveryCall([&] {
-                return EncryptFile(params, carol_.privateRecord, carol_.publicRecord, plain, path("enc"),
-                                   code);
+                return EncryptFile(job(plain, path("enc"), compression), carol_.privateRecord, carol_.publicRecord);
               }),
               3);
   }
   WriteRaw(path("out"), "an older file");
-  PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
-  EXPECT_GT(failEveryCall([&] {
-              return DecryptFile(params, carol_.privateRecord, carol_.publicRecord, path("enc"), path("out"),
-                                 code);
-            }),
+  EXPECT_GT(failEveryCall(
+                [&] { return DecryptFile(job(path("enc"), path("out")), carol_.privateRecord, carol_.publicRecord); }),
             3);
   EXPECT_EQ(ReadRaw(path("out")), ReadRaw(plain));
 }
@@ -99,18 +108,12 @@ TEST_F(FileFaultTest, NativeEncryptionAndDecryption) {
 TEST_F(FileFaultTest, OkiEncryptionAndDecryption) {
   const std::string plain = makePlain("plain", 3000);
   WriteRaw(path("enc"), "an older file");
-  bool tooLarge = false;
-  OkiParams params{generator_.get(), nullptr, 0};
-  EXPECT_GT(failEveryCall([&] {
-              return EncryptOkiFile(params, plain, path("enc"), carol_.publicRecord, carol_.privateRecord,
-                                    tooLarge);
-            }),
+  EXPECT_GT(failEveryCall(
+                [&] { return EncryptOkiFile(job(plain, path("enc")), carol_.privateRecord, carol_.publicRecord); }),
             3);
   WriteRaw(path("out"), "an older file");
-  EXPECT_GT(failEveryCall([&] {
-              return DecryptOkiFile(params, path("enc"), path("out"), carol_.publicRecord,
-                                    carol_.privateRecord);
-            }),
+  EXPECT_GT(failEveryCall(
+                [&] { return DecryptOkiFile(job(path("enc"), path("out")), carol_.privateRecord, carol_.publicRecord); }),
             3);
   EXPECT_EQ(ReadRaw(path("out")), ReadRaw(plain));
 }
@@ -137,14 +140,17 @@ TEST_F(FileFaultTest, AnExceptionFailsTheOperationAndLeavesNothing) {
     return result.outcome == FileOutcome::kOk;
   };
   struct Case {
-    std::uint8_t oki;
-    std::uint8_t compression;
+    Settings::FileFormat format;
+    ChunkCompression compression;
     void (*raise)();
   };
-  for (const Case c :
-       {Case{0, 0, RaiseOutOfMemory}, Case{0, 1, RaiseBufferFailure}, Case{1, 0, RaiseOutOfMemory}}) {
-    SCOPED_TRACE(c.oki ? "OKI-format" : c.compression ? "compressed" : "native");
-    request.okiFormat = c.oki;
+  for (const Case c : {Case{Settings::kQuillseal, ChunkCompression::kNone, RaiseOutOfMemory},
+                       Case{Settings::kQuillseal, ChunkCompression::kFormat, RaiseBufferFailure},
+                       Case{Settings::kOki, ChunkCompression::kNone, RaiseOutOfMemory}}) {
+    SCOPED_TRACE(c.format == Settings::kOki                  ? "OKI-format"
+                 : c.compression != ChunkCompression::kNone ? "compressed"
+                                                            : "native");
+    request.format = c.format;
     request.compression = c.compression;
     request.code = OperationCode::kEncrypt;
     request.sourceName = plain;

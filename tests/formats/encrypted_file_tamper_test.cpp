@@ -46,20 +46,25 @@ ByteBuffer SignatureRecordWith(const ByteBuffer& block, const ByteBuffer& signat
 class RefusalTest : public test::PipelineTest {
  protected:
   // Decrypts path("enc") for recipient from sender (bob from alice unless named) and checks
-  // that it failed cleanly, leaving the folder as it was; gives the code.
+  // that it failed cleanly, leaving the folder as it was; gives the code, and keeps the cause
+  // in cause_.
   ResultCode expectFailure(const std::string& what, const test::TestKeyPair* recipient = nullptr,
                            const test::TestKeyPair* sender = nullptr) {
     const std::string before = listing();
-    PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
-    ResultCode code = ResultCode::kCancelled;
-    EXPECT_FALSE(DecryptFile(params, (recipient ? recipient : &bob_)->privateRecord,
-                             (sender ? sender : &alice_)->publicRecord, path("enc"), path("out"), code))
-        << what;
+    const FileResult result = DecryptFile(job(path("enc"), path("out")),
+                                          (recipient ? recipient : &bob_)->privateRecord,
+                                          (sender ? sender : &alice_)->publicRecord);
+    EXPECT_FALSE(result) << what;
+    const ResultCode code = result.failure.value_or(ResultCode::kCancelled);
     EXPECT_TRUE(code == ResultCode::kSource || code == ResultCode::kKeys || code == ResultCode::kOtherMethod)
         << what << " gave " << static_cast<int>(code);
     EXPECT_EQ(listing(), before) << what;
+    // Every refusal names the source.
+    EXPECT_EQ(result.cause.file, path("enc")) << what;
+    cause_ = result.cause;
     return code;
   }
+  FileCause cause_;
 };
 
 // A file from alice to bob, damaged in every way a disk, a network or an attacker could:
@@ -69,11 +74,8 @@ class TamperTest : public RefusalTest, public ::testing::WithParamInterface<bool
  protected:
   void SetUp() override {
     WriteRaw(path("plain"), plainContent());
-    PipelineParams params{generator_.get(), GetParam() ? ChunkCompression::kFormat : ChunkCompression::kNone,
-                          nullptr};
-    ResultCode code;
-    ASSERT_TRUE(
-        EncryptFile(params, alice_.privateRecord, bob_.publicRecord, path("plain"), path("enc"), code));
+    const ChunkCompression compression = GetParam() ? ChunkCompression::kFormat : ChunkCompression::kNone;
+    ASSERT_TRUE(EncryptFile(job(path("plain"), path("enc"), compression), alice_.privateRecord, bob_.publicRecord));
     original_ = ReadRaw(path("enc"));
   }
   virtual std::string plainContent() const {
@@ -128,6 +130,12 @@ TEST_P(TamperTest, TruncatedFilesFail) {
                              start + chunk, original_.size() - 1}) {
     WriteRaw(path("enc"), original_.substr(0, length));
     expectFailure("cut at " + std::to_string(length));
+    // Told as cut short, with the bytes there and, once the table is read, all it needs.
+    EXPECT_EQ(cause_.finding, Finding::kTruncated) << length;
+    EXPECT_EQ(cause_.at, length);
+    if (length > start + 1) {
+      EXPECT_EQ(cause_.of, original_.size()) << length;
+    }
   }
 }
 
@@ -140,15 +148,20 @@ TEST_P(TamperTest, SwappedAndDuplicatedChunksFail) {
   const std::string second = original_.substr(start + size, size);
   WriteRaw(path("enc"), original_.substr(0, start) + second + first + original_.substr(start + 2 * size));
   EXPECT_EQ(expectFailure("swapped"), ResultCode::kSource);
+  EXPECT_EQ(cause_.finding, Finding::kDamagedChunk);
+  EXPECT_EQ(cause_.at, 1u);
+  EXPECT_EQ(cause_.of, 3u);
   WriteRaw(path("enc"),
            original_.substr(0, start) + first + first + second + original_.substr(start + 2 * size));
   EXPECT_EQ(expectFailure("duplicated"), ResultCode::kSource);
+  EXPECT_EQ(cause_.finding, Finding::kTrailingBytes);  // a chunk more than the table has
 }
 
 TEST_P(TamperTest, AppendedBytesAreRefused) {
   for (const std::string& appended : {std::string(1, '\0'), std::string("trailing bytes")}) {
     WriteRaw(path("enc"), original_ + appended);
     EXPECT_EQ(expectFailure(std::to_string(appended.size()) + " bytes appended"), ResultCode::kSource);
+    EXPECT_EQ(cause_.finding, Finding::kTrailingBytes);
   }
 }
 
@@ -249,8 +262,8 @@ TEST_F(SpliceTest, ASignedFileBeginningWithAWrappedKeyDoesNotHeadAFile) {
 // those bytes into a key record and a block may verify.
 TEST_F(SpliceTest, NoOtherCutOfTheHeadersSignedBytesVerifies) {
   const ByteBuffer header = signedHeader(false, WideText(u"komprimerad=0 storlek=5"));
-  ResultCode code;
-  const std::optional<FileHeaderFields> fields = ReadFileHeaderFields(header, code);
+  Finding why = Finding::kNone;
+  const std::optional<FileHeaderFields> fields = ReadFileHeaderFields(header, why);
   ASSERT_TRUE(fields);
   const std::optional<SignatureRecord> genuine = ReadSignatureRecord(fields->signature);
   ASSERT_TRUE(genuine);
@@ -260,7 +273,7 @@ TEST_F(SpliceTest, NoOtherCutOfTheHeadersSignedBytesVerifies) {
     const ByteBuffer block = test::FromString(signedBytes.substr(cut));
     const ByteBuffer record = FileHeaderRecord(false, key, SignatureRecordWith(block, genuine->signature));
     const bool accepted =
-        ReadFileHeader(generator_.get(), bob_.privateRecord, alice_.publicRecord, record, code).has_value();
+        ReadFileHeader(generator_.get(), bob_.privateRecord, alice_.publicRecord, record, why).has_value();
     EXPECT_EQ(accepted, cut == fields->encryptedKeyRecord.length()) << "cut at " << cut;
   }
 }
@@ -270,12 +283,12 @@ TEST_F(SpliceTest, NoOtherCutOfTheHeadersSignedBytesVerifies) {
 // of an earlier writer binds nobody and is read as the new signer's, told as unbound.
 TEST_F(SpliceTest, AHeaderSignedAgainByAnotherIsRefusedOrToldUnbound) {
   WriteRaw(path("plain"), "meeting at noon");
-  PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
   ResultCode code;
-  ASSERT_TRUE(EncryptFile(params, alice_.privateRecord, bob_.publicRecord, path("plain"), path("enc"), code));
+  ASSERT_TRUE(test::Ran(EncryptFile(job(path("plain"), path("enc")), alice_.privateRecord, bob_.publicRecord), code));
+  Finding why = Finding::kNone;
   const auto resign = [&](const std::string& file) {
     const std::optional<FileHeaderFields> fields =
-        ReadFileHeaderFields(test::FromString(file.substr(4, HeaderEnd(file) - 4)), code);
+        ReadFileHeaderFields(test::FromString(file.substr(4, HeaderEnd(file) - 4)), why);
     EXPECT_TRUE(fields);
     const std::optional<SignatureRecord> original = ReadSignatureRecord(fields->signature);
     EXPECT_TRUE(original);
@@ -291,27 +304,26 @@ TEST_F(SpliceTest, AHeaderSignedAgainByAnotherIsRefusedOrToldUnbound) {
   };
   const std::string genuine = ReadRaw(path("enc"));
   SenderBinding binding = SenderBinding::kOtherSender;
-  params.senderBinding = &binding;
-  ASSERT_TRUE(DecryptFile(params, bob_.privateRecord, alice_.publicRecord, path("enc"), path("out"), code));
+  ASSERT_TRUE(test::Ran(DecryptFile(job(path("enc"), path("out")), bob_.privateRecord, alice_.publicRecord), code, &binding));
   EXPECT_EQ(binding, SenderBinding::kBound);
   resign(genuine);
   EXPECT_EQ(expectFailure("signed again by carol", &bob_, &carol_), ResultCode::kKeys);
+  EXPECT_EQ(cause_.finding, Finding::kNotBySender);
 
   writeFile(signedHeader(false, WideText(u"komprimerad=0 storlek=5")), "older", nullptr);
   binding = SenderBinding::kOtherSender;
-  ASSERT_TRUE(DecryptFile(params, bob_.privateRecord, alice_.publicRecord, path("enc"), path("out2"), code));
+  ASSERT_TRUE(test::Ran(DecryptFile(job(path("enc"), path("out2")), bob_.privateRecord, alice_.publicRecord), code, &binding));
   EXPECT_EQ(binding, SenderBinding::kUnbound);
   resign(ReadRaw(path("enc")));
   binding = SenderBinding::kOtherSender;
-  ASSERT_TRUE(DecryptFile(params, bob_.privateRecord, carol_.publicRecord, path("enc"), path("out3"), code));
+  ASSERT_TRUE(test::Ran(DecryptFile(job(path("enc"), path("out3")), bob_.privateRecord, carol_.publicRecord), code, &binding));
   EXPECT_EQ(binding, SenderBinding::kUnbound);
 }
 
 TEST_F(SpliceTest, ChunkZeroInPlaceOfTheTableDoesNotReadAsNoChunks) {
   WriteRaw(path("plain"), test::PlainContent(300));
-  PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
   ResultCode code;
-  ASSERT_TRUE(EncryptFile(params, alice_.privateRecord, bob_.publicRecord, path("plain"), path("enc"), code));
+  ASSERT_TRUE(test::Ran(EncryptFile(job(path("plain"), path("enc")), alice_.privateRecord, bob_.publicRecord), code));
   // This program's file, and one from bob to carol whose header binds no size.
   const struct {
     std::string file;
@@ -382,9 +394,8 @@ TEST_F(SpliceTest, SignedFlagAndSizeMustMatchTheFile) {
       EXPECT_EQ(expectFailure(what), ResultCode::kSource);
       continue;
     }
-    PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
     ResultCode code;
-    EXPECT_TRUE(DecryptFile(params, bob_.privateRecord, alice_.publicRecord, path("enc"), path("out"), code))
+    EXPECT_TRUE(test::Ran(DecryptFile(job(path("enc"), path("out")), bob_.privateRecord, alice_.publicRecord), code))
         << what;
     EXPECT_EQ(ReadRaw(path("out")), plain) << what;
     std::filesystem::remove(path("out"));

@@ -22,14 +22,17 @@ class EncryptedFileTest : public test::PipelineTest {
   bool encrypt(const test::TestKeyPair& sender, const test::TestKeyPair& recipient, const std::string& source,
                const std::string& target, ChunkCompression compression, ResultCode& code,
                ChunkProgress* progress = nullptr) {
-    PipelineParams params{generator_.get(), compression, progress};
-    return EncryptFile(params, sender.privateRecord, recipient.publicRecord, source, target, code);
+    return test::Ran(EncryptFile(job(source, target, compression, progress), sender.privateRecord,
+                             recipient.publicRecord),
+                 code);
   }
   bool decrypt(const test::TestKeyPair& recipient, const test::TestKeyPair& sender, const std::string& source,
                const std::string& target, ResultCode& code, ChunkProgress* progress = nullptr) {
-    PipelineParams params{generator_.get(), ChunkCompression::kNone, progress};
-    return DecryptFile(params, recipient.privateRecord, sender.publicRecord, source, target, code);
+    return test::Ran(DecryptFile(job(source, target, ChunkCompression::kNone, progress), recipient.privateRecord,
+                             sender.publicRecord),
+                 code);
   }
+
 };
 
 TEST_F(EncryptedFileTest, RoundTripsAtChunkBoundariesBothWaysAndCompressed) {
@@ -160,7 +163,7 @@ TEST_F(EncryptedFileTest, ParallelChunksMatchTheOneByOneWriterAfterTheHeader) {
 
     generator_ = test::SeededGenerator();
     std::optional<WrittenHeader> header =
-        WriteFileHeader(*generator_, compress, content.size(), alice_.privateRecord, bob_.publicRecord, code);
+        WriteFileHeader(*generator_, compress, content.size(), alice_.privateRecord, bob_.publicRecord);
     ASSERT_TRUE(header);
     EncryptedFileWriter writer(path("serial"), header->sessionKey.span(), generator_.get());
     ASSERT_TRUE(writer.bindSender(alice_.publicRecord));
@@ -218,10 +221,9 @@ TEST_F(EncryptedFileTest, WrongKeysFailWithTheKeyCode) {
 TEST_F(EncryptedFileTest, NoCreditFailsAtKeyWrapping) {
   const std::string plain = makePlain("plain", 10);
   RandomGenerator poor;
-  PipelineParams params{&poor, ChunkCompression::kNone, nullptr};
-  ResultCode code;
-  EXPECT_FALSE(EncryptFile(params, alice_.privateRecord, bob_.publicRecord, plain, path("enc"), code));
-  EXPECT_EQ(code, ResultCode::kKeys);
+  FileJob poorJob = job(plain, path("enc"), ChunkCompression::kNone, nullptr);
+  poorJob.generator = &poor;
+  EXPECT_EQ(EncryptFile(poorJob, alice_.privateRecord, bob_.publicRecord).failure, ResultCode::kKeys);
   EXPECT_EQ(listing(), "plain\n");
 }
 

@@ -1,4 +1,5 @@
 #include "formats/oki_file.h"
+#include "platform/file_error.h"
 
 #include <filesystem>
 
@@ -22,18 +23,22 @@ using test::WriteRaw;
 
 class OkiFileTest : public test::PipelineTest {
  protected:
-  bool encrypt(const std::string& source, const std::string& target, bool& tooLarge,
-               ProgressHook* hook = nullptr) {
-    OkiParams params{generator_.get(), hook, 0};
-    return EncryptOkiFile(params, source, target, bob_.publicRecord, alice_.privateRecord, tooLarge);
+  FileJob okiJob(const std::string& source, const std::string& target, ProgressHook* hook) {
+    FileJob oki = job(source, target);
+    oki.bytes = hook;
+    return oki;
   }
-  bool decrypt(const std::string& source, const std::string& target, ProgressHook* hook = nullptr,
-               const test::TestKeyPair* sender = nullptr) {
-    OkiParams params{generator_.get(), hook, 0};
-    const bool done =
-        DecryptOkiFile(params, source, target, (sender ? sender : &alice_)->publicRecord, bob_.privateRecord);
-    binding_ = params.senderBinding;
-    return done;
+  FileResult encrypt(const std::string& source, const std::string& target, ProgressHook* hook = nullptr) {
+    return EncryptOkiFile(okiJob(source, target, hook), alice_.privateRecord, bob_.publicRecord);
+  }
+  FileResult decrypt(const std::string& source, const std::string& target, ProgressHook* hook = nullptr,
+                     const test::TestKeyPair* sender = nullptr,
+                     const test::TestKeyPair* recipient = nullptr) {
+    const FileResult result = DecryptOkiFile(okiJob(source, target, hook),
+                                             (recipient ? recipient : &bob_)->privateRecord,
+                                             (sender ? sender : &alice_)->publicRecord);
+    binding_ = result.binding;
+    return result;
   }
   // An OKI-format file for bob of a record with these fields, the data sealed under key with
   // the IV given, or a drawn one when none is.
@@ -61,14 +66,11 @@ class OkiFileTest : public test::PipelineTest {
 TEST_F(OkiFileTest, RoundTripsWithTheRecordSize) {
   for (std::size_t size : {0, 1, 16, 100000}) {
     const std::string plain = makePlain("plain", size);
-    bool tooLarge = true;
-    ASSERT_TRUE(encrypt(plain, path("enc"), tooLarge));
-    EXPECT_FALSE(tooLarge);
+      ASSERT_TRUE(encrypt(plain, path("enc")));
     // 4 + 99 + k1 + k2 + 16 * (S / 16): bob's encryption key and alice's signing key are 4096 bits.
     EXPECT_EQ(ReadRaw(path("enc")).size(), 4u + 99 + 512 + 512 + 16 * (size / 16));
-    bool isOki = false;
-    ASSERT_TRUE(DetectOkiFile(path("enc"), isOki));
-    EXPECT_TRUE(isOki);
+    FileResult why;
+    EXPECT_EQ(DetectEncryptedFormat(path("enc"), why), EncryptedFormat::kOki);
     ASSERT_TRUE(decrypt(path("enc"), path("out")));
     EXPECT_EQ(ReadRaw(path("out")), ReadRaw(plain));
     EXPECT_EQ(binding_, SenderBinding::kBound);
@@ -87,9 +89,9 @@ TEST_F(OkiFileTest, RoundTripsWithTheRecordSize) {
 // the sender, and a C that ends in a signed-information block is refused.
 TEST_F(OkiFileTest, ASignatureByAnotherOrOverOtherDataIsRefused) {
   const std::string plain = makePlain("plain", 3000);
-  bool tooLarge = false;
-  ASSERT_TRUE(encrypt(plain, path("genuine"), tooLarge));
-  const std::optional<ByteBuffer> record = ReadOkiRecord(path("genuine"));
+  ASSERT_TRUE(encrypt(plain, path("genuine")));
+  FileResult why;
+  const std::optional<ByteBuffer> record = ReadOkiRecord(path("genuine"), why);
   ASSERT_TRUE(record);
   const std::optional<EncryptedDataFields> fields = ReadEncryptedData(*record);
   ASSERT_TRUE(fields);
@@ -150,25 +152,22 @@ TEST_F(OkiFileTest, ASignatureByAnotherOrOverOtherDataIsRefused) {
 }
 
 TEST_F(OkiFileTest, DetectionTellsTheFormatsApart) {
-  bool isOki = true;
+  FileResult why;
   WriteRaw(path("short"), std::string(99, 'x'));
-  EXPECT_FALSE(DetectOkiFile(path("short"), isOki));
-  EXPECT_FALSE(DetectOkiFile(path("missing"), isOki));
+  EXPECT_FALSE(DetectEncryptedFormat(path("short"), why));
+  EXPECT_EQ(why.cause.finding, Finding::kNotEncryptedFile);
+  EXPECT_FALSE(DetectEncryptedFormat(path("missing"), why));
+  EXPECT_EQ(why.cause.error, platform::FileError::kNotFound);
 
   const std::string plain = makePlain("plain", 10);
-  PipelineParams params{generator_.get(), ChunkCompression::kNone, nullptr};
-  ResultCode code;
-  ASSERT_TRUE(EncryptFile(params, alice_.privateRecord, bob_.publicRecord, plain, path("native"), code));
-  ASSERT_TRUE(DetectOkiFile(path("native"), isOki));
-  EXPECT_FALSE(isOki);
+  ASSERT_TRUE(EncryptFile(job(plain, path("native")), alice_.privateRecord, bob_.publicRecord));
+  EXPECT_EQ(DetectEncryptedFormat(path("native"), why), EncryptedFormat::kNative);
 
-  bool tooLarge = false;
-  ASSERT_TRUE(encrypt(plain, path("oki"), tooLarge));
+  ASSERT_TRUE(encrypt(plain, path("oki")));
   PatchByte(path("oki"), 10, 0x20);  // inside the "EncryptedData" tag
-  ASSERT_TRUE(DetectOkiFile(path("oki"), isOki));
-  EXPECT_FALSE(isOki);
-  EXPECT_FALSE(DecryptFile(params, bob_.privateRecord, alice_.publicRecord, path("oki"), path("out"), code));
-  EXPECT_EQ(code, ResultCode::kSource);
+  EXPECT_EQ(DetectEncryptedFormat(path("oki"), why), EncryptedFormat::kNative);
+  EXPECT_EQ(DecryptFile(job(path("oki"), path("out")), bob_.privateRecord, alice_.publicRecord).failure,
+            ResultCode::kSource);
 }
 
 TEST_F(OkiFileTest, SizeLimits) {
@@ -177,9 +176,7 @@ TEST_F(OkiFileTest, SizeLimits) {
   test::WriteRaw(path("big"), "");
   std::filesystem::resize_file(std::filesystem::path(path("big")), kMaxOkiPlainBytes + 1);
   WriteRaw(path("enc"), "older");
-  bool tooLarge = false;
-  EXPECT_FALSE(encrypt(path("big"), path("enc"), tooLarge));
-  EXPECT_TRUE(tooLarge);
+  EXPECT_EQ(encrypt(path("big"), path("enc")).cause.finding, Finding::kTooLarge);
   EXPECT_EQ(ReadRaw(path("enc")), "older");
 
   // A record length one above the limit, or beyond the file, fails without allocating it.
@@ -189,69 +186,77 @@ TEST_F(OkiFileTest, SizeLimits) {
   header[2] = '\x30';
   header[3] = '\x11';  // 288,358,401
   WriteRaw(path("huge"), header);
-  EXPECT_FALSE(decrypt(path("huge"), path("out")));
+  EXPECT_EQ(decrypt(path("huge"), path("out")).cause.finding, Finding::kNotEncryptedFile);
   header[0] = '\x00';  // 288,358,400: allowed, but the file does not hold it
   WriteRaw(path("huge"), header);
-  EXPECT_FALSE(decrypt(path("huge"), path("out")));
+  const FileResult cut = decrypt(path("huge"), path("out"));
+  EXPECT_EQ(cut.cause.finding, Finding::kTruncated);
+  EXPECT_EQ(cut.cause.at, 100u);
+  EXPECT_EQ(cut.cause.of, 4u + kMaxOkiRecordBytes);
   EXPECT_FALSE(std::filesystem::exists(path("out")));
 }
 
 #ifndef __SANITIZE_ADDRESS__  // 250 MiB through the sanitizers takes minutes
 TEST_F(OkiFileTest, ExactlyTheLimitIsAccepted) {
   WriteRaw(path("limit"), std::string(kMaxOkiPlainBytes, 'q'));
-  bool tooLarge = true;
-  EXPECT_TRUE(encrypt(path("limit"), path("enc"), tooLarge));
-  EXPECT_FALSE(tooLarge);
+  EXPECT_TRUE(encrypt(path("limit"), path("enc")));
 }
 #endif
 
 TEST_F(OkiFileTest, DamageWrongKeysCancelAndSameFile) {
   const std::string plain = makePlain("plain", 5000);
-  bool tooLarge = false;
-  ASSERT_TRUE(encrypt(plain, path("enc"), tooLarge));
+  ASSERT_TRUE(encrypt(plain, path("enc")));
   const std::string sealed = ReadRaw(path("enc"));
   for (std::size_t offset : {std::size_t{5}, std::size_t{30}, std::size_t{400}, sealed.size() - 1}) {
     PatchByte(path("enc"), offset, 0x04);
     EXPECT_FALSE(decrypt(path("enc"), path("out"))) << offset;
     PatchByte(path("enc"), offset, 0x04);
   }
-  OkiParams params{generator_.get(), nullptr, 0};
-  EXPECT_FALSE(DecryptOkiFile(params, path("enc"), path("out"), carol_.publicRecord, bob_.privateRecord));
-  EXPECT_FALSE(DecryptOkiFile(params, path("enc"), path("out"), alice_.publicRecord, carol_.privateRecord));
+  // The same words as the native format for the same cause.
+  EXPECT_EQ(decrypt(path("enc"), path("out"), nullptr, &carol_).cause.finding, Finding::kNotBySender);
+  EXPECT_EQ(decrypt(path("enc"), path("out"), nullptr, &alice_, &carol_).cause.finding, Finding::kNotForThisKey);
+  WriteRaw(path("cut"), sealed.substr(0, sealed.size() - 1));
+  const FileResult cut = decrypt(path("cut"), path("out"));
+  EXPECT_EQ(cut.cause.finding, Finding::kTruncated);
+  EXPECT_EQ(cut.cause.of, sealed.size());
+  std::filesystem::remove(path("cut"));
 
   ProgressHook hook;
   hook.cancel = 1;
   WriteRaw(path("out"), "older");
-  EXPECT_FALSE(encrypt(plain, path("out"), tooLarge, &hook));
-  EXPECT_FALSE(tooLarge);
+  EXPECT_EQ(encrypt(plain, path("out"), &hook).failure, ResultCode::kCancelled);
   EXPECT_FALSE(decrypt(path("enc"), path("out"), &hook));
   EXPECT_EQ(ReadRaw(path("out")), "older");
 
-  EXPECT_FALSE(encrypt(plain, path("./plain"), tooLarge));
+  EXPECT_FALSE(encrypt(plain, path("./plain")));
   EXPECT_FALSE(decrypt(path("enc"), path("./enc")));
   EXPECT_EQ(ReadRaw(path("enc")), sealed);
   EXPECT_EQ(listing(), "enc\nout\nplain\n");
 }
 
-// The command line tells a target it could not write (a full disk, a missing folder) from a
-// wrong key, so the flag must be set for the one and cleared for the other.
+// A target that cannot be written is told apart from a wrong key, naming the file.
 TEST_F(OkiFileTest, TellsATargetFailureFromAKeyFailure) {
   const std::string plain = makePlain("plain", 5000);
-  OkiParams params{generator_.get(), nullptr, 0};
-  bool tooLarge = false;
-  EXPECT_FALSE(
-      EncryptOkiFile(params, plain, path("missing/enc"), bob_.publicRecord, alice_.privateRecord, tooLarge));
-  EXPECT_TRUE(params.targetFailed);
-  EXPECT_FALSE(EncryptOkiFile(params, plain, plain, bob_.publicRecord, alice_.privateRecord, tooLarge));
-  EXPECT_TRUE(params.targetFailed);
-  ASSERT_TRUE(EncryptOkiFile(params, plain, path("enc"), bob_.publicRecord, alice_.privateRecord, tooLarge));
-  EXPECT_FALSE(params.targetFailed);
-
-  EXPECT_FALSE(
-      DecryptOkiFile(params, path("enc"), path("missing/out"), alice_.publicRecord, bob_.privateRecord));
-  EXPECT_TRUE(params.targetFailed);
-  EXPECT_FALSE(DecryptOkiFile(params, path("enc"), path("out"), carol_.publicRecord, bob_.privateRecord));
-  EXPECT_FALSE(params.targetFailed);
+  const struct {
+    FileResult result;
+    std::optional<ResultCode> code;
+    FileCause cause;
+  } cases[] = {
+      {encrypt(plain, path("missing/enc")), ResultCode::kTarget,
+       {path("missing/enc"), Finding::kSystem, platform::FileError::kNoFolder}},
+      {encrypt(plain, plain), ResultCode::kTarget, {plain, Finding::kSameFile}},
+      {encrypt(plain, path("enc")), std::nullopt, {}},
+      {decrypt(path("enc"), path("missing/out")), ResultCode::kTarget,
+       {path("missing/out"), Finding::kSystem, platform::FileError::kNoFolder}},
+      {decrypt(path("enc"), path("out"), nullptr, &carol_), ResultCode::kKeys,
+       {path("enc"), Finding::kNotBySender}},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(cases[i].result.failure, cases[i].code) << i;
+    EXPECT_EQ(cases[i].result.cause.file, cases[i].cause.file) << i;
+    EXPECT_EQ(cases[i].result.cause.finding, cases[i].cause.finding) << i;
+    EXPECT_EQ(cases[i].result.cause.error, cases[i].cause.error) << i;
+  }
   EXPECT_EQ(listing(), "enc\nplain\n");
 }
 

@@ -1,5 +1,7 @@
 #include "formats/signature_file.h"
+#include "platform/file_error.h"
 
+#include <filesystem>
 #include <functional>
 
 #include "base/record.h"
@@ -40,7 +42,7 @@ ByteBuffer SignatureRecordWith(const ByteBuffer& block, const ByteBuffer& signat
 
 class SignatureFileTest : public test::PipelineTest {
  protected:
-  bool sign(const std::string& source, const std::string& target, const std::string& message = "",
+  FileResult sign(const std::string& source, const std::string& target, const std::string& message = "",
             ChunkProgress* progress = nullptr) {
     SignatureRequest request;
     request.generator = generator_.get();
@@ -49,7 +51,7 @@ class SignatureFileTest : public test::PipelineTest {
     request.progress = progress;
     return SignFile(request, alice_.privateRecord, source, target);
   }
-  bool verify(const std::string& source, const std::string& signature, SignatureRequest& request,
+  FileResult verify(const std::string& source, const std::string& signature, SignatureRequest& request,
               const ByteBuffer* signer = nullptr) {
     request.generator = generator_.get();
     return VerifyFile(request, source, signer ? *signer : alice_.publicRecord, signature);
@@ -112,10 +114,47 @@ TEST_F(SignatureFileTest, AnyChangeMakesVerificationFail) {
     PatchByte(path("sig"), offset, 0x01);
   }
   EXPECT_TRUE(verify(data, path("sig"), request));
-  const ByteBuffer& someoneElse = carol_.publicRecord;
-  EXPECT_FALSE(verify(data, path("sig"), request, &someoneElse));
-  EXPECT_FALSE(verify(path("missing"), path("sig"), request));
-  EXPECT_FALSE(verify(data, path("missing"), request));
+}
+
+// The six ways a verification fails that a user must tell apart: each names its file and
+// what was wrong with it.
+TEST_F(SignatureFileTest, EveryVerifyFailureNamesItsFileAndCause) {
+  const std::string data = makePlain("data.bin", 30000);
+  ASSERT_TRUE(sign(data, path("sig"), "abc"));
+  const std::string sig = ReadRaw(path("sig"));
+  test::WriteRaw(path("cut"), sig.substr(0, sig.size() - 10));
+  test::WriteRaw(path("changed"), ReadRaw(data));
+  PatchByte(path("changed"), 100, 0x01);
+  const ByteBuffer& carol = carol_.publicRecord;
+  const std::string folder = path("folder");
+  std::filesystem::create_directory(folder);
+  const struct {
+    const char* what;
+    std::string data, signature;
+    const ByteBuffer* signer;
+    FileCause cause;
+  } cases[] = {
+      {"missing signature", data, path("missing"), nullptr,
+       {path("missing"), Finding::kSystem, platform::FileError::kNotFound}},
+      {"missing data", path("missing"), path("sig"), nullptr,
+       {path("missing"), Finding::kSystem, platform::FileError::kNotFound}},
+      {"swapped", path("sig"), data, nullptr, {data, Finding::kNotSignatureFile}},
+      {"cut short", data, path("cut"), nullptr,
+       {path("cut"), Finding::kTruncated, platform::FileError::kNone, sig.size() - 10, sig.size()}},
+      {"wrong signer", data, path("sig"), &carol, {data, Finding::kSignatureMismatch}},
+      {"changed", path("changed"), path("sig"), nullptr, {path("changed"), Finding::kSignatureMismatch}},
+      {"a folder", data, folder, nullptr, {folder, Finding::kSystem, platform::FileError::kIsFolder}},
+  };
+  for (const auto& c : cases) {
+    SignatureRequest request;
+    const FileResult result = verify(c.data, c.signature, request, c.signer);
+    EXPECT_FALSE(result) << c.what;
+    EXPECT_EQ(result.cause.file, c.cause.file) << c.what;
+    EXPECT_EQ(result.cause.finding, c.cause.finding) << c.what;
+    EXPECT_EQ(result.cause.error, c.cause.error) << c.what;
+    EXPECT_EQ(result.cause.at, c.cause.at) << c.what;
+    EXPECT_EQ(result.cause.of, c.cause.of) << c.what;
+  }
 }
 
 TEST_F(SignatureFileTest, StoredLabelMustBeTheExpectedOne) {
@@ -146,7 +185,7 @@ TEST_F(SignatureFileTest, NoOtherCutOfTheSignedBytesVerifies) {
     ASSERT_TRUE(
         WriteWholeFile(ByteStream(SignatureRecordWith(block, genuine->signature)), path("cut.signature")));
     SignatureRequest request;
-    EXPECT_EQ(verify(path("cut"), path("cut.signature"), request), cut == data.size()) << "cut at " << cut;
+    EXPECT_EQ(verify(path("cut"), path("cut.signature"), request).ok(), cut == data.size()) << "cut at " << cut;
   }
 }
 

@@ -90,9 +90,8 @@ TEST_F(FuzzSeeds, DISABLED_WriteSeeds) {
   ASSERT_TRUE(signature);
   seed("signature_record", "data", *signature);
 
-  ResultCode code;
   const std::optional<WrittenHeader> header =
-      WriteFileHeader(*generator_, true, 64 + 16, carol_.privateRecord, carol_.publicRecord, code);
+      WriteFileHeader(*generator_, true, 64 + 16, carol_.privateRecord, carol_.publicRecord);
   ASSERT_TRUE(header);
   seed("native_header", "compressed", header->record);
 

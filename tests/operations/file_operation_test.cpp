@@ -25,12 +25,12 @@ class FileOperationTest : public ::testing::Test {
  protected:
   // From alice to bob, or the reverse when decrypting, unless the keys are named.
   OperationResult run(OperationCode code, const std::string& source, const std::string& target,
-                      platform::Overwrite overwrite, std::uint8_t okiFormat = 0, const char* own = nullptr,
-                      const char* peer = nullptr) {
+                      platform::Overwrite overwrite, Settings::FileFormat format = Settings::kQuillseal,
+                      const char* own = nullptr, const char* peer = nullptr) {
     const bool decrypting = code == OperationCode::kDecrypt;
     OperationRequest request;
     request.code = code;
-    request.okiFormat = okiFormat;
+    request.format = format;
     request.sourceName = source;
     request.targetName = target;
     request.overwrite = overwrite;
@@ -69,22 +69,22 @@ TEST_F(FileOperationTest, ATargetThatMayNotBeReplacedIsKept) {
 // a file of an earlier writer does not, and is still read, with that said.
 TEST_F(FileOperationTest, DecryptionTellsWhetherTheFileBindsItsSender) {
   WriteRaw(dir_.file("plain"), "the minutes of the meeting");
-  for (const std::uint8_t oki : {0, 1}) {
+  for (const Settings::FileFormat format : {Settings::kQuillseal, Settings::kOki}) {
     const OperationResult encrypted = run(OperationCode::kEncrypt, dir_.file("plain"), dir_.file("enc"),
-                                          platform::Overwrite::kReplace, oki);
+                                          platform::Overwrite::kReplace, format);
     ASSERT_EQ(encrypted.outcome, FileOutcome::kOk);
     EXPECT_FALSE(encrypted.senderUnbound);
     const OperationResult decrypted =
         run(OperationCode::kDecrypt, dir_.file("enc"), dir_.file("out"), platform::Overwrite::kReplace);
-    ASSERT_EQ(decrypted.outcome, FileOutcome::kOk) << int{oki};
-    EXPECT_FALSE(decrypted.senderUnbound) << int{oki};
+    ASSERT_EQ(decrypted.outcome, FileOutcome::kOk) << int{format};
+    EXPECT_FALSE(decrypted.senderUnbound) << int{format};
     EXPECT_EQ(ReadRaw(dir_.file("out")), "the minutes of the meeting");
   }
   const test::Vector known = test::LoadVectors("formats/encrypted_files.txt").at(0);
   const ByteBuffer file = test::FromHex(known.at("File"));
   WriteRaw(dir_.file("known"), std::string(reinterpret_cast<const char*>(file.data()), file.length()));
   const OperationResult older = run(OperationCode::kDecrypt, dir_.file("known"), dir_.file("known.out"),
-                                    platform::Overwrite::kReplace, 0, "carol", "bob");
+                                    platform::Overwrite::kReplace, Settings::kQuillseal, "carol", "bob");
   ASSERT_EQ(older.outcome, FileOutcome::kOk);
   EXPECT_TRUE(older.senderUnbound);
   EXPECT_TRUE(test::FromString(ReadRaw(dir_.file("known.out"))).equals(test::FromHex(known.at("Plain"))));

@@ -1,0 +1,87 @@
+#include "operations/cause_text.h"
+
+namespace qs {
+namespace {
+
+std::string FindingText(const FileCause& cause) {
+  switch (cause.finding) {
+    case Finding::kNone:
+      return "";
+    case Finding::kSystem:
+      return FileErrorText(cause.error);
+    case Finding::kSameFile:
+      return "målfilen är samma fil som källfilen";
+    case Finding::kTruncated:
+      if (cause.of == 0) return "filen är avkortad";
+      return "filen är avkortad (slutar efter " + GroupedDigits(cause.at) + " av " + GroupedDigits(cause.of) + " byte)";
+    case Finding::kTrailingBytes:
+      return "filen har byte efter sitt slut och har ändrats";
+    case Finding::kNotEncryptedFile:
+      return "filen är inte en krypterad fil";
+    case Finding::kNotSignatureFile:
+      return "filen är inte en signaturfil";
+    case Finding::kOtherMethod:
+      return "filen är krypterad med en annan metod";
+    case Finding::kDamaged:
+      return "filen är skadad eller ändrad";
+    case Finding::kDamagedChunk:
+      return "filen är skadad eller ändrad (del " + GroupedDigits(cause.at) + " av " + GroupedDigits(cause.of) + ")";
+    case Finding::kNotForThisKey:
+      return "filen är krypterad för en annan nyckel eller skadad";
+    case Finding::kNotBySender:
+      return "filen är inte signerad av den valda avsändaren";
+    case Finding::kSignatureMismatch:
+      return "filen har ändrats eller signaturen är inte gjord av avsändaren";
+    case Finding::kTooLarge:
+      if (cause.of == 0) return "filen är för stor för formatet";
+      return "filen är för stor för formatet (" + GroupedDigits(cause.at) + " byte, högst " + GroupedDigits(cause.of) + ")";
+    case Finding::kOwnKeyUnusable:
+      return "det egna nyckelparet kan inte användas";
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string GroupedDigits(std::uint64_t n) {
+  std::string digits = std::to_string(n);
+  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, " ");
+  return digits;
+}
+
+std::string FileErrorText(platform::FileError error) {
+  using platform::FileError;
+  switch (error) {
+    case FileError::kNone:
+      return "";
+    case FileError::kNotFound:
+      return "filen finns inte";
+    case FileError::kNoFolder:
+      return "mappen finns inte";
+    case FileError::kIsFolder:
+      return "det är en mapp, inte en fil";
+    case FileError::kNotPlainFile:
+      return "det är ingen vanlig fil";
+    case FileError::kNoPermission:
+      return "behörighet saknas";
+    case FileError::kDiskFull:
+      return "disken är full";
+    case FileError::kNameTooLong:
+      return "namnet är för långt";
+    case FileError::kReadOnly:
+      return "disken är skrivskyddad";
+    case FileError::kInUse:
+      return "filen används av ett annat program";
+    case FileError::kOther:
+      break;
+  }
+  return "systemet kunde inte läsa eller skriva filen";
+}
+
+std::string CauseText(const FileCause& cause) {
+  const std::string text = FindingText(cause);
+  if (text.empty() || cause.file.empty()) return text;
+  return cause.file + ": " + text;
+}
+
+}  // namespace qs

@@ -1,0 +1,21 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "formats/file_result.h"
+#include "platform/file_error.h"
+
+namespace qs {
+
+// A count with its digits in groups of three, as Swedish writes them: "209 715 904".
+std::string GroupedDigits(std::uint64_t n);
+
+// What the system said about a file, in Swedish (UTF-8); empty for kNone.
+std::string FileErrorText(platform::FileError error);
+
+// The second line both front ends show after a failure: the file, as its path was given, and
+// what was wrong with it, such as "x.encrypted: filen är krypterad för en annan nyckel".
+// Empty when there is no cause to name.
+std::string CauseText(const FileCause& cause);
+
+}  // namespace qs
