@@ -13,7 +13,8 @@ std::string FindingText(const FileCause& cause) {
       return "målfilen är samma fil som källfilen";
     case Finding::kTruncated:
       if (cause.of == 0) return "filen är avkortad";
-      return "filen är avkortad (slutar efter " + GroupedDigits(cause.at) + " av " + GroupedDigits(cause.of) + " byte)";
+      return "filen är avkortad (slutar efter " + GroupedDigits(cause.at) + " av " + GroupedDigits(cause.of) +
+             " byte)";
     case Finding::kTrailingBytes:
       return "filen har byte efter sitt slut och har ändrats";
     case Finding::kNotEncryptedFile:
@@ -25,7 +26,8 @@ std::string FindingText(const FileCause& cause) {
     case Finding::kDamaged:
       return "filen är skadad eller ändrad";
     case Finding::kDamagedChunk:
-      return "filen är skadad eller ändrad (del " + GroupedDigits(cause.at) + " av " + GroupedDigits(cause.of) + ")";
+      return "filen är skadad eller ändrad (del " + GroupedDigits(cause.at) + " av " +
+             GroupedDigits(cause.of) + ")";
     case Finding::kNotForThisKey:
       return "filen är krypterad för en annan nyckel eller skadad";
     case Finding::kNotBySender:
@@ -34,7 +36,8 @@ std::string FindingText(const FileCause& cause) {
       return "filen har ändrats eller signaturen är inte gjord av avsändaren";
     case Finding::kTooLarge:
       if (cause.of == 0) return "filen är för stor för formatet";
-      return "filen är för stor för formatet (" + GroupedDigits(cause.at) + " byte, högst " + GroupedDigits(cause.of) + ")";
+      return "filen är för stor för formatet (" + GroupedDigits(cause.at) + " byte, högst " +
+             GroupedDigits(cause.of) + ")";
     case Finding::kOwnKeyUnusable:
       return "det egna nyckelparet kan inte användas";
   }

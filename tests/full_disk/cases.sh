@@ -19,7 +19,7 @@ case_encrypt_onto_a_full_disk() {
   local before
   before=$(snapshot out)
   expect_status 1 --workdir "$alice" --yes --expect-field Namn=bob encrypt --to "$home/bob.certificate" "$home/data.bin" -o out/data.bin.encrypted
-  expect_output "quillseal-cli: Fel vid skrivning till målfilen."
+  expect_output "quillseal-cli: Fel vid skrivning till målfilen. out/data.bin.encrypted: disken är full"
   expect_unchanged out "$before"
 }
 

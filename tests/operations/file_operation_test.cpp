@@ -1,10 +1,15 @@
 // One file operation run from a request, as both front ends run it: what it does with a
-// target that may not be replaced, and what it tells of a decrypted file's sender.
+// target that may not be replaced, what it tells of a decrypted file's sender, and the
+// cause of a failure in words.
 #include "operations/file_operation.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "crypto/random_generator.h"
+#include "operations/cause_text.h"
+#include "platform/file_fault.h"
 #include "tests/support/hex.h"
 #include "tests/support/seeded_generator.h"
 #include "tests/support/temp_folder.h"
@@ -107,6 +112,46 @@ TEST_F(FileOperationTest, ADecryptedFileGetsTheUsualModeOnceComplete) {
   EXPECT_EQ(st.st_mode & 0777, 0644u);
 }
 #endif
+
+// The causes that only the shared core can make happen on demand: a full disk (the fault
+// switch) on the target, and a target that is the source.
+TEST_F(FileOperationTest, AFullDiskAndATargetThatIsTheSourceAreNamed) {
+  const std::string plain = dir_.file("plain");
+  WriteRaw(plain, std::string(5000, 'p'));
+  platform::FailNthFileCall(3);  // opening the source, the temporary target, then its first write
+  const OperationResult full =
+      run(OperationCode::kEncrypt, plain, dir_.file("enc"), platform::Overwrite::kReplace);
+  platform::FailNthFileCall(0);
+  EXPECT_EQ(full.outcome, FileOutcome::kTargetUnwritable);
+  EXPECT_EQ(CauseText(full.cause), dir_.file("enc") + ": disken är full");
+
+  const OperationResult same = run(OperationCode::kEncrypt, plain, plain, platform::Overwrite::kReplace);
+  EXPECT_EQ(same.outcome, FileOutcome::kTargetUnwritable);
+  EXPECT_EQ(CauseText(same.cause), plain + ": målfilen är samma fil som källfilen");
+  EXPECT_EQ(test::ListFolder(dir_.path()), "plain\n");
+}
+
+// Every cause has words of its own, so no two causes read alike; nothing to name says nothing.
+TEST(CauseText, EveryFindingAndSystemErrorReadsDifferently) {
+  std::set<std::string> seen;
+  for (int value = 1; value <= static_cast<int>(Finding::kOwnKeyUnusable); ++value) {
+    if (static_cast<Finding>(value) == Finding::kSystem) continue;
+    const std::string text = CauseText({"f", static_cast<Finding>(value), platform::FileError::kNone, 1, 2});
+    EXPECT_EQ(text.rfind("f: ", 0), 0u) << value;
+    EXPECT_TRUE(seen.insert(text).second) << text;
+  }
+  for (int value = 1; value <= static_cast<int>(platform::FileError::kOther); ++value) {
+    const std::string text = CauseText({"f", Finding::kSystem, static_cast<platform::FileError>(value)});
+    EXPECT_GT(text.size(), 3u) << value;
+    EXPECT_TRUE(seen.insert(text).second) << text;
+  }
+  EXPECT_EQ(CauseText({"f"}), "");
+  EXPECT_EQ(CauseText({"", Finding::kSystem, platform::FileError::kDiskFull}), "disken är full");
+  EXPECT_EQ(GroupedDigits(209715904), "209 715 904");
+  EXPECT_EQ(GroupedDigits(100), "100");
+  EXPECT_EQ(CauseText({"x", Finding::kTruncated, platform::FileError::kNone, 100000000, 209715904}),
+            "x: filen är avkortad (slutar efter 100 000 000 av 209 715 904 byte)");
+}
 
 }  // namespace
 }  // namespace qs
