@@ -19,6 +19,9 @@ inline constexpr char kCommandLineUsage[] =
 
 // Main dialog and its file commands
 inline constexpr char kNoSourceName[] = "Du måste ange ett filnamn på källfilen!";
+// After the source's name, on the second line of the command's failure message.
+inline constexpr char kSourceMissing[] = ": filen finns inte";
+inline constexpr char kSourceNotReadable[] = ": filen är ingen vanlig fil eller får inte läsas";
 inline constexpr char kGeneratorNotReady[] = "Fel: Slumptalsgeneratorn är inte initierad!";
 inline constexpr char kEncryptAgain[] = "Vill du kryptera filen ytterligare en gång?";
 inline constexpr char kSignSignature[] = "Vill du signera den digitala signaturen?";

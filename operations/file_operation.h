@@ -52,6 +52,9 @@ struct OperationResult {
   // A decrypted file of an earlier writer, which does not bind its sender: anyone who saw it
   // could have signed its header, so the sender's certificate does not show who wrote it.
   bool senderUnbound = false;
+  // Why it failed, naming the file (UTF-8); empty when not known. Shown after the outcome's
+  // message.
+  std::string cause{};
 };
 
 // Runs the request: picks the format and pipeline, and turns how it ended into one outcome.
