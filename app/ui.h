@@ -33,6 +33,8 @@ struct FileDialog {
   std::string suggestedName;  // what the name box starts with
 };
 
+// A list column's width is in pixels at 96 DPI, scaled to the screen's; a column grows
+// when a row's text would not fit it.
 struct Column {
   std::string title;
   int width = 0;
