@@ -29,7 +29,8 @@ at_dpi() {
 whole_fingerprint() {
   drv "text $1"
   [[ $reply =~ ^"text "[0-9A-F]{64}$ ]] || fail "fingerprint: $reply"
-  drv "fits $1" "fits yes"
+  drv "fits $1"
+  [[ $reply =~ ^"fits yes " ]] || fail "fingerprint $1 does not show whole: $reply"
 }
 
 # The user's key pair and certificate, certified by an authority the program does not trust

@@ -155,8 +155,8 @@ std::wstring TextFits(HWND dialog, int id) {
     lastWidth = std::max(lastWidth, width);
   }
   const int end = left.back() + lastWidth;
-  if (left.front() >= format.left && end <= format.right) return L"yes";
-  return L"no " + std::to_wstring(left.front()) + L".." + std::to_wstring(end) + L" in " +
+  const bool fits = left.front() >= format.left && end <= format.right;
+  return (fits ? L"yes " : L"no ") + std::to_wstring(left.front()) + L".." + std::to_wstring(end) + L" in " +
          std::to_wstring(format.left) + L".." + std::to_wstring(format.right);
 }
 

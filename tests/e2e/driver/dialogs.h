@@ -42,7 +42,7 @@ void MoveMouse(HWND dialog, int count);
 std::wstring Placement(HWND dialog);
 // Whether the whole text of an edit control shows: its first character's left edge and its
 // end both lie inside the formatting rectangle, as the control measures them with its own
-// font (not scrolled, not cut). "yes", or "no" with the text's and the rectangle's edges.
+// font (not scrolled, not cut): "yes" or "no", then the text's and the rectangle's edges.
 std::wstring TextFits(HWND dialog, int id);
 
 }  // namespace qs::e2e
