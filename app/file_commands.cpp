@@ -37,8 +37,9 @@ bool GeneratorReady(ui::Ui& ui, AppState& state) {
   return false;
 }
 
-// The source named in the main window, once it is known to be readable; otherwise the
-// failure the command's operation would end with, and why. unreadable is that failure.
+// The source named in the main window, once it is known to be readable. Otherwise the user
+// is told: the message of unreadable, the failure the command's operation would end with,
+// and the cause on a second line.
 std::optional<std::string> ReadSourceName(ui::Ui& ui, AppState& state, FileOutcome unreadable) {
   std::string source = CutAtControl(state.mainWindow->text(IDC_MAIN_FILE_NAME));
   if (source.empty()) {
