@@ -122,7 +122,7 @@ void CertifyDialog::certify(ui::View& view) {
 }
 
 void CertifyDialog::tell(ui::View& view, const char* text) {
-  ui_.messageBox(&view, text, ui::Buttons::kOk, ui::Icon::kNone);
+  ui_.messageBox(&view, text, ui::Buttons::kOk, ui::Icon::kError);
 }
 
 void CertifyConfirmDialog::onInit(ui::View& view) {

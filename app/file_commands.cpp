@@ -9,22 +9,26 @@
 #include "app/progress_dialog.h"
 #include "app/resource_ids.h"
 #include "app/signing_message_dialog.h"
+#include "app/source_problem.h"
 #include "app/texts.h"
+#include "app/two_line_message.h"
 #include "crypto/random_generator.h"
 #include "keys/cert_keys.h"
 #include "keys/messages.h"
 #include "keys/record_text.h"
+#include "operations/messages.h"
 #include "operations/output_names.h"
 
 namespace qs {
 namespace {
 
-void Tell(ui::Ui& ui, AppState& state, const char* text) {
-  ui.messageBox(state.mainWindow, text, ui::Buttons::kOk, ui::Icon::kNone);
+void Tell(ui::Ui& ui, AppState& state, const std::string& text) {
+  ui.messageBox(state.mainWindow, text, ui::Buttons::kOk, ui::Icon::kError);
 }
 
 bool Ask(ui::Ui& ui, AppState& state, const char* question) {
-  return ui.messageBox(state.mainWindow, question, ui::Buttons::kYesNo, ui::Icon::kNone) == ui::Answer::kYes;
+  return ui.messageBox(state.mainWindow, question, ui::Buttons::kYesNo, ui::Icon::kQuestion) ==
+         ui::Answer::kYes;
 }
 
 bool GeneratorReady(ui::Ui& ui, AppState& state) {
@@ -33,10 +37,17 @@ bool GeneratorReady(ui::Ui& ui, AppState& state) {
   return false;
 }
 
-std::optional<std::string> ReadSourceName(ui::Ui& ui, AppState& state) {
+// The source named in the main window, once it is known to be readable. Otherwise the user
+// is told: the message of unreadable, the failure the command's operation would end with,
+// and the cause on a second line.
+std::optional<std::string> ReadSourceName(ui::Ui& ui, AppState& state, FileOutcome unreadable) {
   std::string source = CutAtControl(state.mainWindow->text(IDC_MAIN_FILE_NAME));
   if (source.empty()) {
     Tell(ui, state, text::kNoSourceName);
+    return std::nullopt;
+  }
+  if (const std::string problem = SourceProblem(source); !problem.empty()) {
+    Tell(ui, state, TwoLineMessage(MessageText(unreadable), problem));
     return std::nullopt;
   }
   return source;
@@ -75,7 +86,7 @@ void Run(ui::Ui& ui, AppState& state, SelectedKeys& keys, const std::string& tar
 
 void EncryptCommand(ui::Ui& ui, AppState& state) {
   if (!GeneratorReady(ui, state)) return;
-  const std::optional<std::string> source = ReadSourceName(ui, state);
+  const std::optional<std::string> source = ReadSourceName(ui, state, FileOutcome::kSourceUnreadable);
   if (!source) return;
   if (EndsWith(*source, kEncryptedSuffix) && !Ask(ui, state, text::kEncryptAgain)) return;
   state.settings = ReadSettings(state.workingFolder);
@@ -91,11 +102,10 @@ void EncryptCommand(ui::Ui& ui, AppState& state) {
 }
 
 void DecryptCommand(ui::Ui& ui, AppState& state) {
-  const std::optional<std::string> source = ReadSourceName(ui, state);
+  const std::optional<std::string> source = ReadSourceName(ui, state, FileOutcome::kFileUnreadable);
   if (!source) return;
-  std::string suggestion = FileNamePart(*source);
-  if (EndsWith(suggestion, kEncryptedSuffix))
-    suggestion.resize(suggestion.size() - (sizeof kEncryptedSuffix - 1));
+  const std::string name = FileNamePart(*source);
+  const std::string suggestion = DecryptedFileName(name).value_or(name);
   SelectedKeys keys;
   if (!Select(ui, state, true, text::kSenderCertificateTitle, keys)) return;
   const std::optional<std::string> target = ui.saveFile(state.mainWindow, DecryptTargetDialog(suggestion));
@@ -106,7 +116,7 @@ void DecryptCommand(ui::Ui& ui, AppState& state) {
 
 void SignCommand(ui::Ui& ui, AppState& state) {
   if (!GeneratorReady(ui, state)) return;
-  const std::optional<std::string> source = ReadSourceName(ui, state);
+  const std::optional<std::string> source = ReadSourceName(ui, state, FileOutcome::kSigningFailed);
   if (!source) return;
   if (EndsWith(*source, kSignatureSuffix) && !Ask(ui, state, text::kSignSignature)) return;
   SigningMessageDialog message(state);
@@ -121,7 +131,7 @@ void SignCommand(ui::Ui& ui, AppState& state) {
 }
 
 void VerifyCommand(ui::Ui& ui, AppState& state, const std::optional<std::string>& chosenSignature) {
-  const std::optional<std::string> source = ReadSourceName(ui, state);
+  const std::optional<std::string> source = ReadSourceName(ui, state, FileOutcome::kSignatureMismatch);
   if (!source) return;
   if (EndsWith(*source, kSignatureSuffix) && !Ask(ui, state, text::kVerifySignatureFile)) return;
   BeginRequest(state, OperationCode::kVerify, *source);

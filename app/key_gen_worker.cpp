@@ -15,7 +15,7 @@ namespace qs {
 namespace {
 
 void Tell(ui::Ui& ui, ui::View& dialog, const char* text) {
-  ui.messageBox(&dialog, text, ui::Buttons::kOk, ui::Icon::kNone);
+  ui.messageBox(&dialog, text, ui::Buttons::kOk, ui::Icon::kError);
 }
 
 // Ends the dialog with 0, after the message unless the user cancelled.
@@ -63,7 +63,7 @@ int ChooseFilesAndSave(ui::Ui& ui, AppState& state, ui::View& dialog, const Cert
     Tell(ui, dialog, MessageText(saved));
     return 0;
   }
-  if (ui.messageBox(&dialog, key_text::kAddNewCertKeyQuestion, ui::Buttons::kYesNo, ui::Icon::kNone) ==
+  if (ui.messageBox(&dialog, key_text::kAddNewCertKeyQuestion, ui::Buttons::kYesNo, ui::Icon::kQuestion) ==
       ui::Answer::kYes) {
     const KeyOutcome added = AddTrustedKey(state.workingFolder, records.publicRecord);
     if (added != KeyOutcome::kOk) Tell(ui, dialog, MessageText(added));

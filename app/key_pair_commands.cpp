@@ -16,7 +16,7 @@ namespace qs {
 namespace {
 
 void Tell(ui::Ui& ui, ui::View& owner, KeyOutcome outcome) {
-  ui.messageBox(&owner, MessageText(outcome), ui::Buttons::kOk, ui::Icon::kNone);
+  ui.messageBox(&owner, MessageText(outcome), ui::Buttons::kOk, ui::Icon::kError);
 }
 
 }  // namespace
@@ -29,7 +29,7 @@ void ExportPublicKeyCommand(ui::Ui& ui, const AppState& state, ui::View& owner) 
   }
   // The file is written only with its proof of possession, which needs the generator.
   if (state.generator.credit() < RandomGenerator::kRequiredCredit) {
-    ui.messageBox(&owner, text::kGeneratorNotReady, ui::Buttons::kOk, ui::Icon::kNone);
+    ui.messageBox(&owner, text::kGeneratorNotReady, ui::Buttons::kOk, ui::Icon::kError);
     return;
   }
   const std::optional<std::string> path = ui.saveFile(&owner, PublicKeyExportDialog(suggestion.value));
@@ -53,7 +53,7 @@ void BackUpKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner) {
     Tell(ui, owner, written);
     return;
   }
-  ui.messageBox(&owner, key_text::kBackupSaved, ui::Buttons::kOk, ui::Icon::kWarning);
+  ui.messageBox(&owner, key_text::kBackupSaved, ui::Buttons::kOk, ui::Icon::kInformation);
 }
 
 std::optional<platform::Overwrite> ConfirmOverwriteKeyPair(ui::Ui& ui, const AppState& state,

@@ -69,7 +69,7 @@ void KeyPairDialog::create(ui::View& view) {
   const std::string name = view.text(IDC_KEY_PAIR_NAME);
   if (name.empty()) {
     ui_.messageBox(&view, certificationMode_ ? key_text::kNeedOrganisation : key_text::kNeedKeyName,
-                   ui::Buttons::kOk, ui::Icon::kNone);
+                   ui::Buttons::kOk, ui::Icon::kError);
     return;
   }
   KeyGenRequest& request = state_.keyGen;

@@ -88,7 +88,7 @@ void PersonalCertificateDialog::showPending(ui::View& view) {
 }
 
 void PersonalCertificateDialog::tell(ui::View& view, KeyOutcome outcome) {
-  ui_.messageBox(&view, MessageText(outcome), ui::Buttons::kOk, ui::Icon::kNone);
+  ui_.messageBox(&view, MessageText(outcome), ui::Buttons::kOk, ui::Icon::kError);
 }
 
 }  // namespace qs

@@ -16,7 +16,8 @@ namespace {
 // Without a stored key pair: a new one, or at least enough entropy to work with. False when
 // the user left without either.
 bool FirstRun(ui::Ui& ui, AppState& state) {
-  if (ui.messageBox(nullptr, text::kOfferKeyPair, ui::Buttons::kYesNo, ui::Icon::kNone) == ui::Answer::kYes) {
+  if (ui.messageBox(nullptr, text::kOfferKeyPair, ui::Buttons::kYesNo, ui::Icon::kQuestion) ==
+      ui::Answer::kYes) {
     state.keyGenFirstRun = true;
     state.keyGenCertificationMode = false;
     KeyPairDialog keyPair(ui, state);
@@ -33,16 +34,16 @@ int RunProgram(ui::Ui& ui, RandomGenerator& generator, const std::optional<std::
                const std::vector<std::string>& arguments) {
   CommandLine command = ReadCommandLine(arguments);
   if (!command.refusal.empty()) {
-    ui.messageBox(nullptr, command.refusal, ui::Buttons::kOk, ui::Icon::kNone);
+    ui.messageBox(nullptr, command.refusal, ui::Buttons::kOk, ui::Icon::kError);
     return 1;
   }
   if (!workingFolder) {
-    ui.messageBox(nullptr, start_text::kNoWorkingFolder, ui::Buttons::kOk, ui::Icon::kNone);
+    ui.messageBox(nullptr, start_text::kNoWorkingFolder, ui::Buttons::kOk, ui::Icon::kError);
     return 1;
   }
   AppState state(generator, *workingFolder);
   if (!generator.startUp(state.file(kSeedFileName))) {
-    ui.messageBox(nullptr, start_text::kNoGenerator, ui::Buttons::kOk, ui::Icon::kNone);
+    ui.messageBox(nullptr, start_text::kNoGenerator, ui::Buttons::kOk, ui::Icon::kError);
     return 1;
   }
   if (!KeyPairStored(state.workingFolder) && !FirstRun(ui, state)) return 1;

@@ -1,13 +1,19 @@
 #include "app/progress_dialog.h"
 
+#include <algorithm>
+
 #include "app/resource_ids.h"
 #include "app/signature_result_dialog.h"
 #include "app/texts.h"
+#include "app/two_line_message.h"
+#include "operations/cause_text.h"
 
 namespace qs {
 namespace {
 
 constexpr unsigned kTimerMilliseconds = 100;
+// The bar's range: finer than its width in pixels at any usual size.
+constexpr int kBarSteps = 1000;
 // The user sees the final state of the bar for this long before the dialog closes.
 constexpr unsigned kFinalPause = 1000;
 
@@ -33,8 +39,8 @@ void ProgressDialog::onInit(ui::View& view) {
   view.centreOn(*state_.mainWindow);
   OperationRequest& request = state_.operation;
   ResetProgress(request);
+  view.setProgressRange(IDC_PROGRESS_BAR, 0, kBarSteps);
   view.setProgressPosition(IDC_PROGRESS_BAR, 0);
-  rangeSet_ = false;
   message_.clear();
   warning_.clear();
   view.setText(IDC_PROGRESS_STATUS, StatusText(request));
@@ -54,18 +60,9 @@ void ProgressDialog::onCommand(ui::View& view, int control) {
 }
 
 void ProgressDialog::onTimer(ui::View& view) {
-  const OperationRequest& request = state_.operation;
-  const std::uint32_t count = request.chunkProgress.count;
-  const std::uint32_t total = request.totalBytes;
-  if (count != 0) {
-    if (!rangeSet_) view.setProgressRange(IDC_PROGRESS_BAR, 0, static_cast<int>(count - 1));
-    rangeSet_ = true;
-    view.setProgressPosition(IDC_PROGRESS_BAR, static_cast<int>(request.chunkProgress.current));
-  } else if (total != 0) {
-    if (!rangeSet_) view.setProgressRange(IDC_PROGRESS_BAR, 0, static_cast<int>(total / 512));
-    rangeSet_ = true;
-    view.setProgressPosition(IDC_PROGRESS_BAR, request.byteProgress.count / 1024);
-  }
+  // The command line shows the same fraction; it can pass 1 for a moment as a pipeline counts.
+  const double done = std::min(ProgressFraction(state_.operation), 1.0);
+  view.setProgressPosition(IDC_PROGRESS_BAR, static_cast<int>(done * kBarSteps));
 }
 
 void ProgressDialog::cancel(ui::View& view) {
@@ -77,7 +74,7 @@ void ProgressDialog::cancel(ui::View& view) {
 void ProgressDialog::finish(ui::View& view, const OperationResult& result) {
   view.stopTimer();
   if (result.outcome != FileOutcome::kOk) {
-    message_ = MessageText(result.outcome);
+    message_ = TwoLineMessage(MessageText(result.outcome), CauseText(result.cause));
     view.endDialog(0);
     return;
   }
@@ -98,7 +95,7 @@ void RunOperationDialog(ui::Ui& ui, AppState& state) {
   state.operation.ownPrivateKey.clear();
   state.operation.peerPublicKey.clear();
   if (!progress.message().empty()) {
-    ui.messageBox(state.mainWindow, progress.message(), ui::Buttons::kOk, ui::Icon::kNone);
+    ui.messageBox(state.mainWindow, progress.message(), ui::Buttons::kOk, ui::Icon::kError);
   }
   if (!progress.warning().empty()) {
     ui.messageBox(state.mainWindow, progress.warning(), ui::Buttons::kOk, ui::Icon::kWarning);

@@ -32,7 +32,6 @@ class ProgressDialog : public ui::Controller {
 
   ui::Ui& ui_;
   AppState& state_;
-  bool rangeSet_ = false;
   std::string message_;
   std::string warning_;
 };

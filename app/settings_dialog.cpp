@@ -30,7 +30,7 @@ void SettingsDialog::onCommand(ui::View& view, int control) {
       // so a failure is told and the dialog stays open for another try or "Avbryt".
       const SettingsOutcome saved = WriteSettings(state_.workingFolder, state_.settings);
       if (saved != SettingsOutcome::kSaved) {
-        ui_.messageBox(&view, MessageText(saved), ui::Buttons::kOk, ui::Icon::kNone);
+        ui_.messageBox(&view, MessageText(saved), ui::Buttons::kOk, ui::Icon::kError);
         break;
       }
       view.endDialog(1);

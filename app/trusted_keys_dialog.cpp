@@ -75,7 +75,7 @@ void TrustedKeysDialog::remove(ui::View& view) {
     tell(view, KeyOutcome::kNoTrustedKeySelected);
     return;
   }
-  if (ui_.messageBox(&view, key_text::kRemoveTrustedKeyQuestion, ui::Buttons::kYesNo, ui::Icon::kNone) !=
+  if (ui_.messageBox(&view, key_text::kRemoveTrustedKeyQuestion, ui::Buttons::kYesNo, ui::Icon::kQuestion) !=
       ui::Answer::kYes)
     return;
   const KeyOutcome removed = RemoveTrustedKey(state_.workingFolder, &rows_[static_cast<std::size_t>(*row)]);
@@ -87,7 +87,7 @@ void TrustedKeysDialog::remove(ui::View& view) {
 }
 
 void TrustedKeysDialog::tell(ui::View& view, KeyOutcome outcome) {
-  ui_.messageBox(&view, MessageText(outcome), ui::Buttons::kOk, ui::Icon::kNone);
+  ui_.messageBox(&view, MessageText(outcome), ui::Buttons::kOk, ui::Icon::kError);
 }
 
 void TrustConfirmDialog::onInit(ui::View& view) {

@@ -12,7 +12,9 @@
 namespace qs::ui {
 
 enum class Buttons : std::uint8_t { kOk, kYesNo };
-enum class Icon : std::uint8_t { kNone, kWarning };
+// What a message box says by its icon: a failure, a warning, a question (Yes/No boxes), or
+// plain information.
+enum class Icon : std::uint8_t { kError, kWarning, kQuestion, kInformation };
 // Closing a Yes/No box counts as No, closing an OK box as OK.
 enum class Answer : std::uint8_t { kOk, kYes, kNo };
 
@@ -31,6 +33,8 @@ struct FileDialog {
   std::string suggestedName;  // what the name box starts with
 };
 
+// A list column's width is in pixels at 96 DPI, scaled to the screen's; a column grows
+// when a row's text would not fit it.
 struct Column {
   std::string title;
   int width = 0;

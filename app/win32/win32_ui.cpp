@@ -22,7 +22,20 @@ int Win32Ui::runDialog(int resource, ui::Controller& controller, ui::View* paren
 
 ui::Answer Win32Ui::messageBox(ui::View* owner, const std::string& text, ui::Buttons buttons, ui::Icon icon) {
   UINT style = buttons == ui::Buttons::kYesNo ? MB_YESNO : MB_OK;
-  if (icon == ui::Icon::kWarning) style |= MB_ICONWARNING;
+  switch (icon) {
+    case ui::Icon::kError:
+      style |= MB_ICONERROR;
+      break;
+    case ui::Icon::kWarning:
+      style |= MB_ICONWARNING;
+      break;
+    case ui::Icon::kQuestion:
+      style |= MB_ICONQUESTION;
+      break;
+    case ui::Icon::kInformation:
+      style |= MB_ICONINFORMATION;
+      break;
+  }
   const int answer = MessageBoxW(WindowOf(owner), platform::Widen(text).c_str(), L"Quillseal", style);
   if (answer == IDYES) return ui::Answer::kYes;
   return buttons == ui::Buttons::kYesNo ? ui::Answer::kNo : ui::Answer::kOk;

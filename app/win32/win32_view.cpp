@@ -19,6 +19,25 @@ HICON LoadIconOfSize(HINSTANCE instance, int resource, int sizeMetric) {
       LoadImageW(instance, MAKEINTRESOURCEW(resource), IMAGE_ICON, size, size, LR_SHARED));
 }
 
+// The system's pixels per inch: list columns are given in pixels at 96.
+int PixelsPerInch(HWND window) {
+  const HDC dc = GetDC(window);
+  const int dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSX) : 0;
+  if (dc != nullptr) ReleaseDC(window, dc);
+  return dpi > 0 ? dpi : 96;
+}
+
+// Widens every column that its content would cut; none gets narrower.
+void FitColumnsToContent(HWND list) {
+  const HWND header = ListView_GetHeader(list);
+  const int count = header != nullptr ? Header_GetItemCount(header) : 0;
+  for (int i = 0; i < count; ++i) {
+    const int given = ListView_GetColumnWidth(list, i);
+    ListView_SetColumnWidth(list, i, LVSCW_AUTOSIZE);
+    if (ListView_GetColumnWidth(list, i) < given) ListView_SetColumnWidth(list, i, given);
+  }
+}
+
 }  // namespace
 
 std::string Win32View::text(int control) const {
@@ -65,11 +84,12 @@ void Win32View::setColumns(int control, const std::vector<ui::Column>& columns,
                            const std::vector<int>& icons) {
   const HWND list = item(control);
   ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+  const int dpi = PixelsPerInch(list);
   for (std::size_t i = 0; i < columns.size(); ++i) {
     std::wstring title = platform::Widen(columns[i].title);
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    column.cx = columns[i].width;
+    column.cx = MulDiv(columns[i].width, dpi, 96);
     column.pszText = title.data();
     column.iSubItem = static_cast<int>(i);
     ListView_InsertColumn(list, static_cast<int>(i), &column);
@@ -98,6 +118,7 @@ void Win32View::addRow(int control, const std::vector<std::string>& cells, int i
     std::wstring cell = platform::Widen(cells[i]);
     ListView_SetItemText(list, index, static_cast<int>(i), cell.data());
   }
+  FitColumnsToContent(list);
 }
 
 void Win32View::selectRow(int control, int row) {

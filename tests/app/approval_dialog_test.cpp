@@ -178,7 +178,7 @@ TEST_F(ApprovalDialogTest, OneForgedCertificationMakesTheCertificateUnusable) {
   ui_.chooseFile(certificate);
   main().type(IDC_MAIN_FILE_NAME, writeFile("a.txt", "a"));
   main().click(IDC_MAIN_ENCRYPT);
-  EXPECT_EQ(ui_.log().back(), "box@101: Fel: Kunde inte hämta krypteringsnycklar!");
+  EXPECT_EQ(ui_.log().back(), "error@101: Fel: Kunde inte hämta krypteringsnycklar!");
   EXPECT_TRUE(ui_.logOf("dialog").empty()) << "no approval is asked";
 }
 

@@ -121,9 +121,9 @@ TEST_F(CertifyDialogTest, FieldsAreAddedAndRemovedByRow) {
     EXPECT_FALSE(v.isEnabled(IDC_CERTIFY_REMOVE_FIELD));
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("box"), (Log{"box@106: Du måste skriva in ett fältnamn och värde.",
-                                   "box@106: Du måste skriva in ett fältnamn och värde.",
-                                   "box@106: Inget datafält är valt i listan."}));
+  EXPECT_EQ(ui_.logOf("error"), (Log{"error@106: Du måste skriva in ett fältnamn och värde.",
+                                     "error@106: Du måste skriva in ett fältnamn och värde.",
+                                     "error@106: Inget datafält är valt i listan."}));
 }
 
 // Escape, the close button and "Stäng" drop what was typed alike, without a question.
@@ -189,7 +189,7 @@ TEST_F(CertifyDialogTest, DecliningOrCancellingWritesNothingAndKeepsTheFields) {
     EXPECT_EQ(v.text(IDC_CERTIFY_PUBLIC_KEY), publicKey_);
     v.close();
   });
-  EXPECT_TRUE(ui_.logOf("box").empty());
+  EXPECT_TRUE(ui_.logOf("error").empty());
   EXPECT_EQ(folderListing(), before);
 }
 
@@ -203,10 +203,10 @@ TEST_F(CertifyDialogTest, InputsAreCheckedBeforeTheConfirmation) {
     certify(v, writeKeyFile("empty.public_key", ByteBuffer()), certKey_);
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("box"), (Log{"box@106: Du måste ange minst ett datafält i certifieringen!",
-                                   "box@106: Kunde inte läsa publika nyckelfilen!",
-                                   "box@106: Kunde inte läsa privata certifieringsnyckeln!",
-                                   "box@106: Kunde inte läsa från den publika nyckeln!"}));
+  EXPECT_EQ(ui_.logOf("error"), (Log{"error@106: Du måste ange minst ett datafält i certifieringen!",
+                                     "error@106: Kunde inte läsa publika nyckelfilen!",
+                                     "error@106: Kunde inte läsa privata certifieringsnyckeln!",
+                                     "error@106: Kunde inte läsa från den publika nyckeln!"}));
   EXPECT_TRUE(ui_.logOf("dialog 122").empty());
 }
 
@@ -228,7 +228,7 @@ TEST_F(CertifyDialogTest, WhatCannotBeCertifiedIsRefusedAfterTheConfirmation) {
     certify(v, publicKey_, certKey_);
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("box"), Log(4, "box@106: Kunde int skapa certifiering!"));
+  EXPECT_EQ(ui_.logOf("error"), Log(4, "error@106: Kunde int skapa certifiering!"));
   EXPECT_TRUE(ui_.logOf("save").empty());
 }
 
@@ -249,13 +249,14 @@ TEST_F(CertifyDialogTest, AKeyIsCertifiedOnlyWithItsOwnersProofOfPossession) {
     v.close();
   });
   const std::string missing =
-      "box@106: Hittade inget innehavsbevis för den publika nyckeln! Be nyckelns ägare exportera den igen "
+      "error@106: Hittade inget innehavsbevis för den publika nyckeln! Be nyckelns ägare exportera den igen "
       "och "
       "skicka både .public_key-filen och dess .signature-fil.";
   const std::string invalid =
-      "box@106: Innehavsbeviset är inte gjort med den publika nyckelns egen signeringsnyckel över just denna "
+      "error@106: Innehavsbeviset är inte gjort med den publika nyckelns egen signeringsnyckel över just "
+      "denna "
       "fil! Nyckeln certifieras inte.";
-  EXPECT_EQ(ui_.logOf("box"), (Log{missing, invalid, invalid}));
+  EXPECT_EQ(ui_.logOf("error"), (Log{missing, invalid, invalid}));
   EXPECT_TRUE(ui_.logOf("dialog 122").empty());
   EXPECT_TRUE(ui_.logOf("save").empty());
 }
@@ -295,7 +296,7 @@ TEST_F(CertifyDialogTest, ACertificationIsNeverWrittenOverItsInputs) {
     certify(v, publicKey_, certKey_);
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("box"), (Log{"box@106: Kunde inte skriva certifiering till fil!"}));
+  EXPECT_EQ(ui_.logOf("error"), (Log{"error@106: Kunde inte skriva certifiering till fil!"}));
   EXPECT_EQ(test::ReadRaw(certKey_), before);
 }
 

@@ -12,6 +12,18 @@ std::string OwnerTag(const ui::View* owner) {
   return tag.append(std::to_string(view->resource()));
 }
 
+// A question asks, and a box that asks has a question or warning icon.
+std::string BoxKind(ui::Buttons buttons, ui::Icon icon) {
+  const bool asks = buttons == ui::Buttons::kYesNo;
+  if (asks && icon == ui::Icon::kQuestion) return "ask";
+  if (asks && icon == ui::Icon::kWarning) return "warn ask";
+  if (!asks && icon == ui::Icon::kError) return "error";
+  if (!asks && icon == ui::Icon::kWarning) return "warn";
+  if (!asks && icon == ui::Icon::kInformation) return "info";
+  ADD_FAILURE() << "a message box's icon does not fit its buttons";
+  return "misfit";
+}
+
 }  // namespace
 
 std::string FakeView::text(int control) const { return get(control).text; }
@@ -195,8 +207,7 @@ int FakeUi::runDialog(int resource, ui::Controller& controller, ui::View* parent
 
 ui::Answer FakeUi::messageBox(ui::View* owner, const std::string& text, ui::Buttons buttons, ui::Icon icon) {
   expectUiThread("messageBox");
-  const char* kind = buttons == ui::Buttons::kYesNo ? "ask" : icon == ui::Icon::kWarning ? "warn" : "box";
-  log_.push_back(kind + OwnerTag(owner) + ": " + text);
+  log_.push_back(BoxKind(buttons, icon) + OwnerTag(owner) + ": " + text);
   if (buttons == ui::Buttons::kOk) return ui::Answer::kOk;
   if (answers_.empty()) {
     ADD_FAILURE() << "no answer queued for: " << text;

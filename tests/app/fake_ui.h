@@ -3,8 +3,9 @@
 // dialogs and a script for every dialog that will open; each script acts on the open
 // dialog (click, type, move the mouse, tick the timer, close) and may check its controls.
 // Everything the controllers show goes into one log, in order:
-//   "box@101: text"       OK message box owned by dialog 101 ("@-": no owner)
-//   "ask@101: text"       Yes/No question;  "warn@115: text"  OK box with the warning icon
+//   "error@101: text"     OK message box with the error icon, owned by dialog 101 ("@-": no
+//                         owner); "warn@..." and "info@..." with the warning and information icon
+//   "ask@101: text"       Yes/No question;  "warn ask@101: text"  one with the warning icon
 //   "open@101: title | filter|pattern|... | ext | name"   and "save@..." likewise
 //   "dialog 113@101"      a dialog opens with parent 101 ("@-": none);  "end 113: 1" it ends
 //   "pause 1000"          a worker waits

@@ -5,6 +5,7 @@
 #include "app/resource_ids.h"
 #include "formats/oki_file.h"
 #include "platform/file.h"
+#include "platform/file_fault.h"
 #include "tests/app/app_fixture.h"
 
 namespace qs {
@@ -12,8 +13,8 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-constexpr char kNoSource[] = "box@101: Du måste ange ett filnamn på källfilen!";
-constexpr char kNoKeys[] = "box@101: Fel: Kunde inte hämta krypteringsnycklar!";
+constexpr char kNoSource[] = "error@101: Du måste ange ett filnamn på källfilen!";
+constexpr char kNoKeys[] = "error@101: Fel: Kunde inte hämta krypteringsnycklar!";
 constexpr char kRecipientDialog[] =
     "open@101: Välj mottagarens certifikat... | Certifikat (*.certificate)|*.certificate | certificate | ";
 constexpr char kSenderDialog[] =
@@ -146,14 +147,52 @@ TEST_F(FileCommands, EncryptingAnEncryptedFileAgainNeedsAYes) {
 TEST_F(FileCommands, DecryptSuggestsTheNameWithoutItsSuffix) {
   const std::string certificate = writeCertificate("alice.certificate", "alice");
   for (const auto& [source, suggestion] :
-       {std::pair<std::string, std::string>{"C:\\x\\doc.pdf.encrypted", "doc.pdf"},
+       {std::pair<std::string, std::string>{"doc.pdf.encrypted", "doc.pdf"},
         {"doc.bin", "doc.bin"},
-        {"/tmp/x.encrypted.encrypted", "x.encrypted"}}) {
+        {"x.encrypted.encrypted", "x.encrypted"},
+        {".encrypted", ".encrypted"}}) {  // no name to keep
     ui_.clearLog();
     approveCertificate(certificate);
     ui_.chooseFile(std::nullopt);  // cancelling the save dialog ends the command
-    run(IDC_MAIN_DECRYPT, source);
+    run(IDC_MAIN_DECRYPT, writeFile(source, "x"));
     EXPECT_EQ(ui_.log(), (Log{kSenderDialog, "dialog 115@101", "end 115: 1", DecryptSave(suggestion)}));
+  }
+}
+
+// A source that cannot be read is told at once, under the message its operation would end
+// with: before the questions about its suffix, the signing message and the certificate.
+TEST_F(FileCommands, AnUnreadableSourceIsToldBeforeAnythingIsAsked) {
+  struct Command {
+    int button;
+    const char* suffix;  // one that asks a question first when the source is fine
+    const char* message;
+  };
+  struct Source {
+    std::string path;
+    const char* cause;
+    bool openFails;  // as when the system refuses it
+  };
+  for (const Command& command :
+       {Command{IDC_MAIN_ENCRYPT, ".encrypted", "Fel vid läsning av källfilen."},
+        Command{IDC_MAIN_DECRYPT, ".encrypted", "Fel vid läsning av fil."},
+        Command{IDC_MAIN_SIGN, ".signature", "Fel vid signering av fil."},
+        Command{IDC_MAIN_VERIFY, ".signature", "Signaturen stämmer ej mot den valda filen."}}) {
+    const std::string folder = path(std::string("mapp") + command.suffix);
+    ASSERT_TRUE(platform::CreateFolder(folder));
+    for (const Source& source :
+         {Source{path(std::string("borta") + command.suffix), ": filen finns inte", false},
+          Source{folder, ": det är en mapp, inte en fil", false},
+          // The fault switch's failure, which reads as a full disk.
+          Source{writeFile(std::string("låst") + command.suffix, "x"), ": disken är full", true}}) {
+      ui_.clearLog();
+      main().type(IDC_MAIN_FILE_NAME, source.path);
+      if (source.openFails) platform::FailNthFileCall(1);
+      main().click(command.button);
+      platform::FailNthFileCall(0);
+      EXPECT_EQ(ui_.log(),
+                (Log{std::string("error@101: ") + command.message + "\n" + source.path + source.cause}));
+      EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), source.path) << "the name stays for correcting";
+    }
   }
 }
 
@@ -179,7 +218,7 @@ TEST_F(FileCommandsWithoutEntropy, EncryptAndSignFirstCheckTheGenerator) {
     ui_.clearLog();
     main().type(IDC_MAIN_FILE_NAME, "");
     main().click(command);
-    EXPECT_EQ(ui_.log(), (Log{"box@101: Fel: Slumptalsgeneratorn är inte initierad!"}));
+    EXPECT_EQ(ui_.log(), (Log{"error@101: Fel: Slumptalsgeneratorn är inte initierad!"}));
   }
   // Decrypt and Verify need no random bytes.
   ui_.clearLog();
@@ -291,7 +330,7 @@ TEST_F(FileCommands, SigningOntoTheDocumentItselfFailsAndKeepsIt) {
   ui_.chooseFile(source);
   expectProgress();
   run(IDC_MAIN_SIGN, source);
-  EXPECT_EQ(ui_.log().back(), "box@101: Fel vid signering av fil.");
+  EXPECT_EQ(ui_.log().back(), "error@101: Fel vid signering av fil.");
   EXPECT_EQ(test::ReadRaw(source), "the only copy");
 }
 

@@ -16,7 +16,7 @@ namespace {
 using Log = std::vector<std::string>;
 
 constexpr char kOverwrite[] =
-    "ask@104: Det finns redan ett lagrat nyckelpar. Vill du skriva över det nyckelparet?";
+    "warn ask@104: Det finns redan ett lagrat nyckelpar. Vill du skriva över det nyckelparet?";
 constexpr char kRestoreDialog[] =
     "open@104: Välj säkerhetskopia... | Säkerhetskopieras privat nyckel (*.key_backup)|*.key_backup | "
     "key_backup | ";
@@ -121,8 +121,8 @@ TEST_F(KeyPairInfoDialogTest, ABackupThatHoldsNoKeyPairIsRefused) {
     EXPECT_EQ(v.text(IDC_KEY_INFO_FINGERPRINT), FingerprintOf("alice"));
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("box"),
-            (Log{"box@104: Fel: Kunde läsa säkerhetskopian.", "box@104: Fel: Kunde läsa säkerhetskopian."}));
+  EXPECT_EQ(ui_.logOf("error"), (Log{"error@104: Fel: Kunde läsa säkerhetskopian.",
+                                     "error@104: Fel: Kunde läsa säkerhetskopian."}));
   EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), stored);
 }
 

@@ -52,13 +52,13 @@ TEST_F(UncreditedKeyPairCommandsTest, ExportWithoutTheGeneratorWritesNoKeyWithou
   storeKeyPair("alice", "a");
   const std::string before = folderListing();
   main().click(IDM_EXPORT_PUBLIC_KEY);
-  EXPECT_EQ(ui_.log(), (Log{"box@101: Fel: Slumptalsgeneratorn är inte initierad!"}));
+  EXPECT_EQ(ui_.log(), (Log{"error@101: Fel: Slumptalsgeneratorn är inte initierad!"}));
   EXPECT_EQ(folderListing(), before);
 }
 
 TEST_F(KeyPairCommandsTest, ExportWithoutAKeyPairOrAfterACancelWritesNothing) {
   main().click(IDM_EXPORT_PUBLIC_KEY);
-  EXPECT_EQ(ui_.log(), (Log{"box@101: Hittade ingen publik nyckel!"}));
+  EXPECT_EQ(ui_.log(), (Log{"error@101: Hittade ingen publik nyckel!"}));
   storeKeyPair("alice", "a");
   ui_.clearLog();
   const std::string before = folderListing();
@@ -73,7 +73,7 @@ TEST_F(KeyPairCommandsTest, ExportOntoTheStoredKeyPairIsRefused) {
   const std::string stored = test::ReadRaw(path("priv_key.bin"));
   ui_.chooseFile(path("priv_key.bin"));
   main().click(IDM_EXPORT_PUBLIC_KEY);
-  EXPECT_EQ(ui_.log().back(), "box@101: Kunde inte spara nyckeln!");
+  EXPECT_EQ(ui_.log().back(), "error@101: Kunde inte spara nyckeln!");
   EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), stored);
 }
 
@@ -83,14 +83,14 @@ TEST_F(KeyPairCommandsTest, BackupWarnsThenCopiesTheKeyPairUnderItsFingerprint) 
   ui_.chooseFile(path("alice.key_backup"));
   main().click(IDM_BACKUP_KEY_PAIR);
   EXPECT_EQ(ui_.log(), (Log{kBackupWarning, kBackupDialog + fingerprint,
-                            "warn@101: Nyckelparet har säkerhetskopierats!"}));
+                            "info@101: Nyckelparet har säkerhetskopierats!"}));
   EXPECT_EQ(fingerprint.size(), 64u);
   EXPECT_EQ(test::ReadRaw(path("alice.key_backup")), test::ReadRaw(path("priv_key.bin")));
 }
 
 TEST_F(KeyPairCommandsTest, BackupWithoutAKeyPairOrAfterACancelWritesNothing) {
   main().click(IDM_BACKUP_KEY_PAIR);
-  EXPECT_EQ(ui_.log(), (Log{"box@101: Det finns ingen privat nyckel att säkerhetskopiera."}));
+  EXPECT_EQ(ui_.log(), (Log{"error@101: Det finns ingen privat nyckel att säkerhetskopiera."}));
   storeKeyPair("alice", "a");
   ui_.clearLog();
   const std::string before = folderListing();
@@ -105,7 +105,7 @@ TEST_F(KeyPairCommandsTest, BackupOntoTheStoredKeyPairIsRefused) {
   const std::string stored = test::ReadRaw(path("priv_key.bin"));
   ui_.chooseFile(path("priv_key.bin"));
   main().click(IDM_BACKUP_KEY_PAIR);
-  EXPECT_EQ(ui_.log().back(), "box@101: Fel: Kunde spara krypteringsnyckeln.");
+  EXPECT_EQ(ui_.log().back(), "error@101: Fel: Kunde spara krypteringsnyckeln.");
   EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), stored);
 }
 

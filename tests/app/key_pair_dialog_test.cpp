@@ -118,8 +118,8 @@ TEST_F(KeyPairDialogTest, AnEmptyNameIsRefusedAndTheDialogStays) {
       EXPECT_TRUE(v.isEnabled(IDC_KEY_PAIR_CREATE));
       v.close();
     });
-    EXPECT_EQ(ui_.log()[1], certificationMode ? "box@109: Du måste skriva in ett namn på organisationen."
-                                              : "box@109: Du måste skriva in ett namn på nyckeln.");
+    EXPECT_EQ(ui_.log()[1], certificationMode ? "error@109: Du måste skriva in ett namn på organisationen."
+                                              : "error@109: Du måste skriva in ett namn på nyckeln.");
   }
 }
 
@@ -158,7 +158,7 @@ TEST_F(KeyPairDialogTest, AKeyPairStoredMeanwhileIsKept) {
   state_.keyGen.overwrite = platform::Overwrite::kNever;
   EXPECT_EQ(open(false, [](test::FakeView& v) { create(v, "Min nyckel"); }), 0);
   EXPECT_EQ(ui_.log(), (Log{"dialog 109@101",
-                            "box@109: Ett annat program har sparat ett nyckelpar under tiden. Det har inte "
+                            "error@109: Ett annat program har sparat ett nyckelpar under tiden. Det har inte "
                             "skrivits över.",
                             "end 109: 0"}));
   EXPECT_EQ(DisplayText(ReadStoredKeyPair(dir_.path())->keyName), "stored by another program");
@@ -182,8 +182,8 @@ TEST_F(KeyPairDialogTest, AnUnwritableKeyFileOrAnExceptionIsReported) {
   const std::string folder = state_.workingFolder;
   state_.workingFolder = path("missing-folder");
   open(false, [](test::FakeView& v) { create(v, "x"); });
-  EXPECT_EQ(ui_.log(),
-            (Log{"dialog 109@101", "box@109: Fel: Kunde inte spara ned krypteringsnyckeln.", "end 109: 0"}));
+  EXPECT_EQ(ui_.log(), (Log{"dialog 109@101", "error@109: Fel: Kunde inte spara ned krypteringsnyckeln.",
+                            "end 109: 0"}));
 
   // Out of memory while the key file is written: a failed generation, and no file.
   ui_.clearLog();
@@ -195,7 +195,7 @@ TEST_F(KeyPairDialogTest, AnUnwritableKeyFileOrAnExceptionIsReported) {
   EXPECT_TRUE(platform::InjectedFileFaultHit());
   platform::FailNthFileCall(0);
   EXPECT_EQ(ui_.log(),
-            (Log{"dialog 109@101", "box@109: Fel: Kunde inte skapa krypteringsnyckel.", "end 109: 0"}));
+            (Log{"dialog 109@101", "error@109: Fel: Kunde inte skapa krypteringsnyckel.", "end 109: 0"}));
   EXPECT_FALSE(platform::FileExists(path("priv_key.bin")));
 }
 
@@ -215,8 +215,8 @@ TEST_F(KeyPairDialogWithoutEntropy, GenerationFailuresAreReported) {
       v.click(IDC_KEY_PAIR_CREATE);
     });
     EXPECT_EQ(ui_.log(), (Log{"dialog 109@101",
-                              certificationMode ? "box@109: Fel: Kunde inte skapa krypteringsnycklar."
-                                                : "box@109: Fel: Kunde inte skapa krypteringsnyckel.",
+                              certificationMode ? "error@109: Fel: Kunde inte skapa krypteringsnycklar."
+                                                : "error@109: Fel: Kunde inte skapa krypteringsnyckel.",
                               "end 109: 0"}));
   }
   EXPECT_EQ(state_.generator.credit(), 1u);

@@ -94,7 +94,7 @@ TEST_F(PersonalCertificateDialogTest, RemovingARowRemovesItsCertification) {
     EXPECT_FALSE(v.isEnabled(IDC_CERTIFICATE_REMOVE));
     v.click(IDC_CERTIFICATE_CREATE);  // no certifications: still a certificate
   });
-  EXPECT_EQ(ui_.logOf("box"), (Log{"box@105: Ingen certifiering är vald i listan."}));
+  EXPECT_EQ(ui_.logOf("error"), (Log{"error@105: Ingen certifiering är vald i listan."}));
   const std::optional<PeerCertificate> written = CheckPeerCertificate(path("a.certificate"), dir_.path());
   ASSERT_TRUE(written);
   EXPECT_TRUE(written->results.empty());
@@ -115,11 +115,12 @@ TEST_F(PersonalCertificateDialogTest, OnlyCertificationsOfTheOwnKeyAreAccepted) 
     v.close();
   });
   EXPECT_EQ(
-      ui_.logOf("box"),
-      (Log{"box@105: Kunde inte läsa certifiering från fil!",
-           "box@105: Kunde inte läsa certifiering från fil!",
-           "box@105: Kunde inte skapa certifikatet. Kontrollera att certifieringarna gäller för den publika "
-           "nyckeln tillhörande den lagrade privata nyckeln och ingen annan nyckel."}));
+      ui_.logOf("error"),
+      (Log{
+          "error@105: Kunde inte läsa certifiering från fil!",
+          "error@105: Kunde inte läsa certifiering från fil!",
+          "error@105: Kunde inte skapa certifikatet. Kontrollera att certifieringarna gäller för den publika "
+          "nyckeln tillhörande den lagrade privata nyckeln och ingen annan nyckel."}));
   EXPECT_TRUE(ui_.logOf("save").empty());
 }
 
@@ -137,7 +138,7 @@ TEST_F(PersonalCertificateDialogTest, ACancelledOrRefusedSaveKeepsTheDialogOpen)
     EXPECT_FALSE(v.ended());
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("box"), (Log{"box@105: Kunde inte skriva till fil!"}));
+  EXPECT_EQ(ui_.logOf("error"), (Log{"error@105: Kunde inte skriva till fil!"}));
   EXPECT_TRUE(test::ReadRaw(certification).size() > 0);
   EXPECT_EQ(ui_.log().back(), "end 105: 1");
 }

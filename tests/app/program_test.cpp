@@ -48,13 +48,13 @@ class ProgramTest : public ::testing::Test {
 
 TEST_F(ProgramTest, WithoutAWorkingFolderItEndsAtOnce) {
   EXPECT_EQ(RunProgram(ui_, generator_, std::nullopt), 1);
-  EXPECT_EQ(ui_.log(), (Log{"box@-: Fel: Kunde inte välja arbetsmapp!"}));
+  EXPECT_EQ(ui_.log(), (Log{"error@-: Fel: Kunde inte välja arbetsmapp!"}));
 }
 
 TEST_F(ProgramTest, ACommandLineItCannotFollowEndsItBeforeAnythingElse) {
   EXPECT_EQ(RunProgram(ui_, generator_, std::nullopt, {"/öppna", dir_.file("x")}), 1);
   EXPECT_EQ(ui_.log(),
-            (Log{"box@-: Fel: Okänt kommando på kommandoraden: /öppna\n\nAnvändning: quillseal.exe "
+            (Log{"error@-: Fel: Okänt kommando på kommandoraden: /öppna\n\nAnvändning: quillseal.exe "
                  "[/kryptera | /dekryptera | /signera | /verifiera] fil"}));
 }
 

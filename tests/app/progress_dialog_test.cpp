@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "app/resource_ids.h"
+#include "app/two_line_message.h"
 #include "formats/oki_file.h"
 #include "platform/file.h"
 #include "tests/app/app_fixture.h"
@@ -52,7 +53,7 @@ class ProgressTest : public test::AppTest {
   }
 
   static Log failed(const std::string& message) {
-    return {"dialog 113@101", "pause 1000", "end 113: 0", "box@101: " + message};
+    return {"dialog 113@101", "pause 1000", "end 113: 0", "error@101: " + message};
   }
 };
 
@@ -84,33 +85,31 @@ TEST_F(ProgressTest, StatusTextFollowsTheOperation) {
   }
 }
 
-TEST_F(ProgressTest, BarRangeIsFixedByTheFirstCountSeen) {
+// The bar shows the fraction the command line prints, in thousandths.
+TEST_F(ProgressTest, BarShowsTheOperationsProgressFraction) {
   request(OperationCode::kSign, path("missing"), path("target"));
   state_.operation.chunkProgress.count = 7;  // from an earlier operation: reset on opening
   ui_.onDialog(IDD_PROGRESS, [this](test::FakeView& v) {
     OperationRequest& r = state_.operation;
     EXPECT_EQ(r.chunkProgress.count, 0u);
-    v.tick();
-    EXPECT_EQ(v.control(IDC_PROGRESS_BAR).high, 100) << "nothing counted yet: the bar is left alone";
-    r.chunkProgress.count = 1;  // a one-chunk file
-    v.tick();
     EXPECT_EQ(v.control(IDC_PROGRESS_BAR).low, 0);
-    EXPECT_EQ(v.control(IDC_PROGRESS_BAR).high, 0);
-    r.chunkProgress.count = 5;
-    r.chunkProgress.current = 3;
-    v.tick();
-    EXPECT_EQ(v.control(IDC_PROGRESS_BAR).high, 0);
-    EXPECT_EQ(v.control(IDC_PROGRESS_BAR).position, 3);
-  });
-  RunOperationDialog(ui_, state_);
-
-  request(OperationCode::kEncrypt, path("missing"), path("target"));
-  ui_.onDialog(IDD_PROGRESS, [this](test::FakeView& v) {
-    state_.operation.totalBytes = 1000000;
-    state_.operation.byteProgress.count = 5000;
-    v.tick();
-    EXPECT_EQ(v.control(IDC_PROGRESS_BAR).high, 1953);
-    EXPECT_EQ(v.control(IDC_PROGRESS_BAR).position, 4);
+    EXPECT_EQ(v.control(IDC_PROGRESS_BAR).high, 1000);
+    struct Step {
+      std::uint32_t current, count, bytes, total;
+      int position;
+    };
+    for (const Step& step : {Step{0, 0, 0, 0, 0},  // nothing counted yet
+                             Step{0, 1, 0, 0, 1000}, Step{3, 5, 0, 0, 800},
+                             Step{5, 5, 0, 0, 1000},  // counted past the end: the bar stays full
+                             Step{0, 0, 5000, 1000000, 2}, Step{0, 0, 2000000, 1000000, 1000}}) {
+      r.chunkProgress.current = step.current;
+      r.chunkProgress.count = step.count;
+      r.byteProgress.count = static_cast<std::int32_t>(step.bytes);
+      r.totalBytes = step.total;
+      v.tick();
+      EXPECT_EQ(v.control(IDC_PROGRESS_BAR).position, step.position) << step.current << "/" << step.count;
+    }
+    EXPECT_EQ(v.control(IDC_PROGRESS_BAR).high, 1000) << "the range never changes";
   });
   RunOperationDialog(ui_, state_);
 }
@@ -232,6 +231,15 @@ TEST_F(ProgressTest, SignatureFailures) {
   EXPECT_EQ(run(), failed("Signaturen stämmer ej mot den valda filen."));
   request(OperationCode::kVerify, path("data"), path("sig"), "bob", "alice");
   EXPECT_EQ(run(true), (Log{"dialog 113@101", "end 113: 0"}));
+}
+
+// After a failure the outcome's message stays the first line; a known cause follows it.
+TEST(FailureMessage, TheCauseFollowsOnASecondLineWhenKnown) {
+  EXPECT_EQ(TwoLineMessage(MessageText(FileOutcome::kWrongKeys),
+                           "x.encrypted: filen är krypterad för en annan nyckel"),
+            std::string(MessageText(FileOutcome::kWrongKeys)) +
+                "\nx.encrypted: filen är krypterad för en annan nyckel");
+  EXPECT_EQ(TwoLineMessage(MessageText(FileOutcome::kSourceUnreadable), ""), "Fel vid läsning av källfilen.");
 }
 
 TEST_F(ProgressTest, OnlyTheProgressDialogLeavesTheGeneratorAlone) {

@@ -124,10 +124,10 @@ TEST_F(SettingsDialogTest, AnUnwritableConfigBinIsToldAndTheDialogStaysOpen) {
     platform::SetFolderLockWait(platform::kFolderLockWait);
     EXPECT_EQ(ui_.log(), (std::vector<std::string>{
                              "dialog 116@101",
-                             std::string("box@116: ") + (busy ? "Arbetsmappen används av ett annat "
-                                                                "Quillseal-program just nu. Försök igen "
-                                                                "om en stund."
-                                                              : "Kunde inte spara inställningarna."),
+                             std::string("error@116: ") + (busy ? "Arbetsmappen används av ett annat "
+                                                                  "Quillseal-program just nu. Försök igen "
+                                                                  "om en stund."
+                                                                : "Kunde inte spara inställningarna."),
                              "end 116: 0"}));
   }
   EXPECT_FALSE(platform::FileExists(path("config.bin")));

@@ -130,7 +130,7 @@ TEST_F(TrustedKeysDialogTest, TheSameKeyTwiceIsRefusedAndListedOnce) {
     EXPECT_EQ(Organisations(v.control(IDC_TRUSTED_LIST)), (std::vector<std::string>{"Acme"}));
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("box"), (Log{"box@108: Denna nyckel finns redan i listan av betrodda nycklar!"}));
+  EXPECT_EQ(ui_.logOf("error"), (Log{"error@108: Denna nyckel finns redan i listan av betrodda nycklar!"}));
   EXPECT_EQ(TrustedOrganisations(dir_.path()), (std::vector<std::string>{"Acme"}));
 }
 
@@ -161,7 +161,7 @@ TEST_F(TrustedKeysDialogTest, AKeyIdTakenByAnotherKeyIsToldWithBothFingerprints)
             0u)
       << log[2];
   EXPECT_EQ(log[3], "dialog 126@108");
-  EXPECT_TRUE(ui_.logOf("box").empty());
+  EXPECT_TRUE(ui_.logOf("error").empty());
   const std::optional<PeerCertificate> peer = CheckPeerCertificate(certificate, dir_.path());
   ASSERT_TRUE(peer);
   EXPECT_EQ(peer->results.at(0).status, CertificationStatus::kVerified);
@@ -174,7 +174,7 @@ TEST_F(TrustedKeysDialogTest, AKeyIdTakenByAnotherKeyIsToldWithBothFingerprints)
     v.close();
   });
   EXPECT_TRUE(ui_.logOf("warn").empty());
-  EXPECT_EQ(ui_.logOf("box"), (Log{"box@108: Denna nyckel finns redan i listan av betrodda nycklar!"}));
+  EXPECT_EQ(ui_.logOf("error"), (Log{"error@108: Denna nyckel finns redan i listan av betrodda nycklar!"}));
 }
 
 TEST_F(TrustedKeysDialogTest, DecliningOrCancellingAddsNothing) {
@@ -188,7 +188,7 @@ TEST_F(TrustedKeysDialogTest, DecliningOrCancellingAddsNothing) {
     EXPECT_TRUE(v.control(IDC_TRUSTED_LIST).rows.empty());
     v.close();
   });
-  EXPECT_TRUE(ui_.logOf("box").empty());
+  EXPECT_TRUE(ui_.logOf("error").empty());
   EXPECT_EQ(ui_.logOf("end 126"), (Log{"end 126: 0", "end 126: 0"}));
   EXPECT_FALSE(ReadTrustedKeyList(dir_.path())) << "no list is made";
 }
@@ -203,9 +203,9 @@ TEST_F(TrustedKeysDialogTest, FilesThatAreNoPublicCertificationKeyAreRefused) {
     v.click(IDC_TRUSTED_ADD);
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("box"),
-            (Log{"box@108: Kunde inte läsa nyckelfilen!", "box@108: Kunde inte läsa nyckeln!",
-                 "box@108: Kunde inte läsa fingerprint!"}));
+  EXPECT_EQ(ui_.logOf("error"),
+            (Log{"error@108: Kunde inte läsa nyckelfilen!", "error@108: Kunde inte läsa nyckeln!",
+                 "error@108: Kunde inte läsa fingerprint!"}));
   EXPECT_TRUE(ui_.logOf("dialog 126").empty());
   EXPECT_FALSE(ReadTrustedKeyList(dir_.path()));
 }
@@ -249,7 +249,7 @@ TEST_F(TrustedKeysDialogTest, NoSelectionOrNoAnswerRemovesNothing) {
     EXPECT_EQ(v.control(IDC_TRUSTED_LIST).rows.size(), 1u);
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("box"), (Log{"box@108: Ingen nyckel är vald i listan!"}));
+  EXPECT_EQ(ui_.logOf("error"), (Log{"error@108: Ingen nyckel är vald i listan!"}));
   EXPECT_EQ(ui_.logOf("ask").size(), 1u);
   EXPECT_EQ(TrustedOrganisations(dir_.path()), (std::vector<std::string>{"Acme"}));
 }
@@ -269,7 +269,7 @@ TEST_F(TrustedKeysDialogTest, RowsPastAnUnreadableEntryRemoveTheirOwn) {
     EXPECT_EQ(Organisations(v.control(IDC_TRUSTED_LIST)), (std::vector<std::string>{"Acme"}));
     v.close();
   });
-  constexpr char kUnreadable[] = "box@108: Kunde läsa lagrad nyckel!";
+  constexpr char kUnreadable[] = "error@108: Kunde läsa lagrad nyckel!";
   EXPECT_EQ(ui_.log(), (Log{"dialog 108@101", kUnreadable, "row@108: Acme", kUnreadable, "row@108: Beta",
                             kUnreadable, "ask@108: Är du säker på att du vill ta bort certifieringsnyckeln?",
                             kUnreadable, "row@108: Acme", kUnreadable, kUnreadable, "end 108: 1"}));
@@ -304,7 +304,7 @@ TEST_F(TrustedKeysDialogTest, TheGuiAndTheCommandLineAddAtOnceAndKeepEachOthersK
       for (std::size_t i = 0; i < gui.size(); ++i) v.click(IDC_TRUSTED_ADD);
       v.click(IDC_TRUSTED_CLOSE);
     });
-    return ui_.logOf("box").empty();  // no failure was shown
+    return ui_.logOf("error").empty();  // no failure was shown
   });
   EXPECT_EQ(done, std::vector<bool>(2, true));
   std::vector<std::string> trusted = TrustedOrganisations(dir_.path());

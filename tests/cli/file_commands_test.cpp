@@ -71,7 +71,7 @@ class FileCommandsTest : public test::AppTest {
     ui_.onDialog(IDD_PROGRESS, [](test::FakeView&) {});
     RunOperationDialog(ui_, state_);
     const std::vector<std::string>& log = ui_.log();
-    const std::string box = "box@101: ";
+    const std::string box = "error@101: ";
     return !log.empty() && log.back().rfind(box, 0) == 0 ? log.back().substr(box.size()) : "";
   }
 

@@ -67,3 +67,35 @@ expect_no_dialog() {
 expect_exit() {
   drv "exit $E2E_TIMEOUT" "exit $1"
 }
+
+# The Quillseal program's own windows. The case files that use these set data (their files'
+# folder, C:\e2e).
+
+# The main window, once it is in front again.
+main_window() {
+  drv "waitwith ${1:-$E2E_TIMEOUT} 1005 Quillseal" "dialog Quillseal"
+}
+
+# until_reply COMMAND EXPECTED: repeats the command until it gets that reply (a click is
+# posted, so what it changes shows a moment later).
+until_reply() {
+  local i
+  for i in $(seq 50); do
+    drv "$1"
+    [[ $reply == "$2" ]] && return 0
+    sleep 0.1
+  done
+  fail "'$1' never replied '$2'"
+}
+
+# file_dialog TITLE NAME: answers the open or save dialog with a name in C:\e2e.
+file_dialog() {
+  expect_dialog "$1"
+  drv "filename C:\\e2e\\$2" ok
+}
+
+# cli ARGS...: the native quillseal-cli, approving by itself; its output is in $data/cli.out.
+cli() {
+  "$E2E_NATIVE_CLI" --quiet --yes "$@" </dev/null >"$data/cli.out" 2>&1 ||
+    fail "quillseal-cli $*: $(cat "$data/cli.out")"
+}

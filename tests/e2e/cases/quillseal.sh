@@ -14,12 +14,6 @@ setup_each() {
   mkdir -p "$data"
 }
 
-# cli ARGS...: the native quillseal-cli, approving by itself; its output is in $data/cli.out.
-cli() {
-  "$E2E_NATIVE_CLI" --quiet --yes "$@" </dev/null >"$data/cli.out" 2>&1 ||
-    fail "quillseal-cli $*: $(cat "$data/cli.out")"
-}
-
 # user WORKDIR NAME: a key pair (and a seed file) in the folder, and NAME.certificate in
 # C:\e2e without certifications.
 user() {
@@ -37,35 +31,12 @@ start_program() {
   drv "start \"$program\"" started
 }
 
-# The main window, once it is in front again.
-main_window() {
-  drv "waitwith ${1:-$E2E_TIMEOUT} 1005 Quillseal" "dialog Quillseal"
-}
-
-# until_reply COMMAND EXPECTED: repeats the command until it gets that reply (a click is
-# posted, so what it changes shows a moment later).
-until_reply() {
-  local i
-  for i in $(seq 50); do
-    drv "$1"
-    [[ $reply == "$2" ]] && return 0
-    sleep 0.1
-  done
-  fail "'$1' never replied '$2'"
-}
-
 # box TEXT BUTTON: the message box with this text, answered.
 box() {
   drv "waitbox $E2E_TIMEOUT Quillseal" "box Quillseal"
   shot
   drv text "text $1"
   drv "answer $2" ok
-}
-
-# file_dialog TITLE NAME: answers the open or save dialog with a name in C:\e2e.
-file_dialog() {
-  expect_dialog "$1"
-  drv "filename C:\\e2e\\$2" ok
 }
 
 # approve [ORGANISATION]: the approval of a certificate, whose first certification is verified

@@ -13,31 +13,11 @@ setup_each() {
   mkdir -p "$data"
 }
 
-main_window() {
-  drv "waitwith $E2E_TIMEOUT 1005 Quillseal" "dialog Quillseal"
-}
-
 box() {
   drv "waitbox $E2E_TIMEOUT Quillseal" "box Quillseal"
   shot
   drv text "text $1"
   drv "answer $2" ok
-}
-
-file_dialog() {
-  expect_dialog "$1"
-  drv "filename C:\\e2e\\$2" ok
-}
-
-# until_reply COMMAND EXPECTED: a click is posted, so what it changes shows a moment later.
-until_reply() {
-  local i
-  for i in $(seq 50); do
-    drv "$1"
-    [[ $reply == "$2" ]] && return 0
-    sleep 0.1
-  done
-  fail "'$1' never replied '$2'"
 }
 
 # create_keys NAME: the key-pair dialog that is open makes its keys under that name.

@@ -88,6 +88,10 @@ std::wstring Session::run(const std::wstring& line) {
     return L"text " + OneLine(ControlText(dialog_, static_cast<int>(number)));
   }
   if (word == L"window") return Placement(dialog_);
+  if (word == L"fits") {
+    if (!ParseNumber(rest, number)) return L"error bad id";
+    return L"fits " + TextFits(dialog_, static_cast<int>(number));
+  }
   if (word == L"answer") return answer(rest);
   if (word == L"click") {
     if (!ParseNumber(rest, number)) return L"error bad id";

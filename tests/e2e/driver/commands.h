@@ -12,6 +12,8 @@
 //   gone <ms>                 wait until the current dialog has gone -> "gone" | "still open"
 //   text [id]                 a control's text, the message box text by default -> "text <text>"
 //   window                    -> "owner=none|<title> topmost=yes|no"
+//   fits <id>                 whether an edit control's whole text shows -> "fits yes|no
+//                             <text's left..end> in <rectangle's left..right>"
 //   answer yes|no|ok|cancel   press that button and wait until the dialog is gone -> "ok"
 //   click <id>                WM_COMMAND from a control -> "ok"
 //   press <id>                a click on a check box or radio button itself (its mark changes)

@@ -1,5 +1,7 @@
 #include "tests/e2e/driver/dialogs.h"
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 namespace qs::e2e {
@@ -125,6 +127,37 @@ std::wstring Placement(HWND dialog) {
   }
   const bool topmost = (GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
   return text + (topmost ? L" topmost=yes" : L" topmost=no");
+}
+
+std::wstring TextFits(HWND dialog, int id) {
+  const HWND edit = GetDlgItem(dialog, id);
+  const std::wstring text = ControlText(dialog, id);
+  RECT format = {};
+  // EM_GETRECT is a system message, so its rectangle crosses into the other process.
+  if (edit == nullptr || text.empty() || !Send(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format)))
+    return L"error no text";
+  // Left edges in client coordinates, signed: a scrolled text starts left of the control.
+  std::vector<int> left;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    DWORD_PTR position = 0;
+    if (!Send(edit, EM_POSFROMCHAR, i, 0, &position)) return L"error no answer";
+    left.push_back(static_cast<short>(LOWORD(position)));
+  }
+  // The control tells no position after the last character, so its width is that of the same
+  // character elsewhere in the text, else the widest one's.
+  int lastWidth = 0;
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    const int width = left[i + 1] - left[i];
+    if (text[i] == text.back()) {
+      lastWidth = width;
+      break;
+    }
+    lastWidth = std::max(lastWidth, width);
+  }
+  const int end = left.back() + lastWidth;
+  const bool fits = left.front() >= format.left && end <= format.right;
+  return (fits ? L"yes " : L"no ") + std::to_wstring(left.front()) + L".." + std::to_wstring(end) + L" in " +
+         std::to_wstring(format.left) + L".." + std::to_wstring(format.right);
 }
 
 }  // namespace qs::e2e

@@ -40,5 +40,9 @@ bool AnswerFileDialog(HWND dialog, const std::wstring& name);
 void MoveMouse(HWND dialog, int count);
 // "owner=none" or "owner=<title>", then "topmost=yes|no".
 std::wstring Placement(HWND dialog);
+// Whether the whole text of an edit control shows: its first character's left edge and its
+// end both lie inside the formatting rectangle, as the control measures them with its own
+// font (not scrolled, not cut): "yes" or "no", then the text's and the rectangle's edges.
+std::wstring TextFits(HWND dialog, int id);
 
 }  // namespace qs::e2e
