@@ -52,8 +52,9 @@ class ProgressTest : public test::AppTest {
     ASSERT_EQ(run(), (Log{"dialog 113@101", "pause 1000", "end 113: 1"}));
   }
 
-  static Log failed(const std::string& message) {
-    return {"dialog 113@101", "pause 1000", "end 113: 0", "error@101: " + message};
+  // The message, then the file and its cause on a second line.
+  Log failed(const std::string& message, const std::string& name, const std::string& cause) const {
+    return {"dialog 113@101", "pause 1000", "end 113: 0", "error@101: " + message + "\n" + path(name) + ": " + cause};
   }
 };
 
@@ -145,24 +146,26 @@ TEST_F(ProgressTest, CancelledNativeEncryptionLeavesNoFileAndSaysNothing) {
 TEST_F(ProgressTest, NativeFailuresShowTheirMessageEvenAfterCancel) {
   // 0: the source cannot be read.
   request(OperationCode::kEncrypt, path("missing"), path("out"));
-  EXPECT_EQ(run(true), failed("Fel vid läsning av källfilen."));
+  EXPECT_EQ(run(true), failed("Fel vid läsning av källfilen.", "missing", "filen finns inte"));
   // 1: the target cannot be written, here because it is the source itself.
   request(OperationCode::kEncrypt, writeFile("a", "a"), path("a"));
-  EXPECT_EQ(run(true), failed("Fel vid skrivning till målfilen."));
+  EXPECT_EQ(run(true), failed("Fel vid skrivning till målfilen.", "a", "målfilen är samma fil som källfilen"));
 
   encrypted("sealed");
   // 2: a sender whose key did not sign it.
   request(OperationCode::kDecrypt, path("sealed"), path("opened"), "bob", "carol");
   EXPECT_EQ(
       run(true),
-      failed("Krypteringsfel, kontrollera format på fil eller om rätt sändande certifikat har använts."));
+      failed("Krypteringsfel, kontrollera format på fil eller om rätt sändande certifikat har använts.", "sealed",
+             "filen är inte signerad av den valda avsändaren"));
   // 3: another encryption method.
   std::string bytes = test::ReadRaw(path("sealed"));
   bytes[25] ^= 0x01;  // the method byte of the header record
   test::WriteRaw(path("other"), bytes);
   request(OperationCode::kDecrypt, path("other"), path("opened"), "bob", "alice");
   EXPECT_EQ(run(true),
-            failed("Felaktigt format på filen, filen är krypterad med en annan krypteringsmetod."));
+            failed("Felaktigt format på filen, filen är krypterad med en annan krypteringsmetod.", "other",
+                   "filen är krypterad med en annan metod"));
   EXPECT_FALSE(platform::FileExists(path("opened")));
 
   // The right keys open it; the name field is cleared only then.
@@ -190,7 +193,8 @@ TEST_F(ProgressTest, OkiFormatFailures) {
   request(OperationCode::kEncrypt, big, target);
   state_.operation.format = Settings::kOki;
   EXPECT_EQ(run(), failed("Filen är för stor för OKI-formatet. Filen kan krypteras om formatet ändras i "
-                          "inställningsdialogen."));
+                          "inställningsdialogen.",
+                          "huge", "filen är för stor för formatet (262 144 001 byte, högst 262 144 000)"));
   EXPECT_EQ(test::ReadRaw(target), "older");
 
   // A cancel closes the dialog at once and silently.
@@ -201,25 +205,26 @@ TEST_F(ProgressTest, OkiFormatFailures) {
 
   encrypted("oki", 1000, Settings::kOki);
   request(OperationCode::kDecrypt, path("oki"), path("opened"), "bob", "carol");
-  EXPECT_EQ(run(), failed("Fel vid dekryptering av fil, kontrollera sändarens certifikat."));
+  EXPECT_EQ(run(), failed("Fel vid dekryptering av fil, kontrollera sändarens certifikat.", "oki",
+                          "filen är inte signerad av den valda avsändaren"));
   request(OperationCode::kDecrypt, path("oki"), path("opened"), "bob", "alice");
   EXPECT_EQ(run(true), (Log{"dialog 113@101", "end 113: 0"}));
   // A target that cannot be written is named, as in the native format and the command line,
   // instead of the sender's certificate.
   request(OperationCode::kDecrypt, path("oki"), path("no folder/opened"), "bob", "alice");
-  EXPECT_EQ(run(), failed("Fel vid skrivning till målfilen."));
+  EXPECT_EQ(run(), failed("Fel vid skrivning till målfilen.", "no folder/opened", "mappen finns inte"));
   request(OperationCode::kEncrypt, path("plain"), path("no folder/oki"));
   state_.operation.format = Settings::kOki;
-  EXPECT_EQ(run(), failed("Fel vid skrivning till målfilen."));
+  EXPECT_EQ(run(), failed("Fel vid skrivning till målfilen.", "no folder/oki", "mappen finns inte"));
   // Too short to tell its format.
   request(OperationCode::kDecrypt, writeFile("short", "tiny"), path("opened"), "bob", "alice");
-  EXPECT_EQ(run(), failed("Fel vid läsning av fil."));
+  EXPECT_EQ(run(), failed("Fel vid läsning av fil.", "short", "filen är inte en krypterad fil"));
   EXPECT_FALSE(platform::FileExists(path("opened")));
 }
 
 TEST_F(ProgressTest, SignatureFailures) {
   request(OperationCode::kSign, path("missing"), path("sig"));
-  EXPECT_EQ(run(), failed("Fel vid signering av fil."));
+  EXPECT_EQ(run(), failed("Fel vid signering av fil.", "missing", "filen finns inte"));
   request(OperationCode::kSign, writeFile("data", std::string(50000, 'd')), path("sig"));
   EXPECT_EQ(run(true), (Log{"dialog 113@101", "end 113: 0"}));
   EXPECT_FALSE(platform::FileExists(path("sig")));
@@ -228,7 +233,8 @@ TEST_F(ProgressTest, SignatureFailures) {
   EXPECT_EQ(run(), (Log{"dialog 113@101", "pause 1000", "end 113: 1"}));
   // Signed by alice, checked against bob's key.
   request(OperationCode::kVerify, path("data"), path("sig"), "bob", "bob");
-  EXPECT_EQ(run(), failed("Signaturen stämmer ej mot den valda filen."));
+  EXPECT_EQ(run(), failed("Signaturen stämmer ej mot den valda filen.", "data",
+                          "filen har ändrats eller signaturen är inte gjord av avsändaren"));
   request(OperationCode::kVerify, path("data"), path("sig"), "bob", "alice");
   EXPECT_EQ(run(true), (Log{"dialog 113@101", "end 113: 0"}));
 }

@@ -237,7 +237,7 @@ TEST_F(FileCommandsTest, EveryOutcomeReadsTheSameInBothFrontEnds) {
     SCOPED_TRACE(expected + " " + c.cause);
     walked.insert(c.outcome);
     if (c.throwing) platform::ThrowAtNthFileCall(1, RaiseOutOfMemory);
-    EXPECT_EQ(c.gui(), expected);
+    EXPECT_EQ(c.gui(), expected + (c.cause.empty() ? "" : "\n" + c.cause));
     Streams s;
     if (c.throwing) platform::ThrowAtNthFileCall(1, RaiseOutOfMemory);
     EXPECT_EQ(cli(s, c.cli), cli::kFailure);
