@@ -87,7 +87,7 @@ case_a_closed_stdout_during_large_decryptions() {
   local source status
   source=$(big_encrypted)
   mkdir out
-  "$cli" --quiet --workdir "$home/bob" --yes decrypt --from "$home/alice.certificate" "$source" \
+  "$cli" --quiet --workdir "$home/bob" --yes --expect-field Namn=alice decrypt --from "$home/alice.certificate" "$source" \
     "$home/data.bin.encrypted" -o out </dev/null 2>stderr | true
   status=${PIPESTATUS[0]}
   expect_eq "$status" 1 "exit status with stdout closed ($(cat stderr))"

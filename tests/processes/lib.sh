@@ -11,7 +11,7 @@ big_encrypted() {
   if [[ ! -e $big/data.encrypted ]]; then
     mkdir -p "$big"
     head -c $((256 * 1024 * 1024)) /dev/urandom >"$big/data" || fail "no room for the large file"
-    expect_status 0 --workdir "$home/alice" --yes encrypt --to "$home/bob.certificate" "$big/data" \
+    expect_status 0 --workdir "$home/alice" --yes --expect-field Namn=bob encrypt --to "$home/bob.certificate" "$big/data" \
       -o "$big/data.encrypted" >&2
   fi
   echo "$big/data.encrypted"
@@ -42,7 +42,7 @@ stop_decryption() {
   big_encrypted >/dev/null
   source=$(big_encrypted)
   mkdir out
-  "$cli" --quiet --workdir "$home/bob" --yes decrypt --from "$home/alice.certificate" "$source" -o out/data \
+  "$cli" --quiet --workdir "$home/bob" --yes --expect-field Namn=alice decrypt --from "$home/alice.certificate" "$source" -o out/data \
     </dev/null >"stdout" 2>"stderr" &
   pid=$!
   temporary=$(wait_for_temporary out "$pid")
