@@ -5,11 +5,13 @@
 # folder, quillseal-cli on a terminal of its own that answers "j" to every question, and each
 # line after it must be in what the command printed. Fingerprints, Key-IDs and times differ
 # from run to run and are compared as placeholders; "..." stands for lines left out.
+# The manual's EXEMPEL must run the same quillseal-cli commands, in the same order.
 # Prints each command that fails or prints otherwise; exits 1 if any.
-# Usage: readme_first_session.sh QUILLSEAL_CLI README
+# Usage: readme_first_session.sh QUILLSEAL_CLI README MANUAL_SOURCE
 set -uo pipefail
 cli=$(realpath "$1")
 readme=$2
+manual=$3
 
 # The transcript lines of the section, without their indentation.
 transcript() {
@@ -34,9 +36,19 @@ on_terminal() {
   printf '%s' "$answers" | script -qec "$command" /dev/null
 }
 
+# The commands of the manual's examples, each on one line as typed.
+manual_examples() {
+  sed -n '/^\.SH EXEMPEL/,/^\.SH /{/^\.nf/,/^\.fi/p}' "$manual" | grep -v '^\.' |
+    sed 's/\\-/-/g' | sed -e ':a' -e '/ \\e$/{N;s/ \\e\n *\(.*\)/ \1/;ba}'
+}
+
 lines=()
 mapfile -t lines < <(transcript)
 [[ ${#lines[@]} -gt 0 ]] || { echo "no transcript in the README's first session"; exit 1; }
+if ! differences=$(diff <(sed -n 's/^\$ \(quillseal-cli .*\)/\1/p' <(printf '%s\n' "${lines[@]}")) <(manual_examples)); then
+  echo "the manual's EXEMPEL (>) and the README's first session (<) run other commands:"$'\n'"$differences"
+  exit 1
+fi
 
 folder=$(mktemp -d)
 trap 'rm -rf "$folder"' EXIT
