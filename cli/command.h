@@ -12,12 +12,12 @@ namespace qs::cli {
 // One leaf of the command tree, for example "key show".
 struct Command {
   std::vector<std::string> words;
-  std::vector<OptionSpec> options;
+  std::vector<OptionSpec> options = {};
   std::size_t minPositionals = 0;
   std::size_t maxPositionals = 0;
-  const char* synopsis;  // options and operands, as the help shows them
-  const char* summary;   // one line of Swedish
-  const char* details;   // more help text, or ""
+  const char* synopsis;      // options and operands, as the help shows them
+  const char* summary;       // one line of Swedish
+  const char* details = "";  // more help text
   int (*run)(Session& session, const ParsedArgs& args);
   // The message when run fails for a reason it cannot name: an exception such as running
   // out of memory.

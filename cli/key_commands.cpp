@@ -111,52 +111,47 @@ int RunKeyRestore(Session& session, const ParsedArgs& args) {
 }  // namespace
 
 std::vector<Command> KeyCommands() {
-  const OptionSpec output{"output", 'o', true};
-  const OptionSpec force{"force"};
+  const OptionSpec output{.name = "output", .shortName = 'o', .takesValue = true};
+  const OptionSpec force{.name = "force"};
   return {
-      {{"keygen"},
-       {{"name", 0, true}, {"encryption-bits", 0, true}, {"signing-bits", 0, true}, force},
-       0,
-       0,
-       "--name NAMN [--encryption-bits 2048|3072|4096] [--signing-bits 2048|3072|4096] [--force]",
-       "skapa ett nytt nyckelpar (krypterings- och signeringsnyckel)",
-       "Nyckelparet sparas i arbetsmappen (priv_key.bin). Ett lagrat nyckelpar skrivs bara över med "
-       "--force.\n",
-       RunKeygen},
-      {{"key", "show"},
-       {},
-       0,
-       0,
-       "",
-       "visa det lagrade nyckelparets namn, algoritmer och fingerprint",
-       "",
-       RunKeyShow},
-      {{"key", "export"},
-       {output, force},
-       0,
-       0,
-       "[-o FIL.public_key] [--force]",
-       "spara den publika nyckeln för certifiering",
-       "Utan -o sparas filen i aktuell mapp under nyckelparets namn. Bredvid den sparas\n"
-       "FIL.public_key.signature, nyckelns egen signatur över filen: beviset på att du har nyckeln,\n"
-       "som certifieringsinstansen kräver. Skicka båda filerna.\n",
-       RunKeyExport},
-      {{"key", "backup"},
-       {output, force},
-       0,
-       0,
-       "[-o FIL.key_backup] [--force]",
-       "säkerhetskopiera nyckelparet (den privata nyckeln lagras okrypterad!)",
-       "Utan -o sparas filen i aktuell mapp under nyckelns fingerprint.\n",
-       RunKeyBackup},
-      {{"key", "restore"},
-       {force},
-       1,
-       1,
-       "FIL.key_backup [--force]",
-       "återställ nyckelparet från en säkerhetskopia",
-       "Filen måste innehålla ett nyckelpar. Ett lagrat nyckelpar skrivs bara över med --force.\n",
-       RunKeyRestore},
+      {.words = {"keygen"},
+       .options = {{.name = "name", .takesValue = true},
+                   {.name = "encryption-bits", .takesValue = true},
+                   {.name = "signing-bits", .takesValue = true},
+                   force},
+       .synopsis = "--name NAMN [--encryption-bits 2048|3072|4096] [--signing-bits 2048|3072|4096] [--force]",
+       .summary = "skapa ett nytt nyckelpar (krypterings- och signeringsnyckel)",
+       .details =
+           "Nyckelparet sparas i arbetsmappen (priv_key.bin). Ett lagrat nyckelpar skrivs bara över med "
+           "--force.\n",
+       .run = RunKeygen},
+      {.words = {"key", "show"},
+       .synopsis = "",
+       .summary = "visa det lagrade nyckelparets namn, algoritmer och fingerprint",
+       .run = RunKeyShow},
+      {.words = {"key", "export"},
+       .options = {output, force},
+       .synopsis = "[-o FIL.public_key] [--force]",
+       .summary = "spara den publika nyckeln för certifiering",
+       .details =
+           "Utan -o sparas filen i aktuell mapp under nyckelparets namn. Bredvid den sparas\n"
+           "FIL.public_key.signature, nyckelns egen signatur över filen: beviset på att du har nyckeln,\n"
+           "som certifieringsinstansen kräver. Skicka båda filerna.\n",
+       .run = RunKeyExport},
+      {.words = {"key", "backup"},
+       .options = {output, force},
+       .synopsis = "[-o FIL.key_backup] [--force]",
+       .summary = "säkerhetskopiera nyckelparet (den privata nyckeln lagras okrypterad!)",
+       .details = "Utan -o sparas filen i aktuell mapp under nyckelns fingerprint.\n",
+       .run = RunKeyBackup},
+      {.words = {"key", "restore"},
+       .options = {force},
+       .minPositionals = 1,
+       .maxPositionals = 1,
+       .synopsis = "FIL.key_backup [--force]",
+       .summary = "återställ nyckelparet från en säkerhetskopia",
+       .details = "Filen måste innehålla ett nyckelpar. Ett lagrat nyckelpar skrivs bara över med --force.\n",
+       .run = RunKeyRestore},
   };
 }
 

@@ -37,14 +37,13 @@ int RunSettings(Session& session, const ParsedArgs& args) {
 
 std::vector<Command> OtherCommands() {
   return {
-      {{"settings"},
-       {{"format", 0, true}, {"compression", 0, true}},
-       0,
-       0,
-       "[--format quillseal|oki] [--compression on|off]",
-       "visa eller ändra inställningarna för kryptering",
-       "Utan flaggor visas inställningarna i config.bin. Kompression gäller bara Quillseal-formatet.\n",
-       RunSettings},
+      {.words = {"settings"},
+       .options = {{.name = "format", .takesValue = true}, {.name = "compression", .takesValue = true}},
+       .synopsis = "[--format quillseal|oki] [--compression on|off]",
+       .summary = "visa eller ändra inställningarna för kryptering",
+       .details =
+           "Utan flaggor visas inställningarna i config.bin. Kompression gäller bara Quillseal-formatet.\n",
+       .run = RunSettings},
   };
 }
 
