@@ -269,57 +269,57 @@ int RunVerify(Session& session, const ParsedArgs& args) {
 }  // namespace
 
 std::vector<Command> FileCommands() {
-  const OptionSpec output{"output", 'o', true};
-  const OptionSpec force{"force"};
+  const OptionSpec output{.name = "output", .shortName = 'o', .takesValue = true};
+  const OptionSpec force{.name = "force"};
   return {
-      {{"encrypt"},
-       {{"to", 0, true},
-        {"format", 0, true},
-        {"compress", 0, false, false, true},
-        {"no-compress"},
-        output,
-        force},
-       1,
-       kAnyNumber,
-       "--to FIL.certificate [--format quillseal|oki] [--compress[=strong]|--no-compress] INFIL... [-o "
-       "UTFIL|MAPP] "
-       "[--force]",
-       "kryptera filer för mottagaren i certifikatet",
-       "Format och kompression tas från inställningarna om inga flaggor anges.\n"
-       "--compress=strong komprimerar hårdare och långsammare, i samma format som alla versioner läser.\n"
-       "Utfilen blir INFIL.encrypted bredvid infilen om -o saknas. Med flera infiler anger -o en mapp,\n"
-       "och varje fil får en rad om hur det gick.\n",
-       RunEncrypt,
-       MessageText(FileOutcome::kUnknown)},
-      {{"decrypt"},
-       {{"from", 0, true}, output, force},
-       1,
-       kAnyNumber,
-       "--from FIL.certificate INFIL... [-o UTFIL|MAPP] [--force]",
-       "dekryptera filer från avsändaren i certifikatet",
-       "Formatet läses från filen. Utfilen blir infilen utan .encrypted om -o saknas. Med flera\n"
-       "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n",
-       RunDecrypt,
-       MessageText(FileOutcome::kUnknown)},
-      {{"sign"},
-       {{"message", 0, true}, output, force},
-       1,
-       kAnyNumber,
-       "INFIL... [--message TEXT] [-o FIL.signature|MAPP] [--force]",
-       "signera filer med det lagrade nyckelparet",
-       "Signaturfilen blir INFIL_<nyckelns namn>.signature bredvid infilen om -o saknas. Med flera\n"
-       "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n",
-       RunSign,
-       MessageText(FileOutcome::kSigningFailed)},
-      {{"verify"},
-       {{"from", 0, true}},
-       2,
-       kAnyNumber,
-       "--from FIL.certificate INFIL SIGNATURFIL [INFIL SIGNATURFIL]...",
-       "verifiera signaturer mot avsändarens certifikat",
-       "Med flera par får varje fil en rad om hur det gick.\n",
-       RunVerify,
-       MessageText(FileOutcome::kSignatureMismatch)},
+      {.words = {"encrypt"},
+       .options = {{.name = "to", .takesValue = true},
+                   {.name = "format", .takesValue = true},
+                   {.name = "compress", .optionalValue = true},
+                   {.name = "no-compress"},
+                   output,
+                   force},
+       .minPositionals = 1,
+       .maxPositionals = kAnyNumber,
+       .synopsis =
+           "--to FIL.certificate [--format quillseal|oki] [--compress[=strong]|--no-compress] INFIL... "
+           "[-o UTFIL|MAPP] [--force]",
+       .summary = "kryptera filer för mottagaren i certifikatet",
+       .details =
+           "Format och kompression tas från inställningarna om inga flaggor anges.\n"
+           "--compress=strong komprimerar hårdare och långsammare, i samma format som alla versioner läser.\n"
+           "Utfilen blir INFIL.encrypted bredvid infilen om -o saknas. Med flera infiler anger -o en mapp,\n"
+           "och varje fil får en rad om hur det gick.\n",
+       .run = RunEncrypt},
+      {.words = {"decrypt"},
+       .options = {{.name = "from", .takesValue = true}, output, force},
+       .minPositionals = 1,
+       .maxPositionals = kAnyNumber,
+       .synopsis = "--from FIL.certificate INFIL... [-o UTFIL|MAPP] [--force]",
+       .summary = "dekryptera filer från avsändaren i certifikatet",
+       .details = "Formatet läses från filen. Utfilen blir infilen utan .encrypted om -o saknas. Med flera\n"
+                  "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n",
+       .run = RunDecrypt},
+      {.words = {"sign"},
+       .options = {{.name = "message", .takesValue = true}, output, force},
+       .minPositionals = 1,
+       .maxPositionals = kAnyNumber,
+       .synopsis = "INFIL... [--message TEXT] [-o FIL.signature|MAPP] [--force]",
+       .summary = "signera filer med det lagrade nyckelparet",
+       .details =
+           "Signaturfilen blir INFIL_<nyckelns namn>.signature bredvid infilen om -o saknas. Med flera\n"
+           "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n",
+       .run = RunSign,
+       .unforeseenFailure = MessageText(FileOutcome::kSigningFailed)},
+      {.words = {"verify"},
+       .options = {{.name = "from", .takesValue = true}},
+       .minPositionals = 2,
+       .maxPositionals = kAnyNumber,
+       .synopsis = "--from FIL.certificate INFIL SIGNATURFIL [INFIL SIGNATURFIL]...",
+       .summary = "verifiera signaturer mot avsändarens certifikat",
+       .details = "Med flera par får varje fil en rad om hur det gick.\n",
+       .run = RunVerify,
+       .unforeseenFailure = MessageText(FileOutcome::kSignatureMismatch)},
   };
 }
 

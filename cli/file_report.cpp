@@ -207,14 +207,12 @@ int RunFileReport(Session& session, const ParsedArgs& args) {
 
 std::vector<Command> FileReportCommands() {
   return {
-      {{"inspect"},
-       {},
-       1,
-       1,
-       "FIL",
-       "visa vad en fil från Quillseal innehåller (utan att dekryptera)",
-       "",
-       RunFileReport},
+      {.words = {"inspect"},
+       .minPositionals = 1,
+       .maxPositionals = 1,
+       .synopsis = "FIL",
+       .summary = "visa vad en fil från Quillseal innehåller (utan att dekryptera)",
+       .run = RunFileReport},
   };
 }
 

@@ -330,7 +330,8 @@ TEST_F(FileCommands, SigningOntoTheDocumentItselfFailsAndKeepsIt) {
   ui_.chooseFile(source);
   expectProgress();
   run(IDC_MAIN_SIGN, source);
-  EXPECT_EQ(ui_.log().back(), "error@101: Fel vid signering av fil.\n" + source + ": målfilen är samma fil som källfilen");
+  EXPECT_EQ(ui_.log().back(),
+            "error@101: Fel vid signering av fil.\n" + source + ": målfilen är samma fil som källfilen");
   EXPECT_EQ(test::ReadRaw(source), "the only copy");
 }
 

@@ -54,7 +54,8 @@ class ProgressTest : public test::AppTest {
 
   // The message, then the file and its cause on a second line.
   Log failed(const std::string& message, const std::string& name, const std::string& cause) const {
-    return {"dialog 113@101", "pause 1000", "end 113: 0", "error@101: " + message + "\n" + path(name) + ": " + cause};
+    return {"dialog 113@101", "pause 1000", "end 113: 0",
+            "error@101: " + message + "\n" + path(name) + ": " + cause};
   }
 };
 
@@ -149,23 +150,22 @@ TEST_F(ProgressTest, NativeFailuresShowTheirMessageEvenAfterCancel) {
   EXPECT_EQ(run(true), failed("Fel vid läsning av källfilen.", "missing", "filen finns inte"));
   // 1: the target cannot be written, here because it is the source itself.
   request(OperationCode::kEncrypt, writeFile("a", "a"), path("a"));
-  EXPECT_EQ(run(true), failed("Fel vid skrivning till målfilen.", "a", "målfilen är samma fil som källfilen"));
+  EXPECT_EQ(run(true),
+            failed("Fel vid skrivning till målfilen.", "a", "målfilen är samma fil som källfilen"));
 
   encrypted("sealed");
   // 2: a sender whose key did not sign it.
   request(OperationCode::kDecrypt, path("sealed"), path("opened"), "bob", "carol");
-  EXPECT_EQ(
-      run(true),
-      failed("Krypteringsfel, kontrollera format på fil eller om rätt sändande certifikat har använts.", "sealed",
-             "filen är inte signerad av den valda avsändaren"));
+  EXPECT_EQ(run(true),
+            failed("Krypteringsfel, kontrollera format på fil eller om rätt sändande certifikat har använts.",
+                   "sealed", "filen är inte signerad av den valda avsändaren"));
   // 3: another encryption method.
   std::string bytes = test::ReadRaw(path("sealed"));
   bytes[25] ^= 0x01;  // the method byte of the header record
   test::WriteRaw(path("other"), bytes);
   request(OperationCode::kDecrypt, path("other"), path("opened"), "bob", "alice");
-  EXPECT_EQ(run(true),
-            failed("Felaktigt format på filen, filen är krypterad med en annan krypteringsmetod.", "other",
-                   "filen är krypterad med en annan metod"));
+  EXPECT_EQ(run(true), failed("Felaktigt format på filen, filen är krypterad med en annan krypteringsmetod.",
+                              "other", "filen är krypterad med en annan metod"));
   EXPECT_FALSE(platform::FileExists(path("opened")));
 
   // The right keys open it; the name field is cleared only then.
