@@ -25,7 +25,6 @@ FileError FromSystemCode(DWORD code) {
       return FileError::kNoPermission;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-    case ERROR_DISK_QUOTA_EXCEEDED:
       return FileError::kDiskFull;
     case ERROR_FILENAME_EXCED_RANGE:
     case ERROR_BUFFER_OVERFLOW:
