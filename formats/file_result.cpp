@@ -8,7 +8,6 @@ ResultCode CodeOfFinding(Finding finding) {
       return ResultCode::kOtherMethod;
     case Finding::kNotForThisKey:
     case Finding::kNotBySender:
-    case Finding::kOwnKeyUnusable:
       return ResultCode::kKeys;
     case Finding::kSameFile:
       return ResultCode::kTarget;

@@ -37,7 +37,6 @@ enum class Finding : std::uint8_t {
   kNotBySender,        // signed or bound by someone else than the chosen sender
   kSignatureMismatch,  // the data changed, or the signature is not the chosen signer's
   kTooLarge,           // above what the format holds (250 MiB for the OKI format)
-  kOwnKeyUnusable,     // the own key pair cannot sign or open anything
 };
 
 // The file a failure concerns, as the caller named it, and what was wrong with it.

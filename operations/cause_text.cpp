@@ -38,8 +38,6 @@ std::string FindingText(const FileCause& cause) {
       if (cause.of == 0) return "filen är för stor för formatet";
       return "filen är för stor för formatet (" + GroupedDigits(cause.at) + " byte, högst " +
              GroupedDigits(cause.of) + ")";
-    case Finding::kOwnKeyUnusable:
-      return "det egna nyckelparet kan inte användas";
   }
   return "";
 }

@@ -134,7 +134,7 @@ TEST_F(FileOperationTest, AFullDiskAndATargetThatIsTheSourceAreNamed) {
 // Every cause has words of its own, so no two causes read alike; nothing to name says nothing.
 TEST(CauseText, EveryFindingAndSystemErrorReadsDifferently) {
   std::set<std::string> seen;
-  for (int value = 1; value <= static_cast<int>(Finding::kOwnKeyUnusable); ++value) {
+  for (int value = 1; value <= static_cast<int>(Finding::kTooLarge); ++value) {
     if (static_cast<Finding>(value) == Finding::kSystem) continue;
     const std::string text = CauseText({"f", static_cast<Finding>(value), platform::FileError::kNone, 1, 2});
     EXPECT_EQ(text.rfind("f: ", 0), 0u) << value;
