@@ -45,9 +45,14 @@ std::string FindingText(const FileCause& cause) {
 }  // namespace
 
 std::string GroupedDigits(std::uint64_t n) {
-  std::string digits = std::to_string(n);
-  for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, " ");
-  return digits;
+  // Built forwards: GCC's release build sees a false overlap in string::insert.
+  const std::string digits = std::to_string(n);
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ' ';
+    grouped += digits[i];
+  }
+  return grouped;
 }
 
 std::string FileErrorText(platform::FileError error) {
