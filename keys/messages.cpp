@@ -15,7 +15,7 @@ const char* MessageText(KeyOutcome outcome) {
     case KeyOutcome::kKeysUnavailable:
       return "Fel: Kunde inte hämta krypteringsnycklar!";
     case KeyOutcome::kKeyPairNotSaved:
-      return "Fel: Kunde spara krypteringsnyckeln.";
+      return "Fel: Kunde inte spara krypteringsnyckeln.";
     case KeyOutcome::kNewKeyPairNotSaved:
       return key_text::kKeyPairNotSaved;
     case KeyOutcome::kKeyPairExists:
@@ -76,13 +76,13 @@ const char* MessageText(KeyOutcome outcome) {
     case KeyOutcome::kTrustedListNotWritten:
       return "Kunde inte skriva uppdaterade listan av nycklar.";
     case KeyOutcome::kStoredTrustedKeyUnreadable:
-      return "Kunde läsa lagrad nyckel!";
+      return "Kunde inte läsa lagrad nyckel!";
     case KeyOutcome::kNothingToBackUp:
       return "Det finns ingen privat nyckel att säkerhetskopiera.";
     case KeyOutcome::kBackupNoFingerprint:
       return "Fel: Kunde inte läsa fingerprint.";
     case KeyOutcome::kBackupUnreadable:
-      return "Fel: Kunde läsa säkerhetskopian.";
+      return "Fel: Kunde inte läsa säkerhetskopian.";
     case KeyOutcome::kBackupDamaged:
       return "Fel: Säkerhetskopian är skadad, dess nycklar fungerar inte. Det lagrade nyckelparet har inte "
              "ändrats.";

@@ -122,7 +122,7 @@ TEST_F(KeyPairInfoDialogTest, ABackupThatHoldsNoKeyPairIsRefused) {
     v.close();
   });
   EXPECT_EQ(ui_.logOf("box"),
-            (Log{"box@104: Fel: Kunde läsa säkerhetskopian.", "box@104: Fel: Kunde läsa säkerhetskopian."}));
+            (Log{"box@104: Fel: Kunde inte läsa säkerhetskopian.", "box@104: Fel: Kunde läsa säkerhetskopian."}));
   EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), stored);
 }
 

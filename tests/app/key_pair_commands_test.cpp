@@ -105,7 +105,7 @@ TEST_F(KeyPairCommandsTest, BackupOntoTheStoredKeyPairIsRefused) {
   const std::string stored = test::ReadRaw(path("priv_key.bin"));
   ui_.chooseFile(path("priv_key.bin"));
   main().click(IDM_BACKUP_KEY_PAIR);
-  EXPECT_EQ(ui_.log().back(), "box@101: Fel: Kunde spara krypteringsnyckeln.");
+  EXPECT_EQ(ui_.log().back(), "box@101: Fel: Kunde inte spara krypteringsnyckeln.");
   EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), stored);
 }
 

@@ -269,7 +269,7 @@ TEST_F(TrustedKeysDialogTest, RowsPastAnUnreadableEntryRemoveTheirOwn) {
     EXPECT_EQ(Organisations(v.control(IDC_TRUSTED_LIST)), (std::vector<std::string>{"Acme"}));
     v.close();
   });
-  constexpr char kUnreadable[] = "box@108: Kunde läsa lagrad nyckel!";
+  constexpr char kUnreadable[] = "box@108: Kunde inte läsa lagrad nyckel!";
   EXPECT_EQ(ui_.log(), (Log{"dialog 108@101", kUnreadable, "row@108: Acme", kUnreadable, "row@108: Beta",
                             kUnreadable, "ask@108: Är du säker på att du vill ta bort certifieringsnyckeln?",
                             kUnreadable, "row@108: Acme", kUnreadable, kUnreadable, "end 108: 1"}));
