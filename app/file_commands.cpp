@@ -5,6 +5,7 @@
 
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
+#include "app/key_failure.h"
 #include "app/key_selection.h"
 #include "app/progress_dialog.h"
 #include "app/resource_ids.h"
@@ -12,8 +13,8 @@
 #include "app/texts.h"
 #include "crypto/random_generator.h"
 #include "keys/cert_keys.h"
-#include "keys/messages.h"
 #include "keys/record_text.h"
+#include "operations/key_messages.h"
 #include "operations/output_names.h"
 
 namespace qs {
@@ -48,7 +49,7 @@ bool Select(ui::Ui& ui, AppState& state, bool needsCertificate, const char* titl
     case KeySelection::kSelected:
       return true;
     case KeySelection::kFailed:
-      Tell(ui, state, MessageText(KeyOutcome::kKeysUnavailable));
+      Tell(ui, state, KeyFailureText(keys.failure).c_str());
       return false;
     case KeySelection::kCancelled:
       return false;

@@ -14,8 +14,9 @@ constexpr unsigned kFinalPause = 1000;
 const char* StatusText(const OperationRequest& request) {
   switch (request.code) {
     case OperationCode::kEncrypt:
-      return request.compression != ChunkCompression::kNone && request.format == Settings::kQuillseal ? text::kCompressingAndEncrypting
-                                                                : text::kEncrypting;
+      return request.compression != ChunkCompression::kNone && request.format == Settings::kQuillseal
+                 ? text::kCompressingAndEncrypting
+                 : text::kEncrypting;
     case OperationCode::kDecrypt:
       return text::kDecrypting;
     case OperationCode::kSign:

@@ -86,7 +86,8 @@ std::string AboutFile(bool several, const std::string& source, const std::string
 }
 
 // The outcome's message, then what was wrong with which file when that is known.
-void FailFile(Session& session, bool several, const FileTask& task, FileOutcome outcome, const FileCause& cause) {
+void FailFile(Session& session, bool several, const FileTask& task, FileOutcome outcome,
+              const FileCause& cause) {
   const std::string text =
       outcome == FileOutcome::kTargetExists ? OutputExistsText(task.target) : MessageText(outcome);
   const std::string why = CauseText(cause);

@@ -21,6 +21,7 @@
 #include "keys/record_text.h"
 #include "keys/trusted_keys.h"
 #include "operations/cause_text.h"
+#include "operations/key_messages.h"
 #include "operations/settings.h"
 #include "platform/file.h"
 #include "platform/file_error.h"
@@ -197,7 +198,8 @@ int RunFileReport(Session& session, const ParsedArgs& args) {
   const std::string path = args.positionals()[0];
   std::ostream& out = session.io().out;
   if (!platform::File::openRead(path))
-    return session.fail(cli_text::kFileUnreadable + CauseText({path, Finding::kSystem, platform::LastFileError()}));
+    return session.fail(cli_text::kFileUnreadable +
+                        CauseText({path, Finding::kSystem, platform::LastFileError()}));
   if (ReportNative(out, path) || ReportOki(out, path) || ReportContainer(out, path)) return kSuccess;
   return session.fail(cli_text::kUnknownFileKind + path + cli_text::kNotOurFile);
 }

@@ -38,8 +38,8 @@ std::optional<EncryptedDataFields> ReadEncryptedData(const ByteBuffer& record);
 // Why a message did not open.
 enum class MessageFailure : std::uint8_t {
   kNone,
-  kMalformed,      // not an "EncryptedData" record of this layout
-  kNotBySender,    // signed, or bound, by someone else than the sender
+  kMalformed,    // not an "EncryptedData" record of this layout
+  kNotBySender,  // signed, or bound, by someone else than the sender
   // The recipient's private key does not unwrap its key, or the key opens nothing: another
   // key pair's key gives noise (damage to the sealed message, or a cancel, reads the same).
   kNotForThisKey,

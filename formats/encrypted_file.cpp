@@ -130,7 +130,8 @@ void Open(OpenJob& job, SymmetricContext& opener, bool compressed, std::uint32_t
 
 }  // namespace
 
-FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate, const ByteBuffer& recipientPublic) {
+FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate,
+                       const ByteBuffer& recipientPublic) {
   if (platform::SameFile(job.source, job.target)) return SourceFailed(job.target, Finding::kSameFile);
   std::optional<platform::File> in = platform::File::openRead(job.source);
   const std::optional<std::uint64_t> size = in ? in->size() : std::nullopt;
@@ -181,7 +182,8 @@ FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate, cons
   return FileResult{};
 }
 
-FileResult DecryptFile(const FileJob& job, const ByteBuffer& recipientPrivate, const ByteBuffer& senderPublic) {
+FileResult DecryptFile(const FileJob& job, const ByteBuffer& recipientPrivate,
+                       const ByteBuffer& senderPublic) {
   if (platform::SameFile(job.source, job.target)) return SourceFailed(job.target, Finding::kSameFile);
   EncryptedFileReader in(job.source);
   const std::optional<ByteBuffer> record = in.readHeader();
@@ -221,8 +223,10 @@ FileResult DecryptFile(const FileJob& job, const ByteBuffer& recipientPrivate, c
           [&](std::uint32_t i, std::uint32_t slot) {
             const OpenJob& openJob = jobs[slot];
             if (openJob.damaged)
-              return Fail(result, SourceFailed(job.source, Finding::kDamagedChunk, i + std::uint64_t{1}, count));
-            if (!out->file().write(openJob.payload.data(), static_cast<std::uint32_t>(openJob.payload.size()))) {
+              return Fail(result,
+                          SourceFailed(job.source, Finding::kDamagedChunk, i + std::uint64_t{1}, count));
+            if (!out->file().write(openJob.payload.data(),
+                                   static_cast<std::uint32_t>(openJob.payload.size()))) {
               return Fail(result, SystemFailed(ResultCode::kTarget, job.target));
             }
             out->file().startWriteBack();

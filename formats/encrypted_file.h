@@ -18,8 +18,10 @@ namespace qs {
 // through a temporary file beside the target, and put it in place only when complete: on
 // failure or cancel nothing is left behind and an older file at the target name stays as it
 // was, so callers delete nothing. A failure says which file and why.
-FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate, const ByteBuffer& recipientPublic);
+FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate,
+                       const ByteBuffer& recipientPublic);
 
-FileResult DecryptFile(const FileJob& job, const ByteBuffer& recipientPrivate, const ByteBuffer& senderPublic);
+FileResult DecryptFile(const FileJob& job, const ByteBuffer& recipientPrivate,
+                       const ByteBuffer& senderPublic);
 
 }  // namespace qs

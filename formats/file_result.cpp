@@ -23,7 +23,8 @@ FileResult WholeFileFailed(ResultCode code, const std::string& file, const Whole
     case WholeFileProblem::kSystem:
       return SystemFailed(code, file);
     case WholeFileProblem::kTruncated:
-      return Failed(code, {file, Finding::kTruncated, platform::FileError::kNone, problem.size, problem.needed});
+      return Failed(code,
+                    {file, Finding::kTruncated, platform::FileError::kNone, problem.size, problem.needed});
     case WholeFileProblem::kTrailingBytes:
       return Failed(code, {file, Finding::kTrailingBytes});
     case WholeFileProblem::kCancelled:

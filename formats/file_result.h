@@ -22,15 +22,15 @@ enum class ResultCode : int {
 // What a pipeline found wrong, beyond what the code says: the part a user acts on.
 enum class Finding : std::uint8_t {
   kNone,
-  kSystem,             // the system refused the file; FileCause::error says how
-  kSameFile,           // the target is the source itself
-  kTruncated,          // ends before its own lengths say; at = bytes there, of = bytes needed or 0
-  kTrailingBytes,      // bytes after the end of what it holds
-  kNotEncryptedFile,   // not an encrypted file of either format
-  kNotSignatureFile,   // not a signature file
-  kOtherMethod,        // a native file of another encryption method
-  kDamaged,            // a sealed part does not open: changed or damaged
-  kDamagedChunk,       // the same for one chunk; at = its number (from 1), of = chunks
+  kSystem,            // the system refused the file; FileCause::error says how
+  kSameFile,          // the target is the source itself
+  kTruncated,         // ends before its own lengths say; at = bytes there, of = bytes needed or 0
+  kTrailingBytes,     // bytes after the end of what it holds
+  kNotEncryptedFile,  // not an encrypted file of either format
+  kNotSignatureFile,  // not a signature file
+  kOtherMethod,       // a native file of another encryption method
+  kDamaged,           // a sealed part does not open: changed or damaged
+  kDamagedChunk,      // the same for one chunk; at = its number (from 1), of = chunks
   // Encrypted for another key pair: its key does not unwrap, or what the key opens first
   // does not open, which is what another key pair's key gives (damage there reads the same).
   kNotForThisKey,

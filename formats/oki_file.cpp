@@ -17,7 +17,8 @@ std::optional<ByteBuffer> ReadExactly(platform::File& file, std::uint32_t n) {
 }
 
 FileResult WriteAtomically(const FileJob& job, const ByteBuffer& bytes, platform::FileAccess access) {
-  std::optional<platform::AtomicFileWriter> out = platform::AtomicFileWriter::begin(job.target, access, job.overwrite);
+  std::optional<platform::AtomicFileWriter> out =
+      platform::AtomicFileWriter::begin(job.target, access, job.overwrite);
   if (!(out && out->file().write(bytes.data(), bytes.length()) && out->commit()))
     return SystemFailed(ResultCode::kTarget, job.target);
   return FileResult{};
@@ -67,13 +68,15 @@ std::optional<EncryptedFormat> DetectEncryptedFormat(const std::string& source, 
                                                                           : EncryptedFormat::kNative;
 }
 
-FileResult EncryptOkiFile(const FileJob& job, const ByteBuffer& senderPrivate, const ByteBuffer& recipientPublic) {
+FileResult EncryptOkiFile(const FileJob& job, const ByteBuffer& senderPrivate,
+                          const ByteBuffer& recipientPublic) {
   if (platform::SameFile(job.source, job.target)) return SourceFailed(job.target, Finding::kSameFile);
   if (job.generator == nullptr) return Failed(ResultCode::kSource, {});
   std::optional<platform::File> in = platform::File::openRead(job.source);
   const std::optional<std::uint64_t> size = in ? in->size() : std::nullopt;
   if (!size) return SystemFailed(ResultCode::kSource, job.source);
-  if (*size > kMaxOkiPlainBytes) return SourceFailed(job.source, Finding::kTooLarge, *size, kMaxOkiPlainBytes);
+  if (*size > kMaxOkiPlainBytes)
+    return SourceFailed(job.source, Finding::kTooLarge, *size, kMaxOkiPlainBytes);
   ShowTotal(job, static_cast<std::uint32_t>(*size));
   const std::optional<ByteBuffer> plain = ReadExactly(*in, static_cast<std::uint32_t>(*size));
   in.reset();
@@ -113,7 +116,8 @@ std::optional<ByteBuffer> ReadOkiRecord(const std::string& source, FileResult& w
   return std::nullopt;
 }
 
-FileResult DecryptOkiFile(const FileJob& job, const ByteBuffer& recipientPrivate, const ByteBuffer& senderPublic) {
+FileResult DecryptOkiFile(const FileJob& job, const ByteBuffer& recipientPrivate,
+                          const ByteBuffer& senderPublic) {
   if (platform::SameFile(job.source, job.target)) return SourceFailed(job.target, Finding::kSameFile);
   FileResult why;
   const std::optional<ByteBuffer> record = ReadOkiRecord(job.source, why);
@@ -122,7 +126,8 @@ FileResult DecryptOkiFile(const FileJob& job, const ByteBuffer& recipientPrivate
 
   const std::optional<EncryptedDataFields> fields = ReadEncryptedData(*record);
   if (!fields) return SourceFailed(job.source, Finding::kNotEncryptedFile);
-  if (EndsWithSignedInformation(fields->ciphertext.span())) return SourceFailed(job.source, Finding::kNotBySender);
+  if (EndsWithSignedInformation(fields->ciphertext.span()))
+    return SourceFailed(job.source, Finding::kNotBySender);
   const OpenedMessage opened = DecryptMessage(recipientPrivate, senderPublic, *record, job.bytes);
   if (!opened.message) {
     if (Cancelled(job)) return Failed(ResultCode::kCancelled, {});

@@ -35,8 +35,10 @@ std::optional<ByteBuffer> ReadOkiRecord(const std::string& source, FileResult& w
 // target that is the source itself, and put the target in place only when it is complete:
 // on failure or cancel nothing is left behind and an older file at the target name stays as
 // it was. A source above 250 MiB is not read at all (kTooLarge).
-FileResult EncryptOkiFile(const FileJob& job, const ByteBuffer& senderPrivate, const ByteBuffer& recipientPublic);
+FileResult EncryptOkiFile(const FileJob& job, const ByteBuffer& senderPrivate,
+                          const ByteBuffer& recipientPublic);
 
-FileResult DecryptOkiFile(const FileJob& job, const ByteBuffer& recipientPrivate, const ByteBuffer& senderPublic);
+FileResult DecryptOkiFile(const FileJob& job, const ByteBuffer& recipientPrivate,
+                          const ByteBuffer& senderPublic);
 
 }  // namespace qs

@@ -51,7 +51,8 @@ FileResult SignFile(SignatureRequest& request, const ByteBuffer& ownPrivate, con
   std::optional<ByteBuffer> record =
       context.sign(ownPrivate, request.timestamp, WideText::fromTextString(request.message));
   if (!record) return Failed(ResultCode::kKeys, {});
-  if (!WriteWholeFile(ByteStream(std::move(*record)), target, platform::FileAccess::kUsual, request.overwrite))
+  if (!WriteWholeFile(ByteStream(std::move(*record)), target, platform::FileAccess::kUsual,
+                      request.overwrite))
     return SystemFailed(ResultCode::kTarget, target);
   return FileResult{};
 }

@@ -13,7 +13,8 @@ std::string FindingText(const FileCause& cause) {
       return "målfilen är samma fil som källfilen";
     case Finding::kTruncated:
       if (cause.of == 0) return "filen är avkortad";
-      return "filen är avkortad (slutar efter " + GroupedDigits(cause.at) + " av " + GroupedDigits(cause.of) + " byte)";
+      return "filen är avkortad (slutar efter " + GroupedDigits(cause.at) + " av " + GroupedDigits(cause.of) +
+             " byte)";
     case Finding::kTrailingBytes:
       return "filen har byte efter sitt slut och har ändrats";
     case Finding::kNotEncryptedFile:
@@ -25,7 +26,8 @@ std::string FindingText(const FileCause& cause) {
     case Finding::kDamaged:
       return "filen är skadad eller ändrad";
     case Finding::kDamagedChunk:
-      return "filen är skadad eller ändrad (del " + GroupedDigits(cause.at) + " av " + GroupedDigits(cause.of) + ")";
+      return "filen är skadad eller ändrad (del " + GroupedDigits(cause.at) + " av " +
+             GroupedDigits(cause.of) + ")";
     case Finding::kNotForThisKey:
       return "filen är krypterad för en annan nyckel eller skadad";
     case Finding::kNotBySender:
@@ -34,7 +36,8 @@ std::string FindingText(const FileCause& cause) {
       return "filen har ändrats eller signaturen är inte gjord av avsändaren";
     case Finding::kTooLarge:
       if (cause.of == 0) return "filen är för stor för formatet";
-      return "filen är för stor för formatet (" + GroupedDigits(cause.at) + " byte, högst " + GroupedDigits(cause.of) + ")";
+      return "filen är för stor för formatet (" + GroupedDigits(cause.at) + " byte, högst " +
+             GroupedDigits(cause.of) + ")";
     case Finding::kOwnKeyUnusable:
       return "det egna nyckelparet kan inte användas";
   }
@@ -82,6 +85,40 @@ std::string CauseText(const FileCause& cause) {
   const std::string text = FindingText(cause);
   if (text.empty() || cause.file.empty()) return text;
   return cause.file + ": " + text;
+}
+
+namespace {
+
+std::string KeyFindingText(KeyFinding finding) {
+  switch (finding) {
+    case KeyFinding::kNone:
+      return "";
+    case KeyFinding::kNotKeyFile:
+      return "filen är ingen fil som Quillseal skriver";
+    case KeyFinding::kNotCertificate:
+      return "filen är inte ett certifikat";
+    case KeyFinding::kCertKeyNotCertificate:
+      return "filen är en certifieringsnyckel, inte ett certifikat";
+    case KeyFinding::kNotPublicKey:
+      return "filen är inte en publik nyckel";
+    case KeyFinding::kNotPublicCertKey:
+      return "filen är inte en publik certifieringsnyckel";
+    case KeyFinding::kNotCertification:
+      return "filen är inte en certifiering";
+    case KeyFinding::kNotKeyPair:
+      return "filen innehåller inget nyckelpar";
+    case KeyFinding::kUntrustedCertification:
+      return "en certifiering i filen är inte gjord av den betrodda certifieringsnyckeln med samma Nyckel-ID";
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string KeyCauseText(const KeyCause& cause) {
+  const std::string found = KeyFindingText(cause.finding);
+  if (found.empty()) return CauseText(cause.file);
+  return cause.file.file.empty() ? found : cause.file.file + ": " + found;
 }
 
 }  // namespace qs

@@ -63,7 +63,8 @@ OperationResult Decrypted(const FileResult& result) {
 }
 
 OperationResult NativeEnded(const OperationRequest& request, FileResult result) {
-  if (!result) return Ended(NativeOutcome(*result.failure, request.chunkProgress.cancelRequested()), result.cause);
+  if (!result)
+    return Ended(NativeOutcome(*result.failure, request.chunkProgress.cancelRequested()), result.cause);
   return request.code == OperationCode::kDecrypt ? Decrypted(result) : Ended(FileOutcome::kOk);
 }
 
@@ -73,7 +74,8 @@ OperationResult OkiEnded(const OperationRequest& request, FileResult result, Fil
   if (result) return request.code == OperationCode::kDecrypt ? Decrypted(result) : Ended(FileOutcome::kOk);
   if (request.byteProgress.cancelRequested()) return CancelledAtOnce();
   if (result.cause.finding == Finding::kTooLarge) return Ended(FileOutcome::kOkiTooLarge, result.cause);
-  return Ended(*result.failure == ResultCode::kTarget ? FileOutcome::kTargetUnwritable : otherwise, result.cause);
+  return Ended(*result.failure == ResultCode::kTarget ? FileOutcome::kTargetUnwritable : otherwise,
+               result.cause);
 }
 
 OperationResult Encrypt(OperationRequest& request, RandomGenerator& generator) {
@@ -110,7 +112,8 @@ OperationResult Sign(OperationRequest& request, RandomGenerator& generator) {
   SignatureRequest signature = SignatureRequestFor(request, generator);
   signature.message = request.signMessage;
   signature.timestamp = static_cast<std::uint32_t>(platform::CalendarSeconds());
-  const FileResult result = SignFile(signature, request.ownPrivateKey, request.sourceName, request.targetName);
+  const FileResult result =
+      SignFile(signature, request.ownPrivateKey, request.sourceName, request.targetName);
   if (result) return Ended(FileOutcome::kOk);
   if (request.chunkProgress.cancelRequested()) return CancelledAtOnce();
   return Ended(FileOutcome::kSigningFailed, result.cause);
@@ -118,7 +121,8 @@ OperationResult Sign(OperationRequest& request, RandomGenerator& generator) {
 
 OperationResult Verify(OperationRequest& request, RandomGenerator& generator) {
   SignatureRequest signature = SignatureRequestFor(request, generator);
-  const FileResult result = VerifyFile(signature, request.sourceName, request.peerPublicKey, request.targetName);
+  const FileResult result =
+      VerifyFile(signature, request.sourceName, request.peerPublicKey, request.targetName);
   if (!result) {
     if (request.chunkProgress.cancelRequested()) return CancelledAtOnce();
     return Ended(FileOutcome::kSignatureMismatch, result.cause);
@@ -161,8 +165,7 @@ bool TargetInTheWay(const OperationRequest& request) {
 OperationResult ExistingTargetKept(const OperationRequest& request, OperationResult result) {
   const bool targetFailed =
       result.outcome == FileOutcome::kTargetUnwritable || result.outcome == FileOutcome::kSigningFailed;
-  return targetFailed && TargetInTheWay(request) ? Ended(FileOutcome::kTargetExists)
-                                                 : result;
+  return targetFailed && TargetInTheWay(request) ? Ended(FileOutcome::kTargetExists) : result;
 }
 
 }  // namespace

@@ -28,11 +28,11 @@ struct OperationRequest {
   // (config.bin knows on and off).
   Settings::FileFormat format = Settings::kQuillseal;
   ChunkCompression compression = ChunkCompression::kNone;  // native format only
-  std::string sourceName;        // paths are UTF-8
-  std::string targetName;        // verify: the signature file
-  ByteBuffer ownPrivateKey;      // "PrivateKey" record; empty for verify
-  ByteBuffer peerPublicKey;      // "PublicKey" record; empty for sign
-  TextString signMessage;        // Windows-1252, empty when none
+  std::string sourceName;                                  // paths are UTF-8
+  std::string targetName;                                  // verify: the signature file
+  ByteBuffer ownPrivateKey;                                // "PrivateKey" record; empty for verify
+  ByteBuffer peerPublicKey;                                // "PublicKey" record; empty for sign
+  TextString signMessage;                                  // Windows-1252, empty when none
   // Whether an existing target may be replaced; with kNever one that exists when the run
   // starts, or appears before its output is in place, is kept (kTargetExists).
   platform::Overwrite overwrite = platform::Overwrite::kReplace;

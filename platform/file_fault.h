@@ -5,8 +5,8 @@ namespace qs::platform {
 
 // A switch for tests that makes one file call fail, the way a full disk, a pulled drive or a
 // crash before the rename would, or throw, the way running out of memory in the middle of
-// an operation would. A failed call reports FileError::kDiskFull. Counted calls: opening (read or create), read, write, flush and the
-// final rename of an atomic write. Inert until a test arms it.
+// an operation would. A failed call reports FileError::kDiskFull. Counted calls: opening (read or create),
+// read, write, flush and the final rename of an atomic write. Inert until a test arms it.
 
 // Arms the switch: the nth counted call from now on (1 = the next one) fails; 0 disarms it.
 void FailNthFileCall(std::uint64_t nth);

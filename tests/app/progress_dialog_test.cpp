@@ -65,12 +65,13 @@ TEST_F(ProgressTest, StatusTextFollowsTheOperation) {
   };
   constexpr ChunkCompression kOn = ChunkCompression::kFormat;
   constexpr ChunkCompression kOff = ChunkCompression::kNone;
-  for (const Case& c : {Case{OperationCode::kEncrypt, kOff, Settings::kQuillseal, "Krypterar..."},
-                        Case{OperationCode::kEncrypt, kOn, Settings::kQuillseal, "Komprimerar och krypterar..."},
-                        Case{OperationCode::kEncrypt, kOn, Settings::kOki, "Krypterar..."},
-                        Case{OperationCode::kDecrypt, kOn, Settings::kQuillseal, "Dekrypterar..."},
-                        Case{OperationCode::kSign, kOff, Settings::kQuillseal, "Signerar..."},
-                        Case{OperationCode::kVerify, kOff, Settings::kQuillseal, "Verifierar..."}}) {
+  for (const Case& c :
+       {Case{OperationCode::kEncrypt, kOff, Settings::kQuillseal, "Krypterar..."},
+        Case{OperationCode::kEncrypt, kOn, Settings::kQuillseal, "Komprimerar och krypterar..."},
+        Case{OperationCode::kEncrypt, kOn, Settings::kOki, "Krypterar..."},
+        Case{OperationCode::kDecrypt, kOn, Settings::kQuillseal, "Dekrypterar..."},
+        Case{OperationCode::kSign, kOff, Settings::kQuillseal, "Signerar..."},
+        Case{OperationCode::kVerify, kOff, Settings::kQuillseal, "Verifierar..."}}) {
     request(c.code, path("missing"), path("target"));
     state_.operation.compression = c.compression;
     state_.operation.format = c.format;

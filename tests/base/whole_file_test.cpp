@@ -77,12 +77,9 @@ TEST(WholeFile, DamagedFilesFailAndKeepThePreviousContent) {
     const char* name;
     WholeFileProblem problem;
   } cases[] = {
-      {"huge", {P::kTooLong}},
-      {"liar", {P::kTruncated, 8, 4 + (1u << 30)}},
-      {"short", {P::kTruncated, 8, 9}},
-      {"two", {P::kTruncated, 2, 7}},
-      {"trailing", {P::kTrailingBytes}},
-      {"after empty", {P::kTrailingBytes}},
+      {"huge", {P::kTooLong}},           {"liar", {P::kTruncated, 8, 4 + (1u << 30)}},
+      {"short", {P::kTruncated, 8, 9}},  {"two", {P::kTruncated, 2, 7}},
+      {"trailing", {P::kTrailingBytes}}, {"after empty", {P::kTrailingBytes}},
       {"missing", {P::kSystem}},
   };
   for (const auto& c : cases) {

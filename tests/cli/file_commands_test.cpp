@@ -19,9 +19,9 @@
 #include "formats/encrypted_file_stream.h"
 #include "formats/oki_file.h"
 #include "keys/key_store.h"
-#include "keys/messages.h"
 #include "keys/record_text.h"
 #include "operations/cause_text.h"
+#include "operations/key_messages.h"
 #include "operations/messages.h"
 #include "operations/output_names.h"
 #include "platform/file.h"
@@ -112,7 +112,8 @@ TEST_F(FileCommandsTest, EveryOutcomeReadsTheSameInBothFrontEnds) {
   damaged[damaged.size() - 100] ^= 0x01;
   const std::string damagedChunk = writeFile("damaged", damaged);
   const std::uint32_t headerBytes = ByteStream(test::FromString(large.substr(0, 4))).readU32();
-  const std::string okiFromCarol = sealed("oki-from-carol", "carol", "alice", std::string(300, 'o'), Settings::kOki);
+  const std::string okiFromCarol =
+      sealed("oki-from-carol", "carol", "alice", std::string(300, 'o'), Settings::kOki);
   const std::string oki = test::ReadRaw(sealed("oki", "bob", "alice", std::string(300, 'o'), Settings::kOki));
   const std::string okiCut = writeFile("oki-cut", oki.substr(0, 200));
   const std::string huge = writeFile("huge", "");
@@ -263,8 +264,8 @@ TEST_F(FileCommandsTest, SeveralFilesAreApprovedOnceAndEachGetsItsLine) {
   EXPECT_EQ(shown.find("Fingerprint:"), shown.rfind("Fingerprint:")) << "one approval for all files";
   EXPECT_NE(shown.find(a + ": krypterad till " + a + ".encrypted\n"), std::string::npos);
   EXPECT_NE(shown.find(b + ": krypterad till " + b + ".encrypted\n"), std::string::npos);
-  EXPECT_EQ(s.err.str(),
-            "quillseal-cli: " + missing + ": Fel vid läsning av källfilen. " + missing + ": filen finns inte\n");
+  EXPECT_EQ(s.err.str(), "quillseal-cli: " + missing + ": Fel vid läsning av källfilen. " + missing +
+                             ": filen finns inte\n");
 
   // Outputs that exist are skipped without --force, each with its line; with none left the
   // certificate is not even asked about.

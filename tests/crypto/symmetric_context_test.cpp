@@ -133,7 +133,8 @@ TEST(EncryptedData, RoundTripSizeAndSenderCheck) {
     EXPECT_FALSE(refused.message);
     return refused.failure;
   };
-  EXPECT_EQ(failure(bob.privateRecord, KeyPairOf("carol").publicRecord, *record), MessageFailure::kNotBySender);
+  EXPECT_EQ(failure(bob.privateRecord, KeyPairOf("carol").publicRecord, *record),
+            MessageFailure::kNotBySender);
   EXPECT_EQ(failure(KeyPairOf("carol").privateRecord, alice.publicRecord, *record),
             MessageFailure::kNotForThisKey);
   for (const auto& [at, why] : {std::pair{20u, MessageFailure::kMalformed},

@@ -94,13 +94,15 @@ TEST_F(FileFaultTest, NativeEncryptionAndDecryption) {
   WriteRaw(path("enc"), "an older file");
   for (ChunkCompression compression : {ChunkCompression::kNone, ChunkCompression::kFormat}) {
     EXPECT_GT(failEveryCall([&] {
-                return EncryptFile(job(plain, path("enc"), compression), carol_.privateRecord, carol_.publicRecord);
+                return EncryptFile(job(plain, path("enc"), compression), carol_.privateRecord,
+                                   carol_.publicRecord);
               }),
               3);
   }
   WriteRaw(path("out"), "an older file");
-  EXPECT_GT(failEveryCall(
-                [&] { return DecryptFile(job(path("enc"), path("out")), carol_.privateRecord, carol_.publicRecord); }),
+  EXPECT_GT(failEveryCall([&] {
+              return DecryptFile(job(path("enc"), path("out")), carol_.privateRecord, carol_.publicRecord);
+            }),
             3);
   EXPECT_EQ(ReadRaw(path("out")), ReadRaw(plain));
 }
@@ -108,12 +110,14 @@ TEST_F(FileFaultTest, NativeEncryptionAndDecryption) {
 TEST_F(FileFaultTest, OkiEncryptionAndDecryption) {
   const std::string plain = makePlain("plain", 3000);
   WriteRaw(path("enc"), "an older file");
-  EXPECT_GT(failEveryCall(
-                [&] { return EncryptOkiFile(job(plain, path("enc")), carol_.privateRecord, carol_.publicRecord); }),
+  EXPECT_GT(failEveryCall([&] {
+              return EncryptOkiFile(job(plain, path("enc")), carol_.privateRecord, carol_.publicRecord);
+            }),
             3);
   WriteRaw(path("out"), "an older file");
-  EXPECT_GT(failEveryCall(
-                [&] { return DecryptOkiFile(job(path("enc"), path("out")), carol_.privateRecord, carol_.publicRecord); }),
+  EXPECT_GT(failEveryCall([&] {
+              return DecryptOkiFile(job(path("enc"), path("out")), carol_.privateRecord, carol_.publicRecord);
+            }),
             3);
   EXPECT_EQ(ReadRaw(path("out")), ReadRaw(plain));
 }
@@ -147,7 +151,7 @@ TEST_F(FileFaultTest, AnExceptionFailsTheOperationAndLeavesNothing) {
   for (const Case c : {Case{Settings::kQuillseal, ChunkCompression::kNone, RaiseOutOfMemory},
                        Case{Settings::kQuillseal, ChunkCompression::kFormat, RaiseBufferFailure},
                        Case{Settings::kOki, ChunkCompression::kNone, RaiseOutOfMemory}}) {
-    SCOPED_TRACE(c.format == Settings::kOki                  ? "OKI-format"
+    SCOPED_TRACE(c.format == Settings::kOki                 ? "OKI-format"
                  : c.compression != ChunkCompression::kNone ? "compressed"
                                                             : "native");
     request.format = c.format;
@@ -200,7 +204,7 @@ TEST_F(FileFaultTest, PublicKeyExport) {
   int calls = 0;
   for (int n = 1; n < 1000; ++n) {
     platform::FailNthFileCall(static_cast<std::uint64_t>(n));
-    const KeyOutcome outcome = ExportPublicKey(dir, target, *generator_, 1700000000);
+    const KeyStatus outcome = ExportPublicKey(dir, target, *generator_, 1700000000);
     const bool hit = platform::InjectedFileFaultHit();
     platform::FailNthFileCall(0);
     if (!hit) {
@@ -209,6 +213,9 @@ TEST_F(FileFaultTest, PublicKeyExport) {
       break;
     }
     EXPECT_NE(outcome, KeyOutcome::kOk) << "call " << n;
+    // Whichever call failed, the user is told what the system said.
+    EXPECT_EQ(outcome.cause.file.finding, Finding::kSystem) << "call " << n;
+    EXPECT_EQ(outcome.cause.file.error, platform::FileError::kDiskFull) << "call " << n;
     std::map<std::string, std::string> after = Snapshot(dir);
     if (after == before) continue;
     changed.push_back(n);

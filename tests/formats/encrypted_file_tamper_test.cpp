@@ -51,9 +51,9 @@ class RefusalTest : public test::PipelineTest {
   ResultCode expectFailure(const std::string& what, const test::TestKeyPair* recipient = nullptr,
                            const test::TestKeyPair* sender = nullptr) {
     const std::string before = listing();
-    const FileResult result = DecryptFile(job(path("enc"), path("out")),
-                                          (recipient ? recipient : &bob_)->privateRecord,
-                                          (sender ? sender : &alice_)->publicRecord);
+    const FileResult result =
+        DecryptFile(job(path("enc"), path("out")), (recipient ? recipient : &bob_)->privateRecord,
+                    (sender ? sender : &alice_)->publicRecord);
     EXPECT_FALSE(result) << what;
     const ResultCode code = result.failure.value_or(ResultCode::kCancelled);
     EXPECT_TRUE(code == ResultCode::kSource || code == ResultCode::kKeys || code == ResultCode::kOtherMethod)
@@ -75,7 +75,8 @@ class TamperTest : public RefusalTest, public ::testing::WithParamInterface<bool
   void SetUp() override {
     WriteRaw(path("plain"), plainContent());
     const ChunkCompression compression = GetParam() ? ChunkCompression::kFormat : ChunkCompression::kNone;
-    ASSERT_TRUE(EncryptFile(job(path("plain"), path("enc"), compression), alice_.privateRecord, bob_.publicRecord));
+    ASSERT_TRUE(
+        EncryptFile(job(path("plain"), path("enc"), compression), alice_.privateRecord, bob_.publicRecord));
     original_ = ReadRaw(path("enc"));
   }
   virtual std::string plainContent() const {
@@ -284,7 +285,8 @@ TEST_F(SpliceTest, NoOtherCutOfTheHeadersSignedBytesVerifies) {
 TEST_F(SpliceTest, AHeaderSignedAgainByAnotherIsRefusedOrToldUnbound) {
   WriteRaw(path("plain"), "meeting at noon");
   ResultCode code;
-  ASSERT_TRUE(test::Ran(EncryptFile(job(path("plain"), path("enc")), alice_.privateRecord, bob_.publicRecord), code));
+  ASSERT_TRUE(
+      test::Ran(EncryptFile(job(path("plain"), path("enc")), alice_.privateRecord, bob_.publicRecord), code));
   Finding why = Finding::kNone;
   const auto resign = [&](const std::string& file) {
     const std::optional<FileHeaderFields> fields =
@@ -304,7 +306,8 @@ TEST_F(SpliceTest, AHeaderSignedAgainByAnotherIsRefusedOrToldUnbound) {
   };
   const std::string genuine = ReadRaw(path("enc"));
   SenderBinding binding = SenderBinding::kOtherSender;
-  ASSERT_TRUE(test::Ran(DecryptFile(job(path("enc"), path("out")), bob_.privateRecord, alice_.publicRecord), code, &binding));
+  ASSERT_TRUE(test::Ran(DecryptFile(job(path("enc"), path("out")), bob_.privateRecord, alice_.publicRecord),
+                        code, &binding));
   EXPECT_EQ(binding, SenderBinding::kBound);
   resign(genuine);
   EXPECT_EQ(expectFailure("signed again by carol", &bob_, &carol_), ResultCode::kKeys);
@@ -312,18 +315,21 @@ TEST_F(SpliceTest, AHeaderSignedAgainByAnotherIsRefusedOrToldUnbound) {
 
   writeFile(signedHeader(false, WideText(u"komprimerad=0 storlek=5")), "older", nullptr);
   binding = SenderBinding::kOtherSender;
-  ASSERT_TRUE(test::Ran(DecryptFile(job(path("enc"), path("out2")), bob_.privateRecord, alice_.publicRecord), code, &binding));
+  ASSERT_TRUE(test::Ran(DecryptFile(job(path("enc"), path("out2")), bob_.privateRecord, alice_.publicRecord),
+                        code, &binding));
   EXPECT_EQ(binding, SenderBinding::kUnbound);
   resign(ReadRaw(path("enc")));
   binding = SenderBinding::kOtherSender;
-  ASSERT_TRUE(test::Ran(DecryptFile(job(path("enc"), path("out3")), bob_.privateRecord, carol_.publicRecord), code, &binding));
+  ASSERT_TRUE(test::Ran(DecryptFile(job(path("enc"), path("out3")), bob_.privateRecord, carol_.publicRecord),
+                        code, &binding));
   EXPECT_EQ(binding, SenderBinding::kUnbound);
 }
 
 TEST_F(SpliceTest, ChunkZeroInPlaceOfTheTableDoesNotReadAsNoChunks) {
   WriteRaw(path("plain"), test::PlainContent(300));
   ResultCode code;
-  ASSERT_TRUE(test::Ran(EncryptFile(job(path("plain"), path("enc")), alice_.privateRecord, bob_.publicRecord), code));
+  ASSERT_TRUE(
+      test::Ran(EncryptFile(job(path("plain"), path("enc")), alice_.privateRecord, bob_.publicRecord), code));
   // This program's file, and one from bob to carol whose header binds no size.
   const struct {
     std::string file;
@@ -395,7 +401,8 @@ TEST_F(SpliceTest, SignedFlagAndSizeMustMatchTheFile) {
       continue;
     }
     ResultCode code;
-    EXPECT_TRUE(test::Ran(DecryptFile(job(path("enc"), path("out")), bob_.privateRecord, alice_.publicRecord), code))
+    EXPECT_TRUE(
+        test::Ran(DecryptFile(job(path("enc"), path("out")), bob_.privateRecord, alice_.publicRecord), code))
         << what;
     EXPECT_EQ(ReadRaw(path("out")), plain) << what;
     std::filesystem::remove(path("out"));

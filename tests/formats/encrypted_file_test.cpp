@@ -22,17 +22,16 @@ class EncryptedFileTest : public test::PipelineTest {
   bool encrypt(const test::TestKeyPair& sender, const test::TestKeyPair& recipient, const std::string& source,
                const std::string& target, ChunkCompression compression, ResultCode& code,
                ChunkProgress* progress = nullptr) {
-    return test::Ran(EncryptFile(job(source, target, compression, progress), sender.privateRecord,
-                             recipient.publicRecord),
-                 code);
+    return test::Ran(
+        EncryptFile(job(source, target, compression, progress), sender.privateRecord, recipient.publicRecord),
+        code);
   }
   bool decrypt(const test::TestKeyPair& recipient, const test::TestKeyPair& sender, const std::string& source,
                const std::string& target, ResultCode& code, ChunkProgress* progress = nullptr) {
-    return test::Ran(DecryptFile(job(source, target, ChunkCompression::kNone, progress), recipient.privateRecord,
-                             sender.publicRecord),
-                 code);
+    return test::Ran(DecryptFile(job(source, target, ChunkCompression::kNone, progress),
+                                 recipient.privateRecord, sender.publicRecord),
+                     code);
   }
-
 };
 
 TEST_F(EncryptedFileTest, RoundTripsAtChunkBoundariesBothWaysAndCompressed) {

@@ -34,9 +34,9 @@ class OkiFileTest : public test::PipelineTest {
   FileResult decrypt(const std::string& source, const std::string& target, ProgressHook* hook = nullptr,
                      const test::TestKeyPair* sender = nullptr,
                      const test::TestKeyPair* recipient = nullptr) {
-    const FileResult result = DecryptOkiFile(okiJob(source, target, hook),
-                                             (recipient ? recipient : &bob_)->privateRecord,
-                                             (sender ? sender : &alice_)->publicRecord);
+    const FileResult result =
+        DecryptOkiFile(okiJob(source, target, hook), (recipient ? recipient : &bob_)->privateRecord,
+                       (sender ? sender : &alice_)->publicRecord);
     binding_ = result.binding;
     return result;
   }
@@ -66,7 +66,7 @@ class OkiFileTest : public test::PipelineTest {
 TEST_F(OkiFileTest, RoundTripsWithTheRecordSize) {
   for (std::size_t size : {0, 1, 16, 100000}) {
     const std::string plain = makePlain("plain", size);
-      ASSERT_TRUE(encrypt(plain, path("enc")));
+    ASSERT_TRUE(encrypt(plain, path("enc")));
     // 4 + 99 + k1 + k2 + 16 * (S / 16): bob's encryption key and alice's signing key are 4096 bits.
     EXPECT_EQ(ReadRaw(path("enc")).size(), 4u + 99 + 512 + 512 + 16 * (size / 16));
     FileResult why;
@@ -214,7 +214,8 @@ TEST_F(OkiFileTest, DamageWrongKeysCancelAndSameFile) {
   }
   // The same words as the native format for the same cause.
   EXPECT_EQ(decrypt(path("enc"), path("out"), nullptr, &carol_).cause.finding, Finding::kNotBySender);
-  EXPECT_EQ(decrypt(path("enc"), path("out"), nullptr, &alice_, &carol_).cause.finding, Finding::kNotForThisKey);
+  EXPECT_EQ(decrypt(path("enc"), path("out"), nullptr, &alice_, &carol_).cause.finding,
+            Finding::kNotForThisKey);
   WriteRaw(path("cut"), sealed.substr(0, sealed.size() - 1));
   const FileResult cut = decrypt(path("cut"), path("out"));
   EXPECT_EQ(cut.cause.finding, Finding::kTruncated);
@@ -242,13 +243,16 @@ TEST_F(OkiFileTest, TellsATargetFailureFromAKeyFailure) {
     std::optional<ResultCode> code;
     FileCause cause;
   } cases[] = {
-      {encrypt(plain, path("missing/enc")), ResultCode::kTarget,
+      {encrypt(plain, path("missing/enc")),
+       ResultCode::kTarget,
        {path("missing/enc"), Finding::kSystem, platform::FileError::kNoFolder}},
       {encrypt(plain, plain), ResultCode::kTarget, {plain, Finding::kSameFile}},
       {encrypt(plain, path("enc")), std::nullopt, {}},
-      {decrypt(path("enc"), path("missing/out")), ResultCode::kTarget,
+      {decrypt(path("enc"), path("missing/out")),
+       ResultCode::kTarget,
        {path("missing/out"), Finding::kSystem, platform::FileError::kNoFolder}},
-      {decrypt(path("enc"), path("out"), nullptr, &carol_), ResultCode::kKeys,
+      {decrypt(path("enc"), path("out"), nullptr, &carol_),
+       ResultCode::kKeys,
        {path("enc"), Finding::kNotBySender}},
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {

@@ -43,7 +43,7 @@ ByteBuffer SignatureRecordWith(const ByteBuffer& block, const ByteBuffer& signat
 class SignatureFileTest : public test::PipelineTest {
  protected:
   FileResult sign(const std::string& source, const std::string& target, const std::string& message = "",
-            ChunkProgress* progress = nullptr) {
+                  ChunkProgress* progress = nullptr) {
     SignatureRequest request;
     request.generator = generator_.get();
     request.message = TextString(Utf8ToWindows1252(message));
@@ -52,7 +52,7 @@ class SignatureFileTest : public test::PipelineTest {
     return SignFile(request, alice_.privateRecord, source, target);
   }
   FileResult verify(const std::string& source, const std::string& signature, SignatureRequest& request,
-              const ByteBuffer* signer = nullptr) {
+                    const ByteBuffer* signer = nullptr) {
     request.generator = generator_.get();
     return VerifyFile(request, source, signer ? *signer : alice_.publicRecord, signature);
   }
@@ -134,12 +134,21 @@ TEST_F(SignatureFileTest, EveryVerifyFailureNamesItsFileAndCause) {
     const ByteBuffer* signer;
     FileCause cause;
   } cases[] = {
-      {"missing signature", data, path("missing"), nullptr,
+      {"missing signature",
+       data,
+       path("missing"),
+       nullptr,
        {path("missing"), Finding::kSystem, platform::FileError::kNotFound}},
-      {"missing data", path("missing"), path("sig"), nullptr,
+      {"missing data",
+       path("missing"),
+       path("sig"),
+       nullptr,
        {path("missing"), Finding::kSystem, platform::FileError::kNotFound}},
       {"swapped", path("sig"), data, nullptr, {data, Finding::kNotSignatureFile}},
-      {"cut short", data, path("cut"), nullptr,
+      {"cut short",
+       data,
+       path("cut"),
+       nullptr,
        {path("cut"), Finding::kTruncated, platform::FileError::kNone, sig.size() - 10, sig.size()}},
       {"wrong signer", data, path("sig"), &carol, {data, Finding::kSignatureMismatch}},
       {"changed", path("changed"), path("sig"), nullptr, {path("changed"), Finding::kSignatureMismatch}},
@@ -185,7 +194,8 @@ TEST_F(SignatureFileTest, NoOtherCutOfTheSignedBytesVerifies) {
     ASSERT_TRUE(
         WriteWholeFile(ByteStream(SignatureRecordWith(block, genuine->signature)), path("cut.signature")));
     SignatureRequest request;
-    EXPECT_EQ(verify(path("cut"), path("cut.signature"), request).ok(), cut == data.size()) << "cut at " << cut;
+    EXPECT_EQ(verify(path("cut"), path("cut.signature"), request).ok(), cut == data.size())
+        << "cut at " << cut;
   }
 }
 

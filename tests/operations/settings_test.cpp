@@ -43,7 +43,8 @@ TEST(Settings, WriterStoresOnlyZeroOrOne) {
   TempFolder dir;
   ASSERT_EQ(SettingsOutcome::kSaved, WriteSettings(dir.path(), Settings{Settings::kQuillseal, 1}));
   EXPECT_EQ(ReadRaw(dir.file("config.bin")), std::string("\x02\0\0\0\x00\x01", 6));
-  ASSERT_EQ(SettingsOutcome::kSaved, WriteSettings(dir.path(), Settings{static_cast<Settings::FileFormat>(7), 9}));  // neither value is 1
+  ASSERT_EQ(SettingsOutcome::kSaved, WriteSettings(dir.path(), Settings{static_cast<Settings::FileFormat>(7),
+                                                                        9}));  // neither value is 1
   EXPECT_EQ(ReadRaw(dir.file("config.bin")), std::string("\x02\0\0\0\x00\x00", 6));
   EXPECT_EQ(test::ListFolder(dir.path()), "config.bin\nqs.lock\n");
 }

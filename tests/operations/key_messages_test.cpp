@@ -1,4 +1,4 @@
-#include "keys/messages.h"
+#include "operations/key_messages.h"
 
 #include <gtest/gtest.h>
 
