@@ -2,8 +2,9 @@
 
 #include "app/resource_ids.h"
 #include "keys/approval.h"
-#include "keys/messages.h"
 #include "keys/record_text.h"
+#include "operations/approval_rows.h"
+#include "operations/key_messages.h"
 
 namespace qs {
 namespace {

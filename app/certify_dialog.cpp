@@ -2,13 +2,14 @@
 
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
+#include "app/key_failure.h"
 #include "app/resource_ids.h"
 #include "app/texts.h"
 #include "base/timestamp.h"
 #include "keys/certify.h"
-#include "keys/messages.h"
 #include "keys/possession_proof.h"
 #include "keys/record_text.h"
+#include "operations/key_messages.h"
 #include "platform/clock.h"
 
 namespace qs {
@@ -96,7 +97,7 @@ void CertifyDialog::certify(ui::View& view) {
   const KeyResult<CertificationInputs> inputs =
       ReadCertificationInputs(publicKeyPath, certKeyPath, PossessionProofPath(publicKeyPath), fields_);
   if (!inputs.ok()) {
-    tell(view, MessageText(inputs.outcome));
+    tell(view, KeyFailureText(inputs.status()));
     return;
   }
   // Taken once: the confirmation shows the very value that is signed.
@@ -106,22 +107,22 @@ void CertifyDialog::certify(ui::View& view) {
   const KeyResult<NewCertification> certification =
       MakeCertification(state_.generator, inputs.value, fields_, timestamp, publicKeyPath);
   if (!certification.ok()) {
-    tell(view, MessageText(certification.outcome));
+    tell(view, KeyFailureText(certification.status()));
     return;
   }
   const std::optional<std::string> path =
       ui_.saveFile(&view, CertificationSaveDialog(certification.value.suggestedName));
   if (!path) return;
-  const KeyOutcome written =
+  const KeyStatus written =
       WriteCertification(CutAtControl(*path), certification.value.record, publicKeyPath, certKeyPath);
-  if (written != KeyOutcome::kOk) {
-    tell(view, MessageText(written));
+  if (!written.ok()) {
+    tell(view, KeyFailureText(written));
     return;
   }
   view.endDialog(1);
 }
 
-void CertifyDialog::tell(ui::View& view, const char* text) {
+void CertifyDialog::tell(ui::View& view, const std::string& text) {
   ui_.messageBox(&view, text, ui::Buttons::kOk, ui::Icon::kError);
 }
 

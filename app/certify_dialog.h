@@ -33,7 +33,7 @@ class CertifyDialog : public MouseFeedingController {
   void removeField(ui::View& view);
   void showFields(ui::View& view);
   void certify(ui::View& view);
-  void tell(ui::View& view, const char* text);
+  void tell(ui::View& view, const std::string& text);
 
   ui::Ui& ui_;
   AppState& state_;

@@ -5,6 +5,7 @@
 
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
+#include "app/key_failure.h"
 #include "app/key_selection.h"
 #include "app/progress_dialog.h"
 #include "app/resource_ids.h"
@@ -14,9 +15,9 @@
 #include "app/two_line_message.h"
 #include "crypto/random_generator.h"
 #include "keys/cert_keys.h"
-#include "keys/messages.h"
 #include "keys/record_text.h"
 #include "operations/messages.h"
+#include "operations/key_messages.h"
 #include "operations/output_names.h"
 
 namespace qs {
@@ -59,7 +60,7 @@ bool Select(ui::Ui& ui, AppState& state, bool needsCertificate, const char* titl
     case KeySelection::kSelected:
       return true;
     case KeySelection::kFailed:
-      Tell(ui, state, MessageText(KeyOutcome::kKeysUnavailable));
+      Tell(ui, state, KeyFailureText(keys.failure).c_str());
       return false;
     case KeySelection::kCancelled:
       return false;

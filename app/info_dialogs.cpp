@@ -3,7 +3,7 @@
 #include "app/key_pair_commands.h"
 #include "app/key_pair_dialog.h"
 #include "app/resource_ids.h"
-#include "keys/key_pair_info.h"
+#include "operations/key_pair_info.h"
 
 namespace qs {
 

@@ -4,22 +4,23 @@
 
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
+#include "app/key_failure.h"
 #include "app/texts.h"
 #include "crypto/key_pair.h"
 #include "keys/cert_keys.h"
 #include "keys/key_store.h"
-#include "keys/messages.h"
 #include "keys/trusted_keys.h"
+#include "operations/key_messages.h"
 
 namespace qs {
 namespace {
 
-void Tell(ui::Ui& ui, ui::View& dialog, const char* text) {
+void Tell(ui::Ui& ui, ui::View& dialog, const std::string& text) {
   ui.messageBox(&dialog, text, ui::Buttons::kOk, ui::Icon::kError);
 }
 
 // Ends the dialog with 0, after the message unless the user cancelled.
-void EndFailed(ui::Ui& ui, ui::View& dialog, const char* text, bool cancelled) {
+void EndFailed(ui::Ui& ui, ui::View& dialog, const std::string& text, bool cancelled) {
   if (!cancelled) Tell(ui, dialog, text);
   dialog.endDialog(0);
 }
@@ -37,9 +38,9 @@ void GenerateUserKeyPair(ui::Ui& ui, AppState& state, ui::View& dialog) {
   }
   const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord),
                            request.keyName};
-  const KeyOutcome written = WriteStoredKeyPair(state.workingFolder, pair, request.overwrite);
-  if (written != KeyOutcome::kOk) {
-    ui.post(dialog, [&ui, &dialog, written] { EndFailed(ui, dialog, MessageText(written), false); });
+  const KeyStatus written = WriteStoredKeyPair(state.workingFolder, pair, request.overwrite);
+  if (!written.ok()) {
+    ui.post(dialog, [&ui, &dialog, text = KeyFailureText(written)] { EndFailed(ui, dialog, text, false); });
     return;
   }
   ui.post(dialog, [&dialog] { dialog.endDialog(1); });
@@ -50,23 +51,23 @@ void GenerateUserKeyPair(ui::Ui& ui, AppState& state, ui::View& dialog) {
 int ChooseFilesAndSave(ui::Ui& ui, AppState& state, ui::View& dialog, const CertKeyPairRecords& records) {
   const KeyResult<std::string> suggestion = SuggestedCertKeyName(records.publicRecord);
   if (!suggestion.ok()) {
-    Tell(ui, dialog, MessageText(suggestion.outcome));
+    Tell(ui, dialog, KeyFailureText(suggestion.status()));
     return 0;
   }
   const std::optional<std::string> privatePath = ui.saveFile(&dialog, PrivateCertKeyDialog(suggestion.value));
   if (!privatePath) return 0;
   const std::optional<std::string> publicPath = ui.saveFile(&dialog, PublicCertKeyDialog(suggestion.value));
   if (!publicPath) return 0;
-  const KeyOutcome saved =
+  const KeyStatus saved =
       SaveCertificationKeyPair(records, CutAtControl(*privatePath), CutAtControl(*publicPath));
-  if (saved != KeyOutcome::kOk) {
-    Tell(ui, dialog, MessageText(saved));
+  if (!saved.ok()) {
+    Tell(ui, dialog, KeyFailureText(saved));
     return 0;
   }
   if (ui.messageBox(&dialog, key_text::kAddNewCertKeyQuestion, ui::Buttons::kYesNo, ui::Icon::kQuestion) ==
       ui::Answer::kYes) {
-    const KeyOutcome added = AddTrustedKey(state.workingFolder, records.publicRecord);
-    if (added != KeyOutcome::kOk) Tell(ui, dialog, MessageText(added));
+    const KeyStatus added = AddTrustedKey(state.workingFolder, records.publicRecord);
+    if (!added.ok()) Tell(ui, dialog, KeyFailureText(added));
   }
   return 1;
 }

@@ -4,19 +4,20 @@
 
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
+#include "app/key_failure.h"
 #include "app/texts.h"
 #include "crypto/random_generator.h"
 #include "keys/backup.h"
 #include "keys/key_store.h"
-#include "keys/messages.h"
 #include "keys/public_key_export.h"
+#include "operations/key_messages.h"
 #include "platform/clock.h"
 
 namespace qs {
 namespace {
 
-void Tell(ui::Ui& ui, ui::View& owner, KeyOutcome outcome) {
-  ui.messageBox(&owner, MessageText(outcome), ui::Buttons::kOk, ui::Icon::kError);
+void Tell(ui::Ui& ui, ui::View& owner, const KeyStatus& status) {
+  ui.messageBox(&owner, KeyFailureText(status), ui::Buttons::kOk, ui::Icon::kError);
 }
 
 }  // namespace
@@ -24,7 +25,7 @@ void Tell(ui::Ui& ui, ui::View& owner, KeyOutcome outcome) {
 void ExportPublicKeyCommand(ui::Ui& ui, const AppState& state, ui::View& owner) {
   const KeyResult<std::string> suggestion = SuggestedPublicKeyName(state.workingFolder);
   if (!suggestion.ok()) {
-    Tell(ui, owner, suggestion.outcome);
+    Tell(ui, owner, suggestion.status());
     return;
   }
   // The file is written only with its proof of possession, which needs the generator.
@@ -34,22 +35,22 @@ void ExportPublicKeyCommand(ui::Ui& ui, const AppState& state, ui::View& owner) 
   }
   const std::optional<std::string> path = ui.saveFile(&owner, PublicKeyExportDialog(suggestion.value));
   if (!path) return;
-  const KeyOutcome exported = ExportPublicKey(state.workingFolder, CutAtControl(*path), state.generator,
-                                              static_cast<std::uint32_t>(platform::CalendarSeconds()));
-  if (exported != KeyOutcome::kOk) Tell(ui, owner, exported);
+  const KeyStatus exported = ExportPublicKey(state.workingFolder, CutAtControl(*path), state.generator,
+                                             static_cast<std::uint32_t>(platform::CalendarSeconds()));
+  if (!exported.ok()) Tell(ui, owner, exported);
 }
 
 void BackUpKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner) {
   const KeyResult<KeyPairBackup> backup = PrepareBackup(state.workingFolder);
   if (!backup.ok()) {
-    Tell(ui, owner, backup.outcome);
+    Tell(ui, owner, backup.status());
     return;
   }
   ui.messageBox(&owner, key_text::kBackupWarning, ui::Buttons::kOk, ui::Icon::kWarning);
   const std::optional<std::string> path = ui.saveFile(&owner, BackupSaveDialog(backup.value.suggestedName));
   if (!path) return;
-  const KeyOutcome written = WriteBackup(state.workingFolder, CutAtControl(*path), backup.value.content);
-  if (written != KeyOutcome::kOk) {
+  const KeyStatus written = WriteBackup(state.workingFolder, CutAtControl(*path), backup.value.content);
+  if (!written.ok()) {
     Tell(ui, owner, written);
     return;
   }
@@ -70,8 +71,8 @@ void RestoreKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner,
                            platform::Overwrite overwrite) {
   const std::optional<std::string> path = ui.openFile(&owner, BackupOpenDialog());
   if (!path) return;
-  const KeyOutcome restored = RestoreKeyPair(state.workingFolder, CutAtControl(*path), overwrite);
-  if (restored != KeyOutcome::kOk) Tell(ui, owner, restored);
+  const KeyStatus restored = RestoreKeyPair(state.workingFolder, CutAtControl(*path), overwrite);
+  if (!restored.ok()) Tell(ui, owner, restored);
 }
 
 }  // namespace qs

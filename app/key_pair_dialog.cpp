@@ -4,8 +4,8 @@
 #include "app/resource_ids.h"
 #include "app/texts.h"
 #include "keys/key_store.h"
-#include "keys/messages.h"
 #include "keys/record_text.h"
+#include "operations/key_messages.h"
 
 namespace qs {
 namespace {

@@ -5,6 +5,7 @@
 #include "app/ui.h"
 #include "base/byte_buffer.h"
 #include "base/text_string.h"
+#include "keys/key_result.h"
 
 namespace qs {
 
@@ -13,6 +14,7 @@ struct SelectedKeys {
   ByteBuffer ownPrivateKey;  // "PrivateKey" record from priv_key.bin
   TextString keyName;        // of the stored key pair
   ByteBuffer peerPublicKey;  // "PublicKey" record of the approved certificate; empty without one
+  KeyStatus failure;         // after kFailed: the outcome and which file was wrong
 };
 
 enum class KeySelection { kSelected, kCancelled, kFailed };

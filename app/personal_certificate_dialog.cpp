@@ -2,8 +2,9 @@
 
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
+#include "app/key_failure.h"
 #include "app/resource_ids.h"
-#include "keys/messages.h"
+#include "operations/key_messages.h"
 
 namespace qs {
 
@@ -40,8 +41,8 @@ void PersonalCertificateDialog::onCommand(ui::View& view, int control) {
 void PersonalCertificateDialog::add(ui::View& view) {
   const std::optional<std::string> path = ui_.openFile(&view, CertificationOpenDialog());
   if (!path) return;
-  const KeyOutcome added = pending_.add(CutAtControl(*path));
-  if (added != KeyOutcome::kOk) {
+  const KeyStatus added = pending_.add(CutAtControl(*path));
+  if (!added.ok()) {
     tell(view, added);
     return;
   }
@@ -64,15 +65,15 @@ void PersonalCertificateDialog::create(ui::View& view) {
   if (!own_) return;
   const KeyResult<PersonalCertificate> certificate = MakePersonalCertificate(*own_, pending_);
   if (!certificate.ok()) {
-    tell(view, certificate.outcome);
+    tell(view, certificate.status());
     return;
   }
   const std::optional<std::string> path =
       ui_.saveFile(&view, CertificateSaveDialog(certificate.value.suggestedName));
   if (!path) return;
-  const KeyOutcome written =
+  const KeyStatus written =
       WritePersonalCertificate(state_.workingFolder, CutAtControl(*path), certificate.value.record, pending_);
-  if (written != KeyOutcome::kOk) {
+  if (!written.ok()) {
     tell(view, written);
     return;
   }
@@ -87,8 +88,8 @@ void PersonalCertificateDialog::showPending(ui::View& view) {
   view.enable(IDC_CERTIFICATE_REMOVE, !pending_.empty());
 }
 
-void PersonalCertificateDialog::tell(ui::View& view, KeyOutcome outcome) {
-  ui_.messageBox(&view, MessageText(outcome), ui::Buttons::kOk, ui::Icon::kError);
+void PersonalCertificateDialog::tell(ui::View& view, const KeyStatus& status) {
+  ui_.messageBox(&view, KeyFailureText(status), ui::Buttons::kOk, ui::Icon::kError);
 }
 
 }  // namespace qs

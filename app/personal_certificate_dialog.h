@@ -24,7 +24,7 @@ class PersonalCertificateDialog : public MouseFeedingController {
   void remove(ui::View& view);
   void create(ui::View& view);
   void showPending(ui::View& view);
-  void tell(ui::View& view, KeyOutcome outcome);
+  void tell(ui::View& view, const KeyStatus& status);
 
   ui::Ui& ui_;
   AppState& state_;

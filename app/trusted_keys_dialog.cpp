@@ -2,9 +2,10 @@
 
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
+#include "app/key_failure.h"
 #include "app/resource_ids.h"
-#include "keys/messages.h"
 #include "keys/record_text.h"
+#include "operations/key_messages.h"
 
 namespace qs {
 
@@ -40,7 +41,8 @@ void TrustedKeysDialog::fill(ui::View& view) {
   auto row = listing.rows.cbegin();
   for (std::size_t entry = 0; entry < entries; ++entry) {
     if (row != listing.rows.cend() && row->entry == entry) {
-      view.addRow(IDC_TRUSTED_LIST, {row->organisation, row->keyType, row->keyId, row->fingerprint}, -1);
+      view.addRow(IDC_TRUSTED_LIST,
+                  {row->organisation, KeyTypeName(row->keyType), row->keyId, row->fingerprint}, -1);
       ++row;
     } else {
       tell(view, KeyOutcome::kStoredTrustedKeyUnreadable);
@@ -55,7 +57,7 @@ void TrustedKeysDialog::add(ui::View& view) {
   if (!path) return;
   const KeyResult<TrustedKeyCandidate> candidate = ReadTrustedKeyCandidate(CutAtControl(*path));
   if (!candidate.ok()) {
-    tell(view, candidate.outcome);
+    tell(view, candidate.status());
     return;
   }
   // Told before the confirmation, so the user can tell the keys apart by their fingerprints.
@@ -63,8 +65,8 @@ void TrustedKeysDialog::add(ui::View& view) {
     ui_.messageBox(&view, *warning, ui::Buttons::kOk, ui::Icon::kWarning);
   TrustConfirmDialog confirm(state_, candidate.value);
   if (ui_.runDialog(IDD_TRUST_CONFIRM, confirm, &view) != 1) return;
-  const KeyOutcome added = AddTrustedKey(state_.workingFolder, candidate.value.record);
-  if (added != KeyOutcome::kOk) tell(view, added);
+  const KeyStatus added = AddTrustedKey(state_.workingFolder, candidate.value.record);
+  if (!added.ok()) tell(view, added);
   fill(view);
 }
 
@@ -78,16 +80,16 @@ void TrustedKeysDialog::remove(ui::View& view) {
   if (ui_.messageBox(&view, key_text::kRemoveTrustedKeyQuestion, ui::Buttons::kYesNo, ui::Icon::kQuestion) !=
       ui::Answer::kYes)
     return;
-  const KeyOutcome removed = RemoveTrustedKey(state_.workingFolder, &rows_[static_cast<std::size_t>(*row)]);
-  if (removed != KeyOutcome::kOk) {
+  const KeyStatus removed = RemoveTrustedKey(state_.workingFolder, &rows_[static_cast<std::size_t>(*row)]);
+  if (!removed.ok()) {
     tell(view, removed);
     return;
   }
   fill(view);
 }
 
-void TrustedKeysDialog::tell(ui::View& view, KeyOutcome outcome) {
-  ui_.messageBox(&view, MessageText(outcome), ui::Buttons::kOk, ui::Icon::kError);
+void TrustedKeysDialog::tell(ui::View& view, const KeyStatus& status) {
+  ui_.messageBox(&view, KeyFailureText(status), ui::Buttons::kOk, ui::Icon::kError);
 }
 
 void TrustConfirmDialog::onInit(ui::View& view) {

@@ -22,7 +22,7 @@ class TrustedKeysDialog : public MouseFeedingController {
   void fill(ui::View& view);
   void add(ui::View& view);
   void remove(ui::View& view);
-  void tell(ui::View& view, KeyOutcome outcome);
+  void tell(ui::View& view, const KeyStatus& status);
 
   ui::Ui& ui_;
   AppState& state_;

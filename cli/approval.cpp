@@ -7,8 +7,9 @@
 #include "base/visible_text.h"
 #include "cli/messages.h"
 #include "keys/approval.h"
-#include "keys/messages.h"
 #include "keys/record_text.h"
+#include "operations/approval_rows.h"
+#include "operations/key_messages.h"
 
 namespace qs::cli {
 namespace {

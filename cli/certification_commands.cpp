@@ -6,6 +6,7 @@
 #include "cli/approval.h"
 #include "cli/command.h"
 #include "cli/field_option.h"
+#include "cli/key_failure.h"
 #include "cli/key_type_option.h"
 #include "cli/messages.h"
 #include "cli/output_file.h"
@@ -13,18 +14,18 @@
 #include "keys/cert_keys.h"
 #include "keys/certify.h"
 #include "keys/key_store.h"
-#include "keys/messages.h"
 #include "keys/personal_certificate.h"
 #include "keys/possession_proof.h"
 #include "keys/record_text.h"
 #include "keys/trusted_keys.h"
+#include "operations/key_messages.h"
 #include "platform/clock.h"
 
 namespace qs::cli {
 namespace {
 
-int Outcome(Session& session, KeyOutcome outcome) {
-  return outcome == KeyOutcome::kOk ? kSuccess : session.fail(MessageText(outcome));
+int Outcome(Session& session, const KeyStatus& status) {
+  return status.ok() ? kSuccess : FailKey(session, status);
 }
 
 int RunCaCreate(Session& session, const ParsedArgs& args) {
@@ -42,7 +43,7 @@ int RunCaCreate(Session& session, const ParsedArgs& args) {
   if (interrupted) return session.interrupted();
   if (!records) return session.fail(MessageText(KeyOutcome::kCertKeysNotCreated));
   const KeyResult<std::string> suggested = SuggestedCertKeyName(records->publicRecord);
-  if (!suggested.ok()) return Outcome(session, suggested.outcome);
+  if (!suggested.ok()) return Outcome(session, suggested.status());
 
   const std::string prefix = args.value("output").value_or(suggested.value);
   const std::string privatePath = prefix + ".private_cert_key";
@@ -74,7 +75,7 @@ int RunCaCertify(Session& session, const ParsedArgs& args) {
   const std::vector<DataField> fields = FieldsOf(args);
   const KeyResult<CertificationInputs> inputs =
       ReadCertificationInputs(publicKeyPath, caKeyPath, proofPath, fields);
-  if (!inputs.ok()) return Outcome(session, inputs.outcome);
+  if (!inputs.ok()) return Outcome(session, inputs.status());
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
 
@@ -86,7 +87,7 @@ int RunCaCertify(Session& session, const ParsedArgs& args) {
   }
   const KeyResult<NewCertification> certification =
       MakeCertification(*generator, inputs.value, fields, timestamp, publicKeyPath);
-  if (!certification.ok()) return Outcome(session, certification.outcome);
+  if (!certification.ok()) return Outcome(session, certification.status());
   const std::string target =
       args.value("output").value_or(certification.value.suggestedName + ".certification");
   if (!MayWrite(session, target, args.has("force"))) return kFailure;
@@ -102,14 +103,15 @@ int RunCaCertify(Session& session, const ParsedArgs& args) {
 int RunCertificateCreate(Session& session, const ParsedArgs& args) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
-  const std::optional<StoredKeyPair> own = ReadStoredKeyPair(*folder);
-  if (!own) return Outcome(session, KeyOutcome::kNoPublicKey);
+  KeyCause unreadable;
+  const std::optional<StoredKeyPair> own = ReadStoredKeyPair(*folder, &unreadable);
+  if (!own) return Outcome(session, {KeyOutcome::kNoPublicKey, unreadable});
   PendingCertifications pending;
   for (const std::string& path : args.positionals()) {
     if (const int status = Outcome(session, pending.add(path)); status) return status;
   }
   const KeyResult<PersonalCertificate> certificate = MakePersonalCertificate(*own, pending);
-  if (!certificate.ok()) return Outcome(session, certificate.outcome);
+  if (!certificate.ok()) return Outcome(session, certificate.status());
   const std::string target = args.value("output").value_or(certificate.value.suggestedName + ".certificate");
   if (!MayWrite(session, target, args.has("force"))) return kFailure;
   if (const int status =
@@ -131,7 +133,7 @@ int RunTrustList(Session& session, const ParsedArgs&) {
   std::ostream& out = session.io().out;
   if (listing.rows.empty()) out << "Inga betrodda certifieringsnycklar.\n";
   for (const TrustedKeyRow& row : listing.rows) {
-    out << "Organisation: " << row.organisation << "\n  Typ:         " << row.keyType
+    out << "Organisation: " << row.organisation << "\n  Typ:         " << KeyTypeName(row.keyType)
         << "\n  Key-ID:      " << row.keyId << "\n  Fingerprint: " << row.fingerprint << '\n';
   }
   return kSuccess;
@@ -141,7 +143,7 @@ int RunTrustAdd(Session& session, const ParsedArgs& args) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
   const KeyResult<TrustedKeyCandidate> candidate = ReadTrustedKeyCandidate(args.positionals()[0]);
-  if (!candidate.ok()) return Outcome(session, candidate.outcome);
+  if (!candidate.ok()) return Outcome(session, candidate.status());
   const CertKeyHeader& header = candidate.value.header;
   if (const std::optional<std::string> warning = SharedKeyIdWarningFor(*folder, candidate.value)) {
     session.io().err << "quillseal-cli: " << *warning << '\n';

@@ -21,6 +21,7 @@
 #include "keys/record_text.h"
 #include "keys/trusted_keys.h"
 #include "operations/cause_text.h"
+#include "operations/key_messages.h"
 #include "operations/settings.h"
 #include "platform/file.h"
 #include "platform/file_error.h"

@@ -2,18 +2,19 @@
 
 #include "base/visible_text.h"
 #include "cli/command.h"
+#include "cli/key_failure.h"
 #include "cli/key_type_option.h"
 #include "cli/messages.h"
 #include "cli/output_file.h"
 #include "cli/progress_display.h"
 #include "crypto/key_pair.h"
 #include "keys/backup.h"
-#include "keys/key_pair_info.h"
 #include "keys/key_store.h"
-#include "keys/messages.h"
 #include "keys/possession_proof.h"
 #include "keys/public_key_export.h"
 #include "keys/record_text.h"
+#include "operations/key_messages.h"
+#include "operations/key_pair_info.h"
 #include "platform/clock.h"
 
 namespace qs::cli {
@@ -21,8 +22,9 @@ namespace {
 
 // What the command line says when priv_key.bin was not written: a key pair stored meanwhile
 // as one stored before the command began.
-const char* KeyPairFailure(KeyOutcome outcome) {
-  return outcome == KeyOutcome::kKeyPairExists ? cli_text::kKeyPairExists : MessageText(outcome);
+int FailKeyPair(Session& session, const KeyStatus& status) {
+  if (status.outcome == KeyOutcome::kKeyPairExists) return session.fail(cli_text::kKeyPairExists);
+  return FailKey(session, status);
 }
 
 int RunKeygen(Session& session, const ParsedArgs& args) {
@@ -44,8 +46,8 @@ int RunKeygen(Session& session, const ParsedArgs& args) {
   if (!records) return session.fail(key_text::kKeyGenerationFailed);
   const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord),
                            KeyNameText(name)};
-  const KeyOutcome written = WriteStoredKeyPair(*folder, pair, OverwriteOf(args));
-  if (written != KeyOutcome::kOk) return session.fail(KeyPairFailure(written));
+  const KeyStatus written = WriteStoredKeyPair(*folder, pair, OverwriteOf(args));
+  if (!written.ok()) return FailKeyPair(session, written);
   session.io().out << "Nyckelparet har skapats.\nFingerprint: "
                    << HexString(ComputeFingerprint(pair.publicRecord).value_or(ByteBuffer())) << '\n';
   return kSuccess;
@@ -71,16 +73,16 @@ int RunKeyExport(Session& session, const ParsedArgs& args) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
   const KeyResult<std::string> suggested = SuggestedPublicKeyName(*folder);
-  if (!suggested.ok()) return session.fail(MessageText(suggested.outcome));
+  if (!suggested.ok()) return FailKey(session, suggested.status());
   const std::string target = args.value("output").value_or(suggested.value + ".public_key");
   const std::string proof = PossessionProofPath(target);
   if (!MayWrite(session, target, args.has("force")) || !MayWrite(session, proof, args.has("force")))
     return kFailure;
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
-  const KeyOutcome outcome =
+  const KeyStatus exported =
       ExportPublicKey(*folder, target, *generator, static_cast<std::uint32_t>(platform::CalendarSeconds()));
-  if (outcome != KeyOutcome::kOk) return session.fail(MessageText(outcome));
+  if (!exported.ok()) return FailKey(session, exported);
   session.io().out << VisibleText(target) << '\n' << VisibleText(proof) << '\n';
   return kSuccess;
 }
@@ -89,12 +91,12 @@ int RunKeyBackup(Session& session, const ParsedArgs& args) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
   const KeyResult<KeyPairBackup> backup = PrepareBackup(*folder);
-  if (!backup.ok()) return session.fail(MessageText(backup.outcome));
+  if (!backup.ok()) return FailKey(session, backup.status());
   const std::string target = args.value("output").value_or(backup.value.suggestedName + ".key_backup");
   if (!MayWrite(session, target, args.has("force"))) return kFailure;
   session.io().err << key_text::kBackupWarning << '\n';
-  const KeyOutcome outcome = WriteBackup(*folder, target, backup.value.content);
-  if (outcome != KeyOutcome::kOk) return session.fail(MessageText(outcome));
+  const KeyStatus written = WriteBackup(*folder, target, backup.value.content);
+  if (!written.ok()) return FailKey(session, written);
   session.io().out << key_text::kBackupSaved << '\n' << VisibleText(target) << '\n';
   return kSuccess;
 }
@@ -103,8 +105,8 @@ int RunKeyRestore(Session& session, const ParsedArgs& args) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
   if (KeyPairStored(*folder) && !args.has("force")) return session.fail(cli_text::kKeyPairExists);
-  const KeyOutcome outcome = RestoreKeyPair(*folder, args.positionals()[0], OverwriteOf(args));
-  if (outcome != KeyOutcome::kOk) return session.fail(KeyPairFailure(outcome));
+  const KeyStatus restored = RestoreKeyPair(*folder, args.positionals()[0], OverwriteOf(args));
+  if (!restored.ok()) return FailKeyPair(session, restored);
   return RunKeyShow(session, args);
 }
 

@@ -1,7 +1,7 @@
 #include "cli/own_keys.h"
 
 #include "cli/approval.h"
-#include "keys/messages.h"
+#include "cli/key_failure.h"
 #include "keys/record_text.h"
 #include "keys/select_keys.h"
 
@@ -10,24 +10,25 @@ namespace qs::cli {
 std::optional<OwnKeys> ReadOwnKeys(Session& session) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return std::nullopt;
-  std::optional<qs::OwnKeys> stored = qs::ReadOwnKeys(*folder);
-  if (!stored) {
-    session.fail(MessageText(KeyOutcome::kKeysUnavailable));
+  KeyResult<qs::OwnKeys> stored = qs::ReadOwnKeys(*folder);
+  if (!stored.ok()) {
+    FailKey(session, stored.status());
     return std::nullopt;
   }
-  return OwnKeys{std::move(stored->privateRecord), DisplayText(stored->keyName)};
+  return OwnKeys{std::move(stored.value.privateRecord), DisplayText(stored.value.keyName)};
 }
 
 std::optional<ByteBuffer> ApprovedPeerKey(Session& session, const std::string& certificatePath) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return std::nullopt;
-  std::optional<PeerCertificate> peer = CheckPeerCertificate(certificatePath, *folder);
-  if (!peer) {
-    session.fail(MessageText(KeyOutcome::kKeysUnavailable));
+  KeyResult<PeerCertificate> peer = CheckPeerCertificate(certificatePath, *folder);
+  if (!peer.ok()) {
+    FailKey(session, peer.status());
     return std::nullopt;
   }
-  if (!ApproveCertificate(session, peer->results, HexString(peer->fingerprint))) return std::nullopt;
-  return std::move(peer->publicRecord);
+  if (!ApproveCertificate(session, peer.value.results, HexString(peer.value.fingerprint)))
+    return std::nullopt;
+  return std::move(peer.value.publicRecord);
 }
 
 }  // namespace qs::cli

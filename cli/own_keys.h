@@ -13,7 +13,7 @@ struct OwnKeys {
   std::string keyName;  // UTF-8
 };
 
-// Nothing, after "Fel: Kunde inte hämta krypteringsnycklar!", when no key pair is stored.
+// Nothing, after the kKeysUnavailable message and its cause, when no key pair can be read.
 std::optional<OwnKeys> ReadOwnKeys(Session& session);
 
 // The peer's "PublicKey" record from a certificate, once its certifications have been

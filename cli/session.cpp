@@ -72,4 +72,8 @@ int Session::fail(const std::string& text) {
   return kFailure;
 }
 
+int Session::fail(const std::string& text, const std::string& cause) {
+  return fail(cause.empty() ? text : text + " " + cause);
+}
+
 }  // namespace qs::cli

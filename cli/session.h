@@ -44,6 +44,8 @@ class Session {
   void tell(const std::string& text);
   // The same, and gives kFailure.
   int fail(const std::string& text);
+  // The text, a space and the cause (operations/cause_text.h) when there is one.
+  int fail(const std::string& text, const std::string& cause);
   // Tells that the user stopped the command and gives kInterrupted.
   int interrupted();
 

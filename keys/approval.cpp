@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "base/timestamp.h"
-#include "keys/messages.h"
 #include "keys/record_text.h"
 
 namespace qs {
@@ -45,18 +43,6 @@ bool Holds(const CertificationResult& result, const DataField& wanted) {
 
 }  // namespace
 
-ApprovalRow DescribeCertification(const CertificationResult& result) {
-  ApprovalRow row;
-  row.verified = Verified(result);
-  row.organisation = row.verified
-                         ? DisplayText(result.organisation)
-                         : std::string(key_text::kUnverifiedMark) + ' ' + DisplayText(result.organisation);
-  row.keyId = HexString(result.keyId);
-  row.status = row.verified ? key_text::kTrustedKeyFound : key_text::kNoTrustedKeyFound;
-  row.timestamp = row.verified ? FormatTimestamp(result.timestamp).str() : key_text::kNoTimestamp;
-  return row;
-}
-
 std::optional<VerifiedIdentity> VerifiedIdentityOf(const CertificationResult& result) {
   if (!Verified(result)) return std::nullopt;
   VerifiedIdentity identity;
@@ -90,17 +76,14 @@ void OrderForApproval(CertificationResults& results) {
   results = std::move(ordered);
 }
 
-std::string ConflictWarning(const CertificationResults& results) {
+std::vector<std::string> ConflictingKeyIds(const CertificationResults& results) {
   std::vector<std::string> keyIds;
   for (std::size_t i = 0; i < results.size(); ++i) {
     const std::string keyId = HexString(results[i].keyId);
     if (Conflicting(results, i) && std::find(keyIds.begin(), keyIds.end(), keyId) == keyIds.end())
       keyIds.push_back(keyId);
   }
-  if (keyIds.empty()) return {};
-  std::string warning = key_text::kConflictingCertifications;
-  for (std::size_t i = 0; i < keyIds.size(); ++i) warning += (i ? ", " : "") + keyIds[i];
-  return warning;
+  return keyIds;
 }
 
 bool VouchesFor(const CertificationResults& results, const std::vector<DataField>& expected) {

@@ -9,20 +9,6 @@
 
 namespace qs {
 
-// What the approval of a certificate shows for one certification, UTF-8 with every text
-// from the certificate escaped (DisplayText).
-struct ApprovalRow {
-  // The trusted key's organisation; without a trusted key, what the certificate's sender
-  // wrote, behind key_text::kUnverifiedMark so that it cannot pass for a verified one.
-  std::string organisation;
-  std::string keyId;      // hex
-  std::string status;     // "Hittade nyckel" or "Ingen betrodd nyckel hittades"
-  std::string timestamp;  // YYYY-MM-DD HH:MM local time, or "--" without a trusted key
-  bool verified = false;  // picks the row's icon
-};
-
-ApprovalRow DescribeCertification(const CertificationResult& result);
-
 // The identity a verified certification vouches for: its organisation, keyId and data
 // fields (name, value) in order. Nothing for a certification without a trusted key.
 struct VerifiedIdentity {
@@ -39,9 +25,9 @@ std::optional<VerifiedIdentity> VerifiedIdentityOf(const CertificationResult& re
 // first (equal times in the holder's order); every other result keeps its place.
 void OrderForApproval(CertificationResults& results);
 
-// The warning to show before the approval when some authority certified different data
-// fields, naming the Key-IDs of those authorities; empty when none did.
-std::string ConflictWarning(const CertificationResults& results);
+// The Key-IDs (hex, each once, in order) of the authorities that verifiably certified
+// different data fields in one certificate: the user is warned about them (ConflictWarning).
+std::vector<std::string> ConflictingKeyIds(const CertificationResults& results);
 
 // True when one verified certification holds every expected field (name and value exactly)
 // and no certification of its authority that is at least as new holds other fields: an

@@ -16,26 +16,30 @@ std::string KeyPairPath(const std::string& workingFolder) {
 }  // namespace
 
 KeyResult<KeyPairBackup> PrepareBackup(const std::string& workingFolder) {
-  std::optional<ByteBuffer> content = ReadKeyFile(KeyPairPath(workingFolder));
-  if (!content) return Failed<KeyPairBackup>(KeyOutcome::kNothingToBackUp);
+  KeyCause cause;
+  std::optional<ByteBuffer> content = ReadKeyFile(KeyPairPath(workingFolder), &cause);
+  if (!content) return Failed<KeyPairBackup>(KeyOutcome::kNothingToBackUp, std::move(cause));
   const std::optional<ByteBuffer> fingerprint =
       ComputeFingerprint(DecodeStoredKeyPair(*content).publicRecord);
   if (!fingerprint) return Failed<KeyPairBackup>(KeyOutcome::kBackupNoFingerprint);
   return {KeyOutcome::kOk, KeyPairBackup{std::move(*content), HexString(*fingerprint)}};
 }
 
-KeyOutcome WriteBackup(const std::string& workingFolder, const std::string& path, const ByteBuffer& content) {
-  return WriteKeyFile(path, content, {KeyPairPath(workingFolder)}, platform::FileAccess::kOwnerOnly)
-             ? KeyOutcome::kOk
-             : KeyOutcome::kKeyPairNotSaved;
+KeyStatus WriteBackup(const std::string& workingFolder, const std::string& path, const ByteBuffer& content) {
+  KeyCause cause;
+  if (!WriteKeyFile(path, content, {KeyPairPath(workingFolder)}, platform::FileAccess::kOwnerOnly, &cause))
+    return {KeyOutcome::kKeyPairNotSaved, std::move(cause)};
+  return KeyOutcome::kOk;
 }
 
-KeyOutcome RestoreKeyPair(const std::string& workingFolder, const std::string& backupPath,
-                          platform::Overwrite overwrite) {
-  const std::optional<ByteBuffer> content = ReadKeyFile(backupPath);
-  if (!content) return KeyOutcome::kBackupUnreadable;
+KeyStatus RestoreKeyPair(const std::string& workingFolder, const std::string& backupPath,
+                         platform::Overwrite overwrite) {
+  KeyCause cause;
+  const std::optional<ByteBuffer> content = ReadKeyFile(backupPath, &cause);
+  if (!content) return {KeyOutcome::kBackupUnreadable, std::move(cause)};
   const StoredKeyPair pair = DecodeStoredKeyPair(*content);
-  if (!HoldsKeyPair(pair)) return KeyOutcome::kBackupUnreadable;
+  if (!HoldsKeyPair(pair))
+    return {KeyOutcome::kBackupUnreadable, FoundIn(backupPath, KeyFinding::kNotKeyPair)};
   // A damaged key replacing the working one would make every later decryption fail.
   if (!KeyPairWorks(pair.privateRecord, pair.publicRecord)) return KeyOutcome::kBackupDamaged;
   return StoreKeyPairContent(workingFolder, *content, overwrite, {backupPath}, KeyOutcome::kKeyPairNotSaved);

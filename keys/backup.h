@@ -21,7 +21,7 @@ KeyResult<KeyPairBackup> PrepareBackup(const std::string& workingFolder);
 
 // Writes the content unchanged; kKeyPairNotSaved when it cannot, or when path names
 // priv_key.bin. On kOk the user is told key_text::kBackupSaved.
-KeyOutcome WriteBackup(const std::string& workingFolder, const std::string& path, const ByteBuffer& content);
+KeyStatus WriteBackup(const std::string& workingFolder, const std::string& path, const ByteBuffer& content);
 
 // Replaces priv_key.bin with a backup's content, unchanged, after checking that it holds a
 // key pair (see HoldsKeyPair) whose keys work (see KeyPairWorks): kBackupUnreadable when the
@@ -30,7 +30,7 @@ KeyOutcome WriteBackup(const std::string& workingFolder, const std::string& path
 // decides under the working folder's lock as WriteStoredKeyPair does (kFolderBusy,
 // kKeyPairExists with Overwrite::kNever). On every failure the stored key pair stays as it
 // was.
-KeyOutcome RestoreKeyPair(const std::string& workingFolder, const std::string& backupPath,
-                          platform::Overwrite overwrite = platform::Overwrite::kReplace);
+KeyStatus RestoreKeyPair(const std::string& workingFolder, const std::string& backupPath,
+                         platform::Overwrite overwrite = platform::Overwrite::kReplace);
 
 }  // namespace qs

@@ -60,13 +60,13 @@ KeyResult<std::string> SuggestedCertKeyName(const ByteBuffer& publicCertKeyRecor
   return {KeyOutcome::kOk, SafeFileName(DisplayText(header->organisation)) + "_" + HexString(header->keyId)};
 }
 
-KeyOutcome SaveCertificationKeyPair(const CertKeyPairRecords& records, const std::string& privatePath,
-                                    const std::string& publicPath) {
-  if (!WriteKeyFile(privatePath, records.privateRecord, {}, platform::FileAccess::kOwnerOnly)) {
-    return KeyOutcome::kPrivateCertKeyNotWritten;
-  }
-  if (!WriteKeyFile(publicPath, records.publicRecord, {privatePath}))
-    return KeyOutcome::kPublicCertKeyNotWritten;
+KeyStatus SaveCertificationKeyPair(const CertKeyPairRecords& records, const std::string& privatePath,
+                                   const std::string& publicPath) {
+  KeyCause cause;
+  if (!WriteKeyFile(privatePath, records.privateRecord, {}, platform::FileAccess::kOwnerOnly, &cause))
+    return {KeyOutcome::kPrivateCertKeyNotWritten, std::move(cause)};
+  if (!WriteKeyFile(publicPath, records.publicRecord, {privatePath}, platform::FileAccess::kUsual, &cause))
+    return {KeyOutcome::kPublicCertKeyNotWritten, std::move(cause)};
   return KeyOutcome::kOk;
 }
 

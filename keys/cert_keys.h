@@ -55,7 +55,7 @@ KeyResult<std::string> SuggestedCertKeyName(const ByteBuffer& publicCertKeyRecor
 
 // Writes the private record, then the public one. A private file stays when the public one
 // fails; the public file is refused when it names the private file.
-KeyOutcome SaveCertificationKeyPair(const CertKeyPairRecords& records, const std::string& privatePath,
-                                    const std::string& publicPath);
+KeyStatus SaveCertificationKeyPair(const CertKeyPairRecords& records, const std::string& privatePath,
+                                   const std::string& publicPath);
 
 }  // namespace qs

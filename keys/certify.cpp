@@ -16,16 +16,21 @@ KeyResult<CertificationInputs> ReadCertificationInputs(const std::string& public
                                                        const std::string& proofPath,
                                                        const std::vector<DataField>& fields) {
   CertificationInputs inputs;
-  std::optional<ByteBuffer> publicKey = ReadKeyFile(publicKeyPath);
-  if (!publicKey) return Failed<CertificationInputs>(KeyOutcome::kPublicKeyFileUnreadable);
-  std::optional<ByteBuffer> privateCertKey = ReadKeyFile(privateCertKeyPath);
-  if (!privateCertKey) return Failed<CertificationInputs>(KeyOutcome::kPrivateCertKeyUnreadable);
+  KeyCause cause;
+  std::optional<ByteBuffer> publicKey = ReadKeyFile(publicKeyPath, &cause);
+  if (!publicKey) return Failed<CertificationInputs>(KeyOutcome::kPublicKeyFileUnreadable, std::move(cause));
+  std::optional<ByteBuffer> privateCertKey = ReadKeyFile(privateCertKeyPath, &cause);
+  if (!privateCertKey)
+    return Failed<CertificationInputs>(KeyOutcome::kPrivateCertKeyUnreadable, std::move(cause));
   if (fields.empty()) return Failed<CertificationInputs>(KeyOutcome::kNoDataFields);
   std::optional<ByteBuffer> fingerprint = ComputeFingerprint(*publicKey);
-  if (!fingerprint) return Failed<CertificationInputs>(KeyOutcome::kPublicKeyNoFingerprint);
+  if (!fingerprint) {
+    return Failed<CertificationInputs>(KeyOutcome::kPublicKeyNoFingerprint,
+                                       FoundIn(publicKeyPath, KeyFinding::kNotPublicKey));
+  }
   if (HasRecordTag(*publicKey, tag::kPublicKey)) {
-    const std::optional<ByteBuffer> proof = ReadKeyFile(proofPath);
-    if (!proof) return Failed<CertificationInputs>(KeyOutcome::kPossessionProofMissing);
+    const std::optional<ByteBuffer> proof = ReadKeyFile(proofPath, &cause);
+    if (!proof) return Failed<CertificationInputs>(KeyOutcome::kPossessionProofMissing, std::move(cause));
     if (!VerifyPossessionProof(*publicKey, *proof))
       return Failed<CertificationInputs>(KeyOutcome::kPossessionProofInvalid);
     inputs.possessionProven = true;
@@ -59,10 +64,11 @@ std::string SuggestedCertificationName(const std::string& publicKeyPath, const W
   return SafeFileName(name + "_" + DisplayText(organisation) + "_" + HexString(keyId));
 }
 
-KeyOutcome WriteCertification(const std::string& path, const ByteBuffer& record,
-                              const std::string& publicKeyPath, const std::string& privateCertKeyPath) {
-  if (!WriteKeyFile(path, record, {publicKeyPath, privateCertKeyPath}))
-    return KeyOutcome::kCertificationNotWritten;
+KeyStatus WriteCertification(const std::string& path, const ByteBuffer& record,
+                             const std::string& publicKeyPath, const std::string& privateCertKeyPath) {
+  KeyCause cause;
+  if (!WriteKeyFile(path, record, {publicKeyPath, privateCertKeyPath}, platform::FileAccess::kUsual, &cause))
+    return {KeyOutcome::kCertificationNotWritten, std::move(cause)};
   return KeyOutcome::kOk;
 }
 

@@ -53,7 +53,7 @@ std::string SuggestedCertificationName(const std::string& publicKeyPath, const W
                                        const ByteBuffer& keyId);
 
 // kCertificationNotWritten when the file cannot be written or names one of the two inputs.
-KeyOutcome WriteCertification(const std::string& path, const ByteBuffer& record,
-                              const std::string& publicKeyPath, const std::string& privateCertKeyPath);
+KeyStatus WriteCertification(const std::string& path, const ByteBuffer& record,
+                             const std::string& publicKeyPath, const std::string& privateCertKeyPath);
 
 }  // namespace qs

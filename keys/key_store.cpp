@@ -6,7 +6,6 @@
 #include "crypto/rsa_key.h"
 #include "crypto/sha256.h"
 #include "keys/key_files.h"
-#include "keys/messages.h"
 #include "platform/folder_lock.h"
 #include "platform/working_folder.h"
 
@@ -60,29 +59,31 @@ bool HoldsKeyPair(const StoredKeyPair& pair) {
          SameModulus(known->signingKeyType, secret->signingKey, known->signingKey);
 }
 
-std::optional<StoredKeyPair> ReadStoredKeyPair(const std::string& workingFolder) {
-  ByteStream stream;
-  if (!ReadWholeFile(stream, KeyPairPath(workingFolder))) return std::nullopt;
-  return DecodeStoredKeyPair(stream.bytes);
+std::optional<StoredKeyPair> ReadStoredKeyPair(const std::string& workingFolder, KeyCause* cause) {
+  const std::optional<ByteBuffer> content = ReadKeyFile(KeyPairPath(workingFolder), cause);
+  if (!content) return std::nullopt;
+  return DecodeStoredKeyPair(*content);
 }
 
-KeyOutcome WriteStoredKeyPair(const std::string& workingFolder, const StoredKeyPair& pair,
-                              platform::Overwrite overwrite) {
+KeyStatus WriteStoredKeyPair(const std::string& workingFolder, const StoredKeyPair& pair,
+                             platform::Overwrite overwrite) {
   return StoreKeyPairContent(workingFolder, EncodeStoredKeyPair(pair), overwrite, {},
                              KeyOutcome::kNewKeyPairNotSaved);
 }
 
-KeyOutcome StoreKeyPairContent(const std::string& workingFolder, const ByteBuffer& content,
-                               platform::Overwrite overwrite, const std::vector<std::string>& sources,
-                               KeyOutcome notSaved) {
+KeyStatus StoreKeyPairContent(const std::string& workingFolder, const ByteBuffer& content,
+                              platform::Overwrite overwrite, const std::vector<std::string>& sources,
+                              KeyOutcome notSaved) {
   const platform::FolderLock lock(workingFolder);
-  if (!lock.held()) return lock.busy() ? KeyOutcome::kFolderBusy : notSaved;
+  if (!lock.held())
+    return lock.busy() ? KeyStatus(KeyOutcome::kFolderBusy) : KeyStatus(notSaved, FolderCause(workingFolder));
   // Readable, as for the question before replacing: what --force and that question are about.
   if (overwrite == platform::Overwrite::kNever && KeyPairStored(workingFolder))
     return KeyOutcome::kKeyPairExists;
-  return WriteKeyFile(KeyPairPath(workingFolder), content, sources, platform::FileAccess::kOwnerOnly)
-             ? KeyOutcome::kOk
-             : notSaved;
+  KeyCause cause;
+  if (!WriteKeyFile(KeyPairPath(workingFolder), content, sources, platform::FileAccess::kOwnerOnly, &cause))
+    return {notSaved, std::move(cause)};
+  return KeyOutcome::kOk;
 }
 
 bool KeyPairStored(const std::string& workingFolder) {
@@ -113,7 +114,5 @@ std::optional<std::string> KnownKeyTypeName(KeyType type) {
   if (!bits) return std::nullopt;
   return "RSA " + std::to_string(*bits) + "bit";
 }
-
-std::string KeyTypeName(KeyType type) { return KnownKeyTypeName(type).value_or(key_text::kUnknownKeyType); }
 
 }  // namespace qs

@@ -6,7 +6,7 @@
 #include "base/byte_buffer.h"
 #include "base/text_string.h"
 #include "crypto/key_records.h"
-#include "keys/messages.h"
+#include "keys/key_result.h"
 #include "platform/file.h"
 
 namespace qs {
@@ -34,23 +34,24 @@ StoredKeyPair DecodeStoredKeyPair(const ByteBuffer& content);
 // private blob equal to the public blob. The key name is not examined.
 bool HoldsKeyPair(const StoredKeyPair& pair);
 
-// priv_key.bin of the working folder; nothing when it is missing or unreadable. The key
-// pair is never cached: every operation that needs it reads the file again.
-std::optional<StoredKeyPair> ReadStoredKeyPair(const std::string& workingFolder);
+// priv_key.bin of the working folder; nothing when it is missing or unreadable, with cause,
+// when given, saying why (ReadKeyFile). The key pair is never cached: every operation that
+// needs it reads the file again.
+std::optional<StoredKeyPair> ReadStoredKeyPair(const std::string& workingFolder, KeyCause* cause = nullptr);
 
 // Writes a new key pair to priv_key.bin, atomically and holding the working folder's lock,
 // so that whether a stored key pair may be replaced is decided against what is stored then:
 // with Overwrite::kNever a readable priv_key.bin gives kKeyPairExists. kFolderBusy when
-// another program keeps the lock, kNewKeyPairNotSaved when the file cannot be written. An
-// older file stays as it was on every failure.
-KeyOutcome WriteStoredKeyPair(const std::string& workingFolder, const StoredKeyPair& pair,
-                              platform::Overwrite overwrite = platform::Overwrite::kReplace);
+// another program keeps the lock, kNewKeyPairNotSaved when the file cannot be written, with
+// its cause. An older file stays as it was on every failure.
+KeyStatus WriteStoredKeyPair(const std::string& workingFolder, const StoredKeyPair& pair,
+                             platform::Overwrite overwrite = platform::Overwrite::kReplace);
 
 // priv_key.bin's content replaced as WriteStoredKeyPair replaces it; refused, with notSaved
 // like a failed write, when priv_key.bin is one of sources.
-KeyOutcome StoreKeyPairContent(const std::string& workingFolder, const ByteBuffer& content,
-                               platform::Overwrite overwrite, const std::vector<std::string>& sources,
-                               KeyOutcome notSaved);
+KeyStatus StoreKeyPairContent(const std::string& workingFolder, const ByteBuffer& content,
+                              platform::Overwrite overwrite, const std::vector<std::string>& sources,
+                              KeyOutcome notSaved);
 
 // Whether priv_key.bin can be read (empty content counts): the test behind the question
 // before a key pair is replaced (key_text::kOverwriteKeyPairQuestion).
@@ -70,7 +71,5 @@ std::optional<KeyTypes> ReadKeyTypes(const ByteBuffer& record);
 
 // "RSA 2048bit", "RSA 3072bit" or "RSA 4096bit"; nothing for any other value.
 std::optional<std::string> KnownKeyTypeName(KeyType type);
-// As KnownKeyTypeName, with "Okänd typ" for any other value.
-std::string KeyTypeName(KeyType type);
 
 }  // namespace qs

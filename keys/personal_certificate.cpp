@@ -10,9 +10,12 @@
 
 namespace qs {
 
-KeyOutcome PendingCertifications::add(const std::string& path) {
-  std::optional<ByteBuffer> content = ReadKeyFile(path);
-  if (!content || !ReadCertificationHeader(*content)) return KeyOutcome::kCertificationFileUnreadable;
+KeyStatus PendingCertifications::add(const std::string& path) {
+  KeyCause cause;
+  std::optional<ByteBuffer> content = ReadKeyFile(path, &cause);
+  if (!content) return {KeyOutcome::kCertificationFileUnreadable, std::move(cause)};
+  if (!ReadCertificationHeader(*content))
+    return {KeyOutcome::kCertificationFileUnreadable, FoundIn(path, KeyFinding::kNotCertification)};
   contents_.push_back(std::move(*content));
   paths_.push_back(path);
   return KeyOutcome::kOk;
@@ -47,11 +50,14 @@ KeyResult<PersonalCertificate> MakePersonalCertificate(const StoredKeyPair& own,
   return {KeyOutcome::kOk, PersonalCertificate{std::move(*record), SafeFileName(DisplayText(own.keyName))}};
 }
 
-KeyOutcome WritePersonalCertificate(const std::string& workingFolder, const std::string& path,
-                                    const ByteBuffer& record, const PendingCertifications& pending) {
+KeyStatus WritePersonalCertificate(const std::string& workingFolder, const std::string& path,
+                                   const ByteBuffer& record, const PendingCertifications& pending) {
   std::vector<std::string> sources = pending.paths();
   sources.push_back(platform::JoinPath(workingFolder, kKeyPairFileName));
-  return WriteKeyFile(path, record, sources) ? KeyOutcome::kOk : KeyOutcome::kCertificateNotWritten;
+  KeyCause cause;
+  if (!WriteKeyFile(path, record, sources, platform::FileAccess::kUsual, &cause))
+    return {KeyOutcome::kCertificateNotWritten, std::move(cause)};
+  return KeyOutcome::kOk;
 }
 
 }  // namespace qs

@@ -21,7 +21,7 @@ class PendingCertifications {
 
   // Reads a ".certification" file and appends it; kCertificationFileUnreadable when it
   // cannot be read or is not a "Certification" record of version 0.
-  KeyOutcome add(const std::string& path);
+  KeyStatus add(const std::string& path);
   // kNoCertificationSelected without a row or for a row past the end.
   KeyOutcome remove(std::optional<std::size_t> row);
   void clear();
@@ -49,7 +49,7 @@ KeyResult<PersonalCertificate> MakePersonalCertificate(const StoredKeyPair& own,
 
 // kCertificateNotWritten when the file cannot be written or names priv_key.bin or one of
 // the pending certification files.
-KeyOutcome WritePersonalCertificate(const std::string& workingFolder, const std::string& path,
-                                    const ByteBuffer& record, const PendingCertifications& pending);
+KeyStatus WritePersonalCertificate(const std::string& workingFolder, const std::string& path,
+                                   const ByteBuffer& record, const PendingCertifications& pending);
 
 }  // namespace qs

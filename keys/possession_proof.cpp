@@ -1,7 +1,6 @@
 #include "keys/possession_proof.h"
 
 #include "formats/signing_context.h"
-#include "keys/messages.h"
 #include "keys/record_text.h"
 
 namespace qs {
@@ -29,7 +28,7 @@ std::optional<ByteBuffer> SignPossessionProof(RandomGenerator& generator, const 
   SigningContext context(&generator);
   if (!StartRound(context, publicRecord)) return std::nullopt;
   std::optional<ByteBuffer> proof =
-      context.sign(privateRecord, timestamp, RecordText(key_text::kPossessionProofMessage));
+      context.sign(privateRecord, timestamp, RecordText(kPossessionProofMessage));
   // Checked as the authority will check it, so that a proof it would refuse is never saved.
   if (!proof || !VerifyPossessionProof(publicRecord, *proof)) return std::nullopt;
   return proof;
@@ -41,7 +40,7 @@ bool VerifyPossessionProof(const ByteBuffer& publicRecord, const ByteBuffer& pro
   std::uint32_t timestamp = 0;
   WideText message;
   return context.verify(proof, publicRecord, timestamp, message) &&
-         message.units() == RecordText(key_text::kPossessionProofMessage).units();
+         message.units() == RecordText(kPossessionProofMessage).units();
 }
 
 }  // namespace qs

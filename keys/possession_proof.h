@@ -14,9 +14,14 @@ class RandomGenerator;
 // person's name, and every signature of the second would then verify as his. Before it
 // certifies, the authority therefore asks for proof that the record's signing key is the
 // requester's own: an ordinary signature file over the exported ".public_key" file, made
-// with that signing key when the key is exported, carrying key_text::kPossessionProofMessage
+// with that signing key when the key is exported, carrying kPossessionProofMessage
 // (so that no signature the owner made over some document counts as one), and saved beside
 // the key file.
+
+// The proof's signature message. It is part of the file, compared byte for byte when a proof
+// is checked, so it lives here with the format rather than among the texts; UTF-8, written
+// with an escape so that this file holds no user text.
+inline constexpr char kPossessionProofMessage[] = "Innehavsbevis f\u00f6r certifiering";
 
 // Where the proof of a ".public_key" file lies unless told otherwise: "<file>.signature".
 std::string PossessionProofPath(const std::string& publicKeyPath);

@@ -11,22 +11,24 @@
 namespace qs {
 
 KeyResult<std::string> SuggestedPublicKeyName(const std::string& workingFolder) {
-  const std::optional<StoredKeyPair> pair = ReadStoredKeyPair(workingFolder);
-  if (!pair) return Failed<std::string>(KeyOutcome::kNoPublicKey);
+  KeyCause cause;
+  const std::optional<StoredKeyPair> pair = ReadStoredKeyPair(workingFolder, &cause);
+  if (!pair) return Failed<std::string>(KeyOutcome::kNoPublicKey, std::move(cause));
   return {KeyOutcome::kOk, SafeFileName(DisplayText(pair->keyName))};
 }
 
-KeyOutcome ExportPublicKey(const std::string& workingFolder, const std::string& path,
-                           RandomGenerator& generator, std::uint32_t timestamp) {
-  const std::optional<StoredKeyPair> pair = ReadStoredKeyPair(workingFolder);
-  if (!pair) return KeyOutcome::kNoPublicKey;
+KeyStatus ExportPublicKey(const std::string& workingFolder, const std::string& path,
+                          RandomGenerator& generator, std::uint32_t timestamp) {
+  KeyCause cause;
+  const std::optional<StoredKeyPair> pair = ReadStoredKeyPair(workingFolder, &cause);
+  if (!pair) return {KeyOutcome::kNoPublicKey, std::move(cause)};
   // Signed before anything is written, so that a key file never appears without its proof.
   const std::optional<ByteBuffer> proof =
       SignPossessionProof(generator, pair->privateRecord, pair->publicRecord, timestamp);
   if (!proof) return KeyOutcome::kPublicKeyNotSigned;
   if (!WriteKeyFiles({{*proof, PossessionProofPath(path)}, {pair->publicRecord, path}},
-                     {platform::JoinPath(workingFolder, kKeyPairFileName)})) {
-    return KeyOutcome::kPublicKeyNotSaved;
+                     {platform::JoinPath(workingFolder, kKeyPairFileName)}, &cause)) {
+    return {KeyOutcome::kPublicKeyNotSaved, std::move(cause)};
   }
   return KeyOutcome::kOk;
 }

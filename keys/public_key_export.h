@@ -20,7 +20,7 @@ KeyResult<std::string> SuggestedPublicKeyName(const std::string& workingFolder);
 // first. kNoPublicKey without a readable key pair; kPublicKeyNotSigned, with nothing
 // written, when the proof cannot be made (a generator credit below 1024); kPublicKeyNotSaved
 // when a file cannot be written or names priv_key.bin itself.
-KeyOutcome ExportPublicKey(const std::string& workingFolder, const std::string& path,
-                           RandomGenerator& generator, std::uint32_t timestamp);
+KeyStatus ExportPublicKey(const std::string& workingFolder, const std::string& path,
+                          RandomGenerator& generator, std::uint32_t timestamp);
 
 }  // namespace qs

@@ -7,29 +7,36 @@
 
 namespace qs {
 
-std::optional<PeerCertificate> CheckPeerCertificate(const std::string& certificatePath,
-                                                    const std::string& workingFolder) {
-  const std::optional<ByteBuffer> certificate = ReadKeyFile(certificatePath);
-  if (!certificate) return std::nullopt;
-  const std::vector<ByteBuffer> trusted = ReadTrustedKeys(workingFolder);
-  PeerCertificate peer;
+KeyResult<PeerCertificate> CheckPeerCertificate(const std::string& certificatePath,
+                                                const std::string& workingFolder) {
+  const auto unavailable = [](KeyCause cause) {
+    return Failed<PeerCertificate>(KeyOutcome::kKeysUnavailable, std::move(cause));
+  };
+  KeyCause cause;
+  const std::optional<ByteBuffer> certificate = ReadKeyFile(certificatePath, &cause);
+  if (!certificate) return unavailable(std::move(cause));
   std::optional<ByteBuffer> publicRecord = ExtractCertificateKey(*certificate);
-  if (!publicRecord) return std::nullopt;
+  if (!publicRecord)
+    return unavailable(WrongKindIn(certificatePath, *certificate, KeyFinding::kNotCertificate));
   std::optional<ByteBuffer> fingerprint = ComputeFingerprint(*publicRecord);
-  if (!fingerprint) return std::nullopt;
+  if (!fingerprint) return unavailable(FoundIn(certificatePath, KeyFinding::kNotCertificate));
+  if (!ReadCertificate(*certificate)) return unavailable({FileCause{certificatePath, Finding::kDamaged}});
+  const std::vector<ByteBuffer> trusted = ReadTrustedKeys(workingFolder);
   std::optional<CertificationResults> results = VerifyCertificate(*certificate, trusted);
-  if (!results) return std::nullopt;
+  if (!results) return unavailable(FoundIn(certificatePath, KeyFinding::kUntrustedCertification));
+  PeerCertificate peer;
   peer.publicRecord = std::move(*publicRecord);
   peer.fingerprint = std::move(*fingerprint);
   OrderForApproval(*results);
   peer.results = std::move(*results);
-  return peer;
+  return {KeyOutcome::kOk, std::move(peer)};
 }
 
-std::optional<OwnKeys> ReadOwnKeys(const std::string& workingFolder) {
-  std::optional<StoredKeyPair> pair = ReadStoredKeyPair(workingFolder);
-  if (!pair) return std::nullopt;
-  return OwnKeys{std::move(pair->privateRecord), std::move(pair->keyName)};
+KeyResult<OwnKeys> ReadOwnKeys(const std::string& workingFolder) {
+  KeyCause cause;
+  std::optional<StoredKeyPair> pair = ReadStoredKeyPair(workingFolder, &cause);
+  if (!pair) return Failed<OwnKeys>(KeyOutcome::kKeysUnavailable, std::move(cause));
+  return {KeyOutcome::kOk, OwnKeys{std::move(pair->privateRecord), std::move(pair->keyName)}};
 }
 
 }  // namespace qs

@@ -5,14 +5,15 @@
 #include "base/byte_buffer.h"
 #include "base/text_string.h"
 #include "keys/certificate.h"
+#include "keys/key_result.h"
 
 namespace qs {
 
 // The steps of gathering the keys for a file command that need no dialog. A command that
 // needs the peer's key lets the user choose a ".certificate" file, calls CheckPeerCertificate,
 // shows the results for approval, and then calls ReadOwnKeys; a command that needs no peer
-// calls only ReadOwnKeys. Any failure (not a refusal by the user) is reported with
-// MessageText(KeyOutcome::kKeysUnavailable).
+// calls only ReadOwnKeys. Any failure (not a refusal by the user) is kKeysUnavailable, with
+// the file and what was wrong with it.
 
 // What the approval shows and what the command uses once the user approves.
 struct PeerCertificate {
@@ -22,17 +23,17 @@ struct PeerCertificate {
 };
 
 // Reads the certificate and the trusted list (missing or unreadable: empty) and verifies
-// it. Nothing when the file cannot be read, is no certificate, its key has no fingerprint,
-// or the verification fails.
-std::optional<PeerCertificate> CheckPeerCertificate(const std::string& certificatePath,
-                                                    const std::string& workingFolder);
+// it. kKeysUnavailable when the file cannot be read, is no certificate, its key has no
+// fingerprint, or the verification fails.
+KeyResult<PeerCertificate> CheckPeerCertificate(const std::string& certificatePath,
+                                                const std::string& workingFolder);
 
 struct OwnKeys {
   ByteBuffer privateRecord;  // "PrivateKey"
   TextString keyName;
 };
 
-// Reads priv_key.bin again; nothing when it cannot be read.
-std::optional<OwnKeys> ReadOwnKeys(const std::string& workingFolder);
+// Reads priv_key.bin again; kKeysUnavailable when it cannot be read.
+KeyResult<OwnKeys> ReadOwnKeys(const std::string& workingFolder);
 
 }  // namespace qs

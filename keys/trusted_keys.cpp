@@ -16,8 +16,21 @@ std::string ListPath(const std::string& workingFolder) {
   return platform::JoinPath(workingFolder, kTrustedKeysFileName);
 }
 
-bool WriteList(const std::string& workingFolder, const std::vector<ByteBuffer>& entries) {
-  return WriteKeyFile(ListPath(workingFolder), EncodeTrustedKeyList(entries), {});
+// kOk, or notWritten with the cause.
+KeyStatus WriteList(const std::string& workingFolder, const std::vector<ByteBuffer>& entries,
+                    KeyOutcome notWritten) {
+  KeyCause cause;
+  if (!WriteKeyFile(ListPath(workingFolder), EncodeTrustedKeyList(entries), {}, platform::FileAccess::kUsual,
+                    &cause))
+    return {notWritten, std::move(cause)};
+  return KeyOutcome::kOk;
+}
+
+// Another program's lock, or the lock file's own failure.
+KeyStatus LockFailed(const platform::FolderLock& lock, const std::string& workingFolder,
+                     KeyOutcome notWritten) {
+  if (lock.busy()) return KeyOutcome::kFolderBusy;
+  return {notWritten, FolderCause(workingFolder)};
 }
 
 bool IsPublicCertKey(const ByteBuffer& record) {
@@ -56,8 +69,8 @@ std::vector<ByteBuffer> DecodeTrustedKeyList(const ByteBuffer& content) {
   return entries;
 }
 
-std::optional<std::vector<ByteBuffer>> ReadTrustedKeyList(const std::string& workingFolder) {
-  const std::optional<ByteBuffer> content = ReadKeyFile(ListPath(workingFolder));
+std::optional<std::vector<ByteBuffer>> ReadTrustedKeyList(const std::string& workingFolder, KeyCause* cause) {
+  const std::optional<ByteBuffer> content = ReadKeyFile(ListPath(workingFolder), cause);
   if (!content) return std::nullopt;
   return DecodeTrustedKeyList(*content);
 }
@@ -66,15 +79,17 @@ std::vector<ByteBuffer> ReadTrustedKeys(const std::string& workingFolder) {
   return ReadTrustedKeyList(workingFolder).value_or(std::vector<ByteBuffer>{});
 }
 
-KeyOutcome AddTrustedKey(const std::string& workingFolder, const ByteBuffer& publicCertKeyRecord) {
+KeyStatus AddTrustedKey(const std::string& workingFolder, const ByteBuffer& publicCertKeyRecord) {
   const std::optional<CertKeyHeader> header = ReadCertKeyHeader(publicCertKeyRecord);
   if (!header || !IsPublicCertKey(publicCertKeyRecord)) return KeyOutcome::kCertKeyBadFormat;
   const platform::FolderLock lock(workingFolder);
-  if (!lock.held()) return lock.busy() ? KeyOutcome::kFolderBusy : KeyOutcome::kTrustedKeyNotSaved;
+  if (!lock.held()) return LockFailed(lock, workingFolder, KeyOutcome::kTrustedKeyNotSaved);
   // A list that exists but cannot be read is not replaced: writing only the new entry would
   // drop every key it holds.
-  std::optional<std::vector<ByteBuffer>> list = ReadTrustedKeyList(workingFolder);
-  if (!list && platform::FileExists(ListPath(workingFolder))) return KeyOutcome::kTrustedKeyNotSaved;
+  KeyCause unreadable;
+  std::optional<std::vector<ByteBuffer>> list = ReadTrustedKeyList(workingFolder, &unreadable);
+  if (!list && platform::FileExists(ListPath(workingFolder)))
+    return {KeyOutcome::kTrustedKeyNotSaved, std::move(unreadable)};
   std::vector<ByteBuffer> entries = list.value_or(std::vector<ByteBuffer>{});
   // Only the very same key is a duplicate; another with its Key-ID goes beside it, after the
   // user was told (SharedKeyIdWarning), since certifications are tried with both.
@@ -83,46 +98,37 @@ KeyOutcome AddTrustedKey(const std::string& workingFolder, const ByteBuffer& pub
   }
   if (entries.size() >= kMaxTrustedKeys) return KeyOutcome::kTrustedKeyNotSaved;
   entries.push_back(publicCertKeyRecord);
-  return WriteList(workingFolder, entries) ? KeyOutcome::kOk : KeyOutcome::kTrustedKeyNotSaved;
+  return WriteList(workingFolder, entries, KeyOutcome::kTrustedKeyNotSaved);
 }
 
-KeyOutcome RemoveTrustedKey(const std::string& workingFolder, const TrustedKeyRow* row) {
+KeyStatus RemoveTrustedKey(const std::string& workingFolder, const TrustedKeyRow* row) {
   if (row == nullptr) return KeyOutcome::kNoTrustedKeySelected;
   const platform::FolderLock lock(workingFolder);
-  if (!lock.held()) return lock.busy() ? KeyOutcome::kFolderBusy : KeyOutcome::kTrustedListNotWritten;
-  std::optional<std::vector<ByteBuffer>> entries = ReadTrustedKeyList(workingFolder);
-  if (!entries) return KeyOutcome::kTrustedListUnreadable;
+  if (!lock.held()) return LockFailed(lock, workingFolder, KeyOutcome::kTrustedListNotWritten);
+  KeyCause cause;
+  std::optional<std::vector<ByteBuffer>> entries = ReadTrustedKeyList(workingFolder, &cause);
+  if (!entries) return {KeyOutcome::kTrustedListUnreadable, std::move(cause)};
   const std::optional<std::size_t> place = PlaceOf(*entries, *row);
   if (!place) return KeyOutcome::kOk;
   entries->erase(entries->begin() + static_cast<std::ptrdiff_t>(*place));
-  return WriteList(workingFolder, *entries) ? KeyOutcome::kOk : KeyOutcome::kTrustedListNotWritten;
+  return WriteList(workingFolder, *entries, KeyOutcome::kTrustedListNotWritten);
 }
 
 KeyResult<TrustedKeyCandidate> ReadTrustedKeyCandidate(const std::string& path) {
-  std::optional<ByteBuffer> record = ReadKeyFile(path);
-  if (!record) return Failed<TrustedKeyCandidate>(KeyOutcome::kKeyFileUnreadable);
+  KeyCause cause;
+  std::optional<ByteBuffer> record = ReadKeyFile(path, &cause);
+  if (!record) return Failed<TrustedKeyCandidate>(KeyOutcome::kKeyFileUnreadable, std::move(cause));
   std::optional<CertKeyHeader> header = ReadCertKeyHeader(*record);
-  if (!header) return Failed<TrustedKeyCandidate>(KeyOutcome::kKeyUnreadable);
+  if (!header)
+    return Failed<TrustedKeyCandidate>(KeyOutcome::kKeyUnreadable,
+                                       FoundIn(path, KeyFinding::kNotPublicCertKey));
   std::optional<ByteBuffer> fingerprint = ComputeFingerprint(*record);
-  if (!fingerprint) return Failed<TrustedKeyCandidate>(KeyOutcome::kFingerprintUnreadable);
+  if (!fingerprint) {
+    return Failed<TrustedKeyCandidate>(KeyOutcome::kFingerprintUnreadable,
+                                       FoundIn(path, KeyFinding::kNotPublicCertKey));
+  }
   return {KeyOutcome::kOk,
           TrustedKeyCandidate{std::move(*record), std::move(*header), std::move(*fingerprint)}};
-}
-
-std::optional<std::string> SharedKeyIdWarningFor(const std::string& workingFolder,
-                                                 const TrustedKeyCandidate& candidate) {
-  std::vector<std::string> others;
-  for (const ByteBuffer& entry : ReadTrustedKeys(workingFolder)) {
-    // The key itself is trusted already, and adding it is refused as the duplicate it is.
-    if (entry.equals(candidate.record)) return std::nullopt;
-    const std::optional<CertKeyHeader> header = ReadCertKeyHeader(entry);
-    const std::optional<ByteBuffer> fingerprint = ComputeFingerprint(entry);
-    if (header && fingerprint && header->keyId.equals(candidate.header.keyId)) {
-      others.push_back(HexString(*fingerprint));
-    }
-  }
-  if (others.empty()) return std::nullopt;
-  return SharedKeyIdWarning(HexString(candidate.header.keyId), HexString(candidate.fingerprint), others);
 }
 
 TrustedKeyListing ListTrustedKeys(const std::string& workingFolder) {
@@ -138,7 +144,7 @@ TrustedKeyListing ListTrustedKeys(const std::string& workingFolder) {
       listing.unreadable.push_back(i);
       continue;
     }
-    listing.rows.push_back(TrustedKeyRow{i, DisplayText(header->organisation), KeyTypeName(header->keyType),
+    listing.rows.push_back(TrustedKeyRow{i, DisplayText(header->organisation), header->keyType,
                                          HexString(header->keyId), HexString(*fingerprint)});
   }
   return listing;

@@ -24,7 +24,8 @@ ByteBuffer EncodeTrustedKeyList(const std::vector<ByteBuffer>& entries);
 std::vector<ByteBuffer> DecodeTrustedKeyList(const ByteBuffer& content);
 
 // The entries; nothing when the file is missing or unreadable.
-std::optional<std::vector<ByteBuffer>> ReadTrustedKeyList(const std::string& workingFolder);
+std::optional<std::vector<ByteBuffer>> ReadTrustedKeyList(const std::string& workingFolder,
+                                                          KeyCause* cause = nullptr);
 // The entries for checking a certificate; a missing or unreadable file is an empty list.
 std::vector<ByteBuffer> ReadTrustedKeys(const std::string& workingFolder);
 
@@ -38,7 +39,7 @@ std::vector<ByteBuffer> ReadTrustedKeys(const std::string& workingFolder);
 // be read, or cannot be written. A key whose Key-ID another trusted key has is added beside
 // it: Key-IDs are chosen by their creators, so a fake authority may have taken the real one's
 // first, and refusing the real key would leave only the fake one trusted.
-KeyOutcome AddTrustedKey(const std::string& workingFolder, const ByteBuffer& publicCertKeyRecord);
+KeyStatus AddTrustedKey(const std::string& workingFolder, const ByteBuffer& publicCertKeyRecord);
 
 struct TrustedKeyRow;
 
@@ -47,7 +48,7 @@ struct TrustedKeyRow;
 // entry with that fingerprint, wherever another program's change has moved it; none left is
 // kOk, as the key is gone. kNoTrustedKeySelected without a row, kTrustedListUnreadable,
 // kTrustedListNotWritten. An empty list changes nothing and is kOk.
-KeyOutcome RemoveTrustedKey(const std::string& workingFolder, const TrustedKeyRow* row);
+KeyStatus RemoveTrustedKey(const std::string& workingFolder, const TrustedKeyRow* row);
 
 // A ".public_cert_key" file offered as a trusted key, with what its confirmation shows.
 struct TrustedKeyCandidate {
@@ -60,17 +61,11 @@ struct TrustedKeyCandidate {
 // (what a ".private_cert_key" file gives).
 KeyResult<TrustedKeyCandidate> ReadTrustedKeyCandidate(const std::string& path);
 
-// What the user is told before approving a candidate whose Key-ID other trusted keys have
-// (SharedKeyIdWarning, with their fingerprints in file order); nothing when none has, when
-// the candidate itself is in the list, or when the list cannot be read.
-std::optional<std::string> SharedKeyIdWarningFor(const std::string& workingFolder,
-                                                 const TrustedKeyCandidate& candidate);
-
 // One row of the trusted-keys list, UTF-8, tied to its place in the file.
 struct TrustedKeyRow {
   std::size_t entry = 0;
   std::string organisation;
-  std::string keyType;  // "RSA 2048bit" ... or "Okänd typ"
+  KeyType keyType = 0;  // shown by its name (KeyTypeName)
   std::string keyId;
   std::string fingerprint;
 };

@@ -90,4 +90,38 @@ std::string CauseText(const FileCause& cause) {
   return cause.file + ": " + text;
 }
 
+namespace {
+
+std::string KeyFindingText(KeyFinding finding) {
+  switch (finding) {
+    case KeyFinding::kNone:
+      return "";
+    case KeyFinding::kNotKeyFile:
+      return "filen är ingen fil som Quillseal skriver";
+    case KeyFinding::kNotCertificate:
+      return "filen är inte ett certifikat";
+    case KeyFinding::kCertKeyNotCertificate:
+      return "filen är en certifieringsnyckel, inte ett certifikat";
+    case KeyFinding::kNotPublicKey:
+      return "filen är inte en publik nyckel";
+    case KeyFinding::kNotPublicCertKey:
+      return "filen är inte en publik certifieringsnyckel";
+    case KeyFinding::kNotCertification:
+      return "filen är inte en certifiering";
+    case KeyFinding::kNotKeyPair:
+      return "filen innehåller inget nyckelpar";
+    case KeyFinding::kUntrustedCertification:
+      return "en certifiering i filen är inte gjord av den betrodda certifieringsnyckeln med samma Nyckel-ID";
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string KeyCauseText(const KeyCause& cause) {
+  const std::string found = KeyFindingText(cause.finding);
+  if (found.empty()) return CauseText(cause.file);
+  return cause.file.file.empty() ? found : cause.file.file + ": " + found;
+}
+
 }  // namespace qs

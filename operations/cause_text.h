@@ -3,6 +3,7 @@
 #include <string>
 
 #include "formats/file_result.h"
+#include "keys/key_result.h"
 #include "platform/file_error.h"
 
 namespace qs {
@@ -17,5 +18,9 @@ std::string FileErrorText(platform::FileError error);
 // what was wrong with it, such as "x.encrypted: filen är krypterad för en annan nyckel".
 // Empty when there is no cause to name.
 std::string CauseText(const FileCause& cause);
+
+// The same for a key file: what its content was instead, or else CauseText of its file
+// cause, such as "x.public_cert_key: filen är en certifieringsnyckel, inte ett certifikat".
+std::string KeyCauseText(const KeyCause& cause);
 
 }  // namespace qs

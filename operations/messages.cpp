@@ -1,6 +1,6 @@
 #include "operations/messages.h"
 
-#include "keys/messages.h"
+#include "operations/key_messages.h"
 
 namespace qs {
 

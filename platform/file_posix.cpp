@@ -156,9 +156,13 @@ std::intptr_t OpenLockFile(const std::string& path) {
   // Not through a link, and never waiting on something that is not a plain file.
   const int fd =
       ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
-  if (fd < 0) return kNoHandle;
+  if (fd < 0) {
+    RecordSystemError();
+    return kNoHandle;
+  }
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    SetLastFileError(FileError::kNotPlainFile);
     ::close(fd);
     return kNoHandle;
   }

@@ -7,8 +7,8 @@
 #include "app/key_selection.h"
 #include "app/resource_ids.h"
 #include "base/timestamp.h"
-#include "keys/messages.h"
 #include "keys/record_text.h"
+#include "operations/key_messages.h"
 #include "tests/app/app_fixture.h"
 #include "tests/keys/key_fixtures.h"
 
@@ -28,10 +28,10 @@ class ApprovalDialogTest : public test::AppTest {
  protected:
   // Checks the certificate and opens the approval with the script; its result.
   int open(const std::string& certificate, test::FakeUi::Script script) {
-    std::optional<PeerCertificate> peer = CheckPeerCertificate(certificate, dir_.path());
-    EXPECT_TRUE(peer);
-    if (!peer) return -1;
-    peer_ = std::move(*peer);
+    KeyResult<PeerCertificate> peer = CheckPeerCertificate(certificate, dir_.path());
+    EXPECT_TRUE(peer.ok());
+    if (!peer.ok()) return -1;
+    peer_ = std::move(peer.value);
     ApprovalDialog dialog(ui_, state_, peer_);
     ui_.onDialog(IDD_APPROVAL, std::move(script));
     return ui_.runDialog(IDD_APPROVAL, dialog, &main());
@@ -178,7 +178,9 @@ TEST_F(ApprovalDialogTest, OneForgedCertificationMakesTheCertificateUnusable) {
   ui_.chooseFile(certificate);
   main().type(IDC_MAIN_FILE_NAME, writeFile("a.txt", "a"));
   main().click(IDC_MAIN_ENCRYPT);
-  EXPECT_EQ(ui_.log().back(), "error@101: Fel: Kunde inte hämta krypteringsnycklar!");
+  EXPECT_EQ(ui_.log().back(), "error@101: Fel: Kunde inte hämta krypteringsnycklar!\n" + certificate +
+                                  ": en certifiering i filen är inte gjord av den betrodda "
+                                  "certifieringsnyckeln med samma Nyckel-ID");
   EXPECT_TRUE(ui_.logOf("dialog").empty()) << "no approval is asked";
 }
 

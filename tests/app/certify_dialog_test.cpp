@@ -11,9 +11,9 @@
 #include "keys/data_fields.h"
 #include "keys/key_files.h"
 #include "keys/key_store.h"
-#include "keys/messages.h"
 #include "keys/possession_proof.h"
 #include "keys/record_text.h"
+#include "operations/key_messages.h"
 #include "tests/app/app_fixture.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/test_keys.h"
@@ -204,9 +204,12 @@ TEST_F(CertifyDialogTest, InputsAreCheckedBeforeTheConfirmation) {
     v.close();
   });
   EXPECT_EQ(ui_.logOf("error"), (Log{"error@106: Du måste ange minst ett datafält i certifieringen!",
-                                     "error@106: Kunde inte läsa publika nyckelfilen!",
-                                     "error@106: Kunde inte läsa privata certifieringsnyckeln!",
-                                     "error@106: Kunde inte läsa från den publika nyckeln!"}));
+                                   "error@106: Kunde inte läsa publika nyckelfilen!\n" +
+                                       path("missing.public_key") + ": filen finns inte",
+                                   "error@106: Kunde inte läsa privata certifieringsnyckeln!\n" +
+                                       path("missing.private_cert_key") + ": filen finns inte",
+                                   "error@106: Kunde inte läsa från den publika nyckeln!\n" +
+                                       path("empty.public_key") + ": filen är inte en publik nyckel"}));
   EXPECT_TRUE(ui_.logOf("dialog 122").empty());
 }
 
@@ -241,7 +244,7 @@ TEST_F(CertifyDialogTest, AKeyIsCertifiedOnlyWithItsOwnersProofOfPossession) {
   test::WriteExportedPublicKey(carol, "carol");
   open([&](test::FakeView& v) {
     certify(v, hybrid, certKey_);
-    test::SignFileAs("bob", hybrid, PossessionProofPath(hybrid), key_text::kPossessionProofMessage);
+    test::SignFileAs("bob", hybrid, PossessionProofPath(hybrid), kPossessionProofMessage);
     certify(v, hybrid, certKey_);
     test::WriteRaw(PossessionProofPath(publicKey_), test::ReadRaw(PossessionProofPath(carol)));
     certify(v, publicKey_, certKey_);
@@ -256,7 +259,9 @@ TEST_F(CertifyDialogTest, AKeyIsCertifiedOnlyWithItsOwnersProofOfPossession) {
       "error@106: Innehavsbeviset är inte gjort med den publika nyckelns egen signeringsnyckel över just "
       "denna "
       "fil! Nyckeln certifieras inte.";
-  EXPECT_EQ(ui_.logOf("error"), (Log{missing, invalid, invalid}));
+  EXPECT_EQ(
+      ui_.logOf("error"),
+      (Log{missing + "\n" + path("mallory.public_key.signature") + ": filen finns inte", invalid, invalid}));
   EXPECT_TRUE(ui_.logOf("dialog 122").empty());
   EXPECT_TRUE(ui_.logOf("save").empty());
 }
@@ -296,7 +301,8 @@ TEST_F(CertifyDialogTest, ACertificationIsNeverWrittenOverItsInputs) {
     certify(v, publicKey_, certKey_);
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("error"), (Log{"error@106: Kunde inte skriva certifiering till fil!"}));
+  EXPECT_EQ(ui_.logOf("error"), (Log{"error@106: Kunde inte skriva certifiering till fil!\n" + certKey_ +
+                                   ": målfilen är samma fil som källfilen"}));
   EXPECT_EQ(test::ReadRaw(certKey_), before);
 }
 

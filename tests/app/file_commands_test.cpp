@@ -359,7 +359,8 @@ TEST_F(FileCommands, KeySelectionFailuresAndRefusals) {
   // An unreadable certificate.
   ui_.chooseFile(path("missing.certificate"));
   run(IDC_MAIN_ENCRYPT, writeFile("a.txt", "a"));
-  EXPECT_EQ(ui_.log(), (Log{kRecipientDialog, kNoKeys}));
+  EXPECT_EQ(ui_.log(), (Log{kRecipientDialog, std::string(kNoKeys) + "\n" + path("missing.certificate") +
+                                                  ": filen finns inte"}));
 
   // Cancelling the certificate dialog, or refusing the certificate, ends silently.
   ui_.clearLog();
@@ -377,8 +378,9 @@ TEST_F(FileCommands, KeySelectionFailuresAndRefusals) {
   main().click(IDC_MAIN_ENCRYPT);
   ui_.onDialog(IDD_SIGNING_MESSAGE, [](test::FakeView& v) { v.click(IDC_SIGNING_CONTINUE); });
   main().click(IDC_MAIN_SIGN);
-  EXPECT_EQ(ui_.log(), (Log{kRecipientDialog, "dialog 115@101", "end 115: 1", kNoKeys, "dialog 117@101",
-                            "end 117: 1", kNoKeys}));
+  const std::string noKeyPair = std::string(kNoKeys) + "\n" + path("priv_key.bin") + ": filen finns inte";
+  EXPECT_EQ(ui_.log(), (Log{kRecipientDialog, "dialog 115@101", "end 115: 1", noKeyPair, "dialog 117@101",
+                            "end 117: 1", noKeyPair}));
 }
 
 TEST_F(FileCommands, EncryptionFollowsTheSettingsAndDecryptionTheFile) {

@@ -121,8 +121,10 @@ TEST_F(KeyPairInfoDialogTest, ABackupThatHoldsNoKeyPairIsRefused) {
     EXPECT_EQ(v.text(IDC_KEY_INFO_FINGERPRINT), FingerprintOf("alice"));
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("error"), (Log{"error@104: Fel: Kunde läsa säkerhetskopian.",
-                                     "error@104: Fel: Kunde läsa säkerhetskopian."}));
+  EXPECT_EQ(ui_.logOf("error"), (Log{"error@104: Fel: Kunde inte läsa säkerhetskopian.\n" +
+                                       path("mixed.key_backup") + ": filen innehåller inget nyckelpar",
+                                   "error@104: Fel: Kunde inte läsa säkerhetskopian.\n" +
+                                       path("missing.key_backup") + ": filen finns inte"}));
   EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), stored);
 }
 

@@ -58,7 +58,8 @@ TEST_F(UncreditedKeyPairCommandsTest, ExportWithoutTheGeneratorWritesNoKeyWithou
 
 TEST_F(KeyPairCommandsTest, ExportWithoutAKeyPairOrAfterACancelWritesNothing) {
   main().click(IDM_EXPORT_PUBLIC_KEY);
-  EXPECT_EQ(ui_.log(), (Log{"error@101: Hittade ingen publik nyckel!"}));
+  EXPECT_EQ(ui_.log(),
+            (Log{"error@101: Hittade ingen publik nyckel!\n" + path("priv_key.bin") + ": filen finns inte"}));
   storeKeyPair("alice", "a");
   ui_.clearLog();
   const std::string before = folderListing();
@@ -73,7 +74,8 @@ TEST_F(KeyPairCommandsTest, ExportOntoTheStoredKeyPairIsRefused) {
   const std::string stored = test::ReadRaw(path("priv_key.bin"));
   ui_.chooseFile(path("priv_key.bin"));
   main().click(IDM_EXPORT_PUBLIC_KEY);
-  EXPECT_EQ(ui_.log().back(), "error@101: Kunde inte spara nyckeln!");
+  EXPECT_EQ(ui_.log().back(), "error@101: Kunde inte spara nyckeln!\n" + path("priv_key.bin") +
+                                  ": målfilen är samma fil som källfilen");
   EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), stored);
 }
 
@@ -90,7 +92,8 @@ TEST_F(KeyPairCommandsTest, BackupWarnsThenCopiesTheKeyPairUnderItsFingerprint) 
 
 TEST_F(KeyPairCommandsTest, BackupWithoutAKeyPairOrAfterACancelWritesNothing) {
   main().click(IDM_BACKUP_KEY_PAIR);
-  EXPECT_EQ(ui_.log(), (Log{"error@101: Det finns ingen privat nyckel att säkerhetskopiera."}));
+  EXPECT_EQ(ui_.log(), (Log{"error@101: Det finns ingen privat nyckel att säkerhetskopiera.\n" +
+                            path("priv_key.bin") + ": filen finns inte"}));
   storeKeyPair("alice", "a");
   ui_.clearLog();
   const std::string before = folderListing();
@@ -105,7 +108,8 @@ TEST_F(KeyPairCommandsTest, BackupOntoTheStoredKeyPairIsRefused) {
   const std::string stored = test::ReadRaw(path("priv_key.bin"));
   ui_.chooseFile(path("priv_key.bin"));
   main().click(IDM_BACKUP_KEY_PAIR);
-  EXPECT_EQ(ui_.log().back(), "error@101: Fel: Kunde spara krypteringsnyckeln.");
+  EXPECT_EQ(ui_.log().back(), "error@101: Fel: Kunde inte spara krypteringsnyckeln.\n" + path("priv_key.bin") +
+                                  ": målfilen är samma fil som källfilen");
   EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), stored);
 }
 

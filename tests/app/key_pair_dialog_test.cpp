@@ -182,7 +182,9 @@ TEST_F(KeyPairDialogTest, AnUnwritableKeyFileOrAnExceptionIsReported) {
   const std::string folder = state_.workingFolder;
   state_.workingFolder = path("missing-folder");
   open(false, [](test::FakeView& v) { create(v, "x"); });
-  EXPECT_EQ(ui_.log(), (Log{"dialog 109@101", "error@109: Fel: Kunde inte spara ned krypteringsnyckeln.",
+  EXPECT_EQ(ui_.log(), (Log{"dialog 109@101",
+                            "error@109: Fel: Kunde inte spara ned krypteringsnyckeln.\n" +
+                                path("missing-folder") + ": mappen finns inte",
                             "end 109: 0"}));
 
   // Out of memory while the key file is written: a failed generation, and no file.

@@ -68,10 +68,10 @@ TEST_F(PersonalCertificateDialogTest, GathersCertificationsAndWritesTheCertifica
   });
   EXPECT_EQ(ui_.log(), (Log{"dialog 105@101", kAddDialog, kAddDialog, std::string(kSaveDialog) + "work_key",
                             "end 105: 1"}));
-  const std::optional<PeerCertificate> written = CheckPeerCertificate(path("alice.certificate"), dir_.path());
-  ASSERT_TRUE(written);
-  ASSERT_EQ(written->results.size(), 2u);
-  EXPECT_EQ(DisplayText(written->results[0].organisation), "Acme");
+  const KeyResult<PeerCertificate> written = CheckPeerCertificate(path("alice.certificate"), dir_.path());
+  ASSERT_TRUE(written.ok());
+  ASSERT_EQ(written.value.results.size(), 2u);
+  EXPECT_EQ(DisplayText(written.value.results[0].organisation), "Acme");
 }
 
 TEST_F(PersonalCertificateDialogTest, RemovingARowRemovesItsCertification) {
@@ -95,9 +95,9 @@ TEST_F(PersonalCertificateDialogTest, RemovingARowRemovesItsCertification) {
     v.click(IDC_CERTIFICATE_CREATE);  // no certifications: still a certificate
   });
   EXPECT_EQ(ui_.logOf("error"), (Log{"error@105: Ingen certifiering är vald i listan."}));
-  const std::optional<PeerCertificate> written = CheckPeerCertificate(path("a.certificate"), dir_.path());
-  ASSERT_TRUE(written);
-  EXPECT_TRUE(written->results.empty());
+  const KeyResult<PeerCertificate> written = CheckPeerCertificate(path("a.certificate"), dir_.path());
+  ASSERT_TRUE(written.ok());
+  EXPECT_TRUE(written.value.results.empty());
 }
 
 TEST_F(PersonalCertificateDialogTest, OnlyCertificationsOfTheOwnKeyAreAccepted) {
@@ -116,11 +116,12 @@ TEST_F(PersonalCertificateDialogTest, OnlyCertificationsOfTheOwnKeyAreAccepted) 
   });
   EXPECT_EQ(
       ui_.logOf("error"),
-      (Log{
-          "error@105: Kunde inte läsa certifiering från fil!",
-          "error@105: Kunde inte läsa certifiering från fil!",
-          "error@105: Kunde inte skapa certifikatet. Kontrollera att certifieringarna gäller för den publika "
-          "nyckeln tillhörande den lagrade privata nyckeln och ingen annan nyckel."}));
+      (Log{"error@105: Kunde inte läsa certifiering från fil!\n" + path("missing.certification") +
+               ": filen finns inte",
+           "error@105: Kunde inte läsa certifiering från fil!\n" + path("acme.public_cert_key") +
+               ": filen är inte en certifiering",
+           "error@105: Kunde inte skapa certifikatet. Kontrollera att certifieringarna gäller för den publika "
+           "nyckeln tillhörande den lagrade privata nyckeln och ingen annan nyckel."}));
   EXPECT_TRUE(ui_.logOf("save").empty());
 }
 
@@ -138,7 +139,8 @@ TEST_F(PersonalCertificateDialogTest, ACancelledOrRefusedSaveKeepsTheDialogOpen)
     EXPECT_FALSE(v.ended());
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("error"), (Log{"error@105: Kunde inte skriva till fil!"}));
+  EXPECT_EQ(ui_.logOf("error"), (Log{"error@105: Kunde inte skriva till fil!\n" + certification +
+                                   ": målfilen är samma fil som källfilen"}));
   EXPECT_TRUE(test::ReadRaw(certification).size() > 0);
   EXPECT_EQ(ui_.log().back(), "end 105: 1");
 }

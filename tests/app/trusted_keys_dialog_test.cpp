@@ -141,7 +141,7 @@ TEST_F(TrustedKeysDialogTest, AKeyIdTakenByAnotherKeyIsToldWithBothFingerprints)
       test::CertKeyFrom("bob", "Acme", HexString(test::AuthorityKeyId("Acme"))).publicRecord;
   ASSERT_EQ(AddTrustedKey(dir_.path(), fake), KeyOutcome::kOk);
   const std::string certificate = writeCertificate("alice.certificate", "alice", {"Acme"});
-  ASSERT_FALSE(CheckPeerCertificate(certificate, dir_.path()))
+  ASSERT_FALSE(CheckPeerCertificate(certificate, dir_.path()).ok())
       << "the fake key fails the genuine certification";
   offer(publicCertKeyFile("Acme"), IDC_TRUST_YES);
   open([](test::FakeView& v) {
@@ -162,9 +162,9 @@ TEST_F(TrustedKeysDialogTest, AKeyIdTakenByAnotherKeyIsToldWithBothFingerprints)
       << log[2];
   EXPECT_EQ(log[3], "dialog 126@108");
   EXPECT_TRUE(ui_.logOf("error").empty());
-  const std::optional<PeerCertificate> peer = CheckPeerCertificate(certificate, dir_.path());
-  ASSERT_TRUE(peer);
-  EXPECT_EQ(peer->results.at(0).status, CertificationStatus::kVerified);
+  const KeyResult<PeerCertificate> peer = CheckPeerCertificate(certificate, dir_.path());
+  ASSERT_TRUE(peer.ok());
+  EXPECT_EQ(peer.value.results.at(0).status, CertificationStatus::kVerified);
 
   // The very same key again is the duplicate it always was, without the warning.
   offer(publicCertKeyFile("Acme"), IDC_TRUST_YES);
@@ -203,9 +203,12 @@ TEST_F(TrustedKeysDialogTest, FilesThatAreNoPublicCertificationKeyAreRefused) {
     v.click(IDC_TRUSTED_ADD);
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("error"),
-            (Log{"error@108: Kunde inte läsa nyckelfilen!", "error@108: Kunde inte läsa nyckeln!",
-                 "error@108: Kunde inte läsa fingerprint!"}));
+  EXPECT_EQ(ui_.logOf("error"), (Log{"error@108: Kunde inte läsa nyckelfilen!\n" +
+                                       path("missing.public_cert_key") + ": filen finns inte",
+                                   "error@108: Kunde inte läsa nyckeln!\n" + path("alice.public_key") +
+                                       ": filen är inte en publik certifieringsnyckel",
+                                   "error@108: Kunde inte läsa fingerprint!\n" + path("Acme.private_cert_key") +
+                                       ": filen är inte en publik certifieringsnyckel"}));
   EXPECT_TRUE(ui_.logOf("dialog 126").empty());
   EXPECT_FALSE(ReadTrustedKeyList(dir_.path()));
 }
@@ -269,7 +272,7 @@ TEST_F(TrustedKeysDialogTest, RowsPastAnUnreadableEntryRemoveTheirOwn) {
     EXPECT_EQ(Organisations(v.control(IDC_TRUSTED_LIST)), (std::vector<std::string>{"Acme"}));
     v.close();
   });
-  constexpr char kUnreadable[] = "error@108: Kunde läsa lagrad nyckel!";
+  constexpr char kUnreadable[] = "error@108: Kunde inte läsa lagrad nyckel!";
   EXPECT_EQ(ui_.log(), (Log{"dialog 108@101", kUnreadable, "row@108: Acme", kUnreadable, "row@108: Beta",
                             kUnreadable, "ask@108: Är du säker på att du vill ta bort certifieringsnyckeln?",
                             kUnreadable, "row@108: Acme", kUnreadable, kUnreadable, "end 108: 1"}));

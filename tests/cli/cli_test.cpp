@@ -13,8 +13,9 @@
 #include "cli/cli.h"
 #include "cli/progress_display.h"
 #include "keys/key_store.h"
-#include "keys/messages.h"
+#include "keys/possession_proof.h"
 #include "keys/record_text.h"
+#include "operations/key_messages.h"
 #include "platform/file.h"
 #include "platform/file_fault.h"
 #include "tests/keys/key_fixtures.h"
@@ -208,14 +209,16 @@ TEST(Cli, CaCertifyWantsTheKeysOwnProofOfPossession) {
     const int status = RunWords(s, words);
     return CommandResult{status, s.err.str()};
   };
-  const std::string missing =
-      "quillseal-cli: " + std::string(MessageText(KeyOutcome::kPossessionProofMissing)) + "\n";
+  const auto missing = [](const std::string& publicKey) {
+    return "quillseal-cli: " + std::string(MessageText(KeyOutcome::kPossessionProofMissing)) + " " +
+           publicKey + ".signature: filen finns inte\n";
+  };
   const std::string invalid =
       "quillseal-cli: " + std::string(MessageText(KeyOutcome::kPossessionProofInvalid)) + "\n";
   const std::string mallory = dir.file("mallory.public_key");
   test::WriteContent(mallory, test::HybridPublicKey("bob", "alice"));
-  EXPECT_EQ(certify(mallory, {}), (CommandResult{kFailure, missing}));
-  test::SignFileAs("bob", mallory, mallory + ".signature", key_text::kPossessionProofMessage);
+  EXPECT_EQ(certify(mallory, {}), (CommandResult{kFailure, missing(mallory)}));
+  test::SignFileAs("bob", mallory, mallory + ".signature", kPossessionProofMessage);
   EXPECT_EQ(certify(mallory, {}), (CommandResult{kFailure, invalid}));
   EXPECT_EQ(certify(mallory, {"--proof", alice + ".signature"}), (CommandResult{kFailure, invalid}));
   EXPECT_FALSE(platform::FileExists(dir.file("out.certification")));
@@ -223,7 +226,7 @@ TEST(Cli, CaCertifyWantsTheKeysOwnProofOfPossession) {
   EXPECT_EQ(certify(alice, {}), (CommandResult{kSuccess, std::string()}));
   test::WriteRaw(dir.file("moved.signature"), test::ReadRaw(alice + ".signature"));
   ASSERT_TRUE(platform::RemoveFile(alice + ".signature"));
-  EXPECT_EQ(certify(alice, {}), (CommandResult{kFailure, missing}));
+  EXPECT_EQ(certify(alice, {}), (CommandResult{kFailure, missing(alice)}));
   EXPECT_EQ(certify(alice, {"--proof", dir.file("moved.signature")}),
             (CommandResult{kSuccess, std::string()}));
 }

@@ -204,7 +204,7 @@ TEST_F(FileFaultTest, PublicKeyExport) {
   int calls = 0;
   for (int n = 1; n < 1000; ++n) {
     platform::FailNthFileCall(static_cast<std::uint64_t>(n));
-    const KeyOutcome outcome = ExportPublicKey(dir, target, *generator_, 1700000000);
+    const KeyStatus outcome = ExportPublicKey(dir, target, *generator_, 1700000000);
     const bool hit = platform::InjectedFileFaultHit();
     platform::FailNthFileCall(0);
     if (!hit) {
@@ -213,6 +213,9 @@ TEST_F(FileFaultTest, PublicKeyExport) {
       break;
     }
     EXPECT_NE(outcome, KeyOutcome::kOk) << "call " << n;
+    // Whichever call failed, the user is told what the system said.
+    EXPECT_EQ(outcome.cause.file.finding, Finding::kSystem) << "call " << n;
+    EXPECT_EQ(outcome.cause.file.error, platform::FileError::kDiskFull) << "call " << n;
     std::map<std::string, std::string> after = Snapshot(dir);
     if (after == before) continue;
     changed.push_back(n);

@@ -158,7 +158,7 @@ case_key_restore_in_a_full_working_folder_keeps_the_key_pair() {
   local before
   before=$(snapshot wd)
   expect_status 1 --workdir wd key restore "$home/bob.key_backup" --force
-  expect_output "quillseal-cli: Fel: Kunde spara krypteringsnyckeln."
+  expect_output "quillseal-cli: Fel: Kunde inte spara krypteringsnyckeln."
   expect_unchanged wd "$before"
 }
 

@@ -5,11 +5,12 @@
 #include "keys/certificate.h"
 #include "keys/key_files.h"
 #include "keys/key_store.h"
-#include "keys/messages.h"
 #include "keys/personal_certificate.h"
 #include "keys/record_text.h"
 #include "keys/select_keys.h"
 #include "keys/trusted_keys.h"
+#include "operations/approval_rows.h"
+#include "operations/key_messages.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/hex.h"
 #include "tests/support/temp_folder.h"
@@ -82,29 +83,29 @@ TEST_F(CertificateStepsTest, PeerCertificateIsCheckedAgainstTheTrustedList) {
       Save("a.certificate", *CreateCertificate(alicePublic, {test::CertificationOf(alicePublic, authority)}));
 
   // Without a trusted list the certification is shown, unchecked.
-  std::optional<PeerCertificate> peer = CheckPeerCertificate(path, dir.path());
-  ASSERT_TRUE(peer);
-  EXPECT_TRUE(peer->publicRecord.equals(alicePublic));
-  EXPECT_TRUE(peer->fingerprint.equals(*ComputeFingerprint(alicePublic)));
-  ASSERT_EQ(peer->results.size(), 1u);
-  EXPECT_EQ(peer->results[0].status, CertificationStatus::kNoTrustedKey);
+  KeyResult<PeerCertificate> peer = CheckPeerCertificate(path, dir.path());
+  ASSERT_TRUE(peer.ok());
+  EXPECT_TRUE(peer.value.publicRecord.equals(alicePublic));
+  EXPECT_TRUE(peer.value.fingerprint.equals(*ComputeFingerprint(alicePublic)));
+  ASSERT_EQ(peer.value.results.size(), 1u);
+  EXPECT_EQ(peer.value.results[0].status, CertificationStatus::kNoTrustedKey);
 
   ASSERT_EQ(AddTrustedKey(dir.path(), authority.publicRecord), KeyOutcome::kOk);
   peer = CheckPeerCertificate(path, dir.path());
-  ASSERT_TRUE(peer);
-  EXPECT_EQ(peer->results[0].status, CertificationStatus::kVerified);
+  ASSERT_TRUE(peer.ok());
+  EXPECT_EQ(peer.value.results[0].status, CertificationStatus::kVerified);
 
-  EXPECT_FALSE(CheckPeerCertificate(dir.file("none"), dir.path()));
-  EXPECT_FALSE(CheckPeerCertificate(Save("x", alicePublic), dir.path()));
+  EXPECT_FALSE(CheckPeerCertificate(dir.file("none"), dir.path()).ok());
+  EXPECT_FALSE(CheckPeerCertificate(Save("x", alicePublic), dir.path()).ok());
   // A certificate whose key is not a public record has no fingerprint.
   ByteBuffer privateInside;
   AppendRecordHeader(privateInside, tag::kCertificate);
   privateInside.appendField(KeyPairOf("alice").privateRecord);
   privateInside.appendU16(0);
-  EXPECT_FALSE(CheckPeerCertificate(Save("p.certificate", privateInside), dir.path()));
+  EXPECT_FALSE(CheckPeerCertificate(Save("p.certificate", privateInside), dir.path()).ok());
   // A damaged trusted list fails every check.
   test::WriteContent(dir.file(kTrustedKeysFileName), EncodeTrustedKeyList({alicePublic}));
-  EXPECT_FALSE(CheckPeerCertificate(path, dir.path()));
+  EXPECT_FALSE(CheckPeerCertificate(path, dir.path()).ok());
 }
 
 // A result as VerifyCertificate gives it, its fields "Namn" and, when role is given, "Roll".
@@ -219,12 +220,12 @@ TEST(Approval, DifferingCertificationsOfOneAuthorityComeNewestFirstWithAWarning)
 }
 
 TEST_F(CertificateStepsTest, OwnKeysComeFromTheStoredPair) {
-  EXPECT_FALSE(ReadOwnKeys(dir.path()));
+  EXPECT_FALSE(ReadOwnKeys(dir.path()).ok());
   test::StoreTestKeyPair(dir.path(), "carol", "Carol C");
-  const std::optional<OwnKeys> own = ReadOwnKeys(dir.path());
-  ASSERT_TRUE(own);
-  EXPECT_TRUE(own->privateRecord.equals(KeyPairOf("carol").privateRecord));
-  EXPECT_EQ(own->keyName.str(), "Carol C");
+  const KeyResult<OwnKeys> own = ReadOwnKeys(dir.path());
+  ASSERT_TRUE(own.ok());
+  EXPECT_TRUE(own.value.privateRecord.equals(KeyPairOf("carol").privateRecord));
+  EXPECT_EQ(own.value.keyName.str(), "Carol C");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "keys/certificate.h"
+#include "operations/approval_rows.h"
 
 #include <gtest/gtest.h>
 

@@ -213,7 +213,7 @@ TEST_F(CertifyCommandTest, OnlyTheKeysOwnProofOfPossessionLetsItBeCertified) {
   test::WriteContent(hybrid, test::HybridPublicKey("bob", "alice"));
   EXPECT_EQ(ReadInputs(hybrid, PossessionProofPath(hybrid)), KeyOutcome::kPossessionProofMissing);
   // Mallory signs it with his own key, message and all.
-  test::SignFileAs("bob", hybrid, PossessionProofPath(hybrid), key_text::kPossessionProofMessage);
+  test::SignFileAs("bob", hybrid, PossessionProofPath(hybrid), kPossessionProofMessage);
   EXPECT_EQ(ReadInputs(hybrid, PossessionProofPath(hybrid)), KeyOutcome::kPossessionProofInvalid);
   // Alice's real proof lies beside her own file, not his.
   EXPECT_EQ(ReadInputs(hybrid, proofPath), KeyOutcome::kPossessionProofInvalid);

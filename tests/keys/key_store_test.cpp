@@ -5,8 +5,9 @@
 #include <algorithm>
 
 #include "base/record.h"
-#include "keys/key_pair_info.h"
 #include "keys/record_text.h"
+#include "operations/key_messages.h"
+#include "operations/key_pair_info.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/hex.h"
 #include "tests/support/processes.h"

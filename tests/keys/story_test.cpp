@@ -11,7 +11,6 @@
 #include "keys/backup.h"
 #include "keys/cert_keys.h"
 #include "keys/certify.h"
-#include "keys/key_pair_info.h"
 #include "keys/key_store.h"
 #include "keys/personal_certificate.h"
 #include "keys/possession_proof.h"
@@ -19,6 +18,10 @@
 #include "keys/record_text.h"
 #include "keys/select_keys.h"
 #include "keys/trusted_keys.h"
+#include "operations/approval_rows.h"
+#include "operations/cause_text.h"
+#include "operations/key_messages.h"
+#include "operations/key_pair_info.h"
 #include "operations/messages.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/seeded_generator.h"
@@ -83,27 +86,27 @@ TEST(KeyStory, CertifiedPublicKeyReachesAPeerThatTrustsTheAuthority) {
             KeyOutcome::kOk);
 
   // The peer checks it and sees who the authority vouches for.
-  const std::optional<PeerCertificate> checked = CheckPeerCertificate(certificatePath, peer.path());
-  ASSERT_TRUE(checked);
-  EXPECT_EQ(HexString(checked->fingerprint), DescribeStoredKeyPair(user.path()).fingerprint);
-  ASSERT_EQ(checked->results.size(), 1u);
-  const ApprovalRow row = DescribeCertification(checked->results[0]);
+  const KeyResult<PeerCertificate> checked = CheckPeerCertificate(certificatePath, peer.path());
+  ASSERT_TRUE(checked.ok());
+  EXPECT_EQ(HexString(checked.value.fingerprint), DescribeStoredKeyPair(user.path()).fingerprint);
+  ASSERT_EQ(checked.value.results.size(), 1u);
+  const ApprovalRow row = DescribeCertification(checked.value.results[0]);
   EXPECT_EQ(row.organisation, "Test Org");
   EXPECT_EQ(row.keyId, keyIdHex);
   EXPECT_EQ(row.status, "Hittade nyckel");
-  const std::optional<VerifiedIdentity> identity = VerifiedIdentityOf(checked->results[0]);
+  const std::optional<VerifiedIdentity> identity = VerifiedIdentityOf(checked.value.results[0]);
   ASSERT_TRUE(identity);
-  EXPECT_EQ(checked->results[0].timestamp, 1718000000u);
+  EXPECT_EQ(checked.value.results[0].timestamp, 1718000000u);
   ASSERT_EQ(identity->fields.size(), 3u);
   EXPECT_EQ(identity->fields[1], (std::pair<std::string, std::string>{"Ort", "Luleå"}));
   EXPECT_EQ(identity->fields[2].second, "alice@example.se");
 
   // After approval the peer's command gets its own keys, and the key from the certificate
   // reaches the user's private key.
-  const std::optional<OwnKeys> peerKeys = ReadOwnKeys(peer.path());
-  ASSERT_TRUE(peerKeys);
-  EXPECT_TRUE(peerKeys->privateRecord.equals(test::KeyPairOf("bob").privateRecord));
-  const std::optional<WrappedKey> wrapped = WrapKey(*generator, checked->publicRecord);
+  const KeyResult<OwnKeys> peerKeys = ReadOwnKeys(peer.path());
+  ASSERT_TRUE(peerKeys.ok());
+  EXPECT_TRUE(peerKeys.value.privateRecord.equals(test::KeyPairOf("bob").privateRecord));
+  const std::optional<WrappedKey> wrapped = WrapKey(*generator, checked.value.publicRecord);
   ASSERT_TRUE(wrapped);
   EXPECT_TRUE(UnwrapKey(own->privateRecord, wrapped->encryptedKeyRecord).equals(wrapped->key));
 }
@@ -147,12 +150,19 @@ TEST(KeyStory, EveryFileRefusesAByteAfterItsContent) {
   signing.generator = generator.get();
   ASSERT_TRUE(SignFile(signing, test::KeyPairOf("alice").privateRecord, document, signature));
 
-  const auto told = [](KeyOutcome outcome) { return std::string(MessageText(outcome)); };
+  // The message and the cause, as the command line joins them.
+  const auto told = [](const KeyStatus& status) {
+    const std::string cause = KeyCauseText(status.cause);
+    return std::string(MessageText(status.outcome)) + (cause.empty() ? "" : " " + cause);
+  };
+  const auto appended = [&](KeyOutcome outcome, const std::string& path) {
+    return told({outcome, {FileCause{path, Finding::kTrailingBytes}}});
+  };
   const auto certifying = [&] {
-    return told(ReadCertificationInputs(exported, caPrivate, proof, fields).outcome);
+    return told(ReadCertificationInputs(exported, caPrivate, proof, fields).status());
   };
   const auto checkingCertificate = [&] {
-    return CheckPeerCertificate(certificate, peer.path()) ? "" : told(KeyOutcome::kKeysUnavailable);
+    return told(CheckPeerCertificate(certificate, peer.path()).status());
   };
   struct Case {
     std::string path;
@@ -160,21 +170,21 @@ TEST(KeyStory, EveryFileRefusesAByteAfterItsContent) {
     std::string failure;
   };
   const Case cases[] = {
-      {user.file(kKeyPairFileName), [&] { return told(PrepareBackup(user.path()).outcome); },
-       told(KeyOutcome::kNothingToBackUp)},
+      {user.file(kKeyPairFileName), [&] { return told(PrepareBackup(user.path()).status()); },
+       appended(KeyOutcome::kNothingToBackUp, user.file(kKeyPairFileName))},
       {backup, [&] { return told(RestoreKeyPair(user.path(), backup)); },
-       told(KeyOutcome::kBackupUnreadable)},
-      {exported, certifying, told(KeyOutcome::kPublicKeyFileUnreadable)},
-      {proof, certifying, told(KeyOutcome::kPossessionProofMissing)},
-      {caPrivate, certifying, told(KeyOutcome::kPrivateCertKeyUnreadable)},
-      {caPublic, [&] { return told(ReadTrustedKeyCandidate(caPublic).outcome); },
-       told(KeyOutcome::kKeyFileUnreadable)},
+       appended(KeyOutcome::kBackupUnreadable, backup)},
+      {exported, certifying, appended(KeyOutcome::kPublicKeyFileUnreadable, exported)},
+      {proof, certifying, appended(KeyOutcome::kPossessionProofMissing, proof)},
+      {caPrivate, certifying, appended(KeyOutcome::kPrivateCertKeyUnreadable, caPrivate)},
+      {caPublic, [&] { return told(ReadTrustedKeyCandidate(caPublic).status()); },
+       appended(KeyOutcome::kKeyFileUnreadable, caPublic)},
       {peer.file(kTrustedKeysFileName),
        [&] { return ListTrustedKeys(peer.path()).readable ? "" : told(KeyOutcome::kTrustedListUnreadable); },
        told(KeyOutcome::kTrustedListUnreadable)},
       {certification, [&] { return told(PendingCertifications().add(certification)); },
-       told(KeyOutcome::kCertificationFileUnreadable)},
-      {certificate, checkingCertificate, told(KeyOutcome::kKeysUnavailable)},
+       appended(KeyOutcome::kCertificationFileUnreadable, certification)},
+      {certificate, checkingCertificate, appended(KeyOutcome::kKeysUnavailable, certificate)},
       {signature,
        [&] {
          SignatureRequest request;
@@ -196,7 +206,9 @@ TEST(KeyStory, EveryFileRefusesAByteAfterItsContent) {
   ByteBuffer longer = certificateRecord;
   longer.appendU8(0);
   test::WriteContent(certificate, longer);
-  EXPECT_EQ(checkingCertificate(), told(KeyOutcome::kKeysUnavailable));
+  // Inside the container, after the last certification: the certificate itself is damaged.
+  EXPECT_EQ(checkingCertificate(),
+            told({KeyOutcome::kKeysUnavailable, {FileCause{certificate, Finding::kDamaged}}}));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "keys/key_store.h"
 #include "keys/record_text.h"
 #include "keys/select_keys.h"
+#include "operations/key_messages.h"
 #include "platform/folder_lock.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/hex.h"
@@ -93,9 +94,9 @@ TEST_F(TrustedKeysTest, AnotherKeyWithATrustedKeyIdIsAddedAfterAWarningWithBothF
   const ByteBuffer& alicePublic = test::KeyPairOf("alice").publicRecord;
   test::WriteContent(dir.file("alice.certificate"),
                      *CreateCertificate(alicePublic, {test::CertificationOf(alicePublic, first)}));
-  const std::optional<PeerCertificate> peer = CheckPeerCertificate(dir.file("alice.certificate"), dir.path());
-  ASSERT_TRUE(peer);
-  EXPECT_EQ(peer->results.at(0).status, CertificationStatus::kVerified);
+  const KeyResult<PeerCertificate> peer = CheckPeerCertificate(dir.file("alice.certificate"), dir.path());
+  ASSERT_TRUE(peer.ok());
+  EXPECT_EQ(peer.value.results.at(0).status, CertificationStatus::kVerified);
 
   // No warning for a key alone with its Key-ID, nor for one already in the list (whose
   // addition is refused), nor without a readable list.
@@ -130,7 +131,7 @@ TEST_F(TrustedKeysTest, DamagedListsAreReadAsFarAsTheyGo) {
 }
 
 TEST_F(TrustedKeysTest, RemovesTheEntryOfTheRowWhereverItIsNow) {
-  const TrustedKeyRow firstRow{0, "", "", "", HexString(*ComputeFingerprint(first.publicRecord))};
+  const TrustedKeyRow firstRow{0, "", 0, "", HexString(*ComputeFingerprint(first.publicRecord))};
   EXPECT_EQ(RemoveTrustedKey(dir.path(), &firstRow), KeyOutcome::kTrustedListUnreadable);
   AddAll();
   const std::vector<TrustedKeyRow> rows = ListTrustedKeys(dir.path()).rows;
@@ -221,11 +222,11 @@ TEST_F(TrustedKeysTest, RowsKeepTheirEntryPastAnUnreadableEntry) {
   ASSERT_EQ(listing.rows.size(), 2u);
   EXPECT_EQ(listing.rows[0].entry, 0u);
   EXPECT_EQ(listing.rows[0].organisation, "Första CA");
-  EXPECT_EQ(listing.rows[0].keyType, "RSA 2048bit");
+  EXPECT_EQ(KeyTypeName(listing.rows[0].keyType), "RSA 2048bit");
   EXPECT_EQ(listing.rows[0].keyId, "0101010101010101");
   EXPECT_EQ(listing.rows[0].fingerprint, HexString(*ComputeFingerprint(first.publicRecord)));
   EXPECT_EQ(listing.rows[1].entry, 2u);
-  EXPECT_EQ(listing.rows[1].keyType, "Okänd typ");
+  EXPECT_EQ(KeyTypeName(listing.rows[1].keyType), "Okänd typ");
 
   // Removing the second row removes the third entry, not the unreadable second one.
   ASSERT_EQ(RemoveTrustedKey(dir.path(), &listing.rows[1]), KeyOutcome::kOk);

@@ -119,7 +119,7 @@ case_native_story() {
   expect_status 0 --workdir alice key show
   expect_eq "$out" "$before" "key pair after restore"
   expect_status 1 --workdir alice key restore report.txt_alice_key.signature --force
-  expect_output "Fel: Kunde läsa säkerhetskopian."
+  expect_output "Fel: Kunde inte läsa säkerhetskopian."
 }
 
 case_windows_story() {

@@ -1,8 +1,8 @@
-#include "keys/key_pair_info.h"
+#include "operations/key_pair_info.h"
 
 #include "keys/key_store.h"
-#include "keys/messages.h"
 #include "keys/record_text.h"
+#include "operations/key_messages.h"
 
 namespace qs {
 

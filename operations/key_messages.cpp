@@ -1,4 +1,7 @@
-#include "keys/messages.h"
+#include "operations/key_messages.h"
+
+#include "keys/key_store.h"
+#include "keys/record_text.h"
 
 namespace qs {
 
@@ -15,7 +18,7 @@ const char* MessageText(KeyOutcome outcome) {
     case KeyOutcome::kKeysUnavailable:
       return "Fel: Kunde inte hämta krypteringsnycklar!";
     case KeyOutcome::kKeyPairNotSaved:
-      return "Fel: Kunde spara krypteringsnyckeln.";
+      return "Fel: Kunde inte spara krypteringsnyckeln.";
     case KeyOutcome::kNewKeyPairNotSaved:
       return key_text::kKeyPairNotSaved;
     case KeyOutcome::kKeyPairExists:
@@ -76,13 +79,13 @@ const char* MessageText(KeyOutcome outcome) {
     case KeyOutcome::kTrustedListNotWritten:
       return "Kunde inte skriva uppdaterade listan av nycklar.";
     case KeyOutcome::kStoredTrustedKeyUnreadable:
-      return "Kunde läsa lagrad nyckel!";
+      return "Kunde inte läsa lagrad nyckel!";
     case KeyOutcome::kNothingToBackUp:
       return "Det finns ingen privat nyckel att säkerhetskopiera.";
     case KeyOutcome::kBackupNoFingerprint:
       return "Fel: Kunde inte läsa fingerprint.";
     case KeyOutcome::kBackupUnreadable:
-      return "Fel: Kunde läsa säkerhetskopian.";
+      return "Fel: Kunde inte läsa säkerhetskopian.";
     case KeyOutcome::kBackupDamaged:
       return "Fel: Säkerhetskopian är skadad, dess nycklar fungerar inte. Det lagrade nyckelparet har inte "
              "ändrats.";
@@ -91,6 +94,8 @@ const char* MessageText(KeyOutcome outcome) {
   }
   return "";
 }
+
+std::string KeyTypeName(KeyType type) { return KnownKeyTypeName(type).value_or(key_text::kUnknownKeyType); }
 
 std::string SharedKeyIdWarning(const std::string& keyId, const std::string& fingerprint,
                                const std::vector<std::string>& trustedFingerprints) {
@@ -105,6 +110,22 @@ std::string SharedKeyIdWarning(const std::string& keyId, const std::string& fing
       "Nyckel-ID väljs fritt av den som skapar en nyckel. Godkänn bara nyckeln om du har kontrollerat "
       "dess fingerprint med utfärdaren, och ta bort den betrodda nyckel som inte är äkta.";
   return text;
+}
+
+std::optional<std::string> SharedKeyIdWarningFor(const std::string& workingFolder,
+                                                 const TrustedKeyCandidate& candidate) {
+  std::vector<std::string> others;
+  for (const ByteBuffer& entry : ReadTrustedKeys(workingFolder)) {
+    // The key itself is trusted already, and adding it is refused as the duplicate it is.
+    if (entry.equals(candidate.record)) return std::nullopt;
+    const std::optional<CertKeyHeader> header = ReadCertKeyHeader(entry);
+    const std::optional<ByteBuffer> fingerprint = ComputeFingerprint(entry);
+    if (header && fingerprint && header->keyId.equals(candidate.header.keyId)) {
+      others.push_back(HexString(*fingerprint));
+    }
+  }
+  if (others.empty()) return std::nullopt;
+  return SharedKeyIdWarning(HexString(candidate.header.keyId), HexString(candidate.fingerprint), others);
 }
 
 }  // namespace qs

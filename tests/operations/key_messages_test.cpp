@@ -1,4 +1,4 @@
-#include "keys/messages.h"
+#include "operations/key_messages.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,14 @@ TEST(KeyMessages, EveryFailureHasItsOwnText) {
     texts.insert(text);
   }
   EXPECT_EQ(texts.size(), static_cast<std::size_t>(last));
-  EXPECT_STREQ(MessageText(KeyOutcome::kBackupUnreadable), "Fel: Kunde läsa säkerhetskopian.");
   EXPECT_STREQ(MessageText(KeyOutcome::kTrustedKeyNotSaved), "Kunde inte spara certifieringsnyckeln!");
+}
+
+// These three once lacked their "inte" and so said that the failure had succeeded.
+TEST(KeyMessages, FailuresToReadOrSaveSayTheyFailed) {
+  EXPECT_STREQ(MessageText(KeyOutcome::kBackupUnreadable), "Fel: Kunde inte läsa säkerhetskopian.");
+  EXPECT_STREQ(MessageText(KeyOutcome::kStoredTrustedKeyUnreadable), "Kunde inte läsa lagrad nyckel!");
+  EXPECT_STREQ(MessageText(KeyOutcome::kKeyPairNotSaved), "Fel: Kunde inte spara krypteringsnyckeln.");
 }
 
 }  // namespace

@@ -3,68 +3,28 @@
 #include <string>
 #include <vector>
 
-namespace qs {
+#include "crypto/key_records.h"
+#include "keys/key_outcome.h"
+#include "keys/trusted_keys.h"
 
-// What a key, certification, certificate, trusted-list or backup operation came to. Every
-// failure that the user is told about has its own value, so the GUI and the command line
-// show the same words; MessageText gives them.
-enum class KeyOutcome : std::uint8_t {
-  kOk,
-  // The stored key pair and its export.
-  kNoPublicKey,         // no readable priv_key.bin to export from
-  kPublicKeyNotSaved,   // the ".public_key" file could not be written
-  kPublicKeyNotSigned,  // its proof of possession could not be made; nothing written
-  kKeysUnavailable,     // the keys for a file command could not be gathered
-  kKeyPairNotSaved,     // priv_key.bin (restore) or a backup could not be written
-  kNewKeyPairNotSaved,  // a generated key pair could not be written to priv_key.bin
-  kKeyPairExists,       // a key pair was stored meanwhile that nobody agreed to replace
-  // Certification key pairs.
-  kCertKeysNotCreated,
-  kNewCertKeysUnreadable,
-  kPrivateCertKeyNotWritten,
-  kPublicCertKeyNotWritten,
-  // Certifying a public key.
-  kPublicKeyFileUnreadable,
-  kPrivateCertKeyUnreadable,
-  kNoDataFields,
-  kPublicKeyNoFingerprint,
-  kPossessionProofMissing,  // no readable signature file beside the ".public_key" file
-  kPossessionProofInvalid,  // not the record's own signing key's proof over that file
-  kCertificationNotCreated,
-  kCertificationHeaderUnreadable,
-  kCertificationNotWritten,
-  // Assembling a certificate.
-  kCertificationFileUnreadable,
-  kNoCertificationSelected,
-  kCertificateNotCreated,
-  kCertificateNotWritten,
-  // Trusted certification keys.
-  kCertKeyBadFormat,
-  kTrustedKeyDuplicate,
-  kTrustedKeyNotSaved,
-  kKeyFileUnreadable,
-  kKeyUnreadable,
-  kFingerprintUnreadable,
-  kNoTrustedKeySelected,
-  kTrustedListUnreadable,
-  kTrustedListNotWritten,
-  kStoredTrustedKeyUnreadable,
-  // Backup and restore.
-  kNothingToBackUp,
-  kBackupNoFingerprint,
-  kBackupUnreadable,
-  kBackupDamaged,  // a key pair whose keys do not work: p·q ≠ n, or a private operation fails
-  // Any change of a working-folder file.
-  kFolderBusy,  // another program kept the working folder's lock through the whole wait
-};
+namespace qs {
 
 // The Swedish message of an outcome, UTF-8; empty for kOk.
 const char* MessageText(KeyOutcome outcome);
+
+// As KnownKeyTypeName, with key_text::kUnknownKeyType for any other value.
+std::string KeyTypeName(KeyType type);
 
 // The warning before a certification key is approved whose Key-ID trusted keys have already:
 // the Key-ID, the offered key's fingerprint and each trusted one's, one a line (hex).
 std::string SharedKeyIdWarning(const std::string& keyId, const std::string& fingerprint,
                                const std::vector<std::string>& trustedFingerprints);
+
+// What the user is told before approving a candidate whose Key-ID other trusted keys have
+// (SharedKeyIdWarning, with their fingerprints in file order); nothing when none has, when
+// the candidate itself is in the list, or when the list cannot be read.
+std::optional<std::string> SharedKeyIdWarningFor(const std::string& workingFolder,
+                                                 const TrustedKeyCandidate& candidate);
 
 // Texts of this area that are not the outcome of an operation: questions, warnings, notices
 // and what the information lists show. UTF-8.
@@ -79,9 +39,6 @@ inline constexpr char kBackupWarning[] =
 inline constexpr char kBackupSaved[] = "Nyckelparet har säkerhetskopierats!";
 inline constexpr char kAddNewCertKeyQuestion[] =
     "Vill du lägga till den nya publika certifieringsnyckeln som en betrodd nyckel i programmet?";
-// The message of the signature that proves, when a public key is exported, that its owner
-// holds its signing key (keys/possession_proof.h).
-inline constexpr char kPossessionProofMessage[] = "Innehavsbevis för certifiering";
 inline constexpr char kConfirmCertificationQuestion[] = "Stämmer tiden och fingerprint för användaren?";
 inline constexpr char kTrustKeyQuestion[] = "Godkänner du detta som en pålitlig nyckel?";
 inline constexpr char kRemoveTrustedKeyQuestion[] =
