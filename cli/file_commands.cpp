@@ -112,6 +112,27 @@ void PrintVerified(std::ostream& out, const OperationResult& result, bool oneLin
   }
 }
 
+// What a file command needs before its first file, asked in this order: the random generator,
+// the approved peer's key from the certificate (all but sign) and the own key pair (all but
+// verify), whose name it gives to *keyName. Nullptr after a message.
+RandomGenerator* PrepareRequest(Session& session, const std::string& certificate, OperationRequest& request,
+                                std::string* keyName = nullptr) {
+  RandomGenerator* generator = session.generator();
+  if (generator == nullptr) return nullptr;
+  if (request.code != OperationCode::kSign) {
+    std::optional<ByteBuffer> peer = ApprovedPeerKey(session, certificate);
+    if (!peer) return nullptr;
+    request.peerPublicKey = std::move(*peer);
+  }
+  if (request.code != OperationCode::kVerify) {
+    std::optional<OwnKeys> own = ReadOwnKeys(session);
+    if (!own) return nullptr;
+    request.ownPrivateKey = std::move(own->privateRecord);
+    if (keyName != nullptr) *keyName = std::move(own->keyName);
+  }
+  return generator;
+}
+
 // Runs the request on each task in turn, each under its own progress display. One input is
 // told as before: nothing on success, the message on failure. Several get one line each:
 // "INFIL: <done> UTFIL" on stdout, "quillseal-cli: INFIL: <message>" on stderr. Ctrl-C stops
@@ -164,20 +185,13 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
   bool anyFailed = false;
   KeepWritable(session, args, *tasks, anyFailed);
   if (tasks->empty()) return kFailure;
-  RandomGenerator* generator = session.generator();
-  if (generator == nullptr) return kFailure;
-  std::optional<ByteBuffer> peer = ApprovedPeerKey(session, certificate);
-  if (!peer) return kFailure;
-  std::optional<OwnKeys> own = ReadOwnKeys(session);
-  if (!own) return kFailure;
-
   OperationRequest request;
   request.code = OperationCode::kEncrypt;
+  RandomGenerator* generator = PrepareRequest(session, certificate, request);
+  if (generator == nullptr) return kFailure;
   request.compression = compressValue == "strong" ? ChunkCompression::kStrong : ChosenCompression(settings);
   request.format = settings.fileFormat;
   request.overwrite = OverwriteOf(args);
-  request.ownPrivateKey = std::move(own->privateRecord);
-  request.peerPublicKey = std::move(*peer);
   return RunTasks(session, request, *generator, *tasks, args.positionals().size() > 1, anyFailed,
                   "krypterad till");
 }
@@ -212,38 +226,27 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
   KeepWritable(session, args, *tasks, anyFailed);
   KeepReadable(session, *tasks, several, anyFailed);
   if (tasks->empty()) return kFailure;
-  RandomGenerator* generator = session.generator();
-  if (generator == nullptr) return kFailure;
-  std::optional<ByteBuffer> peer = ApprovedPeerKey(session, certificate);
-  if (!peer) return kFailure;
-  std::optional<OwnKeys> own = ReadOwnKeys(session);
-  if (!own) return kFailure;
-
   OperationRequest request;
   request.code = OperationCode::kDecrypt;
+  RandomGenerator* generator = PrepareRequest(session, certificate, request);
+  if (generator == nullptr) return kFailure;
   request.overwrite = OverwriteOf(args);
-  request.ownPrivateKey = std::move(own->privateRecord);
-  request.peerPublicKey = std::move(*peer);
   return RunTasks(session, request, *generator, *tasks, several, anyFailed, "dekrypterad till");
 }
 
 int RunSign(Session& session, const ParsedArgs& args) {
-  RandomGenerator* generator = session.generator();
+  OperationRequest request;
+  request.code = OperationCode::kSign;
+  std::string keyName;
+  RandomGenerator* generator = PrepareRequest(session, "", request, &keyName);
   if (generator == nullptr) return kFailure;
-  std::optional<OwnKeys> own = ReadOwnKeys(session);
-  if (!own) return kFailure;
-  const std::string keyName = own->keyName;
   std::optional<std::vector<FileTask>> tasks = PlanTasks(
       session, args, [&keyName](const std::string& source) { return SignatureFileName(source, keyName); });
   if (!tasks) return kFailure;
   bool anyFailed = false;
   KeepWritable(session, args, *tasks, anyFailed);
   if (tasks->empty()) return kFailure;
-
-  OperationRequest request;
-  request.code = OperationCode::kSign;
   request.overwrite = OverwriteOf(args);
-  request.ownPrivateKey = std::move(own->privateRecord);
   request.signMessage = TextString(Utf8ToWindows1252(args.value("message").value_or("")));
   return RunTasks(session, request, *generator, *tasks, args.positionals().size() > 1, anyFailed,
                   "signerad i");
@@ -255,14 +258,10 @@ int RunVerify(Session& session, const ParsedArgs& args) {
   if (words.size() % 2 != 0) throw UsageError("verify tar par av INFIL och SIGNATURFIL");
   std::vector<FileTask> tasks;
   for (std::size_t i = 0; i < words.size(); i += 2) tasks.push_back({words[i], words[i + 1]});
-  RandomGenerator* generator = session.generator();
-  if (generator == nullptr) return kFailure;
-  std::optional<ByteBuffer> peer = ApprovedPeerKey(session, certificate);
-  if (!peer) return kFailure;
-
   OperationRequest request;
   request.code = OperationCode::kVerify;
-  request.peerPublicKey = std::move(*peer);
+  RandomGenerator* generator = PrepareRequest(session, certificate, request);
+  if (generator == nullptr) return kFailure;
   return RunTasks(session, request, *generator, tasks, tasks.size() > 1, false, "");
 }
 
