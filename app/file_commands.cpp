@@ -16,8 +16,8 @@
 #include "crypto/random_generator.h"
 #include "keys/cert_keys.h"
 #include "keys/record_text.h"
-#include "operations/messages.h"
 #include "operations/key_messages.h"
+#include "operations/messages.h"
 #include "operations/output_names.h"
 
 namespace qs {

@@ -125,10 +125,9 @@ std::uint64_t ProcessId() { return GetCurrentProcessId(); }
 
 std::intptr_t OpenLockFile(const std::string& path) {
   // Every sharing mode, so that rw_clean can still overwrite and remove the folder's files.
-  const std::intptr_t handle =
-      FromHandle(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  const std::intptr_t handle = FromHandle(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (handle == kNoHandle) RecordSystemError();
   return handle;
 }

@@ -204,12 +204,12 @@ TEST_F(CertifyDialogTest, InputsAreCheckedBeforeTheConfirmation) {
     v.close();
   });
   EXPECT_EQ(ui_.logOf("error"), (Log{"error@106: Du måste ange minst ett datafält i certifieringen!",
-                                   "error@106: Kunde inte läsa publika nyckelfilen!\n" +
-                                       path("missing.public_key") + ": filen finns inte",
-                                   "error@106: Kunde inte läsa privata certifieringsnyckeln!\n" +
-                                       path("missing.private_cert_key") + ": filen finns inte",
-                                   "error@106: Kunde inte läsa från den publika nyckeln!\n" +
-                                       path("empty.public_key") + ": filen är inte en publik nyckel"}));
+                                     "error@106: Kunde inte läsa publika nyckelfilen!\n" +
+                                         path("missing.public_key") + ": filen finns inte",
+                                     "error@106: Kunde inte läsa privata certifieringsnyckeln!\n" +
+                                         path("missing.private_cert_key") + ": filen finns inte",
+                                     "error@106: Kunde inte läsa från den publika nyckeln!\n" +
+                                         path("empty.public_key") + ": filen är inte en publik nyckel"}));
   EXPECT_TRUE(ui_.logOf("dialog 122").empty());
 }
 
@@ -302,7 +302,7 @@ TEST_F(CertifyDialogTest, ACertificationIsNeverWrittenOverItsInputs) {
     v.close();
   });
   EXPECT_EQ(ui_.logOf("error"), (Log{"error@106: Kunde inte skriva certifiering till fil!\n" + certKey_ +
-                                   ": målfilen är samma fil som källfilen"}));
+                                     ": målfilen är samma fil som källfilen"}));
   EXPECT_EQ(test::ReadRaw(certKey_), before);
 }
 

@@ -122,9 +122,9 @@ TEST_F(KeyPairInfoDialogTest, ABackupThatHoldsNoKeyPairIsRefused) {
     v.close();
   });
   EXPECT_EQ(ui_.logOf("error"), (Log{"error@104: Fel: Kunde inte läsa säkerhetskopian.\n" +
-                                       path("mixed.key_backup") + ": filen innehåller inget nyckelpar",
-                                   "error@104: Fel: Kunde inte läsa säkerhetskopian.\n" +
-                                       path("missing.key_backup") + ": filen finns inte"}));
+                                         path("mixed.key_backup") + ": filen innehåller inget nyckelpar",
+                                     "error@104: Fel: Kunde inte läsa säkerhetskopian.\n" +
+                                         path("missing.key_backup") + ": filen finns inte"}));
   EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), stored);
 }
 

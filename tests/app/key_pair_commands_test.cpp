@@ -108,8 +108,8 @@ TEST_F(KeyPairCommandsTest, BackupOntoTheStoredKeyPairIsRefused) {
   const std::string stored = test::ReadRaw(path("priv_key.bin"));
   ui_.chooseFile(path("priv_key.bin"));
   main().click(IDM_BACKUP_KEY_PAIR);
-  EXPECT_EQ(ui_.log().back(), "error@101: Fel: Kunde inte spara krypteringsnyckeln.\n" + path("priv_key.bin") +
-                                  ": målfilen är samma fil som källfilen");
+  EXPECT_EQ(ui_.log().back(), "error@101: Fel: Kunde inte spara krypteringsnyckeln.\n" +
+                                  path("priv_key.bin") + ": målfilen är samma fil som källfilen");
   EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), stored);
 }
 

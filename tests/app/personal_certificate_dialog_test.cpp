@@ -116,12 +116,13 @@ TEST_F(PersonalCertificateDialogTest, OnlyCertificationsOfTheOwnKeyAreAccepted) 
   });
   EXPECT_EQ(
       ui_.logOf("error"),
-      (Log{"error@105: Kunde inte läsa certifiering från fil!\n" + path("missing.certification") +
-               ": filen finns inte",
-           "error@105: Kunde inte läsa certifiering från fil!\n" + path("acme.public_cert_key") +
-               ": filen är inte en certifiering",
-           "error@105: Kunde inte skapa certifikatet. Kontrollera att certifieringarna gäller för den publika "
-           "nyckeln tillhörande den lagrade privata nyckeln och ingen annan nyckel."}));
+      (Log{
+          "error@105: Kunde inte läsa certifiering från fil!\n" + path("missing.certification") +
+              ": filen finns inte",
+          "error@105: Kunde inte läsa certifiering från fil!\n" + path("acme.public_cert_key") +
+              ": filen är inte en certifiering",
+          "error@105: Kunde inte skapa certifikatet. Kontrollera att certifieringarna gäller för den publika "
+          "nyckeln tillhörande den lagrade privata nyckeln och ingen annan nyckel."}));
   EXPECT_TRUE(ui_.logOf("save").empty());
 }
 
@@ -140,7 +141,7 @@ TEST_F(PersonalCertificateDialogTest, ACancelledOrRefusedSaveKeepsTheDialogOpen)
     v.close();
   });
   EXPECT_EQ(ui_.logOf("error"), (Log{"error@105: Kunde inte skriva till fil!\n" + certification +
-                                   ": målfilen är samma fil som källfilen"}));
+                                     ": målfilen är samma fil som källfilen"}));
   EXPECT_TRUE(test::ReadRaw(certification).size() > 0);
   EXPECT_EQ(ui_.log().back(), "end 105: 1");
 }

@@ -203,12 +203,13 @@ TEST_F(TrustedKeysDialogTest, FilesThatAreNoPublicCertificationKeyAreRefused) {
     v.click(IDC_TRUSTED_ADD);
     v.close();
   });
-  EXPECT_EQ(ui_.logOf("error"), (Log{"error@108: Kunde inte läsa nyckelfilen!\n" +
-                                       path("missing.public_cert_key") + ": filen finns inte",
-                                   "error@108: Kunde inte läsa nyckeln!\n" + path("alice.public_key") +
-                                       ": filen är inte en publik certifieringsnyckel",
-                                   "error@108: Kunde inte läsa fingerprint!\n" + path("Acme.private_cert_key") +
-                                       ": filen är inte en publik certifieringsnyckel"}));
+  EXPECT_EQ(ui_.logOf("error"),
+            (Log{"error@108: Kunde inte läsa nyckelfilen!\n" + path("missing.public_cert_key") +
+                     ": filen finns inte",
+                 "error@108: Kunde inte läsa nyckeln!\n" + path("alice.public_key") +
+                     ": filen är inte en publik certifieringsnyckel",
+                 "error@108: Kunde inte läsa fingerprint!\n" + path("Acme.private_cert_key") +
+                     ": filen är inte en publik certifieringsnyckel"}));
   EXPECT_TRUE(ui_.logOf("dialog 126").empty());
   EXPECT_FALSE(ReadTrustedKeyList(dir_.path()));
 }
