@@ -7,7 +7,9 @@
 #include "app/main_dialog.h"
 #include "app/resource_ids.h"
 #include "app/texts.h"
+#include "app/two_line_message.h"
 #include "keys/key_store.h"
+#include "operations/cause_text.h"
 #include "operations/messages.h"
 
 namespace qs {
@@ -42,8 +44,10 @@ int RunProgram(ui::Ui& ui, RandomGenerator& generator, const std::optional<std::
     return 1;
   }
   AppState state(generator, *workingFolder);
-  if (!generator.startUp(state.file(kSeedFileName))) {
-    ui.messageBox(nullptr, start_text::kNoGenerator, ui::Buttons::kOk, ui::Icon::kError);
+  const std::string seedFile = state.file(kSeedFileName);
+  if (!generator.startUp(seedFile)) {
+    ui.messageBox(nullptr, TwoLineMessage(start_text::kNoGenerator, SystemCauseText(seedFile)), ui::Buttons::kOk,
+                  ui::Icon::kError);
     return 1;
   }
   if (!KeyPairStored(state.workingFolder) && !FirstRun(ui, state)) return 1;

@@ -5,6 +5,7 @@
 
 #include "base/secure_wipe.h"
 #include "base/visible_text.h"
+#include "operations/cause_text.h"
 #include "operations/messages.h"
 #include "platform/file.h"
 #include "platform/system_random.h"
@@ -42,7 +43,7 @@ RandomGenerator* Session::generator() {
   if (!seedFile) return nullptr;
   auto generator = std::make_unique<RandomGenerator>();
   if (!generator->startUp(*seedFile)) {
-    fail(start_text::kNoGenerator);
+    fail(start_text::kNoGenerator, SystemCauseText(*seedFile));
     return nullptr;
   }
   if (generator->credit() < RandomGenerator::kRequiredCredit) {
@@ -52,7 +53,7 @@ RandomGenerator* Session::generator() {
     const bool seeded = gathered && generator->addSeed(seed, 0, true) && generator->writeSeedFile(*seedFile);
     SecureWipe(seed.data(), seed.size());
     if (!seeded) {
-      fail(start_text::kNoGenerator);
+      fail(start_text::kNoGenerator, SystemCauseText(*seedFile));
       return nullptr;
     }
   }

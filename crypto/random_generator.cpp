@@ -9,6 +9,7 @@
 #include "crypto/secret_bytes.h"
 #include "crypto/sha256.h"
 #include "platform/clock.h"
+#include "platform/file_error.h"
 #include "platform/folder_lock.h"
 #include "platform/system_random.h"
 #include "platform/working_folder.h"
@@ -106,6 +107,8 @@ ByteBuffer RandomGenerator::output(std::uint32_t length) {
 bool RandomGenerator::startUp(const std::string& seedPath) {
   // Read and replaced under one lock, so that two programs starting together never both
   // start from the same seed file.
+  // A failure that is no file's (the lock busy, the system's source silent) then names none.
+  platform::SetLastFileError(platform::FileError::kNone);
   const platform::FolderLock lock(platform::FolderOf(seedPath));
   if (!lock.held()) return false;
   ByteStream file;
@@ -114,6 +117,7 @@ bool RandomGenerator::startUp(const std::string& seedPath) {
     const ByteBuffer seed = file.readField();
     seeded = addSeed(seed.span(), LowCalendarSeconds(), true);
   }
+  platform::SetLastFileError(platform::FileError::kNone);  // a first start has no seed file
   const std::uint32_t t = LowCalendarSeconds();
   mixEvent(static_cast<std::uint16_t>(t), static_cast<std::uint16_t>(t >> 16), 0);
   const std::uint32_t k = platform::ProcessClockTicks();

@@ -90,6 +90,10 @@ std::string CauseText(const FileCause& cause) {
   return cause.file + ": " + text;
 }
 
+std::string SystemCauseText(const std::string& file) {
+  return CauseText(FileCause{file, Finding::kSystem, platform::LastFileError()});
+}
+
 namespace {
 
 std::string KeyFindingText(KeyFinding finding) {

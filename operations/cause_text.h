@@ -19,6 +19,10 @@ std::string FileErrorText(platform::FileError error);
 // Empty when there is no cause to name.
 std::string CauseText(const FileCause& cause);
 
+// What the system said about the file its last failing call was on, as CauseText; empty when
+// that call recorded no error.
+std::string SystemCauseText(const std::string& file);
+
 // The same for a key file: what its content was instead, or else CauseText of its file
 // cause, such as "x.public_cert_key: filen är en certifieringsnyckel, inte ett certifikat".
 std::string KeyCauseText(const KeyCause& cause);

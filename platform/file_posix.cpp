@@ -157,7 +157,8 @@ std::intptr_t OpenLockFile(const std::string& path) {
   const int fd =
       ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
   if (fd < 0) {
-    RecordSystemError();
+    // Created when missing: only a missing folder is not found.
+    SetLastFileError(errno == ENOENT || errno == ENOTDIR ? FileError::kNoFolder : FromErrno(errno));
     return kNoHandle;
   }
   struct stat st;

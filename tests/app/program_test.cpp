@@ -9,6 +9,7 @@
 #include "keys/key_store.h"
 #include "keys/record_text.h"
 #include "platform/file.h"
+#include "platform/working_folder.h"
 #include "tests/app/fake_ui.h"
 #include "tests/support/seeded_generator.h"
 #include "tests/support/temp_folder.h"
@@ -56,6 +57,13 @@ TEST_F(ProgramTest, ACommandLineItCannotFollowEndsItBeforeAnythingElse) {
   EXPECT_EQ(ui_.log(),
             (Log{"error@-: Fel: Okänt kommando på kommandoraden: /öppna\n\nAnvändning: quillseal.exe "
                  "[/kryptera | /dekryptera | /signera | /verifiera] fil"}));
+}
+
+TEST_F(ProgramTest, AGeneratorThatCannotStartNamesItsSeedFile) {
+  const std::string folder = dir_.file("missing");
+  EXPECT_EQ(RunProgram(ui_, generator_, folder), 1);
+  EXPECT_EQ(ui_.log(), (Log{"error@-: Fel: Kunde inte initiera slumptalsgenerator!\n" +
+                            platform::JoinPath(folder, "rand.bin") + ": mappen finns inte"}));
 }
 
 // The first-run questions come first; the file and its command wait for the main window.

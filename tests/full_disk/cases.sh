@@ -127,7 +127,7 @@ case_keygen_in_a_full_working_folder_keeps_key_pair_and_seed_file() {
   local before
   before=$(snapshot wd)
   expect_status 1 --workdir wd keygen --name new --encryption-bits 2048 --signing-bits 2048 --force
-  expect_output "quillseal-cli: Fel: Kunde inte initiera slumptalsgenerator!"
+  expect_output "quillseal-cli: Fel: Kunde inte initiera slumptalsgenerator! wd/rand.bin: disken är full"
   expect_unchanged wd "$before"
 }
 
@@ -138,7 +138,7 @@ case_keygen_with_room_for_the_seed_file_only_keeps_the_older_key_pair() {
   local key
   key=$(sha256sum <wd/priv_key.bin)
   expect_status 1 --workdir wd keygen --name new --encryption-bits 2048 --signing-bits 2048 --force
-  expect_output "quillseal-cli: Fel: Kunde inte spara ned krypteringsnyckeln."
+  expect_output "quillseal-cli: Fel: Kunde inte spara ned krypteringsnyckeln. wd/priv_key.bin: disken är full"
   expect_eq "$(sha256sum <wd/priv_key.bin)" "$key" "priv_key.bin"
   expect_eq "$(cd wd && ls -A | tr '\n' ' ')" "filler1 priv_key.bin qs.lock rand.bin " "working folder"
 }
