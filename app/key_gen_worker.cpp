@@ -6,11 +6,11 @@
 #include "app/file_names.h"
 #include "app/key_failure.h"
 #include "app/texts.h"
-#include "crypto/key_pair.h"
 #include "keys/cert_keys.h"
 #include "keys/key_store.h"
 #include "keys/trusted_keys.h"
 #include "operations/key_messages.h"
+#include "operations/key_pair_creation.h"
 
 namespace qs {
 namespace {
@@ -28,19 +28,15 @@ void EndFailed(ui::Ui& ui, ui::View& dialog, const std::string& text, bool cance
 // Worker thread: the user's key pair, written to priv_key.bin here.
 void GenerateUserKeyPair(ui::Ui& ui, AppState& state, ui::View& dialog) {
   KeyGenRequest& request = state.keyGen;
-  std::optional<KeyPairRecords> records = GenerateKeyPair(
-      request.encryptionAlgorithm, request.signatureAlgorithm, state.generator, &request.progress);
-  if (!records) {
+  const KeyResult<ByteBuffer> created = CreateKeyPair(
+      state.workingFolder,
+      {request.encryptionAlgorithm, request.signatureAlgorithm, request.keyName, request.overwrite},
+      state.generator, &request.progress);
+  if (!created.ok()) {
     const bool cancelled = request.progress.cancelRequested();
-    ui.post(dialog,
-            [&ui, &dialog, cancelled] { EndFailed(ui, dialog, key_text::kKeyGenerationFailed, cancelled); });
-    return;
-  }
-  const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord),
-                           request.keyName};
-  const KeyStatus written = WriteStoredKeyPair(state.workingFolder, pair, request.overwrite);
-  if (!written.ok()) {
-    ui.post(dialog, [&ui, &dialog, text = KeyFailureText(written)] { EndFailed(ui, dialog, text, false); });
+    ui.post(dialog, [&ui, &dialog, text = KeyFailureText(created.status()), cancelled] {
+      EndFailed(ui, dialog, text, cancelled);
+    });
     return;
   }
   ui.post(dialog, [&dialog] { dialog.endDialog(1); });

@@ -46,8 +46,8 @@ int RunProgram(ui::Ui& ui, RandomGenerator& generator, const std::optional<std::
   AppState state(generator, *workingFolder);
   const std::string seedFile = state.file(kSeedFileName);
   if (!generator.startUp(seedFile)) {
-    ui.messageBox(nullptr, TwoLineMessage(start_text::kNoGenerator, SystemCauseText(seedFile)), ui::Buttons::kOk,
-                  ui::Icon::kError);
+    ui.messageBox(nullptr, TwoLineMessage(start_text::kNoGenerator, SystemCauseText(seedFile)),
+                  ui::Buttons::kOk, ui::Icon::kError);
     return 1;
   }
   if (!KeyPairStored(state.workingFolder) && !FirstRun(ui, state)) return 1;

@@ -35,12 +35,12 @@ int RunCaCreate(Session& session, const ParsedArgs& args) {
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
 
-  bool interrupted = false;
-  const std::optional<CertKeyPairRecords> records = RunKeyGeneration<CertKeyPairRecords>(
-      session.io(), session.options().quiet, interrupted, [&](ProgressHook* hook) {
-        return CreateCertificationKeyPair(*generator, RecordText(organisation), keyType, hook);
-      });
-  if (interrupted) return session.interrupted();
+  std::optional<CertKeyPairRecords> records;
+  if (RunKeyGeneration(session.io(), session.options().quiet, [&](ProgressHook* hook) {
+        records = CreateCertificationKeyPair(*generator, RecordText(organisation), keyType, hook);
+        return records.has_value();
+      }))
+    return session.interrupted();
   if (!records) return session.fail(MessageText(KeyOutcome::kCertKeysNotCreated));
   const KeyResult<std::string> suggested = SuggestedCertKeyName(records->publicRecord);
   if (!suggested.ok()) return Outcome(session, suggested.status());

@@ -7,13 +7,13 @@
 #include "cli/messages.h"
 #include "cli/output_file.h"
 #include "cli/progress_display.h"
-#include "crypto/key_pair.h"
 #include "keys/backup.h"
 #include "keys/key_store.h"
 #include "keys/possession_proof.h"
 #include "keys/public_key_export.h"
 #include "keys/record_text.h"
 #include "operations/key_messages.h"
+#include "operations/key_pair_creation.h"
 #include "operations/key_pair_info.h"
 #include "platform/clock.h"
 
@@ -38,18 +38,16 @@ int RunKeygen(Session& session, const ParsedArgs& args) {
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
 
-  bool interrupted = false;
-  std::optional<KeyPairRecords> records = RunKeyGeneration<KeyPairRecords>(
-      session.io(), session.options().quiet, interrupted,
-      [&](ProgressHook* hook) { return GenerateKeyPair(encryption, signing, *generator, hook); });
-  if (interrupted) return session.interrupted();
-  if (!records) return session.fail(key_text::kKeyGenerationFailed);
-  const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord),
-                           KeyNameText(name)};
-  const KeyStatus written = WriteStoredKeyPair(*folder, pair, OverwriteOf(args));
-  if (!written.ok()) return FailKeyPair(session, written);
+  KeyResult<ByteBuffer> created;
+  if (RunKeyGeneration(session.io(), session.options().quiet, [&](ProgressHook* hook) {
+        created = CreateKeyPair(*folder, {encryption, signing, KeyNameText(name), OverwriteOf(args)},
+                                *generator, hook);
+        return created.ok();
+      }))
+    return session.interrupted();
+  if (!created.ok()) return FailKeyPair(session, created.status());
   session.io().out << "Nyckelparet har skapats.\nFingerprint: "
-                   << HexString(ComputeFingerprint(pair.publicRecord).value_or(ByteBuffer())) << '\n';
+                   << HexString(ComputeFingerprint(created.value).value_or(ByteBuffer())) << '\n';
   return kSuccess;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 #include <cstdint>
 #include <functional>
-#include <optional>
 
 #include "base/progress_hook.h"
 #include "cli/io.h"
@@ -33,20 +32,13 @@ class ProgressDisplay {
   bool interrupted_ = false;
 };
 
-// Runs a key generation under a spinner; Ctrl-C sets the hook's cancel flag, and
-// interrupted tells afterwards whether that happened.
-template <typename Result>
-std::optional<Result> RunKeyGeneration(Io& io, bool quiet, bool& interrupted,
-                                       const std::function<std::optional<Result>(ProgressHook*)>& generate) {
+// Runs a key generation, which tells whether it succeeded, under a spinner; Ctrl-C sets the
+// hook's cancel flag. True when that happened.
+inline bool RunKeyGeneration(Io& io, bool quiet, const std::function<bool(ProgressHook*)>& generate) {
   ProgressHook hook;
-  std::optional<Result> result;
   ProgressDisplay display(io, quiet);
-  display.run({nullptr, nullptr, [&hook] { hook.cancel = 1; }}, [&] {
-    result = generate(&hook);
-    return result.has_value();
-  });
-  interrupted = display.interrupted();
-  return result;
+  display.run({nullptr, nullptr, [&hook] { hook.cancel = 1; }}, [&] { return generate(&hook); });
+  return display.interrupted();
 }
 
 }  // namespace qs::cli

@@ -9,13 +9,14 @@ namespace qs {
 enum class KeyOutcome : std::uint8_t {
   kOk,
   // The stored key pair and its export.
-  kNoPublicKey,         // no readable priv_key.bin to export from
-  kPublicKeyNotSaved,   // the ".public_key" file could not be written
-  kPublicKeyNotSigned,  // its proof of possession could not be made; nothing written
-  kKeysUnavailable,     // the keys for a file command could not be gathered
-  kKeyPairNotSaved,     // priv_key.bin (restore) or a backup could not be written
-  kNewKeyPairNotSaved,  // a generated key pair could not be written to priv_key.bin
-  kKeyPairExists,       // a key pair was stored meanwhile that nobody agreed to replace
+  kNoPublicKey,          // no readable priv_key.bin to export from
+  kPublicKeyNotSaved,    // the ".public_key" file could not be written
+  kPublicKeyNotSigned,   // its proof of possession could not be made; nothing written
+  kKeysUnavailable,      // the keys for a file command could not be gathered
+  kKeyPairNotSaved,      // priv_key.bin (restore) or a backup could not be written
+  kKeyPairNotGenerated,  // generation failed or was cancelled
+  kNewKeyPairNotSaved,   // a generated key pair could not be written to priv_key.bin
+  kKeyPairExists,        // a key pair was stored meanwhile that nobody agreed to replace
   // Certification key pairs.
   kCertKeysNotCreated,
   kNewCertKeysUnreadable,

@@ -19,6 +19,8 @@ const char* MessageText(KeyOutcome outcome) {
       return "Fel: Kunde inte hämta krypteringsnycklar!";
     case KeyOutcome::kKeyPairNotSaved:
       return "Fel: Kunde inte spara krypteringsnyckeln.";
+    case KeyOutcome::kKeyPairNotGenerated:
+      return key_text::kKeyGenerationFailed;
     case KeyOutcome::kNewKeyPairNotSaved:
       return key_text::kKeyPairNotSaved;
     case KeyOutcome::kKeyPairExists:
