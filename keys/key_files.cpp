@@ -1,10 +1,40 @@
 #include "keys/key_files.h"
 
+#include <algorithm>
+#include <string_view>
+
+#include "base/byte_order.h"
 #include "base/record.h"
 #include "base/whole_file.h"
 #include "platform/file.h"
 
 namespace qs {
+namespace {
+
+// A key file cut short still begins with its content's length and the tag field of a key
+// record; a file that claims more than it holds and begins otherwise (a text file, say) is no
+// key file at all.
+bool BeginsLikeKeyFile(const std::string& path) {
+  constexpr std::size_t kTagAt = 8;
+  constexpr std::size_t kLongestTag = 16;
+  std::optional<platform::File> file = platform::File::openRead(path);
+  const std::optional<std::uint64_t> size = file ? file->size() : std::nullopt;
+  if (!size || *size < kTagAt) return false;
+  std::uint8_t head[kTagAt + kLongestTag] = {};
+  const std::size_t got = static_cast<std::size_t>(std::min<std::uint64_t>(*size, sizeof head));
+  if (!file->readFull(head, got)) return false;
+  const std::uint32_t tagLength = LoadLe32(head + 4);
+  if (tagLength == 0 || tagLength > kLongestTag) return false;
+  const std::string_view start(reinterpret_cast<const char*>(head + kTagAt),
+                               std::min<std::size_t>(tagLength, got - kTagAt));
+  for (const char* keyTag : {tag::kPublicKey, tag::kPrivateKey, tag::kPublicCertKey, tag::kPrivateCertKey,
+                             tag::kCertification, tag::kCertificate}) {
+    if (std::string_view(keyTag).substr(0, start.size()) == start) return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 std::optional<ByteBuffer> ReadKeyFile(const std::string& path, KeyCause* cause) {
   ByteStream stream;
@@ -12,7 +42,9 @@ std::optional<ByteBuffer> ReadKeyFile(const std::string& path, KeyCause* cause) 
   if (!ReadWholeFile(stream, path, &problem)) {
     if (cause != nullptr) {
       *cause = {WholeFileFailed(ResultCode::kSource, path, problem, Finding::kNone).cause};
-      if (problem.kind == WholeFileProblem::kTooLong) cause->finding = KeyFinding::kNotKeyFile;
+      if (problem.kind == WholeFileProblem::kTooLong ||
+          (problem.kind == WholeFileProblem::kTruncated && !BeginsLikeKeyFile(path)))
+        cause->finding = KeyFinding::kNotKeyFile;
     }
     return std::nullopt;
   }

@@ -10,9 +10,11 @@ namespace qs {
 
 KeyResult<ByteBuffer> CreateKeyPair(const std::string& workingFolder, const NewKeyPair& choice,
                                     RandomGenerator& generator, ProgressHook* progress) {
-  std::optional<KeyPairRecords> records = GenerateKeyPair(choice.encryption, choice.signing, generator, progress);
+  std::optional<KeyPairRecords> records =
+      GenerateKeyPair(choice.encryption, choice.signing, generator, progress);
   if (!records) return Failed<ByteBuffer>(KeyOutcome::kKeyPairNotGenerated);
-  const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord), choice.keyName};
+  const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord),
+                           choice.keyName};
   const KeyStatus written = WriteStoredKeyPair(workingFolder, pair, choice.overwrite);
   if (!written.ok()) return Failed<ByteBuffer>(written.outcome, written.cause);
   return {KeyOutcome::kOk, pair.publicRecord};

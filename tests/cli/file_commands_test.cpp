@@ -254,6 +254,48 @@ TEST_F(FileCommandsTest, EveryOutcomeReadsTheSameInBothFrontEnds) {
   EXPECT_STREQ(MessageText(FileOutcome::kCancelled), "");
 }
 
+// A certificate or key pair that cannot be used stops the command before any file, and both
+// front ends name the file and what was wrong with it.
+TEST_F(FileCommandsTest, AnUnusableCertificateIsNamedWithItsCauseInBothFrontEnds) {
+  const std::string source = writeFile("a.txt", "a");
+  const std::string missing = path("nosuch.certificate");
+  const std::string text = writeFile("notes.txt", "hi\n");
+  const std::string certKey = writeKeyFile("org.public_cert_key", test::PublicCertKeyOf("Org"));
+  const std::string whole = test::ReadRaw(bob());
+  const std::string cut = writeFile("cut.certificate", whole.substr(0, whole.size() / 2));
+  struct Case {
+    std::string certificate;
+    std::string cause;
+  };
+  const std::vector<Case> cases = {
+      {missing, "filen finns inte"},
+      {text, "filen är ingen fil som Quillseal skriver"},
+      {certKey, "filen är en certifieringsnyckel, inte ett certifikat"},
+      {cut, "filen är avkortad (slutar efter " + GroupedDigits(whole.size() / 2) + " av " +
+                GroupedDigits(whole.size()) + " byte)"},
+  };
+  const std::string failed = MessageText(KeyOutcome::kKeysUnavailable);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.certificate);
+    const std::string cause = c.certificate + ": " + c.cause;
+    ui_.clearLog();
+    ui_.chooseFile(c.certificate);
+    main().type(IDC_MAIN_FILE_NAME, source);
+    main().click(IDC_MAIN_ENCRYPT);
+    EXPECT_EQ(ui_.log().back(), "error@101: " + failed + "\n" + cause);
+    Streams s;
+    EXPECT_EQ(cli(s, {"encrypt", "--to", c.certificate, source}), cli::kFailure);
+    EXPECT_EQ(s.err.str(), "quillseal-cli: " + failed + " " + cause + "\n");
+  }
+  EXPECT_FALSE(platform::FileExists(source + ".encrypted"));
+
+  // Without a key pair, signing names the file that is missing.
+  std::filesystem::remove(path("priv_key.bin"));
+  Streams s;
+  EXPECT_EQ(cli(s, {"sign", source}), cli::kFailure);
+  EXPECT_EQ(s.err.str(), "quillseal-cli: " + failed + " " + path("priv_key.bin") + ": filen finns inte\n");
+}
+
 TEST_F(FileCommandsTest, SeveralFilesAreApprovedOnceAndEachGetsItsLine) {
   const std::string a = writeFile("a", "first");
   const std::string b = writeFile("b", "second");
