@@ -91,11 +91,14 @@ std::optional<ByteBuffer> SigningContext::sign(const ByteBuffer& ownPrivate, std
   block.appendField(message.toRecordBytes());
   const ByteBuffer signature = SignDigest(*generator_, ownPrivate, FinishDigest(digest_, block));
   if (signature.empty()) return std::nullopt;
+  return SignatureRecordOf(block, signature);
+}
 
+ByteBuffer SignatureRecordOf(const ByteBuffer& signedInformation, const ByteBuffer& signature) {
   ByteBuffer record;
   AppendRecordHeader(record, tag::kSignature);
-  record.appendU16(0);
-  record.appendField(block);
+  record.appendU16(0);  // reserved
+  record.appendField(signedInformation);
   record.appendField(signature);
   return record;
 }

@@ -37,6 +37,9 @@ struct SignatureRecord {
   ByteBuffer signature;
 };
 
+// A "Signature" record of this signed-information block and this signature, as sign writes it.
+ByteBuffer SignatureRecordOf(const ByteBuffer& signedInformation, const ByteBuffer& signature);
+
 // The parts of a "Signature" record, without checking the signature. Nothing unless the tag,
 // version and reserved value are right, the two fields fill the record exactly (their lengths
 // are outside what the signature covers) and the block is exactly a signed-information block.

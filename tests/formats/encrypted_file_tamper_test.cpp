@@ -33,16 +33,6 @@ std::string AsString(const ByteBuffer& bytes) {
   return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.length());
 }
 
-// A "Signature" record holding the given block beside a signature made over other bytes.
-ByteBuffer SignatureRecordWith(const ByteBuffer& block, const ByteBuffer& signature) {
-  ByteBuffer record;
-  AppendRecordHeader(record, tag::kSignature);
-  record.appendU16(0);
-  record.appendField(block);
-  record.appendField(signature);
-  return record;
-}
-
 class RefusalTest : public test::PipelineTest {
  protected:
   // Decrypts path("enc") for recipient from sender (bob from alice unless named) and checks
@@ -252,9 +242,8 @@ TEST_F(SpliceTest, ASignedFileBeginningWithAWrappedKeyDoesNotHeadAFile) {
   swallowed.appendU32(static_cast<std::uint32_t>(rest.size()));
   swallowed.append(test::FromString(rest).data(), static_cast<std::uint32_t>(rest.size()));
   for (const ByteBuffer& block : {after, swallowed}) {
-    writeFile(
-        FileHeaderRecord(false, key_.encryptedKeyRecord, SignatureRecordWith(block, genuine->signature)),
-        "pay the bearer", &alice_.publicRecord);
+    writeFile(FileHeaderRecord(false, key_.encryptedKeyRecord, SignatureRecordOf(block, genuine->signature)),
+              "pay the bearer", &alice_.publicRecord);
     EXPECT_EQ(expectFailure("a file signature cut into a header"), ResultCode::kKeys);
   }
 }
@@ -272,7 +261,7 @@ TEST_F(SpliceTest, NoOtherCutOfTheHeadersSignedBytesVerifies) {
   for (std::size_t cut = 0; cut <= signedBytes.size(); ++cut) {
     const ByteBuffer key = test::FromString(signedBytes.substr(0, cut));
     const ByteBuffer block = test::FromString(signedBytes.substr(cut));
-    const ByteBuffer record = FileHeaderRecord(false, key, SignatureRecordWith(block, genuine->signature));
+    const ByteBuffer record = FileHeaderRecord(false, key, SignatureRecordOf(block, genuine->signature));
     const bool accepted =
         ReadFileHeader(generator_.get(), bob_.privateRecord, alice_.publicRecord, record, why).has_value();
     EXPECT_EQ(accepted, cut == fields->encryptedKeyRecord.length()) << "cut at " << cut;

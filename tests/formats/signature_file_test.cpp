@@ -30,16 +30,6 @@ ByteBuffer Block(const char* label, std::uint32_t timestamp, const std::u16strin
   return block;
 }
 
-// A "Signature" record holding the given block beside a signature made over other bytes.
-ByteBuffer SignatureRecordWith(const ByteBuffer& block, const ByteBuffer& signature) {
-  ByteBuffer record;
-  AppendRecordHeader(record, tag::kSignature);
-  record.appendU16(0);
-  record.appendField(block);
-  record.appendField(signature);
-  return record;
-}
-
 class SignatureFileTest : public test::PipelineTest {
  protected:
   FileResult sign(const std::string& source, const std::string& target, const std::string& message = "",
@@ -192,7 +182,7 @@ TEST_F(SignatureFileTest, NoOtherCutOfTheSignedBytesVerifies) {
     WriteRaw(path("cut"), signedBytes.substr(0, cut));
     const ByteBuffer block = test::FromString(signedBytes.substr(cut));
     ASSERT_TRUE(
-        WriteWholeFile(ByteStream(SignatureRecordWith(block, genuine->signature)), path("cut.signature")));
+        WriteWholeFile(ByteStream(SignatureRecordOf(block, genuine->signature)), path("cut.signature")));
     SignatureRequest request;
     EXPECT_EQ(verify(path("cut"), path("cut.signature"), request).ok(), cut == data.size())
         << "cut at " << cut;
@@ -223,7 +213,7 @@ TEST_F(SignatureFileTest, ABlockShapedTailDoesNotSignThePrefix) {
   swallowed.append(tail.data() + swallowed.length(), tail.length() - swallowed.length());
   swallowed.append(genuine->signedInformation.data(), genuine->signedInformation.length());
   for (const ByteBuffer& block : {after, swallowed}) {
-    ASSERT_TRUE(WriteWholeFile(ByteStream(SignatureRecordWith(block, genuine->signature)), path("forged")));
+    ASSERT_TRUE(WriteWholeFile(ByteStream(SignatureRecordOf(block, genuine->signature)), path("forged")));
     SignatureRequest request;
     EXPECT_FALSE(verify(path("document"), path("forged"), request)) << test::ToHex(block);
   }
