@@ -1,6 +1,7 @@
 #include "app/approval_dialog.h"
 
 #include "app/resource_ids.h"
+#include "app/texts.h"
 #include "keys/approval.h"
 #include "keys/record_text.h"
 #include "operations/approval_rows.h"
@@ -17,7 +18,10 @@ constexpr int kUntrustedIcon = 1;
 void ApprovalDialog::onInit(ui::View& view) {
   view.centreOn(*state_.mainWindow);
   view.setColumns(IDC_APPROVAL_CERTIFICATIONS,
-                  {{"Organisation", 125}, {"Nyckel-ID", 115}, {"Status", 160}, {"Tidstämpel", 100}},
+                  {{text::kOrganisationColumn, 125},
+                   {text::kKeyIdColumn, 115},
+                   {text::kStatusColumn, 160},
+                   {text::kTimestampColumn, 100}},
                   {IDI_KEY_FOUND, IDI_KEY_MISSING});
   for (const CertificationResult& result : peer_.results) {
     const ApprovalRow row = DescribeCertification(result);
@@ -25,7 +29,7 @@ void ApprovalDialog::onInit(ui::View& view) {
                 row.verified ? kVerifiedIcon : kUntrustedIcon);
   }
   if (!peer_.results.empty()) view.selectRow(IDC_APPROVAL_CERTIFICATIONS, 0);
-  view.setColumns(IDC_APPROVAL_FIELDS, {{"Fältnamn", 100}, {"Värde", 400}}, {});
+  view.setColumns(IDC_APPROVAL_FIELDS, {{text::kFieldNameColumn, 100}, {text::kFieldValueColumn, 400}}, {});
   showIdentity(view);
   view.setText(IDC_APPROVAL_FINGERPRINT, HexString(peer_.fingerprint));
 }

@@ -26,7 +26,7 @@ WideText Typed(const std::string& utf8) {
 void CertifyDialog::onInit(ui::View& view) {
   view.centreOn(*state_.mainWindow);
   fields_.clear();
-  view.setColumns(IDC_CERTIFY_FIELDS, {{"Fältnamn", 100}, {"Värde", 350}}, {});
+  view.setColumns(IDC_CERTIFY_FIELDS, {{text::kFieldNameColumn, 100}, {text::kFieldValueColumn, 350}}, {});
   view.enable(IDC_CERTIFY_REMOVE_FIELD, false);
 }
 

@@ -1,111 +1,102 @@
 #include "app/file_dialogs.h"
 
+#include "app/texts.h"
+
 namespace qs {
 namespace {
 
-const ui::FileFilter kAllFiles{"Alla filer (*.*)", "*.*"};
-const ui::FileFilter kEncryptedFiles{"Krypterade filer (*.encrypted)", "*.encrypted"};
-const ui::FileFilter kSignatureFile{"Signaturfil (*.signature)", "*.signature"};
+const ui::FileFilter kAllFiles{text::kAllFilesFilter, "*.*"};
+const ui::FileFilter kEncryptedFiles{text::kEncryptedFilesFilter, "*.encrypted"};
+const ui::FileFilter kSignatureFile{text::kSignatureFileFilter, "*.signature"};
 
 }  // namespace
 
-ui::FileDialog ChooseSourceDialog() { return {"Välj fil...", {kAllFiles, kEncryptedFiles}, "*", ""}; }
+ui::FileDialog ChooseSourceDialog() {
+  return {text::kChooseFileTitle, {kAllFiles, kEncryptedFiles}, "*", ""};
+}
 
 ui::FileDialog EncryptTargetDialog(const std::string& suggestion) {
-  return {"Välj plats för den krypterade filen...",
-          {{"Krypterad fil (*.encrypted)", "*.encrypted"}},
-          "encrypted",
-          suggestion};
+  return {text::kEncryptTargetTitle, {{text::kEncryptedFileFilter, "*.encrypted"}}, "encrypted", suggestion};
 }
 
 ui::FileDialog DecryptTargetDialog(const std::string& suggestion) {
-  return {"Välj plats för filen...", {kAllFiles}, "", suggestion};
+  return {text::kDecryptTargetTitle, {kAllFiles}, "", suggestion};
 }
 
 ui::FileDialog SignTargetDialog(const std::string& suggestion) {
-  return {"Välj plats för signaturfilen...", {kSignatureFile}, "signature", suggestion};
+  return {text::kSignTargetTitle, {kSignatureFile}, "signature", suggestion};
 }
 
-ui::FileDialog SignatureFileDialog() { return {"Välj signaturfil...", {kSignatureFile}, "signature", ""}; }
+ui::FileDialog SignatureFileDialog() {
+  return {text::kSignatureFileTitle, {kSignatureFile}, "signature", ""};
+}
 
-ui::FileDialog SignedFileDialog() { return {"Välj filen som signaturen gäller...", {kAllFiles}, "", ""}; }
+ui::FileDialog SignedFileDialog() { return {text::kSignedFileTitle, {kAllFiles}, "", ""}; }
 
 ui::FileDialog CertificateDialog(const std::string& title) {
-  return {title.empty() ? "Välj certifikat..." : title,
-          {{"Certifikat (*.certificate)", "*.certificate"}},
+  return {title.empty() ? text::kCertificateTitle : title,
+          {{text::kCertificateFilter, "*.certificate"}},
           "certificate",
           ""};
 }
 
 ui::FileDialog PrivateCertKeyDialog(const std::string& suggestion) {
-  return {"Välj plats för den privata certifieringsnyckeln...",
-          {{"Privat certifieringsnyckel (*.private_cert_key)", "*.private_cert_key"}},
+  return {text::kPrivateCertKeyTargetTitle,
+          {{text::kPrivateCertKeyFilter, "*.private_cert_key"}},
           "private_cert_key",
           suggestion};
 }
 
 ui::FileDialog PublicCertKeyDialog(const std::string& suggestion) {
-  return {"Välj plats för den publika certifieringsnyckeln...",
-          {{"Publik certifieringsnyckel (*.public_cert_key)", "*.public_cert_key"}},
+  return {text::kPublicCertKeyTargetTitle,
+          {{text::kPublicCertKeyFilter, "*.public_cert_key"}},
           "public_cert_key",
           suggestion};
 }
 
 ui::FileDialog TrustedKeyFileDialog() {
-  return {"Välj publik certifieringsnyckel...",
-          {{"Publik certifieringsnyckel (*.public_cert_key)", "*.public_cert_key"}},
-          "public_cert_key",
-          ""};
+  return {
+      text::kTrustedKeyFileTitle, {{text::kPublicCertKeyFilter, "*.public_cert_key"}}, "public_cert_key", ""};
 }
 
 ui::FileDialog PublicKeyExportDialog(const std::string& suggestion) {
-  return {"Välj plats för den publika nyckeln...",
-          {{"Publik nyckel (*.public_key)", "*.public_key"}},
-          "public_key",
-          suggestion};
+  return {text::kPublicKeyTargetTitle, {{text::kPublicKeyFilter, "*.public_key"}}, "public_key", suggestion};
 }
 
 ui::FileDialog BackupSaveDialog(const std::string& suggestion) {
-  return {"Välj plats för säkerhetskopian...",
-          {{"Säkerhetskopia av privat nyckel (*.key_backup)", "*.key_backup"}},
-          "key_backup",
-          suggestion};
+  return {text::kBackupTargetTitle, {{text::kBackupSaveFilter, "*.key_backup"}}, "key_backup", suggestion};
 }
 
-// The filter's wording differs from the save dialog's; users have seen it so.
 ui::FileDialog BackupOpenDialog() {
-  return {"Välj säkerhetskopia...",
-          {{"Säkerhetskopieras privat nyckel (*.key_backup)", "*.key_backup"}},
-          "key_backup",
-          ""};
+  return {text::kBackupFileTitle, {{text::kBackupOpenFilter, "*.key_backup"}}, "key_backup", ""};
 }
 
 ui::FileDialog CertificationOpenDialog() {
   return {
-      "Välj certifiering...", {{"Certifiering (*.certification)", "*.certification"}}, "certification", ""};
+      text::kCertificationFileTitle, {{text::kCertificationFilter, "*.certification"}}, "certification", ""};
 }
 
 ui::FileDialog CertificationSaveDialog(const std::string& suggestion) {
-  return {"Välj plats för certifieringen...",
-          {{"Certifiering (*.certification)", "*.certification"}},
+  return {text::kCertificationTargetTitle,
+          {{text::kCertificationFilter, "*.certification"}},
           "certification",
           suggestion};
 }
 
 ui::FileDialog PublicKeyOpenDialog() {
-  return {"Välj publik nyckel...", {{"Publik nyckel (*.public_key)", "*.public_key"}}, "public_key", ""};
+  return {text::kPublicKeyFileTitle, {{text::kPublicKeyFilter, "*.public_key"}}, "public_key", ""};
 }
 
 ui::FileDialog PrivateCertKeyOpenDialog() {
-  return {"Välj privat certifieringsnyckel...",
-          {{"Privat certifieringsnyckel (*.private_cert_key)", "*.private_cert_key"}},
+  return {text::kPrivateCertKeyFileTitle,
+          {{text::kPrivateCertKeyFilter, "*.private_cert_key"}},
           "private_cert_key",
           ""};
 }
 
 ui::FileDialog CertificateSaveDialog(const std::string& suggestion) {
-  return {"Välj plats för certifikatet...",
-          {{"Certifikat (*.certificate)", "*.certificate"}},
+  return {text::kCertificateTargetTitle,
+          {{text::kCertificateFilter, "*.certificate"}},
           "certificate",
           suggestion};
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Every Swedish text the controllers show or set (UTF-8). Texts that never change live in
-// the dialog resources; the outcomes of key operations have theirs in keys/messages.h, those
-// of file operations and the start-up failures in operations/messages.h.
+// the dialog resources; the outcomes of key operations have theirs in operations/key_messages.h,
+// those of file operations and the start-up failures in operations/messages.h, and the causes
+// in operations/cause_text.cpp.
 
 namespace qs::text {
 
@@ -44,4 +45,44 @@ inline constexpr char kGenerating[] = "Vänta medan nyckelparet genereras. Detta
 // Certification
 inline constexpr char kNeedFieldNameAndValue[] = "Du måste skriva in ett fältnamn och värde.";
 inline constexpr char kNoFieldSelected[] = "Inget datafält är valt i listan.";
+
+// Open and save dialogs: titles, then the descriptions of their filters
+inline constexpr char kChooseFileTitle[] = "Välj fil...";
+inline constexpr char kEncryptTargetTitle[] = "Välj plats för den krypterade filen...";
+inline constexpr char kDecryptTargetTitle[] = "Välj plats för filen...";
+inline constexpr char kSignTargetTitle[] = "Välj plats för signaturfilen...";
+inline constexpr char kSignatureFileTitle[] = "Välj signaturfil...";
+inline constexpr char kSignedFileTitle[] = "Välj filen som signaturen gäller...";
+inline constexpr char kCertificateTitle[] = "Välj certifikat...";
+inline constexpr char kPrivateCertKeyTargetTitle[] = "Välj plats för den privata certifieringsnyckeln...";
+inline constexpr char kPublicCertKeyTargetTitle[] = "Välj plats för den publika certifieringsnyckeln...";
+inline constexpr char kTrustedKeyFileTitle[] = "Välj publik certifieringsnyckel...";
+inline constexpr char kPublicKeyTargetTitle[] = "Välj plats för den publika nyckeln...";
+inline constexpr char kBackupTargetTitle[] = "Välj plats för säkerhetskopian...";
+inline constexpr char kBackupFileTitle[] = "Välj säkerhetskopia...";
+inline constexpr char kCertificationFileTitle[] = "Välj certifiering...";
+inline constexpr char kCertificationTargetTitle[] = "Välj plats för certifieringen...";
+inline constexpr char kPublicKeyFileTitle[] = "Välj publik nyckel...";
+inline constexpr char kPrivateCertKeyFileTitle[] = "Välj privat certifieringsnyckel...";
+inline constexpr char kCertificateTargetTitle[] = "Välj plats för certifikatet...";
+inline constexpr char kAllFilesFilter[] = "Alla filer (*.*)";
+inline constexpr char kEncryptedFilesFilter[] = "Krypterade filer (*.encrypted)";
+inline constexpr char kEncryptedFileFilter[] = "Krypterad fil (*.encrypted)";
+inline constexpr char kSignatureFileFilter[] = "Signaturfil (*.signature)";
+inline constexpr char kCertificateFilter[] = "Certifikat (*.certificate)";
+inline constexpr char kPrivateCertKeyFilter[] = "Privat certifieringsnyckel (*.private_cert_key)";
+inline constexpr char kPublicCertKeyFilter[] = "Publik certifieringsnyckel (*.public_cert_key)";
+inline constexpr char kPublicKeyFilter[] = "Publik nyckel (*.public_key)";
+inline constexpr char kBackupSaveFilter[] = "Säkerhetskopia av privat nyckel (*.key_backup)";
+// The open dialog's filter is worded otherwise than the save dialog's; users have seen it so.
+inline constexpr char kBackupOpenFilter[] = "Säkerhetskopieras privat nyckel (*.key_backup)";
+inline constexpr char kCertificationFilter[] = "Certifiering (*.certification)";
+
+// Column headings of the certification and data-field lists
+inline constexpr char kOrganisationColumn[] = "Organisation";
+inline constexpr char kKeyIdColumn[] = "Nyckel-ID";
+inline constexpr char kStatusColumn[] = "Status";
+inline constexpr char kTimestampColumn[] = "Tidstämpel";
+inline constexpr char kFieldNameColumn[] = "Fältnamn";
+inline constexpr char kFieldValueColumn[] = "Värde";
 }  // namespace qs::text

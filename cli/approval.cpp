@@ -42,7 +42,7 @@ bool Decide(Session& session, const std::string& fingerprint, const Question& qu
     session.fail(options.yes ? question.yesNotEnough : cli_text::kApprovalNeeded);
     return false;
   }
-  io.out << question.text << " [j/N] " << std::flush;
+  io.out << question.text << cli_text::kYesNoPrompt << std::flush;
   std::string answer;
   std::getline(io.in, answer);
   const std::string a = Upper(answer);
@@ -57,20 +57,21 @@ bool ApproveCertificate(Session& session, const CertificationResults& results,
                         const std::string& fingerprint) {
   if (const std::string warning = ConflictWarning(results); !warning.empty()) session.tell(warning);
   std::ostream& out = session.io().out;
-  out << "Certifieringar:\n";
-  if (results.empty()) out << "  (inga)\n";
+  out << cli_text::kCertificationsLabel << '\n';
+  if (results.empty()) out << "  " << cli_text::kNoCertifications << '\n';
   for (const CertificationResult& result : results) {
     const ApprovalRow row = DescribeCertification(result);
     // What the sender wrote as the organisation of an unverified certification is left out:
     // padded, it would wrap on a terminal into lines that look like a verified one's.
-    out << "  Organisation: " << (row.verified ? row.organisation : key_text::kUnverifiedMark)
-        << "\n  Nyckel-ID:    " << row.keyId << "\n  Status:       " << row.status
-        << "\n  Tidstämpel:   " << row.timestamp << '\n';
+    out << "  " << cli_text::kOrganisationLabel
+        << (row.verified ? row.organisation : key_text::kUnverifiedMark) << "\n  " << cli_text::kPaddedKeyId
+        << row.keyId << "\n  " << cli_text::kPaddedStatus << row.status << "\n  "
+        << cli_text::kPaddedTimestamp << row.timestamp << '\n';
     if (const std::optional<VerifiedIdentity> identity = VerifiedIdentityOf(result)) {
       for (const auto& [name, value] : identity->fields) out << "    " << name << ": " << value << '\n';
     }
   }
-  out << "Fingerprint: " << fingerprint << '\n';
+  out << cli_text::kFingerprintLabel << fingerprint << '\n';
   const std::vector<DataField>& expected = session.options().expectFields;
   if (!expected.empty() && !VouchesFor(results, expected)) {
     session.fail(cli_text::kExpectedFieldsNotCertified);
@@ -84,8 +85,9 @@ bool ApproveCertificate(Session& session, const CertificationResults& results,
 
 bool ApproveTrustedKey(Session& session, const std::string& organisation, const std::string& keyId,
                        const std::string& fingerprint) {
-  session.io().out << "Certifieringsnyckel:\n  Organisation: " << organisation
-                   << "\n  Nyckel-ID:    " << keyId << "\n  Fingerprint:  " << fingerprint << '\n';
+  session.io().out << cli_text::kCertificationKeyLabel << "\n  " << cli_text::kOrganisationLabel
+                   << organisation << "\n  " << cli_text::kPaddedKeyId << keyId << "\n  "
+                   << cli_text::kPaddedFingerprint << fingerprint << '\n';
   // Every later approval rests on this list, so --yes never adds to it.
   return Decide(session, fingerprint,
                 {key_text::kTrustKeyQuestion, cli_text::kKeyNotAdded, cli_text::kYesCannotTrust});
@@ -94,10 +96,11 @@ bool ApproveTrustedKey(Session& session, const std::string& organisation, const 
 bool ApproveCertification(Session& session, const std::string& publicKeyName, const std::string& timestamp,
                           const std::vector<DataField>& fields, const std::string& fingerprint) {
   std::ostream& out = session.io().out;
-  out << "Certifiering av " << VisibleText(publicKeyName) << ":\n  Tidsstämpel: " << timestamp << '\n';
+  out << cli_text::kCertificationOf << VisibleText(publicKeyName) << ":\n  "
+      << cli_text::kCertificationTimestampLabel << timestamp << '\n';
   for (const DataField& field : fields)
     out << "    " << DisplayText(field.name) << ": " << DisplayText(field.value) << '\n';
-  out << "Fingerprint: " << fingerprint << '\n';
+  out << cli_text::kFingerprintLabel << fingerprint << '\n';
   return Decide(session, fingerprint,
                 {key_text::kConfirmCertificationQuestion, cli_text::kNoCertificationMade});
 }

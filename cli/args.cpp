@@ -1,5 +1,7 @@
 #include "cli/args.h"
 
+#include "cli/messages.h"
+
 namespace qs::cli {
 namespace {
 
@@ -29,7 +31,7 @@ std::optional<std::string> ParsedArgs::value(const std::string& name) const {
 
 std::string ParsedArgs::required(const std::string& name) const {
   const std::optional<std::string> v = value(name);
-  if (!v) throw UsageError("--" + name + " måste anges");
+  if (!v) throw UsageError("--" + name + cli_text::kMustBeGiven);
   return *v;
 }
 
@@ -69,14 +71,15 @@ ParsedArgs ParsedArgs::parseWords(std::span<const std::string> words, std::span<
     } else if (w.size() == 2) {
       option = FindShort(specs, w[1]);
     }
-    if (option == nullptr) throw UsageError("okänd flagga: " + shown);
+    if (option == nullptr) throw UsageError(cli_text::kUnknownOption + shown);
     std::vector<std::string>& slot = parsed.options_[option->name];
     if (!slot.empty() && !option->repeatable)
-      throw UsageError("flaggan " + shown + " får bara anges en gång");
+      throw UsageError(cli_text::kOptionNamed + shown + cli_text::kGivenTwice);
     if (!option->takesValue) {
-      if (inlineValue && !option->optionalValue) throw UsageError("flaggan " + shown + " tar inget värde");
+      if (inlineValue && !option->optionalValue)
+        throw UsageError(cli_text::kOptionNamed + shown + cli_text::kTakesNoValue);
       if (inlineValue && inlineValue->empty())
-        throw UsageError("flaggan " + shown + " behöver ett värde efter =");
+        throw UsageError(cli_text::kOptionNamed + shown + cli_text::kNeedsValueAfterEquals);
       slot.push_back(inlineValue.value_or(""));
       continue;
     }
@@ -85,7 +88,7 @@ ParsedArgs ParsedArgs::parseWords(std::span<const std::string> words, std::span<
     } else if (i + 1 < words.size()) {
       slot.push_back(words[++i]);
     } else {
-      throw UsageError("flaggan " + shown + " behöver ett värde");
+      throw UsageError(cli_text::kOptionNamed + shown + cli_text::kNeedsValue);
     }
   }
   consumed = i;

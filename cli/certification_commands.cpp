@@ -131,10 +131,11 @@ int RunTrustList(Session& session, const ParsedArgs&) {
     session.io().err << MessageText(KeyOutcome::kStoredTrustedKeyUnreadable) << '\n';
   }
   std::ostream& out = session.io().out;
-  if (listing.rows.empty()) out << "Inga betrodda certifieringsnycklar.\n";
+  if (listing.rows.empty()) out << cli_text::kNoTrustedKeys << '\n';
   for (const TrustedKeyRow& row : listing.rows) {
-    out << "Organisation: " << row.organisation << "\n  Typ:         " << KeyTypeName(row.keyType)
-        << "\n  Key-ID:      " << row.keyId << "\n  Fingerprint: " << row.fingerprint << '\n';
+    out << cli_text::kOrganisationLabel << row.organisation << "\n  " << cli_text::kListedType
+        << KeyTypeName(row.keyType) << "\n  " << cli_text::kListedKeyId << row.keyId << "\n  "
+        << cli_text::kFingerprintLabel << row.fingerprint << '\n';
   }
   return kSuccess;
 }
@@ -182,10 +183,9 @@ std::vector<Command> CertificationCommands() {
                    output,
                    {.name = "trust"},
                    force},
-       .synopsis = "--organisation ORG [--bits 2048|3072|4096] [-o PREFIX] [--trust] [--force]",
-       .summary = "skapa ett certifieringsnyckelpar",
-       .details = "Skriver PREFIX.private_cert_key och PREFIX.public_cert_key (utan -o: organisationen och\n"
-                  "Nyckel-ID). --trust lägger till den publika nyckeln som betrodd i arbetsmappen.\n",
+       .synopsis = cli_text::kCaCreateSynopsis,
+       .summary = cli_text::kCaCreateSummary,
+       .details = cli_text::kCaCreateDetails,
        .run = RunCaCreate},
       {.words = {"ca", "certify"},
        .options = {{.name = "public-key", .takesValue = true},
@@ -194,36 +194,33 @@ std::vector<Command> CertificationCommands() {
                    {.name = "field", .takesValue = true, .repeatable = true},
                    output,
                    force},
-       .synopsis = "--public-key FIL --ca-key FIL [--proof FIL] --field NAMN=VÄRDE [--field ...] [-o "
-                   "FIL.certification] [--force]",
-       .summary = "certifiera en användares publika nyckel med datafält",
-       .details = "Högst 20 fält; namn högst 20 och värden högst 150 tecken. Nyckeln certifieras bara med\n"
-                  "ägarens innehavsbevis, signaturen som key export sparar bredvid nyckelfilen\n"
-                  "(FIL.signature, eller den fil --proof anger).\n",
+       .synopsis = cli_text::kCaCertifySynopsis,
+       .summary = cli_text::kCaCertifySummary,
+       .details = cli_text::kCaCertifyDetails,
        .run = RunCaCertify},
       {.words = {"certificate", "create"},
        .options = {output, force},
        .maxPositionals = 1000,
-       .synopsis = "[FIL.certification ...] [-o FIL.certificate] [--force]",
-       .summary = "skapa ett personligt certifikat av certifieringarna",
-       .details = "Certifieringarna måste gälla det lagrade nyckelparets publika nyckel.\n",
+       .synopsis = cli_text::kCertificateCreateSynopsis,
+       .summary = cli_text::kCertificateCreateSummary,
+       .details = cli_text::kCertificateCreateDetails,
        .run = RunCertificateCreate},
       {.words = {"trust", "list"},
        .synopsis = "",
-       .summary = "visa de betrodda certifieringsnycklarna",
+       .summary = cli_text::kTrustListSummary,
        .run = RunTrustList},
       {.words = {"trust", "add"},
        .minPositionals = 1,
        .maxPositionals = 1,
-       .synopsis = "FIL.public_cert_key",
-       .summary = "lägg till en betrodd certifieringsnyckel efter godkännande",
+       .synopsis = cli_text::kTrustAddSynopsis,
+       .summary = cli_text::kTrustAddSummary,
        .run = RunTrustAdd},
       {.words = {"trust", "remove"},
        .minPositionals = 1,
        .maxPositionals = 1,
-       .synopsis = "NYCKEL-ID|FINGERPRINT",
-       .summary = "ta bort en betrodd certifieringsnyckel",
-       .details = "Har flera betrodda nycklar samma Nyckel-ID anges nyckelns fingerprint.\n",
+       .synopsis = cli_text::kTrustRemoveSynopsis,
+       .summary = cli_text::kTrustRemoveSummary,
+       .details = cli_text::kTrustRemoveDetails,
        .run = RunTrustRemove},
   };
 }

@@ -21,31 +21,6 @@ const OptionSpec kGlobalOptions[] = {
     {"version"},
 };
 
-constexpr char kProgramHelp[] =
-    "Användning: quillseal-cli [--workdir MAPP] [--yes] [--expect-fingerprint HEX] [--expect-field "
-    "NAMN=VÄRDE]...\n"
-    "                          [--quiet] KOMMANDO ...\n"
-    "\n"
-    "Skyddar filer med publik nyckel-kryptering: samma filer, format och arbetsmapp som Quillseal.\n"
-    "\n"
-    "Globala flaggor:\n"
-    "  --workdir MAPP              arbetsmappen (annars programmets vanliga arbetsmapp QS_wd)\n"
-    "  --yes                       godkänn utan att fråga: ett certifikat bara med --expect-field\n"
-    "                              eller --expect-fingerprint, en betrodd nyckel aldrig\n"
-    "  --expect-fingerprint HEX    godkänn bara ett certifikat eller en nyckel med detta fingerprint\n"
-    "  --expect-field NAMN=VÄRDE   godkänn bara ett certifikat där en certifiering av en betrodd\n"
-    "                              certifieringsnyckel har fältet (kan upprepas: alla i samma)\n"
-    "  --quiet                     visa ingen förloppsindikator\n"
-    "  --help                      visa hjälp (fungerar på varje nivå)\n"
-    "  --version                   visa programmets version\n"
-    "\n"
-    "Slumptal: utan fröfil (rand.bin) hämtar kommandoraden 64 byte från operativsystemets\n"
-    "slumptalskälla och sparar rand.bin, eftersom den inte kan samla musrörelser.\n"
-    "\n"
-    "Slutstatus: 0 lyckades, 1 misslyckades, 2 felaktig användning, 130 avbruten.\n"
-    "\n"
-    "Kommandon:\n";
-
 std::string Joined(const std::vector<std::string>& words, std::size_t count) {
   std::string out;
   for (std::size_t i = 0; i < count && i < words.size(); ++i) out += (i ? " " : "") + words[i];
@@ -64,7 +39,7 @@ void PrintCommandList(std::ostream& out, const std::vector<std::string>& prefix)
 }
 
 void PrintCommandHelp(std::ostream& out, const Command& c) {
-  out << "Användning: quillseal-cli " << Joined(c.words, c.words.size()) << ' ' << c.synopsis << "\n\n"
+  out << cli_text::kUsage << Joined(c.words, c.words.size()) << ' ' << c.synopsis << "\n\n"
       << c.summary << '\n';
   if (c.details[0] != '\0') out << '\n' << c.details;
 }
@@ -105,8 +80,8 @@ std::vector<DataField> ExpectedFields(const ParsedArgs& global) {
 
 // The text may quote a word of the command, a file name perhaps: it is shown escaped.
 int UsageFailure(Io& io, const std::string& text, const std::string& helpFor) {
-  io.err << "quillseal-cli: " << VisibleText(text) << "\nSe 'quillseal-cli " << helpFor
-         << (helpFor.empty() ? "" : " ") << "--help'.\n";
+  io.err << "quillseal-cli: " << VisibleText(text) << '\n'
+         << cli_text::kSeeHelp << helpFor << (helpFor.empty() ? "" : " ") << "--help'.\n";
   return kUsage;
 }
 
@@ -135,11 +110,11 @@ int Run(const std::vector<std::string>& words, Io& io) {
     }
     if (rest.empty()) {
       if (global.has("help")) {
-        io.out << kProgramHelp;
+        io.out << cli_text::kProgramHelp;
         PrintCommandList(io.out, {});
         return kSuccess;
       }
-      return UsageFailure(io, "inget kommando angavs", "");
+      return UsageFailure(io, cli_text::kNoCommand, "");
     }
 
     std::size_t used = 0;
@@ -154,12 +129,12 @@ int Run(const std::vector<std::string>& words, Io& io) {
       if (!group.empty() && IsGroup(group)) {
         const bool help =
             rest.size() > group.size() && (rest[group.size()] == "--help" || rest[group.size()] == "-h");
-        (help ? io.out : io.err) << "Användning: quillseal-cli " << Joined(group, group.size())
-                                 << " KOMMANDO ...\n\n";
+        (help ? io.out : io.err) << cli_text::kUsage << Joined(group, group.size()) << ' '
+                                 << cli_text::kGroupSynopsis << "\n\n";
         PrintCommandList(help ? io.out : io.err, group);
         return help ? kSuccess : kUsage;
       }
-      return UsageFailure(io, "okänt kommando: " + rest[0], "");
+      return UsageFailure(io, cli_text::kUnknownCommand + rest[0], "");
     }
 
     std::vector<OptionSpec> specs = command->options;
@@ -172,8 +147,8 @@ int Run(const std::vector<std::string>& words, Io& io) {
       return kSuccess;
     }
     const std::size_t count = args.positionals().size();
-    if (count < command->minPositionals) return UsageFailure(io, "för få argument till " + name, name);
-    if (count > command->maxPositionals) return UsageFailure(io, "för många argument till " + name, name);
+    if (count < command->minPositionals) return UsageFailure(io, cli_text::kTooFewArguments + name, name);
+    if (count > command->maxPositionals) return UsageFailure(io, cli_text::kTooManyArguments + name, name);
 
     GlobalOptions options;
     options.workdir = global.value("workdir");

@@ -105,10 +105,12 @@ void PrintVerified(std::ostream& out, const OperationResult& result, bool oneLin
   const std::string timestamp = FormatTimestamp(result.signedTimestamp).str();
   const std::string message = DisplayText(result.signedMessage);
   if (oneLine) {
-    out << VisibleText(source) << ": Signaturen OK. Tidstämpel: " << timestamp << ". Meddelande: " << message
-        << '\n';
+    out << VisibleText(source) << ": " << cli_text::kSignatureOk << ' ' << cli_text::kTimestampLabel
+        << timestamp << ". " << cli_text::kMessageLabel << message << '\n';
   } else {
-    out << "Signaturen OK.\nTidstämpel: " << timestamp << "\nMeddelande: " << message << '\n';
+    out << cli_text::kSignatureOk << '\n'
+        << cli_text::kTimestampLabel << timestamp << '\n'
+        << cli_text::kMessageLabel << message << '\n';
   }
 }
 
@@ -169,16 +171,14 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
   if (!folder) return kFailure;
   Settings settings = ReadSettings(*folder);
   if (const std::optional<std::string> format = args.value("format")) {
-    if (*format != "quillseal" && *format != "oki") throw UsageError("--format tar quillseal eller oki");
+    if (*format != "quillseal" && *format != "oki") throw UsageError(cli_text::kFormatValues);
     settings.fileFormat = *format == "oki" ? Settings::kOki : Settings::kQuillseal;
   }
-  if (args.has("compress") && args.has("no-compress"))
-    throw UsageError("--compress och --no-compress utesluter varandra");
+  if (args.has("compress") && args.has("no-compress")) throw UsageError(cli_text::kCompressExclusive);
   if (args.has("compress")) settings.compression = 1;
   if (args.has("no-compress")) settings.compression = 0;
   const std::string compressValue = args.value("compress").value_or("");
-  if (!compressValue.empty() && compressValue != "strong")
-    throw UsageError("--compress tar inget värde eller strong");
+  if (!compressValue.empty() && compressValue != "strong") throw UsageError(cli_text::kCompressValues);
 
   std::optional<std::vector<FileTask>> tasks = PlanTasks(session, args, EncryptedFileName);
   if (!tasks) return kFailure;
@@ -193,7 +193,7 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
   request.format = settings.fileFormat;
   request.overwrite = OverwriteOf(args);
   return RunTasks(session, request, *generator, *tasks, args.positionals().size() > 1, anyFailed,
-                  "krypterad till");
+                  cli_text::kEncryptedTo);
 }
 
 // Inputs whose format cannot even be told fail before the sender's certificate is asked about.
@@ -216,8 +216,8 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
   const bool several = args.positionals().size() > 1;
   for (const std::string& source : args.positionals()) {
     if (DecryptedFileName(source)) continue;
-    if (several) throw UsageError(source + " slutar inte på .encrypted");
-    if (!args.value("output")) throw UsageError("filen slutar inte på .encrypted: ange -o UTFIL");
+    if (several) throw UsageError(source + cli_text::kNotEncryptedName);
+    if (!args.value("output")) throw UsageError(cli_text::kNotEncryptedNameGiveOutput);
   }
   std::optional<std::vector<FileTask>> tasks = PlanTasks(
       session, args, [](const std::string& source) { return DecryptedFileName(source).value_or(""); });
@@ -231,7 +231,7 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
   RandomGenerator* generator = PrepareRequest(session, certificate, request);
   if (generator == nullptr) return kFailure;
   request.overwrite = OverwriteOf(args);
-  return RunTasks(session, request, *generator, *tasks, several, anyFailed, "dekrypterad till");
+  return RunTasks(session, request, *generator, *tasks, several, anyFailed, cli_text::kDecryptedTo);
 }
 
 int RunSign(Session& session, const ParsedArgs& args) {
@@ -249,13 +249,13 @@ int RunSign(Session& session, const ParsedArgs& args) {
   request.overwrite = OverwriteOf(args);
   request.signMessage = TextString(Utf8ToWindows1252(args.value("message").value_or("")));
   return RunTasks(session, request, *generator, *tasks, args.positionals().size() > 1, anyFailed,
-                  "signerad i");
+                  cli_text::kSignedIn);
 }
 
 int RunVerify(Session& session, const ParsedArgs& args) {
   const std::string certificate = args.required("from");
   const std::vector<std::string>& words = args.positionals();
-  if (words.size() % 2 != 0) throw UsageError("verify tar par av INFIL och SIGNATURFIL");
+  if (words.size() % 2 != 0) throw UsageError(cli_text::kVerifyTakesPairs);
   std::vector<FileTask> tasks;
   for (std::size_t i = 0; i < words.size(); i += 2) tasks.push_back({words[i], words[i + 1]});
   OperationRequest request;
@@ -280,43 +280,34 @@ std::vector<Command> FileCommands() {
                    force},
        .minPositionals = 1,
        .maxPositionals = kAnyNumber,
-       .synopsis =
-           "--to FIL.certificate [--format quillseal|oki] [--compress[=strong]|--no-compress] INFIL... "
-           "[-o UTFIL|MAPP] [--force]",
-       .summary = "kryptera filer för mottagaren i certifikatet",
-       .details =
-           "Format och kompression tas från inställningarna om inga flaggor anges.\n"
-           "--compress=strong komprimerar hårdare och långsammare, i samma format som alla versioner läser.\n"
-           "Utfilen blir INFIL.encrypted bredvid infilen om -o saknas. Med flera infiler anger -o en mapp,\n"
-           "och varje fil får en rad om hur det gick.\n",
+       .synopsis = cli_text::kEncryptSynopsis,
+       .summary = cli_text::kEncryptSummary,
+       .details = cli_text::kEncryptDetails,
        .run = RunEncrypt},
       {.words = {"decrypt"},
        .options = {{.name = "from", .takesValue = true}, output, force},
        .minPositionals = 1,
        .maxPositionals = kAnyNumber,
-       .synopsis = "--from FIL.certificate INFIL... [-o UTFIL|MAPP] [--force]",
-       .summary = "dekryptera filer från avsändaren i certifikatet",
-       .details = "Formatet läses från filen. Utfilen blir infilen utan .encrypted om -o saknas. Med flera\n"
-                  "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n",
+       .synopsis = cli_text::kDecryptSynopsis,
+       .summary = cli_text::kDecryptSummary,
+       .details = cli_text::kDecryptDetails,
        .run = RunDecrypt},
       {.words = {"sign"},
        .options = {{.name = "message", .takesValue = true}, output, force},
        .minPositionals = 1,
        .maxPositionals = kAnyNumber,
-       .synopsis = "INFIL... [--message TEXT] [-o FIL.signature|MAPP] [--force]",
-       .summary = "signera filer med det lagrade nyckelparet",
-       .details =
-           "Signaturfilen blir INFIL_<nyckelns namn>.signature bredvid infilen om -o saknas. Med flera\n"
-           "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n",
+       .synopsis = cli_text::kSignSynopsis,
+       .summary = cli_text::kSignSummary,
+       .details = cli_text::kSignDetails,
        .run = RunSign,
        .unforeseenFailure = MessageText(FileOutcome::kSigningFailed)},
       {.words = {"verify"},
        .options = {{.name = "from", .takesValue = true}},
        .minPositionals = 2,
        .maxPositionals = kAnyNumber,
-       .synopsis = "--from FIL.certificate INFIL SIGNATURFIL [INFIL SIGNATURFIL]...",
-       .summary = "verifiera signaturer mot avsändarens certifikat",
-       .details = "Med flera par får varje fil en rad om hur det gick.\n",
+       .synopsis = cli_text::kVerifySynopsis,
+       .summary = cli_text::kVerifySummary,
+       .details = cli_text::kVerifyDetails,
        .run = RunVerify,
        .unforeseenFailure = MessageText(FileOutcome::kSignatureMismatch)},
   };

@@ -31,18 +31,18 @@ namespace {
 
 // Describes files without any key: what a file is and what it shows in the clear.
 
-std::string Bits(std::uint32_t bytes) { return std::to_string(bytes * 8) + " bitar"; }
+std::string Bits(std::uint32_t bytes) { return std::to_string(bytes * 8) + cli_text::kBits; }
 
 std::string Time(std::uint32_t seconds) { return FormatTimestamp(seconds).str(); }
 
 void PrintFingerprint(std::ostream& out, const ByteBuffer& record, const char* indent = "") {
   if (const std::optional<ByteBuffer> fp = ComputeFingerprint(record)) {
-    out << indent << "Fingerprint: " << HexString(*fp) << '\n';
+    out << indent << cli_text::kFingerprintLabel << HexString(*fp) << '\n';
   }
 }
 
 void PrintDataFields(std::ostream& out, const DecodedDataFields& decoded, const char* indent) {
-  out << indent << "Tidstämpel: " << Time(decoded.timestamp) << '\n';
+  out << indent << cli_text::kTimestampLabel << Time(decoded.timestamp) << '\n';
   for (const DataField& f : decoded.fields) {
     out << indent << "  " << DisplayText(f.name) << ": " << DisplayText(f.value) << '\n';
   }
@@ -50,26 +50,26 @@ void PrintDataFields(std::ostream& out, const DecodedDataFields& decoded, const 
 
 void PrintKeyRecord(std::ostream& out, const ByteBuffer& record) {
   if (const std::optional<KeyTypes> types = ReadKeyTypes(record)) {
-    out << "Algoritm för kryptering: " << KeyTypeName(types->encryption)
-        << "\nAlgoritm för signering: " << KeyTypeName(types->signing) << '\n';
+    out << cli_text::kEncryptionAlgorithmLabel << KeyTypeName(types->encryption) << '\n'
+        << cli_text::kSigningAlgorithmLabel << KeyTypeName(types->signing) << '\n';
   }
   PrintFingerprint(out, record);
 }
 
 void PrintCertKey(std::ostream& out, const ByteBuffer& record, const char* indent = "") {
   if (const std::optional<CertKeyHeader> header = ReadCertKeyHeader(record)) {
-    out << indent << "Organisation: " << DisplayText(header->organisation) << '\n'
-        << indent << "Typ: " << KeyTypeName(header->keyType) << '\n'
-        << indent << "Nyckel-ID: " << HexString(header->keyId) << '\n';
+    out << indent << cli_text::kOrganisationLabel << DisplayText(header->organisation) << '\n'
+        << indent << cli_text::kTypeLabel << KeyTypeName(header->keyType) << '\n'
+        << indent << cli_text::kKeyIdLabel << HexString(header->keyId) << '\n';
   }
 }
 
 // The signed-information block and signature of a "Signature" record.
 void PrintSignature(std::ostream& out, const SignatureRecord& record, const char* indent) {
-  out << indent << "Etikett: " << DisplayText(TextString(record.label)) << '\n'
-      << indent << "Tidstämpel: " << Time(record.timestamp) << '\n'
-      << indent << "Meddelande: " << DisplayText(record.message) << '\n'
-      << indent << "Signeringsnyckel: RSA " << Bits(record.signature.length()) << '\n';
+  out << indent << cli_text::kRecordLabel << DisplayText(TextString(record.label)) << '\n'
+      << indent << cli_text::kTimestampLabel << Time(record.timestamp) << '\n'
+      << indent << cli_text::kMessageLabel << DisplayText(record.message) << '\n'
+      << indent << cli_text::kSigningKeyLabel << Bits(record.signature.length()) << '\n';
 }
 
 // The table is sealed; its size bounds the chunk count, and without compression every
@@ -79,9 +79,9 @@ void PrintChunkCount(std::ostream& out, EncryptedFileReader& reader, bool compre
   if (!table) return;
   if (!compressed) {
     const std::uint64_t full = ChunkBufferBytes(kChunkBytes);
-    out << "Antal delar: " << (reader.unreadBytes() + full - 1) / full << '\n';
+    out << cli_text::kChunkCountLabel << (reader.unreadBytes() + full - 1) / full << '\n';
   } else if (const std::optional<std::uint64_t> least = LeastChunkCount(table->length())) {
-    out << "Antal delar: " << *least << " till " << *least + 3 << '\n';
+    out << cli_text::kChunkCountLabel << *least << cli_text::kUpTo << *least + 3 << '\n';
   }
 }
 
@@ -96,10 +96,11 @@ bool ReportNative(std::ostream& out, const std::string& path) {
   const std::optional<SignatureRecord> signature = ReadSignatureRecord(fields->signature);
   if (!ciphertext || !signature) return false;
 
-  out << "Krypterad fil (Quillseal-format), post \"EncryptedFile\"\n"
-      << "Metod: " << static_cast<int>(kEncryptionMethod)
-      << "\nKomprimerad: " << (fields->compressed ? "ja" : "nej") << "\nMottagarens krypteringsnyckel: RSA "
-      << Bits(ciphertext->length()) << "\nAvsändarens signatur:\n";
+  out << cli_text::kNativeEncryptedKind << '\n'
+      << cli_text::kMethodLabel << static_cast<int>(kEncryptionMethod) << '\n'
+      << cli_text::kCompressedLabel << (fields->compressed ? cli_text::kYes : cli_text::kNo) << '\n'
+      << cli_text::kRecipientKeyLabel << Bits(ciphertext->length()) << '\n'
+      << cli_text::kSenderSignatureLabel << '\n';
   PrintSignature(out, *signature, "  ");
   PrintChunkCount(out, reader, fields->compressed);
   return true;
@@ -111,10 +112,10 @@ bool ReportOki(std::ostream& out, const std::string& path) {
   const std::optional<ByteBuffer> record = ReadOkiRecord(path, unreadable);
   const std::optional<EncryptedDataFields> fields = record ? ReadEncryptedData(*record) : std::nullopt;
   if (!fields) return false;
-  out << "Krypterad fil (OKI-format), post \"EncryptedData\"\n"
-      << "Mottagarens krypteringsnyckel: RSA " << Bits(fields->ciphertext.length())
-      << "\nAvsändarens signeringsnyckel: RSA " << Bits(fields->signature.length())
-      << "\nKrypterad data: " << fields->sealed.length() << " byte\n"
+  out << cli_text::kOkiEncryptedKind << '\n'
+      << cli_text::kRecipientKeyLabel << Bits(fields->ciphertext.length()) << '\n'
+      << cli_text::kSenderSigningKeyLabel << Bits(fields->signature.length()) << '\n'
+      << cli_text::kEncryptedDataLabel << fields->sealed.length() << cli_text::kBytes << '\n'
       << cli_text::kOkiAuthenticates << '\n';
   return true;
 }
@@ -122,12 +123,12 @@ bool ReportOki(std::ostream& out, const std::string& path) {
 bool ReportCertificate(std::ostream& out, const ByteBuffer& content) {
   const std::optional<CertificateRecord> certificate = ReadCertificate(content);
   if (!certificate) return false;
-  out << "Personligt certifikat, post \"Certificate\"\n";
+  out << cli_text::kCertificateKind << '\n';
   PrintKeyRecord(out, certificate->publicKeyRecord);
-  out << "Certifieringar: " << certificate->certifications.size() << '\n';
+  out << cli_text::kCertificationsCountLabel << certificate->certifications.size() << '\n';
   for (const CertificateEntry& entry : certificate->certifications) {
-    out << "  Organisation: " << DisplayText(WideText::fromRecordBytes(entry.organisation))
-        << "\n  Nyckel-ID: " << HexString(entry.keyId) << '\n';
+    out << "  " << cli_text::kOrganisationLabel << DisplayText(WideText::fromRecordBytes(entry.organisation))
+        << "\n  " << cli_text::kKeyIdLabel << HexString(entry.keyId) << '\n';
     PrintDataFields(out, entry.decoded, "  ");
   }
   return true;
@@ -148,23 +149,24 @@ bool ReportContainer(std::ostream& out, const std::string& path) {
   if (HasRecordTag(content, tag::kSignature)) {
     const std::optional<SignatureRecord> signature = ReadSignatureRecord(content);
     if (!signature) return false;
-    out << "Signaturfil, post \"Signature\"\n";
+    out << cli_text::kSignatureFileKind << '\n';
     PrintSignature(out, *signature, "");
   } else if (HasRecordTag(content, tag::kPublicKey)) {
-    out << "Publik nyckel för certifiering, post \"PublicKey\"\n";
+    out << cli_text::kPublicKeyKind << '\n';
     PrintKeyRecord(out, content);
   } else if (HasRecordTag(content, tag::kPublicCertKey) || HasRecordTag(content, tag::kPrivateCertKey)) {
     const bool isPublic = HasRecordTag(content, tag::kPublicCertKey);
-    out << (isPublic ? "Publik" : "Privat") << " certifieringsnyckel, post \""
+    out << (isPublic ? cli_text::kPublic : cli_text::kPrivate) << cli_text::kCertKeyKind
         << (isPublic ? tag::kPublicCertKey : tag::kPrivateCertKey) << "\"\n";
     PrintCertKey(out, content);
     PrintFingerprint(out, content);
   } else if (HasRecordTag(content, tag::kCertification)) {
     const std::optional<CertificationRecord> c = ReadCertification(content);
     if (!c) return false;
-    out << "Certifiering, post \"Certification\"\nOrganisation: "
-        << DisplayText(WideText::fromRecordBytes(c->organisation)) << "\nNyckel-ID: " << HexString(c->keyId)
-        << "\nCertifierad nyckels fingerprint: " << HexString(c->keyFingerprint) << '\n';
+    out << cli_text::kCertificationKind << '\n'
+        << cli_text::kOrganisationLabel << DisplayText(WideText::fromRecordBytes(c->organisation)) << '\n'
+        << cli_text::kKeyIdLabel << HexString(c->keyId) << '\n'
+        << cli_text::kCertifiedFingerprintLabel << HexString(c->keyFingerprint) << '\n';
     if (const std::optional<DecodedDataFields> decoded = DecodeDataFields(c->dataFields)) {
       PrintDataFields(out, *decoded, "");
     }
@@ -172,20 +174,21 @@ bool ReportContainer(std::ostream& out, const std::string& path) {
     return ReportCertificate(out, content);
   } else if (const StoredKeyPair pair = DecodeStoredKeyPair(content);
              HasRecordTag(pair.privateRecord, tag::kPrivateKey)) {
-    out << "Nyckelpar (priv_key.bin eller säkerhetskopia), posterna \"PrivateKey\" och \"PublicKey\"\n"
-        << "Nyckelns namn: " << DisplayText(pair.keyName) << '\n';
+    out << cli_text::kKeyPairKind << '\n' << cli_text::kKeyNameLabel << DisplayText(pair.keyName) << '\n';
     PrintKeyRecord(out, pair.publicRecord);
   } else if (content.length() == kSettingsBytes) {
     const Settings settings = DecodeSettings(content);
-    out << "Inställningar (config.bin)\nFilformat: "
-        << (settings.fileFormat == Settings::kOki ? "OKI-format" : "Quillseal-format")
-        << "\nKompression: " << (settings.compression == 1 ? "på" : "av") << '\n';
+    out << cli_text::kSettingsKind << '\n'
+        << cli_text::kFileFormatLabel
+        << (settings.fileFormat == Settings::kOki ? cli_text::kOkiFormat : cli_text::kQuillsealFormat) << '\n'
+        << cli_text::kCompressionLabel << (settings.compression == 1 ? cli_text::kOn : cli_text::kOff)
+        << '\n';
   } else if (IsSeedFile(content)) {
-    out << "Fröfil för slumptalsgeneratorn (rand.bin)\n";
+    out << cli_text::kSeedFileKind << '\n';
   } else {
     const std::vector<ByteBuffer> trusted = DecodeTrustedKeyList(content);
     if (trusted.empty() || !HasRecordTag(trusted.front(), tag::kPublicCertKey)) return false;
-    out << "Betrodda certifieringsnycklar (cert_key_list.bin): " << trusted.size() << '\n';
+    out << cli_text::kTrustedKeyListKind << trusted.size() << '\n';
     for (const ByteBuffer& entry : trusted) {
       PrintCertKey(out, entry, "  ");
       PrintFingerprint(out, entry, "  ");
@@ -211,8 +214,8 @@ std::vector<Command> FileReportCommands() {
       {.words = {"inspect"},
        .minPositionals = 1,
        .maxPositionals = 1,
-       .synopsis = "FIL",
-       .summary = "visa vad en fil från Quillseal innehåller (utan att dekryptera)",
+       .synopsis = cli_text::kInspectSynopsis,
+       .summary = cli_text::kInspectSummary,
        .run = RunFileReport},
   };
 }

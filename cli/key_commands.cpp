@@ -57,13 +57,13 @@ int RunKeyShow(Session& session, const ParsedArgs&) {
   const KeyPairInfo info = DescribeStoredKeyPair(*folder);
   std::ostream& out = session.io().out;
   if (!info.name) {
-    out << "Nyckel saknas\n";
+    out << key_text::kKeyMissing << '\n';
     return kFailure;
   }
-  out << "Nyckelns namn: " << *info.name
-      << "\nAlgoritm för kryptering: " << info.encryptionAlgorithm.value_or("")
-      << "\nAlgoritm för signering: " << info.signingAlgorithm.value_or("")
-      << "\nFingerprint: " << info.fingerprint.value_or("") << '\n';
+  out << cli_text::kKeyNameLabel << *info.name << '\n'
+      << cli_text::kEncryptionAlgorithmLabel << info.encryptionAlgorithm.value_or("") << '\n'
+      << cli_text::kSigningAlgorithmLabel << info.signingAlgorithm.value_or("") << '\n'
+      << cli_text::kFingerprintLabel << info.fingerprint.value_or("") << '\n';
   return kSuccess;
 }
 
@@ -119,38 +119,30 @@ std::vector<Command> KeyCommands() {
                    {.name = "encryption-bits", .takesValue = true},
                    {.name = "signing-bits", .takesValue = true},
                    force},
-       .synopsis = "--name NAMN [--encryption-bits 2048|3072|4096] [--signing-bits 2048|3072|4096] [--force]",
-       .summary = "skapa ett nytt nyckelpar (krypterings- och signeringsnyckel)",
-       .details =
-           "Nyckelparet sparas i arbetsmappen (priv_key.bin). Ett lagrat nyckelpar skrivs bara över med "
-           "--force.\n",
+       .synopsis = cli_text::kKeygenSynopsis,
+       .summary = cli_text::kKeygenSummary,
+       .details = cli_text::kKeygenDetails,
        .run = RunKeygen},
-      {.words = {"key", "show"},
-       .synopsis = "",
-       .summary = "visa det lagrade nyckelparets namn, algoritmer och fingerprint",
-       .run = RunKeyShow},
+      {.words = {"key", "show"}, .synopsis = "", .summary = cli_text::kKeyShowSummary, .run = RunKeyShow},
       {.words = {"key", "export"},
        .options = {output, force},
-       .synopsis = "[-o FIL.public_key] [--force]",
-       .summary = "spara den publika nyckeln för certifiering",
-       .details =
-           "Utan -o sparas filen i aktuell mapp under nyckelparets namn. Bredvid den sparas\n"
-           "FIL.public_key.signature, nyckelns egen signatur över filen: beviset på att du har nyckeln,\n"
-           "som certifieringsinstansen kräver. Skicka båda filerna.\n",
+       .synopsis = cli_text::kKeyExportSynopsis,
+       .summary = cli_text::kKeyExportSummary,
+       .details = cli_text::kKeyExportDetails,
        .run = RunKeyExport},
       {.words = {"key", "backup"},
        .options = {output, force},
-       .synopsis = "[-o FIL.key_backup] [--force]",
-       .summary = "säkerhetskopiera nyckelparet (den privata nyckeln lagras okrypterad!)",
-       .details = "Utan -o sparas filen i aktuell mapp under nyckelns fingerprint.\n",
+       .synopsis = cli_text::kKeyBackupSynopsis,
+       .summary = cli_text::kKeyBackupSummary,
+       .details = cli_text::kKeyBackupDetails,
        .run = RunKeyBackup},
       {.words = {"key", "restore"},
        .options = {force},
        .minPositionals = 1,
        .maxPositionals = 1,
-       .synopsis = "FIL.key_backup [--force]",
-       .summary = "återställ nyckelparet från en säkerhetskopia",
-       .details = "Filen måste innehålla ett nyckelpar. Ett lagrat nyckelpar skrivs bara över med --force.\n",
+       .synopsis = cli_text::kKeyRestoreSynopsis,
+       .summary = cli_text::kKeyRestoreSummary,
+       .details = cli_text::kKeyRestoreDetails,
        .run = RunKeyRestore},
   };
 }

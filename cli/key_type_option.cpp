@@ -1,5 +1,7 @@
 #include "cli/key_type_option.h"
 
+#include "cli/messages.h"
+
 namespace qs::cli {
 
 KeyType KeyTypeOption(const ParsedArgs& args, const std::string& name) {
@@ -7,7 +9,7 @@ KeyType KeyTypeOption(const ParsedArgs& args, const std::string& name) {
   if (bits == "2048") return 0;
   if (bits == "3072") return 1;
   if (bits == "4096") return 2;
-  throw UsageError("--" + name + " tar 2048, 3072 eller 4096");
+  throw UsageError("--" + name + cli_text::kTakesKeyBits);
 }
 
 }  // namespace qs::cli

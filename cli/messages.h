@@ -1,8 +1,8 @@
 #pragma once
 
 // The Swedish texts of what only the command line does, UTF-8; the outcomes both front ends
-// share are in operations/messages.h and keys/messages.h. A text that names a file or folder
-// is followed by it.
+// share are in operations/messages.h, operations/key_messages.h and operations/cause_text.cpp.
+// A text that names a file or folder is followed by it.
 namespace qs::cli::cli_text {
 
 // Approvals without a dialog.
@@ -45,7 +45,235 @@ inline constexpr char kOkiAuthenticates[] =
     "datan visar datans IV, som bara mottagaren kan kontrollera; filer från äldre versioner saknar "
     "den bindningen.";
 
-// Trusted keys.
+// Usage mistakes, shown before kSeeHelp. Texts that begin with a space follow the option
+// ("--name" or "flaggan --name"), those that end with one are followed by a word of the
+// command.
+inline constexpr char kNoCommand[] = "inget kommando angavs";
+inline constexpr char kUnknownCommand[] = "okänt kommando: ";
+inline constexpr char kTooFewArguments[] = "för få argument till ";
+inline constexpr char kTooManyArguments[] = "för många argument till ";
+inline constexpr char kUnknownOption[] = "okänd flagga: ";
+inline constexpr char kOptionNamed[] = "flaggan ";
+inline constexpr char kGivenTwice[] = " får bara anges en gång";
+inline constexpr char kTakesNoValue[] = " tar inget värde";
+inline constexpr char kNeedsValueAfterEquals[] = " behöver ett värde efter =";
+inline constexpr char kNeedsValue[] = " behöver ett värde";
+inline constexpr char kMustBeGiven[] = " måste anges";
+inline constexpr char kTakesField[] = " tar NAMN=VÄRDE";
+inline constexpr char kTakesKeyBits[] = " tar 2048, 3072 eller 4096";
+inline constexpr char kFormatValues[] = "--format tar quillseal eller oki";
+inline constexpr char kCompressionValues[] = "--compression tar on eller off";
+inline constexpr char kCompressExclusive[] = "--compress och --no-compress utesluter varandra";
+inline constexpr char kCompressValues[] = "--compress tar inget värde eller strong";
+inline constexpr char kNotEncryptedName[] = " slutar inte på .encrypted";
+inline constexpr char kNotEncryptedNameGiveOutput[] = "filen slutar inte på .encrypted: ange -o UTFIL";
+inline constexpr char kVerifyTakesPairs[] = "verify tar par av INFIL och SIGNATURFIL";
+// Followed by the command's words, if any, and --help'.
+inline constexpr char kSeeHelp[] = "Se 'quillseal-cli ";
+
+// Help: the program's, then the usage line of a command or group, followed by its words.
+inline constexpr char kProgramHelp[] =
+    "Användning: quillseal-cli [--workdir MAPP] [--yes] [--expect-fingerprint HEX] [--expect-field "
+    "NAMN=VÄRDE]...\n"
+    "                          [--quiet] KOMMANDO ...\n"
+    "\n"
+    "Skyddar filer med publik nyckel-kryptering: samma filer, format och arbetsmapp som Quillseal.\n"
+    "\n"
+    "Globala flaggor:\n"
+    "  --workdir MAPP              arbetsmappen (annars programmets vanliga arbetsmapp QS_wd)\n"
+    "  --yes                       godkänn utan att fråga: ett certifikat bara med --expect-field\n"
+    "                              eller --expect-fingerprint, en betrodd nyckel aldrig\n"
+    "  --expect-fingerprint HEX    godkänn bara ett certifikat eller en nyckel med detta fingerprint\n"
+    "  --expect-field NAMN=VÄRDE   godkänn bara ett certifikat där en certifiering av en betrodd\n"
+    "                              certifieringsnyckel har fältet (kan upprepas: alla i samma)\n"
+    "  --quiet                     visa ingen förloppsindikator\n"
+    "  --help                      visa hjälp (fungerar på varje nivå)\n"
+    "  --version                   visa programmets version\n"
+    "\n"
+    "Slumptal: utan fröfil (rand.bin) hämtar kommandoraden 64 byte från operativsystemets\n"
+    "slumptalskälla och sparar rand.bin, eftersom den inte kan samla musrörelser.\n"
+    "\n"
+    "Slutstatus: 0 lyckades, 1 misslyckades, 2 felaktig användning, 130 avbruten.\n"
+    "\n"
+    "Kommandon:\n";
+inline constexpr char kUsage[] = "Användning: quillseal-cli ";
+inline constexpr char kGroupSynopsis[] = "KOMMANDO ...";
+
+// Help: each command's options and operands, its one-line summary and more text, in help order.
+// keygen
+inline constexpr char kKeygenSynopsis[] =
+    "--name NAMN [--encryption-bits 2048|3072|4096] [--signing-bits 2048|3072|4096] [--force]";
+inline constexpr char kKeygenSummary[] = "skapa ett nytt nyckelpar (krypterings- och signeringsnyckel)";
+inline constexpr char kKeygenDetails[] =
+    "Nyckelparet sparas i arbetsmappen (priv_key.bin). Ett lagrat nyckelpar skrivs bara över med --force.\n";
+// key show
+inline constexpr char kKeyShowSummary[] = "visa det lagrade nyckelparets namn, algoritmer och fingerprint";
+// key export
+inline constexpr char kKeyExportSynopsis[] = "[-o FIL.public_key] [--force]";
+inline constexpr char kKeyExportSummary[] = "spara den publika nyckeln för certifiering";
+inline constexpr char kKeyExportDetails[] =
+    "Utan -o sparas filen i aktuell mapp under nyckelparets namn. Bredvid den sparas\n"
+    "FIL.public_key.signature, nyckelns egen signatur över filen: beviset på att du har nyckeln,\n"
+    "som certifieringsinstansen kräver. Skicka båda filerna.\n";
+// key backup
+inline constexpr char kKeyBackupSynopsis[] = "[-o FIL.key_backup] [--force]";
+inline constexpr char kKeyBackupSummary[] =
+    "säkerhetskopiera nyckelparet (den privata nyckeln lagras okrypterad!)";
+inline constexpr char kKeyBackupDetails[] =
+    "Utan -o sparas filen i aktuell mapp under nyckelns fingerprint.\n";
+// key restore
+inline constexpr char kKeyRestoreSynopsis[] = "FIL.key_backup [--force]";
+inline constexpr char kKeyRestoreSummary[] = "återställ nyckelparet från en säkerhetskopia";
+inline constexpr char kKeyRestoreDetails[] =
+    "Filen måste innehålla ett nyckelpar. Ett lagrat nyckelpar skrivs bara över med --force.\n";
+// ca create
+inline constexpr char kCaCreateSynopsis[] =
+    "--organisation ORG [--bits 2048|3072|4096] [-o PREFIX] [--trust] [--force]";
+inline constexpr char kCaCreateSummary[] = "skapa ett certifieringsnyckelpar";
+inline constexpr char kCaCreateDetails[] =
+    "Skriver PREFIX.private_cert_key och PREFIX.public_cert_key (utan -o: organisationen och\n"
+    "Nyckel-ID). --trust lägger till den publika nyckeln som betrodd i arbetsmappen.\n";
+// ca certify
+inline constexpr char kCaCertifySynopsis[] =
+    "--public-key FIL --ca-key FIL [--proof FIL] --field NAMN=VÄRDE [--field ...] [-o FIL.certification] "
+    "[--force]";
+inline constexpr char kCaCertifySummary[] = "certifiera en användares publika nyckel med datafält";
+inline constexpr char kCaCertifyDetails[] =
+    "Högst 20 fält; namn högst 20 och värden högst 150 tecken. Nyckeln certifieras bara med\n"
+    "ägarens innehavsbevis, signaturen som key export sparar bredvid nyckelfilen\n"
+    "(FIL.signature, eller den fil --proof anger).\n";
+// certificate create
+inline constexpr char kCertificateCreateSynopsis[] = "[FIL.certification ...] [-o FIL.certificate] [--force]";
+inline constexpr char kCertificateCreateSummary[] = "skapa ett personligt certifikat av certifieringarna";
+inline constexpr char kCertificateCreateDetails[] =
+    "Certifieringarna måste gälla det lagrade nyckelparets publika nyckel.\n";
+// trust list
+inline constexpr char kTrustListSummary[] = "visa de betrodda certifieringsnycklarna";
+// trust add
+inline constexpr char kTrustAddSynopsis[] = "FIL.public_cert_key";
+inline constexpr char kTrustAddSummary[] = "lägg till en betrodd certifieringsnyckel efter godkännande";
+// trust remove
+inline constexpr char kTrustRemoveSynopsis[] = "NYCKEL-ID|FINGERPRINT";
+inline constexpr char kTrustRemoveSummary[] = "ta bort en betrodd certifieringsnyckel";
+inline constexpr char kTrustRemoveDetails[] =
+    "Har flera betrodda nycklar samma Nyckel-ID anges nyckelns fingerprint.\n";
+// encrypt
+inline constexpr char kEncryptSynopsis[] =
+    "--to FIL.certificate [--format quillseal|oki] [--compress[=strong]|--no-compress] INFIL... [-o "
+    "UTFIL|MAPP] [--force]";
+inline constexpr char kEncryptSummary[] = "kryptera filer för mottagaren i certifikatet";
+inline constexpr char kEncryptDetails[] =
+    "Format och kompression tas från inställningarna om inga flaggor anges.\n"
+    "--compress=strong komprimerar hårdare och långsammare, i samma format som alla versioner läser.\n"
+    "Utfilen blir INFIL.encrypted bredvid infilen om -o saknas. Med flera infiler anger -o en mapp,\n"
+    "och varje fil får en rad om hur det gick.\n";
+// decrypt
+inline constexpr char kDecryptSynopsis[] = "--from FIL.certificate INFIL... [-o UTFIL|MAPP] [--force]";
+inline constexpr char kDecryptSummary[] = "dekryptera filer från avsändaren i certifikatet";
+inline constexpr char kDecryptDetails[] =
+    "Formatet läses från filen. Utfilen blir infilen utan .encrypted om -o saknas. Med flera\n"
+    "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n";
+// sign
+inline constexpr char kSignSynopsis[] = "INFIL... [--message TEXT] [-o FIL.signature|MAPP] [--force]";
+inline constexpr char kSignSummary[] = "signera filer med det lagrade nyckelparet";
+inline constexpr char kSignDetails[] =
+    "Signaturfilen blir INFIL_<nyckelns namn>.signature bredvid infilen om -o saknas. Med flera\n"
+    "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n";
+// verify
+inline constexpr char kVerifySynopsis[] = "--from FIL.certificate INFIL SIGNATURFIL [INFIL SIGNATURFIL]...";
+inline constexpr char kVerifySummary[] = "verifiera signaturer mot avsändarens certifikat";
+inline constexpr char kVerifyDetails[] = "Med flera par får varje fil en rad om hur det gick.\n";
+// settings
+inline constexpr char kSettingsSynopsis[] = "[--format quillseal|oki] [--compression on|off]";
+inline constexpr char kSettingsSummary[] = "visa eller ändra inställningarna för kryptering";
+inline constexpr char kSettingsDetails[] =
+    "Utan flaggor visas inställningarna i config.bin. Kompression gäller bara Quillseal-formatet.\n";
+// inspect
+inline constexpr char kInspectSynopsis[] = "FIL";
+inline constexpr char kInspectSummary[] = "visa vad en fil från Quillseal innehåller (utan att dekryptera)";
+
+// What the commands tell as they go; the line of each of several files ends with its output.
+inline constexpr char kEncryptedTo[] = "krypterad till";
+inline constexpr char kDecryptedTo[] = "dekrypterad till";
+inline constexpr char kSignedIn[] = "signerad i";
+inline constexpr char kSignatureOk[] = "Signaturen OK.";
+inline constexpr char kYesNoPrompt[] = " [j/N] ";
+inline constexpr char kInterrupted[] = "Avbrutet.";
+inline constexpr char kTimeLeft[] = " kvar";
+// The working folder's name goes between the two.
+inline constexpr char kFolderOpenToOthers[] = "Varning: Andra användare kan läsa eller öppna arbetsmappen ";
+inline constexpr char kCloseFolder[] = "; stäng den med chmod 700.";
+
+// Labels of what key show, settings and inspect print, each followed by its value.
+inline constexpr char kKeyNameLabel[] = "Nyckelns namn: ";
+inline constexpr char kEncryptionAlgorithmLabel[] = "Algoritm för kryptering: ";
+inline constexpr char kSigningAlgorithmLabel[] = "Algoritm för signering: ";
+inline constexpr char kFingerprintLabel[] = "Fingerprint: ";
+inline constexpr char kTimestampLabel[] = "Tidstämpel: ";
+inline constexpr char kMessageLabel[] = "Meddelande: ";
+inline constexpr char kOrganisationLabel[] = "Organisation: ";
+inline constexpr char kKeyIdLabel[] = "Nyckel-ID: ";
+inline constexpr char kTypeLabel[] = "Typ: ";
+inline constexpr char kFileFormatLabel[] = "Filformat: ";
+inline constexpr char kCompressionLabel[] = "Kompression: ";
+inline constexpr char kOn[] = "på";
+inline constexpr char kOff[] = "av";
+inline constexpr char kQuillsealFormat[] = "Quillseal-format";
+inline constexpr char kOkiFormat[] = "OKI-format";
+inline constexpr char kOkiFormatInFull[] = "Open Key Infrastructure (OKI-format)";
+
+// What an approval shows before its question. The padded labels line up under
+// kOrganisationLabel.
+inline constexpr char kCertificationsLabel[] = "Certifieringar:";
+inline constexpr char kNoCertifications[] = "(inga)";
+inline constexpr char kPaddedKeyId[] = "Nyckel-ID:    ";
+inline constexpr char kPaddedStatus[] = "Status:       ";
+inline constexpr char kPaddedTimestamp[] = "Tidstämpel:   ";
+inline constexpr char kPaddedFingerprint[] = "Fingerprint:  ";
+inline constexpr char kCertificationKeyLabel[] = "Certifieringsnyckel:";
+// Followed by the public key file's name and ":".
+inline constexpr char kCertificationOf[] = "Certifiering av ";
+// Its own spelling, as users have seen it.
+inline constexpr char kCertificationTimestampLabel[] = "Tidsstämpel: ";
+
+// What inspect prints: the kind of file, named with the tag of its record, then its fields.
+inline constexpr char kNativeEncryptedKind[] = "Krypterad fil (Quillseal-format), post \"EncryptedFile\"";
+inline constexpr char kOkiEncryptedKind[] = "Krypterad fil (OKI-format), post \"EncryptedData\"";
+inline constexpr char kCertificateKind[] = "Personligt certifikat, post \"Certificate\"";
+inline constexpr char kSignatureFileKind[] = "Signaturfil, post \"Signature\"";
+inline constexpr char kPublicKeyKind[] = "Publik nyckel för certifiering, post \"PublicKey\"";
+// Publik or Privat, then kCertKeyKind, then the tag and a quote.
+inline constexpr char kPublic[] = "Publik";
+inline constexpr char kPrivate[] = "Privat";
+inline constexpr char kCertKeyKind[] = " certifieringsnyckel, post \"";
+inline constexpr char kCertificationKind[] = "Certifiering, post \"Certification\"";
+inline constexpr char kKeyPairKind[] =
+    "Nyckelpar (priv_key.bin eller säkerhetskopia), posterna \"PrivateKey\" och \"PublicKey\"";
+inline constexpr char kSettingsKind[] = "Inställningar (config.bin)";
+inline constexpr char kSeedFileKind[] = "Fröfil för slumptalsgeneratorn (rand.bin)";
+inline constexpr char kTrustedKeyListKind[] = "Betrodda certifieringsnycklar (cert_key_list.bin): ";
+inline constexpr char kMethodLabel[] = "Metod: ";
+inline constexpr char kCompressedLabel[] = "Komprimerad: ";
+inline constexpr char kYes[] = "ja";
+inline constexpr char kNo[] = "nej";
+inline constexpr char kRecipientKeyLabel[] = "Mottagarens krypteringsnyckel: RSA ";
+inline constexpr char kSenderSignatureLabel[] = "Avsändarens signatur:";
+inline constexpr char kSenderSigningKeyLabel[] = "Avsändarens signeringsnyckel: RSA ";
+inline constexpr char kEncryptedDataLabel[] = "Krypterad data: ";
+inline constexpr char kCertificationsCountLabel[] = "Certifieringar: ";
+inline constexpr char kCertifiedFingerprintLabel[] = "Certifierad nyckels fingerprint: ";
+inline constexpr char kRecordLabel[] = "Etikett: ";
+inline constexpr char kSigningKeyLabel[] = "Signeringsnyckel: RSA ";
+// Followed by the count, or the least count, kUpTo and the most.
+inline constexpr char kChunkCountLabel[] = "Antal delar: ";
+inline constexpr char kUpTo[] = " till ";
+inline constexpr char kBits[] = " bitar";
+inline constexpr char kBytes[] = " byte";
+
+// Trusted keys: the list (its labels padded to kFingerprintLabel), and a removal.
+inline constexpr char kNoTrustedKeys[] = "Inga betrodda certifieringsnycklar.";
+inline constexpr char kListedType[] = "Typ:         ";
+inline constexpr char kListedKeyId[] = "Key-ID:      ";
 inline constexpr char kKeyIdNotUnique[] =
     "Flera betrodda certifieringsnycklar har detta Nyckel-ID; ange nyckelns fingerprint i stället.";
 

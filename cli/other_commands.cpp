@@ -12,10 +12,9 @@ int RunSettings(Session& session, const ParsedArgs& args) {
   if (!folder) return kFailure;
   const std::optional<std::string> format = args.value("format");
   const std::optional<std::string> compression = args.value("compression");
-  if (format && *format != "quillseal" && *format != "oki")
-    throw UsageError("--format tar quillseal eller oki");
+  if (format && *format != "quillseal" && *format != "oki") throw UsageError(cli_text::kFormatValues);
   if (compression && *compression != "on" && *compression != "off")
-    throw UsageError("--compression tar on eller off");
+    throw UsageError(cli_text::kCompressionValues);
   Settings settings = ReadSettings(*folder);
   // Only what the flags name changes; the other value is kept as it is in the file then.
   const auto change = [&](Settings& s) {
@@ -26,10 +25,12 @@ int RunSettings(Session& session, const ParsedArgs& args) {
     const SettingsOutcome saved = ChangeSettings(*folder, change, settings);
     if (saved != SettingsOutcome::kSaved) return session.fail(MessageText(saved));
   }
-  session.io().out << "Filformat: "
-                   << (settings.fileFormat == Settings::kOki ? "Open Key Infrastructure (OKI-format)"
-                                                             : "Quillseal-format")
-                   << "\nKompression: " << (settings.compression == 1 ? "på" : "av") << '\n';
+  session.io().out << cli_text::kFileFormatLabel
+                   << (settings.fileFormat == Settings::kOki ? cli_text::kOkiFormatInFull
+                                                             : cli_text::kQuillsealFormat)
+                   << '\n'
+                   << cli_text::kCompressionLabel
+                   << (settings.compression == 1 ? cli_text::kOn : cli_text::kOff) << '\n';
   return kSuccess;
 }
 
@@ -39,10 +40,9 @@ std::vector<Command> OtherCommands() {
   return {
       {.words = {"settings"},
        .options = {{.name = "format", .takesValue = true}, {.name = "compression", .takesValue = true}},
-       .synopsis = "[--format quillseal|oki] [--compression on|off]",
-       .summary = "visa eller ändra inställningarna för kryptering",
-       .details =
-           "Utan flaggor visas inställningarna i config.bin. Kompression gäller bara Quillseal-formatet.\n",
+       .synopsis = cli_text::kSettingsSynopsis,
+       .summary = cli_text::kSettingsSummary,
+       .details = cli_text::kSettingsDetails,
        .run = RunSettings},
   };
 }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "cli/messages.h"
+
 namespace qs::cli {
 namespace {
 
@@ -25,7 +27,7 @@ std::string ProgressLine(double fraction, std::uint64_t bytesDone, double second
                       static_cast<double>(bytesDone) / 1e6 / secondsElapsed);
     line.append(text, static_cast<std::size_t>(n));
     if (fraction > 0.01 && fraction < 1) {
-      line += "   " + MinutesSeconds(secondsElapsed * (1 - fraction) / fraction) + " kvar";
+      line += "   " + MinutesSeconds(secondsElapsed * (1 - fraction) / fraction) + cli_text::kTimeLeft;
     }
   }
   return line;

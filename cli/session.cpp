@@ -5,6 +5,7 @@
 
 #include "base/secure_wipe.h"
 #include "base/visible_text.h"
+#include "cli/messages.h"
 #include "operations/cause_text.h"
 #include "operations/messages.h"
 #include "platform/file.h"
@@ -25,8 +26,7 @@ std::optional<std::string> Session::workingFolder() {
   folder_ = folder;
   // Once per run: the folder holds the private key pair and the seed.
   if (platform::FolderOpenToOthers(*folder_)) {
-    tell("Varning: Andra användare kan läsa eller öppna arbetsmappen " + *folder_ +
-         "; stäng den med chmod 700.");
+    tell(cli_text::kFolderOpenToOthers + *folder_ + cli_text::kCloseFolder);
   }
   return folder_;
 }
@@ -62,7 +62,7 @@ RandomGenerator* Session::generator() {
 }
 
 int Session::interrupted() {
-  io_.err << "Avbrutet.\n";
+  io_.err << cli_text::kInterrupted << '\n';
   return kInterrupted;
 }
 

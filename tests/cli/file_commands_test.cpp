@@ -340,8 +340,8 @@ TEST_F(FileCommandsTest, SeveralSignaturesAndTheirVerificationsOneLineEach) {
       << signing.err.str();
   const std::string aSignature = platform::JoinPath(folder, "a_Alice.signature");
   const std::string bSignature = platform::JoinPath(folder, "b_Alice.signature");
-  EXPECT_EQ(signing.out.str(),
-            a + ": signerad i " + aSignature + "\n" + b + ": signerad i " + bSignature + "\n");
+  EXPECT_EQ(signing.out.str(), a + ": " + cli::cli_text::kSignedIn + " " + aSignature + "\n" + b + ": " +
+                                   cli::cli_text::kSignedIn + " " + bSignature + "\n");
 
   Streams verifying;
   EXPECT_EQ(cli(verifying,
@@ -392,7 +392,7 @@ TEST_F(FileCommandsTest, OneFileIsToldAsBefore) {
   Streams done;
   EXPECT_EQ(cli(done, {"encrypt", "--to", bob(), a, "-o", target, "--force"}), cli::kSuccess);
   EXPECT_EQ(done.err.str(), "");
-  EXPECT_EQ(done.out.str().find("krypterad till"), std::string::npos);
+  EXPECT_EQ(done.out.str().find(cli::cli_text::kEncryptedTo), std::string::npos);
   EXPECT_NE(test::ReadRaw(target), "an older file");
 }
 
