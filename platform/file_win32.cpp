@@ -128,7 +128,11 @@ std::intptr_t OpenLockFile(const std::string& path) {
   const std::intptr_t handle = FromHandle(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (handle == kNoHandle) RecordSystemError();
+  if (handle == kNoHandle) {
+    // Created when missing: only a missing folder is not found.
+    const FileError error = FromSystemCode(GetLastError());
+    SetLastFileError(error == FileError::kNotFound ? FileError::kNoFolder : error);
+  }
   return handle;
 }
 

@@ -4,6 +4,7 @@
 #include "app/main_dialog.h"
 #include "app/resource_ids.h"
 #include "formats/oki_file.h"
+#include "keys/key_store.h"
 #include "platform/file.h"
 #include "platform/file_fault.h"
 #include "tests/app/app_fixture.h"
@@ -378,7 +379,8 @@ TEST_F(FileCommands, KeySelectionFailuresAndRefusals) {
   main().click(IDC_MAIN_ENCRYPT);
   ui_.onDialog(IDD_SIGNING_MESSAGE, [](test::FakeView& v) { v.click(IDC_SIGNING_CONTINUE); });
   main().click(IDC_MAIN_SIGN);
-  const std::string noKeyPair = std::string(kNoKeys) + "\n" + path("priv_key.bin") + ": filen finns inte";
+  const std::string noKeyPair =
+      std::string(kNoKeys) + "\n" + state_.file(kKeyPairFileName) + ": filen finns inte";
   EXPECT_EQ(ui_.log(), (Log{kRecipientDialog, "dialog 115@101", "end 115: 1", noKeyPair, "dialog 117@101",
                             "end 117: 1", noKeyPair}));
 }

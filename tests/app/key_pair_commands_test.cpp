@@ -58,8 +58,8 @@ TEST_F(UncreditedKeyPairCommandsTest, ExportWithoutTheGeneratorWritesNoKeyWithou
 
 TEST_F(KeyPairCommandsTest, ExportWithoutAKeyPairOrAfterACancelWritesNothing) {
   main().click(IDM_EXPORT_PUBLIC_KEY);
-  EXPECT_EQ(ui_.log(),
-            (Log{"error@101: Hittade ingen publik nyckel!\n" + path("priv_key.bin") + ": filen finns inte"}));
+  EXPECT_EQ(ui_.log(), (Log{"error@101: Hittade ingen publik nyckel!\n" + state_.file(kKeyPairFileName) +
+                            ": filen finns inte"}));
   storeKeyPair("alice", "a");
   ui_.clearLog();
   const std::string before = folderListing();
@@ -93,7 +93,7 @@ TEST_F(KeyPairCommandsTest, BackupWarnsThenCopiesTheKeyPairUnderItsFingerprint) 
 TEST_F(KeyPairCommandsTest, BackupWithoutAKeyPairOrAfterACancelWritesNothing) {
   main().click(IDM_BACKUP_KEY_PAIR);
   EXPECT_EQ(ui_.log(), (Log{"error@101: Det finns ingen privat nyckel att säkerhetskopiera.\n" +
-                            path("priv_key.bin") + ": filen finns inte"}));
+                            state_.file(kKeyPairFileName) + ": filen finns inte"}));
   storeKeyPair("alice", "a");
   ui_.clearLog();
   const std::string before = folderListing();

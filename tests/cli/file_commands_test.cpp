@@ -293,7 +293,8 @@ TEST_F(FileCommandsTest, AnUnusableCertificateIsNamedWithItsCauseInBothFrontEnds
   std::filesystem::remove(path("priv_key.bin"));
   Streams s;
   EXPECT_EQ(cli(s, {"sign", source}), cli::kFailure);
-  EXPECT_EQ(s.err.str(), "quillseal-cli: " + failed + " " + path("priv_key.bin") + ": filen finns inte\n");
+  EXPECT_EQ(s.err.str(), "quillseal-cli: " + failed + " " + platform::JoinPath(dir_.path(), "priv_key.bin") +
+                             ": filen finns inte\n");
 }
 
 TEST_F(FileCommandsTest, SeveralFilesAreApprovedOnceAndEachGetsItsLine) {

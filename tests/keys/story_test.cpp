@@ -23,6 +23,7 @@
 #include "operations/key_messages.h"
 #include "operations/key_pair_info.h"
 #include "operations/messages.h"
+#include "platform/working_folder.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/seeded_generator.h"
 #include "tests/support/temp_folder.h"
@@ -171,7 +172,7 @@ TEST(KeyStory, EveryFileRefusesAByteAfterItsContent) {
   };
   const Case cases[] = {
       {user.file(kKeyPairFileName), [&] { return told(PrepareBackup(user.path()).status()); },
-       appended(KeyOutcome::kNothingToBackUp, user.file(kKeyPairFileName))},
+       appended(KeyOutcome::kNothingToBackUp, platform::JoinPath(user.path(), kKeyPairFileName))},
       {backup, [&] { return told(RestoreKeyPair(user.path(), backup)); },
        appended(KeyOutcome::kBackupUnreadable, backup)},
       {exported, certifying, appended(KeyOutcome::kPublicKeyFileUnreadable, exported)},
