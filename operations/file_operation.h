@@ -2,6 +2,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/byte_buffer.h"
 #include "base/progress_hook.h"
@@ -32,6 +33,10 @@ struct OperationRequest {
   std::string targetName;                                  // verify: the signature file
   ByteBuffer ownPrivateKey;                                // "PrivateKey" record; empty for verify
   ByteBuffer peerPublicKey;                                // "PublicKey" record; empty for sign
+  // Encrypt: more "PublicKey" records to encrypt for beside peerPublicKey, the user's own
+  // among them when asked. Only the native format holds more than one recipient; one given
+  // twice counts once.
+  std::vector<ByteBuffer> furtherRecipients;
   TextString signMessage;                                  // Windows-1252, empty when none
   // Whether an existing target may be replaced; with kNever one that exists when the run
   // starts, or appears before its output is in place, is kept (kTargetExists).

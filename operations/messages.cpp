@@ -19,6 +19,9 @@ const char* MessageText(FileOutcome outcome) {
       return "Felaktigt format på filen, filen är krypterad med en annan krypteringsmetod.";
     case FileOutcome::kUnknown:
       break;
+    case FileOutcome::kOkiOneRecipient:
+      return "OKI-formatet har plats för en enda mottagare. Välj Quillseal-formatet i "
+             "inställningarna för att kryptera till flera mottagare eller även till dig själv.";
     case FileOutcome::kOkiTooLarge:
       return "Filen är för stor för OKI-formatet. Filen kan krypteras om formatet ändras i "
              "inställningsdialogen.";

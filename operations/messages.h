@@ -21,6 +21,7 @@ enum class FileOutcome : std::uint8_t {
   kSigningFailed,
   kSignatureMismatch,
   kTargetExists,  // a target that may not be replaced exists (it appeared after the front end looked)
+  kOkiOneRecipient,  // OKI-format encryption asked for more than one recipient
 };
 
 // The Swedish message of an outcome, UTF-8; empty for kOk and kCancelled.

@@ -11,6 +11,7 @@ Settings DecodeSettings(const ByteBuffer& content) {
   Settings settings;
   settings.fileFormat = stream.readU8() != 0 ? Settings::kOki : Settings::kQuillseal;
   settings.compression = stream.readU8() != 0 ? 1 : 0;
+  settings.encryptToSelf = stream.readU8() != 0 ? 1 : 0;
   return settings;
 }
 
@@ -22,11 +23,20 @@ Settings ReadSettings(const std::string& workingFolder) {
 
 namespace {
 
+// Each value as the file holds it: 0 or 1.
+Settings Normalised(const Settings& settings) {
+  return Settings{settings.fileFormat == Settings::kOki ? Settings::kOki : Settings::kQuillseal,
+                  static_cast<std::uint8_t>(settings.compression == 1 ? 1 : 0),
+                  static_cast<std::uint8_t>(settings.encryptToSelf == 1 ? 1 : 0)};
+}
+
 // With the folder's lock held.
 SettingsOutcome Save(const std::string& workingFolder, const Settings& settings) {
+  const Settings stored = Normalised(settings);
   ByteStream stream;
-  stream.bytes.appendU8(settings.fileFormat == Settings::kOki ? 1 : 0);
-  stream.bytes.appendU8(settings.compression == 1 ? 1 : 0);
+  stream.bytes.appendU8(stored.fileFormat);
+  stream.bytes.appendU8(stored.compression);
+  if (stored.encryptToSelf == 1) stream.bytes.appendU8(1);
   return WriteWholeFile(stream, platform::JoinPath(workingFolder, kSettingsFileName))
              ? SettingsOutcome::kSaved
              : SettingsOutcome::kNotSaved;
@@ -46,9 +56,7 @@ SettingsOutcome ChangeSettings(const std::string& workingFolder, const std::func
   if (!lock.held()) return lock.busy() ? SettingsOutcome::kFolderBusy : SettingsOutcome::kNotSaved;
   Settings changed = ReadSettings(workingFolder);
   change(changed);
-  // What the file holds afterwards: each value 0 or 1.
-  written = Settings{changed.fileFormat == Settings::kOki ? Settings::kOki : Settings::kQuillseal,
-                     static_cast<std::uint8_t>(changed.compression == 1 ? 1 : 0)};
+  written = Normalised(changed);
   return Save(workingFolder, changed);
 }
 

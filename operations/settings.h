@@ -8,16 +8,23 @@
 
 namespace qs {
 
-// The user's choices kept in config.bin: the file format for encryption and whether to
-// compress before encrypting (native format only).
+// The user's choices kept in config.bin: the file format for encryption, whether to compress
+// before encrypting (native format only) and whether to encrypt for the user's own key too.
+//
+// config.bin holds one byte per choice, in that order. The third is written only when it is
+// on: a file without it reads as off, and an older reader, which ignores bytes after the
+// second, reads the other two as before.
 struct Settings {
   enum FileFormat : std::uint8_t { kQuillseal = 0, kOki = 1 };
   FileFormat fileFormat = kQuillseal;
-  std::uint8_t compression = 0;  // 1 = on
+  std::uint8_t compression = 0;    // 1 = on
+  std::uint8_t encryptToSelf = 0;  // 1 = on: the own key is one more recipient
 };
 
 inline constexpr char kSettingsFileName[] = "config.bin";
-inline constexpr std::uint32_t kSettingsBytes = 2;  // as written; older or damaged files may differ
+// As written without and with the third choice; older or damaged files may differ.
+inline constexpr std::uint32_t kSettingsBytes = 2;
+inline constexpr std::uint32_t kSettingsBytesWithSelf = 3;
 
 // The settings in config.bin's content. Lenient: a non-zero byte counts as 1, a missing byte
 // as 0, extra bytes are ignored.
