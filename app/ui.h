@@ -112,6 +112,9 @@ class Ui {
   virtual Answer messageBox(View* owner, const std::string& text, Buttons buttons, Icon icon) = 0;
   // The chosen path, or nullopt when the user cancelled.
   virtual std::optional<std::string> openFile(View* owner, const FileDialog& dialog) = 0;
+  // An open dialog in which several files can be chosen at once: their full paths (one at
+  // least), or nullopt when the user cancelled.
+  virtual std::optional<std::vector<std::string>> openFiles(View* owner, const FileDialog& dialog) = 0;
   virtual std::optional<std::string> saveFile(View* owner, const FileDialog& dialog) = 0;
 
   // Workers: a new thread runs work. A worker never touches a window: it waits with pause

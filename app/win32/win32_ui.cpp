@@ -45,6 +45,10 @@ std::optional<std::string> Win32Ui::openFile(ui::View* owner, const ui::FileDial
   return RunFileDialog(WindowOf(owner), dialog, false);
 }
 
+std::optional<std::vector<std::string>> Win32Ui::openFiles(ui::View* owner, const ui::FileDialog& dialog) {
+  return RunSeveralFileDialog(WindowOf(owner), dialog);
+}
+
 std::optional<std::string> Win32Ui::saveFile(ui::View* owner, const ui::FileDialog& dialog) {
   return RunFileDialog(WindowOf(owner), dialog, true);
 }

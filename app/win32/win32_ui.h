@@ -16,6 +16,7 @@ class Win32Ui : public ui::Ui {
   ui::Answer messageBox(ui::View* owner, const std::string& text, ui::Buttons buttons,
                         ui::Icon icon) override;
   std::optional<std::string> openFile(ui::View* owner, const ui::FileDialog& dialog) override;
+  std::optional<std::vector<std::string>> openFiles(ui::View* owner, const ui::FileDialog& dialog) override;
   std::optional<std::string> saveFile(ui::View* owner, const ui::FileDialog& dialog) override;
   void startWorker(std::function<void()> work) override;
   void pause(unsigned milliseconds) override { Sleep(milliseconds); }

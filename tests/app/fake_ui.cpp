@@ -218,16 +218,38 @@ ui::Answer FakeUi::messageBox(ui::View* owner, const std::string& text, ui::Butt
   return answer;
 }
 
+void FakeUi::chooseFile(std::optional<std::string> path) {
+  files_.emplace_back();
+  if (path) files_.back().push_back(std::move(*path));
+}
+
+void FakeUi::chooseFiles(std::vector<std::string> paths) {
+  EXPECT_FALSE(paths.empty()) << "a choice of no files";
+  files_.push_back(std::move(paths));
+}
+
 std::optional<std::string> FakeUi::openFile(ui::View* owner, const ui::FileDialog& dialog) {
-  return fileDialog("open", owner, dialog);
+  return oneFileDialog("open", owner, dialog);
+}
+
+std::optional<std::vector<std::string>> FakeUi::openFiles(ui::View* owner, const ui::FileDialog& dialog) {
+  return fileDialog("open several", owner, dialog);
 }
 
 std::optional<std::string> FakeUi::saveFile(ui::View* owner, const ui::FileDialog& dialog) {
-  return fileDialog("save", owner, dialog);
+  return oneFileDialog("save", owner, dialog);
 }
 
-std::optional<std::string> FakeUi::fileDialog(const char* kind, ui::View* owner,
-                                              const ui::FileDialog& dialog) {
+std::optional<std::string> FakeUi::oneFileDialog(const char* kind, ui::View* owner,
+                                                 const ui::FileDialog& dialog) {
+  const std::optional<std::vector<std::string>> paths = fileDialog(kind, owner, dialog);
+  if (!paths) return std::nullopt;
+  EXPECT_EQ(paths->size(), 1u) << "several names for a dialog that takes one: " << dialog.title;
+  return paths->front();
+}
+
+std::optional<std::vector<std::string>> FakeUi::fileDialog(const char* kind, ui::View* owner,
+                                                           const ui::FileDialog& dialog) {
   expectUiThread("a file dialog");
   std::string entry = kind + OwnerTag(owner) + ": " + dialog.title + " |";
   for (const ui::FileFilter& filter : dialog.filters)
@@ -238,9 +260,10 @@ std::optional<std::string> FakeUi::fileDialog(const char* kind, ui::View* owner,
     ADD_FAILURE() << "no file name queued for: " << dialog.title;
     return std::nullopt;
   }
-  std::optional<std::string> path = std::move(files_.front());
+  std::vector<std::string> paths = std::move(files_.front());
   files_.pop_front();
-  return path;
+  if (paths.empty()) return std::nullopt;
+  return paths;
 }
 
 void FakeUi::post(ui::View& dialog, std::function<void()> task) {

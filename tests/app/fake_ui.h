@@ -6,7 +6,8 @@
 //   "error@101: text"     OK message box with the error icon, owned by dialog 101 ("@-": no
 //                         owner); "warn@..." and "info@..." with the warning and information icon
 //   "ask@101: text"       Yes/No question;  "warn ask@101: text"  one with the warning icon
-//   "open@101: title | filter|pattern|... | ext | name"   and "save@..." likewise
+//   "open@101: title | filter|pattern|... | ext | name"   and "save@..." likewise;
+//                         "open several@..." one in which several files can be chosen
 //   "dialog 113@101"      a dialog opens with parent 101 ("@-": none);  "end 113: 1" it ends
 //   "pause 1000"          a worker waits
 //   "row@108: Acme"       a list row is added (its first cell), only after logRows()
@@ -134,7 +135,9 @@ class FakeUi : public ui::Ui {
   // The answer to the next Yes/No question (OK boxes need none).
   void answer(ui::Answer answer) { answers_.push_back(answer); }
   // The name the next file dialog gives, or nullopt for a cancel.
-  void chooseFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
+  void chooseFile(std::optional<std::string> path);
+  // The names the next file dialog gives; more than one only an open dialog for several takes.
+  void chooseFiles(std::vector<std::string> paths);
 
   // From now on, rows added to lists go into the log too.
   void logRows() { logRows_ = true; }
@@ -152,6 +155,7 @@ class FakeUi : public ui::Ui {
   ui::Answer messageBox(ui::View* owner, const std::string& text, ui::Buttons buttons,
                         ui::Icon icon) override;
   std::optional<std::string> openFile(ui::View* owner, const ui::FileDialog& dialog) override;
+  std::optional<std::vector<std::string>> openFiles(ui::View* owner, const ui::FileDialog& dialog) override;
   std::optional<std::string> saveFile(ui::View* owner, const ui::FileDialog& dialog) override;
   void startWorker(std::function<void()> work) override { workers_.push_back(std::move(work)); }
   void pause(unsigned milliseconds) override { log_.push_back("pause " + std::to_string(milliseconds)); }
@@ -163,11 +167,14 @@ class FakeUi : public ui::Ui {
   void expectUiThread(const char* what) const;
 
  private:
-  std::optional<std::string> fileDialog(const char* kind, ui::View* owner, const ui::FileDialog& dialog);
+  std::optional<std::vector<std::string>> fileDialog(const char* kind, ui::View* owner,
+                                                     const ui::FileDialog& dialog);
+  // A dialog that gives one name at most.
+  std::optional<std::string> oneFileDialog(const char* kind, ui::View* owner, const ui::FileDialog& dialog);
 
   std::map<int, std::deque<Script>> scripts_;
   std::deque<ui::Answer> answers_;
-  std::deque<std::optional<std::string>> files_;
+  std::deque<std::vector<std::string>> files_;  // none: a cancel
   std::deque<std::function<void()>> workers_;
   std::deque<std::pair<FakeView*, std::function<void()>>> posted_;
   std::vector<FakeView*> open_;
