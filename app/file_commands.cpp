@@ -8,6 +8,7 @@
 #include "app/key_failure.h"
 #include "app/key_selection.h"
 #include "app/progress_dialog.h"
+#include "app/recipient_selection.h"
 #include "app/resource_ids.h"
 #include "app/signing_message_dialog.h"
 #include "app/source_problem.h"
@@ -54,18 +55,23 @@ std::optional<std::string> ReadSourceName(ui::Ui& ui, AppState& state, FileOutco
   return source;
 }
 
-// Runs the key selection and reports its failure; true with the keys selected.
-bool Select(ui::Ui& ui, AppState& state, bool needsCertificate, const char* title, SelectedKeys& keys) {
-  switch (SelectKeys(ui, state, needsCertificate, title, state.mainWindow, keys)) {
+// Reports a key selection's failure; true with the keys selected.
+bool Selected(ui::Ui& ui, AppState& state, KeySelection selection, const SelectedKeys& keys) {
+  switch (selection) {
     case KeySelection::kSelected:
       return true;
     case KeySelection::kFailed:
       Tell(ui, state, KeyFailureText(keys.failure).c_str());
       return false;
     case KeySelection::kCancelled:
+    case KeySelection::kRefused:
       return false;
   }
   return false;
+}
+
+bool Select(ui::Ui& ui, AppState& state, bool needsCertificate, const char* title, SelectedKeys& keys) {
+  return Selected(ui, state, SelectKeys(ui, state, needsCertificate, title, state.mainWindow, keys), keys);
 }
 
 // Starts a request: the fields every operation sets.
@@ -80,6 +86,7 @@ void Run(ui::Ui& ui, AppState& state, SelectedKeys& keys, const std::string& tar
   state.operation.targetName = CutAtControl(target);
   state.operation.ownPrivateKey = std::move(keys.ownPrivateKey);
   state.operation.peerPublicKey = std::move(keys.peerPublicKey);
+  state.operation.furtherRecipients = std::move(keys.furtherRecipients);
   RunOperationDialog(ui, state);
 }
 
@@ -95,7 +102,7 @@ void EncryptCommand(ui::Ui& ui, AppState& state) {
   state.operation.format = state.settings.fileFormat;
   BeginRequest(state, OperationCode::kEncrypt, *source);
   SelectedKeys keys;
-  if (!Select(ui, state, true, text::kRecipientCertificateTitle, keys)) return;
+  if (!Selected(ui, state, SelectRecipients(ui, state, state.mainWindow, keys), keys)) return;
   const std::optional<std::string> target =
       ui.saveFile(state.mainWindow, EncryptTargetDialog(EncryptedFileName(FileNamePart(*source))));
   if (!target) return;

@@ -15,18 +15,30 @@ KeySelection SelectKeys(ui::Ui& ui, AppState& state, bool needsCertificate, cons
   if (needsCertificate) {
     const std::optional<std::string> path = ui.openFile(owner, CertificateDialog(title));
     if (!path) return KeySelection::kCancelled;
-    KeyResult<PeerCertificate> peer = CheckPeerCertificate(*path, state.workingFolder);
-    if (!peer.ok()) {
-      keys.failure = peer.status();
-      return KeySelection::kFailed;
-    }
-    // The dialog shows the first certification's identity, and the holder chose the order.
-    if (const std::string warning = ConflictWarning(peer.value.results); !warning.empty())
-      ui.messageBox(owner, warning, ui::Buttons::kOk, ui::Icon::kWarning);
-    ApprovalDialog approval(ui, state, peer.value);
-    if (ui.runDialog(IDD_APPROVAL, approval, owner) == 0) return KeySelection::kCancelled;
-    keys.peerPublicKey = std::move(peer.value.publicRecord);
+    const KeySelection approved =
+        ApproveCertificate(ui, state, *path, owner, keys.peerPublicKey, keys.failure);
+    if (approved != KeySelection::kSelected) return approved;
   }
+  return ReadOwnKeyPair(state, keys);
+}
+
+KeySelection ApproveCertificate(ui::Ui& ui, AppState& state, const std::string& path, ui::View* owner,
+                                ByteBuffer& publicRecord, KeyStatus& failure) {
+  KeyResult<PeerCertificate> peer = CheckPeerCertificate(path, state.workingFolder);
+  if (!peer.ok()) {
+    failure = peer.status();
+    return KeySelection::kFailed;
+  }
+  // The dialog shows the first certification's identity, and the holder chose the order.
+  if (const std::string warning = ConflictWarning(peer.value.results); !warning.empty())
+    ui.messageBox(owner, warning, ui::Buttons::kOk, ui::Icon::kWarning);
+  ApprovalDialog approval(ui, state, peer.value);
+  if (ui.runDialog(IDD_APPROVAL, approval, owner) == 0) return KeySelection::kCancelled;
+  publicRecord = std::move(peer.value.publicRecord);
+  return KeySelection::kSelected;
+}
+
+KeySelection ReadOwnKeyPair(AppState& state, SelectedKeys& keys) {
   KeyResult<OwnKeys> own = ReadOwnKeys(state.workingFolder);
   if (!own.ok()) {
     keys = SelectedKeys();

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/ui.h"
@@ -14,10 +15,14 @@ struct SelectedKeys {
   ByteBuffer ownPrivateKey;  // "PrivateKey" record from priv_key.bin
   TextString keyName;        // of the stored key pair
   ByteBuffer peerPublicKey;  // "PublicKey" record of the approved certificate; empty without one
-  KeyStatus failure;         // after kFailed: the outcome and which file was wrong
+  // Encryption: the "PublicKey" records of the approved certificates after the first, in the
+  // order chosen, then the user's own when the settings ask for it.
+  std::vector<ByteBuffer> furtherRecipients;
+  KeyStatus failure;  // after kFailed: the outcome and which file was wrong
 };
 
-enum class KeySelection { kSelected, kCancelled, kFailed };
+// kRefused: the choice cannot be used, and the user has been told why.
+enum class KeySelection { kSelected, kCancelled, kRefused, kFailed };
 
 // With needsCertificate, lets the user open a certificate (title of the open dialog; empty
 // gives the general one), checks it against the trusted keys and asks for its approval;
@@ -25,5 +30,12 @@ enum class KeySelection { kSelected, kCancelled, kFailed };
 // follows), kFailed when a file or a check failed.
 KeySelection SelectKeys(ui::Ui& ui, AppState& state, bool needsCertificate, const std::string& title,
                         ui::View* owner, SelectedKeys& keys);
+
+// The steps of SelectKeys for use on their own. ApproveCertificate checks the certificate at
+// path and asks for its approval, giving its "PublicKey" record; ReadOwnKeyPair reads the
+// stored key pair into keys, which a failure empties.
+KeySelection ApproveCertificate(ui::Ui& ui, AppState& state, const std::string& path, ui::View* owner,
+                                ByteBuffer& publicRecord, KeyStatus& failure);
+KeySelection ReadOwnKeyPair(AppState& state, SelectedKeys& keys);
 
 }  // namespace qs

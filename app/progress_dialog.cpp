@@ -94,6 +94,7 @@ void RunOperationDialog(ui::Ui& ui, AppState& state) {
   ui.runDialog(IDD_PROGRESS, progress, state.mainWindow);
   state.operation.ownPrivateKey.clear();
   state.operation.peerPublicKey.clear();
+  state.operation.furtherRecipients.clear();
   if (!progress.message().empty()) {
     ui.messageBox(state.mainWindow, progress.message(), ui::Buttons::kOk, ui::Icon::kError);
   }

@@ -27,6 +27,9 @@ inline constexpr char kVerifySignatureFile[] =
     "Källfilen är en signaturfil, antagligen vill du välja den andra filen som datakälla istället. "
     "Vill du verkligen verifiera en signatur över en signaturfil? ";
 inline constexpr char kRecipientCertificateTitle[] = "Välj mottagarens certifikat...";
+inline constexpr char kTooManyRecipients[] =
+    "En fil kan krypteras till högst 64 mottagare, du själv inräknad när du krypterar även till "
+    "dig själv. Välj färre certifikat.";
 inline constexpr char kSenderCertificateTitle[] = "Välj sändarens certifikat...";
 
 // Progress dialog

@@ -5,19 +5,24 @@
 #include "app/resource_ids.h"
 #include "formats/oki_file.h"
 #include "keys/key_store.h"
+#include "keys/record_text.h"
+#include "operations/messages.h"
 #include "platform/file.h"
 #include "platform/file_fault.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/test_keys.h"
 
 namespace qs {
 namespace {
 
+using namespace std::string_literals;
 using Log = std::vector<std::string>;
 
 constexpr char kNoSource[] = "error@101: Du måste ange ett filnamn på källfilen!";
 constexpr char kNoKeys[] = "error@101: Fel: Kunde inte hämta krypteringsnycklar!";
 constexpr char kRecipientDialog[] =
-    "open@101: Välj mottagarens certifikat... | Certifikat (*.certificate)|*.certificate | certificate | ";
+    "open several@101: Välj mottagarens certifikat... | Certifikat (*.certificate)|*.certificate | "
+    "certificate | ";
 constexpr char kSenderDialog[] =
     "open@101: Välj sändarens certifikat... | Certifikat (*.certificate)|*.certificate | certificate | ";
 
@@ -29,6 +34,19 @@ std::string EncryptSave(const std::string& suggestion) {
 
 std::string DecryptSave(const std::string& suggestion) {
   return "save@101: Välj plats för filen... | Alla filer (*.*)|*.* |  | " + suggestion;
+}
+
+// Which of the test key pairs a "PublicKey" record is of.
+std::string OwnerOf(const ByteBuffer& record) {
+  for (const char* name : {"alice", "bob", "carol"}) {
+    if (test::KeyPairOf(name).publicRecord.equals(record)) return name;
+  }
+  return "unknown";
+}
+
+// config.bin with these bytes.
+std::string Config(const std::string& bytes) {
+  return std::string(1, static_cast<char>(bytes.size())) + std::string(3, '\0') + bytes;
 }
 
 class FileCommands : public test::AppTest {
@@ -54,6 +72,25 @@ class FileCommands : public test::AppTest {
     run(IDC_MAIN_ENCRYPT, source);
   }
 
+  // Alice chooses these certificates as recipients, all at once; the approvals asked get
+  // these answers in turn.
+  void chooseRecipients(const std::vector<std::string>& certificates, const std::vector<bool>& answers) {
+    ui_.chooseFiles(certificates);
+    for (const bool approve : answers) {
+      ui_.onDialog(IDD_APPROVAL,
+                   [approve](test::FakeView& v) { v.click(approve ? IDC_APPROVAL_YES : IDC_APPROVAL_NO); });
+    }
+  }
+
+  // The progress dialog, noting whom its request encrypts for: the peer, then the others.
+  void expectProgressFor(std::vector<std::string>& recipients) {
+    ui_.onDialog(IDD_PROGRESS, [this, &recipients](test::FakeView&) {
+      recipients = {OwnerOf(state_.operation.peerPublicKey)};
+      for (const ByteBuffer& record : state_.operation.furtherRecipients)
+        recipients.push_back(OwnerOf(record));
+    });
+  }
+
   // The main window as the command line opens it, with the request carried out once it
   // shows; the name field afterwards goes to startedName_.
   void startWith(StartRequest request) {
@@ -77,9 +114,10 @@ class FileCommands : public test::AppTest {
 
   std::string startedName_;
 
-  // Bob, holding his key pair now, decrypts source from alice into target.
-  void decryptFromAlice(const std::string& source, const std::string& target) {
-    storeKeyPair("bob", "bob key");
+  // Bob (or who), holding his key pair now, decrypts source from alice into target.
+  void decryptFromAlice(const std::string& source, const std::string& target,
+                        const std::string& who = "bob") {
+    storeKeyPair(who, who + " key");
     approveCertificate(writeCertificate("alice.certificate", "alice"));
     ui_.chooseFile(target);
     expectProgress();
@@ -408,6 +446,127 @@ TEST_F(FileCommands, EncryptionFollowsTheSettingsAndDecryptionTheFile) {
   run(IDC_MAIN_ENCRYPT, path("a.txt"));
   EXPECT_EQ(status, "Komprimerar och krypterar...");
   EXPECT_EQ(DetectEncryptedFormat(path("native.encrypted"), why), EncryptedFormat::kNative);
+}
+
+// Several certificates are chosen in one dialog and approved one after the other; the
+// first is the request's peer, the others follow in the order chosen.
+TEST_F(FileCommands, EncryptingForSeveralApprovesEachCertificateAndTheNextEncryptionStartsAfresh) {
+  const std::string bob = writeCertificate("bob.certificate", "bob");
+  const std::string carol = writeCertificate("carol.certificate", "carol");
+  const std::string source = writeFile("team.txt", "för hela gruppen");
+  std::vector<std::string> recipients;
+  chooseRecipients({carol, bob}, {true, true});
+  ui_.chooseFile(path("team.encrypted"));
+  expectProgressFor(recipients);
+  run(IDC_MAIN_ENCRYPT, source);
+  EXPECT_EQ(ui_.log(),
+            (Log{kRecipientDialog, "dialog 115@101", "end 115: 1", "dialog 115@101", "end 115: 1",
+                 EncryptSave("team.txt.encrypted"), "dialog 113@101", "pause 1000", "end 113: 1"}));
+  EXPECT_EQ(recipients, (std::vector<std::string>{"carol", "bob"}));
+  EXPECT_TRUE(state_.operation.furtherRecipients.empty()) << "recipients outlive the operation";
+
+  // One certificate, as before: nobody is left over from the last encryption.
+  chooseRecipients({bob}, {true});
+  ui_.chooseFile(path("bob.encrypted"));
+  expectProgressFor(recipients);
+  run(IDC_MAIN_ENCRYPT, source);
+  EXPECT_EQ(recipients, (std::vector<std::string>{"bob"}));
+
+  // With the setting on, the user's own key comes last, after those chosen.
+  test::WriteRaw(path("config.bin"), Config("\x00\x00\x01"s));
+  chooseRecipients({bob, carol}, {true, true});
+  ui_.chooseFile(path("self.encrypted"));
+  expectProgressFor(recipients);
+  run(IDC_MAIN_ENCRYPT, source);
+  EXPECT_EQ(recipients, (std::vector<std::string>{"bob", "carol", "alice"}));
+}
+
+// A refusal or a failure at any certificate ends the command there: no later certificate is
+// read, no target asked for, no file written.
+TEST_F(FileCommands, ADeclinedOrFailingRecipientEndsTheEncryptionWithNothingWritten) {
+  const std::string bob = writeCertificate("bob.certificate", "bob");
+  const std::string carol = writeCertificate("carol.certificate", "carol");
+  const std::string missing = path("borta.certificate");
+  const std::string source = writeFile("plan.txt", "p");
+  const std::string declined = "warn@115: Du bör bara använda certifikat som är pålitliga.";
+  const struct {
+    std::vector<std::string> chosen;
+    std::vector<bool> answers;
+    Log log;
+  } cases[] = {
+      {{bob, carol}, {false}, {kRecipientDialog, "dialog 115@101", declined, "end 115: 0"}},
+      {{bob, carol},
+       {true, false},
+       {kRecipientDialog, "dialog 115@101", "end 115: 1", "dialog 115@101", declined, "end 115: 0"}},
+      {{bob, missing, carol},
+       {true},
+       {kRecipientDialog, "dialog 115@101", "end 115: 1",
+        std::string(kNoKeys) + "\n" + missing + ": filen finns inte"}},
+  };
+  const std::string before = folderListing();
+  for (const auto& c : cases) {
+    ui_.clearLog();
+    chooseRecipients(c.chosen, c.answers);
+    run(IDC_MAIN_ENCRYPT, source);
+    EXPECT_EQ(ui_.log(), c.log);
+    EXPECT_EQ(folderListing(), before);
+    EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), source);
+  }
+
+  // The own key made from a private record that is none: told, as a key pair that is none.
+  test::WriteRaw(path("config.bin"), Config("\x00\x00\x01"s));
+  ASSERT_EQ(KeyOutcome::kOk,
+            WriteStoredKeyPair(
+                dir_.path(), StoredKeyPair{test::KeyPairOf("bob").publicRecord,
+                                           test::KeyPairOf("alice").publicRecord, KeyNameText("work key")}));
+  ui_.clearLog();
+  chooseRecipients({bob}, {true});
+  run(IDC_MAIN_ENCRYPT, source);
+  EXPECT_EQ(ui_.log(), (Log{kRecipientDialog, "dialog 115@101", "end 115: 1",
+                            std::string(kNoKeys) + "\n" + state_.file(kKeyPairFileName) +
+                                ": filen innehåller inget nyckelpar"}));
+}
+
+// Too many recipients, or more than one for the OKI-format (the user's own key counted), is
+// told as soon as the certificates are chosen, before any of them is read or approved.
+TEST_F(FileCommands, RecipientsTheFileCannotTakeAreRefusedBeforeAnyApproval) {
+  const std::string bob = writeCertificate("bob.certificate", "bob");
+  const std::string carol = writeCertificate("carol.certificate", "carol");
+  const std::string tooMany =
+      "error@101: En fil kan krypteras till högst 64 mottagare, du själv inräknad när du krypterar även "
+      "till dig själv. Välj färre certifikat.";
+  const std::string oki = std::string("error@101: ") + MessageText(FileOutcome::kOkiOneRecipient);
+  const std::vector<std::string> sixtyFour(64, bob);
+  std::vector<std::string> sixtyFive = sixtyFour;
+  sixtyFive.push_back(carol);
+  const struct {
+    std::string config;  // format, compression, to oneself
+    std::vector<std::string> chosen;
+    Log log;
+  } cases[] = {
+      {"\x00\x00"s, sixtyFive, {kRecipientDialog, tooMany}},
+      {"\x00\x00\x01"s, sixtyFour, {kRecipientDialog, tooMany}},
+      {"\x01\x00\x01"s, sixtyFive, {kRecipientDialog, tooMany}},
+      {"\x01\x00"s, {bob, carol}, {kRecipientDialog, oki}},
+      {"\x01\x00\x01"s, {bob}, {kRecipientDialog, oki}},
+      // As many as may be: on to the first approval, which is declined here.
+      {"\x00\x00"s,
+       sixtyFour,
+       {kRecipientDialog, "dialog 115@101", "warn@115: Du bör bara använda certifikat som är pålitliga.",
+        "end 115: 0"}},
+      {"\x00\x00\x01"s,
+       {bob},
+       {kRecipientDialog, "dialog 115@101", "warn@115: Du bör bara använda certifikat som är pålitliga.",
+        "end 115: 0"}},
+  };
+  const std::string source = writeFile("plan.txt", "p");
+  for (const auto& c : cases) {
+    ui_.clearLog();
+    test::WriteRaw(path("config.bin"), Config(c.config));
+    chooseRecipients(c.chosen, c.log.size() > 2 ? std::vector<bool>{false} : std::vector<bool>{});
+    run(IDC_MAIN_ENCRYPT, source);
+    EXPECT_EQ(ui_.log(), c.log) << c.chosen.size();
+  }
 }
 
 }  // namespace
