@@ -13,6 +13,7 @@ void SettingsDialog::onInit(ui::View& view) {
   // Compression applies to the native format only, but its mark is kept under OKI-format.
   view.enable(IDC_SETTINGS_COMPRESSION, !oki);
   view.check(IDC_SETTINGS_COMPRESSION, state_.settings.compression == 1);
+  view.check(IDC_SETTINGS_ENCRYPT_TO_SELF, state_.settings.encryptToSelf == 1);
 }
 
 void SettingsDialog::onCommand(ui::View& view, int control) {
@@ -26,6 +27,7 @@ void SettingsDialog::onCommand(ui::View& view, int control) {
     case IDC_SETTINGS_OK: {
       state_.settings.fileFormat = view.isChecked(IDC_SETTINGS_OKI) ? Settings::kOki : Settings::kQuillseal;
       state_.settings.compression = view.isChecked(IDC_SETTINGS_COMPRESSION) ? 1 : 0;
+      state_.settings.encryptToSelf = view.isChecked(IDC_SETTINGS_ENCRYPT_TO_SELF) ? 1 : 0;
       // Closing as if saved would let the next encryption use the old settings unannounced,
       // so a failure is told and the dialog stays open for another try or "Avbryt".
       const SettingsOutcome saved = WriteSettings(state_.workingFolder, state_.settings);

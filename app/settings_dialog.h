@@ -5,8 +5,9 @@
 
 namespace qs {
 
-// "Inställningar" (116): the encryption format and compression, kept in config.bin. A save
-// that fails is told, and the dialog stays open.
+// "Inställningar" (116): the encryption format, compression and whether to encrypt for the
+// user's own key too, kept in config.bin. A save that fails is told, and the dialog stays
+// open.
 class SettingsDialog : public MouseFeedingController {
  public:
   SettingsDialog(ui::Ui& ui, AppState& state)

@@ -31,12 +31,16 @@ class SettingsDialogTest : public test::AppTest {
 
   std::string config() const { return test::ReadRaw(path("config.bin")); }
 
-  // format checked: "native" or "oki"; compression: its mark and whether it can be changed.
-  static void expectShown(test::FakeView& v, bool oki, bool compressionChecked, bool compressionEnabled) {
+  // format checked: "native" or "oki"; compression: its mark and whether it can be changed;
+  // whether the user's own key is one more recipient (a choice under either format).
+  static void expectShown(test::FakeView& v, bool oki, bool compressionChecked, bool compressionEnabled,
+                          bool toSelf = false) {
     EXPECT_EQ(v.isChecked(IDC_SETTINGS_OKI), oki);
     EXPECT_EQ(v.isChecked(IDC_SETTINGS_NATIVE), !oki);
     EXPECT_EQ(v.isChecked(IDC_SETTINGS_COMPRESSION), compressionChecked);
     EXPECT_EQ(v.isEnabled(IDC_SETTINGS_COMPRESSION), compressionEnabled);
+    EXPECT_EQ(v.isChecked(IDC_SETTINGS_ENCRYPT_TO_SELF), toSelf);
+    EXPECT_TRUE(v.isEnabled(IDC_SETTINGS_ENCRYPT_TO_SELF));
   }
 };
 
@@ -62,6 +66,42 @@ TEST_F(SettingsDialogTest, ShowsWhatConfigBinHolds) {
   });
   EXPECT_EQ(config(), std::string("\x02\0\0\0\x01\x01", 6));
   EXPECT_EQ(state_.settings.fileFormat, Settings::kOki);
+
+  writeConfig(std::string("\x01\0\x05", 3));  // a third byte: encrypt to oneself too
+  open([](test::FakeView& v) {
+    expectShown(v, true, false, false, true);
+    v.click(IDC_SETTINGS_CANCEL);
+  });
+}
+
+// The third byte is written only while the choice is on, so that a file with it off is the
+// two bytes an older program wrote and reads.
+TEST_F(SettingsDialogTest, EncryptingToOneselfIsAThirdByteWrittenOnlyWhenOn) {
+  const struct {
+    bool oki;
+    bool flip;  // the choice turned over before OK
+    std::string stored;
+    bool toSelf;
+  } steps[] = {
+      {false, true, std::string("\x03\0\0\0\x00\x00\x01", 7), true},
+      {false, false, std::string("\x03\0\0\0\x00\x00\x01", 7), true},  // read back and kept
+      {true, false, std::string("\x03\0\0\0\x01\x00\x01", 7), true},   // under OKI-format too
+      {true, true, std::string("\x02\0\0\0\x01\x00", 6), false},
+      {false, false, std::string("\x02\0\0\0\x00\x00", 6), false},
+  };
+  for (const auto& step : steps) {
+    open([&step](test::FakeView& v) {
+      v.clickRadio(step.oki ? IDC_SETTINGS_OKI : IDC_SETTINGS_NATIVE, kFormats);
+      if (step.flip) v.clickCheckBox(IDC_SETTINGS_ENCRYPT_TO_SELF);
+      v.click(IDC_SETTINGS_OK);
+    });
+    EXPECT_EQ(config(), step.stored);
+    EXPECT_EQ(state_.settings.encryptToSelf, step.toSelf ? 1 : 0);
+    open([&step](test::FakeView& v) {
+      expectShown(v, step.oki, false, !step.oki, step.toSelf);
+      v.close();
+    });
+  }
 }
 
 TEST_F(SettingsDialogTest, TheFormatDecidesWhetherCompressionCanChange) {
@@ -91,6 +131,7 @@ TEST_F(SettingsDialogTest, CancelAndCloseWriteNothing) {
     open([close](test::FakeView& v) {
       v.clickRadio(IDC_SETTINGS_NATIVE, kFormats);
       v.clickCheckBox(IDC_SETTINGS_COMPRESSION);
+      v.clickCheckBox(IDC_SETTINGS_ENCRYPT_TO_SELF);
       if (close) {
         v.close();
       } else {
