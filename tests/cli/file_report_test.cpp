@@ -185,12 +185,14 @@ TEST_F(InspectReport, WorkingFolderFiles) {
   EXPECT_EQ(Inspect(config),
             "Inställningar (config.bin)\n"
             "Filformat: OKI-format\n"
-            "Kompression: på\n");
-  ASSERT_EQ(SettingsOutcome::kSaved, WriteSettings(dir.path(), {Settings::kQuillseal, 0}));
+            "Kompression: på\n"
+            "Kryptera även till mig själv: av\n");
+  ASSERT_EQ(SettingsOutcome::kSaved, WriteSettings(dir.path(), {Settings::kQuillseal, 0, 1}));
   EXPECT_EQ(Inspect(config),
             "Inställningar (config.bin)\n"
             "Filformat: Quillseal-format\n"
-            "Kompression: av\n");
+            "Kompression: av\n"
+            "Kryptera även till mig själv: på\n");
 
   ASSERT_TRUE(generator->writeSeedFile(dir.file("rand.bin")));
   EXPECT_EQ(Inspect(dir.file("rand.bin")), "Fröfil för slumptalsgeneratorn (rand.bin)\n");
