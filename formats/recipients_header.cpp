@@ -30,7 +30,8 @@ ByteBuffer SignedInformationAt(std::uint32_t timestamp) {
 // is as long as its modulus.
 std::optional<std::uint32_t> SignatureRecordBytes(const ByteBuffer& senderPrivate) {
   const std::optional<ByteBuffer> publicRecord = PublicKeyRecordOf(senderPrivate);
-  const std::optional<KeyRecord> keys = publicRecord ? ReadKeyRecord(*publicRecord, tag::kPublicKey) : std::nullopt;
+  const std::optional<KeyRecord> keys =
+      publicRecord ? ReadKeyRecord(*publicRecord, tag::kPublicKey) : std::nullopt;
   const std::optional<std::uint32_t> bits = keys ? KeyTypeBits(keys->signingKeyType) : std::nullopt;
   if (!bits) return std::nullopt;
   return SignatureRecordOf(SignedInformationAt(0), ByteBuffer::zeros(*bits / 8)).length();
@@ -192,7 +193,8 @@ std::optional<AcceptedHeader> ReadRecipientsHeader(RandomGenerator* generator, c
 
 std::optional<std::uint16_t> HeaderVersion(const ByteBuffer& record) {
   ByteStream in(record);
-  if (!in.readField().equals(ByteBuffer::fromText(tag::kEncryptedFile)) || in.remaining() < 2) return std::nullopt;
+  if (!in.readField().equals(ByteBuffer::fromText(tag::kEncryptedFile)) || in.remaining() < 2)
+    return std::nullopt;
   return in.readU16();
 }
 
