@@ -11,6 +11,7 @@
 #include "cli/own_keys.h"
 #include "cli/progress_display.h"
 #include "formats/oki_file.h"
+#include "formats/recipients_header.h"
 #include "keys/record_text.h"
 #include "operations/cause_text.h"
 #include "operations/file_operation.h"
@@ -115,16 +116,21 @@ void PrintVerified(std::ostream& out, const OperationResult& result, bool oneLin
 }
 
 // What a file command needs before its first file, asked in this order: the random generator,
-// the approved peer's key from the certificate (all but sign) and the own key pair (all but
-// verify), whose name it gives to *keyName. Nullptr after a message.
-RandomGenerator* PrepareRequest(Session& session, const std::string& certificate, OperationRequest& request,
-                                std::string* keyName = nullptr) {
+// the approved peers' keys from the certificates (all but sign; the first is peerPublicKey,
+// encryption takes the others as further recipients) and the own key pair (all but verify),
+// whose name it gives to *keyName. Nullptr after a message.
+RandomGenerator* PrepareRequest(Session& session, std::span<const std::string> certificates,
+                                OperationRequest& request, std::string* keyName = nullptr) {
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return nullptr;
-  if (request.code != OperationCode::kSign) {
+  for (const std::string& certificate : certificates) {
     std::optional<ByteBuffer> peer = ApprovedPeerKey(session, certificate);
     if (!peer) return nullptr;
-    request.peerPublicKey = std::move(*peer);
+    if (request.peerPublicKey.empty()) {
+      request.peerPublicKey = std::move(*peer);
+    } else {
+      request.furtherRecipients.push_back(std::move(*peer));
+    }
   }
   if (request.code != OperationCode::kVerify) {
     std::optional<OwnKeys> own = ReadOwnKeys(session);
@@ -166,7 +172,9 @@ int RunTasks(Session& session, OperationRequest& request, RandomGenerator& gener
 }
 
 int RunEncrypt(Session& session, const ParsedArgs& args) {
-  const std::string certificate = args.required("to");
+  const std::vector<std::string>& certificates = args.values("to");
+  if (certificates.empty()) args.required("to");
+  if (args.has("to-self") && args.has("no-to-self")) throw UsageError(cli_text::kToSelfExclusive);
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
   Settings settings = ReadSettings(*folder);
@@ -179,15 +187,23 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
   if (args.has("no-compress")) settings.compression = 0;
   const std::string compressValue = args.value("compress").value_or("");
   if (!compressValue.empty() && compressValue != "strong") throw UsageError(cli_text::kCompressValues);
+  if (args.has("to-self")) settings.encryptToSelf = 1;
+  if (args.has("no-to-self")) settings.encryptToSelf = 0;
+  OperationRequest request;
+  request.code = OperationCode::kEncrypt;
+  request.toSelf = settings.encryptToSelf == 1;
+  const std::size_t recipients = certificates.size() + (request.toSelf ? 1 : 0);
+  if (recipients > kMaxRecipients) throw UsageError(cli_text::kTooManyRecipients);
+  // Said before any certificate is approved: no answer could make it work.
+  if (settings.fileFormat == Settings::kOki && recipients > 1)
+    return session.fail(MessageText(FileOutcome::kOkiOneRecipient));
 
   std::optional<std::vector<FileTask>> tasks = PlanTasks(session, args, EncryptedFileName);
   if (!tasks) return kFailure;
   bool anyFailed = false;
   KeepWritable(session, args, *tasks, anyFailed);
   if (tasks->empty()) return kFailure;
-  OperationRequest request;
-  request.code = OperationCode::kEncrypt;
-  RandomGenerator* generator = PrepareRequest(session, certificate, request);
+  RandomGenerator* generator = PrepareRequest(session, certificates, request);
   if (generator == nullptr) return kFailure;
   request.compression = compressValue == "strong" ? ChunkCompression::kStrong : ChosenCompression(settings);
   request.format = settings.fileFormat;
@@ -228,7 +244,7 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
   if (tasks->empty()) return kFailure;
   OperationRequest request;
   request.code = OperationCode::kDecrypt;
-  RandomGenerator* generator = PrepareRequest(session, certificate, request);
+  RandomGenerator* generator = PrepareRequest(session, std::span(&certificate, 1), request);
   if (generator == nullptr) return kFailure;
   request.overwrite = OverwriteOf(args);
   return RunTasks(session, request, *generator, *tasks, several, anyFailed, cli_text::kDecryptedTo);
@@ -238,7 +254,7 @@ int RunSign(Session& session, const ParsedArgs& args) {
   OperationRequest request;
   request.code = OperationCode::kSign;
   std::string keyName;
-  RandomGenerator* generator = PrepareRequest(session, "", request, &keyName);
+  RandomGenerator* generator = PrepareRequest(session, {}, request, &keyName);
   if (generator == nullptr) return kFailure;
   std::optional<std::vector<FileTask>> tasks = PlanTasks(
       session, args, [&keyName](const std::string& source) { return SignatureFileName(source, keyName); });
@@ -260,7 +276,7 @@ int RunVerify(Session& session, const ParsedArgs& args) {
   for (std::size_t i = 0; i < words.size(); i += 2) tasks.push_back({words[i], words[i + 1]});
   OperationRequest request;
   request.code = OperationCode::kVerify;
-  RandomGenerator* generator = PrepareRequest(session, certificate, request);
+  RandomGenerator* generator = PrepareRequest(session, std::span(&certificate, 1), request);
   if (generator == nullptr) return kFailure;
   return RunTasks(session, request, *generator, tasks, tasks.size() > 1, false, "");
 }
@@ -272,7 +288,9 @@ std::vector<Command> FileCommands() {
   const OptionSpec force{.name = "force"};
   return {
       {.words = {"encrypt"},
-       .options = {{.name = "to", .takesValue = true},
+       .options = {{.name = "to", .takesValue = true, .repeatable = true},
+                   {.name = "to-self"},
+                   {.name = "no-to-self"},
                    {.name = "format", .takesValue = true},
                    {.name = "compress", .optionalValue = true},
                    {.name = "no-compress"},

@@ -6,12 +6,14 @@
 #include "base/whole_file.h"
 #include "cli/command.h"
 #include "cli/messages.h"
+#include "cli/settings_text.h"
 #include "crypto/encrypted_data.h"
 #include "crypto/key_wrap.h"
 #include "crypto/random_generator.h"
 #include "formats/encrypted_file_header.h"
 #include "formats/encrypted_file_stream.h"
 #include "formats/oki_file.h"
+#include "formats/recipients_header.h"
 #include "formats/signing_context.h"
 #include "keys/cert_keys.h"
 #include "keys/certificate.h"
@@ -85,24 +87,58 @@ void PrintChunkCount(std::ostream& out, EncryptedFileReader& reader, bool compre
   }
 }
 
-bool ReportNative(std::ostream& out, const std::string& path) {
-  EncryptedFileReader reader(path);
-  const std::optional<ByteBuffer> header = reader.readHeader();
-  if (!header) return false;
+void PrintSenderSignature(std::ostream& out, const SignatureRecord& signature) {
+  out << cli_text::kSenderSignatureLabel << '\n';
+  PrintSignature(out, signature, "  ");
+}
+
+// A version-0 header: one recipient, whose key size the wrap shows.
+bool ReportOneRecipient(std::ostream& out, const ByteBuffer& header, bool& compressed) {
   Finding why = Finding::kNone;
-  const std::optional<FileHeaderFields> fields = ReadFileHeaderFields(*header, why);
+  const std::optional<FileHeaderFields> fields = ReadFileHeaderFields(header, why);
   if (!fields) return false;
   const std::optional<ByteBuffer> ciphertext = ReadEncryptedKey(fields->encryptedKeyRecord);
   const std::optional<SignatureRecord> signature = ReadSignatureRecord(fields->signature);
   if (!ciphertext || !signature) return false;
-
+  compressed = fields->compressed;
   out << cli_text::kNativeEncryptedKind << '\n'
+      << cli_text::kVersionLabel << 0 << '\n'
       << cli_text::kMethodLabel << static_cast<int>(kEncryptionMethod) << '\n'
-      << cli_text::kCompressedLabel << (fields->compressed ? cli_text::kYes : cli_text::kNo) << '\n'
-      << cli_text::kRecipientKeyLabel << Bits(ciphertext->length()) << '\n'
-      << cli_text::kSenderSignatureLabel << '\n';
-  PrintSignature(out, *signature, "  ");
-  PrintChunkCount(out, reader, fields->compressed);
+      << cli_text::kCompressedLabel << (compressed ? cli_text::kYes : cli_text::kNo) << '\n'
+      << cli_text::kRecipientsLabel << 1 << '\n'
+      << cli_text::kRecipientKeyLabel << Bits(ciphertext->length()) << '\n';
+  PrintSenderSignature(out, *signature);
+  return true;
+}
+
+// A version-1 header: how many can read the file, not who.
+bool ReportRecipients(std::ostream& out, const ByteBuffer& header, bool& compressed) {
+  Finding why = Finding::kNone;
+  const std::optional<RecipientsHeaderFields> fields = ReadRecipientsHeaderFields(header, why);
+  const std::optional<SignatureRecord> signature =
+      fields ? ReadSignatureRecord(fields->signature) : std::nullopt;
+  if (!signature) return false;
+  compressed = fields->compressed;
+  out << cli_text::kNativeEncryptedKind << '\n'
+      << cli_text::kVersionLabel << kRecipientsHeaderVersion << '\n'
+      << cli_text::kMethodLabel << static_cast<int>(kEncryptionMethod) << '\n'
+      << cli_text::kCompressedLabel << (compressed ? cli_text::kYes : cli_text::kNo) << '\n'
+      << cli_text::kPlainSizeLabel << fields->plainSize << cli_text::kBytes << '\n'
+      << cli_text::kRecipientsLabel << fields->recipients << cli_text::kRecipientsUnnamed << '\n';
+  PrintSenderSignature(out, *signature);
+  return true;
+}
+
+bool ReportNative(std::ostream& out, const std::string& path) {
+  EncryptedFileReader reader(path);
+  const std::optional<ByteBuffer> header = reader.readHeader();
+  if (!header) return false;
+  bool compressed = false;
+  const bool known = HeaderVersion(*header) == kRecipientsHeaderVersion
+                         ? ReportRecipients(out, *header, compressed)
+                         : ReportOneRecipient(out, *header, compressed);
+  if (!known) return false;
+  PrintChunkCount(out, reader, compressed);
   return true;
 }
 
@@ -176,13 +212,9 @@ bool ReportContainer(std::ostream& out, const std::string& path) {
              HasRecordTag(pair.privateRecord, tag::kPrivateKey)) {
     out << cli_text::kKeyPairKind << '\n' << cli_text::kKeyNameLabel << DisplayText(pair.keyName) << '\n';
     PrintKeyRecord(out, pair.publicRecord);
-  } else if (content.length() == kSettingsBytes) {
-    const Settings settings = DecodeSettings(content);
-    out << cli_text::kSettingsKind << '\n'
-        << cli_text::kFileFormatLabel
-        << (settings.fileFormat == Settings::kOki ? cli_text::kOkiFormat : cli_text::kQuillsealFormat) << '\n'
-        << cli_text::kCompressionLabel << (settings.compression == 1 ? cli_text::kOn : cli_text::kOff)
-        << '\n';
+  } else if (content.length() == kSettingsBytes || content.length() == kSettingsBytesWithSelf) {
+    out << cli_text::kSettingsKind << '\n';
+    PrintSettings(out, DecodeSettings(content), cli_text::kOkiFormat);
   } else if (IsSeedFile(content)) {
     out << cli_text::kSeedFileKind << '\n';
   } else {

@@ -65,6 +65,10 @@ inline constexpr char kFormatValues[] = "--format tar quillseal eller oki";
 inline constexpr char kCompressionValues[] = "--compression tar on eller off";
 inline constexpr char kCompressExclusive[] = "--compress och --no-compress utesluter varandra";
 inline constexpr char kCompressValues[] = "--compress tar inget värde eller strong";
+inline constexpr char kToSelfExclusive[] = "--to-self och --no-to-self utesluter varandra";
+inline constexpr char kTooManyRecipients[] =
+    "en fil kan krypteras till högst 64 mottagare, du själv inräknad";
+inline constexpr char kToSelfValues[] = "--to-self tar on eller off";
 inline constexpr char kNotEncryptedName[] = " slutar inte på .encrypted";
 inline constexpr char kNotEncryptedNameGiveOutput[] = "filen slutar inte på .encrypted: ange -o UTFIL";
 inline constexpr char kVerifyTakesPairs[] = "verify tar par av INFIL och SIGNATURFIL";
@@ -159,11 +163,16 @@ inline constexpr char kTrustRemoveDetails[] =
     "Har flera betrodda nycklar samma Nyckel-ID anges nyckelns fingerprint.\n";
 // encrypt
 inline constexpr char kEncryptSynopsis[] =
-    "--to FIL.certificate [--format quillseal|oki] [--compress[=strong]|--no-compress] INFIL... [-o "
-    "UTFIL|MAPP] [--force]";
-inline constexpr char kEncryptSummary[] = "kryptera filer för mottagaren i certifikatet";
+    "--to FIL.certificate... [--to-self|--no-to-self] [--format quillseal|oki] "
+    "[--compress[=strong]|--no-compress] "
+    "INFIL... [-o UTFIL|MAPP] [--force]";
+inline constexpr char kEncryptSummary[] = "kryptera filer för mottagarna i certifikaten";
 inline constexpr char kEncryptDetails[] =
-    "Format och kompression tas från inställningarna om inga flaggor anges.\n"
+    "--to kan anges flera gånger: var och en av mottagarna kan dekryptera filen. --to-self lägger till\n"
+    "din egen nyckel, så att du kan öppna det du har skickat. Högst 64 mottagare; varje certifikat\n"
+    "godkänns som vanligt. Med fler än en mottagare skrivs filen i version 1 av formatet, som äldre\n"
+    "versioner av programmet inte läser; med en enda blir den som förut.\n"
+    "Format, kompression och --to-self tas från inställningarna om inga flaggor anges.\n"
     "--compress=strong komprimerar hårdare och långsammare, i samma format som alla versioner läser.\n"
     "Utfilen blir INFIL.encrypted bredvid infilen om -o saknas. Med flera infiler anger -o en mapp,\n"
     "och varje fil får en rad om hur det gick.\n";
@@ -184,10 +193,12 @@ inline constexpr char kVerifySynopsis[] = "--from FIL.certificate INFIL SIGNATUR
 inline constexpr char kVerifySummary[] = "verifiera signaturer mot avsändarens certifikat";
 inline constexpr char kVerifyDetails[] = "Med flera par får varje fil en rad om hur det gick.\n";
 // settings
-inline constexpr char kSettingsSynopsis[] = "[--format quillseal|oki] [--compression on|off]";
+inline constexpr char kSettingsSynopsis[] =
+    "[--format quillseal|oki] [--compression on|off] [--to-self on|off]";
 inline constexpr char kSettingsSummary[] = "visa eller ändra inställningarna för kryptering";
 inline constexpr char kSettingsDetails[] =
-    "Utan flaggor visas inställningarna i config.bin. Kompression gäller bara Quillseal-formatet.\n";
+    "Utan flaggor visas inställningarna i config.bin. Kompression gäller bara Quillseal-formatet.\n"
+    "--to-self on krypterar varje fil även till din egen nyckel (bara Quillseal-formatet).\n";
 // inspect
 inline constexpr char kInspectSynopsis[] = "FIL";
 inline constexpr char kInspectSummary[] = "visa vad en fil från Quillseal innehåller (utan att dekryptera)";
@@ -216,6 +227,7 @@ inline constexpr char kKeyIdLabel[] = "Nyckel-ID: ";
 inline constexpr char kTypeLabel[] = "Typ: ";
 inline constexpr char kFileFormatLabel[] = "Filformat: ";
 inline constexpr char kCompressionLabel[] = "Kompression: ";
+inline constexpr char kToSelfLabel[] = "Kryptera även till mig själv: ";
 inline constexpr char kOn[] = "på";
 inline constexpr char kOff[] = "av";
 inline constexpr char kQuillsealFormat[] = "Quillseal-format";
@@ -253,6 +265,10 @@ inline constexpr char kSettingsKind[] = "Inställningar (config.bin)";
 inline constexpr char kSeedFileKind[] = "Fröfil för slumptalsgeneratorn (rand.bin)";
 inline constexpr char kTrustedKeyListKind[] = "Betrodda certifieringsnycklar (cert_key_list.bin): ";
 inline constexpr char kMethodLabel[] = "Metod: ";
+inline constexpr char kVersionLabel[] = "Version: ";
+inline constexpr char kRecipientsLabel[] = "Mottagare: ";
+inline constexpr char kRecipientsUnnamed[] = " (filen säger inte vilka)";
+inline constexpr char kPlainSizeLabel[] = "Storlek okrypterad: ";
 inline constexpr char kCompressedLabel[] = "Komprimerad: ";
 inline constexpr char kYes[] = "ja";
 inline constexpr char kNo[] = "nej";

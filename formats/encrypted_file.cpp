@@ -11,6 +11,8 @@
 #include "formats/chunk_pipeline.h"
 #include "formats/encrypted_file_header.h"
 #include "formats/encrypted_file_stream.h"
+#include "formats/recipients_header.h"
+#include "platform/clock.h"
 #include "platform/file.h"
 
 namespace qs {
@@ -112,6 +114,48 @@ void Seal(std::vector<SealJob>& jobs, std::span<const std::uint32_t> slots, Symm
   }
 }
 
+// The header for the recipients: version 0 for one, whose signature is made now, a version-1
+// draft for more, whose digest and signature are made once the content is sealed.
+struct PlannedHeader {
+  WrittenHeader header;
+  std::optional<RecipientsHeaderDraft> draft;
+};
+
+std::optional<PlannedHeader> PlanHeader(RandomGenerator& generator, bool compress, std::uint64_t plainSize,
+                                        const ByteBuffer& senderPrivate,
+                                        std::span<const ByteBuffer> recipients) {
+  if (recipients.size() == 1) {
+    std::optional<WrittenHeader> header =
+        WriteFileHeader(generator, compress, plainSize, senderPrivate, recipients.front());
+    if (!header) return std::nullopt;
+    return PlannedHeader{std::move(*header), std::nullopt};
+  }
+  std::optional<RecipientsHeaderDraft> draft =
+      DraftRecipientsHeader(generator, compress, plainSize, recipients, senderPrivate);
+  if (!draft) return std::nullopt;
+  WrittenHeader header{draft->record, draft->fileKey};
+  return PlannedHeader{std::move(header), std::move(draft)};
+}
+
+// A version-1 header's digest and signature, over what the writer sealed.
+bool SignDraft(EncryptedFileWriter& out, RandomGenerator& generator, const RecipientsHeaderDraft& draft,
+               const ByteBuffer& senderPrivate) {
+  const std::optional<ByteBuffer> digest = out.contentDigest();
+  const auto now = static_cast<std::uint32_t>(platform::CalendarSeconds());
+  const std::optional<ByteBuffer> tail =
+      digest ? SignRecipientsHeader(generator, draft, digest->span(), senderPrivate, now) : std::nullopt;
+  return tail && out.patchHeader(draft.tailOffset, *tail);
+}
+
+// The header accepted by the rules of its version.
+std::optional<AcceptedHeader> AcceptHeader(RandomGenerator* generator, const ByteBuffer& recipientPrivate,
+                                           const ByteBuffer& senderPublic, const ByteBuffer& record,
+                                           Finding& why) {
+  if (HeaderVersion(record) == kRecipientsHeaderVersion)
+    return ReadRecipientsHeader(generator, recipientPrivate, senderPublic, record, why);
+  return ReadFileHeader(generator, recipientPrivate, senderPublic, record, why);
+}
+
 void Open(OpenJob& job, SymmetricContext& opener, bool compressed, std::uint32_t count) {
   const std::optional<std::span<std::uint8_t>> payload = OpenChunk(opener, job.index, job.sealed.span());
   job.damaged = !payload;
@@ -131,7 +175,7 @@ void Open(OpenJob& job, SymmetricContext& opener, bool compressed, std::uint32_t
 }  // namespace
 
 FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate,
-                       const ByteBuffer& recipientPublic) {
+                       std::span<const ByteBuffer> recipientPublics) {
   if (platform::SameFile(job.source, job.target)) return SourceFailed(job.target, Finding::kSameFile);
   std::optional<platform::File> in = platform::File::openRead(job.source);
   const std::optional<std::uint64_t> size = in ? in->size() : std::nullopt;
@@ -141,10 +185,11 @@ FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate,
   if (job.generator == nullptr) return Failed(ResultCode::kSource, {});
   const auto count = static_cast<std::uint32_t>(chunks);
 
-  const std::optional<WrittenHeader> header = WriteFileHeader(
-      *job.generator, job.compression != ChunkCompression::kNone, *size, senderPrivate, recipientPublic);
+  const std::optional<PlannedHeader> planned = PlanHeader(
+      *job.generator, job.compression != ChunkCompression::kNone, *size, senderPrivate, recipientPublics);
   const std::optional<ByteBuffer> senderPublic = PublicKeyRecordOf(senderPrivate);
-  if (!header || !senderPublic) return Failed(ResultCode::kKeys, {});
+  if (!planned || !senderPublic) return Failed(ResultCode::kKeys, {});
+  const WrittenHeader* header = &planned->header;
 
   EncryptedFileWriter out(job.target, header->sessionKey.span(), job.generator, job.overwrite);
   if (!out.bindSender(*senderPublic)) return Failed(ResultCode::kKeys, {});
@@ -178,6 +223,8 @@ FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate,
           },
   };
   if (!pipeline.run(count, steps)) return result;
+  if (planned->draft && !SignDraft(out, *job.generator, *planned->draft, senderPrivate))
+    return SystemFailed(ResultCode::kTarget, job.target);
   if (!out.commit()) return SystemFailed(ResultCode::kTarget, job.target);
   return FileResult{};
 }
@@ -190,7 +237,7 @@ FileResult DecryptFile(const FileJob& job, const ByteBuffer& recipientPrivate,
   if (!record) return in.failure();
   Finding why = Finding::kNone;
   const std::optional<AcceptedHeader> header =
-      ReadFileHeader(job.generator, recipientPrivate, senderPublic, *record, why);
+      AcceptHeader(job.generator, recipientPrivate, senderPublic, *record, why);
   if (!header) return SourceFailed(job.source, why);
   if (!in.readTable(header->sessionKey.span())) return in.failure();
   // Someone else signed the header of a file its sender bound to their own key.
@@ -237,6 +284,10 @@ FileResult DecryptFile(const FileJob& job, const ByteBuffer& recipientPrivate,
   if (!pipeline.run(count, steps)) return result;
   // The last chunk's length is seen by nothing else.
   if (header->plainSize && written != *header->plainSize) return SourceFailed(job.source, Finding::kDamaged);
+  // Chunks that open under the file key but are not those the sender signed: made by someone
+  // else who holds the key, another recipient.
+  if (!header->contentDigest.empty() && !in.contentDigest().equals(header->contentDigest))
+    return SourceFailed(job.source, Finding::kNotBySender);
   if (!out->commit()) return SystemFailed(ResultCode::kTarget, job.target);
   return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "base/byte_buffer.h"
@@ -10,16 +11,27 @@ namespace qs {
 
 // Encrypts job.source for the holder of recipientPublic ("PublicKey" record) into the native
 // format, signed with senderPrivate ("PrivateKey" record) and bound to it
-// (crypto/sender_binding.h). Decrypts a file sent by the holder of senderPublic with
-// recipientPrivate; a file bound to another sender fails with kKeys, as a header signed by
-// another does.
+// (crypto/sender_binding.h). Decrypts a file of either header version sent by the holder of
+// senderPublic with recipientPrivate; a file bound to another sender fails with kKeys, as a
+// header signed by another does, and so does a version-1 file whose content is not what its
+// sender signed.
 //
 // Both refuse a target that is the source itself (kTarget) before touching anything, write
 // through a temporary file beside the target, and put it in place only when complete: on
 // failure or cancel nothing is left behind and an older file at the target name stays as it
 // was, so callers delete nothing. A failure says which file and why.
+//
+// With several recipients ("PublicKey" records, no two the same, at most kMaxRecipients) each
+// can decrypt the file: one gets a version-0 header, more a version-1 header
+// (formats/recipients_header.h). Any other list fails with kKeys before anything is
+// written; the front ends refuse it with their own words first.
 FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate,
-                       const ByteBuffer& recipientPublic);
+                       std::span<const ByteBuffer> recipientPublics);
+
+inline FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate,
+                              const ByteBuffer& recipientPublic) {
+  return EncryptFile(job, senderPrivate, std::span(&recipientPublic, 1));
+}
 
 FileResult DecryptFile(const FileJob& job, const ByteBuffer& recipientPrivate,
                        const ByteBuffer& senderPublic);

@@ -45,7 +45,8 @@ std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool co
 std::optional<FileHeaderFields> ReadFileHeaderFields(const ByteBuffer& record, Finding& why) {
   ByteStream in(record);
   why = Finding::kNotEncryptedFile;
-  if (!ReadRecordHeader(in, tag::kEncryptedFile) || in.readU8() != 0) return std::nullopt;
+  if (record.length() > kMaxHeaderBytes || !ReadRecordHeader(in, tag::kEncryptedFile) || in.readU8() != 0)
+    return std::nullopt;
   const std::uint8_t compressed = in.readU8();
   if (compressed > 1) return std::nullopt;
   if (in.readU8() != kEncryptionMethod) {

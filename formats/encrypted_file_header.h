@@ -34,6 +34,9 @@ struct AcceptedHeader {
   ByteBuffer sessionKey;
   bool compressed = false;
   std::optional<std::uint64_t> plainSize;  // signed by the sender; none in older files
+  // Version 1: the ContentDigest the sender signed, for the file's own once every chunk is
+  // read; empty for version 0, whose signature covers no content.
+  ByteBuffer contentDigest;
 };
 
 // The header's fields as stored, before anything is checked with a key.

@@ -6,6 +6,7 @@
 #include "base/byte_stream.h"
 #include "crypto/secret_bytes.h"
 #include "formats/encrypted_file_header.h"
+#include "formats/recipients_header.h"
 
 namespace qs {
 namespace {
@@ -26,6 +27,18 @@ std::optional<SymmetricContext::SealRequest> Indexed(const ChunkToSeal& chunk) {
 }
 
 }  // namespace
+
+std::span<const std::uint8_t> ContentDigest::MacOf(std::span<const std::uint8_t> sealedUnit) {
+  return sealedUnit.size() < SymmetricContext::kMacBytes ? sealedUnit
+                                                         : sealedUnit.last(SymmetricContext::kMacBytes);
+}
+
+ByteBuffer ContentDigest::finish(std::span<const std::uint8_t> sealedTableMac) {
+  digest_.update(sealedTableMac);
+  ByteBuffer out;
+  digest_.digest(out);
+  return out;
+}
 
 EncryptedFileWriter::EncryptedFileWriter(const std::string& target, std::span<const std::uint8_t> sessionKey,
                                          RandomGenerator* generator, platform::Overwrite overwrite)
@@ -48,6 +61,7 @@ bool EncryptedFileWriter::begin(const ByteBuffer& header, std::uint32_t count) {
       !out.write(U32(table.length()).data(), 4) || !out.write(table.data(), table.length())) {
     return false;
   }
+  headerBytes_ = header.length();
   tableOffset_ = 8 + static_cast<std::uint64_t>(header.length());
   count_ = count;
   begun_ = true;
@@ -72,6 +86,7 @@ bool EncryptedFileWriter::writeSealedChunk(std::span<const std::uint8_t> sealed)
     return false;
   }
   file_->file().startWriteBack();
+  content_.addChunk(sealed);
   lengths_.push_back(static_cast<std::uint32_t>(sealed.size()));
   return lengths_.size() < count_ || writeTable();
 }
@@ -81,10 +96,22 @@ bool EncryptedFileWriter::writeTable() {
   table.appendU32(count_);
   for (std::uint32_t length : lengths_) table.appendU32(length);
   if (!(tableIv_ ? cipher_.encrypt(table, *tableIv_) : cipher_.encrypt(table))) return false;
+  tableMac_ = ByteBuffer(ContentDigest::MacOf(table.span()));
   platform::File& out = file_->file();
   if (!out.seek(tableOffset_) || !out.write(table.data(), table.length())) return false;
   tableWritten_ = true;
   return true;
+}
+
+std::optional<ByteBuffer> EncryptedFileWriter::contentDigest() {
+  if (!tableWritten_) return std::nullopt;
+  return content_.finish(tableMac_.span());
+}
+
+bool EncryptedFileWriter::patchHeader(std::uint32_t offset, const ByteBuffer& bytes) {
+  if (!tableWritten_ || offset > headerBytes_ || bytes.length() > headerBytes_ - offset) return false;
+  platform::File& out = file_->file();
+  return out.seek(4 + std::uint64_t{offset}) && out.write(bytes.data(), bytes.length());
 }
 
 bool EncryptedFileWriter::commit() { return tableWritten_ && file_->commit(); }
@@ -134,7 +161,7 @@ std::optional<ByteBuffer> EncryptedFileReader::readHeader() {
   std::optional<ByteBuffer> prefix = readBytes(4);
   if (!prefix) return std::nullopt;
   const std::uint32_t length = ByteStream(*prefix).readU32();
-  if (length > kMaxHeaderBytes) {
+  if (length > kMaxRecipientsHeaderBytes) {
     fail(Finding::kNotEncryptedFile);
     return std::nullopt;
   }
@@ -165,6 +192,7 @@ bool EncryptedFileReader::readTable(std::span<const std::uint8_t> sessionKey) {
   if (!table) return false;
   if (table->length() < tableIv_.size()) return fail(Finding::kDamaged);
   std::copy_n(table->data(), tableIv_.size(), tableIv_.begin());
+  tableMac_ = ByteBuffer(ContentDigest::MacOf(table->span()));
   // A session key unwrapped with another key pair's key is noise; the table is the first
   // sealed unit it meets.
   if (!cipher_->decrypt(*table)) return fail(Finding::kNotForThisKey);
@@ -204,9 +232,12 @@ std::optional<ByteBuffer> EncryptedFileReader::readChunk() {
 
 bool EncryptedFileReader::readSealedChunk(ByteBuffer& into) {
   if (!cipher_ || index_ >= lengths_.size() || !readInto(into, lengths_[index_])) return false;
+  content_.addChunk(into.span());
   ++index_;
   return true;
 }
+
+ByteBuffer EncryptedFileReader::contentDigest() { return content_.finish(tableMac_.span()); }
 
 bool SealChunk(SymmetricContext& context, std::uint32_t index,
                std::span<const std::uint8_t, SymmetricContext::kIvBytes> iv, std::span<std::uint8_t> buffer,

@@ -1,7 +1,9 @@
 #include "operations/file_operation.h"
 
+#include <algorithm>
 #include <optional>
 
+#include "crypto/key_records.h"
 #include "formats/encrypted_file.h"
 #include "formats/encrypted_file_stream.h"
 #include "formats/oki_file.h"
@@ -80,11 +82,13 @@ OperationResult OkiEnded(const OperationRequest& request, FileResult result, Fil
 
 OperationResult Encrypt(OperationRequest& request, RandomGenerator& generator) {
   const FileJob job = JobFor(request, generator);
+  const std::vector<ByteBuffer> recipients = RecipientsOf(request);
   if (request.format == Settings::kOki) {
+    if (recipients.size() > 1) return Ended(FileOutcome::kOkiOneRecipient);
     return OkiEnded(request, EncryptOkiFile(job, request.ownPrivateKey, request.peerPublicKey),
                     FileOutcome::kOkiEncryptionFailed);
   }
-  return NativeEnded(request, EncryptFile(job, request.ownPrivateKey, request.peerPublicKey));
+  return NativeEnded(request, EncryptFile(job, request.ownPrivateKey, recipients));
 }
 
 OperationResult Decrypt(OperationRequest& request, RandomGenerator& generator) {
@@ -169,6 +173,20 @@ OperationResult ExistingTargetKept(const OperationRequest& request, OperationRes
 }
 
 }  // namespace
+
+std::vector<ByteBuffer> RecipientsOf(const OperationRequest& request) {
+  std::vector<ByteBuffer> recipients{request.peerPublicKey};
+  const auto add = [&recipients](const ByteBuffer& recipient) {
+    if (std::none_of(recipients.begin(), recipients.end(),
+                     [&](const ByteBuffer& chosen) { return chosen.equals(recipient); }))
+      recipients.push_back(recipient);
+  };
+  for (const ByteBuffer& further : request.furtherRecipients) add(further);
+  if (request.toSelf) {
+    if (const std::optional<ByteBuffer> own = PublicKeyRecordOf(request.ownPrivateKey)) add(*own);
+  }
+  return recipients;
+}
 
 OperationResult RunFileOperation(OperationRequest& request, RandomGenerator& generator) {
   if (TargetInTheWay(request)) return Ended(FileOutcome::kTargetExists);

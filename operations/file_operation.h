@@ -33,11 +33,12 @@ struct OperationRequest {
   std::string targetName;                                  // verify: the signature file
   ByteBuffer ownPrivateKey;                                // "PrivateKey" record; empty for verify
   ByteBuffer peerPublicKey;                                // "PublicKey" record; empty for sign
-  // Encrypt: more "PublicKey" records to encrypt for beside peerPublicKey, the user's own
-  // among them when asked. Only the native format holds more than one recipient; one given
-  // twice counts once.
+  // Encrypt: more "PublicKey" records to encrypt for beside peerPublicKey, and whether the
+  // user's own key (that of ownPrivateKey) is one more. Only the native format holds more than
+  // one recipient; one given twice counts once.
   std::vector<ByteBuffer> furtherRecipients;
-  TextString signMessage;                                  // Windows-1252, empty when none
+  bool toSelf = false;
+  TextString signMessage;  // Windows-1252, empty when none
   // Whether an existing target may be replaced; with kNever one that exists when the run
   // starts, or appears before its output is in place, is kept (kTargetExists).
   platform::Overwrite overwrite = platform::Overwrite::kReplace;
@@ -65,6 +66,10 @@ struct OperationResult {
 inline ChunkCompression ChosenCompression(const Settings& settings) {
   return settings.compression == 1 ? ChunkCompression::kFormat : ChunkCompression::kNone;
 }
+
+// Whom an encryption is for: peerPublicKey, then each further recipient and with toSelf the
+// own key, each not given before.
+std::vector<ByteBuffer> RecipientsOf(const OperationRequest& request);
 
 // Runs the request: picks the format and pipeline, and turns how it ended into one outcome.
 // The pipelines write through temporary files, so after a failure or a cancel no partial

@@ -20,7 +20,7 @@ enum class FileOutcome : std::uint8_t {
   kOkiDecryptionFailed,
   kSigningFailed,
   kSignatureMismatch,
-  kTargetExists,  // a target that may not be replaced exists (it appeared after the front end looked)
+  kTargetExists,     // a target that may not be replaced exists (it appeared after the front end looked)
   kOkiOneRecipient,  // OKI-format encryption asked for more than one recipient
 };
 

@@ -93,8 +93,15 @@ TEST(Cli, SettingsRoundTripThroughTheWorkingFolder) {
             kSuccess);
   Streams again;
   EXPECT_EQ(RunWords(again, {"--workdir", dir.path(), "settings"}), kSuccess);
-  EXPECT_EQ(again.out.str(), "Filformat: Open Key Infrastructure (OKI-format)\nKompression: på\n");
+  EXPECT_EQ(
+      again.out.str(),
+      "Filformat: Open Key Infrastructure (OKI-format)\nKompression: på\nKryptera även till mig själv: av\n");
+  EXPECT_EQ(RunWords(s, {"--workdir", dir.path(), "settings", "--format", "quillseal", "--to-self", "on"}),
+            kSuccess);
+  EXPECT_EQ(s.out.str().substr(s.out.str().rfind("Filformat")),
+            "Filformat: Quillseal-format\nKompression: på\nKryptera även till mig själv: på\n");
   EXPECT_EQ(RunWords(s, {"--workdir", dir.path(), "settings", "--compression", "maybe"}), kUsage);
+  EXPECT_EQ(RunWords(s, {"--workdir", dir.path(), "settings", "--to-self", "yes"}), kUsage);
 }
 
 TEST(Cli, SigningOntoTheDocumentFailsAndKeepsIt) {

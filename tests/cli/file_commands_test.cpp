@@ -332,6 +332,77 @@ TEST_F(FileCommandsTest, SeveralFilesAreApprovedOnceAndEachGetsItsLine) {
             std::string::npos);
 }
 
+// Several --to and --to-self, or the setting: each certificate is approved once, every
+// recipient and the sender decrypt, and inspect tells the version and how many can read the
+// file. What cannot work is refused before any question.
+TEST_F(FileCommandsTest, SeveralRecipientsAndTheSenderEachDecrypt) {
+  const std::string carol = writeCertificate("carol.certificate", "carol", {"Org"});
+  const std::string a = writeFile("a", "for the team");
+  const auto answered = [&](Streams& s, std::vector<std::string> words, const std::string& answers) {
+    s.in.str(answers);
+    s.io.inputIsTerminal = true;
+    words.insert(words.begin(), {"--workdir", dir_.path(), "--quiet"});
+    return cli::Run(words, s.io);
+  };
+  const auto versionAndCount = [&](const std::string& file) {
+    Streams shown;
+    EXPECT_EQ(cli(shown, {"inspect", file}), cli::kSuccess);
+    const std::string text = shown.out.str();
+    const std::size_t version = text.find("Version: ");
+    const std::size_t count = text.find("Mottagare: ");
+    return text.substr(version, text.find('\n', version) - version) + ", " +
+           text.substr(count, text.find('\n', count) - count);
+  };
+  Streams s;
+  ASSERT_EQ(answered(s, {"encrypt", "--to", bob(), "--to", carol, "--to-self", a}, "j\nj\n"), cli::kSuccess)
+      << s.err.str();
+  std::size_t approvals = 0;
+  for (std::size_t at = s.out.str().find("Fingerprint:"); at != std::string::npos;
+       at = s.out.str().find("Fingerprint:", at + 1))
+    ++approvals;
+  EXPECT_EQ(approvals, 2u);
+  EXPECT_EQ(versionAndCount(a + ".encrypted"), "Version: 1, Mottagare: 3 (filen säger inte vilka)");
+  for (const std::string who : {"alice", "bob", "carol"}) {
+    EXPECT_EQ(gui(OperationCode::kDecrypt, a + ".encrypted", path("by-" + who), who, "alice"), "") << who;
+    EXPECT_EQ(test::ReadRaw(path("by-" + who)), "for the team") << who;
+  }
+
+  // The setting adds the sender; --no-to-self leaves her out for one command.
+  ASSERT_EQ(cli(s, {"settings", "--to-self", "on"}), cli::kSuccess);
+  ASSERT_EQ(cli(s, {"encrypt", "--to", bob(), a, "-o", path("with-me")}), cli::kSuccess) << s.err.str();
+  EXPECT_EQ(versionAndCount(path("with-me")), "Version: 1, Mottagare: 2 (filen säger inte vilka)");
+  EXPECT_EQ(gui(OperationCode::kDecrypt, path("with-me"), path("mine"), "alice", "alice"), "");
+  ASSERT_EQ(cli(s, {"encrypt", "--to", bob(), "--no-to-self", a, "-o", path("for-bob")}), cli::kSuccess);
+  EXPECT_EQ(versionAndCount(path("for-bob")), "Version: 0, Mottagare: 1");
+
+  std::vector<std::string> tooMany{"encrypt", a, "-o", path("many")};
+  for (int i = 0; i < 64; ++i) tooMany.insert(tooMany.end(), {"--to", bob()});
+  const struct {
+    std::vector<std::string> words;
+    int status;
+    std::string error;
+  } refused[] = {
+      {{"encrypt", "--to", bob(), "--to", carol, "--format", "oki", a, "-o", path("oki")},
+       cli::kFailure,
+       std::string("quillseal-cli: ") + MessageText(FileOutcome::kOkiOneRecipient) + "\n"},
+      {{"encrypt", "--to", bob(), "--format", "oki", a, "-o", path("oki")},  // the setting is on
+       cli::kFailure,
+       std::string("quillseal-cli: ") + MessageText(FileOutcome::kOkiOneRecipient) + "\n"},
+      {tooMany, cli::kUsage, ""},
+      {{"encrypt", "--to", bob(), "--to-self", "--no-to-self", a, "-o", path("x")}, cli::kUsage, ""},
+  };
+  for (const auto& [words, status, error] : refused) {
+    Streams r;
+    EXPECT_EQ(answered(r, words, "j\nj\n"), status) << words.size();
+    EXPECT_EQ(r.out.str(), "") << "asked nothing";
+    if (!error.empty()) {
+      EXPECT_EQ(r.err.str(), error);
+    }
+  }
+  EXPECT_FALSE(platform::FileExists(path("oki")));
+  EXPECT_FALSE(platform::FileExists(path("many")));
+}
+
 TEST_F(FileCommandsTest, SeveralSignaturesAndTheirVerificationsOneLineEach) {
   const std::string a = writeFile("a", "first");
   const std::string b = writeFile("b", "second");

@@ -68,10 +68,12 @@ TEST_F(InspectReport, NativeEncryptedFiles) {
         alice.privateRecord, bob.publicRecord));
     EXPECT_EQ(WithoutTime(Inspect(target)),
               std::string("Krypterad fil (Quillseal-format), post \"EncryptedFile\"\n"
+                          "Version: 0\n"
                           "Metod: 2\n"
                           "Komprimerad: ") +
                   (compress ? "ja" : "nej") +
-                  "\nMottagarens krypteringsnyckel: RSA 4096 bitar\n"
+                  "\nMottagare: 1\n"
+                  "Mottagarens krypteringsnyckel: RSA 4096 bitar\n"
                   "Avsändarens signatur:\n"
                   "  Etikett: EncryptedFile\n"
                   "  Tidstämpel: *\n"
@@ -83,6 +85,26 @@ TEST_F(InspectReport, NativeEncryptedFiles) {
                   (compress ? "0 till 3" : "1") + "\n")
         << compress;
   }
+}
+
+// Several recipients: how many, not who.
+TEST_F(InspectReport, NativeFileForSeveral) {
+  const std::string target = dir.file("team.qs");
+  ASSERT_TRUE(EncryptFile({.source = Plain(), .target = target, .generator = generator.get()},
+                          alice.privateRecord, std::vector{bob.publicRecord, alice.publicRecord}));
+  EXPECT_EQ(WithoutTime(Inspect(target)),
+            "Krypterad fil (Quillseal-format), post \"EncryptedFile\"\n"
+            "Version: 1\n"
+            "Metod: 2\n"
+            "Komprimerad: nej\n"
+            "Storlek okrypterad: 5000 byte\n"
+            "Mottagare: 2 (filen säger inte vilka)\n"
+            "Avsändarens signatur:\n"
+            "  Etikett: EncryptedFileRecipients\n"
+            "  Tidstämpel: *\n"
+            "  Meddelande: \n"
+            "  Signeringsnyckel: RSA 4096 bitar\n"
+            "Antal delar: 1\n");
 }
 
 TEST_F(InspectReport, OkiFile) {
@@ -185,12 +207,14 @@ TEST_F(InspectReport, WorkingFolderFiles) {
   EXPECT_EQ(Inspect(config),
             "Inställningar (config.bin)\n"
             "Filformat: OKI-format\n"
-            "Kompression: på\n");
-  ASSERT_EQ(SettingsOutcome::kSaved, WriteSettings(dir.path(), {Settings::kQuillseal, 0}));
+            "Kompression: på\n"
+            "Kryptera även till mig själv: av\n");
+  ASSERT_EQ(SettingsOutcome::kSaved, WriteSettings(dir.path(), {Settings::kQuillseal, 0, 1}));
   EXPECT_EQ(Inspect(config),
             "Inställningar (config.bin)\n"
             "Filformat: Quillseal-format\n"
-            "Kompression: av\n");
+            "Kompression: av\n"
+            "Kryptera även till mig själv: på\n");
 
   ASSERT_TRUE(generator->writeSeedFile(dir.file("rand.bin")));
   EXPECT_EQ(Inspect(dir.file("rand.bin")), "Fröfil för slumptalsgeneratorn (rand.bin)\n");

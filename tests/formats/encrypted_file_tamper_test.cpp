@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <functional>
 
 #include "base/record.h"
 #include "base/whole_file.h"
@@ -6,6 +7,7 @@
 #include "formats/encrypted_file.h"
 #include "formats/encrypted_file_header.h"
 #include "formats/encrypted_file_stream.h"
+#include "formats/recipients_header.h"
 #include "formats/signature_file.h"
 #include "formats/signing_context.h"
 #include "tests/formats/pipeline_fixture.h"
@@ -57,16 +59,29 @@ class RefusalTest : public test::PipelineTest {
   FileCause cause_;
 };
 
+struct TamperCase {
+  bool compressed;
+  bool severalRecipients;  // bob and carol: the header of version 1
+};
+
+std::string TamperCaseName(const ::testing::TestParamInfo<TamperCase>& info) {
+  return std::string(info.param.compressed ? "Compressed" : "Plain") +
+         (info.param.severalRecipients ? "ForTwo" : "ForOne");
+}
+
 // A file from alice to bob, damaged in every way a disk, a network or an attacker could:
 // each damaged file must fail with a reading, key or method code and leave nothing behind.
 // Here three chunks, the first two identical so they seal (and compress) to the same size.
-class TamperTest : public RefusalTest, public ::testing::WithParamInterface<bool> {
+class TamperTest : public RefusalTest, public ::testing::WithParamInterface<TamperCase> {
  protected:
   void SetUp() override {
     WriteRaw(path("plain"), plainContent());
-    const ChunkCompression compression = GetParam() ? ChunkCompression::kFormat : ChunkCompression::kNone;
-    ASSERT_TRUE(
-        EncryptFile(job(path("plain"), path("enc"), compression), alice_.privateRecord, bob_.publicRecord));
+    const ChunkCompression compression =
+        GetParam().compressed ? ChunkCompression::kFormat : ChunkCompression::kNone;
+    const std::vector<ByteBuffer> recipients = GetParam().severalRecipients
+                                                   ? std::vector{bob_.publicRecord, carol_.publicRecord}
+                                                   : std::vector{bob_.publicRecord};
+    ASSERT_TRUE(EncryptFile(job(path("plain"), path("enc"), compression), alice_.privateRecord, recipients));
     original_ = ReadRaw(path("enc"));
   }
   virtual std::string plainContent() const {
@@ -82,8 +97,8 @@ class TamperTest : public RefusalTest, public ::testing::WithParamInterface<bool
       PatchByte(path("enc"), offset, 0x01);
       if (offset == 4 + 17 + 4) {
         EXPECT_EQ(code, ResultCode::kOtherMethod);
-      } else if (offset == 4 + 17 + 3) {  // compressed, either way
-        EXPECT_EQ(code, ResultCode::kSource);
+      } else if (offset == 4 + 17 + 3) {  // compressed, either way: signed in version 1
+        EXPECT_EQ(code, GetParam().severalRecipients ? ResultCode::kKeys : ResultCode::kSource);
       }
     }
   }
@@ -160,17 +175,23 @@ TEST_P(TamperTest, LengthsBeyondTheFileFailBeforeAllocating) {
   // A header length above the limit, and a table length far beyond the file.
   std::string bigHeader = original_;
   bigHeader[0] = '\x01';
-  bigHeader[1] = '\x28';  // 10,241
+  bigHeader[1] = '\x28';  // 10,241: above what version 0 takes
   WriteRaw(path("enc"), bigHeader);
   expectFailure("header length");
+  bigHeader[1] = '\0';
+  bigHeader[2] = '\x01';  // 65,537: above what version 1 takes
+  WriteRaw(path("enc"), bigHeader);
+  EXPECT_EQ(expectFailure("header length"), ResultCode::kSource);
+  EXPECT_EQ(cause_.finding, Finding::kNotEncryptedFile);
   std::string bigTable = original_;
   bigTable[headerEnd() + 3] = '\x7F';
   WriteRaw(path("enc"), bigTable);
   EXPECT_EQ(expectFailure("table length"), ResultCode::kSource);
 }
 
-INSTANTIATE_TEST_SUITE_P(PlainAndCompressed, TamperTest, ::testing::Bool());
-INSTANTIATE_TEST_SUITE_P(PlainAndCompressed, OneChunkTamperTest, ::testing::Bool());
+const TamperCase kTamperCases[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+INSTANTIATE_TEST_SUITE_P(BothVersions, TamperTest, ::testing::ValuesIn(kTamperCases), TamperCaseName);
+INSTANTIATE_TEST_SUITE_P(BothVersions, OneChunkTamperTest, ::testing::ValuesIn(kTamperCases), TamperCaseName);
 
 // Files put together from parts of files the program wrote, with keys the attacker holds.
 class SpliceTest : public RefusalTest {
@@ -399,6 +420,179 @@ TEST_F(SpliceTest, SignedFlagAndSizeMustMatchTheFile) {
   // A unit above 0xFF is no signature's message at all.
   writeFile(signedHeader(false, WideText(u"komprimerad=0 storlek=1000\u0100")), plain);
   EXPECT_EQ(expectFailure("a wide unit"), ResultCode::kKeys);
+}
+
+// A version-1 header record of these fields, laid out as the writer lays them.
+ByteBuffer RecipientsRecord(const RecipientsHeaderFields& fields) {
+  ByteBuffer record;
+  record.appendField(ByteBuffer::fromText(tag::kEncryptedFile));
+  record.appendU16(kRecipientsHeaderVersion);
+  record.appendU8(0);
+  record.appendU8(fields.compressed ? 1 : 0);
+  record.appendU8(kEncryptionMethod);
+  record.appendU32(static_cast<std::uint32_t>(fields.plainSize));
+  record.appendU32(static_cast<std::uint32_t>(fields.plainSize >> 32));
+  record.appendU16(static_cast<std::uint16_t>(fields.encryptedKeys.size()));
+  for (std::size_t i = 0; i < fields.encryptedKeys.size(); ++i) {
+    record.appendField(fields.encryptedKeys[i]);
+    record.appendField(fields.sealedFileKeys[i]);
+  }
+  record.appendField(fields.contentDigest);
+  record.appendField(fields.signature);
+  return record;
+}
+
+// A file from alice to carol, bob and herself, taken apart by someone who sees it or, with
+// the file key, by one of its recipients.
+class SeveralRecipientsSpliceTest : public RefusalTest {
+ protected:
+  void SetUp() override {
+    WriteRaw(path("plain"), "meeting at noon");
+    ASSERT_TRUE(EncryptFile(job(path("plain"), path("enc")), alice_.privateRecord,
+                            std::vector{carol_.publicRecord, bob_.publicRecord, alice_.publicRecord}));
+    original_ = ReadRaw(path("enc"));
+    record_ = test::FromString(original_.substr(4, HeaderEnd(original_) - 4));
+    Finding why = Finding::kNone;
+    std::optional<RecipientsHeaderFields> fields = ReadRecipientsHeaderFields(record_, why);
+    ASSERT_TRUE(fields);
+    fields_ = std::move(*fields);
+  }
+  // The file with another header record and everything after the header as it was.
+  void writeWithHeader(const ByteBuffer& record) {
+    ByteBuffer header;
+    header.appendField(record);
+    WriteRaw(path("enc"), AsString(header) + original_.substr(HeaderEnd(original_)));
+  }
+  ByteBuffer signedBytes() const { return ByteBuffer(record_.span().first(fields_.signedBytes)); }
+  // A "Signature" record over the header's signed bytes.
+  ByteBuffer signatureOver(const test::TestKeyPair& signer, const char* label, const WideText& message) {
+    SigningContext context(generator_.get());
+    EXPECT_TRUE(context.setLabel(TextString(label)) && context.addData(signedBytes().span()));
+    return context.sign(signer.privateRecord, 1700000000, message).value_or(ByteBuffer());
+  }
+
+  std::string original_;
+  ByteBuffer record_;
+  RecipientsHeaderFields fields_;
+};
+
+TEST_F(SeveralRecipientsSpliceTest, WrapsCannotBeSwappedDroppedDuplicatedOrReordered) {
+  const auto changed = [this](const std::function<void(RecipientsHeaderFields&)>& change) {
+    RecipientsHeaderFields fields = fields_;
+    change(fields);
+    return RecipientsRecord(fields);
+  };
+  const auto swapWraps = [](RecipientsHeaderFields& f) {
+    std::swap(f.encryptedKeys[0], f.encryptedKeys[1]);
+    std::swap(f.sealedFileKeys[0], f.sealedFileKeys[1]);
+  };
+  const struct {
+    const char* what;
+    ByteBuffer record;
+  } cases[] = {
+      {"reordered", changed(swapWraps)},
+      {"dropped", changed([](RecipientsHeaderFields& f) {
+         f.encryptedKeys.erase(f.encryptedKeys.begin());
+         f.sealedFileKeys.erase(f.sealedFileKeys.begin());
+       })},
+      {"bob's in carol's place", changed([](RecipientsHeaderFields& f) {
+         f.encryptedKeys[0] = f.encryptedKeys[1];
+         f.sealedFileKeys[0] = f.sealedFileKeys[1];
+       })},
+      {"bob's twice", changed([](RecipientsHeaderFields& f) {
+         f.encryptedKeys.push_back(f.encryptedKeys[1]);
+         f.sealedFileKeys.push_back(f.sealedFileKeys[1]);
+       })},
+      {"sealed keys swapped",
+       changed([](RecipientsHeaderFields& f) { std::swap(f.sealedFileKeys[0], f.sealedFileKeys[1]); })},
+  };
+  writeWithHeader(RecipientsRecord(fields_));
+  ResultCode code;
+  ASSERT_TRUE(
+      test::Ran(DecryptFile(job(path("enc"), path("out")), bob_.privateRecord, alice_.publicRecord), code));
+  std::filesystem::remove(path("out"));
+  for (const auto& [what, record] : cases) {
+    writeWithHeader(record);
+    EXPECT_EQ(expectFailure(what), ResultCode::kKeys);
+    EXPECT_EQ(cause_.finding, Finding::kNotBySender) << what;
+  }
+}
+
+// The signature under this header's own label, by the sender, with no message, over exactly
+// the bytes before it: a header signature of the first version, a file signature over the same
+// bytes, a message or another signer does not stand for it.
+TEST_F(SeveralRecipientsSpliceTest, OnlyTheHeadersOwnSignatureStandsForIt) {
+  WriteRaw(path("request"), AsString(signedBytes()));
+  SignatureRequest request;
+  request.generator = generator_.get();
+  ASSERT_TRUE(SignFile(request, alice_.privateRecord, path("request"), path("request.signature")));
+  ByteStream fileSignature;
+  ASSERT_TRUE(ReadWholeFile(fileSignature, path("request.signature")));
+  const struct {
+    const char* what;
+    ByteBuffer signature;
+    bool accepted;
+  } cases[] = {
+      {"signed again by alice", signatureOver(alice_, kEncryptedFileRecipientsLabel, WideText()), true},
+      {"a header signature of the first version", signatureOver(alice_, kEncryptedFileLabel, WideText()),
+       false},
+      {"a file signature", fileSignature.bytes, false},
+      {"with a message", signatureOver(alice_, kEncryptedFileRecipientsLabel, WideText(u"x")), false},
+      {"by carol", signatureOver(carol_, kEncryptedFileRecipientsLabel, WideText()), false},
+  };
+  for (const auto& [what, signature, accepted] : cases) {
+    RecipientsHeaderFields fields = fields_;
+    fields.signature = signature;
+    writeWithHeader(RecipientsRecord(fields));
+    if (accepted) {
+      ResultCode code;
+      EXPECT_TRUE(test::Ran(
+          DecryptFile(job(path("enc"), path("out")), bob_.privateRecord, alice_.publicRecord), code))
+          << what;
+      std::filesystem::remove(path("out"));
+      continue;
+    }
+    EXPECT_EQ(expectFailure(what), ResultCode::kKeys);
+    EXPECT_EQ(cause_.finding, Finding::kNotBySender) << what;
+  }
+}
+
+// Bob holds the file key, so he can seal chunks and a table that open under it and bind them
+// to alice, as with a file of the first version. Alice's signature covers what she sealed, so
+// such a file is refused, to carol and to bob himself.
+TEST_F(SeveralRecipientsSpliceTest, ARecipientCannotMakeContentFromTheSender) {
+  Finding why = Finding::kNone;
+  const std::optional<AcceptedHeader> header =
+      ReadRecipientsHeader(generator_.get(), bob_.privateRecord, alice_.publicRecord, record_, why);
+  ASSERT_TRUE(header);
+  // As long as the genuine plain text, so that the signed size holds.
+  for (const std::string& forged : {std::string("meeting at dawn"), std::string("MEETING AT NOON")}) {
+    EncryptedFileWriter out(path("enc"), header->sessionKey.span(), generator_.get());
+    ByteBuffer chunk = test::FromString(forged);
+    ASSERT_TRUE(out.bindSender(alice_.publicRecord));
+    ASSERT_TRUE(out.begin(record_, 1));
+    ASSERT_TRUE(out.writeChunk(chunk));
+    ASSERT_TRUE(out.commit());
+    for (const test::TestKeyPair* recipient : {&carol_, &bob_}) {
+      EXPECT_EQ(expectFailure("forged by bob: " + forged, recipient), ResultCode::kKeys);
+      EXPECT_EQ(cause_.finding, Finding::kNotBySender);
+    }
+  }
+}
+
+// The count is checked before anything is allocated for the wraps.
+TEST_F(SeveralRecipientsSpliceTest, CountsOutOfRangeAreRefusedAsNoHeader) {
+  const std::size_t countAt = 17 + 2 + 3 + 8;
+  for (const std::uint16_t count : {0, 1, 65, 0xFFFF}) {
+    ByteBuffer record = record_;
+    record.data()[countAt] = static_cast<std::uint8_t>(count);
+    record.data()[countAt + 1] = static_cast<std::uint8_t>(count >> 8);
+    Finding why = Finding::kNone;
+    EXPECT_FALSE(ReadRecipientsHeaderFields(record, why)) << count;
+    EXPECT_EQ(why, Finding::kNotEncryptedFile);
+    writeWithHeader(record);
+    EXPECT_EQ(expectFailure("count " + std::to_string(count)), ResultCode::kSource);
+  }
 }
 
 }  // namespace

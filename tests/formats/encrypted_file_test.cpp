@@ -1,11 +1,15 @@
 #include "formats/encrypted_file.h"
 
+#include <filesystem>
+
 #include "base/byte_stream.h"
 #include "base/record.h"
 #include "codec/chunk_codec.h"
+#include "crypto/key_pair.h"
 #include "crypto/key_wrap.h"
 #include "formats/encrypted_file_header.h"
 #include "formats/encrypted_file_stream.h"
+#include "formats/recipients_header.h"
 #include "formats/signing_context.h"
 #include "tests/formats/pipeline_fixture.h"
 #include "tests/support/hex.h"
@@ -132,6 +136,76 @@ TEST_F(EncryptedFileTest, KnownFilesDecryptWhetherTheHeaderMessageIsReadOrNot) {
     EXPECT_EQ(ReadRaw(path("dec")), expected) << v.at("Name");
     EXPECT_EQ(DecryptIgnoringTheMessage(path("enc"), carol_, bob_), expected) << v.at("Name");
   }
+}
+
+// Key pairs beyond the three fixed ones, made once: 2048-bit keys take a tenth of a second.
+const std::vector<KeyPairRecords>& MoreKeyPairs(std::size_t count) {
+  static std::vector<KeyPairRecords> pairs;
+  const std::unique_ptr<RandomGenerator> generator = test::SeededGenerator();
+  while (pairs.size() < count) pairs.push_back(GenerateKeyPair(0, 0, *generator, nullptr).value());
+  return pairs;
+}
+
+std::uint16_t VersionOf(const std::string& file) {
+  EncryptedFileReader in(file);
+  const std::optional<ByteBuffer> record = in.readHeader();
+  return record ? HeaderVersion(*record).value_or(0xFFFF) : 0xFFFF;
+}
+
+// Files for several recipients: each of them decrypts, anyone else is told that the file is
+// not for their key, and a reader that knows only the first version refuses the file at its
+// version check instead of misreading it.
+TEST_F(EncryptedFileTest, EveryOneOfSeveralRecipientsDecrypts) {
+  const std::string plain = makePlain("plain", kChunkBytes + 5);
+  std::vector<test::TestKeyPair> everyone;
+  for (const KeyPairRecords& more : MoreKeyPairs(kMaxRecipients - 2))
+    everyone.push_back({more.privateRecord, more.publicRecord});
+  everyone.insert(everyone.begin() + 20, bob_);
+  everyone.push_back(carol_);
+  const std::vector<std::vector<test::TestKeyPair>> groups = {
+      {bob_, carol_}, {alice_, bob_, carol_} /* the sender among them */, everyone};
+  for (const std::vector<test::TestKeyPair>& group : groups) {
+    std::vector<ByteBuffer> recipients;
+    for (const test::TestKeyPair& member : group) recipients.push_back(member.publicRecord);
+    ASSERT_TRUE(EncryptFile(job(plain, path("enc")), alice_.privateRecord, recipients)) << group.size();
+    EXPECT_EQ(VersionOf(path("enc")), 1) << group.size();
+    for (const test::TestKeyPair& member : group) {
+      const FileResult result =
+          DecryptFile(job(path("enc"), path("dec")), member.privateRecord, alice_.publicRecord);
+      ASSERT_TRUE(result) << group.size();
+      EXPECT_EQ(result.binding, SenderBinding::kBound);
+      EXPECT_EQ(ReadRaw(path("dec")), ReadRaw(plain)) << group.size();
+      std::filesystem::remove(path("dec"));
+    }
+    EXPECT_FALSE(DecryptIgnoringTheMessage(path("enc"), group.front(), alice_)) << group.size();
+  }
+  ASSERT_TRUE(EncryptFile(job(plain, path("enc")), alice_.privateRecord,
+                          std::vector{bob_.publicRecord, carol_.publicRecord}));
+  const FileResult stranger =
+      DecryptFile(job(path("enc"), path("dec")), alice_.privateRecord, alice_.publicRecord);
+  EXPECT_EQ(stranger.failure, ResultCode::kKeys);
+  EXPECT_EQ(stranger.cause.finding, Finding::kNotForThisKey);
+  EXPECT_EQ(listing(), "enc\nplain\n");
+}
+
+// One recipient keeps the first version's header, which every reader knows; no count the
+// second version cannot hold, and no recipient given twice, is written at all.
+TEST_F(EncryptedFileTest, RecipientListsAndTheVersionTheyGet) {
+  const std::string plain = makePlain("plain", 100);
+  ASSERT_TRUE(EncryptFile(job(plain, path("one")), alice_.privateRecord, std::vector{bob_.publicRecord}));
+  EXPECT_EQ(VersionOf(path("one")), 0);
+  EXPECT_EQ(DecryptIgnoringTheMessage(path("one"), bob_, alice_), ReadRaw(plain));
+  std::vector<ByteBuffer> tooMany;
+  for (const KeyPairRecords& more : MoreKeyPairs(kMaxRecipients - 2)) tooMany.push_back(more.publicRecord);
+  for (const test::TestKeyPair* fixed : {&alice_, &bob_, &carol_}) tooMany.push_back(fixed->publicRecord);
+  const std::vector<ByteBuffer> refused[] = {
+      {}, tooMany, {bob_.publicRecord, bob_.publicRecord}, {bob_.publicRecord, bob_.privateRecord}};
+  for (const std::vector<ByteBuffer>& recipients : refused) {
+    EXPECT_EQ(EncryptFile(job(plain, path("enc")), alice_.privateRecord, recipients).failure,
+              ResultCode::kKeys)
+        << recipients.size();
+  }
+  EXPECT_EQ(listing(), "one\nplain\n");
 }
 
 TEST_F(EncryptedFileTest, ChunkLayoutOfAThreeChunkFile) {

@@ -11,9 +11,11 @@ using test::ReadRaw;
 using test::TempFolder;
 using test::WriteRaw;
 
-void ExpectSettings(const Settings& s, std::uint8_t format, std::uint8_t compression) {
+void ExpectSettings(const Settings& s, std::uint8_t format, std::uint8_t compression,
+                    std::uint8_t toSelf = 0) {
   EXPECT_EQ(s.fileFormat, format);
   EXPECT_EQ(s.compression, compression);
+  EXPECT_EQ(s.encryptToSelf, toSelf);
 }
 
 TEST(Settings, MissingOrDamagedFileGivesDefaultsWithoutCreatingIt) {
@@ -32,11 +34,27 @@ TEST(Settings, ReaderIsLenient) {
   TempFolder dir;
   WriteRaw(dir.file("config.bin"), std::string("\x01\0\0\0\x01", 5));
   ExpectSettings(ReadSettings(dir.path()), Settings::kOki, 0);
-  WriteRaw(dir.file("config.bin"), std::string("\x03\0\0\0\x07\x02\x09", 7));
+  WriteRaw(dir.file("config.bin"), std::string("\x04\0\0\0\x07\x02\x09\x05", 8));
   const Settings s = ReadSettings(dir.path());
-  ExpectSettings(s, Settings::kOki, 1);
+  ExpectSettings(s, Settings::kOki, 1, 1);
   ASSERT_EQ(SettingsOutcome::kSaved, WriteSettings(dir.path(), s));
-  EXPECT_EQ(ReadRaw(dir.file("config.bin")), std::string("\x02\0\0\0\x01\x01", 6));
+  EXPECT_EQ(ReadRaw(dir.file("config.bin")), std::string("\x03\0\0\0\x01\x01\x01", 7));
+}
+
+// The choice to encrypt to oneself came later: files without it read as off, and it is
+// written only when on, so that the file stays as every earlier build wrote it.
+TEST(Settings, TheThirdByteIsWrittenOnlyWhenOn) {
+  TempFolder dir;
+  WriteRaw(dir.file("config.bin"), std::string("\x02\0\0\0\x00\x01", 6));
+  ExpectSettings(ReadSettings(dir.path()), Settings::kQuillseal, 1, 0);
+  ASSERT_EQ(SettingsOutcome::kSaved, WriteSettings(dir.path(), Settings{Settings::kQuillseal, 1, 1}));
+  EXPECT_EQ(ReadRaw(dir.file("config.bin")), std::string("\x03\0\0\0\x00\x01\x01", 7));
+  ExpectSettings(ReadSettings(dir.path()), Settings::kQuillseal, 1, 1);
+  Settings written;
+  ASSERT_EQ(SettingsOutcome::kSaved, ChangeSettings(
+                                         dir.path(), [](Settings& s) { s.encryptToSelf = 0; }, written));
+  ExpectSettings(written, Settings::kQuillseal, 1, 0);
+  EXPECT_EQ(ReadRaw(dir.file("config.bin")), std::string("\x02\0\0\0\x00\x01", 6));
 }
 
 TEST(Settings, WriterStoresOnlyZeroOrOne) {
