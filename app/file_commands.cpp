@@ -100,6 +100,7 @@ void EncryptCommand(ui::Ui& ui, AppState& state) {
   state.settings = ReadSettings(state.workingFolder);
   state.operation.compression = ChosenCompression(state.settings);
   state.operation.format = state.settings.fileFormat;
+  state.operation.toSelf = state.settings.encryptToSelf == 1;
   BeginRequest(state, OperationCode::kEncrypt, *source);
   SelectedKeys keys;
   if (!Selected(ui, state, SelectRecipients(ui, state, state.mainWindow, keys), keys)) return;

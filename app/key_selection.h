@@ -16,7 +16,7 @@ struct SelectedKeys {
   TextString keyName;        // of the stored key pair
   ByteBuffer peerPublicKey;  // "PublicKey" record of the approved certificate; empty without one
   // Encryption: the "PublicKey" records of the approved certificates after the first, in the
-  // order chosen, then the user's own when the settings ask for it.
+  // order chosen.
   std::vector<ByteBuffer> furtherRecipients;
   KeyStatus failure;  // after kFailed: the outcome and which file was wrong
 };

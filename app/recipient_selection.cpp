@@ -6,8 +6,7 @@
 
 #include "app/file_dialogs.h"
 #include "app/texts.h"
-#include "crypto/key_records.h"
-#include "keys/key_store.h"
+#include "formats/recipients_header.h"
 #include "operations/messages.h"
 
 namespace qs {
@@ -16,7 +15,8 @@ namespace {
 // Why so many recipients cannot be used; empty when they can.
 std::string Refusal(std::size_t recipients, const Settings& settings) {
   if (recipients > kMaxRecipients) return text::kTooManyRecipients;
-  if (recipients > 1 && settings.fileFormat == Settings::kOki) return MessageText(FileOutcome::kOkiOneRecipient);
+  if (recipients > 1 && settings.fileFormat == Settings::kOki)
+    return MessageText(FileOutcome::kOkiOneRecipient);
   return "";
 }
 
@@ -27,8 +27,8 @@ KeySelection SelectRecipients(ui::Ui& ui, AppState& state, ui::View* owner, Sele
   const std::optional<std::vector<std::string>> paths =
       ui.openFiles(owner, CertificateDialog(text::kRecipientCertificateTitle));
   if (!paths || paths->empty()) return KeySelection::kCancelled;
-  const bool toSelf = state.settings.encryptToSelf == 1;
-  if (const std::string refusal = Refusal(paths->size() + (toSelf ? 1 : 0), state.settings); !refusal.empty()) {
+  const std::size_t recipients = paths->size() + (state.settings.encryptToSelf == 1 ? 1 : 0);
+  if (const std::string refusal = Refusal(recipients, state.settings); !refusal.empty()) {
     ui.messageBox(owner, refusal, ui::Buttons::kOk, ui::Icon::kError);
     return KeySelection::kRefused;
   }
@@ -42,17 +42,7 @@ KeySelection SelectRecipients(ui::Ui& ui, AppState& state, ui::View* owner, Sele
       keys.furtherRecipients.push_back(std::move(approved));
     }
   }
-  const KeySelection own = ReadOwnKeyPair(state, keys);
-  if (own != KeySelection::kSelected || !toSelf) return own;
-  // Made from the private record, so that the key the user decrypts with is the one encrypted for.
-  std::optional<ByteBuffer> ownPublic = PublicKeyRecordOf(keys.ownPrivateKey);
-  if (!ownPublic) {
-    keys = SelectedKeys();
-    keys.failure = {KeyOutcome::kKeysUnavailable, FoundIn(state.file(kKeyPairFileName), KeyFinding::kNotKeyPair)};
-    return KeySelection::kFailed;
-  }
-  keys.furtherRecipients.push_back(std::move(*ownPublic));
-  return KeySelection::kSelected;
+  return ReadOwnKeyPair(state, keys);
 }
 
 }  // namespace qs

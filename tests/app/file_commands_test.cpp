@@ -5,7 +5,6 @@
 #include "app/resource_ids.h"
 #include "formats/oki_file.h"
 #include "keys/key_store.h"
-#include "keys/record_text.h"
 #include "operations/messages.h"
 #include "platform/file.h"
 #include "platform/file_fault.h"
@@ -82,12 +81,11 @@ class FileCommands : public test::AppTest {
     }
   }
 
-  // The progress dialog, noting whom its request encrypts for: the peer, then the others.
+  // The progress dialog, noting whom its request encrypts for, in order.
   void expectProgressFor(std::vector<std::string>& recipients) {
     ui_.onDialog(IDD_PROGRESS, [this, &recipients](test::FakeView&) {
-      recipients = {OwnerOf(state_.operation.peerPublicKey)};
-      for (const ByteBuffer& record : state_.operation.furtherRecipients)
-        recipients.push_back(OwnerOf(record));
+      recipients.clear();
+      for (const ByteBuffer& record : RecipientsOf(state_.operation)) recipients.push_back(OwnerOf(record));
     });
   }
 
@@ -479,6 +477,31 @@ TEST_F(FileCommands, EncryptingForSeveralApprovesEachCertificateAndTheNextEncryp
   expectProgressFor(recipients);
   run(IDC_MAIN_ENCRYPT, source);
   EXPECT_EQ(recipients, (std::vector<std::string>{"bob", "carol", "alice"}));
+
+  // Each recipient decrypts with their own key, the sender too when encrypting to herself;
+  // one not chosen cannot.
+  const struct {
+    const char* file;
+    const char* who;
+    bool decrypts;
+  } reads[] = {{"team.encrypted", "bob", true},    {"team.encrypted", "carol", true},
+               {"team.encrypted", "alice", false}, {"bob.encrypted", "carol", false},
+               {"self.encrypted", "alice", true},  {"self.encrypted", "carol", true}};
+  for (const auto& read : reads) {
+    ui_.clearLog();
+    const std::string target = path(std::string(read.who) + "-" + read.file + ".txt");
+    decryptFromAlice(path(read.file), target, read.who);
+    if (read.decrypts) {
+      EXPECT_EQ(test::ReadRaw(target), "för hela gruppen") << read.who << " " << read.file;
+    } else {
+      EXPECT_EQ(ui_.log().back(),
+                "error@101: Krypteringsfel, kontrollera format på fil eller om rätt sändande "
+                "certifikat har använts.\n" +
+                    path(read.file) + ": filen är krypterad för en annan nyckel eller skadad")
+          << read.who << " " << read.file;
+      EXPECT_FALSE(platform::FileExists(target));
+    }
+  }
 }
 
 // A refusal or a failure at any certificate ends the command there: no later certificate is
@@ -512,19 +535,6 @@ TEST_F(FileCommands, ADeclinedOrFailingRecipientEndsTheEncryptionWithNothingWrit
     EXPECT_EQ(folderListing(), before);
     EXPECT_EQ(main().text(IDC_MAIN_FILE_NAME), source);
   }
-
-  // The own key made from a private record that is none: told, as a key pair that is none.
-  test::WriteRaw(path("config.bin"), Config("\x00\x00\x01"s));
-  ASSERT_EQ(KeyOutcome::kOk,
-            WriteStoredKeyPair(
-                dir_.path(), StoredKeyPair{test::KeyPairOf("bob").publicRecord,
-                                           test::KeyPairOf("alice").publicRecord, KeyNameText("work key")}));
-  ui_.clearLog();
-  chooseRecipients({bob}, {true});
-  run(IDC_MAIN_ENCRYPT, source);
-  EXPECT_EQ(ui_.log(), (Log{kRecipientDialog, "dialog 115@101", "end 115: 1",
-                            std::string(kNoKeys) + "\n" + state_.file(kKeyPairFileName) +
-                                ": filen innehåller inget nyckelpar"}));
 }
 
 // Too many recipients, or more than one for the OKI-format (the user's own key counted), is
