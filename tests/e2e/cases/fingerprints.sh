@@ -1,7 +1,8 @@
 # Every dialog that shows a fingerprint shows all of its 64 digits, at 96 and at 144 DPI: the
 # key pair, the approval of a certificate, of a certification key and of a certification.
 # "Whole" is what the edit control itself measures with its own font: its text starts at its
-# left edge and ends inside its formatting rectangle (the driver's "fits").
+# left edge and ends inside its formatting rectangle (the driver's "fits"). The settings' check
+# boxes likewise show their labels whole, clear of each other, at both DPIs ("labelfits").
 
 wd=$E2E_USER_DIR/AppData/Local/QS_wd
 data=$WINEPREFIX/drive_c/e2e
@@ -97,6 +98,35 @@ every_fingerprint_shows_whole() {
 
   drv "click 1005" ok
   expect_exit 0
+}
+
+every_setting_shows_whole() {
+  at_dpi "$1"
+  cli --workdir "$wd" keygen --name "Alice nyckel"
+  driver_start
+  drv "start \"$program\"" started
+  main_window
+  drv "click 40029" ok
+  expect_dialog Inställningar
+  drv "press 1110" ok
+  local id
+  for id in 1077 1110; do
+    drv "labelfits $id"
+    [[ $reply =~ ^"labelfits yes " ]] || fail "check box $id does not show whole: $reply"
+  done
+  shot
+  drv "click 1073" ok
+  main_window
+  drv "click 1005" ok
+  expect_exit 0
+}
+
+case_every_setting_shows_whole_at_96_dpi() {
+  every_setting_shows_whole 96
+}
+
+case_every_setting_shows_whole_at_144_dpi() {
+  every_setting_shows_whole 144
 }
 
 case_every_fingerprint_shows_whole_at_96_dpi() {

@@ -1,8 +1,9 @@
 # quillseal.exe: the first start with key-pair creation, signing and verifying, the settings
-# with an encryption in the OKI-format and its decryption, a cancelled encryption, and files
-# going both ways between the program and quillseal-cli. The working folder is
-# %LOCALAPPDATA%\QS_wd of the prefix's user; the cases' files lie in C:\e2e. The native
-# quillseal-cli makes the keys and certificates the cases start from.
+# with an encryption in the OKI-format and its decryption, a cancelled encryption, one file
+# for several recipients and the sender, and files going both ways between the program and
+# quillseal-cli. The working folder is %LOCALAPPDATA%\QS_wd of the prefix's user; the cases'
+# files lie in C:\e2e. The native quillseal-cli makes the keys and certificates the cases
+# start from.
 
 wd=$E2E_USER_DIR/AppData/Local/QS_wd
 data=$WINEPREFIX/drive_c/e2e
@@ -179,6 +180,50 @@ case_cancelled_encryption_leaves_no_file() {
   expect_eq "$(ls "$data" | xargs)" "alice.certificate bob bob.certificate cli.out stor.bin" "files after the cancel"
   drv "click 1005" ok
   expect_exit 0
+}
+
+# One file for bob and carol, chosen together, and for the sender by the setting: each of the
+# three decrypts it on the command line.
+case_one_file_for_several_recipients_and_the_sender() {
+  user "$wd" alice
+  user "$data/bob" bob
+  user "$data/carol" carol
+  printf 'Till hela gruppen.\n' >"$data/grupp.txt"
+  start_program
+  main_window
+  drv "click 40029" ok
+  expect_dialog Inställningar
+  drv "checked 1110" "checked no"
+  drv "press 1110" ok
+  shot
+  drv "click 1074" ok
+  drv "gone $E2E_TIMEOUT" gone
+  expect_eq "$(bytes "$wd/config.bin" 0 7)" 03000000000001 "config.bin"
+
+  main_window
+  drv 'settext 1006 C:\e2e\grupp.txt' ok
+  drv "click 1001" ok
+  expect_dialog "Välj mottagarens certifikat..."
+  drv 'folder C:\e2e' ok
+  drv 'filename "bob.certificate" "carol.certificate"' ok
+  approve
+  drv "gone $E2E_TIMEOUT" gone
+  approve
+  file_dialog "Välj plats för den krypterade filen..." grupp.txt.encrypted
+  finished
+  drv "click 1005" ok
+  expect_exit 0
+
+  cli inspect "$data/alice.certificate"
+  local sender who dir
+  sender=$(fingerprint_in "$(cat "$data/cli.out")")
+  for who in bob carol alice; do
+    dir=$data/$who
+    [[ $who == alice ]] && dir=$wd
+    cli --workdir "$dir" --expect-fingerprint "$sender" decrypt --from "$data/alice.certificate" \
+      "$data/grupp.txt.encrypted" -o "$data/grupp-$who.txt"
+    cmp "$data/grupp.txt" "$data/grupp-$who.txt" || fail "$who read another text"
+  done
 }
 
 # No message box follows within two seconds.

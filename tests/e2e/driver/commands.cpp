@@ -92,6 +92,10 @@ std::wstring Session::run(const std::wstring& line) {
     if (!ParseNumber(rest, number)) return L"error bad id";
     return L"fits " + TextFits(dialog_, static_cast<int>(number));
   }
+  if (word == L"labelfits") {
+    if (!ParseNumber(rest, number)) return L"error bad id";
+    return L"labelfits " + LabelFits(dialog_, static_cast<int>(number));
+  }
   if (word == L"answer") return answer(rest);
   if (word == L"click") {
     if (!ParseNumber(rest, number)) return L"error bad id";
@@ -118,6 +122,7 @@ std::wstring Session::run(const std::wstring& line) {
     if (!AnswerFileDialog(dialog_, rest)) return L"error filename";
     return WaitUntilGone(dialog_, kCloseTimeout) ? L"ok" : L"error still open";
   }
+  if (word == L"folder") return OpenFolderInFileDialog(dialog_, rest) ? L"ok" : L"error folder";
   if (word == L"mouse") {
     if (!ParseNumber(rest, number)) return L"error bad count";
     MoveMouse(dialog_, static_cast<int>(number));

@@ -14,6 +14,8 @@
 //   window                    -> "owner=none|<title> topmost=yes|no"
 //   fits <id>                 whether an edit control's whole text shows -> "fits yes|no
 //                             <text's left..end> in <rectangle's left..right>"
+//   labelfits <id>            whether a check box's label shows whole and the box lies clear
+//                             of the others -> "labelfits yes|no <label> in <control>"
 //   answer yes|no|ok|cancel   press that button and wait until the dialog is gone -> "ok"
 //   click <id>                WM_COMMAND from a control -> "ok"
 //   press <id>                a click on a check box or radio button itself (its mark changes)
@@ -21,6 +23,7 @@
 //   checked <id>              -> "checked yes|no"
 //   settext <id> <text>       -> "ok"
 //   filename <name>           answer a common open/save dialog -> "ok"
+//   folder <path>             show that folder in a common open/save dialog -> "ok"
 //   mouse <count>             mouse-move messages to the dialog -> "ok"
 //   exit <ms>                 wait for the program to end -> "exit <code>" | "running"
 //   kill                      end the program (exit code 255) -> "ok"

@@ -42,6 +42,19 @@ BOOL CALLBACK Visit(HWND window, LPARAM lParam) {
   return FALSE;
 }
 
+// Whether the control's rectangle meets another child's of the dialog.
+bool OverlapsAnother(HWND dialog, HWND control) {
+  RECT own = {};
+  GetWindowRect(control, &own);
+  for (HWND other = GetWindow(dialog, GW_CHILD); other != nullptr; other = GetWindow(other, GW_HWNDNEXT)) {
+    RECT theirs = {};
+    RECT common = {};
+    if (other != control && GetWindowRect(other, &theirs) && IntersectRect(&common, &own, &theirs))
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 HWND WaitForDialog(const std::wstring& title, DWORD milliseconds, DialogFilter filter) {
@@ -102,6 +115,15 @@ bool AnswerFileDialog(HWND dialog, const std::wstring& name) {
   return SetControlText(dialog, box, name) && Command(dialog, IDOK);
 }
 
+bool OpenFolderInFileDialog(HWND dialog, const std::wstring& folder) {
+  const int box = GetDlgItem(dialog, kFileNameCombo) != nullptr ? kFileNameCombo : kFileNameEdit;
+  // Sent, not posted: the dialog has moved to the folder when the message returns.
+  return SetControlText(dialog, box, folder) &&
+         Send(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+              reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK))) &&
+         IsWindow(dialog) != FALSE;
+}
+
 void MoveMouse(HWND dialog, int count) {
   RECT client = {};
   GetClientRect(dialog, &client);
@@ -127,6 +149,33 @@ std::wstring Placement(HWND dialog) {
   }
   const bool topmost = (GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
   return text + (topmost ? L" topmost=yes" : L" topmost=no");
+}
+
+std::wstring LabelFits(HWND dialog, int id) {
+  const HWND box = GetDlgItem(dialog, id);
+  const std::wstring text = ControlText(dialog, id);
+  if (box == nullptr || text.empty()) return L"error no text";
+  const HDC dc = GetDC(box);
+  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+  SIZE size = {};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(box, dc);
+  RECT client = {};
+  GetClientRect(box, &client);
+  RECT inDialog = {};
+  RECT dialogClient = {};
+  GetWindowRect(box, &inDialog);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&inDialog), 2);
+  GetClientRect(dialog, &dialogClient);
+  // The box and the gap after it are about as wide as the font is high.
+  const int label = size.cx + GetSystemMetrics(SM_CXMENUCHECK) + size.cy / 2;
+  const bool inside = inDialog.left >= 0 && inDialog.top >= 0 && inDialog.right <= dialogClient.right &&
+                      inDialog.bottom <= dialogClient.bottom;
+  const bool fits =
+      label <= client.right && size.cy <= client.bottom && inside && !OverlapsAnother(dialog, box);
+  return (fits ? L"yes " : L"no ") + std::to_wstring(label) + L"x" + std::to_wstring(size.cy) + L" in " +
+         std::to_wstring(client.right) + L"x" + std::to_wstring(client.bottom);
 }
 
 std::wstring TextFits(HWND dialog, int id) {

@@ -36,6 +36,8 @@ bool Command(HWND dialog, int id);
 bool Press(HWND dialog, int id);
 // Puts the name into the file dialog's name box and presses its OK button.
 bool AnswerFileDialog(HWND dialog, const std::wstring& name);
+// Opens the folder in the file dialog as typing it and OK would; true once it shows.
+bool OpenFolderInFileDialog(HWND dialog, const std::wstring& folder);
 // Mouse-move messages with count distinct positions inside the dialog.
 void MoveMouse(HWND dialog, int count);
 // "owner=none" or "owner=<title>", then "topmost=yes|no".
@@ -44,5 +46,9 @@ std::wstring Placement(HWND dialog);
 // end both lie inside the formatting rectangle, as the control measures them with its own
 // font (not scrolled, not cut): "yes" or "no", then the text's and the rectangle's edges.
 std::wstring TextFits(HWND dialog, int id);
+// Whether a check box's label shows whole: its text, measured with the control's font, and
+// the box beside it fit the control, and the control lies inside the dialog without touching
+// another control: "yes" or "no", then the label's width in the control's.
+std::wstring LabelFits(HWND dialog, int id);
 
 }  // namespace qs::e2e
