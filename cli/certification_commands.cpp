@@ -30,7 +30,7 @@ int Outcome(Session& session, const KeyStatus& status) {
 
 int RunCaCreate(Session& session, const ParsedArgs& args) {
   const std::string organisation = args.required("organisation");
-  if (organisation.empty()) return session.fail(key_text::kNeedOrganisation);
+  if (organisation.empty()) return session.fail(key_text::kNeedOrganisation, kUsage);
   const KeyType keyType = KeyTypeOption(args, "bits");
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;

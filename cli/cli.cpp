@@ -157,7 +157,8 @@ int Run(const std::vector<std::string>& words, Io& io) {
     options.quiet = global.has("quiet");
     options.expectFields = ExpectedFields(global);
     Session session(io, options);
-    const int status = RunCommand(*command, session, args);
+    int status = RunCommand(*command, session, args);
+    if (status == kFailure) status = session.failureStatus();
     // A closed standard output (a pipe whose reader went away) fails the writes without a
     // signal; what the command printed did not arrive, and its status must say so.
     if (!io.out.flush() && status != kInterrupted) return session.fail(cli_text::kOutputNotWritten);

@@ -6,6 +6,7 @@
 #include "base/visible_text.h"
 #include "base/windows1252.h"
 #include "cli/command.h"
+#include "cli/exit_status.h"
 #include "cli/messages.h"
 #include "cli/output_file.h"
 #include "cli/own_keys.h"
@@ -92,7 +93,8 @@ void FailFile(Session& session, bool several, const FileTask& task, FileOutcome 
   const std::string text =
       outcome == FileOutcome::kTargetExists ? OutputExistsText(task.target) : MessageText(outcome);
   const std::string why = CauseText(cause);
-  session.fail(AboutFile(several, task.source, why.empty() ? text : text + " " + why));
+  session.fail(AboutFile(several, task.source, why.empty() ? text : text + " " + why),
+               StatusOf(outcome, cause));
 }
 
 ProgressSource SourceOf(OperationRequest& request) {
@@ -168,7 +170,7 @@ int RunTasks(Session& session, OperationRequest& request, RandomGenerator& gener
     }
     if (result.senderUnbound) session.tell(AboutFile(several, task.source, file_text::kSenderUnbound));
   }
-  return anyFailed ? kFailure : kSuccess;
+  return anyFailed ? session.failureStatus() : kSuccess;
 }
 
 int RunEncrypt(Session& session, const ParsedArgs& args) {
@@ -196,7 +198,7 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
   if (recipients > kMaxRecipients) throw UsageError(cli_text::kTooManyRecipients);
   // Said before any certificate is approved: no answer could make it work.
   if (settings.fileFormat == Settings::kOki && recipients > 1)
-    return session.fail(MessageText(FileOutcome::kOkiOneRecipient));
+    return session.fail(MessageText(FileOutcome::kOkiOneRecipient), kUsage);
 
   std::optional<std::vector<FileTask>> tasks = PlanTasks(session, args, EncryptedFileName);
   if (!tasks) return kFailure;

@@ -12,11 +12,13 @@ struct Io {
   bool errorIsTerminal = false;  // progress may be drawn
 };
 
-// Exit statuses, as users of command-line tools expect them.
+// Exit statuses a script can act on; --help, the manual and the README show the same table.
 enum ExitStatus : int {
   kSuccess = 0,
-  kFailure = 1,
-  kUsage = 2,
+  kFailure = 1,      // the system failed: a file, the disk, memory
+  kUsage = 2,        // the command was called wrongly
+  kRefused = 3,      // the data was refused: damaged, forged, not for this key, no match
+  kNotApproved = 4,  // a certificate or key was not approved: untrusted, or answered no
   kInterrupted = 130,
 };
 

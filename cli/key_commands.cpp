@@ -29,7 +29,7 @@ int FailKeyPair(Session& session, const KeyStatus& status) {
 
 int RunKeygen(Session& session, const ParsedArgs& args) {
   const std::string name = args.required("name");
-  if (name.empty()) return session.fail(key_text::kNeedKeyName);
+  if (name.empty()) return session.fail(key_text::kNeedKeyName, kUsage);
   const KeyType encryption = KeyTypeOption(args, "encryption-bits");
   const KeyType signing = KeyTypeOption(args, "signing-bits");
   const std::optional<std::string> folder = session.workingFolder();

@@ -10,6 +10,12 @@ inline constexpr char kFingerprintMismatch[] =
     "Fingerprint stämmer inte med --expect-fingerprint; inget har godkänts.";
 inline constexpr char kApprovalNeeded[] =
     "Godkännande krävs: kör i en terminal, eller ange --yes eller --expect-fingerprint.";
+inline constexpr char kCertificateApprovalNeeded[] =
+    "Godkännande krävs: kör i en terminal, eller ange --expect-fingerprint, eller --yes tillsammans med "
+    "--expect-field NAMN=VÄRDE.";
+inline constexpr char kTrustApprovalNeeded[] =
+    "Godkännande krävs: kör i en terminal, eller ange certifieringsnyckelns fingerprint med "
+    "--expect-fingerprint.";
 inline constexpr char kYesNeedsExpectation[] =
     "--yes godkänner ett certifikat bara när kommandot också säger vem det väntar sig: ange --expect-field "
     "NAMN=VÄRDE, som en certifiering av en betrodd certifieringsnyckel måste ha, eller --expect-fingerprint, "

@@ -61,20 +61,39 @@ RandomGenerator* Session::generator() {
   return generator_.get();
 }
 
+namespace {
+
+int Weight(ExitStatus status) {
+  switch (status) {
+    case kInterrupted:
+      return 4;
+    case kRefused:
+      return 3;
+    case kNotApproved:
+      return 2;
+    default:
+      return 1;
+  }
+}
+
+}  // namespace
+
 int Session::interrupted() {
   io_.err << cli_text::kInterrupted << '\n';
+  failure_ = kInterrupted;
   return kInterrupted;
 }
 
 void Session::tell(const std::string& text) { io_.err << "quillseal-cli: " << VisibleText(text) << '\n'; }
 
-int Session::fail(const std::string& text) {
+int Session::fail(const std::string& text, ExitStatus status) {
   tell(text);
-  return kFailure;
+  if (Weight(status) > Weight(failure_)) failure_ = status;
+  return status;
 }
 
-int Session::fail(const std::string& text, const std::string& cause) {
-  return fail(cause.empty() ? text : text + " " + cause);
+int Session::fail(const std::string& text, const std::string& cause, ExitStatus status) {
+  return fail(cause.empty() ? text : text + " " + cause, status);
 }
 
 }  // namespace qs::cli

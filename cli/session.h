@@ -42,18 +42,23 @@ class Session {
   // Prints "quillseal-cli: text" on stderr. The text may name a file or hold a file's text:
   // it is shown through VisibleText, so nothing in it can end its line or act on a terminal.
   void tell(const std::string& text);
-  // The same, and gives kFailure.
-  int fail(const std::string& text);
+  // The same, and gives the status, which the command's own status becomes (failureStatus).
+  int fail(const std::string& text, ExitStatus status = kFailure);
   // The text, a space and the cause (operations/cause_text.h) when there is one.
-  int fail(const std::string& text, const std::string& cause);
+  int fail(const std::string& text, const std::string& cause, ExitStatus status = kFailure);
   // Tells that the user stopped the command and gives kInterrupted.
   int interrupted();
+  // What a failed command exits with: of the failures told, an interruption before refused
+  // data, refused data before a refused approval, that before any other failure; kFailure when
+  // none was told with a status of its own.
+  ExitStatus failureStatus() const { return failure_; }
 
  private:
   Io& io_;
   GlobalOptions options_;
   std::optional<std::string> folder_;
   std::unique_ptr<RandomGenerator> generator_;
+  ExitStatus failure_ = kFailure;
 };
 
 }  // namespace qs::cli

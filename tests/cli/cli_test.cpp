@@ -198,20 +198,10 @@ TEST(Cli, CaCertifyWantsTheKeysOwnProofOfPossession) {
 
   const auto certify = [&](const std::string& publicKey, std::vector<std::string> more) {
     Streams s;
-    std::vector<std::string> words = {"--workdir",
-                                      wd,
-                                      "--yes",
-                                      "ca",
-                                      "certify",
-                                      "--public-key",
-                                      publicKey,
-                                      "--ca-key",
-                                      caKey,
-                                      "--field",
-                                      "Namn=Alice",
-                                      "-o",
-                                      dir.file("out.certification"),
-                                      "--force"};
+    std::vector<std::string> words = {
+        "--workdir", wd,         "--yes", "--quiet", "ca",         "certify", "--public-key",
+        publicKey,   "--ca-key", caKey,   "--field", "Namn=Alice", "-o",      dir.file("out.certification"),
+        "--force"};
     words.insert(words.end(), more.begin(), more.end());
     const int status = RunWords(s, words);
     return CommandResult{status, s.err.str()};
@@ -226,8 +216,8 @@ TEST(Cli, CaCertifyWantsTheKeysOwnProofOfPossession) {
   test::WriteContent(mallory, test::HybridPublicKey("bob", "alice"));
   EXPECT_EQ(certify(mallory, {}), (CommandResult{kFailure, missing(mallory)}));
   test::SignFileAs("bob", mallory, mallory + ".signature", kPossessionProofMessage);
-  EXPECT_EQ(certify(mallory, {}), (CommandResult{kFailure, invalid}));
-  EXPECT_EQ(certify(mallory, {"--proof", alice + ".signature"}), (CommandResult{kFailure, invalid}));
+  EXPECT_EQ(certify(mallory, {}), (CommandResult{kRefused, invalid}));
+  EXPECT_EQ(certify(mallory, {"--proof", alice + ".signature"}), (CommandResult{kRefused, invalid}));
   EXPECT_FALSE(platform::FileExists(dir.file("out.certification")));
 
   EXPECT_EQ(certify(alice, {}), (CommandResult{kSuccess, std::string()}));
@@ -252,7 +242,7 @@ TEST(Cli, TrustAddTellsOfASharedKeyIdAndTrustRemoveWantsTheFingerprint) {
   const auto trust = [&](const std::string& file, const std::string& fingerprint) {
     Streams s;
     const int status =
-        RunWords(s, {"--workdir", wd, "--expect-fingerprint", fingerprint, "trust", "add", file});
+        RunWords(s, {"--quiet", "--workdir", wd, "--expect-fingerprint", fingerprint, "trust", "add", file});
     return CommandResult{status, s.err.str()};
   };
   EXPECT_EQ(trust(dir.file("fake.public_cert_key"), fakeFingerprint),
@@ -295,10 +285,14 @@ TEST(Cli, ApprovalFollowsFingerprintThenYesThenTheTerminal) {
     EXPECT_FALSE(ApproveCertificate(session, {}, fingerprint));
   }
   {
-    Streams s;  // no terminal, no --yes
+    Streams s;  // no terminal, no --yes: what would do is named, for a trusted key never --yes
     Session session(s.io, GlobalOptions{});
     EXPECT_FALSE(ApproveCertificate(session, {}, fingerprint));
     EXPECT_NE(s.err.str().find("Godkännande krävs"), std::string::npos);
+    EXPECT_NE(s.err.str().find("--yes tillsammans med --expect-field"), std::string::npos);
+    EXPECT_FALSE(ApproveTrustedKey(session, "Org", "0011", fingerprint));
+    EXPECT_EQ(s.err.str().find("--yes", s.err.str().find("Certifieringsnyckel:")), std::string::npos)
+        << s.err.str();
   }
   // --yes stands for the user only where the command says whom it expects and a trusted
   // authority vouches for just that.
@@ -345,7 +339,9 @@ TEST(Cli, ApprovalFollowsFingerprintThenYesThenTheTerminal) {
     options.expectFields = bob;
     Session session(s.io, options);
     EXPECT_FALSE(ApproveCertificate(session, {verified}, fingerprint));
-    EXPECT_NE(s.out.str().find("Är det här certifikatet pålitligt? [j/N]"), std::string::npos);
+    EXPECT_NE(s.err.str().find("Är det här certifikatet pålitligt? [j/N]"), std::string::npos);
+    EXPECT_EQ(session.failureStatus(), kNotApproved);
+    EXPECT_EQ(s.out.str(), "");
   }
   {
     Streams s;  // the trusted list rests on the user's own word
@@ -358,9 +354,14 @@ TEST(Cli, ApprovalFollowsFingerprintThenYesThenTheTerminal) {
     Session session(s.io, yes);
     EXPECT_TRUE(ApproveCertification(session, "anna.public_key", "2026-12-07 10:00",
                                      {{RecordText("Namn"), RecordText("Anna Åberg")}}, fingerprint));
-    EXPECT_EQ(s.out.str(),
+    EXPECT_EQ(s.err.str(),
               "Certifiering av anna.public_key:\n  Tidsstämpel: 2026-12-07 10:00\n    Namn: Anna Åberg\n"
               "Fingerprint: AB12\n");
+    EXPECT_EQ(s.out.str(), "");
+    Streams quiet;  // --quiet leaves out what no question follows
+    Session quietly(quiet.io, GlobalOptions{std::nullopt, true, std::string("ab12"), true, {}});
+    EXPECT_TRUE(ApproveCertificate(quietly, {verified}, fingerprint));
+    EXPECT_EQ(quiet.err.str(), "");
     Streams none;
     Session refused(none.io, GlobalOptions{});
     EXPECT_FALSE(ApproveCertification(refused, "anna.public_key", "", {}, fingerprint));
@@ -377,7 +378,7 @@ TEST(Cli, ApprovalFollowsFingerprintThenYesThenTheTerminal) {
     again.io.inputIsTerminal = true;
     Session withYes(again.io, yes);
     EXPECT_EQ(ApproveTrustedKey(withYes, "Org", "0011", fingerprint), approved) << answer;
-    EXPECT_NE(s.out.str().find("Godkänner du detta som en pålitlig nyckel? [j/N]"), std::string::npos);
+    EXPECT_NE(s.err.str().find("Godkänner du detta som en pålitlig nyckel? [j/N]"), std::string::npos);
   }
 }
 

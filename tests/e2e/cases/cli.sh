@@ -81,14 +81,14 @@ story() {
   local byte
   byte=$(od -An -tu1 -j2000000 -N1 data.bin.encrypted)
   printf "\\$(printf %03o $((255 - byte)))" | dd of=data.bin.encrypted bs=1 seek=2000000 conv=notrunc 2>/dev/null
-  expect_status 1 --workdir bob "${from_alice[@]}" decrypt --from alice.certificate data.bin.encrypted -o tampered.out
+  expect_status 3 --workdir bob "${from_alice[@]}" decrypt --from alice.certificate data.bin.encrypted -o tampered.out
   expect_output "Fel vid läsning av källfilen."
   [[ ! -e tampered.out ]] || fail "a tampered file left output"
   echo "ändrad" >>report.txt
-  expect_status 1 --workdir bob "${from_alice[@]}" verify --from alice.certificate report.txt report.txt_alice_key.signature
+  expect_status 3 --workdir bob "${from_alice[@]}" verify --from alice.certificate report.txt report.txt_alice_key.signature
   expect_output "Signaturen stämmer ej mot den valda filen."
   # The wrong sender is refused.
-  expect_status 1 --workdir bob "${for_bob[@]}" decrypt --from bob.certificate report.oki -o wrong.out
+  expect_status 3 --workdir bob "${for_bob[@]}" decrypt --from bob.certificate report.oki -o wrong.out
   expect_output "Fel vid dekryptering av fil, kontrollera sändarens certifikat."
   [[ -z $(ls -A | grep -E 'qs-tmp') ]] || fail "temporary files left: $(ls -A)"
 }
@@ -118,7 +118,7 @@ case_native_story() {
   expect_status 0 --workdir alice key restore alice.key_backup --force
   expect_status 0 --workdir alice key show
   expect_eq "$out" "$before" "key pair after restore"
-  expect_status 1 --workdir alice key restore report.txt_alice_key.signature --force
+  expect_status 3 --workdir alice key restore report.txt_alice_key.signature --force
   expect_output "Fel: Kunde inte läsa säkerhetskopian."
 }
 
@@ -140,31 +140,34 @@ case_approval_needs_a_terminal_an_expectation_or_the_right_fingerprint() {
   use native
   make_people
   echo hej >f.txt
-  expect_status 1 --workdir alice encrypt --to bob.certificate f.txt
+  expect_status 4 --workdir alice encrypt --to bob.certificate f.txt
   expect_output "Godkännande krävs"
   [[ ! -e f.txt.encrypted ]] || fail "encrypted without approval"
   expect_status 0 --workdir bob key show
   local fingerprint=${out##*Fingerprint: }
-  expect_status 1 --workdir alice --expect-fingerprint 00 encrypt --to bob.certificate f.txt
+  expect_status 4 --workdir alice --expect-fingerprint 00 encrypt --to bob.certificate f.txt
   expect_output "stämmer inte"
   expect_status 0 --workdir alice --expect-fingerprint "${fingerprint,,}" encrypt --to bob.certificate f.txt
   [[ -s f.txt.encrypted ]] || fail "no encrypted file"
   # --yes approves only whom the command expects, as a trusted authority certified it, and
   # never a new trusted key.
-  expect_status 1 --workdir alice --yes encrypt --to bob.certificate f.txt -o g.encrypted
+  expect_status 4 --workdir alice --yes encrypt --to bob.certificate f.txt -o g.encrypted
   expect_output "--yes godkänner ett certifikat bara när kommandot också säger vem det väntar sig"
-  expect_status 1 --workdir alice --yes --expect-field "Namn=alice Åström" encrypt --to bob.certificate f.txt \
+  expect_status 4 --workdir alice --yes --expect-field "Namn=alice Åström" encrypt --to bob.certificate f.txt \
     -o g.encrypted
   expect_output "Ingen certifiering av en betrodd certifieringsnyckel har fälten i --expect-field"
   expect_status 0 --workdir bob certificate create -o uncertified.certificate
-  expect_status 1 --workdir alice "${for_bob[@]}" encrypt --to uncertified.certificate f.txt -o g.encrypted
+  expect_status 4 --workdir alice "${for_bob[@]}" encrypt --to uncertified.certificate f.txt -o g.encrypted
   expect_output "Ingen certifiering av en betrodd certifieringsnyckel har fälten i --expect-field"
   [[ ! -e g.encrypted ]] || fail "encrypted on --yes for someone the command did not expect"
   expect_status 0 --workdir alice "${for_bob[@]}" --expect-field "Land=Sverige" encrypt --to bob.certificate \
     f.txt -o g.encrypted
   [[ -s g.encrypted ]] || fail "no encrypted file for the expected certificate"
-  expect_status 1 --workdir alice --yes trust add ca.public_cert_key
+  expect_status 4 --workdir alice --yes trust add ca.public_cert_key
   expect_output "--yes räcker inte"
+  expect_status 4 --workdir alice trust add ca.public_cert_key
+  expect_output "ange certifieringsnyckelns fingerprint med --expect-fingerprint."
+  [[ $out != *--yes* ]] || fail "trust add without a terminal suggests --yes: $out"
 }
 
 case_outputs_are_not_overwritten_without_force() {
