@@ -96,3 +96,30 @@ case_a_closed_stdout_during_large_decryptions() {
   cmp -s "$big/data" out/data || fail "the large output is not whole"
   cmp -s "$home/data.bin" out/data.bin || fail "the second output is not whole"
 }
+
+# Ctrl-C at a question on a terminal stops the command as Ctrl-C stops it anywhere: 130, and
+# nothing written.
+case_ctrl_c_at_a_question_is_an_interruption() {
+  local status
+  echo hej >f.txt
+  status=$(python3 - "$cli" "$home/alice" "$home/bob.certificate" f.txt <<'PY'
+import os, pty, signal, sys, time
+cli, workdir, certificate, source = sys.argv[1:]
+pid, fd = pty.fork()
+if pid == 0:
+    os.execv(cli, [cli, "--workdir", workdir, "encrypt", "--to", certificate, source])
+seen = b""
+deadline = time.time() + 20
+while b"[j/N]" not in seen and time.time() < deadline:
+    try:
+        seen += os.read(fd, 4096)
+    except OSError:
+        break
+os.kill(pid, signal.SIGINT)
+_, raw = os.waitpid(pid, 0)
+print(os.waitstatus_to_exitcode(raw) if b"[j/N]" in seen else "no question")
+PY
+  )
+  expect_eq "$status" 130 "exit status after Ctrl-C at the question"
+  [[ ! -e f.txt.encrypted ]] || fail "encrypted after Ctrl-C"
+}
