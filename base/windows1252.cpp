@@ -62,6 +62,16 @@ ByteBuffer Utf8ToWindows1252(std::string_view utf8) {
   return out;
 }
 
+std::string FirstCharacterOutsideWindows1252(std::string_view utf8) {
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t start = i;
+    const char32_t c = NextUtf8(utf8, i);
+    if (FromUnicode(c) == kReplacement && utf8[start] != kReplacement)
+      return std::string(utf8.substr(start, i - start));
+  }
+  return {};
+}
+
 std::string Windows1252ToUtf8(const ByteBuffer& bytes) {
   std::string out;
   for (std::uint32_t i = 0; i < bytes.length(); ++i) AppendUtf8(out, ToUnicode(bytes.data()[i]));

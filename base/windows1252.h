@@ -11,6 +11,9 @@ namespace qs {
 // Windows-1252 byte becomes '?'; malformed UTF-8 or UTF-16 counts as such a character.
 
 ByteBuffer Utf8ToWindows1252(std::string_view utf8);
+// The first character of the UTF-8 text that would become '?' (its bytes), or an empty
+// string when every character has its Windows-1252 byte.
+std::string FirstCharacterOutsideWindows1252(std::string_view utf8);
 std::string Windows1252ToUtf8(const ByteBuffer& bytes);
 
 ByteBuffer Utf16ToWindows1252(std::u16string_view utf16);

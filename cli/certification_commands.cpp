@@ -29,7 +29,7 @@ int Outcome(Session& session, const KeyStatus& status) {
 }
 
 int RunCaCreate(Session& session, const ParsedArgs& args) {
-  const std::string organisation = args.required("organisation");
+  const std::string organisation = StorableText(args.required("organisation"), "organisation");
   if (organisation.empty()) return session.fail(key_text::kNeedOrganisation, kUsage);
   const KeyType keyType = KeyTypeOption(args, "bits");
   RandomGenerator* generator = session.generator();
@@ -186,7 +186,8 @@ std::vector<Command> CertificationCommands() {
        .synopsis = cli_text::kCaCreateSynopsis,
        .summary = cli_text::kCaCreateSummary,
        .details = cli_text::kCaCreateDetails,
-       .run = RunCaCreate},
+       .run = RunCaCreate,
+       .createsKeyPair = true},
       {.words = {"ca", "certify"},
        .options = {{.name = "public-key", .takesValue = true},
                    {.name = "ca-key", .takesValue = true},

@@ -152,6 +152,7 @@ int Run(const std::vector<std::string>& words, Io& io) {
 
     GlobalOptions options;
     options.workdir = global.value("workdir");
+    options.createWorkdir = command->createsKeyPair;
     options.yes = global.has("yes");
     options.expectFingerprint = global.value("expect-fingerprint");
     options.quiet = global.has("quiet");

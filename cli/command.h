@@ -22,6 +22,8 @@ struct Command {
   // The message when run fails for a reason it cannot name: an exception such as running
   // out of memory.
   const char* unforeseenFailure = MessageText(FileOutcome::kUnknown);
+  // Whether the command makes a key pair, and so may make the --workdir that holds it.
+  bool createsKeyPair = false;
 };
 
 // Every command of the program, grouped by their first word in help order.

@@ -7,6 +7,7 @@
 #include "base/windows1252.h"
 #include "cli/command.h"
 #include "cli/exit_status.h"
+#include "cli/field_option.h"
 #include "cli/messages.h"
 #include "cli/output_file.h"
 #include "cli/own_keys.h"
@@ -48,16 +49,19 @@ void RefuseCollisions(const std::vector<FileTask>& tasks) {
 }
 
 // Where each input's output goes: outputName(input) beside the input, or with -o the named
-// file for a single input and the named folder, made when missing, for several.
+// file for a single input (inside it when it is an existing folder) and the named folder,
+// made when missing, for several.
 std::optional<std::vector<FileTask>> PlanTasks(
     Session& session, const ParsedArgs& args,
     const std::function<std::string(const std::string&)>& outputName) {
   const std::vector<std::string>& sources = args.positionals();
   const std::optional<std::string> output = args.value("output");
   std::vector<FileTask> tasks;
+  const bool intoFolder = output && (sources.size() > 1 || platform::IsFolder(*output));
   for (const std::string& source : sources) {
     std::string target = outputName(source);
-    if (output) target = sources.size() == 1 ? *output : platform::JoinPath(*output, FileNamePart(target));
+    if (intoFolder && target.empty()) throw UsageError(cli_text::kNotEncryptedNameGiveOutput);
+    if (output) target = intoFolder ? platform::JoinPath(*output, FileNamePart(target)) : *output;
     tasks.push_back({source, std::move(target)});
   }
   RefuseCollisions(tasks);
@@ -265,7 +269,8 @@ int RunSign(Session& session, const ParsedArgs& args) {
   KeepWritable(session, args, *tasks, anyFailed);
   if (tasks->empty()) return kFailure;
   request.overwrite = OverwriteOf(args);
-  request.signMessage = TextString(Utf8ToWindows1252(args.value("message").value_or("")));
+  request.signMessage =
+      TextString(Utf8ToWindows1252(StorableText(args.value("message").value_or(""), "message")));
   return RunTasks(session, request, *generator, *tasks, args.positionals().size() > 1, anyFailed,
                   cli_text::kSignedIn);
 }

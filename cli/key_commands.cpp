@@ -2,6 +2,7 @@
 
 #include "base/visible_text.h"
 #include "cli/command.h"
+#include "cli/field_option.h"
 #include "cli/key_failure.h"
 #include "cli/key_type_option.h"
 #include "cli/messages.h"
@@ -28,7 +29,7 @@ int FailKeyPair(Session& session, const KeyStatus& status) {
 }
 
 int RunKeygen(Session& session, const ParsedArgs& args) {
-  const std::string name = args.required("name");
+  const std::string name = StorableText(args.required("name"), "name");
   if (name.empty()) return session.fail(key_text::kNeedKeyName, kUsage);
   const KeyType encryption = KeyTypeOption(args, "encryption-bits");
   const KeyType signing = KeyTypeOption(args, "signing-bits");
@@ -122,7 +123,8 @@ std::vector<Command> KeyCommands() {
        .synopsis = cli_text::kKeygenSynopsis,
        .summary = cli_text::kKeygenSummary,
        .details = cli_text::kKeygenDetails,
-       .run = RunKeygen},
+       .run = RunKeygen,
+       .createsKeyPair = true},
       {.words = {"key", "show"}, .synopsis = "", .summary = cli_text::kKeyShowSummary, .run = RunKeyShow},
       {.words = {"key", "export"},
        .options = {output, force},
@@ -143,7 +145,8 @@ std::vector<Command> KeyCommands() {
        .synopsis = cli_text::kKeyRestoreSynopsis,
        .summary = cli_text::kKeyRestoreSummary,
        .details = cli_text::kKeyRestoreDetails,
-       .run = RunKeyRestore},
+       .run = RunKeyRestore,
+       .createsKeyPair = true},
   };
 }
 

@@ -38,6 +38,9 @@ inline constexpr char kUseForce[] = " (använd --force för att skriva över den
 inline constexpr char kKeyPairExists[] =
     "Det finns redan ett lagrat nyckelpar. Använd --force för att skriva över det nyckelparet.";
 inline constexpr char kFolderNotMade[] = "Kunde inte skapa mappen: ";
+inline constexpr char kNoSuchWorkdir[] = "Arbetsmappen i --workdir finns inte: ";
+inline constexpr char kWorkdirMadeBy[] =
+    ". Kontrollera namnet; en ny arbetsmapp skapas bara av keygen, key restore och ca create.";
 inline constexpr char kSameOutput[] = "två infiler skulle skrivas till samma utfil: ";
 inline constexpr char kOutputIsInput[] = "en utfil är också en av infilerna: ";
 inline constexpr char kFileUnreadable[] = "Kunde inte läsa filen: ";
@@ -64,6 +67,11 @@ inline constexpr char kGivenTwice[] = " får bara anges en gång";
 inline constexpr char kTakesNoValue[] = " tar inget värde";
 inline constexpr char kNeedsValueAfterEquals[] = " behöver ett värde efter =";
 inline constexpr char kNeedsValue[] = " behöver ett värde";
+// Between the option and the character, then after the character.
+inline constexpr char kCharacter[] = ": tecknet \"";
+inline constexpr char kNotStorable[] =
+    " finns inte i Windows-1252, den teckenuppsättning som nycklar, certifikat och signaturer lagrar text i; "
+    "skriv texten utan det tecknet";
 inline constexpr char kMustBeGiven[] = " måste anges";
 inline constexpr char kTakesField[] = " tar NAMN=VÄRDE";
 inline constexpr char kTakesKeyBits[] = " tar 2048, 3072 eller 4096";

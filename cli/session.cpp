@@ -17,6 +17,10 @@ namespace qs::cli {
 std::optional<std::string> Session::workingFolder() {
   if (folder_) return folder_;
   const std::optional<std::string>& chosen = options_.workdir;
+  if (chosen && !options_.createWorkdir && !platform::FileExists(*chosen)) {
+    fail(cli_text::kNoSuchWorkdir + *chosen + cli_text::kWorkdirMadeBy, kUsage);
+    return std::nullopt;
+  }
   const std::optional<std::string> folder =
       chosen ? (platform::CreateFolder(*chosen) ? chosen : std::nullopt) : platform::ChooseWorkingFolder();
   if (!folder) {
@@ -71,8 +75,10 @@ int Weight(ExitStatus status) {
       return 3;
     case kNotApproved:
       return 2;
-    default:
+    case kUsage:
       return 1;
+    default:
+      return 0;
   }
 }
 

@@ -17,6 +17,9 @@ struct GlobalOptions {
   bool quiet = false;
   // --expect-field: what one verified certification of an approved certificate must hold.
   std::vector<DataField> expectFields;
+  // Whether a --workdir that does not exist is made (by the commands that make a key pair)
+  // rather than refused as mistyped.
+  bool createWorkdir = false;
 };
 
 // What every command shares: the streams, the global options, the working folder and the
@@ -28,8 +31,8 @@ class Session {
   Io& io() { return io_; }
   const GlobalOptions& options() const { return options_; }
 
-  // The working folder (--workdir, else the GUI's), created when missing; nothing when it
-  // cannot be made, after a message.
+  // The working folder (--workdir, else the GUI's), created when missing (a --workdir only
+  // with createWorkdir); nothing when it cannot be made or is refused, after a message.
   std::optional<std::string> workingFolder();
   // A file of the working folder by its bare name.
   std::optional<std::string> workingFile(const char* name);
@@ -49,8 +52,8 @@ class Session {
   // Tells that the user stopped the command and gives kInterrupted.
   int interrupted();
   // What a failed command exits with: of the failures told, an interruption before refused
-  // data, refused data before a refused approval, that before any other failure; kFailure when
-  // none was told with a status of its own.
+  // data, refused data before a refused approval, that before a usage mistake, that before
+  // any other failure; kFailure when none was told with a status of its own.
   ExitStatus failureStatus() const { return failure_; }
 
  private:

@@ -41,7 +41,8 @@ class File {
   std::intptr_t handle_;
 };
 
-bool FileExists(const std::string& path);
+bool FileExists(const std::string& path);  // any kind of entry, a folder too
+bool IsFolder(const std::string& path);    // an existing folder, or a link to one
 bool RemoveFile(const std::string& path);
 bool CreateFolder(const std::string& path);  // true when it exists afterwards, new ones owner-only
 // True when group or others may list or enter the folder (POSIX); false on Windows, where the

@@ -72,12 +72,12 @@ bool IsPlainFile(HANDLE h) {
   return name.info.FileNameLength > sizeof(wchar_t);
 }
 
+}  // namespace
+
 bool IsFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
-
-}  // namespace
 
 void RecordSystemError() { SetLastFileError(FromSystemCode(GetLastError())); }
 

@@ -61,6 +61,14 @@ TEST(Windows1252, SwedishLettersAndTheEuroSurviveEitherFrontEnd) {
   EXPECT_EQ(ToHex(fromUtf8), "e5e4f620c5c4d62080");
   EXPECT_EQ(ToHex(Utf16ToWindows1252(u"\u00e5\u00e4\u00f6 \u00c5\u00c4\u00d6 \u20ac")), ToHex(fromUtf8));
   EXPECT_EQ(Windows1252ToUtf8(fromUtf8), utf8);
+  EXPECT_EQ(FirstCharacterOutsideWindows1252(utf8 + "? ÿ"), "");
+  for (const auto& [text, first] : std::vector<std::pair<std::string, std::string>>{
+           {"\xC5\x81ukasz", "\xC5\x81"},                   // Ł
+           {"fest \xF0\x9F\x8E\x89!", "\xF0\x9F\x8E\x89"},  // 🎉, four bytes
+           {"a\xC3", "\xC3"},                               // cut short
+           {"\x80", "\x80"}}) {                             // a continuation byte alone
+    EXPECT_EQ(FirstCharacterOutsideWindows1252(text), first) << text;
+  }
   EXPECT_EQ(Windows1252ToUtf16(fromUtf8), u"\u00e5\u00e4\u00f6 \u00c5\u00c4\u00d6 \u20ac");
   // Stored in a record, "ä" is the unit 00 E4.
   EXPECT_EQ(ToHex(WideText::fromTextString(TextString(Utf8ToWindows1252("\xC3\xA4"))).toRecordBytes()),

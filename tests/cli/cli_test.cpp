@@ -245,6 +245,13 @@ TEST(Cli, TrustAddTellsOfASharedKeyIdAndTrustRemoveWantsTheFingerprint) {
         RunWords(s, {"--quiet", "--workdir", wd, "--expect-fingerprint", fingerprint, "trust", "add", file});
     return CommandResult{status, s.err.str()};
   };
+  // A mistyped --workdir is refused, not made: only the commands that make a key pair make it.
+  EXPECT_EQ(trust(dir.file("fake.public_cert_key"), fakeFingerprint),
+            (CommandResult{kUsage, "quillseal-cli: Arbetsmappen i --workdir finns inte: " + wd +
+                                       ". Kontrollera namnet; en ny arbetsmapp skapas bara av keygen, key "
+                                       "restore och ca create.\n"}));
+  EXPECT_FALSE(platform::FileExists(wd));
+  ASSERT_TRUE(platform::CreateFolder(wd));
   EXPECT_EQ(trust(dir.file("fake.public_cert_key"), fakeFingerprint),
             (CommandResult{kSuccess, std::string()}));
   const auto [status, err] = trust(dir.file("real.public_cert_key"), realFingerprint);

@@ -470,11 +470,28 @@ TEST_F(FileCommandsTest, ArgumentMistakesAreUsageErrorsBeforeAnythingIsDone) {
                                              {"encrypt", "--to", bob(), "--compress", "--no-compress", b},
                                              {"encrypt", "--to", bob(), "--format", "zip", b},
                                              {"encrypt", b},
-                                             {"sign"}}) {
+                                             {"sign"},
+                                             // A folder gives no name for the decrypted file.
+                                             {"decrypt", "--from", bob(), b, "-o", dir_.path()}}) {
     Streams s;
     EXPECT_EQ(cli(s, words), cli::kUsage) << words[0] << ' ' << words.back();
     EXPECT_EQ(s.out.str(), "");
   }
+  // Text a record would hold as '?' is refused, naming the character, before any key is made.
+  for (const auto& [words, shown] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"sign", "--message", "fest \xF0\x9F\x8E\x89", b},
+            "--message: tecknet \"\xF0\x9F\x8E\x89\" (U+1F389)"},
+           {{"keygen", "--name", "\xC5\x81ukasz", "--force"}, "--name: tecknet \"\xC5\x81\" (U+0141)"},
+           {{"ca", "create", "--organisation", "\xC5\x81ódź", "-o", path("ca")},
+            "--organisation: tecknet \"\xC5\x81\""},
+           {{"ca", "certify", "--public-key", b, "--ca-key", b, "--field", "Namn=\xC5\x81ukasz"},
+            "--field: tecknet \"\xC5\x81\""}}) {
+    Streams s;
+    EXPECT_EQ(cli(s, words), cli::kUsage) << words[0];
+    EXPECT_EQ(s.err.str().rfind("quillseal-cli: " + shown, 0), 0u) << s.err.str();
+  }
+  EXPECT_FALSE(platform::FileExists(b + "_Alice.signature"));
+  EXPECT_FALSE(platform::FileExists(path("ca.private_cert_key")));
   EXPECT_EQ(folderListing().find(".qs-tmp-"), std::string::npos);
   EXPECT_FALSE(platform::FileExists(b + ".encrypted"));
 }
@@ -492,6 +509,10 @@ TEST_F(FileCommandsTest, OneFileIsToldAsBefore) {
   EXPECT_EQ(done.err.str(), "");
   EXPECT_EQ(done.out.str().find(cli::cli_text::kEncryptedTo), std::string::npos);
   EXPECT_NE(test::ReadRaw(target), "an older file");
+  // -o naming an existing folder puts the one output inside it.
+  std::filesystem::create_directory(path("into"));
+  EXPECT_EQ(cli(done, {"encrypt", "--to", bob(), a, "-o", path("into")}), cli::kSuccess) << done.err.str();
+  EXPECT_TRUE(platform::FileExists(path("into/a.encrypted")));
 }
 
 // A file of an earlier writer, which does not bind its sender, decrypts with a warning line
@@ -804,8 +825,9 @@ TEST_F(FileCommandsTest, AnOutputThatAppearsAfterTheCheckIsKept) {
   EXPECT_EQ(test::ReadRaw(late), "made meanwhile");
   EXPECT_TRUE(platform::FileExists(a + ".encrypted"));
   EXPECT_NE(out.str().find(a + ": krypterad till " + a + ".encrypted\n"), std::string::npos);
-  EXPECT_EQ(err.str().substr(err.str().find("quillseal-cli: ")), "quillseal-cli: " + b + ": Filen finns redan: " + late +
-                           " (använd --force för att skriva över den).\n");
+  EXPECT_EQ(err.str().substr(err.str().find("quillseal-cli: ")),
+            "quillseal-cli: " + b + ": Filen finns redan: " + late +
+                " (använd --force för att skriva över den).\n");
   EXPECT_EQ(folderListing().find(".qs-tmp-"), std::string::npos);
 }
 
