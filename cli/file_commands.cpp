@@ -18,6 +18,7 @@
 #include "operations/cause_text.h"
 #include "operations/file_operation.h"
 #include "operations/output_names.h"
+#include "operations/sender_choice.h"
 #include "operations/settings.h"
 #include "platform/file.h"
 #include "platform/working_folder.h"
@@ -147,15 +148,74 @@ RandomGenerator* PrepareRequest(Session& session, std::span<const std::string> c
   return generator;
 }
 
+// The certificates of several --from: checked at once, each approved only when a file shows
+// that it is that file's sender.
+struct CandidateSenders {
+  std::vector<std::string> certificates;
+  std::vector<PeerCertificate> peers;
+  std::vector<ByteBuffer> keys;
+  std::vector<bool> approved;
+};
+
+// Nothing after a message when a certificate cannot be used.
+std::optional<CandidateSenders> CheckCandidates(Session& session,
+                                                const std::vector<std::string>& certificates) {
+  CandidateSenders candidates;
+  for (const std::string& certificate : certificates) {
+    std::optional<PeerCertificate> peer = CheckedPeer(session, certificate);
+    if (!peer) return std::nullopt;
+    candidates.certificates.push_back(certificate);
+    candidates.keys.push_back(peer->publicRecord);
+    candidates.peers.push_back(std::move(*peer));
+    candidates.approved.push_back(false);
+  }
+  return candidates;
+}
+
+enum class SenderChoice { kChosen, kNoneMatches, kNotApproved };
+
+// Puts the task's sender among the candidates in the request, approved, and tells which it
+// is. A file none of them sent fails alone; a declined approval stops the command.
+SenderChoice ChooseSender(Session& session, OperationRequest& request, RandomGenerator& generator,
+                          CandidateSenders& candidates, const FileTask& task, bool several) {
+  const SenderSearch found = FindSender(request, candidates.keys, generator);
+  if (!found.sender) {
+    const std::string why = CauseText(found.cause);
+    session.fail(AboutFile(several, task.source,
+                           std::string(cli_text::kNoCandidateSender) + (why.empty() ? "" : " " + why)),
+                 StatusOf(FileOutcome::kWrongKeys, found.cause));
+    return SenderChoice::kNoneMatches;
+  }
+  const std::size_t i = *found.sender;
+  if (!candidates.approved[i]) {
+    if (!ApprovePeer(session, candidates.peers[i])) return SenderChoice::kNotApproved;
+    candidates.approved[i] = true;
+  }
+  request.peerPublicKey = candidates.keys[i];
+  session.io().out << (several ? VisibleText(task.source) + ": " : "") << cli_text::kSenderLabel
+                   << VisibleText(candidates.certificates[i]) << '\n';
+  return SenderChoice::kChosen;
+}
+
 // Runs the request on each task in turn, each under its own progress display. One input is
 // told as before: nothing on success, the message on failure. Several get one line each:
 // "INFIL: <done> UTFIL" on stdout, "quillseal-cli: INFIL: <message>" on stderr. Ctrl-C stops
 // the command (130); otherwise 1 when any file failed, the others still done.
+// With candidates, each file's sender is found among them first.
 int RunTasks(Session& session, OperationRequest& request, RandomGenerator& generator,
-             const std::vector<FileTask>& tasks, bool several, bool anyFailed, const char* done) {
+             const std::vector<FileTask>& tasks, bool several, bool anyFailed, const char* done,
+             CandidateSenders* candidates = nullptr) {
   for (const FileTask& task : tasks) {
     request.sourceName = task.source;
     request.targetName = task.target;
+    if (candidates != nullptr) {
+      const SenderChoice choice = ChooseSender(session, request, generator, *candidates, task, several);
+      if (choice == SenderChoice::kNotApproved) return session.failureStatus();
+      if (choice == SenderChoice::kNoneMatches) {
+        anyFailed = true;
+        continue;
+      }
+    }
     ResetProgress(request);
     ProgressDisplay display(session.io(), session.options().quiet);
     OperationResult result;
@@ -233,8 +293,25 @@ void KeepReadable(Session& session, std::vector<FileTask>& tasks, bool several, 
   tasks = std::move(kept);
 }
 
+// The senders of --from: one is approved before the first file, several are candidates.
+std::vector<std::string> SendersOf(const ParsedArgs& args) {
+  const std::vector<std::string>& senders = args.values("from");
+  if (senders.empty()) args.required("from");
+  return senders;
+}
+
+// The request's keys and, with several --from, the candidate senders; nullptr after a message.
+RandomGenerator* PrepareFromSenders(Session& session, const std::vector<std::string>& senders,
+                                    OperationRequest& request, std::optional<CandidateSenders>& candidates) {
+  if (senders.size() == 1) return PrepareRequest(session, senders, request);
+  RandomGenerator* generator = PrepareRequest(session, {}, request);
+  if (generator == nullptr) return nullptr;
+  candidates = CheckCandidates(session, senders);
+  return candidates ? generator : nullptr;
+}
+
 int RunDecrypt(Session& session, const ParsedArgs& args) {
-  const std::string certificate = args.required("from");
+  const std::vector<std::string> senders = SendersOf(args);
   const bool several = args.positionals().size() > 1;
   for (const std::string& source : args.positionals()) {
     if (DecryptedFileName(source)) continue;
@@ -250,10 +327,12 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
   if (tasks->empty()) return kFailure;
   OperationRequest request;
   request.code = OperationCode::kDecrypt;
-  RandomGenerator* generator = PrepareRequest(session, std::span(&certificate, 1), request);
+  std::optional<CandidateSenders> candidates;
+  RandomGenerator* generator = PrepareFromSenders(session, senders, request, candidates);
   if (generator == nullptr) return kFailure;
   request.overwrite = OverwriteOf(args);
-  return RunTasks(session, request, *generator, *tasks, several, anyFailed, cli_text::kDecryptedTo);
+  return RunTasks(session, request, *generator, *tasks, several, anyFailed, cli_text::kDecryptedTo,
+                  candidates ? &*candidates : nullptr);
 }
 
 int RunSign(Session& session, const ParsedArgs& args) {
@@ -276,16 +355,18 @@ int RunSign(Session& session, const ParsedArgs& args) {
 }
 
 int RunVerify(Session& session, const ParsedArgs& args) {
-  const std::string certificate = args.required("from");
+  const std::vector<std::string> senders = SendersOf(args);
   const std::vector<std::string>& words = args.positionals();
   if (words.size() % 2 != 0) throw UsageError(cli_text::kVerifyTakesPairs);
   std::vector<FileTask> tasks;
   for (std::size_t i = 0; i < words.size(); i += 2) tasks.push_back({words[i], words[i + 1]});
   OperationRequest request;
   request.code = OperationCode::kVerify;
-  RandomGenerator* generator = PrepareRequest(session, std::span(&certificate, 1), request);
+  std::optional<CandidateSenders> candidates;
+  RandomGenerator* generator = PrepareFromSenders(session, senders, request, candidates);
   if (generator == nullptr) return kFailure;
-  return RunTasks(session, request, *generator, tasks, tasks.size() > 1, false, "");
+  return RunTasks(session, request, *generator, tasks, tasks.size() > 1, false, "",
+                  candidates ? &*candidates : nullptr);
 }
 
 }  // namespace
@@ -310,7 +391,7 @@ std::vector<Command> FileCommands() {
        .details = cli_text::kEncryptDetails,
        .run = RunEncrypt},
       {.words = {"decrypt"},
-       .options = {{.name = "from", .takesValue = true}, output, force},
+       .options = {{.name = "from", .takesValue = true, .repeatable = true}, output, force},
        .minPositionals = 1,
        .maxPositionals = kAnyNumber,
        .synopsis = cli_text::kDecryptSynopsis,
@@ -327,7 +408,7 @@ std::vector<Command> FileCommands() {
        .run = RunSign,
        .unforeseenFailure = MessageText(FileOutcome::kSigningFailed)},
       {.words = {"verify"},
-       .options = {{.name = "from", .takesValue = true}},
+       .options = {{.name = "from", .takesValue = true, .repeatable = true}},
        .minPositionals = 2,
        .maxPositionals = kAnyNumber,
        .synopsis = cli_text::kVerifySynopsis,

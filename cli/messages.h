@@ -38,6 +38,9 @@ inline constexpr char kUseForce[] = " (använd --force för att skriva över den
 inline constexpr char kKeyPairExists[] =
     "Det finns redan ett lagrat nyckelpar. Använd --force för att skriva över det nyckelparet.";
 inline constexpr char kFolderNotMade[] = "Kunde inte skapa mappen: ";
+inline constexpr char kNoCandidateSender[] = "Ingen av avsändarna i --from har signerat filen.";
+// Followed by the certificate that a file's signature showed to be its sender's.
+inline constexpr char kSenderLabel[] = "Avsändare: ";
 inline constexpr char kNoSuchWorkdir[] = "Arbetsmappen i --workdir finns inte: ";
 inline constexpr char kWorkdirMadeBy[] =
     ". Kontrollera namnet; en ny arbetsmapp skapas bara av keygen, key restore och ca create.";

@@ -18,7 +18,7 @@ std::optional<OwnKeys> ReadOwnKeys(Session& session) {
   return OwnKeys{std::move(stored.value.privateRecord), DisplayText(stored.value.keyName)};
 }
 
-std::optional<ByteBuffer> ApprovedPeerKey(Session& session, const std::string& certificatePath) {
+std::optional<PeerCertificate> CheckedPeer(Session& session, const std::string& certificatePath) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return std::nullopt;
   KeyResult<PeerCertificate> peer = CheckPeerCertificate(certificatePath, *folder);
@@ -26,9 +26,17 @@ std::optional<ByteBuffer> ApprovedPeerKey(Session& session, const std::string& c
     FailKey(session, peer.status());
     return std::nullopt;
   }
-  if (!ApproveCertificate(session, peer.value.results, HexString(peer.value.fingerprint)))
-    return std::nullopt;
-  return std::move(peer.value.publicRecord);
+  return std::move(peer.value);
+}
+
+bool ApprovePeer(Session& session, const PeerCertificate& peer) {
+  return ApproveCertificate(session, peer.results, HexString(peer.fingerprint));
+}
+
+std::optional<ByteBuffer> ApprovedPeerKey(Session& session, const std::string& certificatePath) {
+  std::optional<PeerCertificate> peer = CheckedPeer(session, certificatePath);
+  if (!peer || !ApprovePeer(session, *peer)) return std::nullopt;
+  return std::move(peer->publicRecord);
 }
 
 }  // namespace qs::cli

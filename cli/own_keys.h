@@ -4,6 +4,7 @@
 
 #include "base/byte_buffer.h"
 #include "cli/session.h"
+#include "keys/select_keys.h"
 
 namespace qs::cli {
 
@@ -15,6 +16,13 @@ struct OwnKeys {
 
 // Nothing, after the kKeysUnavailable message and its cause, when no key pair can be read.
 std::optional<OwnKeys> ReadOwnKeys(Session& session);
+
+// A certificate whose certifications have been checked against the trusted keys, not yet
+// approved. Nothing after a message.
+std::optional<PeerCertificate> CheckedPeer(Session& session, const std::string& certificatePath);
+
+// Shows the checked certificate and asks for its approval (cli/approval.h).
+bool ApprovePeer(Session& session, const PeerCertificate& peer);
 
 // The peer's "PublicKey" record from a certificate, once its certifications have been
 // checked against the trusted keys and the certificate approved. Nothing after a message.

@@ -460,6 +460,46 @@ TEST_F(FileCommandsTest, SeveralSignaturesAndTheirVerificationsOneLineEach) {
   EXPECT_NE(one.out.str().find("\nMeddelande: hej\n"), std::string::npos);
 }
 
+// With several --from, each file's signature shows which certificate is its sender's: that
+// one alone is approved and named, and a file none of them signed is refused alone.
+TEST_F(FileCommandsTest, SeveralSendersAreCandidatesAndOnlyTheOneWhoSignedIsApproved) {
+  const std::string carol = writeCertificate("carol.certificate", "carol", {"Org"});
+  const std::string fromBob = sealed("bob.encrypted", "bob", "alice", "from bob");
+  const std::string fromCarol = sealed("carol.encrypted", "carol", "alice", "from carol");
+  const std::string okiFromBob = sealed("bob-oki.encrypted", "bob", "alice", "oki from bob", Settings::kOki);
+  const std::string signedByBob = writeFile("signed", "what bob signed");
+  ASSERT_EQ(gui(OperationCode::kSign, signedByBob, path("signed.signature"), "bob", ""), "");
+
+  Streams s;  // only bob's certification is expected: carol's would be refused if asked
+  EXPECT_EQ(cli(s, {"decrypt", "--from", path("alice.certificate"), "--from", carol, "--from", bob(), fromBob,
+                    okiFromBob, "-o", path("opened")}),
+            cli::kSuccess)
+      << s.err.str();
+  EXPECT_EQ(test::ReadRaw(path("opened/bob")), "from bob");
+  EXPECT_EQ(test::ReadRaw(path("opened/bob-oki")), "oki from bob");
+  EXPECT_NE(s.out.str().find(fromBob + ": Avsändare: " + bob() + "\n"), std::string::npos) << s.out.str();
+  EXPECT_NE(s.out.str().find(okiFromBob + ": Avsändare: " + bob() + "\n"), std::string::npos) << s.out.str();
+
+  Streams verified;
+  EXPECT_EQ(
+      cli(verified, {"verify", "--from", carol, "--from", bob(), signedByBob, path("signed.signature")}),
+      cli::kSuccess)
+      << verified.err.str();
+  EXPECT_EQ(verified.out.str().rfind("Avsändare: " + bob() + "\nSignaturen OK.\n", 0), 0u)
+      << verified.out.str();
+
+  for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+           {"decrypt", "--from", path("alice.certificate"), "--from", bob(), fromCarol, "-o", path("none")},
+           {"verify", "--from", carol, "--from", path("alice.certificate"), signedByBob,
+            path("signed.signature")}}) {
+    Streams none;
+    EXPECT_EQ(cli(none, words), cli::kRefused) << words[0];
+    EXPECT_NE(none.err.str().find("Ingen av avsändarna i --from har signerat filen."), std::string::npos)
+        << none.err.str();
+  }
+  EXPECT_FALSE(platform::FileExists(path("none")));
+}
+
 TEST_F(FileCommandsTest, ArgumentMistakesAreUsageErrorsBeforeAnythingIsDone) {
   const std::string a = writeFile("a.encrypted", "a");
   const std::string b = writeFile("b", "b");
