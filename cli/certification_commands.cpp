@@ -6,6 +6,7 @@
 #include "cli/approval.h"
 #include "cli/command.h"
 #include "cli/field_option.h"
+#include "cli/json_line.h"
 #include "cli/key_failure.h"
 #include "cli/key_type_option.h"
 #include "cli/messages.h"
@@ -123,7 +124,7 @@ int RunCertificateCreate(Session& session, const ParsedArgs& args) {
   return kSuccess;
 }
 
-int RunTrustList(Session& session, const ParsedArgs&) {
+int RunTrustList(Session& session, const ParsedArgs& args) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
   const TrustedKeyListing listing = ListTrustedKeys(*folder);
@@ -131,6 +132,18 @@ int RunTrustList(Session& session, const ParsedArgs&) {
     session.io().err << MessageText(KeyOutcome::kStoredTrustedKeyUnreadable) << '\n';
   }
   std::ostream& out = session.io().out;
+  if (args.has("json")) {
+    for (const TrustedKeyRow& row : listing.rows) {
+      out << JsonLine()
+                 .add("organisation", row.organisation)
+                 .add("type", KeyTypeName(row.keyType))
+                 .add("keyId", row.keyId)
+                 .add("fingerprint", row.fingerprint)
+                 .str()
+          << '\n';
+    }
+    return kSuccess;
+  }
   if (listing.rows.empty()) out << cli_text::kNoTrustedKeys << '\n';
   for (const TrustedKeyRow& row : listing.rows) {
     out << cli_text::kOrganisationLabel << row.organisation << "\n  " << cli_text::kListedType
@@ -207,7 +220,8 @@ std::vector<Command> CertificationCommands() {
        .details = cli_text::kCertificateCreateDetails,
        .run = RunCertificateCreate},
       {.words = {"trust", "list"},
-       .synopsis = "",
+       .options = {{.name = "json"}},
+       .synopsis = "[--json]",
        .summary = cli_text::kTrustListSummary,
        .run = RunTrustList},
       {.words = {"trust", "add"},

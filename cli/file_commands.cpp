@@ -8,12 +8,14 @@
 #include "cli/command.h"
 #include "cli/exit_status.h"
 #include "cli/field_option.h"
+#include "cli/json_line.h"
 #include "cli/messages.h"
 #include "cli/output_file.h"
 #include "cli/own_keys.h"
 #include "cli/progress_display.h"
 #include "formats/oki_file.h"
 #include "formats/recipients_header.h"
+#include "keys/key_store.h"
 #include "keys/record_text.h"
 #include "operations/cause_text.h"
 #include "operations/file_operation.h"
@@ -92,14 +94,16 @@ std::string AboutFile(bool several, const std::string& source, const std::string
   return several ? source + ": " + text : text;
 }
 
-// The outcome's message, then what was wrong with which file when that is known.
-void FailFile(Session& session, bool several, const FileTask& task, FileOutcome outcome,
-              const FileCause& cause) {
+// The outcome's message, then what was wrong with which file when that is known; gives the
+// words told.
+std::string FailFile(Session& session, bool several, const FileTask& task, FileOutcome outcome,
+                     const FileCause& cause) {
   const std::string text =
       outcome == FileOutcome::kTargetExists ? OutputExistsText(task.target) : MessageText(outcome);
   const std::string why = CauseText(cause);
-  session.fail(AboutFile(several, task.source, why.empty() ? text : text + " " + why),
-               StatusOf(outcome, cause));
+  const std::string told = why.empty() ? text : text + " " + why;
+  session.fail(AboutFile(several, task.source, told), StatusOf(outcome, cause));
+  return told;
 }
 
 ProgressSource SourceOf(OperationRequest& request) {
@@ -174,16 +178,26 @@ std::optional<CandidateSenders> CheckCandidates(Session& session,
 
 enum class SenderChoice { kChosen, kNoneMatches, kNotApproved };
 
+// How the results of a command's files are told: with several inputs each line names its
+// file; with --json each file is one JSON object on stdout instead.
+struct TaskReport {
+  bool several = false;
+  const char* done = "";  // what a success is called, "krypterad till"
+  bool json = false;
+};
+
 // Puts the task's sender among the candidates in the request, approved, and tells which it
 // is. A file none of them sent fails alone; a declined approval stops the command.
 SenderChoice ChooseSender(Session& session, OperationRequest& request, RandomGenerator& generator,
-                          CandidateSenders& candidates, const FileTask& task, bool several) {
+                          CandidateSenders& candidates, const FileTask& task, const TaskReport& report,
+                          JsonLine& line) {
   const SenderSearch found = FindSender(request, candidates.keys, generator);
   if (!found.sender) {
     const std::string why = CauseText(found.cause);
-    session.fail(AboutFile(several, task.source,
-                           std::string(cli_text::kNoCandidateSender) + (why.empty() ? "" : " " + why)),
-                 StatusOf(FileOutcome::kWrongKeys, found.cause));
+    const std::string told = std::string(cli_text::kNoCandidateSender) + (why.empty() ? "" : " " + why);
+    const ExitStatus status = StatusOf(FileOutcome::kWrongKeys, found.cause);
+    session.fail(AboutFile(report.several, task.source, told), status);
+    line.add("outcome", "failed").add("status", std::int64_t{status}).add("cause", told);
     return SenderChoice::kNoneMatches;
   }
   const std::size_t i = *found.sender;
@@ -192,26 +206,50 @@ SenderChoice ChooseSender(Session& session, OperationRequest& request, RandomGen
     candidates.approved[i] = true;
   }
   request.peerPublicKey = candidates.keys[i];
-  session.io().out << (several ? VisibleText(task.source) + ": " : "") << cli_text::kSenderLabel
-                   << VisibleText(candidates.certificates[i]) << '\n';
+  line.add("sender", candidates.certificates[i]);
+  if (!report.json)
+    session.io().out << (report.several ? VisibleText(task.source) + ": " : "") << cli_text::kSenderLabel
+                     << VisibleText(candidates.certificates[i]) << '\n';
   return SenderChoice::kChosen;
+}
+
+// What --json tells of a verified signature.
+void AddVerified(JsonLine& line, const OperationResult& result, const ByteBuffer& signer) {
+  line.add("time", FormatTimestamp(result.signedTimestamp).str())
+      .add("message", DisplayText(result.signedMessage))
+      .add("signer", HexString(ComputeFingerprint(signer).value_or(ByteBuffer())));
+}
+
+// What a success prints without --json.
+void PrintDone(std::ostream& out, const OperationRequest& request, const OperationResult& result,
+               const FileTask& task, const TaskReport& report) {
+  if (request.code == OperationCode::kVerify) {
+    PrintVerified(out, result, report.several, task.source);
+  } else if (report.several) {
+    out << VisibleText(task.source) << ": " << report.done << ' ' << VisibleText(task.target) << '\n';
+  }
 }
 
 // Runs the request on each task in turn, each under its own progress display. One input is
 // told as before: nothing on success, the message on failure. Several get one line each:
-// "INFIL: <done> UTFIL" on stdout, "quillseal-cli: INFIL: <message>" on stderr. Ctrl-C stops
-// the command (130); otherwise 1 when any file failed, the others still done.
+// "INFIL: <done> UTFIL" on stdout, "quillseal-cli: INFIL: <message>" on stderr; with --json
+// stdout has one object per file instead. Ctrl-C stops the command (130); otherwise the
+// failures' status (Session::failureStatus) when any file failed, the others still done.
 // With candidates, each file's sender is found among them first.
 int RunTasks(Session& session, OperationRequest& request, RandomGenerator& generator,
-             const std::vector<FileTask>& tasks, bool several, bool anyFailed, const char* done,
+             const std::vector<FileTask>& tasks, const TaskReport& report, bool anyFailed,
              CandidateSenders* candidates = nullptr) {
+  std::ostream& out = session.io().out;
   for (const FileTask& task : tasks) {
     request.sourceName = task.source;
     request.targetName = task.target;
+    JsonLine line;
+    line.add("input", task.source).add("output", task.target);
     if (candidates != nullptr) {
-      const SenderChoice choice = ChooseSender(session, request, generator, *candidates, task, several);
+      const SenderChoice choice = ChooseSender(session, request, generator, *candidates, task, report, line);
       if (choice == SenderChoice::kNotApproved) return session.failureStatus();
       if (choice == SenderChoice::kNoneMatches) {
+        if (report.json) out << line.str() << '\n';
         anyFailed = true;
         continue;
       }
@@ -225,14 +263,21 @@ int RunTasks(Session& session, OperationRequest& request, RandomGenerator& gener
     });
     if (display.interrupted()) return session.interrupted();
     if (result.outcome != FileOutcome::kOk) {
-      FailFile(session, several, task, result.outcome, result.cause);
+      const std::string told = FailFile(session, report.several, task, result.outcome, result.cause);
+      line.add("outcome", "failed")
+          .add("status", std::int64_t{StatusOf(result.outcome, result.cause)})
+          .add("cause", told);
       anyFailed = true;
-    } else if (request.code == OperationCode::kVerify) {
-      PrintVerified(session.io().out, result, several, task.source);
-    } else if (several) {
-      session.io().out << VisibleText(task.source) << ": " << done << ' ' << VisibleText(task.target) << '\n';
+    } else {
+      line.add("outcome", "ok").add("status", std::int64_t{kSuccess});
+      if (request.code == OperationCode::kVerify) AddVerified(line, result, request.peerPublicKey);
+      if (!report.json) PrintDone(out, request, result, task, report);
     }
-    if (result.senderUnbound) session.tell(AboutFile(several, task.source, file_text::kSenderUnbound));
+    if (result.senderUnbound) {
+      session.tell(AboutFile(report.several, task.source, file_text::kSenderUnbound));
+      line.add("warning", file_text::kSenderUnbound);
+    }
+    if (report.json) out << line.str() << '\n';
   }
   return anyFailed ? session.failureStatus() : kSuccess;
 }
@@ -274,8 +319,8 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
   request.compression = compressValue == "strong" ? ChunkCompression::kStrong : ChosenCompression(settings);
   request.format = settings.fileFormat;
   request.overwrite = OverwriteOf(args);
-  return RunTasks(session, request, *generator, *tasks, args.positionals().size() > 1, anyFailed,
-                  cli_text::kEncryptedTo);
+  return RunTasks(session, request, *generator, *tasks,
+                  {args.positionals().size() > 1, cli_text::kEncryptedTo, args.has("json")}, anyFailed);
 }
 
 // Inputs whose format cannot even be told fail before the sender's certificate is asked about.
@@ -331,8 +376,8 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
   RandomGenerator* generator = PrepareFromSenders(session, senders, request, candidates);
   if (generator == nullptr) return kFailure;
   request.overwrite = OverwriteOf(args);
-  return RunTasks(session, request, *generator, *tasks, several, anyFailed, cli_text::kDecryptedTo,
-                  candidates ? &*candidates : nullptr);
+  return RunTasks(session, request, *generator, *tasks, {several, cli_text::kDecryptedTo, args.has("json")},
+                  anyFailed, candidates ? &*candidates : nullptr);
 }
 
 int RunSign(Session& session, const ParsedArgs& args) {
@@ -350,8 +395,8 @@ int RunSign(Session& session, const ParsedArgs& args) {
   request.overwrite = OverwriteOf(args);
   request.signMessage =
       TextString(Utf8ToWindows1252(StorableText(args.value("message").value_or(""), "message")));
-  return RunTasks(session, request, *generator, *tasks, args.positionals().size() > 1, anyFailed,
-                  cli_text::kSignedIn);
+  return RunTasks(session, request, *generator, *tasks,
+                  {args.positionals().size() > 1, cli_text::kSignedIn, args.has("json")}, anyFailed);
 }
 
 int RunVerify(Session& session, const ParsedArgs& args) {
@@ -365,7 +410,7 @@ int RunVerify(Session& session, const ParsedArgs& args) {
   std::optional<CandidateSenders> candidates;
   RandomGenerator* generator = PrepareFromSenders(session, senders, request, candidates);
   if (generator == nullptr) return kFailure;
-  return RunTasks(session, request, *generator, tasks, tasks.size() > 1, false, "",
+  return RunTasks(session, request, *generator, tasks, {tasks.size() > 1, "", args.has("json")}, false,
                   candidates ? &*candidates : nullptr);
 }
 
@@ -374,6 +419,7 @@ int RunVerify(Session& session, const ParsedArgs& args) {
 std::vector<Command> FileCommands() {
   const OptionSpec output{.name = "output", .shortName = 'o', .takesValue = true};
   const OptionSpec force{.name = "force"};
+  const OptionSpec json{.name = "json"};
   return {
       {.words = {"encrypt"},
        .options = {{.name = "to", .takesValue = true, .repeatable = true},
@@ -383,7 +429,8 @@ std::vector<Command> FileCommands() {
                    {.name = "compress", .optionalValue = true},
                    {.name = "no-compress"},
                    output,
-                   force},
+                   force,
+                   json},
        .minPositionals = 1,
        .maxPositionals = kAnyNumber,
        .synopsis = cli_text::kEncryptSynopsis,
@@ -391,7 +438,7 @@ std::vector<Command> FileCommands() {
        .details = cli_text::kEncryptDetails,
        .run = RunEncrypt},
       {.words = {"decrypt"},
-       .options = {{.name = "from", .takesValue = true, .repeatable = true}, output, force},
+       .options = {{.name = "from", .takesValue = true, .repeatable = true}, output, force, json},
        .minPositionals = 1,
        .maxPositionals = kAnyNumber,
        .synopsis = cli_text::kDecryptSynopsis,
@@ -399,7 +446,7 @@ std::vector<Command> FileCommands() {
        .details = cli_text::kDecryptDetails,
        .run = RunDecrypt},
       {.words = {"sign"},
-       .options = {{.name = "message", .takesValue = true}, output, force},
+       .options = {{.name = "message", .takesValue = true}, output, force, json},
        .minPositionals = 1,
        .maxPositionals = kAnyNumber,
        .synopsis = cli_text::kSignSynopsis,
@@ -408,7 +455,7 @@ std::vector<Command> FileCommands() {
        .run = RunSign,
        .unforeseenFailure = MessageText(FileOutcome::kSigningFailed)},
       {.words = {"verify"},
-       .options = {{.name = "from", .takesValue = true, .repeatable = true}},
+       .options = {{.name = "from", .takesValue = true, .repeatable = true}, json},
        .minPositionals = 2,
        .maxPositionals = kAnyNumber,
        .synopsis = cli_text::kVerifySynopsis,

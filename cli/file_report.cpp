@@ -1,10 +1,12 @@
 #include <ostream>
+#include <sstream>
 
 #include "base/byte_stream.h"
 #include "base/record.h"
 #include "base/timestamp.h"
 #include "base/whole_file.h"
 #include "cli/command.h"
+#include "cli/json_line.h"
 #include "cli/messages.h"
 #include "cli/settings_text.h"
 #include "crypto/encrypted_data.h"
@@ -88,7 +90,7 @@ void PrintChunkCount(std::ostream& out, EncryptedFileReader& reader, bool compre
 }
 
 void PrintSenderSignature(std::ostream& out, const SignatureRecord& signature) {
-  out << cli_text::kSenderSignatureLabel << '\n';
+  out << cli_text::kSenderNotNamed << '\n' << cli_text::kSenderSignatureLabel << '\n';
   PrintSignature(out, signature, "  ");
 }
 
@@ -152,6 +154,7 @@ bool ReportOki(std::ostream& out, const std::string& path) {
       << cli_text::kRecipientKeyLabel << Bits(fields->ciphertext.length()) << '\n'
       << cli_text::kSenderSigningKeyLabel << Bits(fields->signature.length()) << '\n'
       << cli_text::kEncryptedDataLabel << fields->sealed.length() << cli_text::kBytes << '\n'
+      << cli_text::kSenderNotNamed << '\n'
       << cli_text::kOkiAuthenticates << '\n';
   return true;
 }
@@ -229,14 +232,40 @@ bool ReportContainer(std::ostream& out, const std::string& path) {
   return true;
 }
 
+// The report as one JSON object: the first line is the kind, every further line a row of its
+// depth (two spaces each), label and value, as the text shows them.
+std::string ReportJson(const std::string& report) {
+  std::istringstream lines(report);
+  std::string kind;
+  std::getline(lines, kind);
+  std::vector<std::string> rows;
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t indent = line.find_first_not_of(' ');
+    if (indent == std::string::npos) continue;
+    const std::size_t colon = line.find(": ", indent);
+    const std::string label =
+        line.substr(indent, colon == std::string::npos ? std::string::npos : colon - indent);
+    std::string value = colon == std::string::npos ? "" : line.substr(colon + 2);
+    value.erase(0, value.find_first_not_of(' '));
+    rows.push_back(JsonLine()
+                       .add("depth", static_cast<std::int64_t>(indent / 2))
+                       .add("label", label)
+                       .add("value", value)
+                       .str());
+  }
+  return JsonLine().add("kind", kind).addJson("rows", JsonArray(rows)).str();
+}
+
 int RunFileReport(Session& session, const ParsedArgs& args) {
   const std::string path = args.positionals()[0];
-  std::ostream& out = session.io().out;
   if (!platform::File::openRead(path))
     return session.fail(cli_text::kFileUnreadable +
                         CauseText({path, Finding::kSystem, platform::LastFileError()}));
-  if (ReportNative(out, path) || ReportOki(out, path) || ReportContainer(out, path)) return kSuccess;
-  return session.fail(cli_text::kUnknownFileKind + path + cli_text::kNotOurFile);
+  std::ostringstream report;
+  if (!(ReportNative(report, path) || ReportOki(report, path) || ReportContainer(report, path)))
+    return session.fail(cli_text::kUnknownFileKind + path + cli_text::kNotOurFile);
+  session.io().out << (args.has("json") ? ReportJson(report.str()) + "\n" : report.str());
+  return kSuccess;
 }
 
 }  // namespace
@@ -244,6 +273,7 @@ int RunFileReport(Session& session, const ParsedArgs& args) {
 std::vector<Command> FileReportCommands() {
   return {
       {.words = {"inspect"},
+       .options = {{.name = "json"}},
        .minPositionals = 1,
        .maxPositionals = 1,
        .synopsis = cli_text::kInspectSynopsis,

@@ -3,6 +3,7 @@
 #include "base/visible_text.h"
 #include "cli/command.h"
 #include "cli/field_option.h"
+#include "cli/json_line.h"
 #include "cli/key_failure.h"
 #include "cli/key_type_option.h"
 #include "cli/messages.h"
@@ -52,7 +53,7 @@ int RunKeygen(Session& session, const ParsedArgs& args) {
   return kSuccess;
 }
 
-int RunKeyShow(Session& session, const ParsedArgs&) {
+int RunKeyShow(Session& session, const ParsedArgs& args) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
   const KeyPairInfo info = DescribeStoredKeyPair(*folder);
@@ -60,6 +61,16 @@ int RunKeyShow(Session& session, const ParsedArgs&) {
   if (!info.name) {
     out << key_text::kKeyMissing << '\n';
     return kFailure;
+  }
+  if (args.has("json")) {
+    out << JsonLine()
+               .add("name", *info.name)
+               .add("encryptionAlgorithm", info.encryptionAlgorithm.value_or(""))
+               .add("signingAlgorithm", info.signingAlgorithm.value_or(""))
+               .add("fingerprint", info.fingerprint.value_or(""))
+               .str()
+        << '\n';
+    return kSuccess;
   }
   out << cli_text::kKeyNameLabel << *info.name << '\n'
       << cli_text::kEncryptionAlgorithmLabel << info.encryptionAlgorithm.value_or("") << '\n'
@@ -125,7 +136,11 @@ std::vector<Command> KeyCommands() {
        .details = cli_text::kKeygenDetails,
        .run = RunKeygen,
        .createsKeyPair = true},
-      {.words = {"key", "show"}, .synopsis = "", .summary = cli_text::kKeyShowSummary, .run = RunKeyShow},
+      {.words = {"key", "show"},
+       .options = {{.name = "json"}},
+       .synopsis = "[--json]",
+       .summary = cli_text::kKeyShowSummary,
+       .run = RunKeyShow},
       {.words = {"key", "export"},
        .options = {output, force},
        .synopsis = cli_text::kKeyExportSynopsis,

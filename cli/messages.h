@@ -52,6 +52,8 @@ inline constexpr char kUnknownFileKind[] = "Okänd filtyp: ";
 inline constexpr char kNotOurFile[] = " är ingen fil som Quillseal skriver.";
 
 // What inspect tells beside a file's fields.
+inline constexpr char kSenderNotNamed[] =
+    "Avsändare: anges inte i filen (decrypt kan pröva flera certifikat: --from A --from B)";
 inline constexpr char kOkiAuthenticates[] =
     "Avsändarens signatur täcker bara nyckelkapseln, inte datan. Att samma avsändare förseglade "
     "datan visar datans IV, som bara mottagaren kan kontrollera; filer från äldre versioner saknar "
@@ -114,7 +116,17 @@ inline constexpr char kProgramHelp[] =
     "Slumptal: utan fröfil (rand.bin) hämtar kommandoraden 64 byte från operativsystemets\n"
     "slumptalskälla och sparar rand.bin, eftersom den inte kan samla musrörelser.\n"
     "\n"
-    "Slutstatus: 0 lyckades, 1 misslyckades, 2 felaktig användning, 130 avbruten.\n"
+    "Slutstatus:\n"
+    "  0    lyckades\n"
+    "  1    systemet svek: en fil, disken, minnet\n"
+    "  2    felaktig användning\n"
+    "  3    datan avvisades: skadad, förfalskad, inte för denna nyckel, signaturen stämmer inte\n"
+    "  4    inte godkänd: certifikatet är inte betrott, eller svaret var nej\n"
+    "  130  avbruten (Ctrl-C, även vid en fråga)\n"
+    "Med flera filer gäller den allvarligaste: 130, 3, 4, 2, 1.\n"
+    "\n"
+    "Godkännandetexter, frågor och varningar skrivs på standard fel; --quiet utelämnar\n"
+    "godkännandetexter som ingen fråga följer.\n"
     "\n"
     "Kommandon:\n";
 inline constexpr char kUsage[] = "Användning: quillseal-cli ";
@@ -182,7 +194,7 @@ inline constexpr char kTrustRemoveDetails[] =
 inline constexpr char kEncryptSynopsis[] =
     "--to FIL.certificate... [--to-self|--no-to-self] [--format quillseal|oki] "
     "[--compress[=strong]|--no-compress] "
-    "INFIL... [-o UTFIL|MAPP] [--force]";
+    "INFIL... [-o UTFIL|MAPP] [--force] [--json]";
 inline constexpr char kEncryptSummary[] = "kryptera filer för mottagarna i certifikaten";
 inline constexpr char kEncryptDetails[] =
     "--to kan anges flera gånger: var och en av mottagarna kan dekryptera filen. --to-self lägger till\n"
@@ -194,21 +206,28 @@ inline constexpr char kEncryptDetails[] =
     "Utfilen blir INFIL.encrypted bredvid infilen om -o saknas. Med flera infiler anger -o en mapp,\n"
     "och varje fil får en rad om hur det gick.\n";
 // decrypt
-inline constexpr char kDecryptSynopsis[] = "--from FIL.certificate INFIL... [-o UTFIL|MAPP] [--force]";
+inline constexpr char kDecryptSynopsis[] =
+    "--from FIL.certificate... INFIL... [-o UTFIL|MAPP] [--force] [--json]";
 inline constexpr char kDecryptSummary[] = "dekryptera filer från avsändaren i certifikatet";
 inline constexpr char kDecryptDetails[] =
     "Formatet läses från filen. Utfilen blir infilen utan .encrypted om -o saknas. Med flera\n"
-    "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n";
+    "infiler anger -o en mapp, och varje fil får en rad om hur det gick. Med flera --from\n"
+    "visar varje fils signatur vilket certifikat som är avsändarens; bara det godkänns, och\n"
+    "raden \"Avsändare: FIL.certificate\" säger vilket. --json: ett JSON-objekt per fil.\n";
 // sign
-inline constexpr char kSignSynopsis[] = "INFIL... [--message TEXT] [-o FIL.signature|MAPP] [--force]";
+inline constexpr char kSignSynopsis[] =
+    "INFIL... [--message TEXT] [-o FIL.signature|MAPP] [--force] [--json]";
 inline constexpr char kSignSummary[] = "signera filer med det lagrade nyckelparet";
 inline constexpr char kSignDetails[] =
     "Signaturfilen blir INFIL_<nyckelns namn>.signature bredvid infilen om -o saknas. Med flera\n"
     "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n";
 // verify
-inline constexpr char kVerifySynopsis[] = "--from FIL.certificate INFIL SIGNATURFIL [INFIL SIGNATURFIL]...";
+inline constexpr char kVerifySynopsis[] =
+    "--from FIL.certificate... INFIL SIGNATURFIL [INFIL SIGNATURFIL]... [--json]";
 inline constexpr char kVerifySummary[] = "verifiera signaturer mot avsändarens certifikat";
-inline constexpr char kVerifyDetails[] = "Med flera par får varje fil en rad om hur det gick.\n";
+inline constexpr char kVerifyDetails[] =
+    "Med flera par får varje fil en rad om hur det gick. Med flera --from godkänns bara det\n"
+    "certifikat vars nyckel har gjort signaturen. --json: ett JSON-objekt per fil.\n";
 // settings
 inline constexpr char kSettingsSynopsis[] =
     "[--format quillseal|oki] [--compression on|off] [--to-self on|off]";
@@ -217,7 +236,7 @@ inline constexpr char kSettingsDetails[] =
     "Utan flaggor visas inställningarna i config.bin. Kompression gäller bara Quillseal-formatet.\n"
     "--to-self on krypterar varje fil även till din egen nyckel (bara Quillseal-formatet).\n";
 // inspect
-inline constexpr char kInspectSynopsis[] = "FIL";
+inline constexpr char kInspectSynopsis[] = "[--json] FIL";
 inline constexpr char kInspectSummary[] = "visa vad en fil från Quillseal innehåller (utan att dekryptera)";
 
 // What the commands tell as they go; the line of each of several files ends with its output.

@@ -31,8 +31,9 @@ SenderSearch SearchNative(RandomGenerator* generator, const std::string& source,
   for (std::size_t i = 0; i < candidates.size(); ++i) {
     Finding why = Finding::kNone;
     const bool accepted =
-        recipients ? ReadRecipientsHeader(generator, recipientPrivate, candidates[i], *header, why).has_value()
-                   : ReadFileHeader(generator, recipientPrivate, candidates[i], *header, why).has_value();
+        recipients
+            ? ReadRecipientsHeader(generator, recipientPrivate, candidates[i], *header, why).has_value()
+            : ReadFileHeader(generator, recipientPrivate, candidates[i], *header, why).has_value();
     // The signature is checked before the key is unwrapped: a key that does not unwrap still
     // shows whose signature it is.
     if (accepted || why == Finding::kNotForThisKey) return {i, {}};
@@ -45,8 +46,10 @@ SenderSearch SearchOki(const std::string& source, std::span<const ByteBuffer> ca
   std::optional<platform::File> file = platform::File::openRead(source);
   const std::optional<std::uint64_t> size = file ? file->size() : std::nullopt;
   if (!size) return {std::nullopt, SystemFailed(ResultCode::kSource, source).cause};
-  ByteBuffer head = ByteBuffer::zeros(static_cast<std::uint32_t>(std::min<std::uint64_t>(*size, kOkiSignedPartBytes)));
-  if (!file->readFull(head.data(), head.length())) return {std::nullopt, SystemFailed(ResultCode::kSource, source).cause};
+  ByteBuffer head =
+      ByteBuffer::zeros(static_cast<std::uint32_t>(std::min<std::uint64_t>(*size, kOkiSignedPartBytes)));
+  if (!file->readFull(head.data(), head.length()))
+    return {std::nullopt, SystemFailed(ResultCode::kSource, source).cause};
   ByteStream in(head);
   in.cursor = 4;  // past the length prefix
   const bool tagged = ReadRecordHeader(in, tag::kEncryptedData) && in.readU16() == 0 && in.readU16() == 0;
@@ -63,7 +66,8 @@ SenderSearch SearchOki(const std::string& source, std::span<const ByteBuffer> ca
 }  // namespace
 
 SenderSearch FindEncryptedFileSender(RandomGenerator* generator, const std::string& source,
-                                     const ByteBuffer& recipientPrivate, std::span<const ByteBuffer> candidates) {
+                                     const ByteBuffer& recipientPrivate,
+                                     std::span<const ByteBuffer> candidates) {
   FileResult unreadable;
   const std::optional<EncryptedFormat> format = DetectEncryptedFormat(source, unreadable);
   if (!format) return {std::nullopt, unreadable.cause};

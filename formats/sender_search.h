@@ -23,6 +23,7 @@ struct SenderSearch {
 };
 
 SenderSearch FindEncryptedFileSender(RandomGenerator* generator, const std::string& source,
-                                     const ByteBuffer& recipientPrivate, std::span<const ByteBuffer> candidates);
+                                     const ByteBuffer& recipientPrivate,
+                                     std::span<const ByteBuffer> candidates);
 
 }  // namespace qs

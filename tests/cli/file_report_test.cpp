@@ -74,6 +74,7 @@ TEST_F(InspectReport, NativeEncryptedFiles) {
                   (compress ? "ja" : "nej") +
                   "\nMottagare: 1\n"
                   "Mottagarens krypteringsnyckel: RSA 4096 bitar\n"
+                  "Avsändare: anges inte i filen (decrypt kan pröva flera certifikat: --from A --from B)\n"
                   "Avsändarens signatur:\n"
                   "  Etikett: EncryptedFile\n"
                   "  Tidstämpel: *\n"
@@ -99,6 +100,7 @@ TEST_F(InspectReport, NativeFileForSeveral) {
             "Komprimerad: nej\n"
             "Storlek okrypterad: 5000 byte\n"
             "Mottagare: 2 (filen säger inte vilka)\n"
+            "Avsändare: anges inte i filen (decrypt kan pröva flera certifikat: --from A --from B)\n"
             "Avsändarens signatur:\n"
             "  Etikett: EncryptedFileRecipients\n"
             "  Tidstämpel: *\n"
@@ -115,7 +117,8 @@ TEST_F(InspectReport, OkiFile) {
             "Krypterad fil (OKI-format), post \"EncryptedData\"\n"
             "Mottagarens krypteringsnyckel: RSA 4096 bitar\n"
             "Avsändarens signeringsnyckel: RSA 4096 bitar\n"
-            "Krypterad data: 5056 byte\n" +
+            "Krypterad data: 5056 byte\n"
+            "Avsändare: anges inte i filen (decrypt kan pröva flera certifikat: --from A --from B)\n" +
                 std::string(cli::cli_text::kOkiAuthenticates) + "\n");
 }
 
