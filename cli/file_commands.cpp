@@ -75,6 +75,22 @@ std::optional<std::vector<FileTask>> PlanTasks(
   return tasks;
 }
 
+// How the results of a command's files are told: with several inputs each line names its
+// file; with --json each file is one JSON object on stdout instead.
+struct TaskReport {
+  bool several = false;
+  const char* done = "";  // what a success is called, "krypterad till"
+  bool json = false;
+};
+
+// The --json object of a file that failed.
+JsonLine FailedLine(const FileTask& task, ExitStatus status, const std::string& cause) {
+  JsonLine line;
+  line.add("input", task.source).add("output", task.target).add("outcome", "failed");
+  line.add("status", std::int64_t{status}).add("cause", cause);
+  return line;
+}
+
 // Drops the tasks whose target exists (without --force) after a line for each; nothing is
 // left when none may be written.
 void KeepWritable(Session& session, const ParsedArgs& args, std::vector<FileTask>& tasks, bool& anyFailed) {
@@ -82,9 +98,11 @@ void KeepWritable(Session& session, const ParsedArgs& args, std::vector<FileTask
   for (FileTask& task : tasks) {
     if (MayWrite(session, task.target, args.has("force"))) {
       kept.push_back(std::move(task));
-    } else {
-      anyFailed = true;
+      continue;
     }
+    if (args.has("json"))
+      session.io().out << FailedLine(task, kFailure, OutputExistsText(task.target)).str() << '\n';
+    anyFailed = true;
   }
   tasks = std::move(kept);
 }
@@ -178,14 +196,6 @@ std::optional<CandidateSenders> CheckCandidates(Session& session,
 
 enum class SenderChoice { kChosen, kNoneMatches, kNotApproved };
 
-// How the results of a command's files are told: with several inputs each line names its
-// file; with --json each file is one JSON object on stdout instead.
-struct TaskReport {
-  bool several = false;
-  const char* done = "";  // what a success is called, "krypterad till"
-  bool json = false;
-};
-
 // Puts the task's sender among the candidates in the request, approved, and tells which it
 // is. A file none of them sent fails alone; a declined approval stops the command.
 SenderChoice ChooseSender(Session& session, OperationRequest& request, RandomGenerator& generator,
@@ -197,7 +207,7 @@ SenderChoice ChooseSender(Session& session, OperationRequest& request, RandomGen
     const std::string told = std::string(cli_text::kNoCandidateSender) + (why.empty() ? "" : " " + why);
     const ExitStatus status = StatusOf(FileOutcome::kWrongKeys, found.cause);
     session.fail(AboutFile(report.several, task.source, told), status);
-    line.add("outcome", "failed").add("status", std::int64_t{status}).add("cause", told);
+    line = FailedLine(task, status, told);
     return SenderChoice::kNoneMatches;
   }
   const std::size_t i = *found.sender;
@@ -324,7 +334,7 @@ int RunEncrypt(Session& session, const ParsedArgs& args) {
 }
 
 // Inputs whose format cannot even be told fail before the sender's certificate is asked about.
-void KeepReadable(Session& session, std::vector<FileTask>& tasks, bool several, bool& anyFailed) {
+void KeepReadable(Session& session, std::vector<FileTask>& tasks, const TaskReport& report, bool& anyFailed) {
   std::vector<FileTask> kept;
   for (FileTask& task : tasks) {
     FileResult unreadable;
@@ -332,7 +342,11 @@ void KeepReadable(Session& session, std::vector<FileTask>& tasks, bool several, 
       kept.push_back(std::move(task));
       continue;
     }
-    FailFile(session, several, task, FileOutcome::kFileUnreadable, unreadable.cause);
+    const std::string told =
+        FailFile(session, report.several, task, FileOutcome::kFileUnreadable, unreadable.cause);
+    if (report.json)
+      session.io().out
+          << FailedLine(task, StatusOf(FileOutcome::kFileUnreadable, unreadable.cause), told).str() << '\n';
     anyFailed = true;
   }
   tasks = std::move(kept);
@@ -368,7 +382,8 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
   if (!tasks) return kFailure;
   bool anyFailed = false;
   KeepWritable(session, args, *tasks, anyFailed);
-  KeepReadable(session, *tasks, several, anyFailed);
+  const TaskReport report{several, cli_text::kDecryptedTo, args.has("json")};
+  KeepReadable(session, *tasks, report, anyFailed);
   if (tasks->empty()) return kFailure;
   OperationRequest request;
   request.code = OperationCode::kDecrypt;
@@ -376,8 +391,8 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
   RandomGenerator* generator = PrepareFromSenders(session, senders, request, candidates);
   if (generator == nullptr) return kFailure;
   request.overwrite = OverwriteOf(args);
-  return RunTasks(session, request, *generator, *tasks, {several, cli_text::kDecryptedTo, args.has("json")},
-                  anyFailed, candidates ? &*candidates : nullptr);
+  return RunTasks(session, request, *generator, *tasks, report, anyFailed,
+                  candidates ? &*candidates : nullptr);
 }
 
 int RunSign(Session& session, const ParsedArgs& args) {

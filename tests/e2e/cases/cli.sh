@@ -233,3 +233,88 @@ case_inspect_names_every_kind_of_file() {
   expect_status 1 inspect f.txt
   expect_output "Okänd filtyp"
 }
+
+# json_check FILE PYTHON: parses every line of FILE as JSON into the list `lines` and runs
+# the Python assertions on it.
+json_check() {
+  python3 - "$1" "$2" <<'PY' || fail "JSON in $1: $(cat "$1")"
+import json, sys
+lines = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8").read().splitlines()]
+exec(sys.argv[2])
+PY
+}
+
+# What a script reads: every exit status for real, and the --json of each command that has
+# it, parsed, natively and under Wine.
+case_scripts_read_statuses_and_json() {
+  local flavour
+  for flavour in native windows; do
+    use "$flavour"
+    rm -rf out alice bob ca ./*.certificate ./*.certification ./*.public_key* ./*.public_cert_key ./*.private_cert_key
+    make_people
+    printf 'rad\n%.0s' $(seq 100) >f.txt
+    expect_status 0 --workdir alice "${for_bob[@]}" encrypt --to bob.certificate f.txt --force
+    qs --workdir alice "${for_bob[@]}" encrypt --json --to bob.certificate f.txt missing.txt -o out \
+      </dev/null >enc.json 2>/dev/null
+    expect_eq "$?" 1 "status of a batch with a missing file"
+    json_check enc.json '
+assert [l["outcome"] for l in lines] == ["ok", "failed"], lines
+assert lines[0]["input"] == "f.txt" and lines[0]["output"].replace("\\", "/") == "out/f.txt.encrypted"
+assert lines[1]["status"] == 1 and "missing.txt" in lines[1]["cause"]'
+    expect_status 0 --workdir alice sign --message "för bob" f.txt -o f.signature --force
+    qs --workdir bob "${from_alice[@]}" verify --json --from bob.certificate --from alice.certificate \
+      f.txt f.signature </dev/null >ver.json 2>/dev/null
+    expect_eq "$?" 0 "status of a verification among two senders"
+    expect_status 0 --workdir alice key show
+    local alice_fingerprint=${out##*Fingerprint: }
+    json_check ver.json "
+l = lines[0]
+assert l['outcome'] == 'ok' and l['status'] == 0 and l['message'] == 'för bob', l
+assert l['signer'] == '$alice_fingerprint' and l['sender'] == 'alice.certificate', l
+assert len(l['time']) == 16, l"
+    # 3: refused data; 4: not approved.
+    printf x >>f.txt
+    expect_status 3 --workdir bob "${from_alice[@]}" verify --from alice.certificate f.txt f.signature
+    expect_status 4 --workdir bob decrypt --from alice.certificate out/f.txt.encrypted -o none.txt
+    [[ ! -e none.txt ]] || fail "decrypted without approval"
+    expect_status 2 --workdir nowhere key show
+    expect_output "Arbetsmappen i --workdir finns inte: nowhere"
+    [[ ! -e nowhere ]] || fail "a mistyped --workdir was made"
+    expect_status 2 --workdir alice keygen --name "Łukasz" --force
+    expect_output 'tecknet "Ł" (U+0141)'
+
+    qs --workdir alice key show --json </dev/null >key.json 2>/dev/null || fail "key show --json"
+    json_check key.json "assert lines[0]['fingerprint'] == '$alice_fingerprint' and lines[0]['name'] == 'alice key', lines"
+    qs --workdir alice trust list --json </dev/null >trust.json 2>/dev/null || fail "trust list --json"
+    json_check trust.json "assert [l['organisation'] for l in lines] == ['Test CA'] and len(lines[0]['keyId']) == 16, lines"
+    qs inspect --json out/f.txt.encrypted </dev/null >inspect.json 2>/dev/null || fail "inspect --json"
+    json_check inspect.json "
+r = {row['label']: row['value'] for row in lines[0]['rows']}
+assert lines[0]['kind'].startswith('Krypterad fil') and r['Mottagare'] == '1', lines
+assert r['Avsändare'].startswith('anges inte i filen'), r"
+  done
+}
+
+# Ten correspondents: the one who sent the file is found, approved alone and named.
+case_the_sender_is_found_among_ten_certificates() {
+  use native
+  make_people
+  local i froms=()
+  for i in $(seq 1 8); do
+    expect_status 0 --workdir "p$i" keygen --name "p$i" --encryption-bits 2048 --signing-bits 2048
+    expect_status 0 --workdir "p$i" key export -o "p$i.public_key"
+    expect_status 0 --workdir ca --yes ca certify --public-key "p$i.public_key" --ca-key ca.private_cert_key \
+      --field "Namn=p$i" -o "p$i.certification"
+    expect_status 0 --workdir "p$i" certificate create "p$i.certification" -o "p$i.certificate"
+    froms+=(--from "p$i.certificate")
+  done
+  echo hej >f.txt
+  expect_status 0 --workdir alice "${for_bob[@]}" encrypt --to bob.certificate f.txt
+  expect_status 0 --workdir bob "${from_alice[@]}" decrypt "${froms[@]:0:8}" --from alice.certificate \
+    "${froms[@]:8}" --from bob.certificate f.txt.encrypted -o opened.txt
+  expect_output "Avsändare: alice.certificate"
+  cmp -s f.txt opened.txt || fail "not decrypted"
+  expect_status 3 --workdir bob "${from_alice[@]}" decrypt "${froms[@]}" --from bob.certificate f.txt.encrypted \
+    -o again.txt
+  [[ ! -e again.txt ]] || fail "decrypted without its sender"
+}
