@@ -67,16 +67,17 @@ int main(int argc, char** argv) {
   job.generator = &generator;
   job.source = plain;
   job.target = sealed;
-  const double encrypt = ChildPeakMib(
-      [&] { return qs::EncryptOkiFile(job, keys->privateRecord, keys->publicRecord).ok(); });
+  const double encrypt =
+      ChildPeakMib([&] { return qs::EncryptOkiFile(job, keys->privateRecord, keys->publicRecord).ok(); });
   job.source = sealed;
   job.target = opened;
-  const double decrypt = ChildPeakMib(
-      [&] { return qs::DecryptOkiFile(job, keys->privateRecord, keys->publicRecord).ok(); });
+  const double decrypt =
+      ChildPeakMib([&] { return qs::DecryptOkiFile(job, keys->privateRecord, keys->publicRecord).ok(); });
   std::remove(plain.c_str());
   std::remove(sealed.c_str());
   std::remove(opened.c_str());
-  std::printf("OKI-format peak memory at 250 MiB: encrypt %.1f MiB, decrypt %.1f MiB (target ≤ 64 MiB each).\n",
-              encrypt, decrypt);
+  std::printf(
+      "OKI-format peak memory at 250 MiB: encrypt %.1f MiB, decrypt %.1f MiB (target ≤ 64 MiB each).\n",
+      encrypt, decrypt);
   return 0;
 }

@@ -94,9 +94,13 @@ std::optional<std::uint32_t> CipherContext::decryptPaddedInPlace(std::span<std::
   return static_cast<std::uint32_t>(data.size()) - count;
 }
 
-bool CipherContext::encryptBlocksInPlace(std::span<std::uint8_t> data) { return cbcInPlace(data, AesEncryptCbc); }
+bool CipherContext::encryptBlocksInPlace(std::span<std::uint8_t> data) {
+  return cbcInPlace(data, AesEncryptCbc);
+}
 
-bool CipherContext::decryptBlocksInPlace(std::span<std::uint8_t> data) { return cbcInPlace(data, AesDecryptCbc); }
+bool CipherContext::decryptBlocksInPlace(std::span<std::uint8_t> data) {
+  return cbcInPlace(data, AesDecryptCbc);
+}
 
 bool CipherContext::cbcInPlace(std::span<std::uint8_t> data, CbcDirection direction) {
   if (!ready() || data.size() % kBlockBytes != 0 || data.size() > 0xFFFFFFFFu) return false;

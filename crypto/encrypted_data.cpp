@@ -120,8 +120,8 @@ OpenedMessage DecryptMessage(const ByteBuffer& recipientPrivate, const ByteBuffe
   ByteBuffer data = std::move(fields->sealed);
   if (!StreamOpener::Openable(data.length())) return {std::nullopt, MessageFailure::kNotForThisKey};
   const std::span<std::uint8_t> sealed = data.span();
-  const std::span<std::uint8_t> body =
-      sealed.subspan(StreamOpener::kIvBytes, sealed.size() - StreamOpener::kIvBytes - StreamOpener::kMacBytes);
+  const std::span<std::uint8_t> body = sealed.subspan(
+      StreamOpener::kIvBytes, sealed.size() - StreamOpener::kIvBytes - StreamOpener::kMacBytes);
   StreamOpener& opener = opening.begin(sealed.first<StreamOpener::kIvBytes>());
   // A cancel reads as a key that opens nothing, as everywhere in the sealed message.
   if (!opener.absorb(body)) return {std::nullopt, MessageFailure::kNotForThisKey};

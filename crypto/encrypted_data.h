@@ -35,8 +35,8 @@ std::optional<ByteBuffer> EncryptMessage(RandomGenerator& generator, const ByteB
 class MessageSealer {
  public:
   // Wraps a key for the recipient, derives the IV that binds the sender and signs C.
-  MessageSealer(RandomGenerator& generator, const ByteBuffer& recipientPublic, const ByteBuffer& senderPrivate,
-                ProgressHook* hook);
+  MessageSealer(RandomGenerator& generator, const ByteBuffer& recipientPublic,
+                const ByteBuffer& senderPrivate, ProgressHook* hook);
   MessageSealer(const MessageSealer&) = delete;
   MessageSealer& operator=(const MessageSealer&) = delete;
 
@@ -98,8 +98,8 @@ OpenedMessage DecryptMessage(const ByteBuffer& recipientPrivate, const ByteBuffe
 // decrypts.
 class MessageOpener {
  public:
-  MessageOpener(const ByteBuffer& recipientPrivate, const ByteBuffer& senderPublic, const ByteBuffer& ciphertext,
-                const ByteBuffer& signature, ProgressHook* hook);
+  MessageOpener(const ByteBuffer& recipientPrivate, const ByteBuffer& senderPublic,
+                const ByteBuffer& ciphertext, const ByteBuffer& signature, ProgressHook* hook);
   MessageOpener(const MessageOpener&) = delete;
   MessageOpener& operator=(const MessageOpener&) = delete;
 

@@ -21,7 +21,7 @@ bool StreamSealer::seal(std::span<std::uint8_t> blocks) {
 }
 
 std::optional<std::span<std::uint8_t>> StreamSealer::sealLast(std::span<std::uint8_t> buffer,
-                                                               std::uint32_t length) {
+                                                              std::uint32_t length) {
   const std::uint64_t padded = LastBytes(length) - kMacBytes;
   const bool sealed = inner_ && buffer.size() >= LastBytes(length) &&
                       context_.cipher_->encryptPaddedInPlace(buffer, length) &&

@@ -37,7 +37,9 @@ std::optional<std::uint32_t> ReadPiece(platform::File& in, std::uint8_t* out, st
   return got;
 }
 
-bool Write(platform::File& out, std::span<const std::uint8_t> bytes) { return out.write(bytes.data(), bytes.size()); }
+bool Write(platform::File& out, std::span<const std::uint8_t> bytes) {
+  return out.write(bytes.data(), bytes.size());
+}
 
 // The length prefix and the record in front of the sealed data's ciphertext, for a source of
 // plainBytes.
@@ -113,9 +115,10 @@ class PlainOutput {
   explicit PlainOutput(const FileJob& job)
       : stream_(job.targetStream),
         checkOnly_(job.checkOnly),
-        file_(checkOnly_ || stream_ != nullptr ? std::nullopt
-                                               : platform::AtomicFileWriter::begin(
-                                                     job.target, platform::FileAccess::kPlaintext, job.overwrite)) {}
+        file_(checkOnly_ || stream_ != nullptr
+                  ? std::nullopt
+                  : platform::AtomicFileWriter::begin(job.target, platform::FileAccess::kPlaintext,
+                                                      job.overwrite)) {}
   bool opened() const { return checkOnly_ || stream_ != nullptr || file_.has_value(); }
   bool write(std::span<const std::uint8_t> bytes) {
     if (checkOnly_) return true;
@@ -191,7 +194,9 @@ FileResult EncryptOkiFile(const FileJob& job, const ByteBuffer& senderPrivate,
   }
 
   MessageSealer sealing(*job.generator, recipientPublic, senderPrivate, job.bytes);
-  const auto sealingFailed = [&] { return Failed(Cancelled(job) ? ResultCode::kCancelled : ResultCode::kKeys, {}); };
+  const auto sealingFailed = [&] {
+    return Failed(Cancelled(job) ? ResultCode::kCancelled : ResultCode::kKeys, {});
+  };
   if (sealing.failed()) return sealingFailed();
   std::optional<platform::AtomicFileWriter> out =
       platform::AtomicFileWriter::begin(job.target, platform::FileAccess::kUsual, job.overwrite);
@@ -281,11 +286,10 @@ FileResult DecryptOkiFile(const FileJob& job, const ByteBuffer& recipientPrivate
   if (!out.opened()) return SystemFailed(ResultCode::kTarget, job.target);
   if (Stop stop = pass([&](std::span<std::uint8_t> ciphertext, bool last) -> Stop {
         const auto whole = static_cast<std::uint32_t>(ciphertext.size());
-        const std::optional<std::uint32_t> length =
-            !opener.absorb(ciphertext) ? std::nullopt
-            : last                     ? opener.openLast(ciphertext)
-            : opener.open(ciphertext)  ? std::optional(whole)
-                                       : std::nullopt;
+        const std::optional<std::uint32_t> length = !opener.absorb(ciphertext) ? std::nullopt
+                                                    : last                     ? opener.openLast(ciphertext)
+                                                    : opener.open(ciphertext)  ? std::optional(whole)
+                                                                               : std::nullopt;
         if (!length) return refused(MessageFailure::kNotForThisKey);
         if (!out.write(ciphertext.first(*length))) return SystemFailed(ResultCode::kTarget, job.target);
         return std::nullopt;
