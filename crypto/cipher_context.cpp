@@ -78,22 +78,13 @@ std::optional<std::span<std::uint8_t>> CipherContext::padInPlace(std::span<std::
 
 bool CipherContext::encryptPaddedInPlace(std::span<std::uint8_t> data, std::uint32_t length) {
   const std::optional<std::span<std::uint8_t>> padded = padInPlace(data, length);
-  if (!padded) return false;
-  const bool done =
-      InBatches(padded->data(), static_cast<std::uint32_t>(padded->size()), hook_,
-                [&](std::span<std::uint8_t> batch) { AesEncryptCbc(schedule_, chain_.span(), batch); });
+  const bool done = padded && encryptBlocksInPlace(*padded);
   chain_.wipe();
   return done;
 }
 
 std::optional<std::uint32_t> CipherContext::decryptPaddedInPlace(std::span<std::uint8_t> data) {
-  if (!ready() || data.empty() || data.size() % kBlockBytes != 0 || data.size() > 0xFFFFFFFFu) {
-    chain_.wipe();
-    return std::nullopt;
-  }
-  const bool done =
-      InBatches(data.data(), static_cast<std::uint32_t>(data.size()), hook_,
-                [&](std::span<std::uint8_t> batch) { AesDecryptCbc(schedule_, chain_.span(), batch); });
+  const bool done = !data.empty() && decryptBlocksInPlace(data);
   chain_.wipe();
   if (!done) return std::nullopt;
   // The ciphertext is authenticated before it is decrypted, so this check on the padding
@@ -101,6 +92,20 @@ std::optional<std::uint32_t> CipherContext::decryptPaddedInPlace(std::span<std::
   const std::uint32_t count = data.back();
   if (count > kBlockBytes) return std::nullopt;
   return static_cast<std::uint32_t>(data.size()) - count;
+}
+
+bool CipherContext::encryptBlocksInPlace(std::span<std::uint8_t> data) {
+  return cbcInPlace(data, AesEncryptCbc);
+}
+
+bool CipherContext::decryptBlocksInPlace(std::span<std::uint8_t> data) {
+  return cbcInPlace(data, AesDecryptCbc);
+}
+
+bool CipherContext::cbcInPlace(std::span<std::uint8_t> data, CbcDirection direction) {
+  if (!ready() || data.size() % kBlockBytes != 0 || data.size() > 0xFFFFFFFFu) return false;
+  return InBatches(data.data(), static_cast<std::uint32_t>(data.size()), hook_,
+                   [&](std::span<std::uint8_t> batch) { direction(schedule_, chain_.span(), batch); });
 }
 
 bool CipherContext::encryptPool(std::span<std::uint8_t, kPoolBytes> pool) {

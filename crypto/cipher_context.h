@@ -61,6 +61,13 @@ class CipherContext {
   // decryptPadded; nothing on failure, data then undefined.
   std::optional<std::uint32_t> decryptPaddedInPlace(std::span<std::uint8_t> data);
 
+  // CBC over whole blocks in place, for data that comes in pieces: the chaining block goes on
+  // from the last call (or setChainingBlock) and is kept, so the padded call for the last
+  // piece, which clears it, continues the same chain. Fails when not ready, the length is not
+  // a multiple of 16 or the hook cancels; data is then undefined.
+  bool encryptBlocksInPlace(std::span<std::uint8_t> data);
+  bool decryptBlocksInPlace(std::span<std::uint8_t> data);
+
   // ECB over 256 blocks in place, in order. A cancel leaves the pool partly encrypted.
   bool encryptPool(std::span<std::uint8_t, kPoolBytes> pool);
 
@@ -79,6 +86,10 @@ class CipherContext {
   bool hooked() const { return hook_ != nullptr; }
 
  private:
+  using CbcDirection = void (*)(const AesKeySchedule&, std::span<std::uint8_t, kBlockBytes>,
+                                std::span<std::uint8_t>);
+  bool cbcInPlace(std::span<std::uint8_t> data, CbcDirection direction);
+
   AesKeySchedule schedule_;
   ProgressHook* hook_ = nullptr;
   SecretBytes<kBlockBytes> chain_;

@@ -23,32 +23,51 @@ ByteBuffer EncryptedKeyRecordOf(const ByteBuffer& ciphertext) {
 
 }  // namespace
 
-std::optional<ByteBuffer> EncryptMessage(RandomGenerator& generator, const ByteBuffer& recipientPublic,
-                                         const ByteBuffer& senderPrivate, const ByteBuffer& message,
-                                         ProgressHook* hook) {
+MessageSealer::MessageSealer(RandomGenerator& generator, const ByteBuffer& recipientPublic,
+                             const ByteBuffer& senderPrivate, ProgressHook* hook) {
   const std::optional<WrappedKey> wrapped = WrapKey(generator, recipientPublic);
-  if (!wrapped) return std::nullopt;
-  const ByteBuffer ciphertext = ReadEncryptedKey(wrapped->encryptedKeyRecord).value_or(ByteBuffer());
-
-  SymmetricContext sealer(wrapped->key.span(), &generator);
-  sealer.setHook(hook);
+  if (!wrapped) return;
+  ciphertext_ = ReadEncryptedKey(wrapped->encryptedKeyRecord).value_or(ByteBuffer());
+  context_.emplace(wrapped->key.span(), nullptr);
+  context_->setHook(hook);
   const std::optional<ByteBuffer> senderPublic = PublicKeyRecordOf(senderPrivate);
   const std::optional<std::array<std::uint8_t, SymmetricContext::kIvBytes>> iv =
-      senderPublic ? SenderBoundIv(sealer, *senderPublic) : std::nullopt;
-  if (!iv) return std::nullopt;
-  ByteBuffer sealed = message;
-  if (!sealer.encrypt(sealed, *iv)) return std::nullopt;
+      senderPublic ? SenderBoundIv(*context_, *senderPublic) : std::nullopt;
+  if (!iv) return;
+  iv_ = *iv;
+  signature_ = SignDigest(generator, senderPrivate, Sha256(ciphertext_.span()));
+  if (signature_.empty()) return;
+  sealer_.emplace(*context_, iv_);
+  if (sealer_->failed()) sealer_.reset();
+}
 
-  const ByteBuffer signature = SignDigest(generator, senderPrivate, Sha256(ciphertext.span()));
-  if (signature.empty()) return std::nullopt;
-
+ByteBuffer MessageSealer::head(std::uint32_t messageBytes) const {
   ByteBuffer record;
   AppendRecordHeader(record, tag::kEncryptedData);
   record.appendU16(0);
   record.appendU16(0);
-  record.appendField(ciphertext);
-  record.appendField(signature);
-  record.appendField(sealed);
+  record.appendField(ciphertext_);
+  record.appendField(signature_);
+  record.appendU32(static_cast<std::uint32_t>(SymmetricContext::SealedSize(messageBytes)));
+  record.append(iv_.data(), static_cast<std::uint32_t>(iv_.size()));
+  return record;
+}
+
+std::uint64_t MessageSealer::recordBytes(std::uint64_t messageBytes) const {
+  return head(0).length() - iv_.size() + SymmetricContext::SealedSize(messageBytes);
+}
+
+std::optional<ByteBuffer> EncryptMessage(RandomGenerator& generator, const ByteBuffer& recipientPublic,
+                                         const ByteBuffer& senderPrivate, const ByteBuffer& message,
+                                         ProgressHook* hook) {
+  MessageSealer sealing(generator, recipientPublic, senderPrivate, hook);
+  const std::uint32_t length = message.length();
+  if (sealing.failed() || sealing.recordBytes(length) > 0xFFFFFFFFu) return std::nullopt;
+  ByteBuffer record = sealing.head(length);
+  const std::uint32_t start = record.length();
+  record.append(message);
+  record.appendZeros(static_cast<std::uint32_t>(StreamSealer::LastBytes(length) - length));
+  if (!sealing.sealer().sealLast(record.span().subspan(start), length)) return std::nullopt;
   return record;
 }
 
@@ -64,25 +83,55 @@ std::optional<EncryptedDataFields> ReadEncryptedData(const ByteBuffer& record) {
   return EncryptedDataFields{std::move(*ciphertext), std::move(*signature), std::move(*sealed)};
 }
 
+MessageOpener::MessageOpener(const ByteBuffer& recipientPrivate, const ByteBuffer& senderPublic,
+                             const ByteBuffer& ciphertext, const ByteBuffer& signature, ProgressHook* hook)
+    : senderPublic_(senderPublic) {
+  if (!VerifyDigest(senderPublic, Sha256(ciphertext.span()), signature)) {
+    failure_ = MessageFailure::kNotBySender;
+    return;
+  }
+  const ByteBuffer key = UnwrapKey(recipientPrivate, EncryptedKeyRecordOf(ciphertext));
+  if (key.empty()) {
+    failure_ = MessageFailure::kNotForThisKey;
+    return;
+  }
+  context_.emplace(key.span(), nullptr);
+  context_->setHook(hook);
+}
+
+StreamOpener& MessageOpener::begin(std::span<const std::uint8_t, SymmetricContext::kIvBytes> iv) {
+  std::copy(iv.begin(), iv.end(), iv_.begin());
+  return opener_.emplace(*context_, iv);
+}
+
+MessageFailure MessageOpener::authenticated(std::span<const std::uint8_t, SymmetricContext::kMacBytes> mac) {
+  // A key unwrapped with another key pair's key is noise, which opens nothing.
+  if (!opener_->authentic(mac)) return MessageFailure::kNotForThisKey;
+  binding_ = CheckSenderBinding(*context_, iv_, senderPublic_);
+  return binding_ == SenderBinding::kOtherSender ? MessageFailure::kNotBySender : MessageFailure::kNone;
+}
+
 OpenedMessage DecryptMessage(const ByteBuffer& recipientPrivate, const ByteBuffer& senderPublic,
                              const ByteBuffer& record, ProgressHook* hook) {
   std::optional<EncryptedDataFields> fields = ReadEncryptedData(record);
   if (!fields) return {std::nullopt, MessageFailure::kMalformed};
-  if (!VerifyDigest(senderPublic, Sha256(fields->ciphertext.span()), fields->signature))
-    return {std::nullopt, MessageFailure::kNotBySender};
-  const ByteBuffer key = UnwrapKey(recipientPrivate, EncryptedKeyRecordOf(fields->ciphertext));
-  if (key.empty()) return {std::nullopt, MessageFailure::kNotForThisKey};
+  MessageOpener opening(recipientPrivate, senderPublic, fields->ciphertext, fields->signature, hook);
+  if (opening.failure() != MessageFailure::kNone) return {std::nullopt, opening.failure()};
   ByteBuffer data = std::move(fields->sealed);
-
-  SymmetricContext opener(key.span(), nullptr);
-  opener.setHook(hook);
-  std::array<std::uint8_t, SymmetricContext::kIvBytes> iv{};
-  if (data.length() >= iv.size()) std::copy_n(data.data(), iv.size(), iv.begin());
-  // A key unwrapped with another key pair's key is noise, which opens nothing.
-  if (!opener.decrypt(data)) return {std::nullopt, MessageFailure::kNotForThisKey};
-  const SenderBinding binding = CheckSenderBinding(opener, iv, senderPublic);
-  if (binding == SenderBinding::kOtherSender) return {std::nullopt, MessageFailure::kNotBySender};
-  return {std::move(data), MessageFailure::kNone, binding};
+  if (!StreamOpener::Openable(data.length())) return {std::nullopt, MessageFailure::kNotForThisKey};
+  const std::span<std::uint8_t> sealed = data.span();
+  const std::span<std::uint8_t> body = sealed.subspan(
+      StreamOpener::kIvBytes, sealed.size() - StreamOpener::kIvBytes - StreamOpener::kMacBytes);
+  StreamOpener& opener = opening.begin(sealed.first<StreamOpener::kIvBytes>());
+  // A cancel reads as a key that opens nothing, as everywhere in the sealed message.
+  if (!opener.absorb(body)) return {std::nullopt, MessageFailure::kNotForThisKey};
+  const MessageFailure failure = opening.authenticated(sealed.last<StreamOpener::kMacBytes>());
+  if (failure != MessageFailure::kNone) return {std::nullopt, failure};
+  const std::optional<std::uint32_t> length = opener.openLast(body);
+  if (!length) return {std::nullopt, MessageFailure::kNotForThisKey};
+  data.dropFront(StreamOpener::kIvBytes);
+  data.resize(*length);
+  return {std::move(data), MessageFailure::kNone, opening.binding()};
 }
 
 }  // namespace qs

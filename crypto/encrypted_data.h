@@ -1,10 +1,14 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "base/byte_buffer.h"
 #include "base/progress_hook.h"
 #include "crypto/sender_binding.h"
+#include "crypto/symmetric_context.h"
+#include "crypto/symmetric_stream.h"
 
 namespace qs {
 
@@ -24,6 +28,36 @@ class RandomGenerator;
 std::optional<ByteBuffer> EncryptMessage(RandomGenerator& generator, const ByteBuffer& recipientPublic,
                                          const ByteBuffer& senderPrivate, const ByteBuffer& message,
                                          ProgressHook* hook);
+
+// EncryptMessage's record made piece by piece, for a message too large to hold: nothing in
+// front of the sealed message depends on the message, so head is ready at once and the
+// sealed message follows from sealer(). The generator is drawn on as by EncryptMessage.
+class MessageSealer {
+ public:
+  // Wraps a key for the recipient, derives the IV that binds the sender and signs C.
+  MessageSealer(RandomGenerator& generator, const ByteBuffer& recipientPublic,
+                const ByteBuffer& senderPrivate, ProgressHook* hook);
+  MessageSealer(const MessageSealer&) = delete;
+  MessageSealer& operator=(const MessageSealer&) = delete;
+
+  // Any of those failed: no record can be made.
+  bool failed() const { return !sealer_; }
+
+  // The record's bytes in front of the sealed message's ciphertext (the header, C, the
+  // signature, the sealed field's length for a message of messageBytes, the IV), and the
+  // whole record's length for such a message.
+  ByteBuffer head(std::uint32_t messageBytes) const;
+  std::uint64_t recordBytes(std::uint64_t messageBytes) const;
+
+  StreamSealer& sealer() { return *sealer_; }
+
+ private:
+  ByteBuffer ciphertext_;
+  ByteBuffer signature_;
+  std::array<std::uint8_t, SymmetricContext::kIvBytes> iv_{};
+  std::optional<SymmetricContext> context_;
+  std::optional<StreamSealer> sealer_;
+};
 
 struct EncryptedDataFields {
   ByteBuffer ciphertext;  // C
@@ -57,5 +91,36 @@ struct OpenedMessage {
 // bound to another sender than the one whose signature verified is refused.
 OpenedMessage DecryptMessage(const ByteBuffer& recipientPrivate, const ByteBuffer& senderPublic,
                              const ByteBuffer& record, ProgressHook* hook);
+
+// DecryptMessage piece by piece, for a sealed message too large to hold, in the same order of
+// checks: the sender's signature over C, the recipient's key, then (begin, a first pass of
+// the opener, authenticated) the MAC and the sender binding; only then the second pass, which
+// decrypts.
+class MessageOpener {
+ public:
+  MessageOpener(const ByteBuffer& recipientPrivate, const ByteBuffer& senderPublic,
+                const ByteBuffer& ciphertext, const ByteBuffer& signature, ProgressHook* hook);
+  MessageOpener(const MessageOpener&) = delete;
+  MessageOpener& operator=(const MessageOpener&) = delete;
+
+  // kNotBySender or kNotForThisKey when the signature or the key failed.
+  MessageFailure failure() const { return failure_; }
+
+  // The opener of the sealed message with this IV; only when failure() is kNone.
+  StreamOpener& begin(std::span<const std::uint8_t, SymmetricContext::kIvBytes> iv);
+
+  // After the first pass: kNotForThisKey when the MAC does not match, kNotBySender when the
+  // message is bound to another sender, else kNone and binding() tells which.
+  MessageFailure authenticated(std::span<const std::uint8_t, SymmetricContext::kMacBytes> mac);
+  SenderBinding binding() const { return binding_; }
+
+ private:
+  ByteBuffer senderPublic_;
+  MessageFailure failure_ = MessageFailure::kNone;
+  SenderBinding binding_ = SenderBinding::kUnbound;
+  std::array<std::uint8_t, SymmetricContext::kIvBytes> iv_{};
+  std::optional<SymmetricContext> context_;
+  std::optional<StreamOpener> opener_;
+};
 
 }  // namespace qs

@@ -81,6 +81,10 @@ class SymmetricContext {
   static constexpr std::uint64_t SealedSize(std::uint64_t length) { return 16 * (length / 16) + 64; }
 
  private:
+  // The same buffers made and opened piece by piece (crypto/symmetric_stream.h).
+  friend class StreamSealer;
+  friend class StreamOpener;
+
   // The buffer's first SealedSize(length) bytes less the MAC, with the IV in front; nothing
   // when the context failed or the buffer is too short.
   std::optional<std::span<std::uint8_t>> sealedBody(const SealRequest& request) const;

@@ -10,7 +10,8 @@
 namespace qs {
 
 // The OKI-format: u32 L, then one "EncryptedData" record of L bytes holding the whole file,
-// and nothing after it. Everything happens in memory, hence the limits.
+// and nothing after it. The pipelines stream the record a piece at a time, so memory stays
+// small at any size; the limits are the format's.
 //
 // What it authenticates: the sender signs only the SHA-256 of C, the KEM ciphertext, with no
 // label; the data is sealed under the key C carries. So the signature shows who made C, and
@@ -34,10 +35,20 @@ std::optional<ByteBuffer> ReadOkiRecord(const std::string& source, FileResult& w
 // Both take the job and keys as the native pipelines do (formats/encrypted_file.h), refuse a
 // target that is the source itself, and put the target in place only when it is complete:
 // on failure or cancel nothing is left behind and an older file at the target name stays as
-// it was. A source above 250 MiB is not read at all (kTooLarge).
+// it was.
+//
+// Encryption writes the record's lengths as for an empty file, seals the source as it is read
+// and puts the lengths right at the end, so that only sealed bytes ever reach the disk. A
+// named source above 250 MiB is not read at all, a source stream is refused as soon as more
+// than 250 MiB came (kTooLarge).
 FileResult EncryptOkiFile(const FileJob& job, const ByteBuffer& senderPrivate,
                           const ByteBuffer& recipientPublic);
 
+// Decryption reads the named source twice: the first pass checks the signature over C, the
+// key, the MAC over all of the sealed data and the sender binding; only then the second
+// decrypts and writes, to a new file, the target stream, or (checkOnly) nowhere. It checks
+// the MAC again, so that a source changed between the passes fails (kDamaged) instead of
+// passing unauthenticated bytes; a target stream has then already taken them.
 FileResult DecryptOkiFile(const FileJob& job, const ByteBuffer& recipientPrivate,
                           const ByteBuffer& senderPublic);
 
