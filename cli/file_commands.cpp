@@ -10,6 +10,7 @@
 #include "cli/output_file.h"
 #include "cli/own_keys.h"
 #include "cli/progress_display.h"
+#include "cli/standard_streams.h"
 #include "formats/oki_file.h"
 #include "formats/recipients_header.h"
 #include "keys/record_text.h"
@@ -53,9 +54,11 @@ std::optional<std::vector<FileTask>> PlanTasks(
     const std::function<std::string(const std::string&)>& outputName) {
   const std::vector<std::string>& sources = args.positionals();
   const std::optional<std::string> output = args.value("output");
+  RefuseStreamMisuse(sources, output, true);
   std::vector<FileTask> tasks;
   for (const std::string& source : sources) {
-    std::string target = outputName(source);
+    // What is read from standard input goes to standard output unless -o says otherwise.
+    std::string target = IsStandardStream(source) ? source : outputName(source);
     if (output) target = sources.size() == 1 ? *output : platform::JoinPath(*output, FileNamePart(target));
     tasks.push_back({source, std::move(target)});
   }
@@ -67,12 +70,20 @@ std::optional<std::vector<FileTask>> PlanTasks(
   return tasks;
 }
 
+// What decrypt --check reads: each input, with no output.
+std::vector<FileTask> CheckTasks(std::span<const std::string> sources) {
+  RefuseStreamMisuse(sources, std::nullopt, false);
+  std::vector<FileTask> tasks;
+  for (const std::string& source : sources) tasks.push_back({source, {}});
+  return tasks;
+}
+
 // Drops the tasks whose target exists (without --force) after a line for each; nothing is
 // left when none may be written.
 void KeepWritable(Session& session, const ParsedArgs& args, std::vector<FileTask>& tasks, bool& anyFailed) {
   std::vector<FileTask> kept;
   for (FileTask& task : tasks) {
-    if (MayWrite(session, task.target, args.has("force"))) {
+    if (IsStandardStream(task.target) || MayWrite(session, task.target, args.has("force"))) {
       kept.push_back(std::move(task));
     } else {
       anyFailed = true;
@@ -147,9 +158,11 @@ RandomGenerator* PrepareRequest(Session& session, std::span<const std::string> c
 // the command (130); otherwise 1 when any file failed, the others still done.
 int RunTasks(Session& session, OperationRequest& request, RandomGenerator& generator,
              const std::vector<FileTask>& tasks, bool several, bool anyFailed, const char* done) {
+  if (const std::optional<std::string> folder = session.workingFolder()) request.streamFolder = *folder;
   for (const FileTask& task : tasks) {
-    request.sourceName = task.source;
-    request.targetName = task.target;
+    DirectStreams(request, task.source, task.target);
+    // What the command has printed goes out before the output written to standard output.
+    session.io().out.flush();
     ResetProgress(request);
     ProgressDisplay display(session.io(), session.options().quiet);
     OperationResult result;
@@ -161,6 +174,8 @@ int RunTasks(Session& session, OperationRequest& request, RandomGenerator& gener
     if (result.outcome != FileOutcome::kOk) {
       FailFile(session, several, task, result.outcome, result.cause);
       anyFailed = true;
+    } else if (request.checkOnly) {
+      session.io().out << VisibleText(task.source) << ": " << cli_text::kCheckedWhole << '\n';
     } else if (request.code == OperationCode::kVerify) {
       PrintVerified(session.io().out, result, several, task.source);
     } else if (several) {
@@ -217,7 +232,7 @@ void KeepReadable(Session& session, std::vector<FileTask>& tasks, bool several, 
   std::vector<FileTask> kept;
   for (FileTask& task : tasks) {
     FileResult unreadable;
-    if (DetectEncryptedFormat(task.source, unreadable)) {
+    if (IsStandardStream(task.source) || DetectEncryptedFormat(task.source, unreadable)) {
       kept.push_back(std::move(task));
       continue;
     }
@@ -230,20 +245,25 @@ void KeepReadable(Session& session, std::vector<FileTask>& tasks, bool several, 
 int RunDecrypt(Session& session, const ParsedArgs& args) {
   const std::string certificate = args.required("from");
   const bool several = args.positionals().size() > 1;
+  const bool check = args.has("check");
+  if (check && args.value("output")) throw UsageError(cli_text::kCheckWritesNothing);
   for (const std::string& source : args.positionals()) {
-    if (DecryptedFileName(source)) continue;
+    if (check || IsStandardStream(source) || DecryptedFileName(source)) continue;
     if (several) throw UsageError(source + cli_text::kNotEncryptedName);
     if (!args.value("output")) throw UsageError(cli_text::kNotEncryptedNameGiveOutput);
   }
-  std::optional<std::vector<FileTask>> tasks = PlanTasks(
-      session, args, [](const std::string& source) { return DecryptedFileName(source).value_or(""); });
+  std::optional<std::vector<FileTask>> tasks =
+      check ? CheckTasks(args.positionals())
+            : PlanTasks(session, args,
+                        [](const std::string& source) { return DecryptedFileName(source).value_or(""); });
   if (!tasks) return kFailure;
   bool anyFailed = false;
-  KeepWritable(session, args, *tasks, anyFailed);
+  if (!check) KeepWritable(session, args, *tasks, anyFailed);
   KeepReadable(session, *tasks, several, anyFailed);
   if (tasks->empty()) return kFailure;
   OperationRequest request;
   request.code = OperationCode::kDecrypt;
+  request.checkOnly = check;
   RandomGenerator* generator = PrepareRequest(session, std::span(&certificate, 1), request);
   if (generator == nullptr) return kFailure;
   request.overwrite = OverwriteOf(args);
@@ -273,7 +293,13 @@ int RunVerify(Session& session, const ParsedArgs& args) {
   const std::vector<std::string>& words = args.positionals();
   if (words.size() % 2 != 0) throw UsageError(cli_text::kVerifyTakesPairs);
   std::vector<FileTask> tasks;
-  for (std::size_t i = 0; i < words.size(); i += 2) tasks.push_back({words[i], words[i + 1]});
+  std::vector<std::string> dataFiles;
+  for (std::size_t i = 0; i < words.size(); i += 2) {
+    if (IsStandardStream(words[i + 1])) throw UsageError(cli_text::kSignatureNotStandardInput);
+    tasks.push_back({words[i], words[i + 1]});
+    dataFiles.push_back(words[i]);
+  }
+  RefuseStreamMisuse(dataFiles, std::nullopt, false);
   OperationRequest request;
   request.code = OperationCode::kVerify;
   RandomGenerator* generator = PrepareRequest(session, std::span(&certificate, 1), request);
@@ -301,15 +327,15 @@ std::vector<Command> FileCommands() {
        .synopsis = cli_text::kEncryptSynopsis,
        .summary = cli_text::kEncryptSummary,
        .details = cli_text::kEncryptDetails,
-       .run = RunEncrypt},
+       .run = KeepingStandardOutputForTheOutput<RunEncrypt>},
       {.words = {"decrypt"},
-       .options = {{.name = "from", .takesValue = true}, output, force},
+       .options = {{.name = "from", .takesValue = true}, {.name = "check"}, output, force},
        .minPositionals = 1,
        .maxPositionals = kAnyNumber,
        .synopsis = cli_text::kDecryptSynopsis,
        .summary = cli_text::kDecryptSummary,
        .details = cli_text::kDecryptDetails,
-       .run = RunDecrypt},
+       .run = KeepingStandardOutputForTheOutput<RunDecrypt>},
       {.words = {"sign"},
        .options = {{.name = "message", .takesValue = true}, output, force},
        .minPositionals = 1,
@@ -317,7 +343,7 @@ std::vector<Command> FileCommands() {
        .synopsis = cli_text::kSignSynopsis,
        .summary = cli_text::kSignSummary,
        .details = cli_text::kSignDetails,
-       .run = RunSign,
+       .run = KeepingStandardOutputForTheOutput<RunSign>,
        .unforeseenFailure = MessageText(FileOutcome::kSigningFailed)},
       {.words = {"verify"},
        .options = {{.name = "from", .takesValue = true}},

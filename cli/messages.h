@@ -72,6 +72,17 @@ inline constexpr char kToSelfValues[] = "--to-self tar on eller off";
 inline constexpr char kNotEncryptedName[] = " slutar inte på .encrypted";
 inline constexpr char kNotEncryptedNameGiveOutput[] = "filen slutar inte på .encrypted: ange -o UTFIL";
 inline constexpr char kVerifyTakesPairs[] = "verify tar par av INFIL och SIGNATURFIL";
+// The standard streams, "-" on the command line.
+inline constexpr char kStandardInputTwice[] = "standard in (-) kan bara läsas en gång per kommando";
+inline constexpr char kStandardInputAlone[] =
+    "standard in (-) kan bara vara den enda infilen; en fil som heter - anges som ./-";
+inline constexpr char kStandardOutputOneInput[] = "-o - skriver till standard ut och tar bara en infil";
+inline constexpr char kSignatureNotStandardInput[] =
+    "signaturfilen kan inte läsas från standard in; en fil som heter - anges som ./-";
+inline constexpr char kCheckWritesNothing[] = "--check skriver ingenting och tar inte -o";
+// How messages name the streams.
+inline constexpr char kStandardInputName[] = "<standard in>";
+inline constexpr char kStandardOutputName[] = "<standard ut>";
 // Followed by the command's words, if any, and --help'.
 inline constexpr char kSeeHelp[] = "Se 'quillseal-cli ";
 
@@ -206,6 +217,7 @@ inline constexpr char kInspectSummary[] = "visa vad en fil från Quillseal inneh
 // What the commands tell as they go; the line of each of several files ends with its output.
 inline constexpr char kEncryptedTo[] = "krypterad till";
 inline constexpr char kDecryptedTo[] = "dekrypterad till";
+inline constexpr char kCheckedWhole[] = "hel";
 inline constexpr char kSignedIn[] = "signerad i";
 inline constexpr char kSignatureOk[] = "Signaturen OK.";
 inline constexpr char kYesNoPrompt[] = " [j/N] ";

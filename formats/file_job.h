@@ -31,6 +31,14 @@ struct FileJob {
   ProgressHook* bytes = nullptr;
   std::atomic<std::uint32_t>* totalBytes = nullptr;
   platform::Overwrite overwrite = platform::Overwrite::kReplace;  // a file at the target name by the end
+  // Instead of the named files: the source read in order from a stream whose size is not
+  // known beforehand (standard input), the output written in order to a stream that cannot be
+  // taken back (standard output); source and target then only name them in messages.
+  // Encryption takes a source stream, decryption a target stream.
+  platform::File* sourceStream = nullptr;
+  platform::File* targetStream = nullptr;
+  // Decryption only: everything read, opened, authenticated and decompressed; nothing written.
+  bool checkOnly = false;
 };
 
 }  // namespace qs
