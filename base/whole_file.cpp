@@ -17,7 +17,6 @@ bool ReportPiece(ProgressHook* hook, std::uint32_t piece) {
   return true;
 }
 
-
 bool Refuse(WholeFileProblem* problem, WholeFileProblem found) {
   if (problem != nullptr) *problem = found;
   return false;

@@ -253,9 +253,9 @@ int RunDecrypt(Session& session, const ParsedArgs& args) {
     if (!args.value("output")) throw UsageError(cli_text::kNotEncryptedNameGiveOutput);
   }
   std::optional<std::vector<FileTask>> tasks =
-      check ? CheckTasks(args.positionals())
-            : PlanTasks(session, args,
-                        [](const std::string& source) { return DecryptedFileName(source).value_or(""); });
+      check ? CheckTasks(args.positionals()) : PlanTasks(session, args, [](const std::string& source) {
+        return DecryptedFileName(source).value_or("");
+      });
   if (!tasks) return kFailure;
   bool anyFailed = false;
   if (!check) KeepWritable(session, args, *tasks, anyFailed);

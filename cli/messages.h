@@ -185,24 +185,34 @@ inline constexpr char kEncryptDetails[] =
     "versioner av programmet inte läser; med en enda blir den som förut.\n"
     "Format, kompression och --to-self tas från inställningarna om inga flaggor anges.\n"
     "--compress=strong komprimerar hårdare och långsammare, i samma format som alla versioner läser.\n"
+    "- som infil läser standard in (utan att klartext hamnar på disken), -o - skriver till\n"
+    "standard ut; en fil som heter - anges som ./-.\n"
     "Utfilen blir INFIL.encrypted bredvid infilen om -o saknas. Med flera infiler anger -o en mapp,\n"
     "och varje fil får en rad om hur det gick.\n";
 // decrypt
-inline constexpr char kDecryptSynopsis[] = "--from FIL.certificate INFIL... [-o UTFIL|MAPP] [--force]";
+inline constexpr char kDecryptSynopsis[] =
+    "--from FIL.certificate [--check] INFIL... [-o UTFIL|MAPP] [--force]";
 inline constexpr char kDecryptSummary[] = "dekryptera filer från avsändaren i certifikatet";
 inline constexpr char kDecryptDetails[] =
     "Formatet läses från filen. Utfilen blir infilen utan .encrypted om -o saknas. Med flera\n"
-    "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n";
+    "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n"
+    "--check kontrollerar varje del av filerna utan att skriva något och skriver \"INFIL: hel\"\n"
+    "för varje hel fil; tar inte -o.\n"
+    "- som infil läser standard in, -o - skriver till standard ut. En skada längre fram i filen\n"
+    "upptäcks först efter att delarna före den har skrivits till standard ut: kontrollera\n"
+    "slutstatusen.\n";
 // sign
 inline constexpr char kSignSynopsis[] = "INFIL... [--message TEXT] [-o FIL.signature|MAPP] [--force]";
 inline constexpr char kSignSummary[] = "signera filer med det lagrade nyckelparet";
 inline constexpr char kSignDetails[] =
     "Signaturfilen blir INFIL_<nyckelns namn>.signature bredvid infilen om -o saknas. Med flera\n"
-    "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n";
+    "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n"
+    "- som infil läser standard in, -o - skriver signaturfilen till standard ut.\n";
 // verify
 inline constexpr char kVerifySynopsis[] = "--from FIL.certificate INFIL SIGNATURFIL [INFIL SIGNATURFIL]...";
 inline constexpr char kVerifySummary[] = "verifiera signaturer mot avsändarens certifikat";
-inline constexpr char kVerifyDetails[] = "Med flera par får varje fil en rad om hur det gick.\n";
+inline constexpr char kVerifyDetails[] =
+    "Med flera par får varje fil en rad om hur det gick. - som INFIL läser datafilen från standard in.\n";
 // settings
 inline constexpr char kSettingsSynopsis[] =
     "[--format quillseal|oki] [--compression on|off] [--to-self on|off]";

@@ -124,7 +124,8 @@ struct PlannedHeader {
   std::optional<RecipientsHeaderDraft> draft;
 };
 
-std::optional<PlannedHeader> PlanHeader(RandomGenerator& generator, bool compress, const ByteBuffer& senderPrivate,
+std::optional<PlannedHeader> PlanHeader(RandomGenerator& generator, bool compress,
+                                        const ByteBuffer& senderPrivate,
                                         std::span<const ByteBuffer> recipients) {
   if (recipients.size() == 1) {
     std::optional<FileHeaderDraft> single = DraftFileHeader(generator, recipients.front());
@@ -199,7 +200,8 @@ FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate,
   platform::File& in = opened ? *opened : *job.sourceStream;
   if (job.generator == nullptr) return Failed(ResultCode::kSource, {});
   const bool compress = job.compression != ChunkCompression::kNone;
-  std::optional<PlannedHeader> planned = PlanHeader(*job.generator, compress, senderPrivate, recipientPublics);
+  std::optional<PlannedHeader> planned =
+      PlanHeader(*job.generator, compress, senderPrivate, recipientPublics);
   const std::optional<ByteBuffer> senderPublic = PublicKeyRecordOf(senderPrivate);
   if (!planned || !senderPublic) return Failed(ResultCode::kKeys, {});
 
@@ -208,7 +210,8 @@ FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate,
   // Chunks of a stream are counted as they come: the progress has no count.
   const std::uint32_t count = size ? static_cast<std::uint32_t>(ChunkCount(*size)) : 0;
   if (size) {
-    const std::optional<ByteBuffer> record = HeaderRecord(*planned, *job.generator, compress, *size, senderPrivate);
+    const std::optional<ByteBuffer> record =
+        HeaderRecord(*planned, *job.generator, compress, *size, senderPrivate);
     if (!record) return Failed(ResultCode::kKeys, {});
     if (!out.begin(*record, count)) return SystemFailed(ResultCode::kTarget, job.target);
   } else if (!out.beginUnsized()) {
@@ -228,8 +231,10 @@ FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate,
             const std::uint32_t wanted =
                 size ? static_cast<std::uint32_t>(std::min<std::uint64_t>(*size - plainBytes, kChunkBytes))
                      : kChunkBytes;
-            const std::optional<std::size_t> got = in.readUpTo(sealJob.buffer.data() + kChunkPayloadOffset, wanted);
-            if (!got || (size && *got != wanted)) return Fail(result, SystemFailed(ResultCode::kSource, job.source));
+            const std::optional<std::size_t> got =
+                in.readUpTo(sealJob.buffer.data() + kChunkPayloadOffset, wanted);
+            if (!got || (size && *got != wanted))
+              return Fail(result, SystemFailed(ResultCode::kSource, job.source));
             // A stream ends with a short chunk or none: a full chunk may be its last.
             if (*got == 0) {
               streamEnded = true;
@@ -254,7 +259,8 @@ FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate,
   const bool allRead = pipeline.run(size ? count : static_cast<std::uint32_t>(kMaxChunks + 1), steps);
   if (!allRead && !(streamEnded && result)) return result;
   if (!size) {
-    const std::optional<ByteBuffer> record = HeaderRecord(*planned, *job.generator, compress, plainBytes, senderPrivate);
+    const std::optional<ByteBuffer> record =
+        HeaderRecord(*planned, *job.generator, compress, plainBytes, senderPrivate);
     if (!record) return Failed(ResultCode::kKeys, {});
     if (!out.finish(*record)) return SystemFailed(ResultCode::kTarget, job.target);
   }
@@ -267,7 +273,8 @@ FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate,
 FileResult DecryptFile(const FileJob& job, const ByteBuffer& recipientPrivate,
                        const ByteBuffer& senderPublic) {
   const bool namedTarget = job.targetStream == nullptr && !job.checkOnly;
-  if (namedTarget && platform::SameFile(job.source, job.target)) return SourceFailed(job.target, Finding::kSameFile);
+  if (namedTarget && platform::SameFile(job.source, job.target))
+    return SourceFailed(job.target, Finding::kSameFile);
   EncryptedFileReader in(job.source);
   const std::optional<ByteBuffer> record = in.readHeader();
   if (!record) return in.failure();

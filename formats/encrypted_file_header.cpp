@@ -21,14 +21,16 @@ ByteBuffer FileHeaderRecord(bool compressed, const ByteBuffer& encryptedKeyRecor
   return record;
 }
 
-std::optional<FileHeaderDraft> DraftFileHeader(RandomGenerator& generator, const ByteBuffer& recipientPublic) {
+std::optional<FileHeaderDraft> DraftFileHeader(RandomGenerator& generator,
+                                               const ByteBuffer& recipientPublic) {
   std::optional<WrappedKey> wrapped = WrapKey(generator, recipientPublic);
   if (!wrapped) return std::nullopt;
   return FileHeaderDraft{std::move(wrapped->encryptedKeyRecord), std::move(wrapped->key)};
 }
 
-std::optional<ByteBuffer> SignFileHeader(RandomGenerator& generator, const FileHeaderDraft& draft, bool compress,
-                                         std::uint64_t plainSize, const ByteBuffer& senderPrivate) {
+std::optional<ByteBuffer> SignFileHeader(RandomGenerator& generator, const FileHeaderDraft& draft,
+                                         bool compress, std::uint64_t plainSize,
+                                         const ByteBuffer& senderPrivate) {
   SigningContext signer(&generator);
   if (!signer.setLabel(TextString(kEncryptedFileLabel)) || !signer.addData(draft.encryptedKeyRecord.span()))
     return std::nullopt;

@@ -64,8 +64,9 @@ std::optional<FileHeaderDraft> DraftFileHeader(RandomGenerator& generator, const
 
 // The header record around the draft's wrapped key, signed with the compressed flag and the
 // plain file's size by senderPrivate; nothing when the key cannot sign.
-std::optional<ByteBuffer> SignFileHeader(RandomGenerator& generator, const FileHeaderDraft& draft, bool compress,
-                                         std::uint64_t plainSize, const ByteBuffer& senderPrivate);
+std::optional<ByteBuffer> SignFileHeader(RandomGenerator& generator, const FileHeaderDraft& draft,
+                                         bool compress, std::uint64_t plainSize,
+                                         const ByteBuffer& senderPrivate);
 
 // Wraps a fresh session key for recipientPublic and signs it, with the compressed flag and
 // the plain file's size, with senderPrivate; nothing when either key does not work.

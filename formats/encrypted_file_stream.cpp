@@ -116,7 +116,8 @@ bool EncryptedFileWriter::writeChunk(ByteBuffer& payload) {
 bool EncryptedFileWriter::writeSealedChunk(std::span<const std::uint8_t> sealed) {
   const bool room = waiting_ ? !begun_ : begun_ && lengths_.size() < count_;
   platform::File& out = waiting_ ? waiting_->file() : file_->file();
-  if (!room || sealed.size() > 0xFFFFFFFFu || !out.write(sealed.data(), static_cast<std::uint32_t>(sealed.size())))
+  if (!room || sealed.size() > 0xFFFFFFFFu ||
+      !out.write(sealed.data(), static_cast<std::uint32_t>(sealed.size())))
     return false;
   out.startWriteBack();
   content_.addChunk(sealed);

@@ -23,7 +23,8 @@ FileResult HashDataFile(const std::string& source, SignatureRequest& request, Si
   }
   platform::File* file = opened ? &*opened : request.sourceStream;
   if (request.progress != nullptr) {
-    request.progress->count = static_cast<std::uint32_t>((size + kSignatureHashBlock - 1) / kSignatureHashBlock);
+    request.progress->count =
+        static_cast<std::uint32_t>((size + kSignatureHashBlock - 1) / kSignatureHashBlock);
     request.progress->current = 0;
   }
   if (!context.setLabel(request.label)) return Failed(ResultCode::kSource, {});

@@ -112,7 +112,8 @@ OperationResult OkiEnded(const OperationRequest& request, FileResult result, Fil
 
 FileResult EncryptAs(const OperationRequest& request, const FileJob& job,
                      const std::vector<ByteBuffer>& recipients) {
-  if (request.format == Settings::kOki) return EncryptOkiFile(job, request.ownPrivateKey, request.peerPublicKey);
+  if (request.format == Settings::kOki)
+    return EncryptOkiFile(job, request.ownPrivateKey, request.peerPublicKey);
   return EncryptFile(job, request.ownPrivateKey, recipients);
 }
 
@@ -168,8 +169,9 @@ OperationResult Decrypt(OperationRequest& request, RandomGenerator& generator) {
       OpenStreams(request, false, request.targetIsStandardOutput && !request.checkOnly, result);
   if (streams) {
     job.targetStream = streams->out ? &*streams->out : nullptr;
-    result = *format == EncryptedFormat::kOki ? DecryptOkiFile(job, request.ownPrivateKey, request.peerPublicKey)
-                                               : DecryptFile(job, request.ownPrivateKey, request.peerPublicKey);
+    result = *format == EncryptedFormat::kOki
+                 ? DecryptOkiFile(job, request.ownPrivateKey, request.peerPublicKey)
+                 : DecryptFile(job, request.ownPrivateKey, request.peerPublicKey);
   }
   result.cause = NamedAsStream(std::move(result.cause), named, request.sourceName);
   if (*format == EncryptedFormat::kOki) return OkiEnded(request, result, FileOutcome::kOkiDecryptionFailed);
@@ -247,8 +249,10 @@ OperationResult Run(OperationRequest& request, RandomGenerator& generator) {
 // Whether a target that may not be replaced is in the way. A failure to put the output in
 // place is the target's: the file that appeared meanwhile is the likely cause, and is named.
 bool TargetInTheWay(const OperationRequest& request) {
-  const bool named = request.code != OperationCode::kVerify && !request.targetIsStandardOutput && !request.checkOnly;
-  return named && request.overwrite == platform::Overwrite::kNever && platform::FileExists(request.targetName);
+  const bool named =
+      request.code != OperationCode::kVerify && !request.targetIsStandardOutput && !request.checkOnly;
+  return named && request.overwrite == platform::Overwrite::kNever &&
+         platform::FileExists(request.targetName);
 }
 
 OperationResult ExistingTargetKept(const OperationRequest& request, OperationResult result) {

@@ -20,8 +20,8 @@ std::optional<ResultCode> Copy(platform::File& from, platform::File& to) {
 
 }  // namespace
 
-std::optional<platform::TemporaryFile> KeepStandardInput(const std::string& beside, const std::string& sourceName,
-                                                         FileResult& why) {
+std::optional<platform::TemporaryFile> KeepStandardInput(const std::string& beside,
+                                                         const std::string& sourceName, FileResult& why) {
   std::optional<platform::File> in = platform::File::standardInput();
   if (!in) {
     why = SystemFailed(ResultCode::kSource, sourceName);
@@ -34,7 +34,8 @@ std::optional<platform::TemporaryFile> KeepStandardInput(const std::string& besi
   }
   const std::optional<ResultCode> failed = Copy(*in, kept->file());
   if (failed || !kept->close()) {
-    why = SystemFailed(failed.value_or(ResultCode::kTarget), failed == ResultCode::kSource ? sourceName : kept->path());
+    why = SystemFailed(failed.value_or(ResultCode::kTarget),
+                       failed == ResultCode::kSource ? sourceName : kept->path());
     return std::nullopt;
   }
   return kept;

@@ -10,8 +10,8 @@ namespace qs {
 // The bytes of standard input, read to its end into a new temporary file beside the given
 // name (the file holds only what the pipe carried), closed so that a pipeline can open it by
 // name. Nothing when standard input or the file fails; why then says which, on sourceName.
-std::optional<platform::TemporaryFile> KeepStandardInput(const std::string& beside, const std::string& sourceName,
-                                                         FileResult& why);
+std::optional<platform::TemporaryFile> KeepStandardInput(const std::string& beside,
+                                                         const std::string& sourceName, FileResult& why);
 
 // Copies the named file to standard output; a failure is the target's, named targetName.
 FileResult CopyToStandardOutput(const std::string& path, const std::string& targetName);

@@ -57,8 +57,8 @@ class RefusalTest : public test::PipelineTest {
     // A check without output finds what the decryption finds.
     FileJob check = job(path("enc"), path("out"));
     check.checkOnly = true;
-    const FileResult checked =
-        DecryptFile(check, (recipient ? recipient : &bob_)->privateRecord, (sender ? sender : &alice_)->publicRecord);
+    const FileResult checked = DecryptFile(check, (recipient ? recipient : &bob_)->privateRecord,
+                                           (sender ? sender : &alice_)->publicRecord);
     EXPECT_EQ(checked.failure, result.failure) << what;
     EXPECT_EQ(checked.cause.finding, result.cause.finding) << what;
     EXPECT_EQ(listing(), before) << what;

@@ -199,7 +199,8 @@ TEST_F(EncryptedFileTest, StreamsMakeAndReadTheFilesNamedFilesDo) {
     for (std::size_t size : sizes) {
       SCOPED_TRACE(testing::Message() << size << " bytes, " << recipients->size() << " recipients");
       const std::string plain = makePlain("plain", size);
-      const ChunkCompression compression = size % 2 == 0 ? ChunkCompression::kFormat : ChunkCompression::kNone;
+      const ChunkCompression compression =
+          size % 2 == 0 ? ChunkCompression::kFormat : ChunkCompression::kNone;
       ASSERT_TRUE(EncryptFile(job(plain, path("named"), compression), alice_.privateRecord, *recipients));
       std::optional<platform::File> in = platform::File::openRead(plain);
       ASSERT_TRUE(in);

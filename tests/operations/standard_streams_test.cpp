@@ -27,9 +27,9 @@ using test::WriteRaw;
 // Puts a file in the place of standard input or output while it lives.
 class StreamSwap {
  public:
-  StreamSwap(int stream, const std::string& path, bool writing)
-      : stream_(stream), saved_(::dup(stream)) {
-    const int fd = writing ? ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600) : ::open(path.c_str(), O_RDONLY);
+  StreamSwap(int stream, const std::string& path, bool writing) : stream_(stream), saved_(::dup(stream)) {
+    const int fd =
+        writing ? ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600) : ::open(path.c_str(), O_RDONLY);
     ::dup2(fd, stream_);
     ::close(fd);
   }
@@ -60,8 +60,10 @@ class StandardStreamsTest : public ::testing::Test {
     request.streamFolder = waiting_.path();
     request.overwrite = platform::Overwrite::kNever;
     const bool bobs = code == OperationCode::kDecrypt || code == OperationCode::kVerify;
-    if (code != OperationCode::kVerify) request.ownPrivateKey = test::KeyPairOf(bobs ? "bob" : "alice").privateRecord;
-    if (code != OperationCode::kSign) request.peerPublicKey = test::KeyPairOf(bobs ? "alice" : "bob").publicRecord;
+    if (code != OperationCode::kVerify)
+      request.ownPrivateKey = test::KeyPairOf(bobs ? "bob" : "alice").privateRecord;
+    if (code != OperationCode::kSign)
+      request.peerPublicKey = test::KeyPairOf(bobs ? "alice" : "bob").publicRecord;
     return RunFileOperation(request, *generator_);
   }
 
