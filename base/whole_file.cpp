@@ -17,7 +17,13 @@ bool ReportPiece(ProgressHook* hook, std::uint32_t piece) {
   return true;
 }
 
-// The u32 length and the content, in pieces reported to the stream's hook.
+bool Refuse(WholeFileProblem* problem, WholeFileProblem found) {
+  if (problem != nullptr) *problem = found;
+  return false;
+}
+
+}  // namespace
+
 bool WriteContainer(platform::File& file, const ByteStream& stream) {
   const ByteBuffer& content = stream.bytes;
   ByteBuffer prefix;
@@ -32,13 +38,6 @@ bool WriteContainer(platform::File& file, const ByteStream& stream) {
   }
   return true;
 }
-
-bool Refuse(WholeFileProblem* problem, WholeFileProblem found) {
-  if (problem != nullptr) *problem = found;
-  return false;
-}
-
-}  // namespace
 
 bool ReadWholeFile(ByteStream& stream, const std::string& path, WholeFileProblem* problem) {
   constexpr WholeFileProblem kSystemError{WholeFileProblem::kSystem};

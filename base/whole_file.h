@@ -43,6 +43,10 @@ bool WriteWholeFile(const ByteStream& stream, const std::string& path,
                     platform::FileAccess access = platform::FileAccess::kUsual,
                     platform::Overwrite overwrite = platform::Overwrite::kReplace);
 
+// The container, its u32 length and the content, written in order to an open file or stream
+// (standard output), in pieces reported to the stream's hook.
+bool WriteContainer(platform::File& file, const ByteStream& stream);
+
 // One file of WriteWholeFiles.
 struct WholeFileTarget {
   const ByteBuffer& content;

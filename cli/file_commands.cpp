@@ -13,6 +13,7 @@
 #include "cli/output_file.h"
 #include "cli/own_keys.h"
 #include "cli/progress_display.h"
+#include "cli/standard_streams.h"
 #include "formats/oki_file.h"
 #include "formats/recipients_header.h"
 #include "keys/key_store.h"
@@ -59,10 +60,12 @@ std::optional<std::vector<FileTask>> PlanTasks(
     const std::function<std::string(const std::string&)>& outputName) {
   const std::vector<std::string>& sources = args.positionals();
   const std::optional<std::string> output = args.value("output");
+  RefuseStreamMisuse(sources, output, true);
   std::vector<FileTask> tasks;
   const bool intoFolder = output && (sources.size() > 1 || platform::IsFolder(*output));
   for (const std::string& source : sources) {
-    std::string target = outputName(source);
+    // What is read from standard input goes to standard output unless -o says otherwise.
+    std::string target = IsStandardStream(source) ? source : outputName(source);
     if (intoFolder && target.empty()) throw UsageError(cli_text::kNotEncryptedNameGiveOutput);
     if (output) target = intoFolder ? platform::JoinPath(*output, FileNamePart(target)) : *output;
     tasks.push_back({source, std::move(target)});
@@ -91,12 +94,20 @@ JsonLine FailedLine(const FileTask& task, ExitStatus status, const std::string& 
   return line;
 }
 
+// What decrypt --check reads: each input, with no output.
+std::vector<FileTask> CheckTasks(std::span<const std::string> sources) {
+  RefuseStreamMisuse(sources, std::nullopt, false);
+  std::vector<FileTask> tasks;
+  for (const std::string& source : sources) tasks.push_back({source, {}});
+  return tasks;
+}
+
 // Drops the tasks whose target exists (without --force) after a line for each; nothing is
 // left when none may be written.
 void KeepWritable(Session& session, const ParsedArgs& args, std::vector<FileTask>& tasks, bool& anyFailed) {
   std::vector<FileTask> kept;
   for (FileTask& task : tasks) {
-    if (MayWrite(session, task.target, args.has("force"))) {
+    if (IsStandardStream(task.target) || MayWrite(session, task.target, args.has("force"))) {
       kept.push_back(std::move(task));
       continue;
     }
@@ -233,7 +244,9 @@ void AddVerified(JsonLine& line, const OperationResult& result, const ByteBuffer
 // What a success prints without --json.
 void PrintDone(std::ostream& out, const OperationRequest& request, const OperationResult& result,
                const FileTask& task, const TaskReport& report) {
-  if (request.code == OperationCode::kVerify) {
+  if (request.checkOnly) {
+    out << VisibleText(task.source) << ": " << cli_text::kCheckedWhole << '\n';
+  } else if (request.code == OperationCode::kVerify) {
     PrintVerified(out, result, report.several, task.source);
   } else if (report.several) {
     out << VisibleText(task.source) << ": " << report.done << ' ' << VisibleText(task.target) << '\n';
@@ -250,9 +263,11 @@ int RunTasks(Session& session, OperationRequest& request, RandomGenerator& gener
              const std::vector<FileTask>& tasks, const TaskReport& report, bool anyFailed,
              CandidateSenders* candidates = nullptr) {
   std::ostream& out = session.io().out;
+  if (const std::optional<std::string> folder = session.workingFolder()) request.streamFolder = *folder;
   for (const FileTask& task : tasks) {
-    request.sourceName = task.source;
-    request.targetName = task.target;
+    DirectStreams(request, task.source, task.target);
+    // What the command has printed goes out before the output written to standard output.
+    out.flush();
     JsonLine line;
     line.add("input", task.source).add("output", task.target);
     if (candidates != nullptr) {
@@ -338,7 +353,7 @@ void KeepReadable(Session& session, std::vector<FileTask>& tasks, const TaskRepo
   std::vector<FileTask> kept;
   for (FileTask& task : tasks) {
     FileResult unreadable;
-    if (DetectEncryptedFormat(task.source, unreadable)) {
+    if (IsStandardStream(task.source) || DetectEncryptedFormat(task.source, unreadable)) {
       kept.push_back(std::move(task));
       continue;
     }
@@ -372,21 +387,26 @@ RandomGenerator* PrepareFromSenders(Session& session, const std::vector<std::str
 int RunDecrypt(Session& session, const ParsedArgs& args) {
   const std::vector<std::string> senders = SendersOf(args);
   const bool several = args.positionals().size() > 1;
+  const bool check = args.has("check");
+  if (check && args.value("output")) throw UsageError(cli_text::kCheckWritesNothing);
   for (const std::string& source : args.positionals()) {
-    if (DecryptedFileName(source)) continue;
+    if (check || IsStandardStream(source) || DecryptedFileName(source)) continue;
     if (several) throw UsageError(source + cli_text::kNotEncryptedName);
     if (!args.value("output")) throw UsageError(cli_text::kNotEncryptedNameGiveOutput);
   }
-  std::optional<std::vector<FileTask>> tasks = PlanTasks(
-      session, args, [](const std::string& source) { return DecryptedFileName(source).value_or(""); });
+  std::optional<std::vector<FileTask>> tasks =
+      check ? CheckTasks(args.positionals()) : PlanTasks(session, args, [](const std::string& source) {
+        return DecryptedFileName(source).value_or("");
+      });
   if (!tasks) return kFailure;
   bool anyFailed = false;
-  KeepWritable(session, args, *tasks, anyFailed);
+  if (!check) KeepWritable(session, args, *tasks, anyFailed);
   const TaskReport report{several, cli_text::kDecryptedTo, args.has("json")};
   KeepReadable(session, *tasks, report, anyFailed);
   if (tasks->empty()) return kFailure;
   OperationRequest request;
   request.code = OperationCode::kDecrypt;
+  request.checkOnly = check;
   std::optional<CandidateSenders> candidates;
   RandomGenerator* generator = PrepareFromSenders(session, senders, request, candidates);
   if (generator == nullptr) return kFailure;
@@ -419,7 +439,13 @@ int RunVerify(Session& session, const ParsedArgs& args) {
   const std::vector<std::string>& words = args.positionals();
   if (words.size() % 2 != 0) throw UsageError(cli_text::kVerifyTakesPairs);
   std::vector<FileTask> tasks;
-  for (std::size_t i = 0; i < words.size(); i += 2) tasks.push_back({words[i], words[i + 1]});
+  std::vector<std::string> dataFiles;
+  for (std::size_t i = 0; i < words.size(); i += 2) {
+    if (IsStandardStream(words[i + 1])) throw UsageError(cli_text::kSignatureNotStandardInput);
+    tasks.push_back({words[i], words[i + 1]});
+    dataFiles.push_back(words[i]);
+  }
+  RefuseStreamMisuse(dataFiles, std::nullopt, false);
   OperationRequest request;
   request.code = OperationCode::kVerify;
   std::optional<CandidateSenders> candidates;
@@ -451,15 +477,15 @@ std::vector<Command> FileCommands() {
        .synopsis = cli_text::kEncryptSynopsis,
        .summary = cli_text::kEncryptSummary,
        .details = cli_text::kEncryptDetails,
-       .run = RunEncrypt},
+       .run = KeepingStandardOutputForTheOutput<RunEncrypt>},
       {.words = {"decrypt"},
-       .options = {{.name = "from", .takesValue = true, .repeatable = true}, output, force, json},
+       .options = {{.name = "from", .takesValue = true, .repeatable = true}, {.name = "check"}, output, force, json},
        .minPositionals = 1,
        .maxPositionals = kAnyNumber,
        .synopsis = cli_text::kDecryptSynopsis,
        .summary = cli_text::kDecryptSummary,
        .details = cli_text::kDecryptDetails,
-       .run = RunDecrypt},
+       .run = KeepingStandardOutputForTheOutput<RunDecrypt>},
       {.words = {"sign"},
        .options = {{.name = "message", .takesValue = true}, output, force, json},
        .minPositionals = 1,
@@ -467,7 +493,7 @@ std::vector<Command> FileCommands() {
        .synopsis = cli_text::kSignSynopsis,
        .summary = cli_text::kSignSummary,
        .details = cli_text::kSignDetails,
-       .run = RunSign,
+       .run = KeepingStandardOutputForTheOutput<RunSign>,
        .unforeseenFailure = MessageText(FileOutcome::kSigningFailed)},
       {.words = {"verify"},
        .options = {{.name = "from", .takesValue = true, .repeatable = true}, json},

@@ -91,6 +91,17 @@ inline constexpr char kToSelfValues[] = "--to-self tar on eller off";
 inline constexpr char kNotEncryptedName[] = " slutar inte på .encrypted";
 inline constexpr char kNotEncryptedNameGiveOutput[] = "filen slutar inte på .encrypted: ange -o UTFIL";
 inline constexpr char kVerifyTakesPairs[] = "verify tar par av INFIL och SIGNATURFIL";
+// The standard streams, "-" on the command line.
+inline constexpr char kStandardInputTwice[] = "standard in (-) kan bara läsas en gång per kommando";
+inline constexpr char kStandardInputAlone[] =
+    "standard in (-) kan bara vara den enda infilen; en fil som heter - anges som ./-";
+inline constexpr char kStandardOutputOneInput[] = "-o - skriver till standard ut och tar bara en infil";
+inline constexpr char kSignatureNotStandardInput[] =
+    "signaturfilen kan inte läsas från standard in; en fil som heter - anges som ./-";
+inline constexpr char kCheckWritesNothing[] = "--check skriver ingenting och tar inte -o";
+// How messages name the streams.
+inline constexpr char kStandardInputName[] = "<standard in>";
+inline constexpr char kStandardOutputName[] = "<standard ut>";
 // Followed by the command's words, if any, and --help'.
 inline constexpr char kSeeHelp[] = "Se 'quillseal-cli ";
 
@@ -203,31 +214,40 @@ inline constexpr char kEncryptDetails[] =
     "versioner av programmet inte läser; med en enda blir den som förut.\n"
     "Format, kompression och --to-self tas från inställningarna om inga flaggor anges.\n"
     "--compress=strong komprimerar hårdare och långsammare, i samma format som alla versioner läser.\n"
+    "- som infil läser standard in (utan att klartext hamnar på disken), -o - skriver till\n"
+    "standard ut; en fil som heter - anges som ./-.\n"
     "Utfilen blir INFIL.encrypted bredvid infilen om -o saknas. Med flera infiler anger -o en mapp,\n"
     "och varje fil får en rad om hur det gick.\n";
 // decrypt
 inline constexpr char kDecryptSynopsis[] =
-    "--from FIL.certificate... INFIL... [-o UTFIL|MAPP] [--force] [--json]";
+    "--from FIL.certificate... [--check] INFIL... [-o UTFIL|MAPP] [--force] [--json]";
 inline constexpr char kDecryptSummary[] = "dekryptera filer från avsändaren i certifikatet";
 inline constexpr char kDecryptDetails[] =
     "Formatet läses från filen. Utfilen blir infilen utan .encrypted om -o saknas. Med flera\n"
     "infiler anger -o en mapp, och varje fil får en rad om hur det gick. Med flera --from\n"
     "visar varje fils signatur vilket certifikat som är avsändarens; bara det godkänns, och\n"
-    "raden \"Avsändare: FIL.certificate\" säger vilket. --json: ett JSON-objekt per fil.\n";
+    "raden \"Avsändare: FIL.certificate\" säger vilket. --json: ett JSON-objekt per fil.\n"
+    "--check kontrollerar varje del av filerna utan att skriva något och skriver \"INFIL: hel\"\n"
+    "för varje hel fil; tar inte -o.\n"
+    "- som infil läser standard in, -o - skriver till standard ut. En skada längre fram i filen\n"
+    "upptäcks först efter att delarna före den har skrivits till standard ut: kontrollera\n"
+    "slutstatusen.\n";
 // sign
 inline constexpr char kSignSynopsis[] =
     "INFIL... [--message TEXT] [-o FIL.signature|MAPP] [--force] [--json]";
 inline constexpr char kSignSummary[] = "signera filer med det lagrade nyckelparet";
 inline constexpr char kSignDetails[] =
     "Signaturfilen blir INFIL_<nyckelns namn>.signature bredvid infilen om -o saknas. Med flera\n"
-    "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n";
+    "infiler anger -o en mapp, och varje fil får en rad om hur det gick.\n"
+    "- som infil läser standard in, -o - skriver signaturfilen till standard ut.\n";
 // verify
 inline constexpr char kVerifySynopsis[] =
     "--from FIL.certificate... INFIL SIGNATURFIL [INFIL SIGNATURFIL]... [--json]";
 inline constexpr char kVerifySummary[] = "verifiera signaturer mot avsändarens certifikat";
 inline constexpr char kVerifyDetails[] =
     "Med flera par får varje fil en rad om hur det gick. Med flera --from godkänns bara det\n"
-    "certifikat vars nyckel har gjort signaturen. --json: ett JSON-objekt per fil.\n";
+    "certifikat vars nyckel har gjort signaturen. --json: ett JSON-objekt per fil. - som INFIL\n"
+    "läser datafilen från standard in.\n";
 // settings
 inline constexpr char kSettingsSynopsis[] =
     "[--format quillseal|oki] [--compression on|off] [--to-self on|off]";
@@ -242,6 +262,7 @@ inline constexpr char kInspectSummary[] = "visa vad en fil från Quillseal inneh
 // What the commands tell as they go; the line of each of several files ends with its output.
 inline constexpr char kEncryptedTo[] = "krypterad till";
 inline constexpr char kDecryptedTo[] = "dekrypterad till";
+inline constexpr char kCheckedWhole[] = "hel";
 inline constexpr char kSignedIn[] = "signerad i";
 inline constexpr char kSignatureOk[] = "Signaturen OK.";
 inline constexpr char kYesNoPrompt[] = " [j/N] ";

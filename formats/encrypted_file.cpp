@@ -114,27 +114,38 @@ void Seal(std::vector<SealJob>& jobs, std::span<const std::uint32_t> slots, Symm
   }
 }
 
-// The header for the recipients: version 0 for one, whose signature is made now, a version-1
+// The header for the recipients, planned before the content is sealed: the session key is
+// drawn and wrapped now, what depends on the plain size once that is known (for a source
+// read from a stream, at its end). Version 0 for one recipient, signed then; a version-1
 // draft for more, whose digest and signature are made once the content is sealed.
 struct PlannedHeader {
-  WrittenHeader header;
+  ByteBuffer sessionKey;
+  std::optional<FileHeaderDraft> single;
   std::optional<RecipientsHeaderDraft> draft;
 };
 
-std::optional<PlannedHeader> PlanHeader(RandomGenerator& generator, bool compress, std::uint64_t plainSize,
+std::optional<PlannedHeader> PlanHeader(RandomGenerator& generator, bool compress,
                                         const ByteBuffer& senderPrivate,
                                         std::span<const ByteBuffer> recipients) {
   if (recipients.size() == 1) {
-    std::optional<WrittenHeader> header =
-        WriteFileHeader(generator, compress, plainSize, senderPrivate, recipients.front());
-    if (!header) return std::nullopt;
-    return PlannedHeader{std::move(*header), std::nullopt};
+    std::optional<FileHeaderDraft> single = DraftFileHeader(generator, recipients.front());
+    if (!single) return std::nullopt;
+    ByteBuffer key = single->sessionKey;
+    return PlannedHeader{std::move(key), std::move(single), std::nullopt};
   }
   std::optional<RecipientsHeaderDraft> draft =
-      DraftRecipientsHeader(generator, compress, plainSize, recipients, senderPrivate);
+      DraftRecipientsHeader(generator, compress, 0, recipients, senderPrivate);
   if (!draft) return std::nullopt;
-  WrittenHeader header{draft->record, draft->fileKey};
-  return PlannedHeader{std::move(header), std::move(draft)};
+  ByteBuffer key = draft->fileKey;
+  return PlannedHeader{std::move(key), std::nullopt, std::move(draft)};
+}
+
+// The header record for a plain file of plainSize bytes.
+std::optional<ByteBuffer> HeaderRecord(PlannedHeader& planned, RandomGenerator& generator, bool compress,
+                                       std::uint64_t plainSize, const ByteBuffer& senderPrivate) {
+  if (planned.single) return SignFileHeader(generator, *planned.single, compress, plainSize, senderPrivate);
+  SetDraftPlainSize(*planned.draft, plainSize);
+  return planned.draft->record;
 }
 
 // A version-1 header's digest and signature, over what the writer sealed.
@@ -176,39 +187,62 @@ void Open(OpenJob& job, SymmetricContext& opener, bool compressed, std::uint32_t
 
 FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate,
                        std::span<const ByteBuffer> recipientPublics) {
-  if (platform::SameFile(job.source, job.target)) return SourceFailed(job.target, Finding::kSameFile);
-  std::optional<platform::File> in = platform::File::openRead(job.source);
-  const std::optional<std::uint64_t> size = in ? in->size() : std::nullopt;
-  if (!size) return SystemFailed(ResultCode::kSource, job.source);
-  const std::uint64_t chunks = ChunkCount(*size);
-  if (chunks > kMaxChunks) return SourceFailed(job.source, Finding::kTooLarge);
+  // A named source's size is known before anything is sealed; a stream's only at its end.
+  std::optional<platform::File> opened;
+  std::optional<std::uint64_t> size;
+  if (job.sourceStream == nullptr) {
+    if (platform::SameFile(job.source, job.target)) return SourceFailed(job.target, Finding::kSameFile);
+    opened = platform::File::openRead(job.source);
+    size = opened ? opened->size() : std::nullopt;
+    if (!size) return SystemFailed(ResultCode::kSource, job.source);
+    if (ChunkCount(*size) > kMaxChunks) return SourceFailed(job.source, Finding::kTooLarge);
+  }
+  platform::File& in = opened ? *opened : *job.sourceStream;
   if (job.generator == nullptr) return Failed(ResultCode::kSource, {});
-  const auto count = static_cast<std::uint32_t>(chunks);
-
-  const std::optional<PlannedHeader> planned = PlanHeader(
-      *job.generator, job.compression != ChunkCompression::kNone, *size, senderPrivate, recipientPublics);
+  const bool compress = job.compression != ChunkCompression::kNone;
+  std::optional<PlannedHeader> planned =
+      PlanHeader(*job.generator, compress, senderPrivate, recipientPublics);
   const std::optional<ByteBuffer> senderPublic = PublicKeyRecordOf(senderPrivate);
   if (!planned || !senderPublic) return Failed(ResultCode::kKeys, {});
-  const WrittenHeader* header = &planned->header;
 
-  EncryptedFileWriter out(job.target, header->sessionKey.span(), job.generator, job.overwrite);
+  EncryptedFileWriter out(job.target, planned->sessionKey.span(), job.generator, job.overwrite);
   if (!out.bindSender(*senderPublic)) return Failed(ResultCode::kKeys, {});
-  if (!out.begin(header->record, count)) return SystemFailed(ResultCode::kTarget, job.target);
+  // Chunks of a stream are counted as they come: the progress has no count.
+  const std::uint32_t count = size ? static_cast<std::uint32_t>(ChunkCount(*size)) : 0;
+  if (size) {
+    const std::optional<ByteBuffer> record =
+        HeaderRecord(*planned, *job.generator, compress, *size, senderPrivate);
+    if (!record) return Failed(ResultCode::kKeys, {});
+    if (!out.begin(*record, count)) return SystemFailed(ResultCode::kTarget, job.target);
+  } else if (!out.beginUnsized()) {
+    return SystemFailed(ResultCode::kTarget, job.target);
+  }
   const ChunkPipeline pipeline(ChunkPipeline::Batch::kPairs);
-  WorkerContexts sealers(pipeline, header->sessionKey.span());
+  WorkerContexts sealers(pipeline, planned->sessionKey.span());
   std::vector<SealJob> jobs(pipeline.slots());
-  std::uint64_t left = *size;
+  std::uint64_t plainBytes = 0;
+  bool streamEnded = false;
   FileResult result;
   const ChunkPipeline::Steps steps{
       .read =
           [&](std::uint32_t i, std::uint32_t slot) {
             SealJob& sealJob = jobs[slot];
             sealJob.index = i;
-            sealJob.length = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, kChunkBytes));
-            if (!in->readFull(sealJob.buffer.data() + kChunkPayloadOffset, sealJob.length)) {
+            const std::uint32_t wanted =
+                size ? static_cast<std::uint32_t>(std::min<std::uint64_t>(*size - plainBytes, kChunkBytes))
+                     : kChunkBytes;
+            const std::optional<std::size_t> got =
+                in.readUpTo(sealJob.buffer.data() + kChunkPayloadOffset, wanted);
+            if (!got || (size && *got != wanted))
               return Fail(result, SystemFailed(ResultCode::kSource, job.source));
+            // A stream ends with a short chunk or none: a full chunk may be its last.
+            if (*got == 0) {
+              streamEnded = true;
+              return false;
             }
-            left -= sealJob.length;
+            if (i >= kMaxChunks) return Fail(result, SourceFailed(job.source, Finding::kTooLarge));
+            sealJob.length = static_cast<std::uint32_t>(*got);
+            plainBytes += *got;
             return out.nextIv(sealJob.iv.span()) || Fail(result, Failed(ResultCode::kTarget, {}));
           },
       .work = [&](std::span<const std::uint32_t> slots,
@@ -222,7 +256,14 @@ FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate,
             return ContinueAfterChunk(job.chunks, i, count) || Fail(result, Cancelled());
           },
   };
-  if (!pipeline.run(count, steps)) return result;
+  const bool allRead = pipeline.run(size ? count : static_cast<std::uint32_t>(kMaxChunks + 1), steps);
+  if (!allRead && !(streamEnded && result)) return result;
+  if (!size) {
+    const std::optional<ByteBuffer> record =
+        HeaderRecord(*planned, *job.generator, compress, plainBytes, senderPrivate);
+    if (!record) return Failed(ResultCode::kKeys, {});
+    if (!out.finish(*record)) return SystemFailed(ResultCode::kTarget, job.target);
+  }
   if (planned->draft && !SignDraft(out, *job.generator, *planned->draft, senderPrivate))
     return SystemFailed(ResultCode::kTarget, job.target);
   if (!out.commit()) return SystemFailed(ResultCode::kTarget, job.target);
@@ -231,7 +272,9 @@ FileResult EncryptFile(const FileJob& job, const ByteBuffer& senderPrivate,
 
 FileResult DecryptFile(const FileJob& job, const ByteBuffer& recipientPrivate,
                        const ByteBuffer& senderPublic) {
-  if (platform::SameFile(job.source, job.target)) return SourceFailed(job.target, Finding::kSameFile);
+  const bool namedTarget = job.targetStream == nullptr && !job.checkOnly;
+  if (namedTarget && platform::SameFile(job.source, job.target))
+    return SourceFailed(job.target, Finding::kSameFile);
   EncryptedFileReader in(job.source);
   const std::optional<ByteBuffer> record = in.readHeader();
   if (!record) return in.failure();
@@ -246,10 +289,22 @@ FileResult DecryptFile(const FileJob& job, const ByteBuffer& recipientPrivate,
   if (result.binding == SenderBinding::kOtherSender) return SourceFailed(job.source, Finding::kNotBySender);
   if (header->plainSize && ChunkCount(*header->plainSize) != in.count())
     return SourceFailed(job.source, Finding::kDamaged);
+  // What a stream is given cannot be taken back: content the sender did not sign is refused
+  // before any of it goes out.
+  if (job.targetStream != nullptr && !header->contentDigest.empty()) {
+    const std::optional<ByteBuffer> ahead = in.contentDigestAhead();
+    if (!ahead) return in.failure();
+    if (!ahead->equals(header->contentDigest)) return SourceFailed(job.source, Finding::kNotBySender);
+  }
 
-  std::optional<platform::AtomicFileWriter> out =
-      platform::AtomicFileWriter::begin(job.target, platform::FileAccess::kPlaintext, job.overwrite);
-  if (!out) return SystemFailed(ResultCode::kTarget, job.target);
+  std::optional<platform::AtomicFileWriter> out;
+  if (namedTarget) {
+    std::optional<platform::AtomicFileWriter> begun =
+        platform::AtomicFileWriter::begin(job.target, platform::FileAccess::kPlaintext, job.overwrite);
+    if (!begun) return SystemFailed(ResultCode::kTarget, job.target);
+    out.emplace(std::move(*begun));
+  }
+  platform::File* plain = out ? &out->file() : job.targetStream;
   const std::uint32_t count = in.count();
   const ChunkPipeline pipeline;
   WorkerContexts openers(pipeline, header->sessionKey.span());
@@ -272,11 +327,11 @@ FileResult DecryptFile(const FileJob& job, const ByteBuffer& recipientPrivate,
             if (openJob.damaged)
               return Fail(result,
                           SourceFailed(job.source, Finding::kDamagedChunk, i + std::uint64_t{1}, count));
-            if (!out->file().write(openJob.payload.data(),
-                                   static_cast<std::uint32_t>(openJob.payload.size()))) {
-              return Fail(result, SystemFailed(ResultCode::kTarget, job.target));
+            if (plain != nullptr) {
+              if (!plain->write(openJob.payload.data(), static_cast<std::uint32_t>(openJob.payload.size())))
+                return Fail(result, SystemFailed(ResultCode::kTarget, job.target));
+              if (out) plain->startWriteBack();
             }
-            out->file().startWriteBack();
             written += openJob.payload.size();
             return ContinueAfterChunk(job.chunks, i, count) || Fail(result, Cancelled());
           },
@@ -288,7 +343,7 @@ FileResult DecryptFile(const FileJob& job, const ByteBuffer& recipientPrivate,
   // else who holds the key, another recipient.
   if (!header->contentDigest.empty() && !in.contentDigest().equals(header->contentDigest))
     return SourceFailed(job.source, Finding::kNotBySender);
-  if (!out->commit()) return SystemFailed(ResultCode::kTarget, job.target);
+  if (out && !out->commit()) return SystemFailed(ResultCode::kTarget, job.target);
   return result;
 }
 

@@ -21,6 +21,13 @@ namespace qs {
 // failure or cancel nothing is left behind and an older file at the target name stays as it
 // was, so callers delete nothing. A failure says which file and why.
 //
+// With job.sourceStream the plain size is known only at the stream's end: the chunks are
+// sealed as they come and wait, sealed, beside the target until the header can be signed;
+// no plaintext reaches the disk. With job.targetStream each chunk goes out once it has
+// opened and decompressed, so a failure later in the file comes after the chunks before it
+// (of a version-1 file, content its sender did not sign is refused before any goes out);
+// with job.checkOnly everything is read and checked and nothing is written.
+//
 // With several recipients ("PublicKey" records, no two the same, at most kMaxRecipients) each
 // can decrypt the file: one gets a version-0 header, more a version-1 header
 // (formats/recipients_header.h). Any other list fails with kKeys before anything is

@@ -21,25 +21,34 @@ ByteBuffer FileHeaderRecord(bool compressed, const ByteBuffer& encryptedKeyRecor
   return record;
 }
 
-std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress,
-                                             std::uint64_t plainSize, const ByteBuffer& senderPrivate,
-                                             const ByteBuffer& recipientPublic) {
+std::optional<FileHeaderDraft> DraftFileHeader(RandomGenerator& generator,
+                                               const ByteBuffer& recipientPublic) {
   std::optional<WrappedKey> wrapped = WrapKey(generator, recipientPublic);
   if (!wrapped) return std::nullopt;
+  return FileHeaderDraft{std::move(wrapped->encryptedKeyRecord), std::move(wrapped->key)};
+}
+
+std::optional<ByteBuffer> SignFileHeader(RandomGenerator& generator, const FileHeaderDraft& draft,
+                                         bool compress, std::uint64_t plainSize,
+                                         const ByteBuffer& senderPrivate) {
   SigningContext signer(&generator);
-  if (!signer.setLabel(TextString(kEncryptedFileLabel)) ||
-      !signer.addData(wrapped->encryptedKeyRecord.span())) {
+  if (!signer.setLabel(TextString(kEncryptedFileLabel)) || !signer.addData(draft.encryptedKeyRecord.span()))
     return std::nullopt;
-  }
   const auto now = static_cast<std::uint32_t>(platform::CalendarSeconds());
   const std::optional<ByteBuffer> signature =
       signer.sign(senderPrivate, now, HeaderBindingText({.compressed = compress, .plainSize = plainSize}));
   if (!signature) return std::nullopt;
+  return FileHeaderRecord(compress, draft.encryptedKeyRecord, *signature);
+}
 
-  WrittenHeader header;
-  header.record = FileHeaderRecord(compress, wrapped->encryptedKeyRecord, *signature);
-  header.sessionKey = std::move(wrapped->key);
-  return header;
+std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress,
+                                             std::uint64_t plainSize, const ByteBuffer& senderPrivate,
+                                             const ByteBuffer& recipientPublic) {
+  std::optional<FileHeaderDraft> draft = DraftFileHeader(generator, recipientPublic);
+  std::optional<ByteBuffer> record =
+      draft ? SignFileHeader(generator, *draft, compress, plainSize, senderPrivate) : std::nullopt;
+  if (!record) return std::nullopt;
+  return WrittenHeader{std::move(*record), std::move(draft->sessionKey)};
 }
 
 std::optional<FileHeaderFields> ReadFileHeaderFields(const ByteBuffer& record, Finding& why) {

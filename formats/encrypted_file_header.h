@@ -54,6 +54,20 @@ std::optional<FileHeaderFields> ReadFileHeaderFields(const ByteBuffer& record, F
 ByteBuffer FileHeaderRecord(bool compressed, const ByteBuffer& encryptedKeyRecord,
                             const ByteBuffer& signature);
 
+// A fresh session key wrapped for the recipient, for a header that is signed only once the
+// plain file's size is known (a source read from a stream).
+struct FileHeaderDraft {
+  ByteBuffer encryptedKeyRecord;
+  ByteBuffer sessionKey;  // 32 bytes
+};
+std::optional<FileHeaderDraft> DraftFileHeader(RandomGenerator& generator, const ByteBuffer& recipientPublic);
+
+// The header record around the draft's wrapped key, signed with the compressed flag and the
+// plain file's size by senderPrivate; nothing when the key cannot sign.
+std::optional<ByteBuffer> SignFileHeader(RandomGenerator& generator, const FileHeaderDraft& draft,
+                                         bool compress, std::uint64_t plainSize,
+                                         const ByteBuffer& senderPrivate);
+
 // Wraps a fresh session key for recipientPublic and signs it, with the compressed flag and
 // the plain file's size, with senderPrivate; nothing when either key does not work.
 std::optional<WrittenHeader> WriteFileHeader(RandomGenerator& generator, bool compress,

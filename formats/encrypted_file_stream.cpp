@@ -11,6 +11,9 @@
 namespace qs {
 namespace {
 
+// How much of the waiting chunks is copied at a time.
+constexpr std::uint32_t kCopyPieceBytes = 1u << 20;
+
 ByteBuffer U32(std::uint32_t v) {
   ByteBuffer b;
   b.appendU32(v);
@@ -51,7 +54,7 @@ bool EncryptedFileWriter::bindSender(const ByteBuffer& senderPublic) {
   return tableIv_.has_value();
 }
 
-bool EncryptedFileWriter::begin(const ByteBuffer& header, std::uint32_t count) {
+bool EncryptedFileWriter::writeFront(const ByteBuffer& header, std::uint32_t count) {
   if (!opened() || begun_) return false;
   const std::uint64_t tableBytes = SealedTableSize(count);
   if (tableBytes > 0xFFFFFFFFu) return false;
@@ -65,7 +68,37 @@ bool EncryptedFileWriter::begin(const ByteBuffer& header, std::uint32_t count) {
   tableOffset_ = 8 + static_cast<std::uint64_t>(header.length());
   count_ = count;
   begun_ = true;
-  return count_ != 0 || writeTable();
+  return true;
+}
+
+bool EncryptedFileWriter::begin(const ByteBuffer& header, std::uint32_t count) {
+  return !waiting_ && writeFront(header, count) && (count_ != 0 || writeTable());
+}
+
+bool EncryptedFileWriter::beginUnsized() {
+  if (!opened() || begun_ || waiting_) return false;
+  std::optional<platform::AtomicFileWriter> begun = platform::AtomicFileWriter::begin(file_->temporaryPath());
+  if (begun) waiting_.emplace(std::move(*begun));
+  return waiting_.has_value();
+}
+
+bool EncryptedFileWriter::finish(const ByteBuffer& header) {
+  if (!waiting_ || !writeFront(header, static_cast<std::uint32_t>(lengths_.size()))) return false;
+  if (!copyWaitingChunks()) return false;
+  waiting_.reset();
+  return writeTable();
+}
+
+bool EncryptedFileWriter::copyWaitingChunks() {
+  platform::File& from = waiting_->file();
+  if (!from.seek(0)) return false;
+  ByteBuffer piece = ByteBuffer::zeros(kCopyPieceBytes);
+  for (;;) {
+    const std::optional<std::size_t> got = from.readUpTo(piece.data(), piece.length());
+    if (!got || !file_->file().write(piece.data(), *got)) return false;
+    if (*got < piece.length()) return true;
+    file_->file().startWriteBack();
+  }
 }
 
 bool EncryptedFileWriter::writeChunk(ByteBuffer& payload) {
@@ -81,14 +114,15 @@ bool EncryptedFileWriter::writeChunk(ByteBuffer& payload) {
 }
 
 bool EncryptedFileWriter::writeSealedChunk(std::span<const std::uint8_t> sealed) {
-  if (!begun_ || lengths_.size() >= count_ || sealed.size() > 0xFFFFFFFFu ||
-      !file_->file().write(sealed.data(), static_cast<std::uint32_t>(sealed.size()))) {
+  const bool room = waiting_ ? !begun_ : begun_ && lengths_.size() < count_;
+  platform::File& out = waiting_ ? waiting_->file() : file_->file();
+  if (!room || sealed.size() > 0xFFFFFFFFu ||
+      !out.write(sealed.data(), static_cast<std::uint32_t>(sealed.size())))
     return false;
-  }
-  file_->file().startWriteBack();
+  out.startWriteBack();
   content_.addChunk(sealed);
   lengths_.push_back(static_cast<std::uint32_t>(sealed.size()));
-  return lengths_.size() < count_ || writeTable();
+  return waiting_ || lengths_.size() < count_ || writeTable();
 }
 
 bool EncryptedFileWriter::writeTable() {
@@ -238,6 +272,33 @@ bool EncryptedFileReader::readSealedChunk(ByteBuffer& into) {
 }
 
 ByteBuffer EncryptedFileReader::contentDigest() { return content_.finish(tableMac_.span()); }
+
+std::optional<ByteBuffer> EncryptedFileReader::contentDigestAhead() {
+  if (!file_ || !cipher_ || index_ != 0) return std::nullopt;
+  // readTable has checked that the chunks fill the rest of the file exactly.
+  const std::uint64_t chunksStart = size_ - left_;
+  std::uint64_t end = chunksStart;
+  ContentDigest ahead;
+  ByteBuffer mac = ByteBuffer::zeros(SymmetricContext::kMacBytes);
+  for (const std::uint32_t length : lengths_) {
+    end += length;
+    // No sealed unit is this short; opening it would fail.
+    if (length < mac.length()) {
+      fail(Finding::kDamaged);
+      return std::nullopt;
+    }
+    if (!file_->seek(end - mac.length()) || !file_->readFull(mac.data(), mac.length())) {
+      failure_ = SystemFailed(ResultCode::kSource, source_);
+      return std::nullopt;
+    }
+    ahead.addChunk(mac.span());
+  }
+  if (!file_->seek(chunksStart)) {
+    failure_ = SystemFailed(ResultCode::kSource, source_);
+    return std::nullopt;
+  }
+  return ahead.finish(tableMac_.span());
+}
 
 bool SealChunk(SymmetricContext& context, std::uint32_t index,
                std::span<const std::uint8_t, SymmetricContext::kIvBytes> iv, std::span<std::uint8_t> buffer,

@@ -113,6 +113,12 @@ class EncryptedFileWriter {
   bool bindSender(const ByteBuffer& senderPublic);
   // Writes H, the header, T and T zero bytes for a table of count chunks; once only.
   bool begin(const ByteBuffer& header, std::uint32_t count);
+  // Instead of begin, for a source whose size, and so the header and the table, is known only
+  // at its end: the sealed chunks wait in a temporary file of their own beside the target,
+  // which holds nothing but them, until finish writes H, the header and the table of the
+  // chunks written, copies the chunks after them and removes that file.
+  bool beginUnsized();
+  bool finish(const ByteBuffer& header);
   // Seals index || payload and appends it; after the last chunk the table is written.
   bool writeChunk(ByteBuffer& payload);
   // The same in two steps, for sealing on other threads: the IV of the next chunk (IVs are
@@ -129,9 +135,12 @@ class EncryptedFileWriter {
   bool commit();
 
  private:
+  bool writeFront(const ByteBuffer& header, std::uint32_t count);
+  bool copyWaitingChunks();
   bool writeTable();
 
   std::optional<platform::AtomicFileWriter> file_;
+  std::optional<platform::AtomicFileWriter> waiting_;  // the chunks of an unsized source
   SymmetricContext cipher_;
   bool begun_ = false;
   bool tableWritten_ = false;
@@ -176,6 +185,9 @@ class EncryptedFileReader {
   bool readSealedChunk(ByteBuffer& into);
   // The ContentDigest of the table and the chunks read; meant for after the last chunk.
   ByteBuffer contentDigest();
+  // The ContentDigest the chunks will give, from the MAC at the end of each, read ahead
+  // without opening them; right after readTable, which it leaves the reader as it was at.
+  std::optional<ByteBuffer> contentDigestAhead();
 
  private:
   bool readInto(ByteBuffer& into, std::uint64_t n);

@@ -91,6 +91,7 @@ std::optional<RecipientsHeaderDraft> DraftRecipientsHeader(RandomGenerator& gene
   record.appendU8(0);
   record.appendU8(compressed ? 1 : 0);
   record.appendU8(kEncryptionMethod);
+  draft.plainSizeOffset = record.length();
   AppendU64(record, plainSize);
   record.appendU16(static_cast<std::uint16_t>(recipients.size()));
   for (const ByteBuffer& recipient : recipients) {
@@ -107,6 +108,12 @@ std::optional<RecipientsHeaderDraft> DraftRecipientsHeader(RandomGenerator& gene
   record.appendField(ByteBuffer::zeros(*signatureBytes));
   if (record.length() > kMaxRecipientsHeaderBytes) return std::nullopt;
   return draft;
+}
+
+void SetDraftPlainSize(RecipientsHeaderDraft& draft, std::uint64_t plainSize) {
+  ByteBuffer size;
+  AppendU64(size, plainSize);
+  std::copy_n(size.data(), size.length(), draft.record.data() + draft.plainSizeOffset);
 }
 
 std::optional<ByteBuffer> SignRecipientsHeader(RandomGenerator& generator, const RecipientsHeaderDraft& draft,

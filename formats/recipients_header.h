@@ -50,7 +50,12 @@ struct RecipientsHeaderDraft {
   ByteBuffer record;
   ByteBuffer fileKey;            // 32 bytes
   std::uint32_t tailOffset = 0;  // where in the record the digest field begins
+  std::uint32_t plainSizeOffset = 0;
 };
+
+// Puts the plain file's size into the draft, for a source whose size is known only at its end;
+// before it is signed.
+void SetDraftPlainSize(RecipientsHeaderDraft& draft, std::uint64_t plainSize);
 
 // Wraps one fresh file key for each recipient ("PublicKey" records, 2 to 64, no two the
 // same) and reserves room for the signature of senderPrivate's signing key. Nothing for a

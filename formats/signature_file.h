@@ -24,6 +24,11 @@ struct SignatureRequest {
   std::uint32_t timestamp = 0;        // sign: embedded; verify: what was embedded
   platform::Overwrite overwrite =
       platform::Overwrite::kReplace;  // sign: a file at the target name by the end
+  // Instead of the named files, which then only name them in messages: the data file read in
+  // order from a stream whose size is not known (standard input; the progress has no count),
+  // and for sign the signature file written to a stream (standard output).
+  platform::File* sourceStream = nullptr;
+  platform::File* targetStream = nullptr;
 };
 
 // Streams the data file through the context's digest in 20,480-byte blocks, after setting

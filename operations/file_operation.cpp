@@ -1,6 +1,7 @@
 #include "operations/file_operation.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 #include "crypto/key_records.h"
@@ -8,8 +9,10 @@
 #include "formats/encrypted_file_stream.h"
 #include "formats/oki_file.h"
 #include "formats/signature_file.h"
+#include "operations/standard_streams.h"
 #include "platform/clock.h"
 #include "platform/file.h"
+#include "platform/working_folder.h"
 
 namespace qs {
 namespace {
@@ -55,7 +58,34 @@ FileJob JobFor(OperationRequest& request, RandomGenerator& generator) {
   job.bytes = &request.byteProgress;
   job.totalBytes = &request.totalBytes;
   job.overwrite = request.overwrite;
+  job.checkOnly = request.checkOnly;
   return job;
+}
+
+// Where the bytes of a stream wait: a temporary file in the stream folder.
+std::string WaitingBeside(const OperationRequest& request) {
+  return platform::JoinPath(request.streamFolder, "stream");
+}
+
+// The standard stream a pipeline reads or writes in order, when the request names one.
+struct StandardStreams {
+  std::optional<platform::File> in;
+  std::optional<platform::File> out;
+};
+
+// Opens what the request takes from the standard streams; nothing after a failure in result.
+std::optional<StandardStreams> OpenStreams(const OperationRequest& request, bool in, bool out,
+                                           FileResult& result) {
+  StandardStreams streams;
+  if (in && !(streams.in = platform::File::standardInput())) {
+    result = SystemFailed(ResultCode::kSource, request.sourceName);
+    return std::nullopt;
+  }
+  if (out && !(streams.out = platform::File::standardOutput())) {
+    result = SystemFailed(ResultCode::kTarget, request.targetName);
+    return std::nullopt;
+  }
+  return streams;
 }
 
 OperationResult Decrypted(const FileResult& result) {
@@ -80,28 +110,72 @@ OperationResult OkiEnded(const OperationRequest& request, FileResult result, Fil
                result.cause);
 }
 
-OperationResult Encrypt(OperationRequest& request, RandomGenerator& generator) {
-  const FileJob job = JobFor(request, generator);
-  const std::vector<ByteBuffer> recipients = RecipientsOf(request);
-  if (request.format == Settings::kOki) {
-    if (recipients.size() > 1) return Ended(FileOutcome::kOkiOneRecipient);
-    return OkiEnded(request, EncryptOkiFile(job, request.ownPrivateKey, request.peerPublicKey),
-                    FileOutcome::kOkiEncryptionFailed);
-  }
-  return NativeEnded(request, EncryptFile(job, request.ownPrivateKey, recipients));
+FileResult EncryptAs(const OperationRequest& request, const FileJob& job,
+                     const std::vector<ByteBuffer>& recipients) {
+  if (request.format == Settings::kOki)
+    return EncryptOkiFile(job, request.ownPrivateKey, request.peerPublicKey);
+  return EncryptFile(job, request.ownPrivateKey, recipients);
 }
 
+// To standard output the sealed file is made whole in a temporary file first, since a file
+// cut short by a failure could not be taken back, then copied out.
+FileResult EncryptToStandardOutput(const OperationRequest& request, FileJob job,
+                                   const std::vector<ByteBuffer>& recipients) {
+  std::optional<platform::TemporaryFile> sealed = platform::TemporaryFile::create(WaitingBeside(request));
+  if (!sealed || !sealed->close()) return SystemFailed(ResultCode::kTarget, WaitingBeside(request));
+  job.target = sealed->path();
+  job.overwrite = platform::Overwrite::kReplace;
+  FileResult result = EncryptAs(request, job, recipients);
+  if (result) result = CopyToStandardOutput(sealed->path(), request.targetName);
+  result.cause = NamedAsStream(std::move(result.cause), sealed->path(), request.targetName);
+  return result;
+}
+
+OperationResult Encrypt(OperationRequest& request, RandomGenerator& generator) {
+  FileJob job = JobFor(request, generator);
+  const std::vector<ByteBuffer> recipients = RecipientsOf(request);
+  if (request.format == Settings::kOki && recipients.size() > 1) return Ended(FileOutcome::kOkiOneRecipient);
+  FileResult result;
+  std::optional<StandardStreams> streams = OpenStreams(request, request.sourceIsStandardInput, false, result);
+  if (streams) {
+    job.sourceStream = streams->in ? &*streams->in : nullptr;
+    result = request.targetIsStandardOutput ? EncryptToStandardOutput(request, job, recipients)
+                                            : EncryptAs(request, job, recipients);
+  }
+  if (request.format == Settings::kOki) return OkiEnded(request, result, FileOutcome::kOkiEncryptionFailed);
+  return NativeEnded(request, result);
+}
+
+// From standard input the ciphertext is kept in a temporary file first: the format is told
+// by its first bytes and a version-1 file is read twice.
 OperationResult Decrypt(OperationRequest& request, RandomGenerator& generator) {
   FileJob job = JobFor(request, generator);
   job.compression = ChunkCompression::kNone;
   FileResult unreadable;
-  const std::optional<EncryptedFormat> format = DetectEncryptedFormat(request.sourceName, unreadable);
-  if (!format) return Ended(FileOutcome::kFileUnreadable, unreadable.cause);
-  if (*format == EncryptedFormat::kOki) {
-    return OkiEnded(request, DecryptOkiFile(job, request.ownPrivateKey, request.peerPublicKey),
-                    FileOutcome::kOkiDecryptionFailed);
+  std::optional<platform::TemporaryFile> kept;
+  if (request.sourceIsStandardInput) {
+    std::optional<platform::TemporaryFile> read =
+        KeepStandardInput(WaitingBeside(request), request.sourceName, unreadable);
+    if (!read) return Ended(FileOutcome::kFileUnreadable, unreadable.cause);
+    kept.emplace(std::move(*read));
+    job.source = kept->path();
   }
-  return NativeEnded(request, DecryptFile(job, request.ownPrivateKey, request.peerPublicKey));
+  const std::string named = job.source;
+  const std::optional<EncryptedFormat> format = DetectEncryptedFormat(job.source, unreadable);
+  if (!format)
+    return Ended(FileOutcome::kFileUnreadable, NamedAsStream(unreadable.cause, named, request.sourceName));
+  FileResult result;
+  std::optional<StandardStreams> streams =
+      OpenStreams(request, false, request.targetIsStandardOutput && !request.checkOnly, result);
+  if (streams) {
+    job.targetStream = streams->out ? &*streams->out : nullptr;
+    result = *format == EncryptedFormat::kOki
+                 ? DecryptOkiFile(job, request.ownPrivateKey, request.peerPublicKey)
+                 : DecryptFile(job, request.ownPrivateKey, request.peerPublicKey);
+  }
+  result.cause = NamedAsStream(std::move(result.cause), named, request.sourceName);
+  if (*format == EncryptedFormat::kOki) return OkiEnded(request, result, FileOutcome::kOkiDecryptionFailed);
+  return NativeEnded(request, result);
 }
 
 SignatureRequest SignatureRequestFor(OperationRequest& request, RandomGenerator& generator) {
@@ -112,12 +186,24 @@ SignatureRequest SignatureRequestFor(OperationRequest& request, RandomGenerator&
   return signature;
 }
 
+// Runs a signature pipeline on what the request takes from the standard streams.
+FileResult WithStreams(const OperationRequest& request, SignatureRequest& signature, bool out,
+                       const std::function<FileResult()>& pipeline) {
+  FileResult result;
+  std::optional<StandardStreams> streams = OpenStreams(request, request.sourceIsStandardInput, out, result);
+  if (!streams) return result;
+  signature.sourceStream = streams->in ? &*streams->in : nullptr;
+  signature.targetStream = streams->out ? &*streams->out : nullptr;
+  return pipeline();
+}
+
 OperationResult Sign(OperationRequest& request, RandomGenerator& generator) {
   SignatureRequest signature = SignatureRequestFor(request, generator);
   signature.message = request.signMessage;
   signature.timestamp = static_cast<std::uint32_t>(platform::CalendarSeconds());
-  const FileResult result =
-      SignFile(signature, request.ownPrivateKey, request.sourceName, request.targetName);
+  const FileResult result = WithStreams(request, signature, request.targetIsStandardOutput, [&] {
+    return SignFile(signature, request.ownPrivateKey, request.sourceName, request.targetName);
+  });
   if (result) return Ended(FileOutcome::kOk);
   if (request.chunkProgress.cancelRequested()) return CancelledAtOnce();
   return Ended(FileOutcome::kSigningFailed, result.cause);
@@ -125,8 +211,9 @@ OperationResult Sign(OperationRequest& request, RandomGenerator& generator) {
 
 OperationResult Verify(OperationRequest& request, RandomGenerator& generator) {
   SignatureRequest signature = SignatureRequestFor(request, generator);
-  const FileResult result =
-      VerifyFile(signature, request.sourceName, request.peerPublicKey, request.targetName);
+  const FileResult result = WithStreams(request, signature, false, [&] {
+    return VerifyFile(signature, request.sourceName, request.peerPublicKey, request.targetName);
+  });
   if (!result) {
     if (request.chunkProgress.cancelRequested()) return CancelledAtOnce();
     return Ended(FileOutcome::kSignatureMismatch, result.cause);
@@ -162,7 +249,9 @@ OperationResult Run(OperationRequest& request, RandomGenerator& generator) {
 // Whether a target that may not be replaced is in the way. A failure to put the output in
 // place is the target's: the file that appeared meanwhile is the likely cause, and is named.
 bool TargetInTheWay(const OperationRequest& request) {
-  return request.code != OperationCode::kVerify && request.overwrite == platform::Overwrite::kNever &&
+  const bool named =
+      request.code != OperationCode::kVerify && !request.targetIsStandardOutput && !request.checkOnly;
+  return named && request.overwrite == platform::Overwrite::kNever &&
          platform::FileExists(request.targetName);
 }
 

@@ -42,6 +42,18 @@ struct OperationRequest {
   // Whether an existing target may be replaced; with kNever one that exists when the run
   // starts, or appears before its output is in place, is kept (kTargetExists).
   platform::Overwrite overwrite = platform::Overwrite::kReplace;
+  // The process's standard input as the source (verify: the data file), its standard output
+  // as the target (encrypt, decrypt, sign); sourceName and targetName then only name them in
+  // messages. What waits between a stream and a pipeline that takes a named file (the
+  // ciphertext read from standard input before it is decrypted, a file encrypted before it
+  // is copied out) is kept in a temporary file beside streamFolder's name "stream", and
+  // removed: it holds only what a pipe carries, never plaintext.
+  bool sourceIsStandardInput = false;
+  bool targetIsStandardOutput = false;
+  std::string streamFolder;
+  // Decrypt only: every part of the file read and checked as for a decryption, nothing
+  // written; targetName is not used.
+  bool checkOnly = false;
   ChunkProgress chunkProgress;               // native and signature pipelines
   ProgressHook byteProgress;                 // OKI-format pipelines
   std::atomic<std::uint32_t> totalBytes{0};  // OKI-format: the size being processed

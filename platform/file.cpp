@@ -23,6 +23,20 @@ std::optional<File> File::create(const std::string& path) {
   return File(h);
 }
 
+std::optional<File> File::standardInput() {
+  if (FileCallFails()) return std::nullopt;
+  const std::intptr_t h = os::DuplicateStandardInput();
+  if (h == os::kNoHandle) return std::nullopt;
+  return File(h);
+}
+
+std::optional<File> File::standardOutput() {
+  if (FileCallFails()) return std::nullopt;
+  const std::intptr_t h = os::DuplicateStandardOutput();
+  if (h == os::kNoHandle) return std::nullopt;
+  return File(h);
+}
+
 File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = os::kNoHandle; }
 
 File& File::operator=(File&& other) noexcept {
@@ -44,6 +58,17 @@ bool File::readFull(std::uint8_t* out, std::size_t n) {
     done += *got;
   }
   return true;
+}
+
+std::optional<std::size_t> File::readUpTo(std::uint8_t* out, std::size_t n) {
+  std::size_t done = 0;
+  while (done < n) {
+    const std::optional<std::size_t> got = read(out + done, n - done);
+    if (!got) return std::nullopt;
+    if (*got == 0) break;
+    done += *got;
+  }
+  return done;
 }
 
 namespace {
@@ -73,6 +98,27 @@ std::optional<AtomicFileWriter> AtomicFileWriter::begin(const std::string& targe
     }
   }
   return std::nullopt;
+}
+
+std::optional<TemporaryFile> TemporaryFile::create(const std::string& beside) {
+  if (FileCallFails()) return std::nullopt;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    std::string path = TemporaryNameFor(beside);
+    const std::intptr_t h = os::Create(path, true);
+    if (h != os::kNoHandle) return TemporaryFile(std::move(path), File(h));
+  }
+  return std::nullopt;
+}
+
+TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
+    : path_(std::move(other.path_)), file_(std::move(other.file_)) {
+  other.path_.clear();
+}
+
+TemporaryFile::~TemporaryFile() {
+  if (path_.empty()) return;
+  if (file_) file_->close();
+  RemoveFile(path_);
 }
 
 AtomicFileWriter::AtomicFileWriter(std::string target, std::string temporary, File file, FileAccess access,

@@ -13,6 +13,11 @@ class File {
   static std::optional<File> openRead(const std::string& path);
   // Creates or truncates the file, for reading and writing.
   static std::optional<File> create(const std::string& path);
+  // The process's standard input or output as a handle of its own, so that closing it leaves
+  // the stream open; nothing when the process has none. A pipe's size is not known (the
+  // system says 0), so it is never asked. Bytes pass unchanged, line ends included.
+  static std::optional<File> standardInput();
+  static std::optional<File> standardOutput();
 
   File(File&& other) noexcept;
   File& operator=(File&& other) noexcept;
@@ -24,6 +29,9 @@ class File {
   std::optional<std::size_t> read(std::uint8_t* out, std::size_t n);
   // Reads exactly n bytes, or false.
   bool readFull(std::uint8_t* out, std::size_t n);
+  // Reads until n bytes are in or the end is reached, for a stream that gives what it has:
+  // the count read (below n only at the end), nullopt on an error.
+  std::optional<std::size_t> readUpTo(std::uint8_t* out, std::size_t n);
   bool write(const std::uint8_t* data, std::size_t n);
   bool seek(std::uint64_t offset);
   std::optional<std::uint64_t> size() const;
@@ -37,6 +45,7 @@ class File {
 
  private:
   friend class AtomicFileWriter;
+  friend class TemporaryFile;
   explicit File(std::intptr_t handle) : handle_(handle) {}
   std::intptr_t handle_;
 };
@@ -96,6 +105,29 @@ class AtomicFileWriter {
   FileAccess access_;
   Overwrite overwrite_;
   bool done_ = false;
+};
+
+// A new empty file beside the given name, under a name no other writer picks, removed when
+// this goes: for bytes that wait between a stream and a pipeline that takes a named file.
+class TemporaryFile {
+ public:
+  static std::optional<TemporaryFile> create(const std::string& beside);
+
+  TemporaryFile(TemporaryFile&& other) noexcept;
+  TemporaryFile& operator=(TemporaryFile&&) = delete;
+  TemporaryFile(const TemporaryFile&) = delete;
+  ~TemporaryFile();
+
+  const std::string& path() const { return path_; }
+  // Open for reading and writing until closed, so that others may open it by name.
+  File& file() { return *file_; }
+  bool close() { return file_->close(); }
+
+ private:
+  TemporaryFile(std::string path, File file) : path_(std::move(path)), file_(std::move(file)) {}
+
+  std::string path_;
+  std::optional<File> file_;
 };
 
 }  // namespace qs::platform

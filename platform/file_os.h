@@ -10,6 +10,9 @@ namespace qs::platform::os {
 constexpr std::intptr_t kNoHandle = -1;
 
 std::intptr_t OpenRead(const std::string& path);
+// A handle of its own on the process's standard input or output; kNoHandle when it has none.
+std::intptr_t DuplicateStandardInput();
+std::intptr_t DuplicateStandardOutput();
 
 // A new file's POSIX mode: exactly this, or nothing for the usual one the umask narrows.
 using FileMode = std::optional<std::uint32_t>;

@@ -86,6 +86,23 @@ void RecordSystemError() { SetLastFileError(FromErrno(errno)); }
 
 namespace os {
 
+namespace {
+
+// A descriptor of its own, closed on exec like every other, that shares the stream's position.
+std::intptr_t DuplicateStandard(int fd) {
+  const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) {
+    RecordSystemError();
+    return kNoHandle;
+  }
+  return copy;
+}
+
+}  // namespace
+
+std::intptr_t DuplicateStandardInput() { return DuplicateStandard(STDIN_FILENO); }
+std::intptr_t DuplicateStandardOutput() { return DuplicateStandard(STDOUT_FILENO); }
+
 std::intptr_t OpenRead(const std::string& path) {
   // Not blocking: opening a FIFO waits for a writer, and only plain files are read here.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);

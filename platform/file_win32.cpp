@@ -83,6 +83,29 @@ void RecordSystemError() { SetLastFileError(FromSystemCode(GetLastError())); }
 
 namespace os {
 
+namespace {
+
+// A handle of its own on the stream; raw handle I/O, so no line end is translated.
+std::intptr_t DuplicateStandard(DWORD which) {
+  const HANDLE stream = GetStdHandle(which);
+  if (stream == nullptr || stream == INVALID_HANDLE_VALUE) {
+    SetLastFileError(FileError::kNotFound);
+    return os::kNoHandle;
+  }
+  HANDLE copy = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), stream, GetCurrentProcess(), &copy, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS)) {
+    RecordSystemError();
+    return os::kNoHandle;
+  }
+  return reinterpret_cast<std::intptr_t>(copy);
+}
+
+}  // namespace
+
+std::intptr_t DuplicateStandardInput() { return DuplicateStandard(STD_INPUT_HANDLE); }
+std::intptr_t DuplicateStandardOutput() { return DuplicateStandard(STD_OUTPUT_HANDLE); }
+
 std::intptr_t OpenRead(const std::string& path) {
   const HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -161,6 +184,8 @@ std::optional<std::size_t> File::read(std::uint8_t* out, std::size_t n) {
   if (FileCallFails()) return std::nullopt;
   DWORD got = 0;
   if (!ReadFile(Handle(handle_), out, static_cast<DWORD>(n < kMaxIo ? n : kMaxIo), &got, nullptr)) {
+    // A pipe whose writer has closed its end has reached its end.
+    if (GetLastError() == ERROR_BROKEN_PIPE) return 0;
     RecordSystemError();
     return std::nullopt;
   }

@@ -54,6 +54,14 @@ class RefusalTest : public test::PipelineTest {
     // Every refusal names the source.
     EXPECT_EQ(result.cause.file, path("enc")) << what;
     cause_ = result.cause;
+    // A check without output finds what the decryption finds.
+    FileJob check = job(path("enc"), path("out"));
+    check.checkOnly = true;
+    const FileResult checked = DecryptFile(check, (recipient ? recipient : &bob_)->privateRecord,
+                                           (sender ? sender : &alice_)->publicRecord);
+    EXPECT_EQ(checked.failure, result.failure) << what;
+    EXPECT_EQ(checked.cause.finding, result.cause.finding) << what;
+    EXPECT_EQ(listing(), before) << what;
     return code;
   }
   FileCause cause_;
@@ -577,6 +585,17 @@ TEST_F(SeveralRecipientsSpliceTest, ARecipientCannotMakeContentFromTheSender) {
       EXPECT_EQ(expectFailure("forged by bob: " + forged, recipient), ResultCode::kKeys);
       EXPECT_EQ(cause_.finding, Finding::kNotBySender);
     }
+    // What goes to a stream cannot be taken back: none of the forged content goes out.
+    {
+      std::optional<platform::File> stream = platform::File::create(path("streamed"));
+      ASSERT_TRUE(stream);
+      FileJob toStream = job(path("enc"), "<stream>");
+      toStream.targetStream = &*stream;
+      const FileResult result = DecryptFile(toStream, carol_.privateRecord, alice_.publicRecord);
+      EXPECT_EQ(result.cause.finding, Finding::kNotBySender);
+    }
+    EXPECT_EQ(ReadRaw(path("streamed")), "") << forged;
+    std::filesystem::remove(path("streamed"));
   }
 }
 

@@ -188,6 +188,63 @@ TEST_F(EncryptedFileTest, EveryOneOfSeveralRecipientsDecrypts) {
   EXPECT_EQ(listing(), "enc\nplain\n");
 }
 
+// A source read from a stream, whose size is known only at its end, makes the file the named
+// source makes, of the same size and version; a file decrypted to a stream gives the same
+// bytes; a check writes nothing. Nothing is left beside the target.
+TEST_F(EncryptedFileTest, StreamsMakeAndReadTheFilesNamedFilesDo) {
+  const std::size_t sizes[] = {0, 1, kChunkBytes - 1, kChunkBytes, kChunkBytes + 1, 2 * kChunkBytes + 3};
+  const std::vector<ByteBuffer> one{bob_.publicRecord};
+  const std::vector<ByteBuffer> two{bob_.publicRecord, carol_.publicRecord};
+  for (const std::vector<ByteBuffer>* recipients : {&one, &two}) {
+    for (std::size_t size : sizes) {
+      SCOPED_TRACE(testing::Message() << size << " bytes, " << recipients->size() << " recipients");
+      const std::string plain = makePlain("plain", size);
+      const ChunkCompression compression =
+          size % 2 == 0 ? ChunkCompression::kFormat : ChunkCompression::kNone;
+      ASSERT_TRUE(EncryptFile(job(plain, path("named"), compression), alice_.privateRecord, *recipients));
+      std::optional<platform::File> in = platform::File::openRead(plain);
+      ASSERT_TRUE(in);
+      FileJob fromStream = job("<stream>", path("piped"), compression);
+      fromStream.sourceStream = &*in;
+      ASSERT_TRUE(EncryptFile(fromStream, alice_.privateRecord, *recipients));
+      EXPECT_EQ(ReadRaw(path("piped")).size(), ReadRaw(path("named")).size());
+      EXPECT_EQ(VersionOf(path("piped")), VersionOf(path("named")));
+
+      ASSERT_TRUE(DecryptFile(job(path("piped"), path("dec")), bob_.privateRecord, alice_.publicRecord));
+      EXPECT_EQ(ReadRaw(path("dec")), ReadRaw(plain));
+      std::optional<platform::File> out = platform::File::create(path("streamed"));
+      ASSERT_TRUE(out);
+      FileJob toStream = job(path("named"), "<stream>");
+      toStream.targetStream = &*out;
+      ASSERT_TRUE(DecryptFile(toStream, bob_.privateRecord, alice_.publicRecord));
+      out.reset();
+      EXPECT_EQ(ReadRaw(path("streamed")), ReadRaw(plain));
+      FileJob check = job(path("piped"), path("unwritten"));
+      check.checkOnly = true;
+      EXPECT_TRUE(DecryptFile(check, bob_.privateRecord, alice_.publicRecord));
+      EXPECT_EQ(listing(), "dec\nnamed\npiped\nplain\nstreamed\n");
+    }
+  }
+}
+
+// To a stream each chunk goes out only once it has opened: a damaged second chunk ends the
+// run with its failure after the first chunk, and nothing of it.
+TEST_F(EncryptedFileTest, AStreamGetsTheChunksBeforeADamagedOne) {
+  const std::string plain = makePlain("plain", 2 * kChunkBytes + 3);
+  ASSERT_TRUE(EncryptFile(job(plain, path("enc")), alice_.privateRecord, std::vector{bob_.publicRecord}));
+  const std::uint64_t size = ReadRaw(path("enc")).size();
+  test::PatchByte(path("enc"), size - kChunkBytes - 100, 0x01);  // within the second chunk
+  std::optional<platform::File> out = platform::File::create(path("streamed"));
+  ASSERT_TRUE(out);
+  FileJob toStream = job(path("enc"), "<stream>");
+  toStream.targetStream = &*out;
+  const FileResult result = DecryptFile(toStream, bob_.privateRecord, alice_.publicRecord);
+  out.reset();
+  EXPECT_EQ(result.cause.finding, Finding::kDamagedChunk);
+  EXPECT_EQ(result.cause.at, 2u);
+  EXPECT_EQ(ReadRaw(path("streamed")), ReadRaw(plain).substr(0, kChunkBytes));
+}
+
 // One recipient keeps the first version's header, which every reader knows; no count the
 // second version cannot hold, and no recipient given twice, is written at all.
 TEST_F(EncryptedFileTest, RecipientListsAndTheVersionTheyGet) {
