@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <ostream>
@@ -368,9 +369,13 @@ void KeepReadable(Session& session, std::vector<FileTask>& tasks, const TaskRepo
 }
 
 // The senders of --from: one is approved before the first file, several are candidates.
+// Standard input is read once, so its sender cannot be searched for among several.
 std::vector<std::string> SendersOf(const ParsedArgs& args) {
   const std::vector<std::string>& senders = args.values("from");
   if (senders.empty()) args.required("from");
+  const std::vector<std::string>& inputs = args.positionals();
+  if (senders.size() > 1 && std::any_of(inputs.begin(), inputs.end(), IsStandardStream))
+    throw UsageError(cli_text::kStreamNeedsOneSender);
   return senders;
 }
 
