@@ -235,9 +235,9 @@ case_inspect_names_every_kind_of_file() {
 }
 
 # json_check FILE PYTHON: parses every line of FILE as JSON into the list `lines` and runs
-# the Python assertions on it.
+# the Python assertions on it, with Debian's python3 (scripts/deps), whatever else is on PATH.
 json_check() {
-  python3 - "$1" "$2" <<'PY' || fail "JSON in $1: $(cat "$1")"
+  /usr/bin/python3 - "$1" "$2" <<'PY' || fail "JSON in $1: $(cat "$1")"
 import json, sys
 lines = [json.loads(line) for line in open(sys.argv[1], encoding="utf-8").read().splitlines()]
 exec(sys.argv[2])
