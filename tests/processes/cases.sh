@@ -102,7 +102,8 @@ case_a_closed_stdout_during_large_decryptions() {
 case_ctrl_c_at_a_question_is_an_interruption() {
   local status
   echo hej >f.txt
-  status=$(python3 - "$cli" "$home/alice" "$home/bob.certificate" f.txt <<'PY'
+  # Debian's python3 (scripts/deps) gives the command a terminal of its own.
+  status=$(/usr/bin/python3 - "$cli" "$home/alice" "$home/bob.certificate" f.txt <<'PY'
 import os, pty, signal, sys, time
 cli, workdir, certificate, source = sys.argv[1:]
 pid, fd = pty.fork()
