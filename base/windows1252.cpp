@@ -62,14 +62,16 @@ ByteBuffer Utf8ToWindows1252(std::string_view utf8) {
   return out;
 }
 
-std::string FirstCharacterOutsideWindows1252(std::string_view utf8) {
+std::optional<Utf8Character> FirstCharacterOutsideWindows1252(std::string_view utf8) {
   for (std::size_t i = 0; i < utf8.size();) {
     const std::size_t start = i;
     const char32_t c = NextUtf8(utf8, i);
-    if (FromUnicode(c) == kReplacement && utf8[start] != kReplacement)
-      return std::string(utf8.substr(start, i - start));
+    if (FromUnicode(c) != kReplacement || utf8[start] == kReplacement) continue;
+    Utf8Character character{std::string(utf8.substr(start, i - start)), std::nullopt};
+    if (c != kReplacement) character.codePoint = c;
+    return character;
   }
-  return {};
+  return std::nullopt;
 }
 
 std::string Windows1252ToUtf8(const ByteBuffer& bytes) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,9 +12,14 @@ namespace qs {
 // Windows-1252 byte becomes '?'; malformed UTF-8 or UTF-16 counts as such a character.
 
 ByteBuffer Utf8ToWindows1252(std::string_view utf8);
-// The first character of the UTF-8 text that would become '?' (its bytes), or an empty
-// string when every character has its Windows-1252 byte.
-std::string FirstCharacterOutsideWindows1252(std::string_view utf8);
+// A character of UTF-8 text: its bytes, and its code point unless the bytes are malformed.
+struct Utf8Character {
+  std::string bytes;
+  std::optional<char32_t> codePoint;
+};
+// The first character of the UTF-8 text that would become '?', or nothing when every
+// character has its Windows-1252 byte.
+std::optional<Utf8Character> FirstCharacterOutsideWindows1252(std::string_view utf8);
 std::string Windows1252ToUtf8(const ByteBuffer& bytes);
 
 ByteBuffer Utf16ToWindows1252(std::u16string_view utf16);

@@ -1,7 +1,7 @@
 #include "cli/field_option.h"
 
-#include <cstdint>
 #include <cstdio>
+#include <optional>
 
 #include "base/windows1252.h"
 #include "cli/args.h"
@@ -12,15 +12,11 @@ namespace qs::cli {
 
 namespace {
 
-// "U+0141" for a whole UTF-8 character; empty for bytes that are none.
-std::string CodePointName(const std::string& character) {
-  const auto lead = static_cast<std::uint8_t>(character[0]);
-  const std::size_t length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-  if (lead < 0xC0 || character.size() != length) return {};
-  std::uint32_t c = lead & (0x7F >> length);
-  for (std::size_t i = 1; i < length; ++i) c = (c << 6) | (static_cast<std::uint8_t>(character[i]) & 0x3F);
+// " (U+0141)" for a character that is one; empty for bytes that are none.
+std::string CodePointName(const Utf8Character& character) {
+  if (!character.codePoint) return {};
   char name[16];
-  std::snprintf(name, sizeof name, " (U+%04X)", static_cast<unsigned>(c));
+  std::snprintf(name, sizeof name, " (U+%04X)", static_cast<unsigned>(*character.codePoint));
   return name;
 }
 
@@ -34,10 +30,10 @@ DataField FieldOption(const std::string& word, const std::string& option) {
 }
 
 const std::string& StorableText(const std::string& text, const std::string& option) {
-  const std::string character = FirstCharacterOutsideWindows1252(text);
-  if (!character.empty())
-    throw UsageError("--" + option + cli_text::kCharacter + character + "\"" + CodePointName(character) +
-                     cli_text::kNotStorable);
+  const std::optional<Utf8Character> character = FirstCharacterOutsideWindows1252(text);
+  if (character)
+    throw UsageError("--" + option + cli_text::kCharacter + character->bytes + "\"" +
+                     CodePointName(*character) + cli_text::kNotStorable);
   return text;
 }
 

@@ -484,7 +484,8 @@ std::vector<Command> FileCommands() {
        .details = cli_text::kEncryptDetails,
        .run = KeepingStandardOutputForTheOutput<RunEncrypt>},
       {.words = {"decrypt"},
-       .options = {{.name = "from", .takesValue = true, .repeatable = true}, {.name = "check"}, output, force, json},
+       .options =
+           {{.name = "from", .takesValue = true, .repeatable = true}, {.name = "check"}, output, force, json},
        .minPositionals = 1,
        .maxPositionals = kAnyNumber,
        .synopsis = cli_text::kDecryptSynopsis,

@@ -39,7 +39,7 @@ inline constexpr char kKeyPairExists[] =
     "Det finns redan ett lagrat nyckelpar. Använd --force för att skriva över det nyckelparet.";
 inline constexpr char kFolderNotMade[] = "Kunde inte skapa mappen: ";
 inline constexpr char kStreamNeedsOneSender[] =
-    "- läses bara en gång: ange en enda --from för det som kommer på standard in";
+    "standard in (-) läses bara en gång: ange en enda --from för det som kommer på standard in";
 inline constexpr char kNoCandidateSender[] = "Ingen av avsändarna i --from har signerat filen.";
 // Followed by the certificate that a file's signature showed to be its sender's.
 inline constexpr char kSenderLabel[] = "Avsändare: ";

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
+#include <tuple>
 
 #include "base/text_string.h"
 #include "base/timestamp.h"
@@ -61,13 +63,18 @@ TEST(Windows1252, SwedishLettersAndTheEuroSurviveEitherFrontEnd) {
   EXPECT_EQ(ToHex(fromUtf8), "e5e4f620c5c4d62080");
   EXPECT_EQ(ToHex(Utf16ToWindows1252(u"\u00e5\u00e4\u00f6 \u00c5\u00c4\u00d6 \u20ac")), ToHex(fromUtf8));
   EXPECT_EQ(Windows1252ToUtf8(fromUtf8), utf8);
-  EXPECT_EQ(FirstCharacterOutsideWindows1252(utf8 + "? ÿ"), "");
-  for (const auto& [text, first] : std::vector<std::pair<std::string, std::string>>{
-           {"\xC5\x81ukasz", "\xC5\x81"},                   // Ł
-           {"fest \xF0\x9F\x8E\x89!", "\xF0\x9F\x8E\x89"},  // 🎉, four bytes
-           {"a\xC3", "\xC3"},                               // cut short
-           {"\x80", "\x80"}}) {                             // a continuation byte alone
-    EXPECT_EQ(FirstCharacterOutsideWindows1252(text), first) << text;
+  EXPECT_FALSE(FirstCharacterOutsideWindows1252(utf8 + "? ÿ"));
+  const std::optional<char32_t> malformed;
+  for (const auto& [text, bytes, codePoint] :
+       std::vector<std::tuple<std::string, std::string, std::optional<char32_t>>>{
+           {"\xC5\x81ukasz", "\xC5\x81", U'\u0141'},                       // Ł
+           {"fest \xF0\x9F\x8E\x89!", "\xF0\x9F\x8E\x89", U'\U0001F389'},  // 🎉, four bytes
+           {"a\xC3", "\xC3", malformed},                                   // cut short
+           {"\x80", "\x80", malformed}}) {                                 // a continuation byte alone
+    const std::optional<Utf8Character> first = FirstCharacterOutsideWindows1252(text);
+    ASSERT_TRUE(first) << text;
+    EXPECT_EQ(first->bytes, bytes) << text;
+    EXPECT_EQ(first->codePoint, codePoint) << text;
   }
   EXPECT_EQ(Windows1252ToUtf16(fromUtf8), u"\u00e5\u00e4\u00f6 \u00c5\u00c4\u00d6 \u20ac");
   // Stored in a record, "ä" is the unit 00 E4.

@@ -41,6 +41,10 @@ TEST(Cli, UsageMistakesExitWithTwoAndHelpWithZero) {
   EXPECT_EQ(RunWords(s, {}), kUsage);
   EXPECT_EQ(RunWords(s, {"nonsense"}), kUsage);
   EXPECT_EQ(RunWords(s, {"verify", "--from", "x", "only-one"}), kUsage);
+  // Standard input is read once, so its sender cannot be searched for among several.
+  EXPECT_EQ(RunWords(s, {"decrypt", "--from", "a", "--from", "b", "-"}), kUsage);
+  EXPECT_EQ(RunWords(s, {"verify", "--from", "a", "--from", "b", "-", "f.sig"}), kUsage);
+  EXPECT_NE(s.err.str().find("ange en enda --from"), std::string::npos);
   EXPECT_EQ(RunWords(s, {"--bogus", "key", "show"}), kUsage);
   EXPECT_EQ(RunWords(s, {"trust"}), kUsage);
   EXPECT_NE(s.err.str().find("trust list"), std::string::npos);

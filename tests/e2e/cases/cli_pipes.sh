@@ -61,7 +61,7 @@ case_signatures_of_standard_input() {
   piped 0 report.txt verified --workdir bob "${from_alice[@]}" verify --from alice.certificate - report.sig
   grep -qx "Signaturen OK." verified || fail "standard input did not verify: $(cat verified)"
   printf 'other\n' >other.txt
-  piped 1 other.txt verified --workdir bob "${from_alice[@]}" verify --from alice.certificate - report.sig
+  piped "$refused" other.txt verified --workdir bob "${from_alice[@]}" verify --from alice.certificate - report.sig
 }
 
 # A damaged second chunk: the first goes out, then the failure and its message.
