@@ -43,9 +43,9 @@ class RefusalTest : public test::PipelineTest {
   ResultCode expectFailure(const std::string& what, const test::TestKeyPair* recipient = nullptr,
                            const test::TestKeyPair* sender = nullptr) {
     const std::string before = listing();
-    const FileResult result =
-        DecryptFile(job(path("enc"), path("out")), (recipient ? recipient : &bob_)->privateRecord,
-                    (sender ? sender : &alice_)->publicRecord);
+    const ByteBuffer& ownPrivate = (recipient != nullptr ? *recipient : bob_).privateRecord;
+    const ByteBuffer& senderPublic = (sender != nullptr ? *sender : alice_).publicRecord;
+    const FileResult result = DecryptFile(job(path("enc"), path("out")), ownPrivate, senderPublic);
     EXPECT_FALSE(result) << what;
     const ResultCode code = result.failure.value_or(ResultCode::kCancelled);
     EXPECT_TRUE(code == ResultCode::kSource || code == ResultCode::kKeys || code == ResultCode::kOtherMethod)
@@ -57,8 +57,7 @@ class RefusalTest : public test::PipelineTest {
     // A check without output finds what the decryption finds.
     FileJob check = job(path("enc"), path("out"));
     check.checkOnly = true;
-    const FileResult checked = DecryptFile(check, (recipient ? recipient : &bob_)->privateRecord,
-                                           (sender ? sender : &alice_)->publicRecord);
+    const FileResult checked = DecryptFile(check, ownPrivate, senderPublic);
     EXPECT_EQ(checked.failure, result.failure) << what;
     EXPECT_EQ(checked.cause.finding, result.cause.finding) << what;
     EXPECT_EQ(listing(), before) << what;
