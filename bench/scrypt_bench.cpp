@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
     const std::clock_t start = std::clock();
     const qs::ByteBuffer key = qs::Scrypt(passphrase.span(), salt.span(), {20, 8, 1}, sizeof(kRfcKey));
     const double seconds = Seconds(start);
-    const bool match = key.length() == sizeof(kRfcKey) && std::memcmp(key.data(), kRfcKey, sizeof(kRfcKey)) == 0;
+    const bool match =
+        key.length() == sizeof(kRfcKey) && std::memcmp(key.data(), kRfcKey, sizeof(kRfcKey)) == 0;
     std::printf("rfc log2N=20 r=8 p=1 1024 MiB %.3f s %s\n", seconds, match ? "match" : "MISMATCH");
     return match ? 0 : 1;
   }

@@ -206,7 +206,8 @@ void Pbkdf2HmacSha256(std::span<const std::uint8_t> password, std::span<const st
 
 ByteBuffer Scrypt(std::span<const std::uint8_t> passphrase, std::span<const std::uint8_t> salt,
                   const ScryptCost& cost, std::size_t length) {
-  if (!ScryptCostAllowed(cost) || length == 0 || length > std::numeric_limits<std::uint32_t>::max()) return {};
+  if (!ScryptCostAllowed(cost) || length == 0 || length > std::numeric_limits<std::uint32_t>::max())
+    return {};
   const std::uint32_t n = std::uint32_t{1} << cost.log2N;
   const std::uint32_t laneBytes = 128 * cost.r;
 

@@ -15,9 +15,9 @@ struct ScryptCost {
   std::uint32_t p;
 };
 
-// The cost new protected keys are written with: 128 MiB and about half a second per
+// The cost new protected keys are written with: 144 MiB and about half a second per
 // derivation on the development machine (bench/scrypt_bench measures it).
-inline constexpr ScryptCost kProtectionCost{17, 8, 1};
+inline constexpr ScryptCost kProtectionCost{17, 9, 1};
 
 // Whether a cost read from a file may be run, so that a hostile file cannot make us allocate
 // gigabytes or work for minutes: 1 <= log2N <= 20, 1 <= r <= 32, 1 <= p <= 16, one lane of at

@@ -50,22 +50,14 @@ const struct {
   ScryptCost cost;
   bool allowed;
 } kCosts[] = {
-    {kProtectionCost, true},
-    {{1, 1, 1}, true},
-    {{20, 8, 1}, true},   // 1 GiB, the RFC's largest
+    {kProtectionCost, true}, {{1, 1, 1}, true},    {{20, 8, 1}, true},  // 1 GiB, the RFC's largest
     {{19, 16, 4}, true},  // 1 GiB four times: the most work allowed
     {{20, 8, 5}, false},  // five lanes of 1 GiB
     {{20, 9, 1}, false},  // a lane above 1 GiB
-    {{20, 32, 1}, false},
-    {{0, 8, 1}, false},
-    {{21, 1, 1}, false},
+    {{20, 32, 1}, false},    {{0, 8, 1}, false},   {{21, 1, 1}, false},
     {{255, 32, 16}, false},  // a shift that wraps must not slip through
-    {{10, 0, 1}, false},
-    {{10, 33, 1}, false},
-    {{10, 0xffffffff, 1}, false},
-    {{10, 8, 0}, false},
-    {{10, 8, 17}, false},
-    {{10, 1, 0xffffffff}, false},
+    {{10, 0, 1}, false},     {{10, 33, 1}, false}, {{10, 0xffffffff, 1}, false},
+    {{10, 8, 0}, false},     {{10, 8, 17}, false}, {{10, 1, 0xffffffff}, false},
 };
 
 TEST(ScryptCost, AllowedOnlyWithinMemoryAndWorkBounds) {
