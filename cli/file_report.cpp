@@ -173,13 +173,6 @@ bool ReportCertificate(std::ostream& out, const ByteBuffer& content) {
   return true;
 }
 
-// rand.bin holds one field of fresh generator output and nothing else.
-bool IsSeedFile(const ByteBuffer& content) {
-  ByteStream in(content);
-  const std::optional<ByteBuffer> seed = in.readCompleteField();
-  return seed && seed->length() == RandomGenerator::kSeedFileBytes && in.remaining() == 0;
-}
-
 // Files in the whole-file container, told apart by their first record's tag.
 bool ReportContainer(std::ostream& out, const std::string& path) {
   ByteStream file;
@@ -218,7 +211,7 @@ bool ReportContainer(std::ostream& out, const std::string& path) {
   } else if (content.length() == kSettingsBytes || content.length() == kSettingsBytesWithSelf) {
     out << cli_text::kSettingsKind << '\n';
     PrintSettings(out, DecodeSettings(content), cli_text::kOkiFormat);
-  } else if (IsSeedFile(content)) {
+  } else if (IsSeedFileContent(content)) {
     out << cli_text::kSeedFileKind << '\n';
   } else {
     const std::vector<ByteBuffer> trusted = DecodeTrustedKeyList(content);

@@ -1,6 +1,7 @@
 #include "crypto/random_generator.h"
 
 #include <thread>
+#include <vector>
 
 #include "base/byte_stream.h"
 #include "base/secure_wipe.h"
@@ -8,6 +9,7 @@
 #include "crypto/cipher_context.h"
 #include "crypto/secret_bytes.h"
 #include "crypto/sha256.h"
+#include "platform/account_protection.h"
 #include "platform/clock.h"
 #include "platform/file_error.h"
 #include "platform/folder_lock.h"
@@ -21,7 +23,58 @@ std::uint32_t LowCalendarSeconds() { return static_cast<std::uint32_t>(platform:
 
 using Key = SecretBytes<kSha256DigestBytes>;
 
+// Binds a locked seed to this use of the account's key.
+constexpr char kSeedEntropy[] = "Quillseal seed";
+
+std::span<const std::uint8_t> SeedEntropy() {
+  return {reinterpret_cast<const std::uint8_t*>(kSeedEntropy), sizeof(kSeedEntropy) - 1};
+}
+
 }  // namespace
+
+ByteBuffer SeedFileContent(const ByteBuffer& seed) {
+  ByteBuffer content;
+  if (!platform::AccountProtectionAvailable()) {
+    content.appendField(seed);
+    return content;
+  }
+  // A seed that cannot be locked is not written in the clear where locking is expected.
+  const std::optional<std::vector<std::uint8_t>> locked =
+      platform::ProtectForAccount(seed.span(), SeedEntropy());
+  if (!locked) return {};
+  content.appendField(ByteBuffer());
+  content.appendField(ByteBuffer(std::span<const std::uint8_t>(*locked)));
+  return content;
+}
+
+ByteBuffer SeedInFileContent(const ByteBuffer& content) {
+  ByteStream in(content);
+  ByteBuffer first = in.readField();
+  // The plain form, read as it always was: trailing content is no concern of a seed.
+  if (!first.empty() || in.remaining() == 0) return first;
+  const std::optional<ByteBuffer> locked = in.readCompleteField();
+  if (!locked || in.remaining() != 0) return {};
+  std::optional<std::vector<std::uint8_t>> opened =
+      platform::UnprotectForAccount(locked->span(), SeedEntropy());
+  if (!opened) return {};
+  // Wiped also when the copy fails.
+  const struct Wiper {
+    std::vector<std::uint8_t>& bytes;
+    ~Wiper() { SecureWipe(bytes.data(), bytes.size()); }
+  } wiper{*opened};
+  return ByteBuffer(std::span<const std::uint8_t>{*opened});
+}
+
+bool IsSeedFileContent(const ByteBuffer& content) {
+  ByteStream in(content);
+  const std::optional<ByteBuffer> first = in.readCompleteField();
+  if (!first) return false;
+  if (first->empty()) {
+    const std::optional<ByteBuffer> locked = in.readCompleteField();
+    return locked && !locked->empty() && in.remaining() == 0;
+  }
+  return first->length() == RandomGenerator::kSeedFileBytes && in.remaining() == 0;
+}
 
 RandomGenerator::RandomGenerator() {
   // The portable rand() of the C standard, seed 1: a fixed start that carries no credit and
@@ -114,7 +167,7 @@ bool RandomGenerator::startUp(const std::string& seedPath) {
   ByteStream file;
   bool seeded = false;
   if (ReadWholeFile(file, seedPath)) {
-    const ByteBuffer seed = file.readField();
+    const ByteBuffer seed = SeedInFileContent(file.bytes);
     seeded = addSeed(seed.span(), LowCalendarSeconds(), true);
   }
   platform::SetLastFileError(platform::FileError::kNone);  // a first start has no seed file
@@ -137,8 +190,8 @@ bool RandomGenerator::writeSeedFile(const std::string& seedPath) {
 bool RandomGenerator::writeSeed(const std::string& seedPath) {
   const ByteBuffer seed = output(kSeedFileBytes);
   if (seed.empty()) return false;
-  ByteStream content;
-  content.bytes.appendField(seed);
+  ByteStream content(SeedFileContent(seed));
+  if (content.bytes.empty()) return false;
   // Whoever reads the seed can tell the keys and IVs drawn after it.
   return WriteWholeFile(content, seedPath, platform::FileAccess::kOwnerOnly);
 }

@@ -21,6 +21,20 @@ inline constexpr char kSeedFileName[] = "rand.bin";
 // Threads: the user-interface thread mixes events and seeds; one worker at a time calls
 // output. A small atomic state keeps them apart: an event that arrives while output runs is
 // dropped (its credit still counts), and output waits for a mix in progress to finish.
+// A seed file's content. Plain: one field, the seed (512 bytes: 520 with the container).
+// Where the user's account can lock data (platform/account_protection.h): an empty field,
+// then a field of the seed locked to the account, which a reader of the plain form takes for
+// a seed too short to use and gathers fresh entropy instead. Empty when the lock fails.
+ByteBuffer SeedFileContent(const ByteBuffer& seed);
+
+// The seed in either form, the locked one opened for this account; empty when the locked
+// form does not open here (another account or machine, damage).
+ByteBuffer SeedInFileContent(const ByteBuffer& content);
+
+// Whether content has one of the two forms with nothing after it, whether or not it opens
+// here.
+bool IsSeedFileContent(const ByteBuffer& content);
+
 class RandomGenerator {
  public:
   static constexpr std::uint32_t kPoolBytes = 4096;
@@ -54,16 +68,17 @@ class RandomGenerator {
   // The pool index the next mixed byte goes to.
   std::uint32_t position() const { return position_; }
 
-  // Run once at start: a seed file of at least 32 bytes (credited), the calendar time, the
-  // process clock and 32 bytes of the operating system's generator (not credited); a seed
-  // file that was used is then replaced by a fresh one. False when the system generator or
-  // that rewrite fails; a missing or short seed file is no error. The seed file's folder is
-  // locked (platform/folder_lock.h) from the read to the rewrite; false when it stays busy.
+  // Run once at start: a seed file (SeedInFileContent) of at least 32 bytes (credited), the calendar time,
+  // the process clock and 32 bytes of the operating system's generator (not credited); a seed file that was
+  // used is then replaced by a fresh one. False when the system generator or that rewrite fails; a missing or
+  // short seed file is no error. The seed file's folder is locked (platform/folder_lock.h) from the read to
+  // the rewrite; false when it stays busy. A seed file locked to another account or machine counts as
+  // missing.
   bool startUp(const std::string& seedPath);
 
-  // Replaces the seed file with 512 fresh output bytes (content: one length-prefixed field,
-  // inside the whole-file container: 520 bytes in all), holding its folder's lock. False
-  // below 1024 credit, when the folder stays busy or the file cannot be written; an older
+  // Replaces the seed file with 512 fresh output bytes (content: SeedFileContent, inside the
+  // whole-file container), holding its folder's lock. False below 1024 credit, when the
+  // folder stays busy, the seed cannot be locked or the file cannot be written; an older
   // file is then left as it was.
   bool writeSeedFile(const std::string& seedPath);
 

@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/whole_file.h"
+#include "platform/account_protection.h"
 #include "tests/crypto/rsa_fixtures.h"
 #include "tests/support/hex.h"
 #include "tests/support/temp_folder.h"
@@ -33,6 +35,40 @@ std::string SeedFile(std::size_t n) {
   file[0] = static_cast<char>(content.size());
   file[1] = static_cast<char>(content.size() >> 8);
   return file + content;
+}
+
+// Content in the whole-file container.
+std::string WholeFile(const ByteBuffer& content) {
+  ByteBuffer file;
+  file.appendU32(content.length());
+  file.append(content);
+  return std::string(reinterpret_cast<const char*>(file.data()), file.length());
+}
+
+ByteBuffer SeedIn(const std::string& path) {
+  ByteStream file;
+  if (!ReadWholeFile(file, path)) return {};
+  return SeedInFileContent(file.bytes);
+}
+
+// A 512-byte seed in this platform's form: locked to the account where that is available,
+// in a form whose first field a reader of the plain form takes for no seed.
+void ExpectSeedFile(const std::string& path) {
+  const std::string raw = test::ReadRaw(path);
+  ByteStream file;
+  ASSERT_TRUE(ReadWholeFile(file, path));
+  EXPECT_TRUE(IsSeedFileContent(file.bytes));
+  EXPECT_EQ(SeedIn(path).length(), 512u);
+  if (platform::AccountProtectionAvailable()) {
+    ASSERT_GT(raw.size(), 12u);
+    EXPECT_EQ(raw.substr(4, 4), std::string(4, '\0'));
+    EXPECT_TRUE(file.readField().empty());
+    EXPECT_EQ(raw.find(std::string(reinterpret_cast<const char*>(SeedIn(path).data()), 32)),
+              std::string::npos);
+  } else {
+    ASSERT_EQ(raw.size(), 520u);
+    EXPECT_EQ(raw.substr(0, 8), std::string("\x04\x02\0\0\0\x02\0\0", 8));
+  }
 }
 
 TEST(RandomGenerator, OutputMatchesIndependentResult) {
@@ -121,10 +157,9 @@ TEST(RandomGenerator, StartUpTakesAndRenewsASeedFile) {
   RandomGenerator generator;
   ASSERT_TRUE(generator.startUp(path));
   EXPECT_EQ(generator.credit(), 1024u);
+  ExpectSeedFile(path);
   const std::string renewed = test::ReadRaw(path);
-  ASSERT_EQ(renewed.size(), 520u);
-  EXPECT_EQ(renewed.substr(0, 8), std::string("\x04\x02\0\0\0\x02\0\0", 8));
-  EXPECT_NE(renewed, SeedFile(512));
+  EXPECT_FALSE(SeedIn(path).equals(ByteBuffer(Bytes(512, 9))));
 
   // The next start reads the renewed file and replaces it again.
   RandomGenerator next;
@@ -155,18 +190,63 @@ TEST(RandomGenerator, AShortSeedFileIsIgnoredAndKept) {
   RandomGenerator seeded;
   ASSERT_TRUE(seeded.startUp(path));
   EXPECT_EQ(seeded.credit(), 1024u);
-  EXPECT_EQ(test::ReadRaw(path).size(), 520u);
+  ExpectSeedFile(path);
 }
 
-TEST(RandomGenerator, SeedFileIsExactly520Bytes) {
+TEST(RandomGenerator, ALockedSeedFileThatDoesNotOpenCountsAsMissing) {
+  test::TempFolder dir;
+  const std::string path = dir.file(kSeedFileName);
+  // Locked for another use of the account's key where locking exists, else any bytes: either
+  // way as a seed locked elsewhere looks here.
+  const std::vector<std::uint8_t> seed = Bytes(512, 3);
+  const std::vector<std::uint8_t> other = Bytes(8, 'a');
+  const std::vector<std::uint8_t> lockedElsewhere =
+      platform::ProtectForAccount(seed, other).value_or(Bytes(300, 1));
+  ByteBuffer content;
+  content.appendField(ByteBuffer());
+  content.appendField(ByteBuffer(std::span<const std::uint8_t>(lockedElsewhere)));
+  test::WriteRaw(path, WholeFile(content));
+  EXPECT_TRUE(SeedIn(path).empty());
+
+  RandomGenerator generator;
+  ASSERT_TRUE(generator.startUp(path));
+  EXPECT_EQ(generator.credit(), 0u);
+  EXPECT_EQ(test::ReadRaw(path), WholeFile(content));  // kept until fresh entropy is in
+
+  test::Credit(generator);
+  ASSERT_TRUE(generator.writeSeedFile(path));
+  ExpectSeedFile(path);
+  RandomGenerator next;
+  ASSERT_TRUE(next.startUp(path));
+  EXPECT_EQ(next.credit(), 1024u);
+}
+
+TEST(RandomGenerator, SeedFileHasThePlatformsForm) {
   test::TempFolder dir;
   RandomGenerator generator;
   test::Credit(generator);
   ASSERT_TRUE(generator.writeSeedFile(dir.file(kSeedFileName)));
-  const std::string file = test::ReadRaw(dir.file(kSeedFileName));
-  ASSERT_EQ(file.size(), 520u);
-  EXPECT_EQ(file.substr(0, 8), std::string("\x04\x02\0\0\0\x02\0\0", 8));
+  ExpectSeedFile(dir.file(kSeedFileName));
   EXPECT_FALSE(generator.writeSeedFile(dir.file("missing/rand.bin")));
+}
+
+TEST(RandomGenerator, TellsTheSeedFileForms) {
+  const auto content = [](std::initializer_list<std::uint32_t> fields, std::uint32_t trailing) {
+    ByteBuffer c;
+    for (const std::uint32_t n : fields) c.appendField(ByteBuffer(Bytes(n, 0)));
+    c.appendZeros(trailing);
+    return c;
+  };
+  const struct {
+    ByteBuffer content;
+    bool seedFile;
+  } cases[] = {
+      {content({512}, 0), true},  {content({0, 300}, 0), true},  {content({511}, 0), false},
+      {content({512}, 1), false}, {content({0, 300}, 1), false}, {content({0, 0}, 0), false},
+      {content({0}, 0), false},   {ByteBuffer(), false},         {content({512, 1}, 0), false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(IsSeedFileContent(c.content), c.seedFile) << ToHex(c.content).substr(0, 24);
 }
 
 TEST(RandomGenerator, EventsDuringOutputStillCountTheirCredit) {
