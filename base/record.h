@@ -19,6 +19,7 @@ inline constexpr char kPublicCertKey[] = "PublicCertKey";
 inline constexpr char kPrivateCertKey[] = "PrivateCertKey";
 inline constexpr char kCertification[] = "Certification";
 inline constexpr char kCertificate[] = "Certificate";
+inline constexpr char kLockedKey[] = "LockedKey";
 }  // namespace tag
 
 inline constexpr std::uint16_t kRecordVersion = 0;

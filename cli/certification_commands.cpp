@@ -11,6 +11,7 @@
 #include "cli/key_type_option.h"
 #include "cli/messages.h"
 #include "cli/output_file.h"
+#include "cli/passphrase.h"
 #include "cli/progress_display.h"
 #include "keys/cert_keys.h"
 #include "keys/certify.h"
@@ -35,6 +36,8 @@ int RunCaCreate(Session& session, const ParsedArgs& args) {
   const KeyType keyType = KeyTypeOption(args, "bits");
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
+  const std::optional<KeyLocking> locking = ChosenLocking(session, args);
+  if (!locking) return kFailure;
 
   std::optional<CertKeyPairRecords> records;
   if (RunKeyGeneration(session.io(), session.options().quiet, [&](ProgressHook* hook) {
@@ -53,7 +56,8 @@ int RunCaCreate(Session& session, const ParsedArgs& args) {
       !MayWrite(session, publicPath, args.has("force"))) {
     return kFailure;
   }
-  if (const int status = Outcome(session, SaveCertificationKeyPair(*records, privatePath, publicPath));
+  if (const int status =
+          Outcome(session, SaveCertificationKeyPair(*records, privatePath, publicPath, *locking));
       status) {
     return status;
   }
@@ -75,7 +79,7 @@ int RunCaCertify(Session& session, const ParsedArgs& args) {
   const std::string proofPath = args.value("proof").value_or(PossessionProofPath(publicKeyPath));
   const std::vector<DataField> fields = FieldsOf(args);
   const KeyResult<CertificationInputs> inputs =
-      ReadCertificationInputs(publicKeyPath, caKeyPath, proofPath, fields);
+      ReadCertificationInputs(publicKeyPath, caKeyPath, proofPath, fields, session.passphrases());
   if (!inputs.ok()) return Outcome(session, inputs.status());
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
@@ -195,7 +199,8 @@ std::vector<Command> CertificationCommands() {
                    {.name = "bits", .takesValue = true},
                    output,
                    {.name = "trust"},
-                   force},
+                   force,
+                   {.name = "passphrase"}},
        .synopsis = cli_text::kCaCreateSynopsis,
        .summary = cli_text::kCaCreateSummary,
        .details = cli_text::kCaCreateDetails,

@@ -1,11 +1,13 @@
 #include "cli/cli.h"
 
+#include <fstream>
 #include <ostream>
 
 #include "base/visible_text.h"
 #include "cli/command.h"
 #include "cli/field_option.h"
 #include "cli/messages.h"
+#include "cli/passphrase.h"
 #include "keys/record_text.h"
 
 namespace qs::cli {
@@ -17,6 +19,7 @@ const OptionSpec kGlobalOptions[] = {
     {"expect-fingerprint", 0, true},
     {"expect-field", 0, true, true},
     {"quiet"},
+    {"passphrase-file", 0, true},
     {"help", 'h'},
     {"version"},
 };
@@ -157,6 +160,17 @@ int Run(const std::vector<std::string>& words, Io& io) {
     options.expectFingerprint = global.value("expect-fingerprint");
     options.quiet = global.has("quiet");
     options.expectFields = ExpectedFields(global);
+    if (const std::optional<std::string> file = global.value("passphrase-file")) {
+      options.passphrase = ReadPassphraseFile(*file);
+      if (!options.passphrase) {
+        const bool readable = static_cast<bool>(std::ifstream(*file));
+        return UsageFailure(
+            io,
+            (readable ? cli_text::kPassphraseFileEmpty : cli_text::kPassphraseFileUnreadable) +
+                VisibleText(*file),
+            "");
+      }
+    }
     Session session(io, options);
     int status = RunCommand(*command, session, args);
     if (status == kFailure) status = session.failureStatus();

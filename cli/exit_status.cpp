@@ -42,6 +42,7 @@ ExitStatus StatusOf(FileOutcome outcome, const FileCause& cause) {
 ExitStatus StatusOf(const KeyStatus& status) {
   switch (status.cause.finding) {
     case KeyFinding::kUntrustedCertification:
+    case KeyFinding::kPassphraseNotGiven:  // as a question answered no
       return kNotApproved;
     case KeyFinding::kNone:
       break;

@@ -22,6 +22,7 @@
 #include "keys/certification.h"
 #include "keys/data_fields.h"
 #include "keys/key_store.h"
+#include "keys/locked_key.h"
 #include "keys/record_text.h"
 #include "keys/trusted_keys.h"
 #include "operations/cause_text.h"
@@ -58,6 +59,22 @@ void PrintKeyRecord(std::ostream& out, const ByteBuffer& record) {
         << cli_text::kSigningAlgorithmLabel << KeyTypeName(types->signing) << '\n';
   }
   PrintFingerprint(out, record);
+}
+
+void PrintLock(std::ostream& out, KeyLock lock) {
+  out << cli_text::kLockLabel;
+  switch (lock) {
+    case KeyLock::kNone:
+      out << cli_text::kLockNone;
+      break;
+    case KeyLock::kAccount:
+      out << cli_text::kLockAccount;
+      break;
+    case KeyLock::kPassphrase:
+      out << cli_text::kLockPassphrase;
+      break;
+  }
+  out << '\n';
 }
 
 void PrintCertKey(std::ostream& out, const ByteBuffer& record, const char* indent = "") {
@@ -204,10 +221,15 @@ bool ReportContainer(std::ostream& out, const std::string& path) {
     }
   } else if (HasRecordTag(content, tag::kCertificate)) {
     return ReportCertificate(out, content);
+  } else if (IsLockedKey(content)) {
+    out << cli_text::kLockedCertKeyKind << '\n';
+    PrintLock(out, LockOf(content));
   } else if (const StoredKeyPair pair = DecodeStoredKeyPair(content);
-             HasRecordTag(pair.privateRecord, tag::kPrivateKey)) {
-    out << cli_text::kKeyPairKind << '\n' << cli_text::kKeyNameLabel << DisplayText(pair.keyName) << '\n';
+             HasRecordTag(pair.privateRecord, tag::kPrivateKey) || IsLockedKey(pair.privateRecord)) {
+    out << (IsLockedKey(pair.privateRecord) ? cli_text::kLockedKeyPairKind : cli_text::kKeyPairKind) << '\n'
+        << cli_text::kKeyNameLabel << DisplayText(pair.keyName) << '\n';
     PrintKeyRecord(out, pair.publicRecord);
+    PrintLock(out, KeyPairLock(content));
   } else if (content.length() == kSettingsBytes || content.length() == kSettingsBytesWithSelf) {
     out << cli_text::kSettingsKind << '\n';
     PrintSettings(out, DecodeSettings(content), cli_text::kOkiFormat);

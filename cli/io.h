@@ -1,6 +1,8 @@
 #pragma once
 #include <iosfwd>
 
+#include "platform/hidden_line.h"
+
 namespace qs::cli {
 
 // Where a command reads and writes, so tests can run commands on string streams.
@@ -10,6 +12,8 @@ struct Io {
   std::ostream& err;
   bool inputIsTerminal = false;  // questions may be asked
   bool errorIsTerminal = false;  // progress may be drawn
+  // Reads a passphrase at the terminal without echo; null reads a line of in.
+  platform::HiddenLine (*readHidden)(std::string& line) = nullptr;
 };
 
 // Exit statuses a script can act on; --help, the manual and the README show the same table.

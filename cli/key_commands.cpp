@@ -8,6 +8,7 @@
 #include "cli/key_type_option.h"
 #include "cli/messages.h"
 #include "cli/output_file.h"
+#include "cli/passphrase.h"
 #include "cli/progress_display.h"
 #include "keys/backup.h"
 #include "keys/key_store.h"
@@ -39,11 +40,13 @@ int RunKeygen(Session& session, const ParsedArgs& args) {
   if (KeyPairStored(*folder) && !args.has("force")) return session.fail(cli_text::kKeyPairExists);
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
+  const std::optional<KeyLocking> locking = ChosenLocking(session, args);
+  if (!locking) return kFailure;
 
   KeyResult<ByteBuffer> created;
   if (RunKeyGeneration(session.io(), session.options().quiet, [&](ProgressHook* hook) {
-        created = CreateKeyPair(*folder, {encryption, signing, KeyNameText(name), OverwriteOf(args)},
-                                *generator, hook);
+        created = CreateKeyPair(
+            *folder, {encryption, signing, KeyNameText(name), OverwriteOf(args), *locking}, *generator, hook);
         return created.ok();
       }))
     return session.interrupted();
@@ -91,7 +94,8 @@ int RunKeyExport(Session& session, const ParsedArgs& args) {
   RandomGenerator* generator = session.generator();
   if (generator == nullptr) return kFailure;
   const KeyStatus exported =
-      ExportPublicKey(*folder, target, *generator, static_cast<std::uint32_t>(platform::CalendarSeconds()));
+      ExportPublicKey(*folder, target, *generator, static_cast<std::uint32_t>(platform::CalendarSeconds()),
+                      session.passphrases());
   if (!exported.ok()) return FailKey(session, exported);
   session.io().out << VisibleText(target) << '\n' << VisibleText(proof) << '\n';
   return kSuccess;
@@ -100,11 +104,15 @@ int RunKeyExport(Session& session, const ParsedArgs& args) {
 int RunKeyBackup(Session& session, const ParsedArgs& args) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
-  const KeyResult<KeyPairBackup> backup = PrepareBackup(*folder);
+  // Without --passphrase a backup is plain, so that it opens on any machine.
+  std::optional<KeyLocking> locking = KeyLocking{};
+  if (args.has("passphrase")) locking = ChosenLocking(session, args);
+  if (!locking) return kFailure;
+  const KeyResult<KeyPairBackup> backup = PrepareBackup(*folder, session.passphrases(), *locking);
   if (!backup.ok()) return FailKey(session, backup.status());
   const std::string target = args.value("output").value_or(backup.value.suggestedName + ".key_backup");
   if (!MayWrite(session, target, args.has("force"))) return kFailure;
-  session.io().err << key_text::kBackupWarning << '\n';
+  if (locking->lock == KeyLock::kNone) session.io().err << key_text::kBackupWarning << '\n';
   const KeyStatus written = WriteBackup(*folder, target, backup.value.content);
   if (!written.ok()) return FailKey(session, written);
   session.io().out << key_text::kBackupSaved << '\n' << VisibleText(target) << '\n';
@@ -115,9 +123,24 @@ int RunKeyRestore(Session& session, const ParsedArgs& args) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return kFailure;
   if (KeyPairStored(*folder) && !args.has("force")) return session.fail(cli_text::kKeyPairExists);
-  const KeyStatus restored = RestoreKeyPair(*folder, args.positionals()[0], OverwriteOf(args));
+  const KeyStatus restored =
+      RestoreKeyPair(*folder, args.positionals()[0], OverwriteOf(args), session.passphrases());
   if (!restored.ok()) return FailKeyPair(session, restored);
   return RunKeyShow(session, args);
+}
+
+int RunKeyProtect(Session& session, const ParsedArgs& args) {
+  const std::optional<std::string> folder = session.workingFolder();
+  if (!folder) return kFailure;
+  const std::optional<KeyLocking> locking = ChosenLocking(session, args);
+  if (!locking) return kFailure;
+  if (locking->lock == KeyLock::kNone) return session.fail(cli_text::kNoAccountProtection, kUsage);
+  const KeyStatus relocked = RelockStoredKeyPair(*folder, session.passphrases(), *locking);
+  if (!relocked.ok()) return FailKeyPair(session, relocked);
+  session.io().out << (locking->lock == KeyLock::kPassphrase ? cli_text::kProtectedByPassphrase
+                                                             : cli_text::kProtectedByAccount)
+                   << '\n';
+  return kSuccess;
 }
 
 }  // namespace
@@ -125,12 +148,14 @@ int RunKeyRestore(Session& session, const ParsedArgs& args) {
 std::vector<Command> KeyCommands() {
   const OptionSpec output{.name = "output", .shortName = 'o', .takesValue = true};
   const OptionSpec force{.name = "force"};
+  const OptionSpec passphrase{.name = "passphrase"};
   return {
       {.words = {"keygen"},
        .options = {{.name = "name", .takesValue = true},
                    {.name = "encryption-bits", .takesValue = true},
                    {.name = "signing-bits", .takesValue = true},
-                   force},
+                   force,
+                   passphrase},
        .synopsis = cli_text::kKeygenSynopsis,
        .summary = cli_text::kKeygenSummary,
        .details = cli_text::kKeygenDetails,
@@ -148,7 +173,7 @@ std::vector<Command> KeyCommands() {
        .details = cli_text::kKeyExportDetails,
        .run = RunKeyExport},
       {.words = {"key", "backup"},
-       .options = {output, force},
+       .options = {output, force, passphrase},
        .synopsis = cli_text::kKeyBackupSynopsis,
        .summary = cli_text::kKeyBackupSummary,
        .details = cli_text::kKeyBackupDetails,
@@ -162,6 +187,12 @@ std::vector<Command> KeyCommands() {
        .details = cli_text::kKeyRestoreDetails,
        .run = RunKeyRestore,
        .createsKeyPair = true},
+      {.words = {"key", "protect"},
+       .options = {passphrase},
+       .synopsis = cli_text::kKeyProtectSynopsis,
+       .summary = cli_text::kKeyProtectSummary,
+       .details = cli_text::kKeyProtectDetails,
+       .run = RunKeyProtect},
   };
 }
 

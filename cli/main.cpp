@@ -3,15 +3,19 @@
 
 #include "cli/cli.h"
 #include "platform/console.h"
+#include "platform/hidden_line.h"
 
 namespace {
 
 int RunWith(const std::vector<std::string>& words) {
   qs::platform::UseUtf8Console();
   qs::platform::CatchInterrupts();
-  qs::cli::Io io{std::cin, std::cout, std::cerr,
+  qs::cli::Io io{std::cin,
+                 std::cout,
+                 std::cerr,
                  qs::platform::IsTerminal(qs::platform::ConsoleStream::kInput),
-                 qs::platform::IsTerminal(qs::platform::ConsoleStream::kError)};
+                 qs::platform::IsTerminal(qs::platform::ConsoleStream::kError),
+                 qs::platform::ReadHiddenLine};
   return qs::cli::Run(words, io);
 }
 

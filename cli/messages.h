@@ -111,7 +111,7 @@ inline constexpr char kSeeHelp[] = "Se 'quillseal-cli ";
 inline constexpr char kProgramHelp[] =
     "Användning: quillseal-cli [--workdir MAPP] [--yes] [--expect-fingerprint HEX] [--expect-field "
     "NAMN=VÄRDE]...\n"
-    "                          [--quiet] KOMMANDO ...\n"
+    "                          [--quiet] [--passphrase-file FIL] KOMMANDO ...\n"
     "\n"
     "Skyddar filer med publik nyckel-kryptering: samma filer, format och arbetsmapp som Quillseal.\n"
     "\n"
@@ -123,18 +123,24 @@ inline constexpr char kProgramHelp[] =
     "  --expect-field NAMN=VÄRDE   godkänn bara ett certifikat där en certifiering av en betrodd\n"
     "                              certifieringsnyckel har fältet (kan upprepas: alla i samma)\n"
     "  --quiet                     visa ingen förloppsindikator\n"
+    "  --passphrase-file FIL       lösenfrasen för skyddade nycklar: filens första rad (annars\n"
+    "                              frågas i terminalen, utan eko)\n"
     "  --help                      visa hjälp (fungerar på varje nivå)\n"
     "  --version                   visa programmets version\n"
     "\n"
     "Slumptal: utan fröfil (rand.bin) hämtar kommandoraden 64 byte från operativsystemets\n"
     "slumptalskälla och sparar rand.bin, eftersom den inte kan samla musrörelser.\n"
     "\n"
+    "Privata nycklar: i Windows låses priv_key.bin och rand.bin till ditt Windows-konto på den här\n"
+    "datorn. --passphrase (keygen, key protect, key backup, ca create) skyddar i stället med en\n"
+    "lösenfras. En säkerhetskopia utan --passphrase är okrypterad, så att den öppnas överallt.\n"
+    "\n"
     "Slutstatus:\n"
     "  0    lyckades\n"
     "  1    systemet svek: en fil, disken, minnet\n"
     "  2    felaktig användning\n"
     "  3    datan avvisades: skadad, förfalskad, inte för denna nyckel, signaturen stämmer inte\n"
-    "  4    inte godkänd: certifikatet är inte betrott, eller svaret var nej\n"
+    "  4    inte godkänd: certifikatet är inte betrott, svaret var nej, eller ingen lösenfras gavs\n"
     "  130  avbruten (Ctrl-C, även vid en fråga)\n"
     "Med flera filer gäller den allvarligaste: 130, 3, 4, 2, 1.\n"
     "\n"
@@ -148,10 +154,12 @@ inline constexpr char kGroupSynopsis[] = "KOMMANDO ...";
 // Help: each command's options and operands, its one-line summary and more text, in help order.
 // keygen
 inline constexpr char kKeygenSynopsis[] =
-    "--name NAMN [--encryption-bits 2048|3072|4096] [--signing-bits 2048|3072|4096] [--force]";
+    "--name NAMN [--encryption-bits 2048|3072|4096] [--signing-bits 2048|3072|4096] [--force] [--passphrase]";
 inline constexpr char kKeygenSummary[] = "skapa ett nytt nyckelpar (krypterings- och signeringsnyckel)";
 inline constexpr char kKeygenDetails[] =
-    "Nyckelparet sparas i arbetsmappen (priv_key.bin). Ett lagrat nyckelpar skrivs bara över med --force.\n";
+    "Nyckelparet sparas i arbetsmappen (priv_key.bin). Ett lagrat nyckelpar skrivs bara över med --force.\n"
+    "I Windows låses de privata nycklarna till ditt Windows-konto. Med --passphrase skyddas de med en\n"
+    "lösenfras (terminalen, två gånger, eller --passphrase-file FIL).\n";
 // key show
 inline constexpr char kKeyShowSummary[] = "visa det lagrade nyckelparets namn, algoritmer och fingerprint";
 // key export
@@ -162,11 +170,13 @@ inline constexpr char kKeyExportDetails[] =
     "FIL.public_key.signature, nyckelns egen signatur över filen: beviset på att du har nyckeln,\n"
     "som certifieringsinstansen kräver. Skicka båda filerna.\n";
 // key backup
-inline constexpr char kKeyBackupSynopsis[] = "[-o FIL.key_backup] [--force]";
+inline constexpr char kKeyBackupSynopsis[] = "[-o FIL.key_backup] [--force] [--passphrase]";
 inline constexpr char kKeyBackupSummary[] =
     "säkerhetskopiera nyckelparet (den privata nyckeln lagras okrypterad!)";
 inline constexpr char kKeyBackupDetails[] =
-    "Utan -o sparas filen i aktuell mapp under nyckelns fingerprint.\n";
+    "Utan -o sparas filen i aktuell mapp under nyckelns fingerprint. Utan --passphrase är den privata\n"
+    "nyckeln okrypterad i filen, så att den kan öppnas på vilken dator som helst; med --passphrase\n"
+    "skyddas den med en lösenfras (terminalen, två gånger, eller --passphrase-file FIL).\n";
 // key restore
 inline constexpr char kKeyRestoreSynopsis[] = "FIL.key_backup [--force]";
 inline constexpr char kKeyRestoreSummary[] = "återställ nyckelparet från en säkerhetskopia";
@@ -174,11 +184,12 @@ inline constexpr char kKeyRestoreDetails[] =
     "Filen måste innehålla ett nyckelpar. Ett lagrat nyckelpar skrivs bara över med --force.\n";
 // ca create
 inline constexpr char kCaCreateSynopsis[] =
-    "--organisation ORG [--bits 2048|3072|4096] [-o PREFIX] [--trust] [--force]";
+    "--organisation ORG [--bits 2048|3072|4096] [-o PREFIX] [--trust] [--force] [--passphrase]";
 inline constexpr char kCaCreateSummary[] = "skapa ett certifieringsnyckelpar";
 inline constexpr char kCaCreateDetails[] =
     "Skriver PREFIX.private_cert_key och PREFIX.public_cert_key (utan -o: organisationen och\n"
-    "Nyckel-ID). --trust lägger till den publika nyckeln som betrodd i arbetsmappen.\n";
+    "Nyckel-ID). --trust lägger till den publika nyckeln som betrodd i arbetsmappen. I Windows låses\n"
+    "den privata nyckeln till ditt Windows-konto; med --passphrase skyddas den med en lösenfras.\n";
 // ca certify
 inline constexpr char kCaCertifySynopsis[] =
     "--public-key FIL --ca-key FIL [--proof FIL] --field NAMN=VÄRDE [--field ...] [-o FIL.certification] "
@@ -320,8 +331,13 @@ inline constexpr char kCertKeyKind[] = " certifieringsnyckel, post \"";
 inline constexpr char kCertificationKind[] = "Certifiering, post \"Certification\"";
 inline constexpr char kKeyPairKind[] =
     "Nyckelpar (priv_key.bin eller säkerhetskopia), posterna \"PrivateKey\" och \"PublicKey\"";
+inline constexpr char kLockedKeyPairKind[] =
+    "Nyckelpar (priv_key.bin eller säkerhetskopia), posterna \"LockedKey\" och \"PublicKey\"";
 inline constexpr char kSettingsKind[] = "Inställningar (config.bin)";
 inline constexpr char kSeedFileKind[] = "Fröfil för slumptalsgeneratorn (rand.bin)";
+inline constexpr char kLockedCertKeyKind[] =
+    "Privat certifieringsnyckel, skyddad (post \"LockedKey\"); organisation och Nyckel-ID syns först när den "
+    "öppnas";
 inline constexpr char kTrustedKeyListKind[] = "Betrodda certifieringsnycklar (cert_key_list.bin): ";
 inline constexpr char kMethodLabel[] = "Metod: ";
 inline constexpr char kVersionLabel[] = "Version: ";
@@ -351,5 +367,35 @@ inline constexpr char kListedType[] = "Typ:         ";
 inline constexpr char kListedKeyId[] = "Key-ID:      ";
 inline constexpr char kKeyIdNotUnique[] =
     "Flera betrodda certifieringsnycklar har detta Nyckel-ID; ange nyckelns fingerprint i stället.";
+
+// Passphrases of locked keys. A prompt that names a file is followed by it and ": ".
+inline constexpr char kPassphrasePrompt[] = "Lösenfras för ";
+inline constexpr char kWrongPassphraseAgain[] = "Fel lösenfras. Försök igen.";
+inline constexpr char kNewPassphrasePrompt[] = "Ny lösenfras: ";
+inline constexpr char kRepeatPassphrasePrompt[] = "Samma lösenfras en gång till: ";
+inline constexpr char kPassphrasesDiffer[] = "Lösenfraserna var olika; inget har ändrats.";
+inline constexpr char kPassphraseEmpty[] = "En tom lösenfras skyddar inget; inget har ändrats.";
+inline constexpr char kPassphraseNeedsTerminal[] =
+    "Nyckeln är skyddad med en lösenfras: kör i en terminal eller ange --passphrase-file FIL.";
+inline constexpr char kNewPassphraseNeedsTerminal[] =
+    "--passphrase kräver en terminal att skriva lösenfrasen i, eller --passphrase-file FIL.";
+inline constexpr char kPassphraseFileUnreadable[] = "Lösenfrasfilen kan inte läsas: ";
+inline constexpr char kPassphraseFileEmpty[] = "Lösenfrasfilen har ingen lösenfras på första raden: ";
+inline constexpr char kNoAccountProtection[] =
+    "Här finns inget skydd av användarkontot (det finns bara i Windows); använd --passphrase.";
+inline constexpr char kProtectedByAccount[] =
+    "Nyckelparet är skyddat av ditt Windows-konto på den här datorn.";
+inline constexpr char kProtectedByPassphrase[] = "Nyckelparet är skyddat med lösenfrasen.";
+inline constexpr char kLockLabel[] = "Skydd: ";
+inline constexpr char kLockNone[] = "inget (den privata nyckeln är okrypterad)";
+inline constexpr char kLockAccount[] = "Windows-kontot på den dator som skrev filen";
+inline constexpr char kLockPassphrase[] = "lösenfras";
+// key protect
+inline constexpr char kKeyProtectSynopsis[] = "[--passphrase]";
+inline constexpr char kKeyProtectSummary[] = "skydda det lagrade nyckelparets privata nycklar";
+inline constexpr char kKeyProtectDetails[] =
+    "Utan --passphrase låses nycklarna till ditt Windows-konto på den här datorn (bara i Windows).\n"
+    "Med --passphrase skyddas de med en lösenfras, som frågas efter i terminalen (två gånger)\n"
+    "eller läses från --passphrase-file FIL.\n";
 
 }  // namespace qs::cli::cli_text

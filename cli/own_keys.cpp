@@ -10,7 +10,7 @@ namespace qs::cli {
 std::optional<OwnKeys> ReadOwnKeys(Session& session) {
   const std::optional<std::string> folder = session.workingFolder();
   if (!folder) return std::nullopt;
-  KeyResult<qs::OwnKeys> stored = qs::ReadOwnKeys(*folder);
+  KeyResult<qs::OwnKeys> stored = qs::ReadOwnKeys(*folder, session.passphrases());
   if (!stored.ok()) {
     FailKey(session, stored.status());
     return std::nullopt;

@@ -6,6 +6,7 @@
 #include "base/secure_wipe.h"
 #include "base/visible_text.h"
 #include "cli/messages.h"
+#include "cli/passphrase.h"
 #include "operations/cause_text.h"
 #include "operations/messages.h"
 #include "platform/file.h"
@@ -13,6 +14,15 @@
 #include "platform/working_folder.h"
 
 namespace qs::cli {
+
+Session::Session(Io& io, GlobalOptions options) : io_(io), options_(std::move(options)) {}
+
+Session::~Session() = default;
+
+PassphraseSource* Session::passphrases() {
+  if (!passphrases_) passphrases_ = std::make_unique<SessionPassphrases>(*this);
+  return passphrases_.get();
+}
 
 std::optional<std::string> Session::workingFolder() {
   if (folder_) return folder_;

@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "base/secret_text.h"
 #include "cli/io.h"
 #include "crypto/random_generator.h"
 #include "keys/data_fields.h"
+#include "keys/key_unlock.h"
 
 namespace qs::cli {
 
@@ -20,13 +22,19 @@ struct GlobalOptions {
   // Whether a --workdir that does not exist is made (by the commands that make a key pair)
   // rather than refused as mistyped.
   bool createWorkdir = false;
+  // --passphrase-file's first line: the passphrase of every locked key the command opens and
+  // of the one it locks.
+  std::optional<SecretText> passphrase = std::nullopt;
 };
+
+class SessionPassphrases;
 
 // What every command shares: the streams, the global options, the working folder and the
 // random generator, both made on first use.
 class Session {
  public:
-  Session(Io& io, GlobalOptions options) : io_(io), options_(std::move(options)) {}
+  Session(Io& io, GlobalOptions options);
+  ~Session();
 
   Io& io() { return io_; }
   const GlobalOptions& options() const { return options_; }
@@ -41,6 +49,9 @@ class Session {
   // takes 64 bytes from the operating system with full credit and writes rand.bin. Nothing,
   // after a message, when the generator cannot be started.
   RandomGenerator* generator();
+
+  // Where the command's locked keys get their passphrases (cli/passphrase.h).
+  PassphraseSource* passphrases();
 
   // Prints "quillseal-cli: text" on stderr. The text may name a file or hold a file's text:
   // it is shown through VisibleText, so nothing in it can end its line or act on a terminal.
@@ -61,6 +72,7 @@ class Session {
   GlobalOptions options_;
   std::optional<std::string> folder_;
   std::unique_ptr<RandomGenerator> generator_;
+  std::unique_ptr<SessionPassphrases> passphrases_;
   ExitStatus failure_ = kFailure;
 };
 

@@ -61,9 +61,11 @@ KeyResult<std::string> SuggestedCertKeyName(const ByteBuffer& publicCertKeyRecor
 }
 
 KeyStatus SaveCertificationKeyPair(const CertKeyPairRecords& records, const std::string& privatePath,
-                                   const std::string& publicPath) {
+                                   const std::string& publicPath, const KeyLocking& locking) {
+  const std::optional<ByteBuffer> locked = LockKeyRecord(records.privateRecord, {}, locking);
+  if (!locked) return KeyOutcome::kPrivateCertKeyNotWritten;
   KeyCause cause;
-  if (!WriteKeyFile(privatePath, records.privateRecord, {}, platform::FileAccess::kOwnerOnly, &cause))
+  if (!WriteKeyFile(privatePath, *locked, {}, platform::FileAccess::kOwnerOnly, &cause))
     return {KeyOutcome::kPrivateCertKeyNotWritten, std::move(cause)};
   if (!WriteKeyFile(publicPath, records.publicRecord, {privatePath}, platform::FileAccess::kUsual, &cause))
     return {KeyOutcome::kPublicCertKeyNotWritten, std::move(cause)};

@@ -8,6 +8,7 @@
 #include "base/wide_text.h"
 #include "crypto/key_records.h"
 #include "keys/key_result.h"
+#include "keys/locked_key.h"
 
 namespace qs {
 
@@ -53,9 +54,11 @@ std::optional<CertKeyPairRecords> CreateCertificationKeyPair(RandomGenerator& ge
 // kNewCertKeysUnreadable when it cannot.
 KeyResult<std::string> SuggestedCertKeyName(const ByteBuffer& publicCertKeyRecord);
 
-// Writes the private record, then the public one. A private file stays when the public one
-// fails; the public file is refused when it names the private file.
+// Writes the private record, locked as locking says (a "LockedKey" record in its place),
+// then the public one. A private file stays when the public one fails; the public file is
+// refused when it names the private file. kPrivateCertKeyNotWritten also when locking fails.
 KeyStatus SaveCertificationKeyPair(const CertKeyPairRecords& records, const std::string& privatePath,
-                                   const std::string& publicPath);
+                                   const std::string& publicPath,
+                                   const KeyLocking& locking = DefaultLocking());
 
 }  // namespace qs

@@ -14,7 +14,8 @@ namespace qs {
 KeyResult<CertificationInputs> ReadCertificationInputs(const std::string& publicKeyPath,
                                                        const std::string& privateCertKeyPath,
                                                        const std::string& proofPath,
-                                                       const std::vector<DataField>& fields) {
+                                                       const std::vector<DataField>& fields,
+                                                       PassphraseSource* source) {
   CertificationInputs inputs;
   KeyCause cause;
   std::optional<ByteBuffer> publicKey = ReadKeyFile(publicKeyPath, &cause);
@@ -35,8 +36,10 @@ KeyResult<CertificationInputs> ReadCertificationInputs(const std::string& public
       return Failed<CertificationInputs>(KeyOutcome::kPossessionProofInvalid);
     inputs.possessionProven = true;
   }
+  std::optional<ByteBuffer> opened = UnlockRecord(*privateCertKey, {}, privateCertKeyPath, source, cause);
+  if (!opened) return Failed<CertificationInputs>(KeyOutcome::kPrivateCertKeyUnreadable, std::move(cause));
   inputs.publicKey = std::move(*publicKey);
-  inputs.privateCertKey = std::move(*privateCertKey);
+  inputs.privateCertKey = std::move(*opened);
   inputs.fingerprint = std::move(*fingerprint);
   return {KeyOutcome::kOk, std::move(inputs)};
 }

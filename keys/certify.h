@@ -7,6 +7,7 @@
 #include "base/wide_text.h"
 #include "keys/data_fields.h"
 #include "keys/key_result.h"
+#include "keys/key_unlock.h"
 
 namespace qs {
 
@@ -19,7 +20,7 @@ class RandomGenerator;
 
 struct CertificationInputs {
   ByteBuffer publicKey;       // the ".public_key" file's content
-  ByteBuffer privateCertKey;  // the ".private_cert_key" file's content
+  ByteBuffer privateCertKey;  // the ".private_cert_key" file's record, its lock opened
   ByteBuffer fingerprint;     // of publicKey, for the confirmation
   bool possessionProven = false;
 };
@@ -28,11 +29,14 @@ struct CertificationInputs {
 // proof at proofPath: kPublicKeyFileUnreadable, kPrivateCertKeyUnreadable, kNoDataFields
 // (checked after both reads), kPublicKeyNoFingerprint, kPossessionProofMissing when the proof
 // cannot be read, kPossessionProofInvalid when it is not that record's own. Another kind of
-// record has no signing key to prove, and is refused by MakeCertification.
+// record has no signing key to prove, and is refused by MakeCertification. A locked private
+// certification key is opened last, once everything else holds, asking source where it
+// needs a passphrase: kPrivateCertKeyUnreadable with its cause when it does not open.
 KeyResult<CertificationInputs> ReadCertificationInputs(const std::string& publicKeyPath,
                                                        const std::string& privateCertKeyPath,
                                                        const std::string& proofPath,
-                                                       const std::vector<DataField>& fields);
+                                                       const std::vector<DataField>& fields,
+                                                       PassphraseSource* source = nullptr);
 
 struct NewCertification {
   ByteBuffer record;  // "Certification"

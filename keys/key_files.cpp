@@ -28,7 +28,7 @@ bool BeginsLikeKeyFile(const std::string& path) {
   const std::string_view start(reinterpret_cast<const char*>(head + kTagAt),
                                std::min<std::size_t>(tagLength, got - kTagAt));
   for (const char* keyTag : {tag::kPublicKey, tag::kPrivateKey, tag::kPublicCertKey, tag::kPrivateCertKey,
-                             tag::kCertification, tag::kCertificate}) {
+                             tag::kCertification, tag::kCertificate, tag::kLockedKey}) {
     if (std::string_view(keyTag).substr(0, start.size()) == start) return true;
   }
   return false;

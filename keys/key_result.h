@@ -18,6 +18,13 @@ enum class KeyFinding : std::uint8_t {
   kNotCertification,        // no certification
   kNotKeyPair,              // no key pair (priv_key.bin or a backup)
   kUntrustedCertification,  // a certification whose authority's key does not verify it
+  // A private key locked at rest (keys/locked_key.h) that could not be opened.
+  kLockDamaged,           // the lock's record is damaged
+  kLockCostRefused,       // its passphrase cost is beyond what this program spends
+  kLockedToWindows,       // locked to a Windows account, read on another system
+  kLockedToOtherAccount,  // this account on this machine cannot open it
+  kWrongPassphrase,
+  kPassphraseNotGiven,  // the user gave none: cancelled, or no way to ask
 };
 
 // The file a key operation failed on: what the system or the container said about it, or,

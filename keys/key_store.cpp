@@ -47,6 +47,51 @@ StoredKeyPair DecodeStoredKeyPair(const ByteBuffer& content) {
   return pair;
 }
 
+namespace {
+
+// What a locked private record is bound to: the bytes after the first field.
+ByteBuffer BoundBytes(const StoredKeyPair& pair) {
+  ByteBuffer bound;
+  bound.appendField(pair.publicRecord);
+  bound.appendField(pair.keyName.bytes());
+  return bound;
+}
+
+ByteBuffer BoundBytes(const ByteBuffer& content) {
+  ByteStream in(content);
+  in.skipField();
+  return content.slice(in.remaining(), in.cursor);
+}
+
+}  // namespace
+
+std::optional<ByteBuffer> EncodeLockedKeyPair(const StoredKeyPair& pair, const KeyLocking& locking) {
+  const ByteBuffer bound = BoundBytes(pair);
+  std::optional<ByteBuffer> locked = LockKeyRecord(pair.privateRecord, bound, locking);
+  if (!locked) return std::nullopt;
+  ByteBuffer content;
+  content.appendField(*locked);
+  content.append(bound);
+  return content;
+}
+
+std::optional<StoredKeyPair> UnlockKeyPair(const ByteBuffer& content, const std::string& file,
+                                           PassphraseSource* source, KeyCause& cause) {
+  StoredKeyPair pair = DecodeStoredKeyPair(content);
+  if (!IsLockedKey(pair.privateRecord)) return pair;
+  std::optional<ByteBuffer> plain =
+      UnlockRecord(pair.privateRecord, BoundBytes(content), file, source, cause);
+  if (!plain) return std::nullopt;
+  pair.privateRecord = std::move(*plain);
+  if (!HoldsKeyPair(pair)) {
+    cause = FoundIn(file, KeyFinding::kNotKeyPair);
+    return std::nullopt;
+  }
+  return pair;
+}
+
+KeyLock KeyPairLock(const ByteBuffer& content) { return LockOf(DecodeStoredKeyPair(content).privateRecord); }
+
 bool HoldsKeyPair(const StoredKeyPair& pair) {
   const std::optional<KeyRecord> secret = ReadKeyRecord(pair.privateRecord, tag::kPrivateKey);
   const std::optional<KeyRecord> known = ReadKeyRecord(pair.publicRecord, tag::kPublicKey);
@@ -65,21 +110,49 @@ std::optional<StoredKeyPair> ReadStoredKeyPair(const std::string& workingFolder,
   return DecodeStoredKeyPair(*content);
 }
 
+std::optional<StoredKeyPair> OpenStoredKeyPair(const std::string& workingFolder, PassphraseSource* source,
+                                               KeyCause& cause) {
+  const std::optional<ByteBuffer> content = ReadKeyFile(KeyPairPath(workingFolder), &cause);
+  if (!content) return std::nullopt;
+  return UnlockKeyPair(*content, KeyPairPath(workingFolder), source, cause);
+}
+
 KeyStatus WriteStoredKeyPair(const std::string& workingFolder, const StoredKeyPair& pair,
-                             platform::Overwrite overwrite) {
-  return StoreKeyPairContent(workingFolder, EncodeStoredKeyPair(pair), overwrite, {},
-                             KeyOutcome::kNewKeyPairNotSaved);
+                             platform::Overwrite overwrite, const KeyLocking& locking) {
+  const std::optional<ByteBuffer> content = EncodeLockedKeyPair(pair, locking);
+  if (!content) return KeyOutcome::kNewKeyPairNotSaved;
+  return StoreKeyPairContent(workingFolder, *content, overwrite, {}, KeyOutcome::kNewKeyPairNotSaved);
+}
+
+KeyStatus RelockStoredKeyPair(const std::string& workingFolder, PassphraseSource* source,
+                              const KeyLocking& locking) {
+  KeyCause cause;
+  const std::optional<ByteBuffer> content = ReadKeyFile(KeyPairPath(workingFolder), &cause);
+  if (!content) return {KeyOutcome::kKeysUnavailable, std::move(cause)};
+  const std::optional<StoredKeyPair> pair =
+      UnlockKeyPair(*content, KeyPairPath(workingFolder), source, cause);
+  if (!pair) return {KeyOutcome::kKeysUnavailable, std::move(cause)};
+  if (!HoldsKeyPair(*pair))
+    return {KeyOutcome::kKeysUnavailable, FoundIn(KeyPairPath(workingFolder), KeyFinding::kNotKeyPair)};
+  const std::optional<ByteBuffer> relocked = EncodeLockedKeyPair(*pair, locking);
+  if (!relocked) return KeyOutcome::kKeyPairNotSaved;
+  return StoreKeyPairContent(workingFolder, *relocked, platform::Overwrite::kReplace, {},
+                             KeyOutcome::kKeyPairNotSaved, &*content);
 }
 
 KeyStatus StoreKeyPairContent(const std::string& workingFolder, const ByteBuffer& content,
                               platform::Overwrite overwrite, const std::vector<std::string>& sources,
-                              KeyOutcome notSaved) {
+                              KeyOutcome notSaved, const ByteBuffer* replacing) {
   const platform::FolderLock lock(workingFolder);
   if (!lock.held())
     return lock.busy() ? KeyStatus(KeyOutcome::kFolderBusy) : KeyStatus(notSaved, FolderCause(workingFolder));
   // Readable, as for the question before replacing: what --force and that question are about.
   if (overwrite == platform::Overwrite::kNever && KeyPairStored(workingFolder))
     return KeyOutcome::kKeyPairExists;
+  if (replacing) {
+    const std::optional<ByteBuffer> now = ReadKeyFile(KeyPairPath(workingFolder));
+    if (!now || !now->equals(*replacing)) return KeyOutcome::kKeyPairExists;
+  }
   KeyCause cause;
   if (!WriteKeyFile(KeyPairPath(workingFolder), content, sources, platform::FileAccess::kOwnerOnly, &cause))
     return {notSaved, std::move(cause)};

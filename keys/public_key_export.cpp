@@ -18,9 +18,9 @@ KeyResult<std::string> SuggestedPublicKeyName(const std::string& workingFolder) 
 }
 
 KeyStatus ExportPublicKey(const std::string& workingFolder, const std::string& path,
-                          RandomGenerator& generator, std::uint32_t timestamp) {
+                          RandomGenerator& generator, std::uint32_t timestamp, PassphraseSource* source) {
   KeyCause cause;
-  const std::optional<StoredKeyPair> pair = ReadStoredKeyPair(workingFolder, &cause);
+  const std::optional<StoredKeyPair> pair = OpenStoredKeyPair(workingFolder, source, cause);
   if (!pair) return {KeyOutcome::kNoPublicKey, std::move(cause)};
   // Signed before anything is written, so that a key file never appears without its proof.
   const std::optional<ByteBuffer> proof =

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "keys/key_result.h"
+#include "keys/key_unlock.h"
 
 namespace qs {
 
@@ -16,11 +17,13 @@ class RandomGenerator;
 KeyResult<std::string> SuggestedPublicKeyName(const std::string& workingFolder);
 
 // Reads priv_key.bin again and writes its "PublicKey" record to path and the proof, signed
-// at timestamp, to PossessionProofPath(path); the two are put in place together, the proof
-// first. kNoPublicKey without a readable key pair; kPublicKeyNotSigned, with nothing
-// written, when the proof cannot be made (a generator credit below 1024); kPublicKeyNotSaved
-// when a file cannot be written or names priv_key.bin itself.
+// at timestamp, to PossessionProofPath(path), asking source where the key is locked with a
+// passphrase; the two are put in place together, the proof
+// first. kNoPublicKey without a readable key pair, or one that does not open; kPublicKeyNotSigned, with
+// nothing written, when the proof cannot be made (a generator credit below 1024); kPublicKeyNotSaved when a
+// file cannot be written or names priv_key.bin itself.
 KeyStatus ExportPublicKey(const std::string& workingFolder, const std::string& path,
-                          RandomGenerator& generator, std::uint32_t timestamp);
+                          RandomGenerator& generator, std::uint32_t timestamp,
+                          PassphraseSource* source = nullptr);
 
 }  // namespace qs

@@ -32,9 +32,9 @@ KeyResult<PeerCertificate> CheckPeerCertificate(const std::string& certificatePa
   return {KeyOutcome::kOk, std::move(peer)};
 }
 
-KeyResult<OwnKeys> ReadOwnKeys(const std::string& workingFolder) {
+KeyResult<OwnKeys> ReadOwnKeys(const std::string& workingFolder, PassphraseSource* source) {
   KeyCause cause;
-  std::optional<StoredKeyPair> pair = ReadStoredKeyPair(workingFolder, &cause);
+  std::optional<StoredKeyPair> pair = OpenStoredKeyPair(workingFolder, source, cause);
   if (!pair) return Failed<OwnKeys>(KeyOutcome::kKeysUnavailable, std::move(cause));
   return {KeyOutcome::kOk, OwnKeys{std::move(pair->privateRecord), std::move(pair->keyName)}};
 }

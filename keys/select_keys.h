@@ -6,6 +6,7 @@
 #include "base/text_string.h"
 #include "keys/certificate.h"
 #include "keys/key_result.h"
+#include "keys/key_unlock.h"
 
 namespace qs {
 
@@ -33,7 +34,8 @@ struct OwnKeys {
   TextString keyName;
 };
 
-// Reads priv_key.bin again; kKeysUnavailable when it cannot be read.
-KeyResult<OwnKeys> ReadOwnKeys(const std::string& workingFolder);
+// Reads priv_key.bin again and opens its lock, asking source where a passphrase is needed;
+// kKeysUnavailable when it cannot be read or opened.
+KeyResult<OwnKeys> ReadOwnKeys(const std::string& workingFolder, PassphraseSource* source = nullptr);
 
 }  // namespace qs

@@ -116,6 +116,19 @@ std::string KeyFindingText(KeyFinding finding) {
       return "filen innehåller inget nyckelpar";
     case KeyFinding::kUntrustedCertification:
       return "en certifiering i filen är inte gjord av den betrodda certifieringsnyckeln med samma Nyckel-ID";
+    case KeyFinding::kLockDamaged:
+      return "nyckelns skydd är skadat; återställ nyckeln från en säkerhetskopia";
+    case KeyFinding::kLockCostRefused:
+      return "nyckeln är skyddad med en lösenfras vars kostnad är större än Quillseal tillåter";
+    case KeyFinding::kLockedToWindows:
+      return "nyckeln är låst till ett Windows-konto och kan bara öppnas av det kontot på den datorn";
+    case KeyFinding::kLockedToOtherAccount:
+      return "nyckeln är låst till ett annat Windows-konto eller en annan dator och kan inte öppnas här; "
+             "återställ den från en säkerhetskopia";
+    case KeyFinding::kWrongPassphrase:
+      return "fel lösenfras för nyckeln";
+    case KeyFinding::kPassphraseNotGiven:
+      return "nyckeln är skyddad med en lösenfras, och ingen lösenfras gavs";
   }
   return "";
 }

@@ -15,7 +15,7 @@ KeyResult<ByteBuffer> CreateKeyPair(const std::string& workingFolder, const NewK
   if (!records) return Failed<ByteBuffer>(KeyOutcome::kKeyPairNotGenerated);
   const StoredKeyPair pair{std::move(records->privateRecord), std::move(records->publicRecord),
                            choice.keyName};
-  const KeyStatus written = WriteStoredKeyPair(workingFolder, pair, choice.overwrite);
+  const KeyStatus written = WriteStoredKeyPair(workingFolder, pair, choice.overwrite, choice.locking);
   if (!written.ok()) return Failed<ByteBuffer>(written.outcome, written.cause);
   return {KeyOutcome::kOk, pair.publicRecord};
 }

@@ -7,6 +7,7 @@
 #include "crypto/key_records.h"
 #include "crypto/random_generator.h"
 #include "keys/key_result.h"
+#include "keys/locked_key.h"
 #include "platform/file.h"
 
 namespace qs {
@@ -18,6 +19,7 @@ struct NewKeyPair {
   TextString keyName;  // Windows-1252
   // Whether a key pair stored by the time the new one is written may be replaced.
   platform::Overwrite overwrite = platform::Overwrite::kNever;
+  KeyLocking locking = DefaultLocking();  // how priv_key.bin keeps the private keys
 };
 
 // The one way both front ends make the user's key pair: generated, stored under its name in

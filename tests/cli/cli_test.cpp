@@ -13,9 +13,11 @@
 #include "cli/cli.h"
 #include "cli/progress_display.h"
 #include "keys/key_store.h"
+#include "keys/locked_key.h"
 #include "keys/possession_proof.h"
 #include "keys/record_text.h"
 #include "operations/key_messages.h"
+#include "platform/account_protection.h"
 #include "platform/file.h"
 #include "platform/file_fault.h"
 #include "tests/keys/key_fixtures.h"
@@ -120,6 +122,101 @@ TEST(Cli, SigningOntoTheDocumentFailsAndKeepsIt) {
             kFailure);
   EXPECT_NE(s.err.str().find("Fel vid signering av fil."), std::string::npos);
   EXPECT_EQ(test::ReadRaw(document), "the only copy");
+}
+
+// A terminal that types the lines given, one per question.
+struct Terminal : Streams {
+  explicit Terminal(const std::string& typed) {
+    in.str(typed);
+    io.inputIsTerminal = true;
+  }
+};
+
+TEST(Cli, APassphraseLocksTheKeyPairAndEachCommandAsksForItOnce) {
+  test::TempFolder dir;
+  test::StoreTestKeyPair(dir.path(), "bob", "Bob");
+  const std::string keyFile = dir.file(kKeyPairFileName);
+  const std::string before = test::ReadRaw(keyFile);
+  // Refused before anything is written: two different answers, an empty one, no terminal.
+  for (const char* typed : {"fras\nfrås\n", "\n\n", ""}) {
+    Terminal t(typed);
+    EXPECT_EQ(RunWords(t, {"--workdir", dir.path(), "key", "protect", "--passphrase"}), kUsage) << typed;
+  }
+  Streams noTerminal;
+  EXPECT_EQ(RunWords(noTerminal, {"--workdir", dir.path(), "key", "protect", "--passphrase"}), kUsage);
+  EXPECT_NE(noTerminal.err.str().find("--passphrase-file"), std::string::npos);
+  Streams missingFile;
+  EXPECT_EQ(RunWords(missingFile, {"--workdir", dir.path(), "--passphrase-file", dir.file("none"), "key",
+                                   "protect", "--passphrase"}),
+            kUsage);
+  EXPECT_NE(missingFile.err.str().find("Lösenfrasfilen kan inte läsas"), std::string::npos);
+  EXPECT_EQ(test::ReadRaw(keyFile), before);
+
+  Terminal protect("rätt fras\nrätt fras\n");
+  ASSERT_EQ(RunWords(protect, {"--workdir", dir.path(), "key", "protect", "--passphrase"}), kSuccess)
+      << protect.err.str();
+  EXPECT_EQ(LockOf(ReadStoredKeyPair(dir.path())->privateRecord), KeyLock::kPassphrase);
+  EXPECT_EQ(protect.err.str().find("rätt fras"), std::string::npos);
+  const std::string locked = test::ReadRaw(keyFile);
+
+  // A wrong try, then the right one: the export goes ahead after one more question.
+  Terminal retry("fel\nrätt fras\n");
+  const std::string exported = dir.file("bob.public_key");
+  EXPECT_EQ(RunWords(retry, {"--workdir", dir.path(), "key", "export", "-o", exported}), kSuccess)
+      << retry.err.str();
+  EXPECT_NE(retry.err.str().find("Fel lösenfras. Försök igen."), std::string::npos);
+  // Three wrong tries give up with the cause; nothing is given at all without a terminal.
+  Terminal wrong("a\nb\nc\nrätt fras\n");
+  EXPECT_EQ(RunWords(wrong, {"--workdir", dir.path(), "key", "export", "-o", exported, "--force"}), kRefused);
+  EXPECT_NE(wrong.err.str().find("fel lösenfras för nyckeln"), std::string::npos);
+  Streams script;
+  EXPECT_EQ(RunWords(script, {"--workdir", dir.path(), "key", "export", "-o", exported, "--force"}),
+            kNotApproved);
+  EXPECT_NE(script.err.str().find("kör i en terminal eller ange --passphrase-file"), std::string::npos);
+
+  // A script's passphrase file: signing two files asks nothing and reads the key each time.
+  const std::string passphraseFile = dir.file("pass.txt");
+  test::WriteRaw(passphraseFile, "rätt fras\r\nnot this line\n");
+  const std::string first = dir.file("a.txt");
+  const std::string second = dir.file("b.txt");
+  test::WriteRaw(first, "a");
+  test::WriteRaw(second, "b");
+  Streams signing;
+  EXPECT_EQ(RunWords(signing, {"--workdir", dir.path(), "--passphrase-file", passphraseFile, "--quiet",
+                               "sign", first, second}),
+            kSuccess)
+      << signing.err.str();
+  test::WriteRaw(passphraseFile, "fel\n");
+  Streams wrongFile;
+  EXPECT_EQ(RunWords(wrongFile, {"--workdir", dir.path(), "--passphrase-file", passphraseFile, "key",
+                                 "backup", "-o", dir.file("x.key_backup")}),
+            kRefused);
+  EXPECT_FALSE(platform::FileExists(dir.file("x.key_backup")));
+  EXPECT_EQ(test::ReadRaw(keyFile), locked);
+
+  // A backup with a passphrase restores elsewhere with it; inspect tells both locks.
+  test::WriteRaw(passphraseFile, "rätt fras\n");
+  const std::string backup = dir.file("bob.key_backup");
+  Streams backingUp;
+  ASSERT_EQ(RunWords(backingUp, {"--workdir", dir.path(), "--passphrase-file", passphraseFile, "key",
+                                 "backup", "--passphrase", "-o", backup}),
+            kSuccess)
+      << backingUp.err.str();
+  EXPECT_EQ(backingUp.err.str().find("okrypterad"), std::string::npos);
+  test::TempFolder other;
+  Streams restoring;
+  EXPECT_EQ(RunWords(restoring, {"--workdir", other.path(), "--passphrase-file", passphraseFile, "key",
+                                 "restore", backup}),
+            kSuccess)
+      << restoring.err.str();
+  Streams inspect;
+  EXPECT_EQ(RunWords(inspect, {"inspect", backup}), kSuccess);
+  EXPECT_NE(inspect.out.str().find("Skydd: lösenfras"), std::string::npos) << inspect.out.str();
+  if (!platform::AccountProtectionAvailable()) {
+    Streams account;
+    EXPECT_EQ(RunWords(account, {"--workdir", dir.path(), "key", "protect"}), kUsage);
+    EXPECT_NE(account.err.str().find("använd --passphrase"), std::string::npos);
+  }
 }
 
 #ifndef _WIN32

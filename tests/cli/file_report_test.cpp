@@ -13,8 +13,10 @@
 #include "formats/signature_file.h"
 #include "formats/signing_context.h"
 #include "keys/certificate.h"
+#include "keys/locked_key.h"
 #include "keys/trusted_keys.h"
 #include "operations/settings.h"
+#include "platform/account_protection.h"
 #include "tests/keys/key_fixtures.h"
 #include "tests/support/seeded_generator.h"
 #include "tests/support/temp_folder.h"
@@ -146,13 +148,21 @@ TEST_F(InspectReport, KeyFiles) {
             "Algoritm för signering: RSA 4096bit\n"
             "Fingerprint: C193BAC418EB3CDD10C68AC4BB607AA8C9B27D0407DEEF16570EA6F029B30673\n");
 
+  // Stored as new key pairs are: locked to the account where the system can.
   test::StoreTestKeyPair(dir.path(), "alice", "Anna Andersson");
+  const bool account = platform::AccountProtectionAvailable();
   EXPECT_EQ(Inspect(dir.file("priv_key.bin")),
-            "Nyckelpar (priv_key.bin eller säkerhetskopia), posterna \"PrivateKey\" och \"PublicKey\"\n"
-            "Nyckelns namn: Anna Andersson\n"
-            "Algoritm för kryptering: RSA 2048bit\n"
-            "Algoritm för signering: RSA 4096bit\n"
-            "Fingerprint: C193BAC418EB3CDD10C68AC4BB607AA8C9B27D0407DEEF16570EA6F029B30673\n");
+            std::string("Nyckelpar (priv_key.bin eller säkerhetskopia), posterna \"") +
+                (account ? "LockedKey" : "PrivateKey") +
+                "\" och \"PublicKey\"\n"
+                "Nyckelns namn: Anna Andersson\n"
+                "Algoritm för kryptering: RSA 2048bit\n"
+                "Algoritm för signering: RSA 4096bit\n"
+                "Fingerprint: C193BAC418EB3CDD10C68AC4BB607AA8C9B27D0407DEEF16570EA6F029B30673\n"
+                "Skydd: " +
+                (account ? "Windows-kontot på den dator som skrev filen"
+                         : "inget (den privata nyckeln är okrypterad)") +
+                "\n");
 
   const CertKeyPairRecords authority = test::CertKeyFrom("carol", "Test Org", "0123456789ABCDEF");
   const std::string privateCertKey = dir.file("org.private_cert_key");
@@ -164,6 +174,14 @@ TEST_F(InspectReport, KeyFiles) {
             "Organisation: Test Org\n"
             "Typ: RSA 2048bit\n"
             "Nyckel-ID: 0123456789ABCDEF\n");
+  // Locked, it shows nothing of what the lock keeps.
+  const auto generator = test::SeededGenerator();
+  const std::optional<ByteBuffer> locked =
+      LockKeyRecord(authority.privateRecord, {},
+                    {KeyLock::kPassphrase, SecretText("fras"), generator.get(), ScryptCost{4, 1, 1}});
+  ASSERT_TRUE(locked);
+  test::WriteContent(privateCertKey, *locked);
+  EXPECT_EQ(Inspect(privateCertKey), std::string(cli_text::kLockedCertKeyKind) + "\nSkydd: lösenfras\n");
   EXPECT_EQ(Inspect(publicCertKey),
             "Publik certifieringsnyckel, post \"PublicCertKey\"\n"
             "Organisation: Test Org\n"
