@@ -59,7 +59,8 @@ std::optional<std::string> SessionPassphrases::passphrase(const std::string& fil
     return std::nullopt;
   }
   if (retry && tries_ > 0) io.err << cli_text::kWrongPassphraseAgain << '\n';
-  std::optional<SecretText> typed = TypedLine(session_, cli_text::kPassphrasePrompt + VisibleText(file) + ": ");
+  std::optional<SecretText> typed =
+      TypedLine(session_, cli_text::kPassphrasePrompt + VisibleText(file) + ": ");
   if (!typed) return std::nullopt;
   ++tries_;
   offered_ = *typed;

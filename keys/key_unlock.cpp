@@ -25,8 +25,8 @@ KeyFinding FindingOf(UnlockFailure failure) {
 
 }  // namespace
 
-std::optional<ByteBuffer> UnlockRecord(const ByteBuffer& record, const ByteBuffer& bound, const std::string& file,
-                                       PassphraseSource* source, KeyCause& cause) {
+std::optional<ByteBuffer> UnlockRecord(const ByteBuffer& record, const ByteBuffer& bound,
+                                       const std::string& file, PassphraseSource* source, KeyCause& cause) {
   if (!IsLockedKey(record)) return record;
   LockedKeyHeader header;
   UnlockFailure failure = ReadLockedKey(record, bound, header);

@@ -20,7 +20,7 @@ class PassphraseSource {
 // The plain record that record holds: record itself when it is not locked, else what its
 // lock opens to, asking source (which may be null) for a passphrase until it is right or
 // the source gives none. Nothing, with cause naming file and what failed, otherwise.
-std::optional<ByteBuffer> UnlockRecord(const ByteBuffer& record, const ByteBuffer& bound, const std::string& file,
-                                       PassphraseSource* source, KeyCause& cause);
+std::optional<ByteBuffer> UnlockRecord(const ByteBuffer& record, const ByteBuffer& bound,
+                                       const std::string& file, PassphraseSource* source, KeyCause& cause);
 
 }  // namespace qs

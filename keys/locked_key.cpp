@@ -148,7 +148,8 @@ UnlockFailure ReadLockedKey(const ByteBuffer& record, const ByteBuffer& bound, L
   if (!parts || !parts->check.equals(Check(record.slice(parts->checkStart, 0), bound)))
     return UnlockFailure::kDamaged;
   header = parts->header;
-  if (header.lock == KeyLock::kPassphrase && !ScryptCostAllowed(header.cost)) return UnlockFailure::kCostRefused;
+  if (header.lock == KeyLock::kPassphrase && !ScryptCostAllowed(header.cost))
+    return UnlockFailure::kCostRefused;
   return UnlockFailure::kNone;
 }
 
@@ -168,7 +169,8 @@ Unlocked UnlockKey(const ByteBuffer& record, const ByteBuffer& bound, const std:
   const ByteBuffer key = PassphraseKey(passphrase, parts->salt, header.cost, headerBytes, bound);
   SymmetricContext context(key.span(), nullptr);
   ByteBuffer plain = parts->sealed;
-  if (key.empty() || context.failed() || !context.decrypt(plain)) return {UnlockFailure::kWrongPassphrase, {}};
+  if (key.empty() || context.failed() || !context.decrypt(plain))
+    return {UnlockFailure::kWrongPassphrase, {}};
   return {UnlockFailure::kNone, std::move(plain)};
 }
 

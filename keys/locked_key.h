@@ -29,8 +29,8 @@ enum class KeyLock : std::uint16_t { kNone = 0, kAccount = 1, kPassphrase = 2 };
 
 struct KeyLocking {
   KeyLock lock = KeyLock::kNone;
-  SecretText passphrase;                  // lock kPassphrase only
-  RandomGenerator* generator = nullptr;   // salt and IV for kPassphrase; not owned
+  SecretText passphrase;                 // lock kPassphrase only
+  RandomGenerator* generator = nullptr;  // salt and IV for kPassphrase; not owned
   ScryptCost cost = kProtectionCost;
 };
 
@@ -56,10 +56,10 @@ struct LockedKeyHeader {
 
 enum class UnlockFailure : std::uint8_t {
   kNone,
-  kDamaged,         // not a well-formed locked record, or its check fails
-  kCostRefused,     // a passphrase cost this program will not spend
-  kNotHere,         // locked to an account, on a system without account protection
-  kOtherAccount,    // this account on this machine cannot open it
+  kDamaged,       // not a well-formed locked record, or its check fails
+  kCostRefused,   // a passphrase cost this program will not spend
+  kNotHere,       // locked to an account, on a system without account protection
+  kOtherAccount,  // this account on this machine cannot open it
   kWrongPassphrase,
 };
 

@@ -41,7 +41,9 @@ std::optional<std::vector<std::uint8_t>> MachineEntropy(std::span<const std::uin
   return all;
 }
 
-bool FitsBlob(std::span<const std::uint8_t> bytes) { return bytes.size() <= std::numeric_limits<DWORD>::max(); }
+bool FitsBlob(std::span<const std::uint8_t> bytes) {
+  return bytes.size() <= std::numeric_limits<DWORD>::max();
+}
 
 DATA_BLOB Blob(std::span<const std::uint8_t> bytes) {
   // The system only reads the input blobs.

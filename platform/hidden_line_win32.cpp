@@ -36,7 +36,8 @@ class EchoOff {
   explicit EchoOff(HANDLE input) : input_(input) {
     console_ = GetConsoleMode(input_, &saved_) != 0;
     if (!console_) return;
-    const DWORD quiet = (saved_ & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT;
+    const DWORD quiet =
+        (saved_ & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT;
     changed_ = SetConsoleMode(input_, quiet) != 0;
   }
   EchoOff(const EchoOff&) = delete;
@@ -122,7 +123,8 @@ HiddenLine ReadHiddenLine(std::string& line) {
   Wipe(line);
   const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   const EchoOff echoOff(input);
-  const HiddenLine result = echoOff.console() ? ReadConsoleLine(input, line) : ReadRedirectedLine(input, line);
+  const HiddenLine result =
+      echoOff.console() ? ReadConsoleLine(input, line) : ReadRedirectedLine(input, line);
   if (result != HiddenLine::kRead) Wipe(line);
   return result;
 }

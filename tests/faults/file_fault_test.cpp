@@ -237,6 +237,16 @@ TEST_F(FileFaultTest, WorkingFolderFiles) {
                                                            KeyNameText("Carol")}) == KeyOutcome::kOk;
             }),
             3);
+  // Locking the stored pair anew, and writing a new one locked: the old file stays whole.
+  KeyLocking passphrase{KeyLock::kPassphrase, SecretText("fras"), generator_.get(), ScryptCost{4, 1, 1}};
+  EXPECT_GT(failEveryCall([&] { return RelockStoredKeyPair(dir, nullptr, passphrase) == KeyOutcome::kOk; }),
+            3);
+  EXPECT_GT(failEveryCall([&] {
+              return WriteStoredKeyPair(
+                         dir, StoredKeyPair{carol_.privateRecord, carol_.publicRecord, KeyNameText("Carol")},
+                         platform::Overwrite::kReplace, passphrase) == KeyOutcome::kOk;
+            }),
+            3);
 
   ASSERT_EQ(AddTrustedKey(dir, test::CertKeyFrom("bob", "Org B", "0102030405060708").publicRecord),
             KeyOutcome::kOk);

@@ -162,6 +162,25 @@ case_key_restore_in_a_full_working_folder_keeps_the_key_pair() {
   expect_unchanged wd "$before"
 }
 
+# Locking the stored key pair with a passphrase draws a salt, so the seed file is rewritten
+# first: a full folder keeps both as they were, and with room the locked pair replaces the
+# plain one whole. (A failing write of the key pair itself is the fault tests'.)
+case_key_protect_in_a_full_working_folder_keeps_the_plain_key_pair() {
+  working_folder_on_disk 64k priv_key.bin rand.bin
+  echo "en lösenfras" >pass.txt
+  fill wd
+  local before
+  before=$(snapshot wd)
+  expect_status 1 --workdir wd --passphrase-file pass.txt key protect --passphrase
+  expect_output "wd/rand.bin: disken är full"
+  expect_unchanged wd "$before"
+  rm wd/filler*
+  expect_status 0 --workdir wd --passphrase-file pass.txt key protect --passphrase
+  expect_no_temporary wd
+  expect_status 0 inspect wd/priv_key.bin
+  expect_output "Skydd: lösenfras"
+}
+
 case_trust_add_in_a_full_working_folder_keeps_the_list() {
   expect_status 0 inspect "$home/other_ca.public_cert_key"
   local other_ca

@@ -81,10 +81,12 @@ TEST(LockedKey, APassphraseLockOpensOnlyWithItsPassphraseAndItsBoundBytes) {
       {"wrong passphrase", "fel fras", bound, UnlockFailure::kWrongPassphrase},
       {"empty passphrase", "", bound, UnlockFailure::kWrongPassphrase},
       {"a prefix of it", "rätt", bound, UnlockFailure::kWrongPassphrase},
-      {"other bound bytes", "rätt fras", ByteBuffer::fromText("public record and namf"), UnlockFailure::kDamaged},
+      {"other bound bytes", "rätt fras", ByteBuffer::fromText("public record and namf"),
+       UnlockFailure::kDamaged},
       {"no bound bytes", "rätt fras", ByteBuffer(), UnlockFailure::kDamaged},
   };
-  for (const Case& c : cases) EXPECT_EQ(UnlockKey(*locked, c.bound, c.passphrase).failure, c.failure) << c.what;
+  for (const Case& c : cases)
+    EXPECT_EQ(UnlockKey(*locked, c.bound, c.passphrase).failure, c.failure) << c.what;
 
   // With the check redone for other bound bytes, the seal still refuses them.
   const ByteBuffer otherBound = ByteBuffer::fromText("another public record");
@@ -120,7 +122,8 @@ TEST(LockedKey, EveryChangedByteIsRefusedAndNeverOpensToAnotherKey) {
 TEST(LockedKey, AHostileCostIsRefusedBeforeAnyWorkAndNeverWritten) {
   const auto generator = test::SeededGenerator();
   const ByteBuffer bound = ByteBuffer::fromText("bound");
-  const ByteBuffer locked = *LockKeyRecord(test::KeyPairOf("bob").privateRecord, bound, Passphrase(*generator, "f"));
+  const ByteBuffer locked =
+      *LockKeyRecord(test::KeyPairOf("bob").privateRecord, bound, Passphrase(*generator, "f"));
   // The cost follows the tag field, the version and the lock: log2 N, then r.
   const std::uint32_t costAt = 4 + static_cast<std::uint32_t>(sizeof tag::kLockedKey - 1) + 2 + 2;
   ByteBuffer huge = locked;
@@ -158,7 +161,8 @@ TEST(LockedKey, AnAccountLockOpensForTheAccountAndSaysSoElsewhere) {
   ASSERT_EQ(opened.failure, UnlockFailure::kNone);
   EXPECT_TRUE(opened.record.equals(plain));
   const ByteBuffer otherBound = ByteBuffer::fromText("other");
-  EXPECT_EQ(UnlockKey(WithCheckRedone(*locked, otherBound), otherBound, "").failure, UnlockFailure::kOtherAccount);
+  EXPECT_EQ(UnlockKey(WithCheckRedone(*locked, otherBound), otherBound, "").failure,
+            UnlockFailure::kOtherAccount);
 }
 
 TEST(LockedKeyPair, OpensAfterAWrongTryAndNamesEachWayItFails) {
@@ -166,8 +170,9 @@ TEST(LockedKeyPair, OpensAfterAWrongTryAndNamesEachWayItFails) {
   const auto generator = test::SeededGenerator();
   const test::TestKeyPair& bob = test::KeyPairOf("bob");
   const StoredKeyPair pair{bob.privateRecord, bob.publicRecord, KeyNameText("Bob")};
-  ASSERT_EQ(WriteStoredKeyPair(dir.path(), pair, platform::Overwrite::kReplace, Passphrase(*generator, "fras")),
-            KeyOutcome::kOk);
+  ASSERT_EQ(
+      WriteStoredKeyPair(dir.path(), pair, platform::Overwrite::kReplace, Passphrase(*generator, "fras")),
+      KeyOutcome::kOk);
   // The public half stays readable without the passphrase.
   const std::optional<StoredKeyPair> stored = ReadStoredKeyPair(dir.path());
   ASSERT_TRUE(stored);

@@ -124,3 +124,52 @@ PY
   expect_eq "$status" 130 "exit status after Ctrl-C at the question"
   [[ ! -e f.txt.encrypted ]] || fail "encrypted after Ctrl-C"
 }
+
+# A passphrase is typed at the terminal without being shown, twice when it is set; Ctrl-C at
+# its question stops the command as at any other, with the key pair as it was.
+case_a_passphrase_is_typed_unseen_and_ctrl_c_at_it_interrupts() {
+  local result
+  cp -r "$home/alice" alice
+  echo hej >f.txt
+  result=$(/usr/bin/python3 - "$cli" "$PWD/alice" f.txt <<'PY'
+import os, pty, signal, sys, time
+cli, workdir, source = sys.argv[1:]
+
+def run(words, answers, interrupt=False):
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.execv(cli, [cli, "--workdir", workdir] + words)
+    seen = b""
+    deadline = time.time() + 60
+    while time.time() < deadline:
+        try:
+            chunk = os.read(fd, 4096)
+        except OSError:
+            break
+        if not chunk:
+            break
+        seen += chunk
+        if seen.rstrip().endswith(b":"):
+            if interrupt:
+                os.kill(pid, signal.SIGINT)
+            elif answers:
+                os.write(fd, answers.pop(0) + b"\r")
+            time.sleep(0.2)
+    _, raw = os.waitpid(pid, 0)
+    return os.waitstatus_to_exitcode(raw), seen
+
+status, seen = run(["key", "protect", "--passphrase"], [b"hemlig fras", b"hemlig fras"])
+print("protect", status, "shown" if b"hemlig" in seen else "unseen")
+status, seen = run(["--quiet", "sign", source, "-o", "typed.signature"], [b"hemlig fras"])
+print("sign", status, "shown" if b"hemlig" in seen else "unseen")
+status, seen = run(["--quiet", "sign", source, "-o", "interrupted.signature"], [], interrupt=True)
+print("interrupted", status)
+PY
+  )
+  expect_eq "$(sed -n 1p <<<"$result")" "protect 0 unseen" "setting the passphrase"
+  expect_eq "$(sed -n 2p <<<"$result")" "sign 0 unseen" "signing with the passphrase"
+  expect_eq "$(sed -n 3p <<<"$result")" "interrupted 130" "Ctrl-C at the passphrase"
+  [[ -e typed.signature ]] || fail "no signature after the right passphrase"
+  [[ ! -e interrupted.signature ]] || fail "signed after Ctrl-C"
+  "$cli" inspect alice/priv_key.bin | grep -q "^Skydd: lösenfras" || fail "priv_key.bin is not locked"
+}
