@@ -34,8 +34,14 @@ class BackupTest : public ::testing::Test {
   }
 };
 
+// A plain priv_key.bin, as every earlier build wrote it, is backed up byte for byte; restored,
+// it is locked as new key pairs are.
 TEST_F(BackupTest, BackupThenRestoreGivesTheSameFile) {
-  test::StoreTestKeyPair(dir.path(), "bob", "Bobs nyckel");
+  const test::TestKeyPair& bob = KeyPairOf("bob");
+  ASSERT_EQ(WriteStoredKeyPair(dir.path(),
+                               StoredKeyPair{bob.privateRecord, bob.publicRecord, KeyNameText("Bobs nyckel")},
+                               platform::Overwrite::kReplace, KeyLocking{}),
+            KeyOutcome::kOk);
   const std::string original = ReadRaw(KeyPairFile());
   const KeyPairInfo before = DescribeStoredKeyPair(dir.path());
 
@@ -47,7 +53,14 @@ TEST_F(BackupTest, BackupThenRestoreGivesTheSameFile) {
 
   test::StoreTestKeyPair(dir.path(), "carol", "Carols nyckel");
   ASSERT_EQ(RestoreKeyPair(dir.path(), dir.file("b.key_backup")), KeyOutcome::kOk);
-  EXPECT_EQ(ReadRaw(KeyPairFile()), original);
+  KeyCause cause;
+  const std::optional<StoredKeyPair> restored = OpenStoredKeyPair(dir.path(), nullptr, cause);
+  ASSERT_TRUE(restored);
+  EXPECT_TRUE(restored->privateRecord.equals(bob.privateRecord));
+  EXPECT_EQ(LockOf(ReadStoredKeyPair(dir.path())->privateRecord), DefaultLocking().lock);
+  if (DefaultLocking().lock == KeyLock::kNone) {
+    EXPECT_EQ(ReadRaw(KeyPairFile()), original);
+  }
   const KeyPairInfo after = DescribeStoredKeyPair(dir.path());
   EXPECT_EQ(after.fingerprint, before.fingerprint);
   EXPECT_EQ(after.name, "Bobs nyckel");

@@ -28,8 +28,11 @@ ByteBuffer WithVersion(ByteBuffer record, std::uint8_t version) {
 
 TEST(KeyStore, StoresThreeFieldsWithTheNameAsWindows1252AndAZero) {
   TempFolder dir;
-  test::StoreTestKeyPair(dir.path(), "carol", "Kärnan 1");
   const test::TestKeyPair& carol = KeyPairOf("carol");
+  ASSERT_EQ(WriteStoredKeyPair(
+                dir.path(), StoredKeyPair{carol.privateRecord, carol.publicRecord, KeyNameText("Kärnan 1")},
+                platform::Overwrite::kReplace, KeyLocking{}),
+            KeyOutcome::kOk);
   ByteBuffer expected;
   expected.appendU32(4 + carol.privateRecord.length() + 4 + carol.publicRecord.length() + 4 + 9);
   expected.appendField(carol.privateRecord);

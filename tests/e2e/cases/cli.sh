@@ -317,3 +317,43 @@ case_the_sender_is_found_among_ten_certificates() {
     -o again.txt
   [[ ! -e again.txt ]] || fail "decrypted without its sender"
 }
+
+# On Windows a new key pair is locked to the account: it works in its own prefix and in no
+# other, and says so. A plain pair of an earlier build still works and key protect locks it;
+# a passphrase travels with the file.
+case_windows_keys_are_locked_to_the_account() {
+  echo hej >f.txt
+  echo "en lösenfras" >pass.txt
+  use windows
+  expect_status 0 --workdir locked keygen --name "locked key"
+  expect_status 0 inspect locked/priv_key.bin
+  expect_output "Skydd: Windows-kontot på den dator som skrev filen"
+  expect_status 0 --workdir locked sign f.txt -o locked.signature
+  use native
+  expect_status 0 --workdir plain keygen --name "plain key"
+  use windows
+  expect_status 0 --workdir plain sign f.txt -o plain.signature
+  expect_status 0 --workdir plain key protect
+  expect_output "Nyckelparet är skyddat av ditt Windows-konto på den här datorn."
+  expect_status 0 inspect plain/priv_key.bin
+  expect_output "Skydd: Windows-kontot"
+  expect_status 0 --workdir plain sign f.txt -o plain.signature --force
+  use native
+  expect_status 3 --workdir plain sign f.txt -o native.signature
+  expect_output "nyckeln är låst till ett Windows-konto och kan bara öppnas av det kontot på den datorn"
+  use windows
+  expect_status 0 --passphrase-file pass.txt --workdir portable keygen --name "portable key" --passphrase
+  # Another prefix is another machine: its own MachineGuid.
+  local own=$WINEPREFIX
+  WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/qs-e2e-other.XXXXXX")
+  WINEDLLOVERRIDES="mscoree,mshtml=" "$E2E_WINE" wineboot -i >/dev/null 2>&1
+  expect_status 3 --workdir locked sign f.txt -o elsewhere.signature
+  expect_output "nyckeln är låst till ett annat Windows-konto eller en annan dator och kan inte öppnas här"
+  expect_status 0 --passphrase-file pass.txt --workdir portable sign f.txt -o portable.signature
+  "$E2E_WINESERVER" -k >/dev/null 2>&1
+  rm -rf "$WINEPREFIX"
+  WINEPREFIX=$own
+  [[ ! -e elsewhere.signature ]] || fail "signed with a key locked to another machine"
+  use native
+  expect_status 0 --passphrase-file pass.txt --workdir portable sign f.txt -o native.signature
+}
