@@ -1,6 +1,5 @@
 #pragma once
 #include <string>
-#include <utility>
 
 #include "base/secure_wipe.h"
 
@@ -11,7 +10,8 @@ namespace qs {
 class SecretText {
  public:
   SecretText() = default;
-  explicit SecretText(std::string text) : text_(std::move(text)) {}
+  // A copy: the caller wipes its own (WipeText), as a moved string may leave its bytes behind.
+  explicit SecretText(const std::string& text) : text_(text) {}
   SecretText(const SecretText& other) : text_(other.text_) {}
   SecretText& operator=(const SecretText& other) {
     if (this != &other) {

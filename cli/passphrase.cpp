@@ -28,7 +28,8 @@ std::optional<SecretText> TypedLine(Session& session, const std::string& prompt)
     read = static_cast<bool>(std::getline(io.in, line));
     if (!line.empty() && line.back() == '\r') line.pop_back();
   }
-  SecretText typed(std::move(line));
+  SecretText typed(line);
+  WipeText(line);
   if (platform::InterruptRequested()) {
     io.err << '\n';
     session.interrupted();
@@ -71,10 +72,9 @@ std::optional<SecretText> ReadPassphraseFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::string line;
   if (!in || !std::getline(in, line)) return std::nullopt;
-  SecretText first(std::move(line));
-  std::string trimmed = first.str();
-  if (!trimmed.empty() && trimmed.back() == '\r') trimmed.pop_back();
-  SecretText result(std::move(trimmed));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  SecretText result(line);
+  WipeText(line);
   if (result.empty()) return std::nullopt;
   return result;
 }

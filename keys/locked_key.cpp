@@ -24,18 +24,11 @@ struct LockedParts {
   ByteBuffer check;
 };
 
-ByteBuffer Check(const ByteBuffer& recordBeforeCheck, const ByteBuffer& bound) {
+// The digest of bytes of the record followed by the bound bytes: the check over the record
+// before the check field, and what the account's entropy carries of the header.
+ByteBuffer DigestWithBound(const ByteBuffer& recordBytes, const ByteBuffer& bound) {
   Sha256Context context;
-  context.update(recordBeforeCheck.span());
-  context.update(bound.span());
-  ByteBuffer digest;
-  context.digest(digest);
-  return digest;
-}
-
-ByteBuffer HeaderDigest(const ByteBuffer& header, const ByteBuffer& bound) {
-  Sha256Context context;
-  context.update(header.span());
+  context.update(recordBytes.span());
   context.update(bound.span());
   ByteBuffer digest;
   context.digest(digest);
@@ -44,7 +37,7 @@ ByteBuffer HeaderDigest(const ByteBuffer& header, const ByteBuffer& bound) {
 
 std::vector<std::uint8_t> AccountEntropy(const ByteBuffer& header, const ByteBuffer& bound) {
   std::vector<std::uint8_t> entropy(kAccountEntropy, kAccountEntropy + sizeof kAccountEntropy - 1);
-  const ByteBuffer digest = HeaderDigest(header, bound);
+  const ByteBuffer digest = DigestWithBound(header, bound);
   entropy.insert(entropy.end(), digest.data(), digest.data() + digest.length());
   return entropy;
 }
@@ -132,7 +125,7 @@ std::optional<ByteBuffer> LockKeyRecord(const ByteBuffer& plainRecord, const Byt
   }
   ByteBuffer record = header;
   record.appendField(sealed);
-  record.appendField(Check(record, bound));
+  record.appendField(DigestWithBound(record, bound));
   return record;
 }
 
@@ -145,7 +138,7 @@ KeyLock LockOf(const ByteBuffer& record) {
 
 UnlockFailure ReadLockedKey(const ByteBuffer& record, const ByteBuffer& bound, LockedKeyHeader& header) {
   const std::optional<LockedParts> parts = SplitLocked(record);
-  if (!parts || !parts->check.equals(Check(record.slice(parts->checkStart, 0), bound)))
+  if (!parts || !parts->check.equals(DigestWithBound(record.slice(parts->checkStart, 0), bound)))
     return UnlockFailure::kDamaged;
   header = parts->header;
   if (header.lock == KeyLock::kPassphrase && !ScryptCostAllowed(header.cost))
