@@ -83,7 +83,8 @@ std::optional<StoredKeyPair> UnlockKeyPair(const ByteBuffer& content, const std:
       UnlockRecord(pair.privateRecord, BoundBytes(content), file, source, cause);
   if (!plain) return std::nullopt;
   pair.privateRecord = std::move(*plain);
-  if (!HoldsKeyPair(pair)) {
+  // What a plain file holds is examined by its reader; a lock must at least hold a private key.
+  if (!HasRecordTag(pair.privateRecord, tag::kPrivateKey)) {
     cause = FoundIn(file, KeyFinding::kNotKeyPair);
     return std::nullopt;
   }

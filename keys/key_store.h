@@ -39,8 +39,9 @@ StoredKeyPair DecodeStoredKeyPair(const ByteBuffer& content);
 std::optional<ByteBuffer> EncodeLockedKeyPair(const StoredKeyPair& pair, const KeyLocking& locking);
 
 // The key pair that content holds with its private record opened (asking source for a
-// passphrase where it is locked with one). A plain content is decoded as it stands; a
-// locked one must open to a pair that HoldsKeyPair. Nothing, with cause on file, otherwise.
+// passphrase where it is locked with one). A plain content is decoded as it stands, for its
+// reader to examine as before; a locked one must open to a "PrivateKey" record. Nothing,
+// with cause on file, otherwise.
 std::optional<StoredKeyPair> UnlockKeyPair(const ByteBuffer& content, const std::string& file,
                                            PassphraseSource* source, KeyCause& cause);
 

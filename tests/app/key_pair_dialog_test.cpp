@@ -141,7 +141,8 @@ TEST_F(KeyPairDialogTest, CreatesAndStoresTheUsersKeyPair) {
                  }),
             1);
   EXPECT_EQ(ui_.log(), (Log{"dialog 109@101", "end 109: 1"}));
-  const std::optional<StoredKeyPair> stored = ReadStoredKeyPair(dir_.path());
+  KeyCause unopened;
+  const std::optional<StoredKeyPair> stored = OpenStoredKeyPair(dir_.path(), nullptr, unopened);
   ASSERT_TRUE(stored);
   EXPECT_EQ(DisplayText(stored->keyName), "Min nyckel");
   EXPECT_TRUE(HoldsKeyPair(*stored));

@@ -118,8 +118,6 @@ TEST_F(BackupTest, RestoreRefusesADamagedKeyPair) {
   for (const char* name : {"alice", "bob", "carol"}) {  // made by the generator: each works
     EXPECT_TRUE(KeyPairWorks(KeyPairOf(name).privateRecord, KeyPairOf(name).publicRecord)) << name;
   }
-  test::StoreTestKeyPair(dir.path(), "alice", "Alices nyckel");
-  const std::string original = ReadRaw(KeyPairFile());
   const test::TestKeyPair& carol = KeyPairOf("carol");  // both keys 2048 bits: k = 256
   const KeyRecord secret = *ReadKeyRecord(carol.privateRecord, tag::kPrivateKey);
   const KeyRecord known = *ReadKeyRecord(carol.publicRecord, tag::kPublicKey);
@@ -131,6 +129,7 @@ TEST_F(BackupTest, RestoreRefusesADamagedKeyPair) {
   };
   ASSERT_EQ(restored(secret, known), KeyOutcome::kOk);
   test::StoreTestKeyPair(dir.path(), "alice", "Alices nyckel");
+  const std::string original = ReadRaw(KeyPairFile());
   // Offsets in a 2048-bit private blob: p 0, q 128, dP 256, dQ 384, qInv 512 (n from 640).
   for (const bool signing : {false, true}) {
     for (const std::uint32_t at : {5u, 128u + 5, 256u + 5, 384u + 5, 512u + 5}) {

@@ -137,7 +137,7 @@ TEST(CertificationKeyPair, SavesPrivateThenPublicAndNeverOneOverTheOther) {
       std::string(reinterpret_cast<const char*>(records.publicRecord.data()), records.publicRecord.length()));
 
   TempFolder other;
-  EXPECT_EQ(SaveCertificationKeyPair(records, other.file("k"), other.path() + "/./k"),
+  EXPECT_EQ(SaveCertificationKeyPair(records, other.file("k"), other.path() + "/./k", KeyLocking{}),
             KeyOutcome::kPublicCertKeyNotWritten);
   EXPECT_EQ(test::ReadRaw(other.file("k")).substr(4, 18), std::string("\x0e\0\0\0PrivateCertKey", 18));
   EXPECT_EQ(SaveCertificationKeyPair(records, other.file("missing/k"), other.file("p")),

@@ -76,7 +76,8 @@ TEST(KeyStory, CertifiedPublicKeyReachesAPeerThatTrustsTheAuthority) {
             KeyOutcome::kOk);
 
   // The user assembles the certificate.
-  const std::optional<StoredKeyPair> own = ReadStoredKeyPair(user.path());
+  KeyCause unopened;
+  const std::optional<StoredKeyPair> own = OpenStoredKeyPair(user.path(), nullptr, unopened);
   ASSERT_TRUE(own);
   PendingCertifications pending;
   ASSERT_EQ(pending.add(certificationPath), KeyOutcome::kOk);
