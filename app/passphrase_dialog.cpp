@@ -18,8 +18,8 @@ void PassphraseDialog::onInit(ui::View& view) {
   }
   // The name alone: a full path would not fit the line, and the user just chose the file or
   // knows it as the program's own.
-  view.setText(IDC_PASSPHRASE_PROMPT,
-               text::kPassphrasePromptBefore + VisibleText(FileNamePart(file_)) + text::kPassphrasePromptAfter);
+  view.setText(IDC_PASSPHRASE_PROMPT, text::kPassphrasePromptBefore + VisibleText(FileNamePart(file_)) +
+                                          text::kPassphrasePromptAfter);
   view.setText(IDC_PASSPHRASE_WRONG, retry_ ? text::kWrongPassphrase : "");
   view.setText(IDC_PASSPHRASE_TEXT, "");
 }

@@ -39,7 +39,12 @@ void FitColumnsToContent(HWND list) {
   }
 }
 
-bool IsPasswordField(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & ES_PASSWORD) != 0; }
+// The style bit means a password only on an edit control; buttons use it otherwise.
+bool IsPasswordField(HWND window) {
+  wchar_t name[8] = {};
+  return GetClassNameW(window, name, 8) == 4 && lstrcmpiW(name, L"Edit") == 0 &&
+         (GetWindowLongPtrW(window, GWL_STYLE) & ES_PASSWORD) != 0;
+}
 
 }  // namespace
 
