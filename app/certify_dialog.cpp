@@ -1,5 +1,6 @@
 #include "app/certify_dialog.h"
 
+#include "app/dialog_passphrases.h"
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
 #include "app/key_failure.h"
@@ -94,10 +95,11 @@ void CertifyDialog::showFields(ui::View& view) {
 void CertifyDialog::certify(ui::View& view) {
   const std::string publicKeyPath = CutAtControl(view.text(IDC_CERTIFY_PUBLIC_KEY));
   const std::string certKeyPath = CutAtControl(view.text(IDC_CERTIFY_CERT_KEY));
-  const KeyResult<CertificationInputs> inputs =
-      ReadCertificationInputs(publicKeyPath, certKeyPath, PossessionProofPath(publicKeyPath), fields_);
+  DialogPassphrases passphrases(ui_, &view);
+  const KeyResult<CertificationInputs> inputs = ReadCertificationInputs(
+      publicKeyPath, certKeyPath, PossessionProofPath(publicKeyPath), fields_, &passphrases);
   if (!inputs.ok()) {
-    tell(view, KeyFailureText(inputs.status()));
+    if (!PassphraseWithheld(inputs.status())) tell(view, KeyFailureText(inputs.status()));
     return;
   }
   // Taken once: the confirmation shows the very value that is signed.

@@ -70,8 +70,8 @@ bool Selected(ui::Ui& ui, AppState& state, KeySelection selection, const Selecte
   return false;
 }
 
-bool Select(ui::Ui& ui, AppState& state, bool needsCertificate, const char* title, SelectedKeys& keys) {
-  return Selected(ui, state, SelectKeys(ui, state, needsCertificate, title, state.mainWindow, keys), keys);
+bool Select(ui::Ui& ui, AppState& state, KeyNeeds needs, const char* title, SelectedKeys& keys) {
+  return Selected(ui, state, SelectKeys(ui, state, needs, title, state.mainWindow, keys), keys);
 }
 
 // Starts a request: the fields every operation sets.
@@ -116,7 +116,7 @@ void DecryptCommand(ui::Ui& ui, AppState& state) {
   const std::string name = FileNamePart(*source);
   const std::string suggestion = DecryptedFileName(name).value_or(name);
   SelectedKeys keys;
-  if (!Select(ui, state, true, text::kSenderCertificateTitle, keys)) return;
+  if (!Select(ui, state, KeyNeeds::kPeerAndOwn, text::kSenderCertificateTitle, keys)) return;
   const std::optional<std::string> target = ui.saveFile(state.mainWindow, DecryptTargetDialog(suggestion));
   if (!target) return;
   BeginRequest(state, OperationCode::kDecrypt, *source);
@@ -132,7 +132,7 @@ void SignCommand(ui::Ui& ui, AppState& state) {
   if (ui.runDialog(IDD_SIGNING_MESSAGE, message, state.mainWindow) == 0) return;
   BeginRequest(state, OperationCode::kSign, *source);
   SelectedKeys keys;
-  if (!Select(ui, state, false, "", keys)) return;
+  if (!Select(ui, state, KeyNeeds::kOwn, "", keys)) return;
   const std::string suggestion = SignatureFileName(FileNamePart(*source), DisplayText(keys.keyName));
   const std::optional<std::string> target = ui.saveFile(state.mainWindow, SignTargetDialog(suggestion));
   if (!target) return;
@@ -144,8 +144,9 @@ void VerifyCommand(ui::Ui& ui, AppState& state, const std::optional<std::string>
   if (!source) return;
   if (EndsWith(*source, kSignatureSuffix) && !Ask(ui, state, text::kVerifySignatureFile)) return;
   BeginRequest(state, OperationCode::kVerify, *source);
+  // A signature is checked with the signer's key alone; the stored key pair stays shut.
   SelectedKeys keys;
-  if (!Select(ui, state, true, text::kSenderCertificateTitle, keys)) return;
+  if (!Select(ui, state, KeyNeeds::kPeer, text::kSenderCertificateTitle, keys)) return;
   const std::optional<std::string> signature =
       chosenSignature ? chosenSignature : ui.openFile(state.mainWindow, SignatureFileDialog());
   if (!signature) return;

@@ -10,4 +10,8 @@ std::string KeyFailureText(const KeyStatus& status) {
   return TwoLineMessage(MessageText(status.outcome), KeyCauseText(status.cause));
 }
 
+bool PassphraseWithheld(const KeyStatus& status) {
+  return !status.ok() && status.cause.finding == KeyFinding::kPassphraseNotGiven;
+}
+
 }  // namespace qs

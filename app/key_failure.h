@@ -9,4 +9,7 @@ namespace qs {
 // when one is known, the cause on the second.
 std::string KeyFailureText(const KeyStatus& status);
 
+// True when the operation failed because the user cancelled a passphrase: nothing to tell.
+bool PassphraseWithheld(const KeyStatus& status);
+
 }  // namespace qs

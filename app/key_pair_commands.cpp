@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "app/dialog_passphrases.h"
 #include "app/file_dialogs.h"
 #include "app/file_names.h"
 #include "app/key_failure.h"
@@ -16,7 +17,9 @@
 namespace qs {
 namespace {
 
+// A passphrase the user cancelled ends the command without a word.
 void Tell(ui::Ui& ui, ui::View& owner, const KeyStatus& status) {
+  if (PassphraseWithheld(status)) return;
   ui.messageBox(&owner, KeyFailureText(status), ui::Buttons::kOk, ui::Icon::kError);
 }
 
@@ -35,13 +38,17 @@ void ExportPublicKeyCommand(ui::Ui& ui, const AppState& state, ui::View& owner) 
   }
   const std::optional<std::string> path = ui.saveFile(&owner, PublicKeyExportDialog(suggestion.value));
   if (!path) return;
-  const KeyStatus exported = ExportPublicKey(state.workingFolder, CutAtControl(*path), state.generator,
-                                             static_cast<std::uint32_t>(platform::CalendarSeconds()));
+  DialogPassphrases passphrases(ui, &owner);
+  const KeyStatus exported =
+      ExportPublicKey(state.workingFolder, CutAtControl(*path), state.generator,
+                      static_cast<std::uint32_t>(platform::CalendarSeconds()), &passphrases);
   if (!exported.ok()) Tell(ui, owner, exported);
 }
 
 void BackUpKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner) {
-  const KeyResult<KeyPairBackup> backup = PrepareBackup(state.workingFolder);
+  // The copy is plain, as the warning says; only a key locked with a passphrase asks for it.
+  DialogPassphrases passphrases(ui, &owner);
+  const KeyResult<KeyPairBackup> backup = PrepareBackup(state.workingFolder, &passphrases, KeyLocking{});
   if (!backup.ok()) {
     Tell(ui, owner, backup.status());
     return;
@@ -71,7 +78,9 @@ void RestoreKeyPairCommand(ui::Ui& ui, const AppState& state, ui::View& owner,
                            platform::Overwrite overwrite) {
   const std::optional<std::string> path = ui.openFile(&owner, BackupOpenDialog());
   if (!path) return;
-  const KeyStatus restored = RestoreKeyPair(state.workingFolder, CutAtControl(*path), overwrite);
+  DialogPassphrases passphrases(ui, &owner);
+  const KeyStatus restored =
+      RestoreKeyPair(state.workingFolder, CutAtControl(*path), overwrite, &passphrases);
   if (!restored.ok()) Tell(ui, owner, restored);
 }
 

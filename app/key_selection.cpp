@@ -1,7 +1,9 @@
 #include "app/key_selection.h"
 
 #include "app/approval_dialog.h"
+#include "app/dialog_passphrases.h"
 #include "app/file_dialogs.h"
+#include "app/key_failure.h"
 #include "app/resource_ids.h"
 #include "keys/approval.h"
 #include "keys/select_keys.h"
@@ -9,17 +11,18 @@
 
 namespace qs {
 
-KeySelection SelectKeys(ui::Ui& ui, AppState& state, bool needsCertificate, const std::string& title,
+KeySelection SelectKeys(ui::Ui& ui, AppState& state, KeyNeeds needs, const std::string& title,
                         ui::View* owner, SelectedKeys& keys) {
   keys = SelectedKeys();
-  if (needsCertificate) {
+  if (needs != KeyNeeds::kOwn) {
     const std::optional<std::string> path = ui.openFile(owner, CertificateDialog(title));
     if (!path) return KeySelection::kCancelled;
     const KeySelection approved =
         ApproveCertificate(ui, state, *path, owner, keys.peerPublicKey, keys.failure);
     if (approved != KeySelection::kSelected) return approved;
   }
-  return ReadOwnKeyPair(state, keys);
+  if (needs == KeyNeeds::kPeer) return KeySelection::kSelected;
+  return ReadOwnKeyPair(ui, state, owner, keys);
 }
 
 KeySelection ApproveCertificate(ui::Ui& ui, AppState& state, const std::string& path, ui::View* owner,
@@ -38,12 +41,13 @@ KeySelection ApproveCertificate(ui::Ui& ui, AppState& state, const std::string& 
   return KeySelection::kSelected;
 }
 
-KeySelection ReadOwnKeyPair(AppState& state, SelectedKeys& keys) {
-  KeyResult<OwnKeys> own = ReadOwnKeys(state.workingFolder);
+KeySelection ReadOwnKeyPair(ui::Ui& ui, AppState& state, ui::View* owner, SelectedKeys& keys) {
+  DialogPassphrases passphrases(ui, owner);
+  KeyResult<OwnKeys> own = ReadOwnKeys(state.workingFolder, &passphrases);
   if (!own.ok()) {
     keys = SelectedKeys();
     keys.failure = own.status();
-    return KeySelection::kFailed;
+    return PassphraseWithheld(keys.failure) ? KeySelection::kCancelled : KeySelection::kFailed;
   }
   keys.ownPrivateKey = std::move(own.value.privateRecord);
   keys.keyName = std::move(own.value.keyName);

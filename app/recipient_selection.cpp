@@ -42,7 +42,7 @@ KeySelection SelectRecipients(ui::Ui& ui, AppState& state, ui::View* owner, Sele
       keys.furtherRecipients.push_back(std::move(approved));
     }
   }
-  return ReadOwnKeyPair(state, keys);
+  return ReadOwnKeyPair(ui, state, owner, keys);
 }
 
 }  // namespace qs

@@ -49,6 +49,11 @@ inline constexpr char kGenerating[] = "Vänta medan nyckelparet genereras. Detta
 inline constexpr char kNeedFieldNameAndValue[] = "Du måste skriva in ett fältnamn och värde.";
 inline constexpr char kNoFieldSelected[] = "Inget datafält är valt i listan.";
 
+// The passphrase of a locked key: the prompt names the file between its two parts
+inline constexpr char kPassphrasePromptBefore[] = "Nyckeln i ";
+inline constexpr char kPassphrasePromptAfter[] = " är skyddad med en lösenfras. Skriv lösenfrasen:";
+inline constexpr char kWrongPassphrase[] = "Fel lösenfras. Försök igen.";
+
 // Open and save dialogs: titles, then the descriptions of their filters
 inline constexpr char kChooseFileTitle[] = "Välj fil...";
 inline constexpr char kEncryptTargetTitle[] = "Välj plats för den krypterade filen...";

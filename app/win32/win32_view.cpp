@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/resource_ids.h"
+#include "base/secure_wipe.h"
 #include "platform/widen_win32.h"
 
 namespace qs::win32 {
@@ -38,6 +39,13 @@ void FitColumnsToContent(HWND list) {
   }
 }
 
+// The style bit means a password only on an edit control; buttons use it otherwise.
+bool IsPasswordField(HWND window) {
+  wchar_t name[8] = {};
+  return GetClassNameW(window, name, 8) == 4 && lstrcmpiW(name, L"Edit") == 0 &&
+         (GetWindowLongPtrW(window, GWL_STYLE) & ES_PASSWORD) != 0;
+}
+
 }  // namespace
 
 std::string Win32View::text(int control) const {
@@ -47,10 +55,20 @@ std::string Win32View::text(int control) const {
   std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
   const int copied = GetWindowTextW(window, buffer.data(), length + 1);
   buffer.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-  return platform::Narrow(buffer);
+  std::string text = platform::Narrow(buffer);
+  // A passphrase leaves no copy here; the caller wipes what it is given.
+  if (IsPasswordField(window)) SecureWipe(buffer.data(), buffer.size() * sizeof(wchar_t));
+  return text;
 }
 
 void Win32View::setText(int control, const std::string& text) {
+  const HWND window = item(control);
+  // An edit control reuses its text buffer where the new text fits: a passphrase is
+  // overwritten before the field is emptied, so less of it stays in freed memory.
+  if (text.empty() && IsPasswordField(window)) {
+    const int length = GetWindowTextLengthW(window);
+    if (length > 0) SetWindowTextW(window, std::wstring(static_cast<std::size_t>(length), L'*').c_str());
+  }
   SetDlgItemTextW(window_, control, platform::Widen(text).c_str());
 }
 

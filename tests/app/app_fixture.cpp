@@ -90,6 +90,19 @@ void AppTest::storeKeyPair(const std::string& owner, const std::string& keyName)
                                StoredKeyPair{pair.privateRecord, pair.publicRecord, KeyNameText(keyName)}));
 }
 
+void AppTest::storeKeyPair(const std::string& owner, const std::string& keyName,
+                           const std::string& passphrase) {
+  const TestKeyPair& pair = KeyPairOf(owner);
+  ASSERT_EQ(KeyOutcome::kOk,
+            WriteStoredKeyPair(dir_.path(),
+                               StoredKeyPair{pair.privateRecord, pair.publicRecord, KeyNameText(keyName)},
+                               platform::Overwrite::kReplace, passphraseLock(passphrase)));
+}
+
+KeyLocking AppTest::passphraseLock(const std::string& passphrase) {
+  return {KeyLock::kPassphrase, SecretText(passphrase), generator_.get(), ScryptCost{4, 1, 1}};
+}
+
 std::string AppTest::writeCertificate(const std::string& file, const std::string& owner,
                                       const std::vector<std::string>& authorities) {
   std::vector<ByteBuffer> certifications;
@@ -139,6 +152,20 @@ void AppTest::approveCertificate(const std::string& certificate, bool approve) {
   ui_.chooseFile(certificate);
   ui_.onDialog(IDD_APPROVAL,
                [approve](FakeView& v) { v.click(approve ? IDC_APPROVAL_YES : IDC_APPROVAL_NO); });
+}
+
+void AppTest::answerPassphrase(const std::optional<std::string>& text) {
+  ui_.onDialog(IDD_PASSPHRASE, [this, text](FakeView& v) {
+    passphraseLines_.push_back(v.text(IDC_PASSPHRASE_WRONG));
+    if (text) {
+      v.type(IDC_PASSPHRASE_TEXT, *text);
+      v.click(IDC_PASSPHRASE_OK);
+    } else {
+      v.type(IDC_PASSPHRASE_TEXT, "half typed");
+      v.click(IDC_PASSPHRASE_CANCEL);
+    }
+    EXPECT_EQ(v.text(IDC_PASSPHRASE_TEXT), "") << "the field is emptied before the dialog ends";
+  });
 }
 
 }  // namespace qs::test

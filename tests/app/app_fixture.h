@@ -10,6 +10,7 @@
 #include "app/main_dialog.h"
 #include "crypto/random_generator.h"
 #include "keys/data_fields.h"
+#include "keys/locked_key.h"
 #include "tests/app/fake_ui.h"
 #include "tests/support/temp_folder.h"
 
@@ -43,8 +44,11 @@ class AppTest : public ::testing::Test {
   std::string writeFile(const std::string& name, const std::string& content);
   FakeView& main() { return *mainView_; }
 
-  // priv_key.bin holding the named test key pair.
+  // priv_key.bin holding the named test key pair; with a passphrase, locked with it.
   void storeKeyPair(const std::string& owner, const std::string& keyName);
+  void storeKeyPair(const std::string& owner, const std::string& keyName, const std::string& passphrase);
+  // A lock with this passphrase, at a cost low enough for tests.
+  KeyLocking passphraseLock(const std::string& passphrase);
   // A ".certificate" file for the named key pair, with one certification per authority
   // named (each made with carol's signing key under its own keyId and organisation).
   std::string writeCertificate(const std::string& file, const std::string& owner,
@@ -69,6 +73,12 @@ class AppTest : public ::testing::Test {
   // approval dialog that follows.
   void approveCertificate(const std::string& certificate, bool approve = true);
 
+  // Queues what the user does in the next passphrase dialog: types text and clicks OK, or,
+  // with nothing, clicks "Avbryt". The dialog's wrong-passphrase line goes to
+  // passphraseLines_ as it opens; the field must be empty once it ends.
+  void answerPassphrase(const std::optional<std::string>& text);
+
+  std::vector<std::string> passphraseLines_;
   TempFolder dir_;
   std::unique_ptr<RandomGenerator> generator_;
   AppState state_;

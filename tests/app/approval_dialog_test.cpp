@@ -159,7 +159,7 @@ TEST_F(ApprovalDialogTest, DifferingCertificationsOfOneAuthorityAreShownNewestFi
     v.click(IDC_APPROVAL_YES);
   });
   SelectedKeys keys;
-  EXPECT_EQ(SelectKeys(ui_, state_, true, "", &main(), keys), KeySelection::kSelected);
+  EXPECT_EQ(SelectKeys(ui_, state_, KeyNeeds::kPeerAndOwn, "", &main(), keys), KeySelection::kSelected);
   const std::string warning = std::string("warn@101: ") + key_text::kConflictingCertifications +
                               HexString(test::AuthorityKeyId("Org"));
   EXPECT_EQ(ui_.log(),

@@ -193,6 +193,29 @@ TEST_F(CertifyDialogTest, DecliningOrCancellingWritesNothingAndKeepsTheFields) {
   EXPECT_EQ(folderListing(), before);
 }
 
+// A certification key locked with a passphrase is opened last, after the user gives it; a
+// cancel is no failure to tell.
+TEST_F(CertifyDialogTest, ALockedCertificationKeyAsksForItsPassphrase) {
+  const std::optional<ByteBuffer> locked =
+      LockKeyRecord(test::PrivateCertKeyOf("Acme"), {}, passphraseLock("acme fras"));
+  ASSERT_TRUE(locked);
+  const std::string lockedKey = writeKeyFile("locked.private_cert_key", *locked);
+  answerPassphrase(std::nullopt);
+  answerPassphrase("acme fras");
+  confirm(IDC_CERTIFY_CONFIRM_YES);
+  ui_.chooseFile(path("alice.certification"));
+  open([this, &lockedKey](test::FakeView& v) {
+    certify(v, publicKey_, lockedKey);
+    EXPECT_FALSE(v.ended());
+    certify(v, publicKey_, lockedKey);
+  });
+  EXPECT_EQ(ui_.logOf("dialog"),
+            (Log{"dialog 106@101", "dialog 127@106", "dialog 127@106", "dialog 122@106"}));
+  EXPECT_TRUE(ui_.logOf("error").empty());
+  EXPECT_EQ(ui_.log().back(), "end 106: 1");
+  EXPECT_TRUE(ReadCertification(*ReadKeyFile(path("alice.certification"))));
+}
+
 TEST_F(CertifyDialogTest, InputsAreCheckedBeforeTheConfirmation) {
   open([this](test::FakeView& v) {
     v.type(IDC_CERTIFY_PUBLIC_KEY, publicKey_);

@@ -421,6 +421,62 @@ TEST_F(FileCommands, KeySelectionFailuresAndRefusals) {
                             "end 117: 1", noKeyPair}));
 }
 
+TEST_F(FileCommands, APassphraseLockedKeyPairIsAskedForWhereItsPrivateKeyIsUsed) {
+  storeKeyPair("alice", "work key", "alices fras");
+  const std::string source = writeFile("plan.txt", "planen");
+  ui_.onDialog(IDD_SIGNING_MESSAGE, [](test::FakeView& v) { v.click(IDC_SIGNING_CONTINUE); });
+  answerPassphrase("alices fras");
+  ui_.chooseFile(path("plan.sig"));
+  expectProgress();
+  run(IDC_MAIN_SIGN, source);
+  EXPECT_EQ(ui_.logOf("dialog"), (Log{"dialog 117@101", "dialog 127@101", "dialog 113@101"}));
+  EXPECT_TRUE(platform::FileExists(path("plan.sig")));
+
+  // Verifying needs the signer's key alone: no passphrase dialog is scripted, none may open.
+  ui_.clearLog();
+  approveCertificate(writeCertificate("alice.certificate", "alice"));
+  ui_.chooseFile(path("plan.sig"));
+  expectProgress();
+  ui_.onDialog(IDD_SIGNATURE_RESULT, [](test::FakeView& v) { v.click(IDC_RESULT_OK); });
+  run(IDC_MAIN_VERIFY, source);
+  EXPECT_EQ(ui_.logOf("dialog"), (Log{"dialog 115@101", "dialog 113@101", "dialog 118@113"}));
+
+  // Cancelling the passphrase ends the command without a word and with nothing written.
+  ui_.clearLog();
+  const std::string before = folderListing();
+  ui_.onDialog(IDD_SIGNING_MESSAGE, [](test::FakeView& v) { v.click(IDC_SIGNING_CONTINUE); });
+  answerPassphrase(std::nullopt);
+  run(IDC_MAIN_SIGN, source);
+  EXPECT_EQ(ui_.log(), (Log{"dialog 117@101", "end 117: 1", "dialog 127@101", "end 127: 0"}));
+  EXPECT_EQ(folderListing(), before);
+}
+
+TEST_F(FileCommands, AWrongPassphraseIsAskedAgainUntilItIsRightOrTheUserGivesUp) {
+  const std::string source = writeFile("plan.txt", std::string(5000, 'q'));
+  encryptForBob(source, path("plan.txt.encrypted"));
+  storeKeyPair("bob", "bob key", "bobs fras");
+  const std::string certificate = writeCertificate("alice.certificate", "alice");
+
+  ui_.clearLog();
+  approveCertificate(certificate);
+  answerPassphrase("fel");
+  answerPassphrase("bobs fras");
+  ui_.chooseFile(path("plan.out"));
+  expectProgress();
+  run(IDC_MAIN_DECRYPT, path("plan.txt.encrypted"));
+  EXPECT_EQ(passphraseLines_, (Log{"", "Fel lösenfras. Försök igen."}));
+  EXPECT_EQ(test::ReadRaw(path("plan.out")), test::ReadRaw(source));
+
+  // A cancel after a wrong one is a wrong passphrase, and told as the failure it is.
+  ui_.clearLog();
+  approveCertificate(certificate);
+  answerPassphrase("fel");
+  answerPassphrase(std::nullopt);
+  run(IDC_MAIN_DECRYPT, path("plan.txt.encrypted"));
+  EXPECT_EQ(ui_.log().back(),
+            std::string(kNoKeys) + "\n" + state_.file(kKeyPairFileName) + ": fel lösenfras för nyckeln");
+}
+
 TEST_F(FileCommands, EncryptionFollowsTheSettingsAndDecryptionTheFile) {
   test::WriteRaw(path("config.bin"), std::string("\x02\0\0\0\x01\x01", 6));  // OKI-format, compression
   std::string status;

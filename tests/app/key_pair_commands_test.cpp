@@ -87,7 +87,10 @@ TEST_F(KeyPairCommandsTest, BackupWarnsThenCopiesTheKeyPairUnderItsFingerprint) 
   EXPECT_EQ(ui_.log(), (Log{kBackupWarning, kBackupDialog + fingerprint,
                             "info@101: Nyckelparet har säkerhetskopierats!"}));
   EXPECT_EQ(fingerprint.size(), 64u);
-  EXPECT_EQ(test::ReadRaw(path("alice.key_backup")), test::ReadRaw(path("priv_key.bin")));
+  // Plain, also where priv_key.bin is locked to the account.
+  const test::TestKeyPair& alice = test::KeyPairOf("alice");
+  EXPECT_EQ(test::ToHex(ReadKeyFile(path("alice.key_backup")).value_or(ByteBuffer())),
+            test::ToHex(EncodeStoredKeyPair({alice.privateRecord, alice.publicRecord, KeyNameText("a")})));
 }
 
 TEST_F(KeyPairCommandsTest, BackupWithoutAKeyPairOrAfterACancelWritesNothing) {
@@ -111,6 +114,59 @@ TEST_F(KeyPairCommandsTest, BackupOntoTheStoredKeyPairIsRefused) {
   EXPECT_EQ(ui_.log().back(), "error@101: Fel: Kunde inte spara krypteringsnyckeln.\n" +
                                   path("priv_key.bin") + ": målfilen är samma fil som källfilen");
   EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), stored);
+}
+
+// Each command that opens the private key asks for a passphrase it is locked with, and a
+// cancel ends it without a word and with nothing written.
+TEST_F(KeyPairCommandsTest, APassphraseLockedKeyPairIsAskedForByExportBackupAndRestore) {
+  storeKeyPair("alice", "a", "alices fras");
+  const std::string stored = test::ReadRaw(path("priv_key.bin"));
+  const std::string before = folderListing();
+  answerPassphrase(std::nullopt);
+  ui_.chooseFile(path("alice.public_key"));
+  main().click(IDM_EXPORT_PUBLIC_KEY);
+  answerPassphrase(std::nullopt);
+  main().click(IDM_BACKUP_KEY_PAIR);
+  EXPECT_EQ(ui_.log(), (Log{std::string(kExportDialog) + "a", "dialog 127@101", "end 127: 0",
+                            "dialog 127@101", "end 127: 0"}));
+  EXPECT_EQ(folderListing(), before);
+
+  ui_.clearLog();
+  answerPassphrase("alices fras");
+  ui_.chooseFile(path("alice.public_key"));
+  main().click(IDM_EXPORT_PUBLIC_KEY);
+  EXPECT_TRUE(VerifyPossessionProof(test::KeyPairOf("alice").publicRecord,
+                                    ReadKeyFile(path("alice.public_key.signature")).value_or(ByteBuffer())));
+
+  // The backup is the plain copy the warning speaks of.
+  answerPassphrase("alices fras");
+  ui_.chooseFile(path("alice.key_backup"));
+  main().click(IDM_BACKUP_KEY_PAIR);
+  EXPECT_EQ(ui_.logOf("dialog 127"), (Log{"dialog 127@101", "dialog 127@101"}));
+  EXPECT_EQ(ui_.log().back(), "info@101: Nyckelparet har säkerhetskopierats!");
+  const ByteBuffer backup = ReadKeyFile(path("alice.key_backup")).value_or(ByteBuffer());
+  EXPECT_EQ(KeyPairLock(backup), KeyLock::kNone);
+  EXPECT_EQ(test::ToHex(DecodeStoredKeyPair(backup).privateRecord),
+            test::ToHex(test::KeyPairOf("alice").privateRecord));
+  EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), stored) << "the stored pair stays locked";
+
+  // A backup locked with a passphrase is opened to check its keys and stored as it is.
+  const std::optional<ByteBuffer> lockedBackup = EncodeLockedKeyPair(
+      {test::KeyPairOf("bob").privateRecord, test::KeyPairOf("bob").publicRecord, KeyNameText("b")},
+      passphraseLock("bobs fras"));
+  ASSERT_TRUE(lockedBackup);
+  const std::string bobBackup = writeKeyFile("bob.key_backup", *lockedBackup);
+  ui_.clearLog();
+  ui_.chooseFile(bobBackup);
+  answerPassphrase(std::nullopt);
+  RestoreKeyPairCommand(ui_, state_, main(), platform::Overwrite::kReplace);
+  EXPECT_EQ(ui_.logOf("error"), Log{});
+  EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), stored);
+  ui_.chooseFile(bobBackup);
+  answerPassphrase("bobs fras");
+  RestoreKeyPairCommand(ui_, state_, main(), platform::Overwrite::kReplace);
+  EXPECT_EQ(ui_.logOf("dialog"), (Log{"dialog 127@101", "dialog 127@101"}));
+  EXPECT_EQ(test::ReadRaw(path("priv_key.bin")), test::ReadRaw(bobBackup));
 }
 
 }  // namespace

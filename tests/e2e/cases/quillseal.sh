@@ -155,6 +155,48 @@ case_settings_choose_the_oki_format_for_the_next_encryption() {
   expect_exit 0
 }
 
+# A key pair locked with a passphrase by the command line: signing asks for it, a wrong one
+# is asked again with the wrong line shown, and the right one signs; verifying never asks.
+case_a_passphrase_locked_key_pair_is_asked_for_when_signing() {
+  printf 'rätt lösenfras\n' >"$data/fras.txt"
+  cli --workdir "$wd" --passphrase-file "$data/fras.txt" keygen --name "Låst nyckel" --passphrase
+  cli --workdir "$wd" --passphrase-file "$data/fras.txt" certificate create -o "$data/egen.certificate"
+  printf 'Avtalet gäller.\r\n' >"$data/avtal.txt"
+  start_program
+  main_window
+  drv 'settext 1006 C:\e2e\avtal.txt' ok
+  drv "click 1003" ok
+  expect_dialog Signering
+  drv "click 1078" ok
+  expect_dialog Lösenfras
+  drv "text 1111" "text Nyckeln i priv_key.bin är skyddad med en lösenfras. Skriv lösenfrasen:"
+  drv "text 1113" "text "
+  drv "settext 1112 fel fras" ok
+  drv "click 1114" ok
+  drv "gone 30000" gone
+  expect_dialog Lösenfras
+  drv "text 1113" "text Fel lösenfras. Försök igen."
+  drv "settext 1112 rätt lösenfras" ok
+  shot
+  drv "click 1114" ok
+  drv "gone 30000" gone
+  file_dialog "Välj plats för signaturfilen..." avtal.signature
+  finished
+  [[ -s $data/avtal.signature ]] || fail "no signature file"
+
+  # Verifying opens no private key: the signature dialog follows the approval directly.
+  drv 'settext 1006 C:\e2e\avtal.txt' ok
+  drv "click 1004" ok
+  file_dialog "Välj sändarens certifikat..." egen.certificate
+  approve
+  file_dialog "Välj signaturfil..." avtal.signature
+  expect_dialog Signatur
+  drv "click 1084" ok
+  main_window
+  drv "click 1005" ok
+  expect_exit 0
+}
+
 case_cancelled_encryption_leaves_no_file() {
   user "$wd" alice
   user "$data/bob" bob
