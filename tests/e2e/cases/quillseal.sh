@@ -60,6 +60,17 @@ finished() {
   drv "text 1006" "text "
 }
 
+# Verifies avtal.txt with avtal.signature against the user's own certificate, up to the
+# signature dialog.
+verify_avtal() {
+  drv 'settext 1006 C:\e2e\avtal.txt' ok
+  drv "click 1004" ok
+  file_dialog "Välj sändarens certifikat..." egen.certificate
+  approve
+  file_dialog "Välj signaturfil..." avtal.signature
+  expect_dialog Signatur
+}
+
 case_first_start_creates_a_key_pair_then_signs_and_verifies() {
   start_program
   box "Det finns inget nyckelpar lagrat i programmet. Vill du skapa ett nytt nyckelpar?" yes
@@ -93,12 +104,7 @@ case_first_start_creates_a_key_pair_then_signs_and_verifies() {
   drv 'filename C:\e2e\avtal.signature' ok
   finished
 
-  drv 'settext 1006 C:\e2e\avtal.txt' ok
-  drv "click 1004" ok
-  file_dialog "Välj sändarens certifikat..." egen.certificate
-  approve
-  file_dialog "Välj signaturfil..." avtal.signature
-  expect_dialog Signatur
+  verify_avtal
   drv "text 1082" "text Godkänt av mig"
   drv "text 1083"
   [[ $reply =~ ^"text "[0-9]{4}-[0-9]{2}-[0-9]{2}" "[0-9]{2}:[0-9]{2}$ ]] || fail "timestamp: $reply"
@@ -185,12 +191,7 @@ case_a_passphrase_locked_key_pair_is_asked_for_when_signing() {
   [[ -s $data/avtal.signature ]] || fail "no signature file"
 
   # Verifying opens no private key: the signature dialog follows the approval directly.
-  drv 'settext 1006 C:\e2e\avtal.txt' ok
-  drv "click 1004" ok
-  file_dialog "Välj sändarens certifikat..." egen.certificate
-  approve
-  file_dialog "Välj signaturfil..." avtal.signature
-  expect_dialog Signatur
+  verify_avtal
   drv "click 1084" ok
   main_window
   drv "click 1005" ok
